@@ -1,0 +1,3 @@
+#pragma once
+// Loads the dialog layouts compiled into the binary; safe to call more than once.
+void LoadMirabelResources();

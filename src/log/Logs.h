@@ -1,0 +1,22 @@
+#pragma once
+// The three text logs in the current directory. Each call appends one entry and closes the
+// file again; an entry that cannot be written is dropped silently.
+#include <ctime>
+#include <string>
+
+inline constexpr const char* kActivityLogFile = "mirabel.log";
+inline constexpr const char* kDebugLogFile = "mirabeldebug.log";
+inline constexpr const char* kErrorLogFile = "mirabelerror.log";
+
+// What happened, for the operator: runs, studies archived or deleted, space problems.
+void ActivityLog(std::string message);
+// Tracing: timer ticks, selection steps, file copies.
+void DebugLog(std::string message);
+// Failures: database errors, failed studies, verification failures.
+void ErrorLog(std::string message);
+
+// "%m/%d/%Y %H:%M:%S " + message, with CR LF appended unless the message holds an LF anywhere.
+std::string FormatLogEntry(const std::tm& localTime, const std::string& message);
+
+// Appends one formatted entry (stamped with the current local time) to the named file.
+void AppendLogEntry(const std::string& fileName, const std::string& message);

@@ -1,0 +1,56 @@
+#include "log/Logs.h"
+
+#include <gtest/gtest.h>
+
+#include "fixtures/TempDir.h"
+
+namespace {
+
+std::tm MarchSeventh2004() {
+    std::tm t{};
+    t.tm_year = 104;
+    t.tm_mon = 2;
+    t.tm_mday = 7;
+    t.tm_hour = 14;
+    t.tm_min = 5;
+    t.tm_sec = 9;
+    return t;
+}
+
+TEST(LogEntry, LineEndRules) {
+    const std::tm t = MarchSeventh2004();
+    EXPECT_EQ(FormatLogEntry(t, "Archive started"), "03/07/2004 14:05:09 Archive started\r\n");
+    // Already ended: no second line end.
+    EXPECT_EQ(FormatLogEntry(t, "blocked...bypassing sharing violation\r\n"),
+              "03/07/2004 14:05:09 blocked...bypassing sharing violation\r\n");
+    // An LF in the middle and none at the end: nothing is appended at all.
+    EXPECT_EQ(FormatLogEntry(t, "first\nsecond"), "03/07/2004 14:05:09 first\nsecond");
+}
+
+TEST(LogFiles, EachWriterAppendsToItsFileAndRecreatesADeletedOne) {
+    TempDir dir;
+    ScopedCurrentDir cwd(dir.path());
+    ActivityLog("one");
+    ActivityLog("two");
+    DebugLog("trace");
+    ErrorLog("broken");
+    const std::string activity = ReadFileBytes(dir / "mirabel.log");
+    ASSERT_EQ(activity.size(), 2 * (20 + 3 + 2));
+    EXPECT_EQ(activity.substr(20, 5), "one\r\n");
+    EXPECT_EQ(activity.substr(45, 5), "two\r\n");
+    EXPECT_NE(ReadFileBytes(dir / "mirabeldebug.log").find("trace\r\n"), std::string::npos);
+    EXPECT_NE(ReadFileBytes(dir / "mirabelerror.log").find("broken\r\n"), std::string::npos);
+
+    std::filesystem::remove(dir / "mirabel.log");
+    ActivityLog("again");
+    EXPECT_EQ(ReadFileBytes(dir / "mirabel.log").substr(20), "again\r\n");
+}
+
+TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {
+    TempDir dir;
+    ScopedCurrentDir cwd(dir.path());
+    std::filesystem::create_directory(dir / "mirabelerror.log");  // a folder cannot be appended to
+    EXPECT_NO_THROW(ErrorLog("lost"));
+}
+
+}  // namespace
