@@ -23,7 +23,7 @@ inline constexpr const char* kDefaultProductKey = "Corvana Mirabel";
 inline constexpr std::size_t kSettingReadBuffer = 1024;  // bytes, terminating NUL included
 
 class SettingsStore {
-public:
+  public:
     // currentArchiveId is asked at every call: the store follows the main window's selection.
     SettingsStore(RegistryHive& hive, std::function<std::string()> currentArchiveId);
 
@@ -34,7 +34,7 @@ public:
     // Creates the path as needed and stores the value; false when it could not be stored.
     bool SetSetting(std::string section, std::string key, std::string value);
 
-private:
+  private:
     RegistryPath SectionPath(const std::string& section) const;
 
     RegistryHive& hive_;
@@ -46,4 +46,6 @@ private:
 bool SettingIsTrue(const std::string& value);
 int SettingToInt(const std::string& value);
 std::string IntToSetting(int value);
-inline const char* BoolToSetting(bool value) { return value ? "TRUE" : "FALSE"; }
+inline const char* BoolToSetting(bool value) {
+    return value ? "TRUE" : "FALSE";
+}

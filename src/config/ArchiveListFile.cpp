@@ -1,0 +1,81 @@
+#include "config/ArchiveListFile.h"
+
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "config/ArchiveDestination.h"
+
+namespace {
+
+constexpr const char* kEndLine = "END";
+
+using Field = std::string ArchiveDestination::*;
+
+// The value lines that follow a type line, in file order.
+std::vector<Field> ValueLinesOf(const std::string& type) {
+    using D = ArchiveDestination;
+    if (type == kFtpType)
+        return {&D::m_strIpAddress, &D::m_strRootPath, &D::m_strUserName, &D::m_strPassword};
+    if (type == kNfsType) return {&D::m_strRootPath, &D::m_strLabel};
+    if (type == kServerType)
+        return {&D::m_strIpAddress, &D::m_strPort, &D::m_strUserName, &D::m_strPassword,
+                &D::m_strRootPath};
+    return {&D::m_strMediaType, &D::m_strLabel, &D::m_strRootPath, &D::m_strMediaSize,
+            &D::m_strDicomDir};
+}
+
+// One line without its line end (LF or CR LF); false at the end of the file.
+bool ReadLine(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+// A record cut short by the end of the file is not entered: its missing values would be
+// written back as empty lines at the next save, turning a damaged record into a complete
+// looking one (an FTP server without its password, a medium without its size) that a run
+// would then try to use.
+bool ReadValueLines(std::istream& in, ArchiveDestination& record) {
+    for (Field field : ValueLinesOf(record.m_strType))
+        if (!ReadLine(in, record.*field)) return false;
+    return true;
+}
+
+// A value cannot hold a line feed in this format: one would shift every later line into the
+// wrong field, so it is left out.
+void WriteLine(std::ostream& out, const std::string& value) {
+    for (char c : value)
+        if (c != '\n') out.put(c);
+    out.put('\n');
+}
+
+}  // namespace
+
+bool ReadArchiveList(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string type;
+    while (ReadLine(in, type) && type != kEndLine) {
+        auto record = std::make_unique<ArchiveDestination>();
+        record->m_strType = type;
+        if (!ReadValueLines(in, *record)) break;
+        record->BuildId();
+        g_Archives.push_back(std::move(record));
+    }
+    return true;
+}
+
+bool WriteArchiveList(const std::string& path) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    for (const auto& record : g_Archives) {
+        WriteLine(out, record->m_strType);
+        for (Field field : ValueLinesOf(record->m_strType)) WriteLine(out, (*record).*field);
+    }
+    WriteLine(out, kEndLine);
+    out.close();
+    return !out.fail();
+}

@@ -1,0 +1,18 @@
+#pragma once
+// "archives.p", the destination list: text, one value per line, a type line per record
+// followed by that type's value lines, ended by a line "END". Written with LF line ends; read
+// with LF or CR LF. Passwords are stored in plain text; ids are not stored but rebuilt.
+#include <string>
+
+inline constexpr const char* kArchiveListFile = "archives.p";
+
+// Appends the destinations of the file at path to g_Archives, in file order. Reading stops at
+// "END" or at the end of the file. A type line other than "FTP", "NFS" and "CORVA" is read as
+// removable media and keeps its text as the type. False when the file cannot be opened (the
+// list is then unchanged).
+bool ReadArchiveList(const std::string& path);
+
+// Writes g_Archives to path, replacing the file, with "END" last. Unknown types are written
+// back unchanged with the removable-media value lines. False when the file cannot be created
+// or written.
+bool WriteArchiveList(const std::string& path);

@@ -1,0 +1,22 @@
+#pragma once
+// The checks of a new or edited destination before it enters the list. Each returns the
+// message to show the operator, or an empty string when the destination passes.
+#include <string>
+
+struct ArchiveDestination;
+
+inline constexpr const char* kDuplicateAddressMessage =
+    "An archive has already been added for that IP address!!";
+
+// The first required field of the destination's type that is empty, as its message; checked in
+// the order FTP: IP, root path, user name, password; NFS: root path, label; CORVA: IP, root
+// path, user name, password, port; REM: root path, media type, media size (the media label may
+// be empty). Other types have no required fields.
+std::string MissingFieldMessage(const ArchiveDestination& destination);
+
+// For FTP and CORVA: kDuplicateAddressMessage when a destination of g_Archives already has the
+// id this one would get. Other types are never duplicates.
+std::string DuplicateAddressMessage(const ArchiveDestination& destination);
+
+// What adding a destination checks: missing fields first, then a duplicate address.
+std::string ValidateNewArchive(const ArchiveDestination& destination);
