@@ -1,0 +1,98 @@
+#include "archive/RunState.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "fixtures/ScriptedOperator.h"
+
+namespace {
+
+class RunStateTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetRunState(); }
+    void TearDown() override { ResetRunState(); }
+    ScopedOperator op;
+};
+
+TEST_F(RunStateTest, ScopePublishesTheWindowAndPumpsTwiceSoItPaints) {
+    {
+        ProgressScope scope(false);
+        EXPECT_EQ(g_pProgressDlg, &scope.Window());
+        EXPECT_EQ(op->pumps, 2);
+        EXPECT_EQ(op->openWindows, 1);
+        scope.Window().SetStudyProgress(1, 3);
+    }
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+    EXPECT_EQ(op->openWindows, 0);
+    ASSERT_EQ(op->progress.size(), 3u);
+    EXPECT_EQ(op->progress[1].kind, "study");
+    EXPECT_EQ(op->progress[1].current, 1);
+    EXPECT_EQ(op->progress[1].total, 3);
+    EXPECT_EQ(op->progress[2].kind, "close");
+}
+
+TEST_F(RunStateTest, ScopeClosesTheWindowWhenTheOperationThrows) {
+    EXPECT_THROW(
+        {
+            ProgressScope scope(true);
+            EXPECT_TRUE(op->progress[0].deleting);
+            throw std::runtime_error("database error");
+        },
+        std::runtime_error);
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+    EXPECT_EQ(op->openWindows, 0);
+}
+
+TEST_F(RunStateTest, ScopeLeavesNoPointerBehindWhenPaintingThrows) {
+    op->onPump = [](int) { throw std::runtime_error("window gone"); };
+    EXPECT_THROW(ProgressScope scope(false), std::runtime_error);
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+    EXPECT_EQ(op->openWindows, 0);
+}
+
+TEST_F(RunStateTest, OnlyOneOperationAtATime) {
+    ProgressScope scope(false);
+    EXPECT_THROW(ProgressScope second(true), std::logic_error);
+    EXPECT_EQ(g_pProgressDlg, &scope.Window());
+    EXPECT_EQ(op->openWindows, 1);
+}
+
+TEST_F(RunStateTest, StopFlagSurvivesTheWindowAndIsClearedByTheNextOne) {
+    {
+        ProgressScope scope(false);
+        op->onPump = [](int) { RequestStop(); };  // Cancel pressed between two files
+        EXPECT_FALSE(StopRequested());
+        PeekAndPump();
+        EXPECT_TRUE(StopRequested());
+        EXPECT_EQ(g_nStopFlag, 1);
+    }
+    EXPECT_TRUE(StopRequested());
+    op->onPump = nullptr;
+    ProgressScope next(false);
+    EXPECT_FALSE(StopRequested());
+}
+
+TEST_F(RunStateTest, PumpGoesOnQuietlyAfterAQuitRequest) {
+    op->quitRequested = true;
+    PeekAndPump();
+    PeekAndPump();
+    EXPECT_EQ(op->pumps, 2);
+    EXPECT_TRUE(op->quitRequested);  // kept for the main loop
+}
+
+TEST_F(RunStateTest, PumpingWaitEndsEarlyOnCancel) {
+    op->onPump = [](int pump) {
+        if (pump == 3) RequestStop();
+    };
+    WaitPumping(std::chrono::hours(1));  // would never end without the stop
+    EXPECT_EQ(op->pumps, 3);
+}
+
+TEST_F(RunStateTest, PumpingWaitKeepsPumpingUntilTheTimeIsUp) {
+    WaitPumping(std::chrono::milliseconds(100));
+    EXPECT_GE(op->pumps, 2);
+    EXPECT_FALSE(StopRequested());
+}
+
+}  // namespace
