@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 using RegistryPath = std::vector<std::string>;
@@ -29,6 +30,16 @@ public:
     virtual bool SetValue(const RegistryPath& key, const std::string& name,
                           const std::string& value) = 0;
 };
+
+// The registry's naming rules, shared by every hive implementation.
+// Names compare ignoring ASCII case, as the registry does.
+bool RegistryNamesEqual(std::string_view a, std::string_view b);
+bool RegistryPathsEqual(const RegistryPath& a, const RegistryPath& b);
+// True when the key `prefix` is `path` itself or one of its ancestors.
+bool RegistryPathStartsWith(const RegistryPath& path, const RegistryPath& prefix);
+// The path with every name split at backslashes (a name "a\b" is two levels, as for
+// RegCreateKeyEx) and empty names dropped (an empty name denotes the parent itself).
+RegistryPath NormalizeRegistryPath(const RegistryPath& path);
 
 // The hive of the current user: on Linux a ".reg"-format text file at
 // $XDG_CONFIG_HOME/mirabel/hkcu.reg (default ~/.config/mirabel/hkcu.reg).

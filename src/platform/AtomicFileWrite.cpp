@@ -1,0 +1,51 @@
+#include "platform/AtomicFileWrite.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <string>
+
+#include "platform/UniqueFd.h"
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void KeepPermissionsOf(const std::filesystem::path& file, int fd) {
+    struct stat existing {};
+    if (::stat(file.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
+}
+
+// The rename itself is only durable once the folder's entry is on disk too.
+void SyncFolder(const std::filesystem::path& folder) {
+    const UniqueFd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (fd) ::fsync(fd.get());
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    std::string temporary = file.string() + ".XXXXXX";
+    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd) return false;
+    KeepPermissionsOf(file, fd.get());
+    const bool replaced = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close() &&
+                          std::rename(temporary.c_str(), file.c_str()) == 0;
+    if (!replaced) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(file.parent_path());
+    return true;
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Replacing a file's contents so that readers and a crash see either the old or the new
+// contents, never a mixture: the bytes go to a temporary file in the same folder, which is
+// flushed to disk and then renamed over the file.
+#include <filesystem>
+#include <string_view>
+
+// True when the file now holds exactly `bytes`; on false the file is as it was and no
+// temporary file is left behind. The folder must exist. An existing file keeps its
+// permissions; a new one is readable by its owner only.
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
