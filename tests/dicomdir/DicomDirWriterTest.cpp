@@ -186,6 +186,34 @@ TEST_F(DicomDirWriterTest, SessionWritesOnceAndListsWhatSingleCallsWould) {
     EXPECT_EQ(Read(), expected);
 }
 
+TEST_F(DicomDirWriterTest, DicomDirMadeByAnotherToolIsExtendedWithoutDuplicates) {
+    // Such IMAGE records carry the image's UID only as the referenced SOP Instance UID.
+    const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
+    ASSERT_TRUE(fs::exists("/usr/bin/dcmmkdir")) << "dcmmkdir is needed to make the DICOMDIR";
+    const ToolRun made = RunTool("/usr/bin/dcmmkdir -q +I +r +id " + medium.path().string() +
+                                 " +D " + (medium / "DICOMDIR").string() + " IMAGES");
+    ASSERT_EQ(made.status, 0) << made.output;
+    const Outline before = Read();
+
+    EXPECT_EQ(AddStudyFiles(files), 0);
+    EXPECT_EQ(Read(), before);
+    DicomFileSpec third = Image("DOE^JOHN", "P0001", "1");
+    third.seriesUid = TestUid("1.3");
+    third.sopInstanceUid = TestUid("1.3.1");
+    const fs::path extra = Copied("IMAGES\\2004\\0117\\ST01\\IM000005", third);
+    EXPECT_EQ(Add(extra, "IMAGES\\2004\\0117\\ST01\\IM000005"), 0);
+    const Outline after = Read();
+    ASSERT_EQ(after.size(), before.size() + 2);  // a new series and its image
+    EXPECT_EQ(after.back(),
+              "      IMAGE " + TestUid("1.3.1") + " IMAGES\\2004\\0117\\ST01\\IM000005");
+    // Nothing but the DICOMDIR and the study folders is left on the medium.
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(medium.path()))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"DICOMDIR", "IMAGES"}));
+}
+
 TEST_F(DicomDirWriterTest, UnreadableDicomDirIsLeftAsItIs) {
     const std::string garbage = "this is no DICOMDIR";
     WriteFileBytes(medium / "DICOMDIR", garbage);
