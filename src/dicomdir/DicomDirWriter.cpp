@@ -118,7 +118,7 @@ struct ImageHeader {
 };
 
 // Elements a viewer expects in each record besides the keys. They are copied from the image;
-// an absent one is written empty rather than left out.
+// an absent one is written empty rather than left out (the character set only when given).
 const std::vector<DcmTagKey>& DescriptiveTags(E_DirRecType level) {
     static const std::vector<DcmTagKey> patient{DCM_SpecificCharacterSet};
     static const std::vector<DcmTagKey> study{
