@@ -67,7 +67,10 @@ class StudySelection : public DbTest {
         // lies within half an hour of a day boundary of now, so the cutoff minute never decides.
         mix.newestExam = std::time(nullptr) + 50 * 3600 + 1800;
         content_ = GenerateImageDatabaseContent(mix);
-        content_.exams.front().imagePath = "";  // empty as well as null paths
+        content_.exams[0].imagePath = "";  // waiting studies without a folder
+        content_.exams[1].imagePath.reset();
+        content_.exams[0].archiveValue.reset();
+        content_.exams[1].archiveValue.reset();
         CreateImageDatabase(Path("corvana.mdb"), content_);
         config_.m_strDatabaseFile = Path("corvana.mdb").string();
         config_.m_strDbField = "ARCHIVE_PATH";
