@@ -105,6 +105,17 @@ TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
     EXPECT_TRUE(ErrorLines().empty());
 }
 
+TEST_F(StudySelection, EveryListedStudyHasItsFolder) {
+    MakeStudyFolders(Path("images"), content_.exams);
+    GetStudyList(config_);
+    ASSERT_FALSE(g_StudyList.empty());
+    for (const auto& study : g_StudyList) {
+        std::string relative = study->m_strImagePath.substr(1);
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        EXPECT_TRUE(std::filesystem::exists(Path("images") / relative / "IMG1.dcm")) << relative;
+    }
+}
+
 TEST_F(StudySelection, RecordsCarryTheRowsValues) {
     ImageDatabaseContent extra;
     extra.patients.push_back({9001, "O'Brien", "Seán"});
