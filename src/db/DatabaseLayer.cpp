@@ -25,6 +25,13 @@ auto FindByName(std::vector<std::unique_ptr<Handle>>& registry, const std::strin
                         [&](const auto& handle) { return handle->name == name; });
 }
 
+// The close operations find their handle by identity: it is the one the caller holds.
+template <typename Handle>
+auto FindByIdentity(std::vector<std::unique_ptr<Handle>>& registry, const Handle* wanted) {
+    return std::find_if(registry.begin(), registry.end(),
+                        [&](const auto& handle) { return handle.get() == wanted; });
+}
+
 // A connection's recordsets lose their rows before the connection goes: an engine statement
 // must never outlive its connection.
 void DetachRecordsets(const CAdoDatabase* db) {
@@ -110,9 +117,7 @@ CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db) {
 void CloseRecordset(CAdoRecordset* rs) {
     g_bDbError = 0;
     if (rs == nullptr) return;
-    // Found by identity: a handle that a newer one of the same name replaced is gone already.
-    auto entry = std::find_if(g_Recordsets.begin(), g_Recordsets.end(),
-                              [&](const auto& handle) { return handle.get() == rs; });
+    auto entry = FindByIdentity(g_Recordsets, rs);
     if (entry == g_Recordsets.end()) return;
     // A statement that ran (with or without rows) closes quietly; one that never opened is a
     // failure, as closing a closed object is.
@@ -124,8 +129,7 @@ void CloseRecordset(CAdoRecordset* rs) {
 void CloseDatabase(CAdoDatabase* db) {
     g_bDbError = 0;
     if (db == nullptr) return;
-    auto entry = std::find_if(g_Databases.begin(), g_Databases.end(),
-                              [&](const auto& handle) { return handle.get() == db; });
+    auto entry = FindByIdentity(g_Databases, db);
     if (entry == g_Databases.end()) return;
     const bool wasConnected = (*entry)->connection != nullptr;
     DestroyDatabase(entry);
