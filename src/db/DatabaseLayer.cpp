@@ -7,8 +7,12 @@
 #include "db/OdbcConnectionStrings.h"
 #include "db/OdbcEngine.h"
 
-std::vector<std::unique_ptr<CAdoDatabase>> g_Databases;
-std::vector<std::unique_ptr<CAdoRecordset>> g_Recordsets;
+// Never destroyed: handles still registered at exit are left to the system, so no driver is
+// called while the process is taking its libraries down.
+std::vector<std::unique_ptr<CAdoDatabase>>& g_Databases =
+    *new std::vector<std::unique_ptr<CAdoDatabase>>;
+std::vector<std::unique_ptr<CAdoRecordset>>& g_Recordsets =
+    *new std::vector<std::unique_ptr<CAdoRecordset>>;
 int g_bDbError = 0;
 unsigned char g_bOracleSyntax = 0;
 
