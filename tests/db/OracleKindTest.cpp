@@ -98,6 +98,7 @@ TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
 
     MoveToRow(rs, 0);
     SetFieldValue(rs, "ARCHIVE_PATH", "FTP:10.1.2.3 /images/2004/0307/ST77");
+    SetFieldValue(rs, "Media Type", "Archive");  // writes MEDIA_TYPE
     Update(rs);
     EXPECT_EQ(g_bDbError, 0) << ::testing::PrintToString(ErrorLines());
     CloseRecordset(rs);
@@ -106,6 +107,9 @@ TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
     rs = OpenOnServer(
         "SELECT EXAM_ID FROM EXAM WHERE ARCHIVE_PATH LIKE 'FTP:10.1.2.3 /images/2004/0307*'");
     std::vector<std::string> changed;
+    GetColumn(rs, "EXAM_ID", changed, 100);
+    EXPECT_EQ(changed, std::vector<std::string>{"77"});
+    rs = OpenOnServer("SELECT EXAM_ID FROM EXAM WHERE EXAM.[Media Type] = 'Archive'");
     GetColumn(rs, "EXAM_ID", changed, 100);
     EXPECT_EQ(changed, std::vector<std::string>{"77"});
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
