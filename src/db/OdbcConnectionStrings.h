@@ -6,7 +6,7 @@
 // (psqlODBC for user and server names, the SQLite driver for every key) take braces literally.
 #include <string>
 
-// The ODBC driver names, from optional settings of section "Database"; the main window loads
+// The ODBC driver names, from optional settings under "Database"; the main window loads
 // them at start-up. The defaults are the names the drivers register under on Debian and Windows.
 struct OdbcDriverNames {
     std::string access = "Microsoft Access Driver (*.mdb)";
