@@ -113,18 +113,6 @@ TEST(EditArchiveDialogs, ServerRefusesBlankFieldsAndLeavesTheRecordAlone) {
     EXPECT_EQ(server.m_strId, "CORVA:10.0.0.9");
 }
 
-TEST(EditArchiveDialogs, CancelLeavesTheRecordAlone) {
-    ArchiveDestination nfs = Record(kNfsType);
-    CEditNfsArchiveDlg dialog(&nfs, nullptr);
-    const ModalOutcome outcome = RunModal(dialog, [&] {
-        Type(dialog, "IDC_NFS_LABEL", "Shelf B");
-        Press(dialog, wxID_CANCEL);
-    });
-    EXPECT_EQ(outcome.result, wxID_CANCEL);
-    EXPECT_EQ(nfs.m_strId, "NFS:Shelf A");
-    EXPECT_EQ(nfs.m_strLabel, "Shelf A");
-}
-
 TEST(EnterLabelDialog, ProposesALabelAndKeepsWhatWasTypedOnOk) {
     CEnterLabelDlg dialog("MEDIA0008", nullptr);
     EXPECT_EQ(FromWx(dialog.GetTitle()), "Enter Label");
