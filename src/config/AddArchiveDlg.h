@@ -5,7 +5,7 @@
 
 #include <wx/dialog.h>
 
-#include "config/WxDestinationFields.h"
+#include "config/ui/DestinationFields.h"
 
 class CAddArchiveDlg : public wxDialog {
   public:

@@ -4,7 +4,7 @@
 // record, rebuilds its id and closes with wxID_OK.
 #include <wx/dialog.h>
 
-#include "config/WxDestinationFields.h"
+#include "config/ui/DestinationFields.h"
 
 struct ArchiveDestination;
 

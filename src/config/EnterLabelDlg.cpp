@@ -3,7 +3,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "config/WxText.h"
+#include "app/WxText.h"
 
 CEnterLabelDlg::CEnterLabelDlg(const std::string& proposed, wxWindow* parent)
     : m_strLabel(proposed) {

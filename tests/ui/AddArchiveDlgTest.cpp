@@ -8,7 +8,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
-#include "config/WxText.h"
+#include "app/WxText.h"
 #include "ui/DialogTesting.h"
 
 namespace {

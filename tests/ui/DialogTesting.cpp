@@ -3,7 +3,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "config/WxText.h"
+#include "app/WxText.h"
 
 int MessageBoxHook::Enter(wxDialog* dialog) {
     if (!dynamic_cast<wxMessageDialog*>(dialog)) return wxID_NONE;

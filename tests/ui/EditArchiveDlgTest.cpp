@@ -7,7 +7,7 @@
 #include "config/EditRemArchiveDlg.h"
 #include "config/EditServerArchiveDlg.h"
 #include "config/EnterLabelDlg.h"
-#include "config/WxText.h"
+#include "app/WxText.h"
 #include "ui/DialogTesting.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "config/WxDestinationFields.h"
+#include "config/ui/DestinationFields.h"
 
 #include <vector>
 
@@ -9,7 +9,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
-#include "config/WxText.h"
+#include "app/WxText.h"
 
 namespace {
 
