@@ -2,12 +2,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include <wx/app.h>
 #include <wx/init.h>
 
+#include "app/ArchiverDlg.h"
+#include "app/WxOperator.h"
 #include "app/WxResources.h"
+#include "platform/RegistryHive.h"
 
 namespace {
 
@@ -18,10 +20,19 @@ bool HasDisplay() {
 }
 
 class CArchiverApp : public wxApp {
-public:
+  public:
+    // The program lives exactly as long as its main window: OnInit runs it modally and then
+    // returns false, which ends the program.
     bool OnInit() override {
         LoadMirabelResources();
-        return false;  // the main window arrives with the next step
+        InstallOperator(std::make_unique<WxOperator>());
+        std::unique_ptr<RegistryHive> hive = OpenUserHive();
+        {
+            CArchiverDlg mainWindow(*hive);
+            SetTopWindow(&mainWindow);
+            if (mainWindow.Initialise()) mainWindow.ShowModal();
+        }
+        return false;
     }
 };
 
@@ -35,5 +46,15 @@ int RunMirabel(int argc, char** argv) {
         return 2;
     }
     wxApp::SetInstance(new CArchiverApp);
-    return wxEntry(argc, argv);
+    // OnInit runs the whole program; its "false" means "done", not "failed".
+    int status = 0;
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "mirabel: the window system could not be started\n");
+        status = 2;
+    } else {
+        wxTheApp->CallOnInit();
+        wxTheApp->OnExit();
+    }
+    wxEntryCleanup();
+    return status;
 }

@@ -54,3 +54,21 @@ TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {
 }
 
 }  // namespace
+
+#include "log/LogFileReader.h"
+
+namespace {
+
+TEST(LogReading, ReadsEveryChunkAndStopsEachAtANul) {
+    TempDir dir;
+    EXPECT_EQ(ReadLogText((dir / "missing.log").string()), "");
+    const std::string twoReads = std::string(1024, 'a') + "tail";
+    WriteFileBytes(dir / "a.log", twoReads);
+    EXPECT_EQ(ReadLogText((dir / "a.log").string()), twoReads);
+    // A NUL ends what its read contributes; the next read is appended as usual.
+    std::string withNul = std::string(10, 'b') + '\0' + std::string(1013, 'c') + "next";
+    WriteFileBytes(dir / "b.log", withNul);
+    EXPECT_EQ(ReadLogText((dir / "b.log").string()), std::string(10, 'b') + "next");
+}
+
+}  // namespace

@@ -5,10 +5,16 @@
 
 #include "app/WxText.h"
 
+namespace {
+// The dialog RunModal is running for real; every other modal dialog is answered by the hook.
+wxDialog* g_dialogUnderTest = nullptr;
+}  // namespace
+
 int MessageBoxHook::Enter(wxDialog* dialog) {
-    if (!dynamic_cast<wxMessageDialog*>(dialog)) return wxID_NONE;
+    if (dialog == g_dialogUnderTest) return wxID_NONE;
     const int answer = wxTestingModalHook::Enter(dialog);
-    return answer == wxID_NONE ? wxID_OK : answer;
+    if (answer != wxID_NONE) return answer;
+    return dynamic_cast<wxMessageDialog*>(dialog) ? wxID_OK : wxID_CANCEL;
 }
 
 void MessageBoxHook::ReportFailure(const wxString& message) {
@@ -31,7 +37,10 @@ ModalOutcome RunModal(wxDialog& dialog, const std::function<void()>& act) {
         outcome.leftOpen = dialog.IsModal();
         if (outcome.leftOpen) dialog.EndModal(wxID_CANCEL);
     });
+    wxDialog* const previous = g_dialogUnderTest;
+    g_dialogUnderTest = &dialog;
     outcome.result = dialog.ShowModal();
+    g_dialogUnderTest = previous;
     return outcome;
 }
 

@@ -8,8 +8,9 @@
 #include <gtest/gtest.h>
 #include <wx/testing.h>
 
-// Lets every dialog except message boxes show itself; a message box nobody expected fails the
-// test and is answered with OK so that the test cannot hang on it.
+// Answers every modal dialog from the test's expectations, except the one dialog that RunModal
+// shows for real. A dialog nobody expected fails the test and is answered (OK for a message
+// box, Cancel for any other) so that the test cannot hang on it.
 class MessageBoxHook : public wxTestingModalHook {
   public:
     using wxTestingModalHook::wxTestingModalHook;

@@ -5,12 +5,24 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/init.h>
+#include <wx/log.h>
 
 #include "app/WxResources.h"
 
 namespace {
+// Toolkit errors and warnings (a broken dialog layout, say) fail the test that caused them.
+class FailingLog : public wxLog {
+  protected:
+    void DoLogTextAtLevel(wxLogLevel level, const wxString& text) override {
+        if (level <= wxLOG_Warning)
+            ADD_FAILURE() << "toolkit message: " << text.ToStdString();
+        else
+            std::fprintf(stderr, "%s\n", text.utf8_str().data());
+    }
+};
+
 class TestApp : public wxApp {
-public:
+  public:
     bool OnInit() override { return true; }
 };
 
@@ -29,6 +41,15 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "window tests need a display: run them under xvfb-run\n");
         return 1;
     }
+    // Toolkit messages and assertions must fail or inform the run, never open a window that
+    // waits for a person.
+    delete wxLog::SetActiveTarget(new FailingLog);
+    wxSetAssertHandler([](const wxString& file, int line, const wxString& func,
+                          const wxString& cond, const wxString& msg) {
+        ADD_FAILURE_AT(file.ToStdString().c_str(), line)
+            << "wx assertion " << cond.ToStdString() << " in " << func.ToStdString() << ": "
+            << msg.ToStdString();
+    });
     LoadMirabelResources();
     const int status = RUN_ALL_TESTS();
     wxTheApp->OnExit();

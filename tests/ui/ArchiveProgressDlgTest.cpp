@@ -1,0 +1,51 @@
+#include "archive/ArchiveProgressDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+#include <wx/xrc/xmlres.h>
+
+#include "archive/RunState.h"
+
+namespace {
+
+TEST(ProgressWindow, BarsAndTextsFollowEachUpdate) {
+    auto* window = new CArchiveProgressDlg(nullptr, false);
+    EXPECT_EQ(window->GetTitle(), "Archiving Studies");
+    auto* studies = XRCCTRL(*window, "IDC_STUDIES_BAR", wxGauge);
+    auto* files = XRCCTRL(*window, "IDC_FILES_BAR", wxGauge);
+
+    window->SetStudyProgress(1, 1);
+    EXPECT_EQ(studies->GetRange(), 1);
+    EXPECT_EQ(studies->GetValue(), 1);
+    EXPECT_EQ(XRCCTRL(*window, "IDC_STUDIES_TEXT", wxStaticText)->GetLabel(),
+              "Transferring 1 of 1 studies");
+
+    window->SetFileProgress(1, 5);
+    EXPECT_EQ(files->GetRange(), 5);
+    window->SetFileProgress(2, 7);
+    EXPECT_EQ(files->GetRange(), 7);
+    EXPECT_EQ(files->GetValue(), 2);
+    EXPECT_EQ(XRCCTRL(*window, "IDC_FILES_TEXT", wxStaticText)->GetLabel(),
+              "Transferring 2 of 7 files");
+    window->Destroy();
+}
+
+TEST(ProgressWindow, DeletionTextsAndCancelSetsTheStopFlag) {
+    ResetRunState();
+    auto* window = new CArchiveProgressDlg(nullptr, true);
+    window->Show();
+    window->SetStudyProgress(3, 9);
+    EXPECT_EQ(XRCCTRL(*window, "IDC_STUDIES_TEXT", wxStaticText)->GetLabel(),
+              "Deleting 3 of 9 studies");
+
+    wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+    window->GetEventHandler()->ProcessEvent(cancel);
+    EXPECT_TRUE(StopRequested());
+    EXPECT_FALSE(window->IsShown());
+    window->Destroy();
+    ResetRunState();
+}
+
+}  // namespace

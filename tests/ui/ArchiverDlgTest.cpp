@@ -1,0 +1,224 @@
+#include "app/ArchiverDlg.h"
+
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/combobox.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include "config/ArchiveDestination.h"
+#include "fixtures/ProgramDirectory.h"
+#include "ui/DialogTesting.h"
+
+namespace {
+
+constexpr const char* kCaption = "Corvana Study Archiver v1.10.1";
+
+template <typename T>
+T* Control(wxWindow& window, const char* name) {
+    T* control = wxDynamicCast(window.FindWindow(XRCID(name)), T);
+    EXPECT_NE(control, nullptr) << name;
+    return control;
+}
+
+std::string Text(wxWindow& window, const char* name) {
+    return Control<wxTextCtrl>(window, name)->GetValue().ToStdString();
+}
+
+// Clicks as the operator does: the control changes, then its event reaches the window.
+void Click(wxRadioButton* radio) {
+    radio->SetValue(true);
+    wxCommandEvent event(wxEVT_RADIOBUTTON, radio->GetId());
+    event.SetEventObject(radio);
+    event.SetInt(1);
+    radio->GetEventHandler()->ProcessEvent(event);
+}
+
+void Toggle(wxCheckBox* box, bool on) {
+    box->SetValue(on);
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetEventObject(box);
+    event.SetInt(on);
+    box->GetEventHandler()->ProcessEvent(event);
+}
+
+void Choose(wxComboBox* combo, const std::string& entry) {
+    combo->SetSelection(combo->FindString(entry, true));
+    wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
+    event.SetEventObject(combo);
+    event.SetInt(combo->GetSelection());
+    combo->GetEventHandler()->ProcessEvent(event);
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    void WriteDestinations(const std::string& archivesP, const std::string& defaultCfg) {
+        WriteFileBytes(dir / "archives.p", archivesP);
+        WriteFileBytes(dir / "Default.cfg", defaultCfg);
+    }
+
+    ProgramDirectory dir;
+};
+
+TEST_F(MainWindowTest, FirstStartInAnEmptyDirectory) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    ASSERT_TRUE(std::filesystem::exists(dir / "Default.cfg"));
+    EXPECT_EQ(std::filesystem::file_size(dir / "Default.cfg"), 0u);
+    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetCount(), 0u);
+    EXPECT_EQ(window.GetTitle(), kCaption);
+    EXPECT_EQ(Control<wxStaticText>(window, "IDC_STATUS")->GetLabel(), "No Studies To Archive!!");
+    EXPECT_EQ(g_pCurrentArchive, nullptr);
+    EXPECT_TRUE(window.Timer1Running());
+    EXPECT_EQ(window.Timer1Period(), 60000);
+    EXPECT_EQ(Control<wxStaticText>(window, "IDC_START_TIME")->GetLabel(), "None");
+    EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "500");
+}
+
+TEST_F(MainWindowTest, StoredDestinationIsSelectedWithItsOwnSettings) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nFTP\n10.0.0.5\n/ar\nu\np\nEND\n", "FTP:10.0.0.5");
+    dir.Store("", "Database", "Image Path", "/images/top");
+    dir.Store("FTP:10.0.0.5", "Database", "Image Path", "/images/ftp");
+    dir.Store("FTP:10.0.0.5", "Archive", "Max Studies", "42");
+
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetStringSelection(),
+              "FTP:10.0.0.5");
+    EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:10.0.0.5");
+    EXPECT_EQ(Text(window, "IDC_IMAGE_PATH"), "/images/ftp");
+    EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "42");
+    ASSERT_NE(g_pCurrentArchive, nullptr);
+    EXPECT_EQ(g_pCurrentArchive->m_strId, "FTP:10.0.0.5");
+    // Loading a destination's settings shows them; it does not write them back.
+    EXPECT_FALSE(dir.Stored("FTP:10.0.0.5", "Database", "SQL_Server"));
+}
+
+TEST_F(MainWindowTest, UnknownStoredIdSelectsNothingButStillNamesTheSubkey) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:gone");
+    dir.Store("", "Database", "Image Path", "/images/top");
+
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(g_pCurrentArchive, nullptr);
+    EXPECT_EQ(window.GetTitle(), kCaption);
+    EXPECT_EQ(Text(window, "IDC_IMAGE_PATH"), "/images/top");
+
+    Control<wxTextCtrl>(window, "IDC_IMAGE_PATH")->SetValue("/images/new");
+    EXPECT_EQ(dir.Stored("NFS:gone", "Database", "Image Path"), "/images/new");
+    EXPECT_EQ(dir.Stored("", "Database", "Image Path"), "/images/top");
+}
+
+TEST_F(MainWindowTest, EveryEditAndBoxStoresAtOnceUnderTheCurrentDestination) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    const struct {
+        const char* control;
+        const char* key;
+        const char* value;
+    } edits[] = {{"IDC_DATABASE_FILE", "Database File", "/data/echo.mdb"},
+                 {"IDC_IMAGE_PATH", "Image Path", "/data/images"},
+                 {"IDC_DATABASE_PASSWORD", "Database Password", "secret"},
+                 {"IDC_SQL_SERVER", "SQL_Server", "db01"},
+                 {"IDC_SQL_DB", "SQL_DB", "echo"},
+                 {"IDC_SQL_USER", "SQL_User", "cvuser"},
+                 {"IDC_SQL_PASSWORD", "SQL_Password", "pw;x"}};
+    for (const auto& edit : edits) {
+        Control<wxTextCtrl>(window, edit.control)->SetValue(edit.value);
+        EXPECT_EQ(dir.Stored("NFS:lab", "Database", edit.key), edit.value) << edit.control;
+    }
+
+    Click(Control<wxRadioButton>(window, "IDC_DB_ORACLE"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Database", "DB_Type"), "ORACLE");
+    Click(Control<wxRadioButton>(window, "IDC_DB_SQL"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Database", "DB_Type"), "SQL");
+
+    // The criteria boxes are usable only with "Send unarchived studies...".
+    auto* reside = Control<wxCheckBox>(window, "IDC_RESIDE");
+    EXPECT_FALSE(reside->IsEnabled());
+    Click(Control<wxRadioButton>(window, "IDC_SEND_SELECTED"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "SendAll"), "FALSE");
+    ASSERT_TRUE(reside->IsEnabled());
+    EXPECT_FALSE(Control<wxTextCtrl>(window, "IDC_DAYS_BEFORE_ARCHIVE")->IsEnabled());
+
+    Toggle(reside, true);
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Reside"), "TRUE");
+    EXPECT_TRUE(Control<wxTextCtrl>(window, "IDC_DAYS_BEFORE_ARCHIVE")->IsEnabled());
+    Toggle(Control<wxCheckBox>(window, "IDC_MAX_STUDIES"), true);
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "MaxStudies"), "TRUE");
+    EXPECT_TRUE(Control<wxTextCtrl>(window, "IDC_MAX_STUDIES_COUNT")->IsEnabled());
+    Toggle(Control<wxCheckBox>(window, "IDC_PRELIM"), true);
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Prelim"), "TRUE");
+    Toggle(Control<wxCheckBox>(window, "IDC_FINAL"), true);
+    Toggle(Control<wxCheckBox>(window, "IDC_FINAL"), false);
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Final"), "FALSE");
+
+    Control<wxTextCtrl>(window, "IDC_DAYS_BEFORE_ARCHIVE")->SetValue("30");
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Days Before Archive"), "30");
+    Control<wxTextCtrl>(window, "IDC_MAX_STUDIES_COUNT")->SetValue("25");
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Max Studies"), "25");
+    // Not a number: the operator is told and nothing is stored; empty stores nothing either.
+    wxTEST_DIALOG(Control<wxTextCtrl>(window, "IDC_MAX_STUDIES_COUNT")->SetValue("2x"),
+                  ExpectMessage("Please enter an integer."));
+    Control<wxTextCtrl>(window, "IDC_MAX_STUDIES_COUNT")->SetValue("");
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Max Studies"), "25");
+
+    Click(Control<wxRadioButton>(window, "IDC_SEND_ALL"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "SendAll"), "TRUE");
+    EXPECT_FALSE(reside->IsEnabled());
+
+    Click(Control<wxRadioButton>(window, "IDC_METHOD_ARCHIVE"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "ReplicateMethod"), "FALSE");
+    EXPECT_FALSE(Control<wxComboBox>(window, "IDC_DB_FIELD")->IsEnabled());
+    EXPECT_TRUE(window.FindWindow(XRCID("IDC_REMOVE_STUDIES"))->IsEnabled());
+
+    // Nothing of this went directly under the product key.
+    EXPECT_FALSE(dir.Stored("", "Database", "SQL_Server"));
+    EXPECT_FALSE(dir.Stored("", "Archive", "Reside"));
+}
+
+TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
+    WriteDestinations("NFS\n/mnt/a\na-rather-long-label\nFTP\n1.2.3.4\n/ar\nu\np\nEND\n",
+                      "NFS:a-rather-long-label");
+    dir.Store("FTP:1.2.3.4", "Archive", "Max Studies", "42");
+    dir.Store("FTP:1.2.3.4", "Archive", "StartTime", "02:00");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "500");
+
+    Choose(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE"), "FTP:1.2.3.4");
+
+    EXPECT_EQ(ReadFileBytes(dir / "Default.cfg"), "FTP:1.2.3.4");
+    EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "42");
+    EXPECT_EQ(Control<wxStaticText>(window, "IDC_START_TIME")->GetLabel(), "02:00");
+    EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:1.2.3.4");
+    ASSERT_NE(g_pCurrentArchive, nullptr);
+    EXPECT_EQ(g_pCurrentArchive->m_strType, "FTP");
+}
+
+TEST_F(MainWindowTest, DefaultCfgThatCannotBeCreatedEndsStartUp) {
+    std::filesystem::create_directory(dir / "Default.cfg");
+    CArchiverDlg window(dir.Hive());
+    wxTEST_DIALOG(EXPECT_FALSE(window.Initialise()),
+                  ExpectMessage("Could not create Default.cfg!\nExiting."));
+}
+
+TEST_F(MainWindowTest, OkCommandLeavesTheWindowAsItIs) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    wxCommandEvent ok(wxEVT_BUTTON, wxID_OK);
+    window.GetEventHandler()->ProcessEvent(ok);
+    // The dialog's own OK would have ended it with wxID_OK.
+    EXPECT_EQ(window.GetReturnCode(), 0);
+}
+
+}  // namespace
