@@ -10,6 +10,8 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
+#include "db/StudyRecord.h"
+#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 #include "ui/DialogTesting.h"
 
@@ -203,6 +205,92 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
     EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:1.2.3.4");
     ASSERT_NE(g_pCurrentArchive, nullptr);
     EXPECT_EQ(g_pCurrentArchive->m_strType, "FTP");
+}
+
+TEST_F(MainWindowTest, EditingTheCurrentDestinationsKeyFieldRenamesIt) {
+    WriteDestinations("FTP\n10.0.0.5\n/ar\nu\np\nNFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    ActInNextDialog edit([](wxDialog& dialog) {
+        EXPECT_EQ(TextOf(dialog, "IDC_NFS_LABEL"), "lab");
+        Type(dialog, "IDC_NFS_LABEL", "lab2");
+        Press(dialog, "IDC_UPDATE");
+    });
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_EDIT_ARCHIVE"));
+    window.GetEventHandler()->ProcessEvent(click);
+    ASSERT_TRUE(edit.Used());
+
+    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetStringSelection(), "NFS:lab2");
+    EXPECT_EQ(ReadFileBytes(dir / "archives.p"),
+              "FTP\n10.0.0.5\n/ar\nu\np\nNFS\n/mnt/a\nlab2\nEND\n");
+    // "Default.cfg" keeps the old id until the operator chooses again; changes from now on
+    // are stored under the new id.
+    EXPECT_EQ(ReadFileBytes(dir / "Default.cfg"), "NFS:lab");
+    Control<wxTextCtrl>(window, "IDC_SQL_USER")->SetValue("after");
+    EXPECT_EQ(dir.Stored("NFS:lab2", "Database", "SQL_User"), "after");
+    EXPECT_FALSE(dir.Stored("NFS:lab", "Database", "SQL_User"));
+}
+
+TEST_F(MainWindowTest, AddArchiveSavesTheListAndKeepsTheSelection) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    ActInNextDialog add([](wxDialog& dialog) {
+        Type(dialog, "IDC_FTP_IP", "10.0.0.9:2121");
+        Type(dialog, "IDC_FTP_ROOT_PATH", "/archive");
+        Type(dialog, "IDC_FTP_USERNAME", "arch");
+        Type(dialog, "IDC_FTP_PASSWORD", "pw");
+        Press(dialog, "IDC_ADD");
+    });
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_ADD_ARCHIVE"));
+    window.GetEventHandler()->ProcessEvent(click);
+    ASSERT_TRUE(add.Used());
+
+    EXPECT_EQ(ReadFileBytes(dir / "archives.p"),
+              "NFS\n/mnt/a\nlab\nFTP\n10.0.0.9:2121\n/archive\narch\npw\nEND\n");
+    auto* list = Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE");
+    EXPECT_EQ(list->GetCount(), 2u);
+    EXPECT_EQ(list->GetStringSelection(), "NFS:lab");
+    EXPECT_EQ(ReadFileBytes(dir / "Default.cfg"), "NFS:lab");
+}
+
+TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {
+    ExamMix mix;
+    mix.exams = 20;
+    mix.archivedShare = 0;
+    mix.nullImagePathShare = 0;
+    mix.temporaryShare = 0;
+    CreateImageDatabase(dir / "echo.db", GenerateImageDatabaseContent(mix));
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+    dir.Store("NFS:lab", "Database", "Image Path", (dir / "images").string());
+    dir.Store("NFS:lab", "Archive", "DBField", "NOT_A_COLUMN");
+
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    // Replicate with a stored column that EXAM lacks: no selection and no text.
+    auto* field = Control<wxComboBox>(window, "IDC_DB_FIELD");
+    EXPECT_TRUE(field->IsEnabled());
+    EXPECT_EQ(field->GetSelection(), wxNOT_FOUND);
+    EXPECT_EQ(field->GetValue(), "");
+    EXPECT_EQ(window.Core().m_strDbField, "");
+    EXPECT_NE(field->FindString("EXAM_ID"), wxNOT_FOUND);
+    EXPECT_NE(field->FindString("ARCHIVE_PATH"), wxNOT_FOUND);
+
+    // Archive method archives into ARCHIVE_PATH and counts what waits there.
+    Click(Control<wxRadioButton>(window, "IDC_METHOD_ARCHIVE"));
+    EXPECT_EQ(window.Core().m_strDbField, "ARCHIVE_PATH");
+    ASSERT_FALSE(g_StudyList.empty());
+    EXPECT_EQ(Control<wxStaticText>(window, "IDC_STATUS")->GetLabel(),
+              wxString::Format("%d studies to be archived", int(g_StudyList.size())));
+
+    // Choosing a column stores it and counts again.
+    field->Enable();
+    Choose(field, "ARCHIVE_PATH");
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "DBField"), "ARCHIVE_PATH");
 }
 
 TEST_F(MainWindowTest, DefaultCfgThatCannotBeCreatedEndsStartUp) {

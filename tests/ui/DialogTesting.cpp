@@ -66,3 +66,21 @@ void Type(wxDialog& dialog, const char* control, const std::string& text) {
 std::string TextOf(const wxDialog& dialog, const char* control) {
     return FromWx(XRCCTRL(dialog, control, wxTextCtrl)->GetValue());
 }
+
+ActInNextDialog::ActInNextDialog(std::function<void(wxDialog&)> act) : m_act(std::move(act)) {
+    Register();
+}
+
+ActInNextDialog::~ActInNextDialog() {
+    Unregister();
+}
+
+int ActInNextDialog::Enter(wxDialog* dialog) {
+    if (m_used || dynamic_cast<wxMessageDialog*>(dialog)) return wxID_NONE;
+    m_used = true;
+    dialog->CallAfter([dialog, act = m_act] {
+        act(*dialog);
+        if (dialog->IsModal()) dialog->EndModal(wxID_CANCEL);
+    });
+    return wxID_NONE;
+}

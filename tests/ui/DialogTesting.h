@@ -46,6 +46,24 @@ struct ModalOutcome {
 // then cancelled.
 ModalOutcome RunModal(wxDialog& dialog, const std::function<void()>& act);
 
+// Lets the next modal dialog (not a message box) that opens while this object lives run for
+// real, and runs act inside its modal loop; a dialog that act leaves open is then cancelled.
+// For dialogs that the code under test creates itself, such as the main window's Edit Archive.
+class ActInNextDialog : public wxModalDialogHook {
+  public:
+    explicit ActInNextDialog(std::function<void(wxDialog&)> act);
+    ~ActInNextDialog() override;
+    bool Used() const { return m_used; }
+
+  protected:
+    int Enter(wxDialog* dialog) override;
+    void Exit(wxDialog*) override {}
+
+  private:
+    std::function<void(wxDialog&)> m_act;
+    bool m_used = false;
+};
+
 // Sends a button click to the open dialog, as pressing the button does.
 void Press(wxDialog& dialog, int buttonId);
 void Press(wxDialog& dialog, const char* buttonName);
