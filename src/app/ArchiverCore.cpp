@@ -31,26 +31,37 @@ bool ArchiverCore::SetSetting(std::string section, std::string key, std::string 
 
 void ArchiverCore::LoadInitialSettings() {
     // m_strCurrentArchive is still empty: these come from directly under the product key.
-    m_strDatabaseFile = GetSetting(kDatabase, "Database File", "");
-    m_strImagePath = GetSetting(kDatabase, "Image Path", "");
-    m_nMaxStudies = SettingToInt(GetSetting(kArchive, "Max Studies", "500"));
-    m_nDaysBeforeArchive = SettingToInt(GetSetting(kArchive, "Days Before Archive", "0"));
-    m_strStartTime = GetSetting(kArchive, "StartTime", "None");
-    m_strStopTime = GetSetting(kArchive, "StopTime", "None");
+    LoadDatabaseSettings();
+    LoadCountSettings();
+    LoadScheduleTimes();
     m_strStatus = "No Studies To Archive!!";
-    m_strDatabasePassword = GetSetting(kDatabase, "Database Password", "");
-    m_strSqlServer = GetSetting(kDatabase, "SQL_Server", "");
-    m_strSqlUser = GetSetting(kDatabase, "SQL_User", "");
-    m_strSqlPassword = GetSetting(kDatabase, "SQL_Password", "");
-    m_strSqlDb = GetSetting(kDatabase, "SQL_DB", "");
-    m_strDbType = GetSetting(kDatabase, "DB_Type", "JET");
-    LoadOdbcDriverNames();
-
     m_strDbField.clear();
     m_bReside = m_bPrelim = m_bMaxStudies = m_bFinal = false;
     m_nIncrement = 1;
     m_bIncrementMode = false;
     InitAppPaths();
+}
+
+void ArchiverCore::LoadDatabaseSettings() {
+    m_strDbType = GetSetting(kDatabase, "DB_Type", "JET");
+    m_strDatabaseFile = GetSetting(kDatabase, "Database File", "");
+    m_strImagePath = GetSetting(kDatabase, "Image Path", "");
+    m_strDatabasePassword = GetSetting(kDatabase, "Database Password", "");
+    m_strSqlDb = GetSetting(kDatabase, "SQL_DB", "");
+    m_strSqlPassword = GetSetting(kDatabase, "SQL_Password", "");
+    m_strSqlServer = GetSetting(kDatabase, "SQL_Server", "");
+    m_strSqlUser = GetSetting(kDatabase, "SQL_User", "");
+    LoadOdbcDriverNames();
+}
+
+void ArchiverCore::LoadCountSettings() {
+    m_nDaysBeforeArchive = SettingToInt(GetSetting(kArchive, "Days Before Archive", "0"));
+    m_nMaxStudies = SettingToInt(GetSetting(kArchive, "Max Studies", "500"));
+}
+
+void ArchiverCore::LoadScheduleTimes() {
+    m_strStartTime = GetSetting(kArchive, "StartTime", "None");
+    m_strStopTime = GetSetting(kArchive, "StopTime", "None");
 }
 
 bool ArchiverCore::ReadCurrentArchiveFile() {
@@ -92,24 +103,11 @@ void ArchiverCore::FindCurrentArchive() {
 void ArchiverCore::LoadArchiveSettings() {
     m_bReplicate = SettingIsTrue(GetSetting(kArchive, "ReplicateMethod", "TRUE"));
     m_strDbField = GetSetting(kArchive, "DBField", "ARCHIVE_PATH");
-
-    m_strDbType = GetSetting(kDatabase, "DB_Type", "JET");
-    m_strDatabaseFile = GetSetting(kDatabase, "Database File", "");
-    m_strImagePath = GetSetting(kDatabase, "Image Path", "");
-    m_strDatabasePassword = GetSetting(kDatabase, "Database Password", "");
-    m_strSqlDb = GetSetting(kDatabase, "SQL_DB", "");
-    m_strSqlPassword = GetSetting(kDatabase, "SQL_Password", "");
-    m_strSqlServer = GetSetting(kDatabase, "SQL_Server", "");
-    m_strSqlUser = GetSetting(kDatabase, "SQL_User", "");
-    LoadOdbcDriverNames();
-
+    LoadDatabaseSettings();
     m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
-    m_strStartTime = GetSetting(kArchive, "StartTime", "None");
-    m_strStopTime = GetSetting(kArchive, "StopTime", "None");
+    LoadScheduleTimes();
     m_bIncrementMode = SettingIsTrue(GetSetting(kArchive, "IncrementMode", "FALSE"));
-
-    m_nDaysBeforeArchive = SettingToInt(GetSetting(kArchive, "Days Before Archive", "0"));
-    m_nMaxStudies = SettingToInt(GetSetting(kArchive, "Max Studies", "500"));
+    LoadCountSettings();
     m_bSendAll = SettingIsTrue(GetSetting(kArchive, "SendAll", "TRUE"));
     m_bPrelim = SettingIsTrue(GetSetting(kArchive, "Prelim", "FALSE"));
     m_bFinal = SettingIsTrue(GetSetting(kArchive, "Final", "FALSE"));

@@ -68,6 +68,11 @@ class ArchiverCore : public ArchiverConfig {
     void StoreInt(const char* section, const char* key, int value);
 
   private:
+    // The groups of settings that construction and a destination's load share.
+    void LoadDatabaseSettings();
+    void LoadCountSettings();
+    void LoadScheduleTimes();
+
     SettingsStore store_;
 };
 
