@@ -86,6 +86,20 @@ TEST_F(FtpClientTest, StudyLandsByteExactUnderItsFolder) {
     EXPECT_EQ(ReadFileBytes(landed / "exam.ver"), "1234\r\n0\r\n");
 }
 
+TEST_F(FtpClientTest, OneLoginServesAWholeStudy) {
+    FtpClient client = Client();
+    ASSERT_TRUE(client.Connect()) << client.LastError();
+    ASSERT_TRUE(client.CreateDirectories("/data/images/ST03/")) << client.LastError();
+    for (const char* name : {"a.dcm", "b.dcm", "c.dcm"})
+        ASSERT_TRUE(client.Upload(Local(name, name), std::string("/data/images/ST03/") + name));
+    const std::string log = server_.LogText();
+    std::size_t logins = 0;
+    for (std::size_t at = log.find("logged in"); at != std::string::npos;
+         at = log.find("logged in", at + 1))
+        ++logins;
+    EXPECT_EQ(logins, 1u) << log;
+}
+
 TEST_F(FtpClientTest, RelativePathsStartAtTheLoginFolderAndBackslashesSeparate) {
     FtpClient client = Client();
     ASSERT_TRUE(client.CreateDirectories("images\\2004\\ST02")) << client.LastError();
