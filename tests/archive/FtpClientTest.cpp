@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <random>
 #include <thread>
 
 #include "fixtures/FtpServer.h"
+#include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(gen());
-    return bytes;
-}
 
 // Short timeouts: a failure the client waits out must not slow the suite down.
 FtpOptions QuickOptions() {

@@ -2,8 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <random>
-
+#include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
@@ -12,13 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(gen());
-    return bytes;
-}
 
 TEST(FileCopy, CopiesEveryByteAndReplacesALongerDestination) {
     TempDir dir;
