@@ -41,6 +41,16 @@ TEST(FileCopy, ReportsWhatWentWrong) {
     EXPECT_NE(error.find("cannot create"), std::string::npos);
 }
 
+TEST(FileCopy, NeverTruncatesTheSourceThroughAnotherPathToIt) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.dcm", "original");
+    fs::create_directory_symlink(dir.path(), dir / "alias");
+    std::string error;
+    EXPECT_FALSE(CopyFileReplacing(dir / "a.dcm", dir / "alias" / "a.dcm", error));
+    EXPECT_NE(error.find("same file"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "a.dcm"), "original");
+}
+
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {
     TempDir dir;
     const std::optional<std::uint64_t> free = FreeBytesAvailable(dir.path());
