@@ -44,7 +44,23 @@ struct Settings {
 
 struct Measure {
     double seconds = 0;
-    long peakKb = 0;  // the largest resident set of the side's processes
+    long peakKb = 0;        // the largest resident set of the side's processes
+    double cpuSeconds = 0;  // user + system time of the side's processes
+};
+
+double CpuSeconds(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// What the standard tools of one side used together.
+struct ToolUsage {
+    long peakKb = 0;
+    double cpuSeconds = 0;
+    void Add(const rusage& usage) {
+        peakKb = std::max(peakKb, usage.ru_maxrss);
+        cpuSeconds += CpuSeconds(usage);
+    }
 };
 
 Settings ParseArguments(int argc, char** argv) {
@@ -135,11 +151,11 @@ Measure InChild(const std::function<bool()>& work) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error("a benchmark side failed");
-    return {seconds, usage.ru_maxrss};
+    return {seconds, usage.ru_maxrss, CpuSeconds(usage)};
 }
 
-// Runs a tool and waits; its peak memory is folded into `peakKb`.
-bool RunTool(const std::vector<std::string>& args, long& peakKb) {
+// Runs a tool and waits; what it used is added to `used`.
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -148,18 +164,18 @@ bool RunTool(const std::vector<std::string>& args, long& peakKb) {
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
-    peakKb = std::max(peakKb, usage.ru_maxrss);
+    used.Add(usage);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // The tools run from this process one after the other; time and the largest of them.
-Measure Tools(const std::function<bool(long&)>& work) {
+Measure Tools(const std::function<bool(ToolUsage&)>& work) {
     ::sync();
-    long peakKb = 0;
+    ToolUsage used;
     const auto start = std::chrono::steady_clock::now();
-    if (!work(peakKb)) throw std::runtime_error("a standard tool failed");
+    if (!work(used)) throw std::runtime_error("a standard tool failed");
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            peakKb};
+            used.peakKb, used.cpuSeconds};
 }
 
 std::vector<StudyFile> FilesOf(const fs::path& folder) {
@@ -187,13 +203,13 @@ bool CopyAndVerify(const Settings& s, const fs::path& source, const fs::path& ta
 }
 
 bool CopyAndCompareWithTools(const Settings& s, const fs::path& source, const fs::path& target,
-                             long& peakKb) {
-    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, peakKb)) return false;
+                             ToolUsage& used) {
+    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used)) return false;
     for (int study = 0; study < s.studies; ++study) {
         const std::string middle = MiddleFile(source / StudyPath(study));
         if (!RunTool({"cmp", "-s", (source / StudyPath(study) / middle).string(),
                       (target / StudyPath(study) / middle).string()},
-                     peakKb))
+                     used))
             return false;
     }
     return true;
@@ -216,7 +232,7 @@ bool Upload(const Settings& s, const fs::path& source, const FtpServer& server,
 }
 
 bool UploadWithCurl(const Settings& s, const fs::path& source, const FtpServer& server,
-                    const std::string& remoteRoot, long& peakKb) {
+                    const std::string& remoteRoot, ToolUsage& used) {
     for (int study = 0; study < s.studies; ++study) {
         std::string files = "{";
         for (const StudyFile& file : FilesOf(source / StudyPath(study)))
@@ -226,7 +242,7 @@ bool UploadWithCurl(const Settings& s, const fs::path& source, const FtpServer& 
             "ftp://" + server.Address() + "/" + remoteRoot + "/" + StudyPath(study) + "/";
         if (!RunTool({"curl", "-s", "-S", "--ftp-create-dirs", "-P", "-", "-u",
                       server.User() + ":" + server.Password(), "-T", files, url},
-                     peakKb))
+                     used))
             return false;
     }
     return true;
@@ -234,9 +250,10 @@ bool UploadWithCurl(const Settings& s, const fs::path& source, const FtpServer& 
 
 // One comparison: every round's time of each side, and each side's peak memory.
 struct Contest {
+    Contest(const char* name, const char* peerName) : what(name), peer(peerName) {}
     const char* what;
     const char* peer;
-    std::vector<double> ours, theirs;
+    std::vector<double> ours, theirs, oursCpu, theirsCpu;
     long oursPeakKb = 0, theirsPeakKb = 0;
 
     // Runs both sides once, in alternating order so that neither always goes first.
@@ -245,11 +262,13 @@ struct Contest {
         const auto runMine = [&] {
             const Measure m = mine();
             ours.push_back(m.seconds);
+            oursCpu.push_back(m.cpuSeconds);
             oursPeakKb = std::max(oursPeakKb, m.peakKb);
         };
         const auto runTool = [&] {
             const Measure m = tool();
             theirs.push_back(m.seconds);
+            theirsCpu.push_back(m.cpuSeconds);
             theirsPeakKb = std::max(theirsPeakKb, m.peakKb);
         };
         if (round % 2 == 0)
@@ -269,6 +288,8 @@ struct Contest {
         std::printf("  %-8s best %6.2f s  median %6.2f s   peak %6.1f MB\n", peer, Min(theirs),
                     Median(theirs), theirsPeakKb / 1024.0);
         std::printf("  ratio    best %6.2f    median %6.2f    (goal <= 1.30)\n", best, median);
+        std::printf("  client CPU, median: mirabel %.2f s, %s %.2f s\n", Median(oursCpu), peer,
+                    Median(theirsCpu));
     }
 
     static double Min(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
@@ -297,8 +318,8 @@ int main(int argc, char** argv) try {
     const fs::path target = work / "target";
     fs::create_directories(served);
     FtpServer server(served);
-    Contest copy{"copy+verify", "cp+cmp", {}, {}};
-    Contest ftp{"FTP upload", "curl -T", {}, {}};
+    Contest copy{"copy+verify", "cp+cmp"};
+    Contest ftp{"FTP upload", "curl -T"};
     for (int round = 0; round < s.rounds; ++round) {
         copy.Round(
             round,
@@ -309,8 +330,9 @@ int main(int argc, char** argv) try {
             },
             [&] {
                 fs::create_directories(target);
-                const Measure m = Tools(
-                    [&](long& peak) { return CopyAndCompareWithTools(s, source, target, peak); });
+                const Measure m = Tools([&](ToolUsage& used) {
+                    return CopyAndCompareWithTools(s, source, target, used);
+                });
                 fs::remove_all(target);
                 return m;
             });
@@ -322,8 +344,9 @@ int main(int argc, char** argv) try {
                 return m;
             },
             [&] {
-                const Measure m = Tools(
-                    [&](long& peak) { return UploadWithCurl(s, source, server, "curl", peak); });
+                const Measure m = Tools([&](ToolUsage& used) {
+                    return UploadWithCurl(s, source, server, "curl", used);
+                });
                 fs::remove_all(served / "curl");
                 return m;
             });
