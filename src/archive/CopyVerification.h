@@ -1,0 +1,28 @@
+#pragma once
+// Verification of an archived study folder against the local one: same file names (ignoring
+// case, as media often present names in upper case) and sizes, and the middle file in name
+// order identical byte for byte. Used after copying a study to a file-system destination and
+// before deleting a local study whose copy is checked. Every negative outcome is written to
+// the error log with a line starting "Compare Directories: ".
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct CompareEntry {
+    std::string name;  // lower case once inserted
+    std::string path;
+    std::uint64_t size = 0;
+};
+
+// Ascending by lower-case name; entries of equal name keep their insertion order.
+using SortedFileList = std::vector<CompareEntry>;
+
+// Lower-cases the entry's name and inserts it after every entry whose name is not greater.
+void InsertSorted(SortedFileList& list, CompareEntry entry);
+
+// True when both files can be read and hold the same bytes. Logs why not otherwise.
+bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
+
+// True when the folder on the medium is a faithful copy of the local folder (either may use
+// "\" or "/" separators). Two folders that both exist but hold no files count as equal.
+bool CompareDirectories(const std::string& localDir, const std::string& mediaDir);

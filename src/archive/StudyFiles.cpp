@@ -1,0 +1,56 @@
+#include "archive/StudyFiles.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "archive/StudyPaths.h"
+#include "platform/FileDescriptor.h"
+
+namespace fs = std::filesystem;
+
+std::optional<std::vector<StudyFile>> ListStudyFiles(const fs::path& folder) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) return std::nullopt;
+    std::vector<StudyFile> files;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) return std::nullopt;
+        std::error_code entryError;
+        if (!it->is_regular_file(entryError)) continue;
+        const std::uint64_t size = it->file_size(entryError);
+        if (entryError) continue;  // vanished while we listed
+        files.push_back({it->path().filename().string(), it->path(), size});
+    }
+    if (ec) return std::nullopt;
+    std::sort(files.begin(), files.end(),
+              [](const StudyFile& a, const StudyFile& b) { return a.name < b.name; });
+    return files;
+}
+
+std::uint64_t TotalSize(const std::vector<StudyFile>& files) {
+    std::uint64_t total = 0;
+    for (const StudyFile& file : files) total += file.size;
+    return total;
+}
+
+bool IsDicomFile(const fs::path& file) {
+    constexpr std::size_t kPreamble = 128;
+    FileDescriptor fd = FileDescriptor::Open(file, O_RDONLY);
+    if (!fd.IsValid()) return false;
+    char marker[4];
+    return ::pread(fd.Get(), marker, sizeof marker, kPreamble) ==
+               static_cast<ssize_t>(sizeof marker) &&
+           std::memcmp(marker, "DICM", sizeof marker) == 0;
+}
+
+long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath) {
+    constexpr std::uint64_t kMegabyte = 1048576;
+    const std::optional<fs::path> folder = LocalStudyDirectory(imageRoot, imagePath);
+    if (!folder) return -1;
+    const std::optional<std::vector<StudyFile>> files = ListStudyFiles(*folder);
+    if (!files) return -1;
+    return static_cast<long long>(TotalSize(*files) / kMegabyte) + 1;
+}

@@ -1,0 +1,30 @@
+#pragma once
+// What a study folder holds: its files (subfolders are not part of a study), the DICOM test,
+// and the study size shown by the manual selection.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct StudyFile {
+    std::string name;  // file name as stored
+    std::filesystem::path path;
+    std::uint64_t size = 0;
+};
+
+// The regular files directly inside `folder`, in name order. Subfolders, and special files
+// that a copy could hang on (pipes, sockets, devices), are left out. nullopt when the folder
+// does not exist or cannot be listed.
+std::optional<std::vector<StudyFile>> ListStudyFiles(const std::filesystem::path& folder);
+
+// Sum of the file sizes.
+std::uint64_t TotalSize(const std::vector<StudyFile>& files);
+
+// True when the file can be read and holds "DICM" at bytes 128 to 131.
+bool IsDicomFile(const std::filesystem::path& file);
+
+// Size of the study's files in megabytes, counted as whole megabytes plus one (so a study of
+// any size shows at least 1); -1 when the image root or image path is empty, refused, or the
+// folder does not exist.
+long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath);

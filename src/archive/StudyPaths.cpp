@@ -1,0 +1,27 @@
+#include "archive/StudyPaths.h"
+
+#include <algorithm>
+
+namespace fs = std::filesystem;
+
+void ReplaceChar(std::string& text, char find, char replacement) {
+    std::replace(text.begin(), text.end(), find, replacement);
+}
+
+std::string ToNativeSeparators(std::string path) {
+    const char native = static_cast<char>(fs::path::preferred_separator);
+    ReplaceChar(path, native == '/' ? '\\' : '/', native);
+    return path;
+}
+
+std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
+                                            const std::string& imagePath) {
+    if (imageRoot.empty() || imagePath.empty()) return std::nullopt;
+    std::string relative = ToNativeSeparators(imagePath);
+    if (relative.front() == fs::path::preferred_separator) relative.erase(0, 1);
+    const fs::path study(relative);
+    if (study.has_root_path()) return std::nullopt;
+    for (const fs::path& part : study)
+        if (part == "..") return std::nullopt;
+    return fs::path(ToNativeSeparators(imageRoot)) / study;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// The DICOMDIR of a removable medium: every DICOM file copied to the medium is listed under
+// PATIENT, STUDY, SERIES and IMAGE records so that DICOM viewers can browse the medium.
+// The toolkit's own messages and the writer's trace lines go to "DirWrite.log" in the current
+// directory.
+#include <memory>
+#include <string>
+
+inline constexpr const char* kDicomDirLogFile = "DirWrite.log";
+
+// Fixed values for elements an image lacks. Images without UIDs therefore share one STUDY,
+// one SERIES and one IMAGE record.
+inline constexpr const char* kPlaceholderPatientName = "UNKNOWN^PATIENT";
+inline constexpr const char* kPlaceholderPatientId = "UNKNOWN";
+inline constexpr const char* kPlaceholderStudyUid = "1.2.840.12345.67890.123";
+inline constexpr const char* kPlaceholderSeriesUid = "1.2.840.12345.67890.123.45";
+inline constexpr const char* kPlaceholderImageUid = "1.2.840.12345.67890.123.45.678";
+
+// Adds one copied file to the DICOMDIR in the media root (created when absent) and writes
+// the DICOMDIR back. referencedFileName is the copy's path relative to the media root
+// (see MediaFileId); "/" in it is stored as "\". A file already listed by its SOP Instance
+// UID adds nothing. Returns 0 when the DICOMDIR was read and written, otherwise the toolkit's
+// error code; the copied file is never touched.
+int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
+                      const std::string& referencedFileName);
+
+// The same for many files with one read and one write of the DICOMDIR: open a session for a
+// study, add its files, and the DICOMDIR is complete once Write() has run or the session has
+// ended (the destructor writes what is still pending, so an interrupted study keeps the files
+// it copied listed).
+class DicomDirSession {
+  public:
+    explicit DicomDirSession(const std::string& mediaRoot);
+    ~DicomDirSession();
+    DicomDirSession(const DicomDirSession&) = delete;
+    DicomDirSession& operator=(const DicomDirSession&) = delete;
+
+    // 0 when the DICOMDIR was read or is new; otherwise the toolkit's error code, and the
+    // session adds and writes nothing (an unreadable DICOMDIR is left as it is).
+    int OpenResult() const;
+    // Adds the file's records in memory.
+    void AddFile(const std::string& copiedFile, const std::string& referencedFileName);
+    // Writes the DICOMDIR when files were added since the last write. Returns 0 or the
+    // toolkit's error code.
+    int Write();
+
+  private:
+    class Impl;
+    std::unique_ptr<Impl> impl_;
+};

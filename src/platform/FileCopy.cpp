@@ -1,0 +1,98 @@
+#include "platform/FileCopy.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <vector>
+
+#include "platform/FileDescriptor.h"
+
+namespace {
+
+constexpr std::size_t kBufferBytes = 1 << 20;
+// copy_file_range moves at most this much per call; larger files loop.
+constexpr std::size_t kChunkBytes = 1 << 30;
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// The portable path: read and write through one buffer. Returns false with errno set.
+bool CopyThroughBuffer(int in, int out) {
+    std::vector<char> buffer(kBufferBytes);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (got == 0) return true;
+        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) return false;
+    }
+}
+
+// Kernel copy of `size` bytes. Sets `unsupported` when the file systems cannot do it before
+// anything was copied, so the caller can fall back to the buffer.
+bool CopyInKernel(int in, int out, std::uint64_t size, bool& unsupported) {
+    std::uint64_t copied = 0;
+    while (copied < size) {
+        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
+        if (moved < 0) {
+            if (errno == EINTR) continue;
+            unsupported = copied == 0 && (errno == EXDEV || errno == ENOSYS ||
+                                          errno == EOPNOTSUPP || errno == EINVAL);
+            return false;
+        }
+        if (moved == 0) break;  // the source shrank while we copied
+        copied += static_cast<std::uint64_t>(moved);
+    }
+    // Whatever the source grew by meanwhile is copied as well.
+    return CopyThroughBuffer(in, out);
+}
+
+}  // namespace
+
+bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
+                       std::string& error) {
+    FileDescriptor in = FileDescriptor::Open(from, O_RDONLY);
+    struct stat info {};
+    if (!in.IsValid() || ::fstat(in.Get(), &info) != 0) {
+        error = "cannot open " + from.string() + ": " + LastSystemError();
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = from.string() + " is not a regular file";
+        return false;
+    }
+    FileDescriptor out = FileDescriptor::Open(to, O_WRONLY | O_CREAT | O_TRUNC);
+    if (!out.IsValid()) {
+        error = "cannot create " + to.string() + ": " + LastSystemError();
+        return false;
+    }
+    bool unsupported = false;
+    bool copied =
+        CopyInKernel(in.Get(), out.Get(), static_cast<std::uint64_t>(info.st_size), unsupported);
+    if (!copied && unsupported) copied = CopyThroughBuffer(in.Get(), out.Get());
+    if (!copied) {
+        error = "copying " + from.string() + " to " + to.string() + ": " + LastSystemError();
+        return false;
+    }
+    // A full medium may report itself only when the data is flushed on close.
+    if (::close(out.Release()) != 0) {
+        error = "closing " + to.string() + ": " + LastSystemError();
+        return false;
+    }
+    return true;
+}

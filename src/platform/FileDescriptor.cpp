@@ -1,0 +1,33 @@
+#include "platform/FileDescriptor.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+FileDescriptor::~FileDescriptor() noexcept {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.Release();
+    }
+    return *this;
+}
+
+FileDescriptor FileDescriptor::Open(const std::filesystem::path& path, int flags, int mode) {
+    return FileDescriptor(::open(path.c_str(), flags | O_CLOEXEC, mode));
+}
+
+int FileDescriptor::Release() noexcept {
+    const int fd = fd_;
+    fd_ = -1;
+    return fd;
+}
+
+std::string LastSystemError() {
+    return std::system_category().message(errno);
+}

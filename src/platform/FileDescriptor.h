@@ -1,0 +1,28 @@
+#pragma once
+// One open POSIX file descriptor, closed when the owner goes away.
+#include <filesystem>
+#include <string>
+
+class FileDescriptor {
+  public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() noexcept;
+    FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.Release()) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    // open(2) with O_CLOEXEC added; an invalid descriptor (errno set) when it fails.
+    static FileDescriptor Open(const std::filesystem::path& path, int flags, int mode = 0666);
+
+    bool IsValid() const { return fd_ >= 0; }
+    int Get() const { return fd_; }
+    int Release() noexcept;
+
+  private:
+    int fd_ = -1;
+};
+
+// The text of the current errno, for logs.
+std::string LastSystemError();

@@ -1,0 +1,9 @@
+#pragma once
+// Free space of the file system that holds a folder.
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+
+// Bytes the calling user may still write below `folder` (64-bit: media and disks are larger
+// than 4 GB); nullopt when the folder cannot be queried.
+std::optional<std::uint64_t> FreeBytesAvailable(const std::filesystem::path& folder);

@@ -1,0 +1,217 @@
+#include "dicomdir/DicomDirWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "dicomdir/MediaFileId.h"
+#include "fixtures/DicomDirOutline.h"
+#include "fixtures/DicomFiles.h"
+#include "fixtures/TempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Outline = std::vector<std::string>;
+
+const std::string kStoredImagePath = "\\2004\\0117\\ST01";
+
+struct ToolRun {
+    int status = -1;
+    std::string output;
+};
+
+ToolRun RunTool(const std::string& command) {
+    ToolRun run;
+    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+DicomFileSpec Image(const std::string& name, const std::string& id, const std::string& uid) {
+    DicomFileSpec spec;
+    spec.patientName = name;
+    spec.patientId = id;
+    spec.studyUid = TestUid(uid);
+    spec.seriesUid = TestUid(uid + ".1");
+    spec.sopInstanceUid = TestUid(uid + ".1.1");
+    return spec;
+}
+
+class DicomDirWriterTest : public ::testing::Test {
+  protected:
+    // The start directory, where DirWrite.log is written.
+    TempDir work;
+    ScopedCurrentDir cwd{work.path()};
+    TempDir medium;
+
+    fs::path StudyFolder() const { return medium / "IMAGES" / "2004" / "0117" / "ST01"; }
+
+    // A file copied to the medium at the place its file id names.
+    fs::path Copied(const std::string& fileId, const DicomFileSpec& spec) {
+        std::string relative = fileId;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        const fs::path file = medium.path() / relative;
+        fs::create_directories(file.parent_path());
+        WriteDicomFile(file, spec);
+        return file;
+    }
+
+    int Add(const fs::path& file, const std::string& fileId) {
+        return AddFileToDicomDir(file.string(), medium.path().string(), fileId);
+    }
+
+    int AddStudyFiles(const std::vector<fs::path>& files) {
+        int failures = 0;
+        for (const fs::path& file : files)
+            failures += Add(file, MediaFileId(kStoredImagePath, file.filename().string())) != 0;
+        return failures;
+    }
+
+    Outline Read() const { return DicomDirOutline(medium / "DICOMDIR"); }
+};
+
+Outline TwoSeriesOutline() {
+    const std::string study = TestUid("1");
+    const std::string folder = "IMAGES\\2004\\0117\\ST01\\";
+    return {"PATIENT DOE^JOHN P0001",
+            "  STUDY " + study,
+            "    SERIES " + study + ".1",
+            "      IMAGE " + study + ".1.1 " + folder + "IM000001",
+            "      IMAGE " + study + ".1.2 " + folder + "IM000002",
+            "    SERIES " + study + ".2",
+            "      IMAGE " + study + ".2.1 " + folder + "IM000003",
+            "      IMAGE " + study + ".2.2 " + folder + "IM000004"};
+}
+
+TEST_F(DicomDirWriterTest, TwoSeriesOfOneStudyAreListedAndReadableByDcmdump) {
+    const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
+    EXPECT_EQ(AddStudyFiles(files), 0);
+    EXPECT_EQ(Read(), TwoSeriesOutline());
+
+    ASSERT_TRUE(fs::exists("/usr/bin/dcmdump")) << "dcmdump is needed to check the DICOMDIR";
+    const ToolRun dump = RunTool("/usr/bin/dcmdump " + (medium / "DICOMDIR").string());
+    EXPECT_EQ(dump.status, 0) << dump.output;
+    EXPECT_NE(dump.output.find("IMAGES\\2004\\0117\\ST01\\IM000004"), std::string::npos);
+    EXPECT_NE(dump.output.find("SecondaryCaptureImageStorage"), std::string::npos);
+    EXPECT_EQ(dump.output.find("E: "), std::string::npos) << dump.output;
+}
+
+TEST_F(DicomDirWriterTest, RetriedStudyAddsNoSecondImageRecord) {
+    const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
+    EXPECT_EQ(AddStudyFiles(files), 0);
+    EXPECT_EQ(AddStudyFiles(files), 0);
+    EXPECT_EQ(Read(), TwoSeriesOutline());
+}
+
+TEST_F(DicomDirWriterTest, PatientIsMatchedByNameAndIdIgnoringCase) {
+    EXPECT_EQ(Add(Copied("IMAGES\\A\\IM1", Image("DOE^JOHN", "P1", "10")), "IMAGES\\A\\IM1"), 0);
+    EXPECT_EQ(Add(Copied("IMAGES\\B\\IM1", Image("Doe^John", "p1", "20")), "IMAGES\\B\\IM1"), 0);
+    // Same name, another id: another patient.
+    EXPECT_EQ(Add(Copied("IMAGES\\C\\IM1", Image("DOE^JOHN", "P2", "30")), "IMAGES\\C\\IM1"), 0);
+    EXPECT_EQ(
+        Read(),
+        (Outline{"PATIENT DOE^JOHN P1", "  STUDY " + TestUid("10"), "    SERIES " + TestUid("10.1"),
+                 "      IMAGE " + TestUid("10.1.1") + " IMAGES\\A\\IM1", "  STUDY " + TestUid("20"),
+                 "    SERIES " + TestUid("20.1"),
+                 "      IMAGE " + TestUid("20.1.1") + " IMAGES\\B\\IM1", "PATIENT DOE^JOHN P2",
+                 "  STUDY " + TestUid("30"), "    SERIES " + TestUid("30.1"),
+                 "      IMAGE " + TestUid("30.1.1") + " IMAGES\\C\\IM1"}));
+}
+
+Outline PlaceholderOutline(const std::string& fileId) {
+    return {std::string("PATIENT ") + kPlaceholderPatientName + " " + kPlaceholderPatientId,
+            std::string("  STUDY ") + kPlaceholderStudyUid,
+            std::string("    SERIES ") + kPlaceholderSeriesUid,
+            std::string("      IMAGE ") + kPlaceholderImageUid + " " + fileId};
+}
+
+TEST_F(DicomDirWriterTest, AbsentElementsGetFixedPlaceholdersSoSuchImagesShareOneRecord) {
+    const DicomFileSpec bare;  // no patient, no UIDs
+    EXPECT_EQ(Add(Copied("IMAGES\\S\\IM1", bare), "IMAGES\\S\\IM1"), 0);
+    EXPECT_EQ(Add(Copied("IMAGES\\S\\IM2", bare), "IMAGES\\S\\IM2"), 0);
+    EXPECT_EQ(Read(), PlaceholderOutline("IMAGES\\S\\IM1"));
+}
+
+TEST_F(DicomDirWriterTest, FileTheToolkitCannotReadStillGetsPlaceholderRecords) {
+    const fs::path file = medium / "NOTDICOM";
+    WriteFileBytes(file, std::string(128, '\0') + "DICMbroken");
+    EXPECT_EQ(Add(file, "NOTDICOM"), 0);
+    EXPECT_EQ(Read(), PlaceholderOutline("NOTDICOM"));
+}
+
+TEST_F(DicomDirWriterTest, FileIdsAreStoredWithBackslashesAndOtherwiseAsGiven) {
+    const DicomFileSpec one = Image("DOE^JOHN", "P1", "10");
+    EXPECT_EQ(Add(Copied("IMAGES/A/IM1", one), "IMAGES/A/IM1"), 0);
+    // Breaks the media rules (length, lower case, period) yet is written for viewers to read.
+    const std::string loose = "IMAGES\\LONGFOLDERNAME\\im2.dcm";
+    EXPECT_EQ(Add(Copied(loose, Image("DOE^JOHN", "P1", "20")), loose), 0);
+    const Outline outline = Read();
+    ASSERT_EQ(outline.size(), 7u);
+    EXPECT_EQ(outline[3], "      IMAGE " + TestUid("10.1.1") + " IMAGES\\A\\IM1");
+    EXPECT_EQ(outline[6], "      IMAGE " + TestUid("20.1.1") + " " + loose);
+    EXPECT_EQ(RunTool("/usr/bin/dcmdump " + (medium / "DICOMDIR").string()).status, 0);
+}
+
+TEST_F(DicomDirWriterTest, SessionWritesOnceAndListsWhatSingleCallsWould) {
+    const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
+    {
+        DicomDirSession session(medium.path().string());
+        ASSERT_EQ(session.OpenResult(), 0);
+        for (const fs::path& file : files)
+            session.AddFile(file.string(), MediaFileId(kStoredImagePath, file.filename().string()));
+        EXPECT_FALSE(fs::exists(medium / "DICOMDIR"));
+        EXPECT_EQ(session.Write(), 0);
+        EXPECT_EQ(Read(), TwoSeriesOutline());
+    }
+    // A second study's session extends the same DICOMDIR; its end writes what is pending.
+    const auto more =
+        WriteDicomStudy(medium / "IMAGES" / "ST02", "ROE^JANE", "P0002", TestUid("2"), 1, 1);
+    {
+        DicomDirSession session(medium.path().string());
+        session.AddFile(more[0].string(), "IMAGES\\ST02\\IM000001");
+    }
+    Outline expected = TwoSeriesOutline();
+    expected.insert(
+        expected.end(),
+        {"PATIENT ROE^JANE P0002", "  STUDY " + TestUid("2"), "    SERIES " + TestUid("2.1"),
+         "      IMAGE " + TestUid("2.1.1") + " IMAGES\\ST02\\IM000001"});
+    EXPECT_EQ(Read(), expected);
+}
+
+TEST_F(DicomDirWriterTest, UnreadableDicomDirIsLeftAsItIs) {
+    const std::string garbage = "this is no DICOMDIR";
+    WriteFileBytes(medium / "DICOMDIR", garbage);
+    const fs::path file = Copied("IMAGES\\IM1", Image("DOE^JOHN", "P1", "10"));
+    EXPECT_NE(Add(file, "IMAGES\\IM1"), 0);
+    EXPECT_EQ(ReadFileBytes(medium / "DICOMDIR"), garbage);
+    EXPECT_NE(ReadFileBytes(work / kDicomDirLogFile).find("Attempt to open dicomdir failed."),
+              std::string::npos);
+}
+
+TEST_F(DicomDirWriterTest, MissingMediaRootIsReportedByTheResult) {
+    const fs::path file = Copied("IMAGES\\IM1", Image("DOE^JOHN", "P1", "10"));
+    EXPECT_NE(AddFileToDicomDir(file.string(), (medium / "gone").string(), "IMAGES\\IM1"), 0);
+    EXPECT_FALSE(fs::exists(medium / "gone"));
+}
+
+TEST_F(DicomDirWriterTest, TraceLinesGoToDirWriteLogInTheCurrentDirectory) {
+    const fs::path file = Copied("IMAGES\\IM1", Image("DOE^JOHN", "P1", "10"));
+    Add(file, "IMAGES\\IM1");
+    Add(file, "IMAGES\\IM1");
+    const std::string log = ReadFileBytes(work / kDicomDirLogFile);
+    EXPECT_NE(log.find("open DICOMDIR RC= 0x0000 (0)"), std::string::npos) << log;
+    EXPECT_NE(log.find("added " + TestUid("10.1.1") + " IMAGES\\IM1\r\n"), std::string::npos);
+    EXPECT_NE(log.find("already listed " + TestUid("10.1.1")), std::string::npos);
+    EXPECT_NE(log.find("write DICOMDIR RC= 0x0000 (0)"), std::string::npos);
+    EXPECT_FALSE(fs::exists(medium / kDicomDirLogFile));
+}
+
+}  // namespace
