@@ -72,8 +72,9 @@ std::string Traced(const std::string& what, const OFCondition& condition) {
 }
 
 // DCMTK reads any bytes as an empty DICOMDIR and would replace them on writing; a file
-// without the Part 10 marker is refused instead, so a damaged DICOMDIR is never overwritten.
-bool IsAbsentOrPart10(const std::string& path) {
+// without the DICOM file marker ("DICM" after the preamble) is refused instead, so a damaged
+// DICOMDIR is never overwritten.
+bool IsAbsentOrDicomFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return !std::filesystem::exists(path);
     char head[132] = {};
@@ -117,7 +118,7 @@ struct ImageHeader {
 };
 
 // Elements a viewer expects in each record besides the keys. They are copied from the image;
-// an absent one is written empty rather than left out.
+// an absent one is written empty rather than left out (the character set only when given).
 const std::vector<DcmTagKey>& DescriptiveTags(E_DirRecType level) {
     static const std::vector<DcmTagKey> patient{DCM_SpecificCharacterSet};
     static const std::vector<DcmTagKey> study{
@@ -206,7 +207,7 @@ class DicomDirSession::Impl {
     explicit Impl(const std::string& mediaRoot)
         : path_((std::filesystem::path(mediaRoot) / DEFAULT_DICOMDIR_NAME).string()) {
         OFLOG_INFO(WriterLog(), "STARTUP " << path_);
-        if (IsAbsentOrPart10(path_)) {
+        if (IsAbsentOrDicomFile(path_)) {
             dir_ = std::make_unique<DcmDicomDir>(OFFilename(path_.c_str()));
             opened_ = dir_->error();
         } else {

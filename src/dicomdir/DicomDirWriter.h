@@ -16,6 +16,8 @@ inline constexpr const char* kPlaceholderStudyUid = "1.2.840.12345.67890.123";
 inline constexpr const char* kPlaceholderSeriesUid = "1.2.840.12345.67890.123.45";
 inline constexpr const char* kPlaceholderImageUid = "1.2.840.12345.67890.123.45.678";
 
+// mediaRoot is the medium's root folder (on Windows "E:\", not the drive-relative "E:").
+//
 // Adds one copied file to the DICOMDIR in the media root (created when absent) and writes
 // the DICOMDIR back. referencedFileName is the copy's path relative to the media root
 // (see MediaFileId); "/" in it is stored as "\". A file already listed by its SOP Instance

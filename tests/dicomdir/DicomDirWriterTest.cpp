@@ -35,14 +35,14 @@ ToolRun RunTool(const std::string& command) {
     return run;
 }
 
-DicomFileSpec Image(const std::string& name, const std::string& id, const std::string& uid) {
-    DicomFileSpec spec;
-    spec.patientName = name;
-    spec.patientId = id;
-    spec.studyUid = TestUid(uid);
-    spec.seriesUid = TestUid(uid + ".1");
-    spec.sopInstanceUid = TestUid(uid + ".1.1");
-    return spec;
+DicomFileContent Image(const std::string& name, const std::string& id, const std::string& uid) {
+    DicomFileContent content;
+    content.patientName = name;
+    content.patientId = id;
+    content.studyUid = TestUid(uid);
+    content.seriesUid = TestUid(uid + ".1");
+    content.sopInstanceUid = TestUid(uid + ".1.1");
+    return content;
 }
 
 class DicomDirWriterTest : public ::testing::Test {
@@ -55,12 +55,12 @@ class DicomDirWriterTest : public ::testing::Test {
     fs::path StudyFolder() const { return medium / "IMAGES" / "2004" / "0117" / "ST01"; }
 
     // A file copied to the medium at the place its file id names.
-    fs::path Copied(const std::string& fileId, const DicomFileSpec& spec) {
+    fs::path Copied(const std::string& fileId, const DicomFileContent& content) {
         std::string relative = fileId;
         std::replace(relative.begin(), relative.end(), '\\', '/');
         const fs::path file = medium.path() / relative;
         fs::create_directories(file.parent_path());
-        WriteDicomFile(file, spec);
+        WriteDicomFile(file, content);
         return file;
     }
 
@@ -134,7 +134,7 @@ Outline PlaceholderOutline(const std::string& fileId) {
 }
 
 TEST_F(DicomDirWriterTest, AbsentElementsGetFixedPlaceholdersSoSuchImagesShareOneRecord) {
-    const DicomFileSpec bare;  // no patient, no UIDs
+    const DicomFileContent bare;  // no patient, no UIDs
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM1", bare), "IMAGES\\S\\IM1"), 0);
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM2", bare), "IMAGES\\S\\IM2"), 0);
     EXPECT_EQ(Read(), PlaceholderOutline("IMAGES\\S\\IM1"));
@@ -148,7 +148,7 @@ TEST_F(DicomDirWriterTest, FileTheToolkitCannotReadStillGetsPlaceholderRecords) 
 }
 
 TEST_F(DicomDirWriterTest, FileIdsAreStoredWithBackslashesAndOtherwiseAsGiven) {
-    const DicomFileSpec one = Image("DOE^JOHN", "P1", "10");
+    const DicomFileContent one = Image("DOE^JOHN", "P1", "10");
     EXPECT_EQ(Add(Copied("IMAGES/A/IM1", one), "IMAGES/A/IM1"), 0);
     // Breaks the media rules (length, lower case, period) yet is written for viewers to read.
     const std::string loose = "IMAGES\\LONGFOLDERNAME\\im2.dcm";
@@ -184,6 +184,34 @@ TEST_F(DicomDirWriterTest, SessionWritesOnceAndListsWhatSingleCallsWould) {
         {"PATIENT ROE^JANE P0002", "  STUDY " + TestUid("2"), "    SERIES " + TestUid("2.1"),
          "      IMAGE " + TestUid("2.1.1") + " IMAGES\\ST02\\IM000001"});
     EXPECT_EQ(Read(), expected);
+}
+
+TEST_F(DicomDirWriterTest, DicomDirMadeByAnotherToolIsExtendedWithoutDuplicates) {
+    // Such IMAGE records carry the image's UID only as the referenced SOP Instance UID.
+    const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
+    ASSERT_TRUE(fs::exists("/usr/bin/dcmmkdir")) << "dcmmkdir is needed to make the DICOMDIR";
+    const ToolRun made = RunTool("/usr/bin/dcmmkdir -q +I +r +id " + medium.path().string() +
+                                 " +D " + (medium / "DICOMDIR").string() + " IMAGES");
+    ASSERT_EQ(made.status, 0) << made.output;
+    const Outline before = Read();
+
+    EXPECT_EQ(AddStudyFiles(files), 0);
+    EXPECT_EQ(Read(), before);
+    DicomFileContent third = Image("DOE^JOHN", "P0001", "1");
+    third.seriesUid = TestUid("1.3");
+    third.sopInstanceUid = TestUid("1.3.1");
+    const fs::path extra = Copied("IMAGES\\2004\\0117\\ST01\\IM000005", third);
+    EXPECT_EQ(Add(extra, "IMAGES\\2004\\0117\\ST01\\IM000005"), 0);
+    const Outline after = Read();
+    ASSERT_EQ(after.size(), before.size() + 2);  // a new series and its image
+    EXPECT_EQ(after.back(),
+              "      IMAGE " + TestUid("1.3.1") + " IMAGES\\2004\\0117\\ST01\\IM000005");
+    // Nothing but the DICOMDIR and the study folders is left on the medium.
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(medium.path()))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"DICOMDIR", "IMAGES"}));
 }
 
 TEST_F(DicomDirWriterTest, UnreadableDicomDirIsLeftAsItIs) {

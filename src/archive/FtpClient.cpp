@@ -1,0 +1,177 @@
+#include "archive/FtpClient.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <sstream>
+
+#include "platform/FileDescriptor.h"
+
+namespace {
+
+// Bigger upload buffers mean fewer, larger writes to the data connection.
+constexpr long kUploadBufferBytes = 512 * 1024;
+
+struct CurlFree {
+    void operator()(char* text) const noexcept { curl_free(text); }
+};
+
+// libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
+extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
+    const int fd = *static_cast<const int*>(user);
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, size * count);
+        if (got >= 0) return static_cast<size_t>(got);
+        if (errno != EINTR) return CURL_READFUNC_ABORT;
+    }
+}
+
+// Listings and the header lines libcurl makes up for SIZE are not wanted anywhere.
+extern "C" size_t Discard(char*, size_t size, size_t count, void*) noexcept {
+    return size * count;
+}
+
+// The components of a remote path, each percent-encoded; "/" between them. An absolute path
+// begins with "%2F", which libcurl sends as "CWD /".
+std::string EncodePath(CURL* curl, std::string path) {
+    for (char& c : path)
+        if (c == '\\') c = '/';
+    std::string encoded = path.starts_with('/') ? "%2F" : "";
+    std::istringstream parts(path);
+    std::string part;
+    while (std::getline(parts, part, '/')) {
+        if (part.empty()) continue;
+        std::unique_ptr<char, CurlFree> escaped(
+            curl_easy_escape(curl, part.c_str(), static_cast<int>(part.size())));
+        if (!encoded.empty()) encoded += '/';
+        encoded += escaped ? escaped.get() : part;
+    }
+    return encoded;
+}
+
+}  // namespace
+
+FtpClient::FtpClient(const std::string& ipAddress, std::string user, std::string password,
+                     FtpOptions options)
+    : address_(ParseFtpAddress(ipAddress)),
+      user_(std::move(user)),
+      password_(std::move(password)),
+      options_(options) {
+    if (!address_) lastError_ = "invalid FTP address \"" + ipAddress + "\"";
+}
+
+bool FtpClient::Connect() {
+    return DirectoryExists("");
+}
+
+bool FtpClient::DirectoryExists(const std::string& remoteDir) {
+    if (!address_) return false;
+    PrepareRequest(remoteDir, true);
+    curl_easy_setopt(curl_.Get(), CURLOPT_NOBODY, 1L);
+    return Perform(remoteDir, true);
+}
+
+bool FtpClient::CreateDirectories(const std::string& remoteDir) {
+    if (!address_) return false;
+    PrepareRequest(remoteDir, true);
+    curl_easy_setopt(curl_.Get(), CURLOPT_NOBODY, 1L);
+    curl_easy_setopt(curl_.Get(), CURLOPT_FTP_CREATE_MISSING_DIRS,
+                     static_cast<long>(CURLFTP_CREATE_DIR_RETRY));
+    return Perform(remoteDir, true);
+}
+
+bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath) {
+    if (!address_) return false;
+    FileDescriptor file = FileDescriptor::Open(localFile, O_RDONLY);
+    struct stat info {};
+    if (!file.IsValid() || ::fstat(file.Get(), &info) != 0)
+        return Fail("cannot open " + localFile.string() + ": " + LastSystemError());
+    int fd = file.Get();
+    PrepareRequest(remotePath, false);
+    CURL* curl = curl_.Get();
+    curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromDescriptor);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &fd);
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
+    if (options_.maxSendBytesPerSecond > 0)
+        curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
+                         static_cast<curl_off_t>(options_.maxSendBytesPerSecond));
+    if (!Perform(remotePath, false)) return false;
+
+    // A success code means the server acknowledged the transfer; SIZE confirms it kept it all.
+    const std::uint64_t localSize = static_cast<std::uint64_t>(info.st_size);
+    const std::optional<std::uint64_t> remoteSize = RemoteSize(remotePath);
+    if (!remoteSize) return false;
+    if (*remoteSize != localSize)
+        return Fail("the server holds " + std::to_string(*remoteSize) + " bytes of " + remotePath +
+                    " instead of " + std::to_string(localSize));
+    return true;
+}
+
+std::optional<std::uint64_t> FtpClient::RemoteSize(const std::string& remotePath) {
+    if (!address_) return std::nullopt;
+    PrepareRequest(remotePath, false);
+    curl_easy_setopt(curl_.Get(), CURLOPT_NOBODY, 1L);
+    if (!Perform(remotePath, false)) return std::nullopt;
+    curl_off_t size = -1;
+    if (curl_easy_getinfo(curl_.Get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &size) != CURLE_OK ||
+        size < 0) {
+        Fail("the server reports no size for " + remotePath);
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(size);
+}
+
+// Every request starts from libcurl's defaults; the reset keeps the open connection.
+void FtpClient::PrepareRequest(const std::string& remotePath, bool isDirectory) {
+    CURL* curl = curl_.Get();
+    curl_easy_reset(curl);
+    const std::string url = UrlFor(remotePath, isDirectory);
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "ftp");
+    curl_easy_setopt(curl, CURLOPT_USERNAME, user_.c_str());
+    curl_easy_setopt(curl, CURLOPT_PASSWORD, password_.c_str());
+    curl_easy_setopt(curl, CURLOPT_FTPPORT, "-");  // active mode, our own address
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                     static_cast<long>(options_.connectTimeout.count()));
+    const long responseMs = static_cast<long>(options_.responseTimeout.count());
+    curl_easy_setopt(curl, CURLOPT_SERVER_RESPONSE_TIMEOUT, (responseMs + 999) / 1000);
+    curl_easy_setopt(curl, CURLOPT_ACCEPTTIMEOUT_MS, responseMs);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                     static_cast<long>(options_.stallTimeout.count()));
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer_);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Discard);
+}
+
+bool FtpClient::Perform(const std::string& remotePath, bool isDirectory) {
+    errorBuffer_[0] = '\0';
+    const CURLcode result = curl_easy_perform(curl_.Get());
+    // Judged by the result alone: the error buffer may hold noise after a good transfer.
+    if (result == CURLE_OK) {
+        lastError_.clear();
+        return true;
+    }
+    std::string message = std::string(curl_easy_strerror(result)) + " (" +
+                          (isDirectory ? "folder " : "file ") +
+                          (remotePath.empty() ? "/" : remotePath) + ")";
+    if (errorBuffer_[0]) message += ": " + std::string(errorBuffer_);
+    return Fail(std::move(message));
+}
+
+std::string FtpClient::UrlFor(const std::string& remotePath, bool isDirectory) const {
+    std::string url = FtpBaseUrl(*address_) + "/" + EncodePath(curl_.Get(), remotePath);
+    if (isDirectory && !url.ends_with('/')) url += '/';
+    return url;
+}
+
+bool FtpClient::Fail(std::string message) {
+    lastError_ = std::move(message);
+    return false;
+}

@@ -1,0 +1,71 @@
+#pragma once
+// An FTP client for the archive: one server, one login, one control connection reused for a
+// whole study, so that many small files go up quickly. Active mode (the server connects back
+// for each data transfer), binary transfers. Every operation reports by its result; the text
+// of the last failure is kept for the logs. Timeouts make sure that a server that stops
+// answering fails the operation instead of hanging the program.
+//
+// Remote paths use "/"; a "\" is taken as "/". A path starting with "/" is absolute on the
+// server; any other is relative to the login folder.
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "archive/CurlHandle.h"
+#include "archive/FtpAddress.h"
+
+struct FtpOptions {
+    // Connecting, including the login (a server may delay a refused login by seconds).
+    std::chrono::milliseconds connectTimeout{30000};
+    // The server's answer to one command, and the server's connection back in active mode.
+    std::chrono::milliseconds responseTimeout{60000};
+    // A transfer that moves no byte for this long fails.
+    std::chrono::seconds stallTimeout{60};
+    // Upload rate limit in bytes per second; 0 for none.
+    std::int64_t maxSendBytesPerSecond = 0;
+};
+
+class FtpClient {
+  public:
+    // ipAddress is the destination's "IP address": "host" or "host:port".
+    FtpClient(const std::string& ipAddress, std::string user, std::string password,
+              FtpOptions options = {});
+
+    // Connects and logs in. False when the address is invalid, the server cannot be reached
+    // or refuses the login.
+    bool Connect();
+
+    // True when the folder exists (the server lets us change into it).
+    bool DirectoryExists(const std::string& remoteDir);
+
+    // Changes into every level of the folder, creating the levels that are missing.
+    // False when a level can neither be entered nor created.
+    bool CreateDirectories(const std::string& remoteDir);
+
+    // Uploads the local file to the remote path (its folder must exist), replacing what was
+    // there, and checks with SIZE that the server holds every byte. False when the file
+    // cannot be read, the transfer fails or the sizes differ.
+    bool Upload(const std::filesystem::path& localFile, const std::string& remotePath);
+
+    // The size of a remote file (SIZE command); nullopt when it is missing or unknown.
+    std::optional<std::uint64_t> RemoteSize(const std::string& remotePath);
+
+    // Why the last operation failed, for the logs (never holds the password).
+    const std::string& LastError() const { return lastError_; }
+
+  private:
+    bool Perform(const std::string& remotePath, bool isDirectory);
+    void PrepareRequest(const std::string& remotePath, bool isDirectory);
+    std::string UrlFor(const std::string& remotePath, bool isDirectory) const;
+    bool Fail(std::string message);
+
+    CurlHandle curl_;
+    std::optional<FtpAddress> address_;
+    std::string user_;
+    std::string password_;
+    FtpOptions options_;
+    std::string lastError_;
+    char errorBuffer_[CURL_ERROR_SIZE] = {};
+};
