@@ -1,0 +1,55 @@
+#pragma once
+// The engine interface behind the connection layer. Two engines implement it: the embedded
+// SQLite engine and the ODBC engine. Engines report failures by throwing DbFailure with the
+// text that goes to the error log; the layer above never lets it escape to its callers.
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "db/Variant.h"
+
+class DbFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct ColumnInfo {
+    std::string name;
+    int nativeType = 0;     // the engine's own type code, handed back when binding values
+    bool matchable = true;  // usable to find the row again (not a blob or a float)
+};
+
+// A text value bound to a statement parameter; nullopt binds NULL.
+struct BoundValue {
+    std::optional<std::string> text;
+    int nativeType = 0;
+};
+
+// Rows of one statement, read forward. The first row is fetched by the first Fetch.
+class DbCursor {
+  public:
+    virtual ~DbCursor() = default;
+    virtual const std::vector<ColumnInfo>& Columns() const = 0;
+    // Steps to the next row; false when there is none.
+    virtual bool Fetch() = 0;
+    // Runs the statement again: the next Fetch gives the first row.
+    virtual void Rewind() = 0;
+    // The value of a column of the current row.
+    virtual Variant Value(int column) = 0;
+    // The stored text of a column of the current row (nullopt for NULL), used to find the row
+    // again in an UPDATE.
+    virtual std::optional<std::string> StoredText(int column) = 0;
+};
+
+class DbConnection {
+  public:
+    virtual ~DbConnection() = default;
+    // Runs a statement. Returns its rows, or null when it returns no result set (ALTER ...).
+    virtual std::unique_ptr<DbCursor> Run(const std::string& statement) = 0;
+    // Runs a statement with '?' parameters; returns the number of rows changed.
+    virtual long Change(const std::string& statement, const std::vector<BoundValue>& params) = 0;
+    // The primary-key columns of a table; empty when it has none or they cannot be read.
+    virtual std::vector<std::string> PrimaryKey(const std::string& table) = 0;
+};

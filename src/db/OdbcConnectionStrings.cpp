@@ -1,0 +1,54 @@
+#include "db/OdbcConnectionStrings.h"
+
+OdbcDriverNames g_OdbcDriverNames;
+
+namespace {
+
+std::string Pair(const char* key, const std::string& value) {
+    return std::string(key) + "=" + BraceQuote(value) + ";";
+}
+
+std::string Credentials(const std::string& user, const std::string& password) {
+    return Pair("UID", user) + Pair("PWD", password);
+}
+
+// SQL Server names a port after a comma ("host,1433"); ODBC drivers take it separately.
+std::string ServerAddress(const std::string& server) {
+    const std::size_t comma = server.find(',');
+    if (comma == std::string::npos) return Pair("SERVER", server);
+    return Pair("SERVER", server.substr(0, comma)) + Pair("PORT", server.substr(comma + 1));
+}
+
+}  // namespace
+
+std::string BraceQuote(const std::string& value) {
+    std::string quoted = "{";
+    for (char c : value) {
+        quoted += c;
+        if (c == '}') quoted += '}';
+    }
+    return quoted + "}";
+}
+
+std::string AccessConnectionString(const std::string& file, const std::string& password) {
+    return Pair("DRIVER", g_OdbcDriverNames.access) + Pair("DBQ", file) +
+           Credentials("admin", password);
+}
+
+std::string SqlServerConnectionString(const std::string& server, const std::string& database,
+                                      const std::string& user, const std::string& password,
+                                      bool serverIsDataSourceName) {
+    const std::string target =
+        serverIsDataSourceName
+            ? Pair("DSN", server)
+            : Pair("DRIVER", g_OdbcDriverNames.sqlServer) + ServerAddress(server);
+    return target + Pair("DATABASE", database) + Credentials(user, password);
+}
+
+std::string OracleConnectionString(const std::string& dataSource, const std::string& user,
+                                   const std::string& password, bool dataSourceIsDsn) {
+    const std::string target =
+        dataSourceIsDsn ? Pair("DSN", dataSource)
+                        : Pair("DRIVER", g_OdbcDriverNames.oracle) + Pair("DBQ", dataSource);
+    return target + Credentials(user, password);
+}
