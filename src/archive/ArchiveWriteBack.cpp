@@ -1,9 +1,33 @@
-// Stand-in until the database layer lands on this branch: every write-back fails.
 #include "archive/ArchiveWriteBack.h"
 
 #include <algorithm>
 #include <cctype>
-#include <stdexcept>
+#include <vector>
+
+#include "db/CCVAException.h"
+#include "db/DatabaseLayer.h"
+
+namespace {
+
+// Rows read at most when looking the exam up, as every statement on EXAM does.
+constexpr int kMaxExamRows = 500000;
+
+// Connects by the database kind of the main window's settings.
+void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
+    if (config.m_strDbType == "JET")
+        OpenAccessDatabase(db, config.m_strDatabaseFile, config.m_strDatabasePassword);
+    else if (config.m_strDbType == "SQL")
+        OpenSqlServerDatabase(db, config.m_strSqlServer, config.m_strSqlDb, config.m_strSqlUser,
+                              config.m_strSqlPassword);
+    else
+        OpenOracleDatabase(db, config.m_strSqlServer, config.m_strSqlUser, config.m_strSqlPassword);
+}
+
+void ThrowOnDatabaseError() {
+    if (g_bDbError) throw CCVAException("database error");
+}
+
+}  // namespace
 
 bool IsNumericExamId(const std::string& examId) {
     const std::size_t digits = !examId.empty() && examId.front() == '-' ? 1 : 0;
@@ -12,6 +36,33 @@ bool IsNumericExamId(const std::string& examId) {
                        [](unsigned char c) { return std::isdigit(c) != 0; });
 }
 
-bool RecordArchiveLocation(const ArchiverConfig&, const std::string&, const std::string&) {
-    throw std::runtime_error("database error");
+bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
+                           const std::string& value) {
+    if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    GetNewDatabase("corvana");
+    ThrowOnDatabaseError();
+    CAdoDatabase* db = FindConnection("corvana");
+    ConnectImageDatabase(db, config);
+    ThrowOnDatabaseError();
+    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    ThrowOnDatabaseError();
+    OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+    ThrowOnDatabaseError();
+    std::vector<std::string> ids;
+    GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
+    ThrowOnDatabaseError();
+    if (ids.empty()) {
+        CloseRecordset(rs);
+        CloseDatabase(db);
+        return false;
+    }
+    MoveToRow(rs, 0);
+    ThrowOnDatabaseError();
+    SetFieldValue(rs, config.m_strDbField, value);
+    ThrowOnDatabaseError();
+    Update(rs);
+    ThrowOnDatabaseError();
+    CloseRecordset(rs);
+    CloseDatabase(db);
+    return true;
 }
