@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
@@ -173,18 +171,12 @@ TEST_F(StudyTransfer, AReadOnlyLocalFileIsMadeWritableOnceTransferred) {
     EXPECT_EQ(ReadFileBytes(local / "a"), "1");
 }
 
-// A sparse local file reports a size larger than the destination's free space without using
-// the room itself.
-void MakeSparseFile(const fs::path& file, std::uint64_t size) {
-    WriteFileBytes(file, "");
-    ASSERT_EQ(::truncate(file.c_str(), static_cast<off_t>(size)), 0);
-}
-
 TEST_F(StudyTransfer, AStudyLargerThanTheFreeSpaceIsNotStarted) {
     const fs::path local = setup.MakeStudy(kPath, {});
     fs::create_directory(ArchiveRoot());
-    const std::uint64_t free = FreeBytesAvailable(ArchiveRoot()).value();
-    MakeSparseFile(local / "huge", free - 5 * 1048576);  // fits, but not with the 10 MB reserve
+    const std::uint64_t freeBytes = FreeBytesAvailable(ArchiveRoot()).value();
+    MakeSparseFile(local / "huge",
+                   freeBytes - 5 * 1048576);  // fits, but not with the 10 MB reserve
     ArchiveDestination destination = TransferSetup::FolderDestination(ArchiveRoot());
     StudyRecord study = TransferSetup::Study(kPath);
     EXPECT_EQ(Archive(destination, study), -2);
