@@ -6,22 +6,12 @@
 
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
+#include "db/ImageDatabase.h"
 
 namespace {
 
 // Rows read at most when looking the exam up, as every statement on EXAM does.
 constexpr int kMaxExamRows = 500000;
-
-// Connects by the database kind of the main window's settings.
-void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
-    if (config.m_strDbType == "JET")
-        OpenAccessDatabase(db, config.m_strDatabaseFile, config.m_strDatabasePassword);
-    else if (config.m_strDbType == "SQL")
-        OpenSqlServerDatabase(db, config.m_strSqlServer, config.m_strSqlDb, config.m_strSqlUser,
-                              config.m_strSqlPassword);
-    else
-        OpenOracleDatabase(db, config.m_strSqlServer, config.m_strSqlUser, config.m_strSqlPassword);
-}
 
 void ThrowOnDatabaseError() {
     if (g_bDbError) throw CCVAException("database error");

@@ -1,0 +1,271 @@
+// Selecting the studies waiting to be archived from a SQLite image-system database.
+#include "db/StudySelection.h"
+
+#include <algorithm>
+#include <map>
+
+#include "db/DbTestSupport.h"
+#include "fixtures/ImageDatabaseMaker.h"
+
+namespace {
+
+const std::string S =
+    "SELECT EXAM.IMAGE_PATH,EXAM.EXAM_DATE,PATIENT.NAME_L,PATIENT.NAME_F,EXAM.EXAM_ID,EXAM.PAT_ID "
+    ",EXAM.READER FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = "
+    "EXAM.PAT_ID)AND((EXAM.[ARCHIVE_PATH]) "
+    "Is Null) AND (EXAM.OLD_CVS <> 1))";
+const std::string E = " ORDER BY EXAM.EXAM_DATE";
+const std::string P = " AND (EXAM.PRELIM is NOT NULL)";
+const std::string F =
+    " AND ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE '$$$READING$$$%'))";
+const std::string PF =
+    " AND ((EXAM.PRELIM is NOT NULL) OR ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE "
+    "'$$$READING$$$%')))";
+
+struct Criteria {
+    bool sendAll, reside, prelim, final;
+};
+
+ArchiverConfig ConfigWith(const Criteria& c) {
+    ArchiverConfig config;
+    config.m_strDbField = "ARCHIVE_PATH";
+    config.m_bSendAll = c.sendAll;
+    config.m_bReside = c.reside;
+    config.m_bPrelim = c.prelim;
+    config.m_bFinal = c.final;
+    config.m_nDaysBeforeArchive = 2;
+    return config;
+}
+
+const Criteria kAllCriteria[] = {
+    {true, true, true, true},    {false, false, false, false}, {false, false, true, false},
+    {false, false, false, true}, {false, false, true, true},   {false, true, false, false},
+    {false, true, true, false},  {false, true, false, true},   {false, true, true, true}};
+
+TEST(SelectionStatement, EveryCombinationOfCriteria) {
+    std::tm t{};
+    t.tm_year = 104, t.tm_mon = 2, t.tm_mday = 9, t.tm_hour = 14, t.tm_min = 5, t.tm_isdst = -1;
+    const std::time_t now = std::mktime(&t);
+    const std::string D = " AND (EXAM.EXAM_DATE < #03/07/2004 14:05#)";
+    const std::string expected[] = {S + E,         S + E,         S + P + E,
+                                    S + F + E,     S + PF + E,    S + D + E,
+                                    S + D + P + E, S + D + F + E, S + D + PF + E};
+    for (std::size_t i = 0; i < std::size(kAllCriteria); ++i)
+        EXPECT_EQ(BuildStudySelectStatement(ConfigWith(kAllCriteria[i]), now), expected[i]) << i;
+    // Send all wins over every check box.
+    EXPECT_EQ(BuildStudySelectStatement(ConfigWith({true, false, true, false}), now), S + E);
+}
+
+class StudySelection : public DbTest {
+  protected:
+    void SetUp() override {
+        g_StudyList.clear();
+        ExamMix mix;
+        mix.exams = 400;
+        // Some exams lie in the future so that "older than 0 days" has something to drop; none
+        // lies within half an hour of a day boundary of now, so the cutoff minute never decides.
+        mix.newestExam = std::time(nullptr) + 50 * 3600 + 1800;
+        content_ = GenerateImageDatabaseContent(mix);
+        content_.exams.front().imagePath = "";  // empty as well as null paths
+        CreateImageDatabase(Path("corvana.mdb"), content_);
+        config_.m_strDatabaseFile = Path("corvana.mdb").string();
+        config_.m_strDbField = "ARCHIVE_PATH";
+        config_.m_strSqlPassword = "Secret1";
+    }
+
+    // The waiting studies the criteria should give, oldest first, read from the rows made.
+    std::vector<std::string> Expected(const ArchiverConfig& c, std::time_t now) const {
+        std::vector<const ExamRow*> rows;
+        for (const ExamRow& e : content_.exams) {
+            // OLD_CVS <> 1 is not true for a null OLD_CVS either.
+            const bool oldCvsClear = e.oldCvs && *e.oldCvs != 1;
+            if (e.archiveValue || !oldCvsClear) continue;
+            if (!e.imagePath || e.imagePath->empty()) continue;
+            const bool finalReport = e.reader && e.reader->rfind("$$$READING$$$", 0) != 0;
+            if (!c.m_bSendAll) {
+                if (c.m_bReside && !(e.examDate < CutoffIso(c.m_nDaysBeforeArchive, now))) continue;
+                if (c.m_bPrelim && c.m_bFinal && !(e.prelim || finalReport)) continue;
+                if (c.m_bPrelim && !c.m_bFinal && !e.prelim) continue;
+                if (!c.m_bPrelim && c.m_bFinal && !finalReport) continue;
+            }
+            rows.push_back(&e);
+        }
+        std::stable_sort(rows.begin(), rows.end(),
+                         [](auto* a, auto* b) { return a->examDate < b->examDate; });
+        std::vector<std::string> ids;
+        for (auto* row : rows) ids.push_back(std::to_string(row->examId));
+        return ids;
+    }
+
+    static std::string CutoffIso(int days, std::time_t now) {
+        const std::time_t cutoff = now - days * 86400L;
+        std::tm local{};
+        localtime_r(&cutoff, &local);
+        char text[32];
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:00", &local);
+        return text;
+    }
+
+    static std::vector<std::string> ListedIds() {
+        std::vector<std::string> ids;
+        for (const auto& study : g_StudyList) ids.push_back(study->m_strExamId);
+        return ids;
+    }
+
+    ImageDatabaseContent content_;
+    ArchiverConfig config_;
+};
+
+TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
+    for (int days : {0, 3}) {
+        for (const Criteria& c : kAllCriteria) {
+            ArchiverConfig config = config_;
+            config.m_bSendAll = c.sendAll, config.m_bReside = c.reside;
+            config.m_bPrelim = c.prelim, config.m_bFinal = c.final;
+            config.m_nDaysBeforeArchive = days;
+            GetStudyList(config);
+            const auto expected = Expected(config, std::time(nullptr));
+            EXPECT_FALSE(expected.empty());
+            EXPECT_EQ(ListedIds(), expected)
+                << "send all " << c.sendAll << " reside " << c.reside << " prelim " << c.prelim
+                << " final " << c.final << " days " << days;
+        }
+    }
+    EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(StudySelection, RecordsCarryTheRowsValues) {
+    ImageDatabaseContent extra;
+    extra.patients.push_back({9001, "O'Brien", "Seán"});
+    ExamRow exam;
+    exam.examId = 77;
+    exam.patientId = 9001;
+    exam.imagePath = "\\1999\\0101\\ST77";
+    exam.examDate = "1999-01-01 00:00:00";
+    extra.exams.push_back(exam);
+    InsertRows(Path("corvana.mdb"), extra);
+    GetStudyList(config_);
+    ASSERT_FALSE(g_StudyList.empty());
+    const StudyRecord& first = *g_StudyList.front();
+    EXPECT_EQ(first.m_strExamId, "77");
+    EXPECT_EQ(first.m_strName, "Seán O'Brien");
+    EXPECT_EQ(first.m_strExamDate, "01/01/1999");
+    EXPECT_EQ(first.m_strImagePath, "\\1999\\0101\\ST77");
+    EXPECT_EQ(first.m_strPatientId, "9001");
+    EXPECT_EQ(first.m_bUpdateDatabase, 1);
+    EXPECT_EQ(first.m_bSelected + first.m_bDeleted + first.m_bArchived, 0);
+    EXPECT_TRUE(first.m_strLastName.empty() && first.m_strArchiveValue.empty());
+    EXPECT_EQ(StudyCountStatus(), std::to_string(g_StudyList.size()) + " studies to be archived");
+}
+
+TEST_F(StudySelection, MissingConnectionValuesKeepTheList) {
+    GetStudyList(config_);
+    const std::size_t before = g_StudyList.size();
+    ASSERT_GT(before, 0u);
+    ArchiverConfig jet = config_;
+    jet.m_strDatabaseFile.clear();
+    GetStudyList(jet);
+    EXPECT_EQ(DebugText().find("Variable is empty"), std::string::npos);
+    ArchiverConfig sql = config_;
+    sql.m_strDbType = "SQL";
+    sql.m_strSqlServer = "db1";
+    GetStudyList(sql);  // no database, no user
+    ArchiverConfig oracle = sql;
+    oracle.m_strDbType = "ORACLE";
+    oracle.m_strSqlUser = "u";
+    oracle.m_strSqlPassword.clear();
+    GetStudyList(oracle);
+    EXPECT_EQ(g_StudyList.size(), before);
+    const std::string debug = DebugText();
+    const std::size_t first = debug.find("Variable is empty");
+    ASSERT_NE(first, std::string::npos);
+    EXPECT_NE(debug.find("Variable is empty", first + 1), std::string::npos);
+    EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(StudySelection, UnreachableDatabaseEmptiesTheListAndHidesThePassword) {
+    GetStudyList(config_);
+    ASSERT_FALSE(g_StudyList.empty());
+    ArchiverConfig missing = config_;
+    missing.m_strDatabaseFile = Path("gone.mdb").string();
+    missing.m_strSqlServer = "srv";
+    GetStudyList(missing);
+    EXPECT_TRUE(g_StudyList.empty());
+    EXPECT_EQ(StudyCountStatus(), "No studies to be archived");
+    const std::string cannotOpen = "Could not find file '" + Path("gone.mdb").string() + "'.";
+    const auto errors = ErrorLines();
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], cannotOpen);  // adding the column
+    EXPECT_EQ(errors[1], cannotOpen);  // the selection
+    EXPECT_EQ(errors[2], "database error\r\nsrv\r\n\r\n\r\n****");
+    EXPECT_NE(DebugText().find("sql database\r\nsrv\r\n\r\n\r\n****\r\n"), std::string::npos);
+    EXPECT_EQ(DebugText().find("Secret1"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(Path(kErrorLogFile)).find("Secret1"), std::string::npos);
+}
+
+TEST_F(StudySelection, MissingTableOrColumnIsLoggedAndListsNothing) {
+    RunSqlite(Path("corvana.mdb"), {"DROP TABLE PATIENT"});
+    GetStudyList(config_);
+    EXPECT_TRUE(g_StudyList.empty());
+    auto errors = ErrorLines();
+    ASSERT_EQ(errors.size(), 2u);
+    EXPECT_NE(errors[0].find("no such table: PATIENT"), std::string::npos);
+    EXPECT_EQ(errors[1], "database error");
+}
+
+TEST_F(StudySelection, DebugTraceOfASelection) {
+    GetStudyList(config_);
+    const std::string debug = DebugText();
+    std::size_t at = 0;
+    for (const char* step :
+         {"Add Archive PathToDB", "GetStudyList begin", "sql database", "GetStudyList 1\r\n",
+          "GetStudyList 1b", "SELECT EXAM.IMAGE_PATH", "GetStudyList 1c", "GetStudyList 1d",
+          "GetStudyList 2", "GetStudyList 3", "GetStudyList end"}) {
+        at = debug.find(step, at);
+        ASSERT_NE(at, std::string::npos) << step;
+    }
+    RunSqlite(Path("corvana.mdb"), {"UPDATE EXAM SET ARCHIVE_PATH = 'x'"});
+    GetStudyList(config_);
+    EXPECT_TRUE(g_StudyList.empty());
+    EXPECT_NE(DebugText().find("GetStudyList end(no records)"), std::string::npos);
+    EXPECT_TRUE(ErrorLines().empty());
+}
+
+class ArchiveColumn : public DbTest {
+  protected:
+    void SetUp() override {
+        ExamMix mix;
+        mix.exams = 20;
+        mix.archivedShare = 0;
+        CreateImageDatabase(Path("corvana.mdb"), GenerateImageDatabaseContent(mix), false);
+        config_.m_strDatabaseFile = Path("corvana.mdb").string();
+        config_.m_strDbField = "Archive Path";
+    }
+    ArchiverConfig config_;
+};
+
+TEST_F(ArchiveColumn, AddedOnceWhenMissingWithoutErrorLines) {
+    auto columns = ListExamColumns(config_);
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Media Type"), 1);
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Archive Path"), 0);
+    GetStudyList(config_);
+    EXPECT_EQ(g_StudyList.size(), 20u);
+    GetStudyList(config_);
+    columns = ListExamColumns(config_);
+    EXPECT_EQ(columns.front(), "EXAM_ID");
+    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Archive Path"), 1);
+    EXPECT_TRUE(ErrorLines().empty());
+    // The column is found whatever its spelling in the settings.
+    config_.m_strDbField = "ARCHIVE PATH";
+    AddArchiveColumn(config_);
+    EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(ArchiveColumn, UnreachableDatabaseListsNoColumns) {
+    config_.m_strDatabaseFile = Path("none.mdb").string();
+    EXPECT_TRUE(ListExamColumns(config_).empty());
+    AddArchiveColumn(config_);
+    EXPECT_EQ(ErrorLines().size(), 2u);  // one connect failure each, nothing of their own
+}
+
+}  // namespace
