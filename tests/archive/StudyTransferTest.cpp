@@ -246,3 +246,19 @@ TEST_F(StudyTransfer, AnImageServerIsRefusedBeforeAnythingIsSent) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StudyTransfer, ABlankMediumWhoseLabelIsCancelledReceivesNothing) {
+    const fs::path medium = setup.Work() / "medium";
+    fs::create_directory(medium);
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    setup.op->labels = {std::nullopt};
+    ArchiveDestination destination = TransferSetup::MediumDestination(medium);
+    StudyRecord study = TransferSetup::Study(kPath);
+    EXPECT_EQ(Archive(destination, study), -1);
+    EXPECT_TRUE(fs::is_empty(medium));
+    EXPECT_EQ(destination.m_strCurrentLabel, "");
+}
+
+}  // namespace
