@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-
 #include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
 #include "fixtures/DicomDirOutline.h"
@@ -259,6 +258,21 @@ TEST_F(StudyTransfer, ABlankMediumWhoseLabelIsCancelledReceivesNothing) {
     EXPECT_EQ(Archive(destination, study), -1);
     EXPECT_TRUE(fs::is_empty(medium));
     EXPECT_EQ(destination.m_strCurrentLabel, "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StudyTransfer, AManifestThatCannotBeWrittenFailsTheStudy) {
+    const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}});
+    fs::create_directory(local / "exam.ver");  // stands in the way of the file
+    ArchiveDestination destination = TransferSetup::FolderDestination(ArchiveRoot());
+    StudyRecord study = TransferSetup::Study(kPath);
+    EXPECT_EQ(Archive(destination, study), -1);
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{
+                                    "exam.ver creation was blocked...bypassing sharing violation"});
+    EXPECT_FALSE(fs::exists(ArchiveRoot()));
 }
 
 }  // namespace
