@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <vector>
 
 #include "platform/FileDescriptor.h"
@@ -43,23 +42,23 @@ bool CopyThroughBuffer(int in, int out) {
     }
 }
 
-// Kernel copy of `size` bytes. Sets `unsupported` when the file systems cannot do it before
-// anything was copied, so the caller can fall back to the buffer.
-bool CopyInKernel(int in, int out, std::uint64_t size, bool& unsupported) {
-    std::uint64_t copied = 0;
-    while (copied < size) {
+// Kernel copy up to the end of the source, however long it turns out to be. Sets
+// `unsupported` when the file systems cannot do it and nothing was copied yet, so that the
+// caller can fall back to the buffer.
+bool CopyInKernel(int in, int out, bool& unsupported) {
+    bool copiedAny = false;
+    for (;;) {
         const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
-        if (moved < 0) {
-            if (errno == EINTR) continue;
-            unsupported = copied == 0 && (errno == EXDEV || errno == ENOSYS ||
-                                          errno == EOPNOTSUPP || errno == EINVAL);
-            return false;
+        if (moved == 0) return true;
+        if (moved > 0) {
+            copiedAny = true;
+            continue;
         }
-        if (moved == 0) break;  // the source shrank while we copied
-        copied += static_cast<std::uint64_t>(moved);
+        if (errno == EINTR) continue;
+        unsupported = !copiedAny &&
+                      (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL);
+        return false;
     }
-    // Whatever the source grew by meanwhile is copied as well.
-    return CopyThroughBuffer(in, out);
 }
 
 }  // namespace
@@ -82,8 +81,7 @@ bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem:
         return false;
     }
     bool unsupported = false;
-    bool copied =
-        CopyInKernel(in.Get(), out.Get(), static_cast<std::uint64_t>(info.st_size), unsupported);
+    bool copied = CopyInKernel(in.Get(), out.Get(), unsupported);
     if (!copied && unsupported) copied = CopyThroughBuffer(in.Get(), out.Get());
     if (!copied) {
         error = "copying " + from.string() + " to " + to.string() + ": " + LastSystemError();
