@@ -39,7 +39,7 @@ struct Settings {
     int files = 20;
     long long totalMb = 1000;
     fs::path dir = fs::temp_directory_path();
-    int rounds = 2;
+    int rounds = 3;
 };
 
 struct Measure {
@@ -232,20 +232,51 @@ bool UploadWithCurl(const Settings& s, const fs::path& source, const FtpServer& 
     return true;
 }
 
-void Report(const char* what, const Measure& ours, const char* peer, const Measure& theirs) {
-    std::printf("%s\n", what);
-    std::printf("  mirabel  %8.2f s   peak %6.1f MB\n", ours.seconds, ours.peakKb / 1024.0);
-    std::printf("  %-8s %8.2f s   peak %6.1f MB\n", peer, theirs.seconds, theirs.peakKb / 1024.0);
-    std::printf("  ratio    %8.2f   (goal <= 1.30)\n", ours.seconds / theirs.seconds);
-}
+// One comparison: every round's time of each side, and each side's peak memory.
+struct Contest {
+    const char* what;
+    const char* peer;
+    std::vector<double> ours, theirs;
+    long oursPeakKb = 0, theirsPeakKb = 0;
 
-// Keeps the fastest time (the least disturbed by other load) and the largest memory; every
-// round is printed so that the spread shows.
-Measure Best(const Measure& a, const Measure& b, const char* label) {
-    std::printf("  round: %-22s %6.2f s\n", label, b.seconds);
-    std::fflush(stdout);
-    return {std::min(a.seconds, b.seconds), std::max(a.peakKb, b.peakKb)};
-}
+    // Runs both sides once, in alternating order so that neither always goes first.
+    void Round(int round, const std::function<Measure()>& mine,
+               const std::function<Measure()>& tool) {
+        const auto runMine = [&] {
+            const Measure m = mine();
+            ours.push_back(m.seconds);
+            oursPeakKb = std::max(oursPeakKb, m.peakKb);
+        };
+        const auto runTool = [&] {
+            const Measure m = tool();
+            theirs.push_back(m.seconds);
+            theirsPeakKb = std::max(theirsPeakKb, m.peakKb);
+        };
+        if (round % 2 == 0)
+            runMine(), runTool();
+        else
+            runTool(), runMine();
+        std::printf("  round %d %-14s mirabel %6.2f s   %-8s %6.2f s\n", round + 1, what,
+                    ours.back(), peer, theirs.back());
+        std::fflush(stdout);
+    }
+
+    void Report() const {
+        const double best = Min(ours) / Min(theirs), median = Median(ours) / Median(theirs);
+        std::printf("%s\n", what);
+        std::printf("  mirabel  best %6.2f s  median %6.2f s   peak %6.1f MB\n", Min(ours),
+                    Median(ours), oursPeakKb / 1024.0);
+        std::printf("  %-8s best %6.2f s  median %6.2f s   peak %6.1f MB\n", peer, Min(theirs),
+                    Median(theirs), theirsPeakKb / 1024.0);
+        std::printf("  ratio    best %6.2f    median %6.2f    (goal <= 1.30)\n", best, median);
+    }
+
+    static double Min(std::vector<double> v) { return *std::min_element(v.begin(), v.end()); }
+    static double Median(std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v[v.size() / 2];
+    }
+};
 
 }  // namespace
 
@@ -262,33 +293,43 @@ int main(int argc, char** argv) try {
     std::fflush(stdout);
     MakeStudies(s, source);
 
-    Measure copyOurs{1e9, 0}, copyTools{1e9, 0}, ftpOurs{1e9, 0}, ftpCurl{1e9, 0};
     const fs::path served = work / "served";
+    const fs::path target = work / "target";
     fs::create_directories(served);
     FtpServer server(served);
+    Contest copy{"copy+verify", "cp+cmp", {}, {}};
+    Contest ftp{"FTP upload", "curl -T", {}, {}};
     for (int round = 0; round < s.rounds; ++round) {
-        const fs::path target = work / "target";
-        copyOurs = Best(copyOurs, InChild([&] { return CopyAndVerify(s, source, target); }),
-                        "mirabel copy+verify");
-        fs::remove_all(target);
-        fs::create_directories(target);
-        copyTools = Best(copyTools, Tools([&](long& peak) {
-                             return CopyAndCompareWithTools(s, source, target, peak);
-                         }),
-                         "cp -r + cmp");
-        fs::remove_all(target);
-
-        ftpOurs = Best(ftpOurs, InChild([&] { return Upload(s, source, server, "ours"); }),
-                       "mirabel FTP upload");
-        fs::remove_all(served / "ours");
-        ftpCurl =
-            Best(ftpCurl,
-                 Tools([&](long& peak) { return UploadWithCurl(s, source, server, "curl", peak); }),
-                 "curl -T");
-        fs::remove_all(served / "curl");
+        copy.Round(
+            round,
+            [&] {
+                const Measure m = InChild([&] { return CopyAndVerify(s, source, target); });
+                fs::remove_all(target);
+                return m;
+            },
+            [&] {
+                fs::create_directories(target);
+                const Measure m = Tools(
+                    [&](long& peak) { return CopyAndCompareWithTools(s, source, target, peak); });
+                fs::remove_all(target);
+                return m;
+            });
+        ftp.Round(
+            round,
+            [&] {
+                const Measure m = InChild([&] { return Upload(s, source, server, "ours"); });
+                fs::remove_all(served / "ours");
+                return m;
+            },
+            [&] {
+                const Measure m = Tools(
+                    [&](long& peak) { return UploadWithCurl(s, source, server, "curl", peak); });
+                fs::remove_all(served / "curl");
+                return m;
+            });
     }
-    Report("copy + verify", copyOurs, "cp+cmp", copyTools);
-    Report("FTP upload", ftpOurs, "curl -T", ftpCurl);
+    copy.Report();
+    ftp.Report();
     fs::remove_all(work);
     return 0;
 } catch (const std::exception& e) {

@@ -7,8 +7,12 @@
 #include "db/OdbcConnectionStrings.h"
 #include "db/OdbcEngine.h"
 
-std::vector<std::unique_ptr<CAdoDatabase>> g_Databases;
-std::vector<std::unique_ptr<CAdoRecordset>> g_Recordsets;
+// Never destroyed: handles still registered at exit are left to the system, so no driver is
+// called while the process is taking its libraries down.
+std::vector<std::unique_ptr<CAdoDatabase>>& g_Databases =
+    *new std::vector<std::unique_ptr<CAdoDatabase>>;
+std::vector<std::unique_ptr<CAdoRecordset>>& g_Recordsets =
+    *new std::vector<std::unique_ptr<CAdoRecordset>>;
 int g_bDbError = 0;
 unsigned char g_bOracleSyntax = 0;
 
@@ -23,6 +27,13 @@ template <typename Handle>
 auto FindByName(std::vector<std::unique_ptr<Handle>>& registry, const std::string& name) {
     return std::find_if(registry.begin(), registry.end(),
                         [&](const auto& handle) { return handle->name == name; });
+}
+
+// The close operations find their handle by identity: it is the one the caller holds.
+template <typename Handle>
+auto FindByIdentity(std::vector<std::unique_ptr<Handle>>& registry, const Handle* wanted) {
+    return std::find_if(registry.begin(), registry.end(),
+                        [&](const auto& handle) { return handle.get() == wanted; });
 }
 
 // A connection's recordsets lose their rows before the connection goes: an engine statement
@@ -110,9 +121,7 @@ CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db) {
 void CloseRecordset(CAdoRecordset* rs) {
     g_bDbError = 0;
     if (rs == nullptr) return;
-    // Found by identity: a handle that a newer one of the same name replaced is gone already.
-    auto entry = std::find_if(g_Recordsets.begin(), g_Recordsets.end(),
-                              [&](const auto& handle) { return handle.get() == rs; });
+    auto entry = FindByIdentity(g_Recordsets, rs);
     if (entry == g_Recordsets.end()) return;
     // A statement that ran (with or without rows) closes quietly; one that never opened is a
     // failure, as closing a closed object is.
@@ -124,8 +133,7 @@ void CloseRecordset(CAdoRecordset* rs) {
 void CloseDatabase(CAdoDatabase* db) {
     g_bDbError = 0;
     if (db == nullptr) return;
-    auto entry = std::find_if(g_Databases.begin(), g_Databases.end(),
-                              [&](const auto& handle) { return handle.get() == db; });
+    auto entry = FindByIdentity(g_Databases, db);
     if (entry == g_Databases.end()) return;
     const bool wasConnected = (*entry)->connection != nullptr;
     DestroyDatabase(entry);

@@ -40,8 +40,8 @@ struct CAdoRecordset {
 };
 
 // Process-wide state. The registries own their handles; the close operations destroy them.
-extern std::vector<std::unique_ptr<CAdoDatabase>> g_Databases;
-extern std::vector<std::unique_ptr<CAdoRecordset>> g_Recordsets;
+extern std::vector<std::unique_ptr<CAdoDatabase>>& g_Databases;
+extern std::vector<std::unique_ptr<CAdoRecordset>>& g_Recordsets;
 extern int g_bDbError;                 // 1 when the last operation failed
 extern unsigned char g_bOracleSyntax;  // dialect of the most recent connect call
 

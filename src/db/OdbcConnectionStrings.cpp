@@ -5,7 +5,12 @@ OdbcDriverNames g_OdbcDriverNames;
 namespace {
 
 std::string Pair(const char* key, const std::string& value) {
-    return std::string(key) + "=" + BraceQuote(value) + ";";
+    return std::string(key) + "=" + QuoteConnectionValue(value) + ";";
+}
+
+// The driver manager itself reads the driver's name, braces and all, as every manager does.
+std::string Driver(const std::string& name) {
+    return "DRIVER={" + name + "};";
 }
 
 std::string Credentials(const std::string& user, const std::string& password) {
@@ -21,7 +26,10 @@ std::string ServerAddress(const std::string& server) {
 
 }  // namespace
 
-std::string BraceQuote(const std::string& value) {
+std::string QuoteConnectionValue(const std::string& value) {
+    const bool plainIsSafe = value.find_first_of(";{}") == std::string::npos &&
+                             (value.empty() || (value.front() != ' ' && value.back() != ' '));
+    if (plainIsSafe) return value;
     std::string quoted = "{";
     for (char c : value) {
         quoted += c;
@@ -31,24 +39,22 @@ std::string BraceQuote(const std::string& value) {
 }
 
 std::string AccessConnectionString(const std::string& file, const std::string& password) {
-    return Pair("DRIVER", g_OdbcDriverNames.access) + Pair("DBQ", file) +
-           Credentials("admin", password);
+    return Driver(g_OdbcDriverNames.access) + Pair("DBQ", file) + Credentials("admin", password);
 }
 
 std::string SqlServerConnectionString(const std::string& server, const std::string& database,
                                       const std::string& user, const std::string& password,
                                       bool serverIsDataSourceName) {
-    const std::string target =
-        serverIsDataSourceName
-            ? Pair("DSN", server)
-            : Pair("DRIVER", g_OdbcDriverNames.sqlServer) + ServerAddress(server);
+    const std::string target = serverIsDataSourceName
+                                   ? Pair("DSN", server)
+                                   : Driver(g_OdbcDriverNames.sqlServer) + ServerAddress(server);
     return target + Pair("DATABASE", database) + Credentials(user, password);
 }
 
 std::string OracleConnectionString(const std::string& dataSource, const std::string& user,
                                    const std::string& password, bool dataSourceIsDsn) {
-    const std::string target =
-        dataSourceIsDsn ? Pair("DSN", dataSource)
-                        : Pair("DRIVER", g_OdbcDriverNames.oracle) + Pair("DBQ", dataSource);
+    const std::string target = dataSourceIsDsn
+                                   ? Pair("DSN", dataSource)
+                                   : Driver(g_OdbcDriverNames.oracle) + Pair("DBQ", dataSource);
     return target + Credentials(user, password);
 }

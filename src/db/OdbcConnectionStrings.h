@@ -1,10 +1,12 @@
 #pragma once
 // ODBC connection strings for the three database kinds. A data source name that the driver
 // manager knows is used as DSN=; otherwise the driver named by the settings below is used
-// with the server's address. Every value is brace-quoted, so ';' and '}' in a password are data.
+// with the server's address. A value that holds ';', '{', '}' or an outer blank is
+// brace-quoted, so such a password is data; other values stay plain, because several drivers
+// (psqlODBC for user and server names, the SQLite driver for every key) take braces literally.
 #include <string>
 
-// The ODBC driver names, from optional settings of section "Database"; the main window loads
+// The ODBC driver names, from optional settings under "Database"; the main window loads
 // them at start-up. The defaults are the names the drivers register under on Debian and Windows.
 struct OdbcDriverNames {
     std::string access = "Microsoft Access Driver (*.mdb)";
@@ -17,8 +19,9 @@ inline constexpr const char* kOracleDriverSetting = "ODBC Oracle Driver";
 
 extern OdbcDriverNames g_OdbcDriverNames;
 
+// The value as it can stand in a connection string: as it is when that is safe, otherwise
 // {value} with every '}' doubled.
-std::string BraceQuote(const std::string& value);
+std::string QuoteConnectionValue(const std::string& value);
 
 // An Access file (not a SQLite database) through the Access driver.
 std::string AccessConnectionString(const std::string& file, const std::string& password);

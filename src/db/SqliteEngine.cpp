@@ -1,6 +1,7 @@
 #include "db/SqliteEngine.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +14,7 @@
 namespace {
 
 constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait
+constexpr std::size_t kStorageClasses = SQLITE_NULL + 1;
 
 std::string Upper(const char* text) {
     std::string upper = text ? text : "";
@@ -57,7 +59,11 @@ class SqliteCursor final : public DbCursor {
             const std::string upper = Upper(declared);
             const bool matchable = !DeclaredAsOneOf(upper, {"BLOB", "REAL", "FLOA", "DOUB"});
             columns_.push_back({sqlite3_column_name(s, i), 0, matchable});
-            declaredTypes_.push_back(declared ? declared : "");
+            // The type of each storage class in this column, worked out once, not per value.
+            std::array<std::uint16_t, kStorageClasses> types{};
+            for (int storage = SQLITE_INTEGER; storage <= SQLITE_NULL; ++storage)
+                types[static_cast<std::size_t>(storage)] = SqliteVariantType(storage, declared);
+            variantTypes_.push_back(types);
         }
     }
 
@@ -89,7 +95,7 @@ class SqliteCursor final : public DbCursor {
         sqlite3_stmt* s = statement_.get();
         const int storage = sqlite3_column_type(s, column);
         const std::uint16_t type =
-            SqliteVariantType(storage, declaredTypes_[static_cast<std::size_t>(column)].c_str());
+            variantTypes_[static_cast<std::size_t>(column)][static_cast<std::size_t>(storage)];
         switch (type) {
             case VT_NULL:
                 return Variant::Null();
@@ -97,7 +103,7 @@ class SqliteCursor final : public DbCursor {
                 return Variant::Text(ColumnText(column));
             case VT_DATE: {
                 DateTime date;
-                if (ParseDateTime(ColumnText(column), date)) return Variant::Date(date);
+                if (ParseDateTime(ColumnView(column), date)) return Variant::Date(date);
                 return Variant::Text(ColumnText(column));
             }
             case VT_R8:
@@ -125,17 +131,20 @@ class SqliteCursor final : public DbCursor {
     }
 
   private:
-    std::string ColumnText(int column) {
+    std::string ColumnText(int column) { return std::string(ColumnView(column)); }
+
+    std::string_view ColumnView(int column) {
         const auto* text = sqlite3_column_text(statement_.get(), column);
-        return std::string(
-            reinterpret_cast<const char*>(text),
-            static_cast<std::size_t>(sqlite3_column_bytes(statement_.get(), column)));
+        const auto length =
+            static_cast<std::size_t>(sqlite3_column_bytes(statement_.get(), column));
+        return text ? std::string_view(reinterpret_cast<const char*>(text), length)
+                    : std::string_view();
     }
 
     sqlite3* db_;
     SqliteStatementHandle statement_;
     std::vector<ColumnInfo> columns_;
-    std::vector<std::string> declaredTypes_;
+    std::vector<std::array<std::uint16_t, kStorageClasses>> variantTypes_;
     int lastStep_ = SQLITE_DONE;
     bool firstStepPending_ = false;
 };
@@ -201,7 +210,9 @@ bool IsSqliteFile(const std::filesystem::path& file) {
 
 std::unique_ptr<DbConnection> OpenSqliteDatabase(const std::filesystem::path& file) {
     sqlite3* raw = nullptr;
-    const int rc = sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    // One connection serves one thread: no per-call locking.
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDatabaseHandle db(raw);
     if (rc != SQLITE_OK) {
         const std::string reason = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);

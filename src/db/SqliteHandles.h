@@ -4,36 +4,22 @@
 
 #include <utility>
 
-class SqliteDatabaseHandle {
+template <typename Raw, int (*Release)(Raw*)>
+class SqliteHandle {
   public:
-    SqliteDatabaseHandle() = default;
-    explicit SqliteDatabaseHandle(sqlite3* db) : db_(db) {}
-    SqliteDatabaseHandle(SqliteDatabaseHandle&& other) noexcept
-        : db_(std::exchange(other.db_, nullptr)) {}
-    SqliteDatabaseHandle& operator=(SqliteDatabaseHandle&& other) noexcept {
-        std::swap(db_, other.db_);
+    SqliteHandle() = default;
+    explicit SqliteHandle(Raw* raw) : raw_(raw) {}
+    SqliteHandle(SqliteHandle&& other) noexcept : raw_(std::exchange(other.raw_, nullptr)) {}
+    SqliteHandle& operator=(SqliteHandle&& other) noexcept {
+        std::swap(raw_, other.raw_);
         return *this;
     }
-    ~SqliteDatabaseHandle() { sqlite3_close_v2(db_); }
-    sqlite3* get() const { return db_; }
+    ~SqliteHandle() { Release(raw_); }  // both release functions accept null
+    Raw* get() const { return raw_; }
 
   private:
-    sqlite3* db_ = nullptr;
+    Raw* raw_ = nullptr;
 };
 
-class SqliteStatementHandle {
-  public:
-    SqliteStatementHandle() = default;
-    explicit SqliteStatementHandle(sqlite3_stmt* statement) : statement_(statement) {}
-    SqliteStatementHandle(SqliteStatementHandle&& other) noexcept
-        : statement_(std::exchange(other.statement_, nullptr)) {}
-    SqliteStatementHandle& operator=(SqliteStatementHandle&& other) noexcept {
-        std::swap(statement_, other.statement_);
-        return *this;
-    }
-    ~SqliteStatementHandle() { sqlite3_finalize(statement_); }
-    sqlite3_stmt* get() const { return statement_; }
-
-  private:
-    sqlite3_stmt* statement_ = nullptr;
-};
+using SqliteDatabaseHandle = SqliteHandle<sqlite3, sqlite3_close_v2>;
+using SqliteStatementHandle = SqliteHandle<sqlite3_stmt, sqlite3_finalize>;

@@ -4,6 +4,7 @@
 // Engines map their own column types onto these codes; VariantToString turns them into text.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum VariantType : std::uint16_t {
@@ -82,13 +83,15 @@ struct Variant {
 //   "Array of ", the by-reference flag appends "Pointer to " (to "Fish" when it stands alone),
 //   then the base type's name follows (bytes: "Array of VT_UI1").
 std::string VariantToString(const Variant& value);
+// The same, taking over the text of a string value instead of copying it.
+std::string VariantToString(Variant&& value);
 
 // "%m/%d/%Y %H:%M" with the midnight rule above; also used for date literals in statements.
 std::string FormatVariantDate(const DateTime& date);
 
 // Parses "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (ISO, also with 'T') or "MM/DD/YYYY[ HH:MM[:SS]]".
 // False when the text is neither.
-bool ParseDateTime(const std::string& text, DateTime& date);
+bool ParseDateTime(std::string_view text, DateTime& date);
 
 // "YYYY-MM-DD HH:MM:SS", the stored form of dates in the embedded database.
 std::string FormatIsoDateTime(const DateTime& date);

@@ -93,10 +93,31 @@ std::string FlaggedTypeToText(std::uint16_t type) {
 
 }  // namespace
 
+namespace {
+
+// Writes a number with exactly `width` digits (the selection formats half a million dates).
+char* PutDigits(char* out, int value, int width) {
+    for (int i = width - 1; i >= 0; --i, value /= 10) out[i] = static_cast<char>('0' + value % 10);
+    return out + width;
+}
+
+}  // namespace
+
 std::string FormatVariantDate(const DateTime& d) {
-    std::string text = Printf("%02d/%02d/%04d %02d:%02d", d.month, d.day, d.year, d.hour, d.minute);
-    if (text.ends_with("00:00")) text.resize(text.size() - 6);
-    return text;
+    if (d.year < 0 || d.year > 9999)
+        return Printf("%02d/%02d/%04d %02d:%02d", d.month, d.day, d.year, d.hour, d.minute);
+    char text[16];  // "MM/DD/YYYY HH:MM"
+    char* out = PutDigits(text, d.month, 2);
+    *out++ = '/';
+    out = PutDigits(out, d.day, 2);
+    *out++ = '/';
+    out = PutDigits(out, d.year, 4);
+    if (d.hour == 0 && d.minute == 0) return std::string(text, out);  // midnight: the date only
+    *out++ = ' ';
+    out = PutDigits(out, d.hour, 2);
+    *out++ = ':';
+    out = PutDigits(out, d.minute, 2);
+    return std::string(text, out);
 }
 
 std::string FormatIsoDateTime(const DateTime& d) {
@@ -107,8 +128,8 @@ std::string FormatIsoDateTime(const DateTime& d) {
 namespace {
 
 // Reads minWidth to maxWidth decimal digits from text at pos.
-bool ReadNumber(const std::string& text, std::size_t& pos, std::size_t minWidth,
-                std::size_t maxWidth, int& value) {
+bool ReadNumber(std::string_view text, std::size_t& pos, std::size_t minWidth, std::size_t maxWidth,
+                int& value) {
     value = 0;
     std::size_t digits = 0;
     while (pos < text.size() && digits < maxWidth && text[pos] >= '0' && text[pos] <= '9') {
@@ -118,13 +139,13 @@ bool ReadNumber(const std::string& text, std::size_t& pos, std::size_t minWidth,
     return digits >= minWidth;
 }
 
-bool Expect(const std::string& text, std::size_t& pos, char c) {
+bool Expect(std::string_view text, std::size_t& pos, char c) {
     if (pos >= text.size() || text[pos] != c) return false;
     ++pos;
     return true;
 }
 
-bool ReadCalendarDate(const std::string& text, std::size_t& pos, DateTime& d) {
+bool ReadCalendarDate(std::string_view text, std::size_t& pos, DateTime& d) {
     if (text.size() >= 10 && text[4] == '-')  // ISO: YYYY-MM-DD
         return ReadNumber(text, pos, 4, 4, d.year) && Expect(text, pos, '-') &&
                ReadNumber(text, pos, 1, 2, d.month) && Expect(text, pos, '-') &&
@@ -135,7 +156,7 @@ bool ReadCalendarDate(const std::string& text, std::size_t& pos, DateTime& d) {
 }
 
 // " HH:MM[:SS[.fraction]]" or "THH:MM..."; nothing at all is midnight.
-bool ReadTimeOfDay(const std::string& text, std::size_t& pos, DateTime& d) {
+bool ReadTimeOfDay(std::string_view text, std::size_t& pos, DateTime& d) {
     d.hour = d.minute = d.second = 0;
     if (pos == text.size()) return true;
     if (text[pos] != ' ' && text[pos] != 'T') return false;
@@ -151,7 +172,7 @@ bool ReadTimeOfDay(const std::string& text, std::size_t& pos, DateTime& d) {
 
 }  // namespace
 
-bool ParseDateTime(const std::string& text, DateTime& date) {
+bool ParseDateTime(std::string_view text, DateTime& date) {
     DateTime parsed;
     std::size_t pos = 0;
     if (!ReadCalendarDate(text, pos, parsed) || !ReadTimeOfDay(text, pos, parsed)) return false;
@@ -160,6 +181,11 @@ bool ParseDateTime(const std::string& text, DateTime& date) {
         return false;
     date = parsed;
     return true;
+}
+
+std::string VariantToString(Variant&& value) {
+    if (value.type == VT_BSTR) return std::move(value.text);
+    return VariantToString(static_cast<const Variant&>(value));
 }
 
 std::string VariantToString(const Variant& value) {

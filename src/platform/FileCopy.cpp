@@ -75,9 +75,20 @@ bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem:
         error = from.string() + " is not a regular file";
         return false;
     }
-    FileDescriptor out = FileDescriptor::Open(to, O_WRONLY | O_CREAT | O_TRUNC);
-    if (!out.IsValid()) {
+    FileDescriptor out = FileDescriptor::Open(to, O_WRONLY | O_CREAT);
+    struct stat existing {};
+    if (!out.IsValid() || ::fstat(out.Get(), &existing) != 0) {
         error = "cannot create " + to.string() + ": " + LastSystemError();
+        return false;
+    }
+    // A destination folder that is the study folder itself (a root set up to overlap the
+    // image store) must not truncate the original.
+    if (existing.st_dev == info.st_dev && existing.st_ino == info.st_ino) {
+        error = from.string() + " and " + to.string() + " are the same file";
+        return false;
+    }
+    if (::ftruncate(out.Get(), 0) != 0) {
+        error = "cannot overwrite " + to.string() + ": " + LastSystemError();
         return false;
     }
     bool unsupported = false;

@@ -3,22 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <random>
 #include <thread>
 
 #include "fixtures/FtpServer.h"
+#include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(gen());
-    return bytes;
-}
 
 // Short timeouts: a failure the client waits out must not slow the suite down.
 FtpOptions QuickOptions() {
@@ -84,6 +77,20 @@ TEST_F(FtpClientTest, StudyLandsByteExactUnderItsFolder) {
     WriteFileBytes(landed / "exam.ver", std::string(100, 'x'));
     ASSERT_TRUE(client.Upload(local_ / "exam.ver", "/data/images/2004/0117/ST01/exam.ver"));
     EXPECT_EQ(ReadFileBytes(landed / "exam.ver"), "1234\r\n0\r\n");
+}
+
+TEST_F(FtpClientTest, OneLoginServesAWholeStudy) {
+    FtpClient client = Client();
+    ASSERT_TRUE(client.Connect()) << client.LastError();
+    ASSERT_TRUE(client.CreateDirectories("/data/images/ST03/")) << client.LastError();
+    for (const char* name : {"a.dcm", "b.dcm", "c.dcm"})
+        ASSERT_TRUE(client.Upload(Local(name, name), std::string("/data/images/ST03/") + name));
+    const std::string log = server_.LogText();
+    std::size_t logins = 0;
+    for (std::size_t at = log.find("logged in"); at != std::string::npos;
+         at = log.find("logged in", at + 1))
+        ++logins;
+    EXPECT_EQ(logins, 1u) << log;
 }
 
 TEST_F(FtpClientTest, RelativePathsStartAtTheLoginFolderAndBackslashesSeparate) {

@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 
 #include "db/DatabaseLayer.h"
+#include "db/SqliteEngine.h"
 #include "db/SqliteHandles.h"
 #include "db/DbTestSupport.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -192,6 +193,38 @@ TEST_F(DatabaseLayer, ClosingTheConnectionFirstLeavesNoDanglingRecordset) {
     EXPECT_EQ(g_bDbError, 1);
     CloseRecordset(rs);
     EXPECT_TRUE(g_Recordsets.empty());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SqliteVariantType, DeclaredTypeRefinesTheStorageClass) {
+    struct Row {
+        int storage;
+        const char* declared;
+        std::uint16_t type;
+    };
+    const Row table[] = {
+        {SQLITE_NULL, "DATETIME", VT_NULL},       {SQLITE_INTEGER, "INTEGER", VT_I4},
+        {SQLITE_INTEGER, nullptr, VT_I4},         {SQLITE_INTEGER, "SMALLINT", VT_I2},
+        {SQLITE_INTEGER, "boolean", VT_BOOL},     {SQLITE_INTEGER, "YESNO", VT_BOOL},
+        {SQLITE_INTEGER, "CURRENCY", VT_CY},      {SQLITE_FLOAT, "REAL", VT_R8},
+        {SQLITE_FLOAT, "MONEY", VT_CY},           {SQLITE_TEXT, "VARCHAR(255)", VT_BSTR},
+        {SQLITE_TEXT, "DATETIME", VT_DATE},       {SQLITE_TEXT, "date", VT_DATE},
+        {SQLITE_TEXT, "TIMESTAMP", VT_DATE},      {SQLITE_TEXT, nullptr, VT_BSTR},
+        {SQLITE_BLOB, "BLOB", VT_ARRAY | VT_UI1}, {SQLITE_BLOB, "VARCHAR", VT_ARRAY | VT_UI1},
+    };
+    for (const Row& row : table)
+        EXPECT_EQ(SqliteVariantType(row.storage, row.declared), row.type)
+            << row.storage << " " << (row.declared ? row.declared : "(none)");
+}
+
+TEST(SqliteEngineDates, AccessLiteralsBecomeIsoText) {
+    EXPECT_EQ(RewriteAccessDateLiterals("D < #3/7/2004 14:05# AND E >= #03/07/2004#"),
+              "D < '2004-03-07 14:05:00' AND E >= '2004-03-07 00:00:00'");
+    EXPECT_EQ(RewriteAccessDateLiterals("N = '#1' AND M = #13/45/2004#"),
+              "N = '#1' AND M = #13/45/2004#");
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "db/DbTestSupport.h"
+#include "db/ExpectedSelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
 namespace {
@@ -66,44 +67,14 @@ class StudySelection : public DbTest {
         // lies within half an hour of a day boundary of now, so the cutoff minute never decides.
         mix.newestExam = std::time(nullptr) + 50 * 3600 + 1800;
         content_ = GenerateImageDatabaseContent(mix);
-        content_.exams.front().imagePath = "";  // empty as well as null paths
+        content_.exams[0].imagePath = "";  // waiting studies without a folder
+        content_.exams[1].imagePath.reset();
+        content_.exams[0].archiveValue.reset();
+        content_.exams[1].archiveValue.reset();
         CreateImageDatabase(Path("corvana.mdb"), content_);
         config_.m_strDatabaseFile = Path("corvana.mdb").string();
         config_.m_strDbField = "ARCHIVE_PATH";
         config_.m_strSqlPassword = "Secret1";
-    }
-
-    // The waiting studies the criteria should give, oldest first, read from the rows made.
-    std::vector<std::string> Expected(const ArchiverConfig& c, std::time_t now) const {
-        std::vector<const ExamRow*> rows;
-        for (const ExamRow& e : content_.exams) {
-            // OLD_CVS <> 1 is not true for a null OLD_CVS either.
-            const bool oldCvsClear = e.oldCvs && *e.oldCvs != 1;
-            if (e.archiveValue || !oldCvsClear) continue;
-            if (!e.imagePath || e.imagePath->empty()) continue;
-            const bool finalReport = e.reader && e.reader->rfind("$$$READING$$$", 0) != 0;
-            if (!c.m_bSendAll) {
-                if (c.m_bReside && !(e.examDate < CutoffIso(c.m_nDaysBeforeArchive, now))) continue;
-                if (c.m_bPrelim && c.m_bFinal && !(e.prelim || finalReport)) continue;
-                if (c.m_bPrelim && !c.m_bFinal && !e.prelim) continue;
-                if (!c.m_bPrelim && c.m_bFinal && !finalReport) continue;
-            }
-            rows.push_back(&e);
-        }
-        std::stable_sort(rows.begin(), rows.end(),
-                         [](auto* a, auto* b) { return a->examDate < b->examDate; });
-        std::vector<std::string> ids;
-        for (auto* row : rows) ids.push_back(std::to_string(row->examId));
-        return ids;
-    }
-
-    static std::string CutoffIso(int days, std::time_t now) {
-        const std::time_t cutoff = now - days * 86400L;
-        std::tm local{};
-        localtime_r(&cutoff, &local);
-        char text[32];
-        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:00", &local);
-        return text;
     }
 
     static std::vector<std::string> ListedIds() {
@@ -124,7 +95,7 @@ TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
             config.m_bPrelim = c.prelim, config.m_bFinal = c.final;
             config.m_nDaysBeforeArchive = days;
             GetStudyList(config);
-            const auto expected = Expected(config, std::time(nullptr));
+            const auto expected = ExpectedWaitingIds(content_.exams, config, std::time(nullptr));
             EXPECT_FALSE(expected.empty());
             EXPECT_EQ(ListedIds(), expected)
                 << "send all " << c.sendAll << " reside " << c.reside << " prelim " << c.prelim
@@ -132,6 +103,17 @@ TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
         }
     }
     EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(StudySelection, EveryListedStudyHasItsFolder) {
+    MakeStudyFolders(Path("images"), content_.exams);
+    GetStudyList(config_);
+    ASSERT_FALSE(g_StudyList.empty());
+    for (const auto& study : g_StudyList) {
+        std::string relative = study->m_strImagePath.substr(1);
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        EXPECT_TRUE(std::filesystem::exists(Path("images") / relative / "IMG1.dcm")) << relative;
+    }
 }
 
 TEST_F(StudySelection, RecordsCarryTheRowsValues) {

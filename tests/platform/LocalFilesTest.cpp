@@ -2,8 +2,7 @@
 
 #include <sys/stat.h>
 
-#include <random>
-
+#include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
@@ -12,13 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string RandomBytes(std::size_t size, unsigned seed) {
-    std::mt19937 gen(seed);
-    std::string bytes(size, '\0');
-    for (char& c : bytes) c = static_cast<char>(gen());
-    return bytes;
-}
 
 TEST(FileCopy, CopiesEveryByteAndReplacesALongerDestination) {
     TempDir dir;
@@ -47,6 +39,16 @@ TEST(FileCopy, ReportsWhatWentWrong) {
     error.clear();
     EXPECT_FALSE(CopyFileReplacing(dir / "a.dcm", dir / "no" / "such" / "b.dcm", error));
     EXPECT_NE(error.find("cannot create"), std::string::npos);
+}
+
+TEST(FileCopy, NeverTruncatesTheSourceThroughAnotherPathToIt) {
+    TempDir dir;
+    WriteFileBytes(dir / "a.dcm", "original");
+    fs::create_directory_symlink(dir.path(), dir / "alias");
+    std::string error;
+    EXPECT_FALSE(CopyFileReplacing(dir / "a.dcm", dir / "alias" / "a.dcm", error));
+    EXPECT_NE(error.find("same file"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir / "a.dcm"), "original");
 }
 
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {

@@ -1,0 +1,133 @@
+// The Oracle kind against a private PostgreSQL server through unixODBC and psqlODBC. The schema
+// follows the Oracle naming (MEDIA_TYPE, NUMERIC ids); the server offers an Oracle-like TO_DATE.
+#include "db/DbTestSupport.h"
+#include "db/ExpectedSelection.h"
+#include "db/StudySelection.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/OdbcTestSetup.h"
+#include "fixtures/PostgresServer.h"
+
+namespace {
+
+class OracleKind : public DbTest {
+  protected:
+    void SetUp() override {
+        // No server, no test: the exception fails the test with the server's log.
+        server_ = &PostgresServer::Instance();
+        ExamMix mix;
+        mix.exams = 120;
+        mix.newestExam = std::time(nullptr) + 30 * 3600 + 1800;
+        content_ = GenerateImageDatabaseContent(mix);
+        ExamRow quoted;
+        quoted.examId = 77;
+        quoted.patientId = 1;
+        quoted.imagePath = "\\2004\\0307\\ST77";
+        quoted.examDate = "2004-03-07 14:05:00";
+        quoted.reader = "Dr. O'Neil";
+        content_.exams.push_back(quoted);
+        std::string sql = "DROP TABLE IF EXISTS EXAM; DROP TABLE IF EXISTS PATIENT;";
+        for (const std::string& statement : ImageDatabaseSchema(true, true))
+            sql += statement + ";\n";
+        for (const std::string& statement : ServerInsertStatements(content_))
+            sql += statement + ";\n";
+        server_->Run(sql);
+
+        config_.m_strDbType = "ORACLE";
+        config_.m_strSqlServer = kPostgresDsn;
+        config_.m_strSqlUser = kPostgresUser;
+        config_.m_strSqlPassword = kPostgresPassword;
+        config_.m_strDbField = "ARCHIVE_PATH";
+    }
+
+    CAdoRecordset* OpenOnServer(const std::string& statement) {
+        GetNewDatabase("corvana");
+        OpenOracleDatabase(FindConnection("corvana"), kPostgresDsn, kPostgresUser,
+                           kPostgresPassword);
+        EXPECT_EQ(g_bDbError, 0) << ::testing::PrintToString(ErrorLines());
+        CAdoRecordset* rs = GetNewRecordset("echorec", FindConnection("corvana"));
+        OpenRecordset(rs, statement);
+        EXPECT_EQ(g_bDbError, 0) << ::testing::PrintToString(ErrorLines());
+        return rs;
+    }
+
+    PostgresServer* server_ = nullptr;
+    ImageDatabaseContent content_;
+    ArchiverConfig config_;
+};
+
+TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
+    for (bool final : {false, true}) {
+        config_.m_bSendAll = false;
+        config_.m_bReside = true;
+        config_.m_bFinal = final;
+        config_.m_nDaysBeforeArchive = 1;
+        GetStudyList(config_);
+        const auto expected = ExpectedWaitingIds(content_.exams, config_, std::time(nullptr));
+        ASSERT_FALSE(expected.empty());
+        std::vector<std::string> listed;
+        for (const auto& study : g_StudyList) listed.push_back(study->m_strExamId);
+        EXPECT_EQ(listed, expected) << "final " << final << ::testing::PrintToString(ErrorLines());
+    }
+    ASSERT_FALSE(g_StudyList.empty());
+    EXPECT_EQ(g_StudyList.front()->m_strExamDate, "03/07/2004 14:05");
+    EXPECT_EQ(g_bOracleSyntax, 1);
+    // The server received the Oracle form of the column test and of the date literal.
+    const std::string log = server_->ServerLog();
+    EXPECT_NE(log.find("((EXAM.ARCHIVE_PATH) Is Null)"), std::string::npos);
+    EXPECT_NE(log.find("EXAM.EXAM_DATE < TO_DATE('"), std::string::npos);
+    EXPECT_NE(log.find("', 'MM/DD/YYYY HH24:MI')"), std::string::npos);
+    EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
+}
+
+TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
+    CAdoRecordset* rs = OpenOnServer("SELECT * FROM EXAM WHERE EXAM.EXAM_ID = 77");
+    std::vector<std::string> names, values;
+    for (int i = 0; i < GetFieldCount(rs); ++i) {
+        names.push_back(GetFieldName(rs, i));
+        values.push_back(GetFieldValue(rs, i));
+    }
+    ASSERT_GE(names.size(), 8u);
+    EXPECT_EQ(names[0], "exam_id");  // the server's own spelling
+    EXPECT_EQ(values[0], "77");      // NUMERIC reads as its digits
+    EXPECT_EQ(values[3], "03/07/2004 14:05");
+    EXPECT_EQ(values[4], "Dr. O'Neil");
+    EXPECT_EQ(values[5], "NULL");
+    std::vector<std::string> mediaType;
+    EXPECT_EQ(GetColumn(rs, "Media Type", mediaType, 10), 1);  // reads MEDIA_TYPE
+    EXPECT_EQ(mediaType, std::vector<std::string>{"Image Server"});
+
+    MoveToRow(rs, 0);
+    SetFieldValue(rs, "ARCHIVE_PATH", "FTP:10.1.2.3 /images/2004/0307/ST77");
+    SetFieldValue(rs, "Media Type", "Archive");  // writes MEDIA_TYPE
+    Update(rs);
+    EXPECT_EQ(g_bDbError, 0) << ::testing::PrintToString(ErrorLines());
+    CloseRecordset(rs);
+    CloseDatabase(FindConnection("corvana"));
+
+    rs = OpenOnServer(
+        "SELECT EXAM_ID FROM EXAM WHERE ARCHIVE_PATH LIKE 'FTP:10.1.2.3 /images/2004/0307*'");
+    std::vector<std::string> changed;
+    GetColumn(rs, "EXAM_ID", changed, 100);
+    EXPECT_EQ(changed, std::vector<std::string>{"77"});
+    rs = OpenOnServer("SELECT EXAM_ID FROM EXAM WHERE EXAM.[Media Type] = 'Archive'");
+    GetColumn(rs, "EXAM_ID", changed, 100);
+    EXPECT_EQ(changed, std::vector<std::string>{"77"});
+    EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
+}
+
+TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
+    // A value between quotes with a quote of its own, doubled, is found.
+    CAdoRecordset* rs = OpenOnServer("SELECT EXAM_ID FROM EXAM WHERE READER = 'Dr. O''Neil'");
+    std::vector<std::string> ids;
+    GetColumn(rs, "EXAM_ID", ids, 10);
+    EXPECT_EQ(ids, std::vector<std::string>{"77"});
+
+    GetNewDatabase("corvana");
+    OpenOracleDatabase(FindConnection("corvana"), kPostgresDsn, kPostgresUser, "wrong");
+    EXPECT_EQ(g_bDbError, 1);
+    const auto errors = ErrorLines();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("password authentication failed"), std::string::npos) << errors[0];
+}
+
+}  // namespace
