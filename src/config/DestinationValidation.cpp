@@ -53,3 +53,12 @@ std::string ValidateNewArchive(const ArchiveDestination& destination) {
     std::string message = MissingFieldMessage(destination);
     return message.empty() ? DuplicateAddressMessage(destination) : message;
 }
+
+std::string AddNewArchive(const ArchiveDestination& candidate) {
+    std::string message = ValidateNewArchive(candidate);
+    if (!message.empty()) return message;
+    auto record = std::make_unique<ArchiveDestination>(candidate);
+    record->BuildId();
+    g_Archives.push_back(std::move(record));
+    return {};
+}

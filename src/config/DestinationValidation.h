@@ -20,3 +20,7 @@ std::string DuplicateAddressMessage(const ArchiveDestination& destination);
 
 // What adding a destination checks: missing fields first, then a duplicate address.
 std::string ValidateNewArchive(const ArchiveDestination& destination);
+
+// Checks candidate as ValidateNewArchive does; when it passes, builds its id and appends it to
+// g_Archives. The message that refused it, or empty when it was added.
+std::string AddNewArchive(const ArchiveDestination& candidate);

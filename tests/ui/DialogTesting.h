@@ -1,0 +1,54 @@
+#pragma once
+// Running the program's dialogs for real in window tests: the dialog under test enters its own
+// modal loop, the test acts inside that loop, and message boxes are answered by wxTEST_DIALOG
+// expectations instead of waiting for a person.
+#include <functional>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <wx/testing.h>
+
+// Lets every dialog except message boxes show itself; a message box nobody expected fails the
+// test and is answered with OK so that the test cannot hang on it.
+class MessageBoxHook : public wxTestingModalHook {
+  public:
+    using wxTestingModalHook::wxTestingModalHook;
+
+  protected:
+    int Enter(wxDialog* dialog) override;
+    void ReportFailure(const wxString& message) override;
+};
+
+#undef wxTEST_DIALOG_HOOK_CLASS
+#define wxTEST_DIALOG_HOOK_CLASS MessageBoxHook
+
+// Expects a message box with exactly this text and answers OK.
+class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
+  public:
+    explicit ExpectMessage(std::string text) : m_text(std::move(text)) {}
+
+  protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+    wxString GetDefaultDescription() const override;
+
+  private:
+    std::string m_text;
+};
+
+// What became of a dialog run by RunModal.
+struct ModalOutcome {
+    int result = wxID_NONE;  // what ShowModal returned
+    bool leftOpen = false;   // act left the dialog open (it was then cancelled)
+};
+
+// Shows dialog modally and runs act inside its modal loop; a dialog that act leaves open is
+// then cancelled.
+ModalOutcome RunModal(wxDialog& dialog, const std::function<void()>& act);
+
+// Sends a button click to the open dialog, as pressing the button does.
+void Press(wxDialog& dialog, int buttonId);
+void Press(wxDialog& dialog, const char* buttonName);
+
+// Types text into the named text control of dialog, or returns its text.
+void Type(wxDialog& dialog, const char* control, const std::string& text);
+std::string TextOf(const wxDialog& dialog, const char* control);
