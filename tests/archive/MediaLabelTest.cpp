@@ -31,11 +31,16 @@ class MediaLabel : public ::testing::Test {
     ArchiveDestination destination = TransferSetup::MediumDestination(medium, "DVD");
 };
 
-TEST_F(MediaLabel, ALabelledMediumAnswersWithoutAsking) {
+TEST_F(MediaLabel, ALabelledMediumAnswersFromItsLabelFileWithoutAsking) {
     WriteFileBytes(medium / kMediaLabelFile, "MO0042");
     EXPECT_EQ(GetMediaLabel(destination), "MO0042");
     EXPECT_TRUE(setup.op->proposedLabels.empty());
     EXPECT_FALSE(LabelExists("MO0042"));
+    WriteFileBytes(medium / kMediaLabelFile, "");
+    EXPECT_EQ(GetMediaLabel(destination), "");
+    EXPECT_EQ(setup.Errors(),
+              std::vector<std::string>{"The label file " + (medium / kMediaLabelFile).string() +
+                                       " on the medium is empty"});
 }
 
 TEST_F(MediaLabel, ABlankMediumGetsTheFirstUnusedLabelOfTheSeries) {
@@ -50,11 +55,7 @@ TEST_F(MediaLabel, ABlankMediumGetsTheFirstUnusedLabelOfTheSeries) {
     EXPECT_EQ(setup.op->proposedLabels.size(), 1u);
 }
 
-TEST_F(MediaLabel, WithoutALabelBaseTheMediaTypeIsProposed) {
-    EXPECT_EQ(GetMediaLabel(destination), "DVD");
-    EXPECT_EQ(setup.op->proposedLabels, std::vector<std::string>{"DVD"});
-}
-
+// Without a label base the media type is proposed first.
 TEST_F(MediaLabel, AnEnteredLabelInUseBecomesTheNewBase) {
     Register({"X", "X1"});
     setup.op->labels = {std::string("X"), std::string("Y's")};
@@ -71,14 +72,6 @@ TEST_F(MediaLabel, CancelOrAnEmptyLabelLeavesTheMediumBlank) {
     EXPECT_FALSE(fs::exists(medium / kMediaLabelFile));
     EXPECT_FALSE(LabelExists("DVD"));
     EXPECT_FALSE(LabelExists(""));
-}
-
-TEST_F(MediaLabel, AnEmptyLabelFileIsReported) {
-    WriteFileBytes(medium / kMediaLabelFile, "");
-    EXPECT_EQ(GetMediaLabel(destination), "");
-    EXPECT_EQ(setup.Errors(),
-              std::vector<std::string>{"The label file " + (medium / kMediaLabelFile).string() +
-                                       " on the medium is empty"});
 }
 
 TEST_F(MediaLabel, AMediumThatCannotBeWrittenIsReportedAndTheLabelStaysUsed) {
