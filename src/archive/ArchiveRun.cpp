@@ -1,0 +1,122 @@
+#include "archive/ArchiveRun.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "archive/MediaBudget.h"
+#include "archive/RunState.h"
+#include "archive/StudyFileLoop.h"
+#include "archive/StudyTransfer.h"
+#include "config/ArchiveDestination.h"
+#include "db/StudyRecord.h"
+#include "log/Logs.h"
+
+namespace {
+
+constexpr int kAttemptsPerStudy = 3;
+constexpr std::chrono::milliseconds kDefaultRetryPause{300000};
+
+constexpr const char* kPrepareMedia =
+    "Please prepare media for writing if it has not already been prepared";
+constexpr const char* kNfsFull = "Error: NFS server does not have enough space to complete archive";
+constexpr const char* kServerRefused = "Error:  Problem writing table data to Corvana server";
+
+void LogMilestone(const std::string& text) {
+    ActivityLog(text);
+    DebugLog(text);
+}
+
+void ShowMediaMessage(const ArchiveDestination& destination) {
+    const std::string& media = destination.m_strMediaType;
+    TheOperator().MessageBox("Finished copying studies to " + media + "!\nPlease remove " + media +
+                             " and label as " + destination.m_strCurrentLabel + "!");
+}
+
+// Tells why the run ends at a study the destination could not take.
+void ReportDestinationFull(const ArchiveDestination& destination) {
+    if (destination.m_strType == kNfsType) {
+        LogMilestone(kNfsFull);
+        TheOperator().MessageBox(kNfsFull);
+    } else if (destination.m_strType == kServerType) {
+        LogMilestone(kServerRefused);
+        TheOperator().MessageBox(kServerRefused);
+    } else if (destination.m_strType != kFtpType) {
+        ShowMediaMessage(destination);
+    }
+}
+
+// Up to three attempts, a pause before each retry; Cancel and a full destination end at once.
+int ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destination,
+                       StudyRecord& study, MediaBudget& budget) {
+    int result = ArchiveStudy(config, destination, study, budget);
+    for (int attempt = 1; attempt < kAttemptsPerStudy; ++attempt) {
+        if (result != kStudyFailed || StopRequested()) break;
+        WaitPumping(RetryPause());
+        if (StopRequested()) {
+            LogStoppedByUser();
+            break;
+        }
+        result = ArchiveStudy(config, destination, study, budget);
+    }
+    return result;
+}
+
+std::size_t StudiesToAttempt(const ArchiverConfig& config) {
+    std::size_t n = g_StudyList.size();
+    if (config.m_bMaxStudies && config.m_nMaxStudies >= 0 &&
+        static_cast<std::size_t>(config.m_nMaxStudies) < n)
+        n = static_cast<std::size_t>(config.m_nMaxStudies);
+    return n;
+}
+
+// The studies of the run, one after the other. False when the run ended early (a full
+// destination or Cancel), having told the operator.
+bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destination) {
+    MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
+    const std::size_t n = StudiesToAttempt(config);
+    for (std::size_t i = 0; i < n; ++i) {
+        if (g_pProgressDlg)
+            g_pProgressDlg->SetStudyProgress(static_cast<int>(i + 1), static_cast<int>(n));
+        StudyRecord& study = *g_StudyList[i];
+        const int result = ArchiveWithRetries(config, destination, study, budget);
+        if (result > 0) study.m_bArchived = 1;
+        if (result == kDestinationFull) {
+            ReportDestinationFull(destination);
+            return false;
+        }
+        if (StopRequested()) {
+            if (destination.m_strType == kRemovableType) ShowMediaMessage(destination);
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::chrono::milliseconds RetryPause() {
+    const char* text = std::getenv("MIRABEL_RETRY_PAUSE_MS");
+    if (!text || !*text) return kDefaultRetryPause;
+    char* end = nullptr;
+    const long long ms = std::strtoll(text, &end, 10);
+    if (*end != '\0' || ms < 0) return kDefaultRetryPause;
+    return std::chrono::milliseconds(ms);
+}
+
+void RunArchive(const ArchiverConfig& config) {
+    ArchiveDestination* destination = g_pCurrentArchive;
+    if (!destination) {
+        TheOperator().MessageBox(kNoDestinationSelected);
+        return;
+    }
+    const bool removable = destination->m_strType == kRemovableType;
+    if (removable) TheOperator().MessageBox(kPrepareMedia);
+    LogMilestone("Archive started");
+    {
+        ProgressScope progress;
+        if (!ArchiveStudies(config, *destination)) return;
+        if (removable) ShowMediaMessage(*destination);
+    }
+    LogMilestone("Archive finished");
+}

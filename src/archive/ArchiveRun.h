@@ -1,0 +1,19 @@
+#pragma once
+// The archive run: every study of g_StudyList (up to the maximum count) to the current
+// destination g_pCurrentArchive, with a progress window, two retries of a failed study after
+// a pause, an end at the first study the destination cannot take, and, for removable media,
+// the messages to prepare and to take out and label the medium.
+#include <chrono>
+
+#include "app/ArchiverConfig.h"
+
+inline constexpr const char* kNoDestinationSelected = "No archive destination is selected.";
+
+// Runs one archive to g_pCurrentArchive and sets the archived flag of each study archived.
+// Without a current destination the operator is told and nothing happens.
+// The progress window is open from start to end; Cancel ends the run after the current file.
+void RunArchive(const ArchiverConfig& config);
+
+// The pause before a failed study is tried again: five minutes, or MIRABEL_RETRY_PAUSE_MS
+// milliseconds when that environment variable holds a number.
+std::chrono::milliseconds RetryPause();

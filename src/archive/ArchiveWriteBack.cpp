@@ -1,0 +1,58 @@
+#include "archive/ArchiveWriteBack.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "db/CCVAException.h"
+#include "db/DatabaseLayer.h"
+#include "db/ImageDatabase.h"
+
+namespace {
+
+// Rows read at most when looking the exam up, as every statement on EXAM does.
+constexpr int kMaxExamRows = 500000;
+
+void ThrowOnDatabaseError() {
+    if (g_bDbError) throw CCVAException("database error");
+}
+
+}  // namespace
+
+bool IsNumericExamId(const std::string& examId) {
+    const std::size_t digits = !examId.empty() && examId.front() == '-' ? 1 : 0;
+    return examId.size() > digits &&
+           std::all_of(examId.begin() + static_cast<long>(digits), examId.end(),
+                       [](unsigned char c) { return std::isdigit(c) != 0; });
+}
+
+bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
+                           const std::string& value) {
+    if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    GetNewDatabase("corvana");
+    ThrowOnDatabaseError();
+    CAdoDatabase* db = FindConnection("corvana");
+    ConnectImageDatabase(db, config);
+    ThrowOnDatabaseError();
+    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    ThrowOnDatabaseError();
+    OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+    ThrowOnDatabaseError();
+    std::vector<std::string> ids;
+    GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
+    ThrowOnDatabaseError();
+    if (ids.empty()) {
+        CloseRecordset(rs);
+        CloseDatabase(db);
+        return false;
+    }
+    MoveToRow(rs, 0);
+    ThrowOnDatabaseError();
+    SetFieldValue(rs, config.m_strDbField, value);
+    ThrowOnDatabaseError();
+    Update(rs);
+    ThrowOnDatabaseError();
+    CloseRecordset(rs);
+    CloseDatabase(db);
+    return true;
+}

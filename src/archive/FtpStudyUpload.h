@@ -1,0 +1,21 @@
+#pragma once
+// The transfer to an FTP server (and the image part of an image server): one connection per
+// study, the study folder created level by level, every file uploaded and its size checked.
+#include <string>
+
+#include "archive/FtpClient.h"
+#include "archive/StudyTransferPlan.h"
+#include "config/ArchiveDestination.h"
+#include "db/StudyRecord.h"
+
+// Uploads the planned study. Returns 1 when every file is on the server with its full size;
+// -1 when the server cannot be reached or logged into, the study folder cannot be made, a
+// file fails three times (each logged), or the operator pressed Cancel.
+int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                     const StudyTransferPlan& plan);
+
+// Makes the study folder on the server. For an FTP destination the root path must already
+// exist; the levels below it are created as needed. False when the root is missing or a level
+// can neither be entered nor created.
+bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
+                             const std::string& destinationDir);

@@ -1,0 +1,106 @@
+#include "archive/LocalStudyCopy.h"
+
+#include <memory>
+#include <sstream>
+
+#include "app/Operator.h"
+#include "archive/CopyVerification.h"
+#include "archive/StudyFileLoop.h"
+#include "archive/StudyPaths.h"
+#include "dicomdir/DicomDirWriter.h"
+#include "dicomdir/MediaFileId.h"
+#include "log/Logs.h"
+#include "platform/FileCopy.h"
+#include "platform/FreeSpace.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool FitsOnDestination(const ArchiveDestination& destination, const StudyTransferPlan& plan,
+                       MediaBudget& budget) {
+    if (!budget.Charge(plan.destinationDir, plan.studyBytes)) return false;
+    // A root that cannot be queried is gone or unreachable: the folder creation reports it.
+    const std::optional<std::uint64_t> freeBytes =
+        FreeBytesAvailable(ToNativeSeparators(destination.m_strRootPath));
+    return !freeBytes || *freeBytes >= plan.studyBytes + kFreeSpaceReserve;
+}
+
+std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
+    std::string path = imagePath;
+    ReplaceChar(path, '\\', '/');
+    std::vector<std::string> levels{"images"};
+    std::istringstream parts(path);
+    for (std::string part; std::getline(parts, part, '/');)
+        if (!part.empty()) levels.push_back(part);
+    return levels;
+}
+
+// Lists every DICOM file copied onto the medium in its DICOMDIR, one read and one write of
+// the DICOMDIR per study.
+class DicomDirEntries {
+  public:
+    DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
+        : study_(study), session_(ToNativeSeparators(destination.m_strRootPath)) {}
+    ~DicomDirEntries() {
+        session_.Write();
+        if (nonConformant_)
+            ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
+                        study_.m_strExamDate + " do not follow the DICOM media naming rules");
+    }
+    DicomDirEntries(const DicomDirEntries&) = delete;
+    DicomDirEntries& operator=(const DicomDirEntries&) = delete;
+
+    void Add(const TransferItem& item) {
+        if (!IsDicomFile(item.destination)) return;
+        const std::string fileId =
+            MediaFileId(study_.m_strImagePath, item.source.filename().string());
+        if (!IsConformantFileId(fileId)) nonConformant_ = true;
+        session_.AddFile(item.destination, fileId);
+    }
+
+  private:
+    const StudyRecord& study_;
+    DicomDirSession session_;
+    bool nonConformant_ = false;
+};
+
+}  // namespace
+
+bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
+                               const std::string& imagePath) {
+    fs::path level(ToNativeSeparators(destination.m_strRootPath));
+    for (const std::string& name : ImagePathLevels(imagePath)) {
+        level /= name;
+        std::error_code ec;
+        if (fs::is_directory(level, ec)) continue;
+        fs::create_directory(level, ec);
+        if (!fs::is_directory(level, ec)) return false;
+    }
+    return true;
+}
+
+int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+                      const StudyTransferPlan& plan, MediaBudget& budget) {
+    if (!FitsOnDestination(destination, plan, budget)) return -2;
+    if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
+        TheOperator().MessageBox("unable to create directory");
+        return -1;
+    }
+    std::unique_ptr<DicomDirEntries> dicomDir;
+    if (destination.m_strDicomDir == kSaveDicomDir)
+        dicomDir = std::make_unique<DicomDirEntries>(destination, study);
+
+    FileLoopOptions options;
+    options.send = [](const TransferItem& item, std::string& error) {
+        return CopyFileReplacing(item.source, item.destination, error);
+    };
+    if (dicomDir) options.afterSend = [&](const TransferItem& item) { dicomDir->Add(item); };
+    options.traceAttempts = true;
+    options.reportAttributeFailures = true;
+    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed) return -1;
+    dicomDir.reset();  // the DICOMDIR is written before the copy is verified
+
+    if (!CompareDirectories(plan.localDir.string(), plan.destinationDir)) return -1;
+    return 1;
+}

@@ -1,0 +1,74 @@
+#include "archive/MediaLabel.h"
+
+#include <fstream>
+#include <optional>
+
+#include "app/Operator.h"
+#include "archive/StudyPaths.h"
+#include "db/LabelDatabase.h"
+#include "log/Logs.h"
+
+namespace {
+
+constexpr const char* kLabelNotWritten =
+    "Could not write file to media\n\nPlease check and make sure drive is write-able!!!";
+
+// The first line of the label file, or nullopt when the medium has no label file.
+std::optional<std::string> ReadLabelFile(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    return line;
+}
+
+bool WriteLabelFile(const std::string& file, const std::string& label) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out << label;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// The first label of the series base, base1, base2, ... that is not registered.
+std::string FirstFreeLabel(const std::string& base) {
+    for (unsigned n = 0;; ++n) {
+        std::string candidate = n == 0 ? base : base + std::to_string(n);
+        if (!LabelExists(candidate)) return candidate;
+    }
+}
+
+}  // namespace
+
+std::string MediaLabelFile(const ArchiveDestination& destination) {
+    std::string file = ToNativeSeparators(destination.m_strRootPath);
+    if (file.empty() || (file.back() != '/' && file.back() != '\\')) file += '/';
+    return ToNativeSeparators(file + kMediaLabelFile);
+}
+
+std::string GetMediaLabel(ArchiveDestination& destination) {
+    const std::string file = MediaLabelFile(destination);
+    if (const std::optional<std::string> label = ReadLabelFile(file)) {
+        if (label->empty()) ErrorLog("The label file " + file + " on the medium is empty");
+        return *label;
+    }
+    for (;;) {
+        const std::string base =
+            destination.m_strLabel.empty() ? destination.m_strMediaType : destination.m_strLabel;
+        const std::optional<std::string> entered =
+            TheOperator().AskMediaLabel(FirstFreeLabel(base));
+        // An empty label would leave an empty label file: the medium could never be used.
+        if (!entered || entered->empty()) return "";
+        if (LabelExists(*entered)) {
+            destination.m_strLabel = *entered;
+            continue;
+        }
+        AddLabel(*entered);
+        if (!WriteLabelFile(file, *entered)) {
+            TheOperator().MessageBox(kLabelNotWritten);
+            return "";
+        }
+        return *entered;
+    }
+}

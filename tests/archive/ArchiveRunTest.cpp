@@ -1,0 +1,209 @@
+// Archive runs over the study list, with a scripted operator and real folders and databases.
+#include "archive/ArchiveRun.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "archive/RunState.h"
+#include "db/DatabaseLayer.h"
+#include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/TransferSetup.h"
+#include "platform/FreeSpace.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Sets MIRABEL_RETRY_PAUSE_MS for a test's lifetime.
+class ScopedRetryPause {
+  public:
+    explicit ScopedRetryPause(const char* ms) { ::setenv("MIRABEL_RETRY_PAUSE_MS", ms, 1); }
+    ~ScopedRetryPause() { ::unsetenv("MIRABEL_RETRY_PAUSE_MS"); }
+};
+
+class ArchiveRun : public ::testing::Test {
+  protected:
+    // Adds a study to g_StudyList; with files it gets a study folder.
+    StudyRecord& AddStudy(const std::string& imagePath, bool withFolder = true) {
+        if (withFolder) setup.MakeStudy(imagePath, {{"im1", "1"}, {"im2", "22"}});
+        g_StudyList.push_back(std::make_unique<StudyRecord>(TransferSetup::Study(imagePath)));
+        return *g_StudyList.back();
+    }
+    ArchiveDestination& Select(ArchiveDestination destination) {
+        g_Archives.push_back(std::make_unique<ArchiveDestination>(std::move(destination)));
+        g_pCurrentArchive = g_Archives.back().get();
+        return *g_pCurrentArchive;
+    }
+    fs::path Medium(const std::string& label) {
+        fs::create_directories(setup.Work() / "medium");
+        WriteFileBytes(setup.Work() / "medium/cvlabel.txt", label);
+        return setup.Work() / "medium";
+    }
+    std::vector<int> ArchivedFlags() const {
+        std::vector<int> flags;
+        for (const auto& study : g_StudyList) flags.push_back(study->m_bArchived);
+        return flags;
+    }
+
+    TransferSetup setup;
+    ScopedRetryPause quickRetries{"10"};
+};
+
+TEST(RetryPause, IsFiveMinutesUnlessTheEnvironmentSaysOtherwise) {
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "soon", 1);
+    EXPECT_EQ(RetryPause(), std::chrono::minutes(5));
+    ScopedRetryPause pause("250");
+    EXPECT_EQ(RetryPause(), std::chrono::milliseconds(250));
+}
+
+TEST_F(ArchiveRun, WithoutADestinationNothingStarts) {
+    AddStudy("\\A");
+    RunArchive(setup.config);
+    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{kNoDestinationSelected});
+    EXPECT_TRUE(setup.op->progress.empty());
+    EXPECT_TRUE(setup.Activity().empty());
+}
+
+TEST_F(ArchiveRun, AnEmptyRunToAMediumStillPreparesAndReleasesIt) {
+    ArchiveDestination& medium = Select(TransferSetup::MediumDestination(Medium("DVD3")));
+    medium.m_strCurrentLabel = "DVD3";
+    RunArchive(setup.config);
+    EXPECT_EQ(setup.op->MessageTexts(),
+              (std::vector<std::string>{
+                  "Please prepare media for writing if it has not already been prepared",
+                  "Finished copying studies to DVD!\nPlease remove DVD and label as DVD3!"}));
+    const std::vector<std::string> milestones{"Archive started", "Archive finished"};
+    EXPECT_EQ(setup.Activity(), milestones);
+    EXPECT_EQ(setup.Debug(), milestones);
+    EXPECT_EQ(setup.op->progress.front().kind, "open");
+    EXPECT_EQ(setup.op->progress.back().kind, "close");
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+}
+
+TEST_F(ArchiveRun, TheMaximumCountLimitsTheStudiesAttempted) {
+    Select(TransferSetup::FolderDestination(setup.Work() / "arch"));
+    fs::create_directory(setup.Work() / "arch");
+    for (const char* path : {"\\A", "\\B", "\\C", "\\D", "\\E"}) AddStudy(path);
+    setup.config.m_bMaxStudies = true;
+    setup.config.m_nMaxStudies = 3;
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 1, 1, 0, 0}));
+    const auto studies = setup.op->ProgressOf("study");
+    ASSERT_EQ(studies.size(), 3u);
+    EXPECT_EQ(studies[2].current, 3);
+    EXPECT_EQ(studies[2].total, 3);
+    EXPECT_FALSE(fs::exists(setup.Work() / "arch/images/D"));
+    EXPECT_EQ(setup.Activity().back(), "Archive finished");
+}
+
+TEST_F(ArchiveRun, AFailingStudyIsTriedThreeTimesAndTheRunGoesOn) {
+    Select(TransferSetup::FolderDestination(setup.Work()));
+    AddStudy("\\MISSING", false);
+    AddStudy("\\LATE", false);
+    AddStudy("\\OK");
+    // The second study's folder appears while the run waits to try it again.
+    setup.op->onPump = [&](int) {
+        if (setup.Errors().size() == 4 && !fs::exists(setup.ImageRoot() / "LATE"))
+            setup.MakeStudy("\\LATE", {{"im", "x"}});
+    };
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 1, 1}));
+    const std::string missing =
+        "Failure archiving study for Ann Smith on 01/17/2004 - study directory does not exist";
+    EXPECT_EQ(setup.Errors(), std::vector<std::string>(4, missing));
+    EXPECT_EQ(setup.Activity().back(), "Archive finished");
+}
+
+TEST_F(ArchiveRun, CancelEndsTheRunWithoutRetryOrFinish) {
+    Select(TransferSetup::FolderDestination(setup.Work()));
+    AddStudy("\\A");
+    AddStudy("\\B");
+    setup.op->onPump = [](int pump) {
+        if (pump == 3) RequestStop();  // two pumps paint the window, the third follows a file
+    };
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(setup.Activity(),
+              (std::vector<std::string>{"Archive started", "Archive stopped by user"}));
+    EXPECT_FALSE(fs::exists(setup.Work() / "images/B"));
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+}
+
+TEST_F(ArchiveRun, CancelDuringTheRetryPauseEndsTheRun) {
+    ScopedRetryPause longPause("600000");
+    Select(TransferSetup::FolderDestination(setup.Work()));
+    AddStudy("\\MISSING", false);
+    AddStudy("\\B");
+    setup.op->onPump = [](int pump) {
+        if (pump == 5) RequestStop();
+    };
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 0}));
+    EXPECT_EQ(setup.Errors().size(), 1u);
+    EXPECT_EQ(setup.Activity().back(), "Archive stopped by user");
+}
+
+TEST_F(ArchiveRun, AFullMediumEndsTheRunAndAsksForItsLabel) {
+    Select(TransferSetup::MediumDestination(Medium("MO0042"), "MO", "1"));
+    setup.MakeStudy("\\A", {{"im", std::string(1000, 'a')}});
+    AddStudy("\\A", false);
+    MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im", 2 * 1048576);
+    AddStudy("\\BIG", false);
+    AddStudy("\\C");
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 0, 0}));
+    EXPECT_EQ(setup.op->MessageTexts().back(),
+              "Finished copying studies to MO!\nPlease remove MO and label as MO0042!");
+    EXPECT_FALSE(fs::exists(setup.Work() / "medium/images/C"));
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive started"});
+}
+
+TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
+    Select(TransferSetup::FolderDestination(setup.Work() / "arch"));
+    fs::create_directory(setup.Work() / "arch");
+    // Fits the free space, but not with the 10 MB kept free.
+    MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im",
+                   FreeBytesAvailable(setup.Work() / "arch").value() - 1048576);
+    AddStudy("\\BIG", false);
+    RunArchive(setup.config);
+    const std::string full = "Error: NFS server does not have enough space to complete archive";
+    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{full});
+    EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Archive started", full}));
+}
+
+TEST_F(ArchiveRun, RowsSayArchivedOnlyForCompleteCopies) {
+    ResetDatabaseLayer();
+    const fs::path database = setup.Work() / "corvana.mdb";
+    ImageDatabaseContent content;
+    content.patients.push_back({7, "Smith", "Ann"});
+    for (long id : {1, 2, 3}) {
+        ExamRow exam;
+        exam.examId = id;
+        exam.patientId = 7;
+        exam.imagePath = "\\2004\\ST0" + std::to_string(id);
+        exam.examDate = "2004-01-17 10:15:00";
+        content.exams.push_back(exam);
+    }
+    CreateImageDatabase(database, content);
+    setup.config.m_strDbType = "JET";
+    setup.config.m_strDatabaseFile = database.string();
+    MakeStudyFolders(setup.ImageRoot(), {content.exams[0], content.exams[2]});
+    Select(TransferSetup::FolderDestination(setup.Work() / "arch"));
+    fs::create_directory(setup.Work() / "arch");
+    for (const ExamRow& exam : content.exams) {
+        StudyRecord& study = AddStudy(*exam.imagePath, false);
+        study.m_strExamId = std::to_string(exam.examId);
+        study.m_bUpdateDatabase = 1;
+    }
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 0, 1}));
+    const std::string root = (setup.Work() / "arch/images/2004/").string();
+    EXPECT_EQ(ReadArchiveValue(database, 1), "NFS:ARCH:" + root + "ST01/");
+    EXPECT_EQ(ReadArchiveValue(database, 2), "");
+    EXPECT_EQ(ReadArchiveValue(database, 3), "NFS:ARCH:" + root + "ST03/");
+    ResetDatabaseLayer();
+}
+
+}  // namespace

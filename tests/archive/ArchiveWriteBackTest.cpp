@@ -1,0 +1,85 @@
+// The archive location written into the study's EXAM row of a real SQLite image database.
+#include <gtest/gtest.h>
+
+#include "archive/StudyTransfer.h"
+#include "db/DatabaseLayer.h"
+#include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/TransferSetup.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPath = "\\2004\\0117\\ST01";
+
+class ArchiveWriteBack : public ::testing::Test {
+  protected:
+    ArchiveWriteBack() {
+        ResetDatabaseLayer();
+        ImageDatabaseContent content;
+        content.patients.push_back({7, "Smith", "Ann"});
+        ExamRow exam;
+        exam.examId = 42;
+        exam.patientId = 7;
+        exam.imagePath = kPath;
+        exam.examDate = "2004-01-17 10:15:00";
+        content.exams.push_back(exam);
+        CreateImageDatabase(database, content);
+        setup.config.m_strDbType = "JET";
+        setup.config.m_strDatabaseFile = database.string();
+        setup.MakeStudy(kPath, {{"a", "1"}});
+        study.m_bUpdateDatabase = 1;
+    }
+    ~ArchiveWriteBack() override { ResetDatabaseLayer(); }
+
+    int Archive(ArchiveDestination& destination) {
+        MediaBudget budget;
+        return ArchiveStudy(setup.config, destination, study, budget);
+    }
+
+    TransferSetup setup;
+    fs::path database = setup.Work() / "corvana.mdb";
+    StudyRecord study = TransferSetup::Study(kPath, "42");
+};
+
+TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationAndTheCopysFolder) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work() / "arch");
+    fs::create_directory(setup.Work() / "arch");
+    ASSERT_EQ(Archive(destination), 1);
+    EXPECT_EQ(ReadArchiveValue(database, 42),
+              "NFS:ARCH:" + (setup.Work() / "arch/images/2004/0117/ST01/").string());
+    EXPECT_EQ(setup.Activity(),
+              std::vector<std::string>{"Study for Ann Smith on 01/17/2004 has been archived"});
+}
+
+TEST_F(ArchiveWriteBack, AMediumsLabelIsPartOfTheRecordedLocation) {
+    const fs::path medium = setup.Work() / "medium";
+    fs::create_directory(medium);
+    WriteFileBytes(medium / "cvlabel.txt", "MO0042");
+    ArchiveDestination destination = TransferSetup::MediumDestination(medium, "MO");
+    ASSERT_EQ(Archive(destination), 1);
+    EXPECT_EQ(ReadArchiveValue(database, 42),
+              "REM:MO:MO0042:" + (medium / "images/2004/0117/ST01/").string());
+}
+
+TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    study.m_strExamId = "43";
+    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_TRUE(setup.Activity().empty());
+    EXPECT_TRUE(setup.Errors().empty());
+
+    study.m_strExamId = "42";
+    setup.config.m_strDbField = "NO_SUCH_COLUMN";
+    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_EQ(setup.Errors().back(), "database error");
+    setup.config.m_strDatabaseFile = (setup.Work() / "missing.mdb").string();
+    setup.config.m_strDbField = "ARCHIVE_PATH";
+    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_EQ(setup.Errors().back(), "database error");
+    EXPECT_EQ(ReadArchiveValue(database, 42), "");
+    EXPECT_TRUE(setup.Activity().empty());
+}
+
+}  // namespace

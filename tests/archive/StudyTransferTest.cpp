@@ -1,0 +1,181 @@
+// The transfer of one study to folders and removable media, on real files.
+#include "archive/StudyTransfer.h"
+
+#include <gtest/gtest.h>
+
+#include "archive/RunState.h"
+#include "fixtures/DicomDirOutline.h"
+#include "fixtures/DicomFiles.h"
+#include "fixtures/TransferSetup.h"
+#include "platform/FreeSpace.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPath = "\\2004\\0117\\ST01";
+const std::string kFailure = "Failure archiving study for Ann Smith on 01/17/2004 - ";
+
+class StudyTransfer : public ::testing::Test {
+  protected:
+    StudyTransfer() { fs::create_directory(archive); }
+    // Studies of exam 42 are not written back; any other exam id asks for the write-back.
+    int Archive(ArchiveDestination destination, const std::string& path = kPath,
+                const std::string& examId = "42") {
+        StudyRecord study = TransferSetup::Study(path, examId);
+        study.m_bUpdateDatabase = examId != "42";
+        const int result = ArchiveStudy(setup.config, destination, study, budget);
+        label = destination.m_strCurrentLabel;
+        return result;
+    }
+    ArchiveDestination Folder() const { return TransferSetup::FolderDestination(archive); }
+    ArchiveDestination Medium(const std::string& labelText) const {
+        WriteFileBytes(archive / "cvlabel.txt", labelText);
+        return TransferSetup::MediumDestination(archive, "MO");
+    }
+
+    TransferSetup setup;
+    MediaBudget budget;
+    std::string label;
+    fs::path archive = setup.Work() / "archive";
+    fs::path copy = archive / "images/2004/0117/ST01";
+};
+
+TEST_F(StudyTransfer, CopiesTheFilesAndTheManifestButNoSubfolder) {
+    const fs::path local = setup.MakeStudy(kPath, {{"b.dcm", "12345"}, {"a.dcm", "1"}, {"c", ""}});
+    fs::create_directory(local / "sub");
+    WriteFileBytes(local / "sub" / "inner", "not part of the study");
+    fs::permissions(local / "a.dcm", fs::perms::owner_read);  // read-only
+    {
+        ProgressScope progress;
+        ASSERT_EQ(Archive(Folder()), 1);
+    }
+    const std::string d = copy.string() + "/";
+    const std::string manifest =
+        CrLfLines({"42", "3", d + "a.dcm", "1", d + "b.dcm", "5", d + "c", "0"});
+    EXPECT_EQ(ReadFileBytes(local / "exam.ver"), manifest);
+    EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), manifest);
+    EXPECT_EQ(ReadFileBytes(copy / "b.dcm"), "12345");
+    EXPECT_FALSE(fs::exists(copy / "sub"));
+    EXPECT_NE(fs::status(local / "a.dcm").permissions() & fs::perms::owner_write, fs::perms::none);
+    const auto files = setup.op->ProgressOf("file");
+    ASSERT_EQ(files.size(), 4u);
+    EXPECT_EQ(files[3].current * 10 + files[3].total, 44);
+    const auto debug = setup.Debug();
+    EXPECT_EQ(debug.front(), "Archiving study for Ann Smith on 01/17/2004");
+    EXPECT_EQ(std::count(debug.begin(), debug.end(), "End Copy File1 ok"), 4);
+    EXPECT_TRUE(setup.Activity().empty());  // no database update asked for
+    EXPECT_TRUE(setup.Errors().empty());
+}
+
+TEST_F(StudyTransfer, AnEmptyStudyFolderSendsOnlyItsManifest) {
+    setup.MakeStudy(kPath, {});
+    ASSERT_EQ(Archive(Folder()), 1);
+    EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), "42\r\n0\r\n");
+    EXPECT_EQ(std::distance(fs::directory_iterator(copy), fs::directory_iterator()), 1);
+}
+
+TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    EXPECT_EQ(Archive(Folder(), "\\2004\\0117\\GONE"), -1);
+    EXPECT_EQ(Archive(Folder(), "\\2004\\..\\..\\..\\etc"), -1);
+    EXPECT_EQ(Archive(Folder(), "\\\\server\\share"), -1);
+    EXPECT_EQ(Archive(Folder(), kPath, "1 OR 1=1"), -1);
+    EXPECT_EQ(setup.Errors(),
+              (std::vector<std::string>{
+                  kFailure + "study directory does not exist",
+                  kFailure + "image path \\2004\\..\\..\\..\\etc leaves the image root",
+                  kFailure + "image path \\\\server\\share leaves the image root",
+                  kFailure + "exam id 1 OR 1=1 is not a number"}));
+    // A folder stands in the manifest's way.
+    fs::create_directory(setup.ImageRoot() / "2004/0117/ST01/exam.ver");
+    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{
+                                    "exam.ver creation was blocked...bypassing sharing violation"});
+    EXPECT_TRUE(fs::is_empty(archive));
+}
+
+TEST_F(StudyTransfer, ADestinationThatCannotHoldFoldersFailsTheStudy) {
+    const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}});
+    // Root may write anywhere, but nobody can make a folder inside a regular file.
+    WriteFileBytes(setup.Work() / "plainfile", "x");
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "plainfile")), -1);
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "unplugged")), -1);
+    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, "unable to create directory"));
+    EXPECT_FALSE(fs::exists(setup.Work() / "unplugged"));
+    EXPECT_EQ(ReadFileBytes(local / "a"), "1");
+}
+
+TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
+    const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}, {"b", "2"}});
+    setup.op->onPump = [&](int pump) {
+        if (pump == 1) fs::remove(local / "b");
+    };
+    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(setup.Errors(), std::vector<std::string>{kFailure + "error transmitting file(" +
+                                                       (local / "b").string() + ")"});
+    for (const char* line :
+         {"End Copy File1 with error", "Start Copy File3", "End Copy File3 with error"})
+        EXPECT_TRUE(Contains(setup.Debug(), line)) << line;
+    EXPECT_FALSE(fs::exists(copy / "exam.ver"));
+}
+
+TEST_F(StudyTransfer, CancelStopsAfterTheCurrentFile) {
+    setup.MakeStudy(kPath, {{"a", "1"}, {"b", "2"}, {"c", "3"}});
+    setup.op->onPump = [](int pump) {
+        if (pump == 2) RequestStop();
+    };
+    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_TRUE(fs::exists(copy / "b"));
+    EXPECT_FALSE(fs::exists(copy / "c"));
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
+    EXPECT_EQ(setup.Debug().back(), "Archive stopped by user");
+}
+
+TEST_F(StudyTransfer, AStudyLargerThanTheFreeSpaceIsNotStarted) {
+    const fs::path local = setup.MakeStudy(kPath, {});
+    // Fits the free space, but not with the 10 MB kept free.
+    MakeSparseFile(local / "huge", FreeBytesAvailable(archive).value() - 5 * 1048576);
+    EXPECT_EQ(Archive(Folder()), -2);
+    EXPECT_TRUE(fs::is_empty(archive));
+}
+
+TEST_F(StudyTransfer, TheMediaSizeLimitsAMediumAndARetryIsChargedOnce) {
+    setup.MakeStudy("\\A", {{"a", std::string(600, 'a')}});
+    MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "image", 120 * 1048576);
+    budget = MediaBudget(100 * 1048576);
+    EXPECT_EQ(Archive(Medium("MO0042"), "\\BIG"), -2);
+    EXPECT_EQ(budget.Remaining(), 100u * 1048576);
+    EXPECT_FALSE(fs::exists(archive / "images"));
+    EXPECT_EQ(label, "MO0042");
+
+    budget = MediaBudget(600);
+    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"), 1);
+    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"), 1);  // tried again: overwrites its own files
+    EXPECT_EQ(budget.Remaining(), 0u);
+    setup.MakeStudy("\\B", {{"b", "b"}});
+    EXPECT_EQ(Archive(Medium("MO0042"), "\\B"), -2);  // a full medium stays full
+}
+
+TEST_F(StudyTransfer, ABlankMediumWhoseLabelIsCancelledReceivesNothing) {
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    setup.op->labels = {std::nullopt};
+    EXPECT_EQ(Archive(TransferSetup::MediumDestination(archive)), -1);
+    EXPECT_TRUE(fs::is_empty(archive));
+}
+
+TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
+    ArchiveDestination medium = Medium("DVD7");
+    medium.m_strDicomDir = kSaveDicomDir;
+    WriteDicomStudy(setup.MakeStudy(kPath, {{"notes.txt", "not DICOM"}}), "Smith^Ann", "P1",
+                    TestUid("5"), 1, 2);
+    ASSERT_EQ(Archive(medium), 1);
+    const auto outline = DicomDirOutline(archive / "DICOMDIR");
+    ASSERT_EQ(outline.size(), 5u);
+    EXPECT_EQ(outline[3],
+              "      IMAGE " + TestUid("5.1.1") + " IMAGES\\2004\\0117\\ST01\\IM000001");
+    EXPECT_EQ(outline[4],
+              "      IMAGE " + TestUid("5.1.2") + " IMAGES\\2004\\0117\\ST01\\IM000002");
+}
+
+}  // namespace
