@@ -1,0 +1,101 @@
+#include "app/HeadlessRun.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "app/ArchiverCore.h"
+#include "app/ConsoleOperator.h"
+#include "archive/ArchiveRun.h"
+#include "config/ArchiveDestination.h"
+#include "db/DatabaseLayer.h"
+#include "db/ImageDatabase.h"
+#include "db/StudyRecord.h"
+#include "platform/RegistryHive.h"
+
+namespace {
+
+// The console operator for one headless command; the previous one comes back afterwards.
+class ConsoleSession {
+  public:
+    ConsoleSession() : previous_(InstallOperator(std::make_unique<ConsoleOperator>())) {}
+    ~ConsoleSession() { InstallOperator(std::move(previous_)); }
+    ConsoleSession(const ConsoleSession&) = delete;
+    ConsoleSession& operator=(const ConsoleSession&) = delete;
+
+  private:
+    std::unique_ptr<Operator> previous_;
+};
+
+int CannotStart(const std::string& reason) {
+    std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
+    return kHeadlessCannotStart;
+}
+
+// The main window's start-up without the window: the settings under the product key, the
+// current destination from "Default.cfg", the destination list, and the settings of that
+// destination when the list holds it. False when "Default.cfg" can neither be read nor created.
+bool LoadStoredConfiguration(ArchiverCore& core) {
+    core.LoadInitialSettings();
+    if (!core.ReadCurrentArchiveFile()) return false;
+    core.ReadDestinationList();
+    core.FindCurrentArchive();
+    if (g_pCurrentArchive) core.LoadArchiveSettings();
+    return true;
+}
+
+// Why a run could not do any work with this configuration; empty when it can start.
+std::string ReasonNotToStart(const ArchiverCore& core) {
+    if (!g_pCurrentArchive)
+        return core.m_strCurrentArchive.empty()
+                   ? "no archive destination is selected"
+                   : "the selected archive destination " + core.m_strCurrentArchive +
+                         " is not in archives.p";
+    if (core.m_strImagePath.empty()) return "no image path is configured";
+    if (!ConnectionValuesPresent(core)) return "the database settings are incomplete";
+    CAdoDatabase* db = OpenImageDatabase("corvana", core);
+    if (!db) return "the image database cannot be reached (see mirabelerror.log)";
+    CloseDatabase(db);
+    return "";
+}
+
+// The studies the run was to take: the list, cut at the maximum count when that is set.
+std::size_t StudiesTaken(const ArchiverConfig& config) {
+    std::size_t n = g_StudyList.size();
+    if (config.m_bMaxStudies && config.m_nMaxStudies >= 0)
+        n = std::min(n, static_cast<std::size_t>(config.m_nMaxStudies));
+    return n;
+}
+
+bool AllArchived(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (!g_StudyList[i]->m_bArchived) return false;
+    return true;
+}
+
+}  // namespace
+
+int RunArchiveNowHeadless() {
+    ConsoleSession console;
+    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
+    ArchiverCore core(*hive);
+    if (!LoadStoredConfiguration(core))
+        return CannotStart("Default.cfg cannot be opened or created");
+    if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+        return CannotStart(reason);
+    core.GetStudyList();
+    RunArchive(core);
+    return AllArchived(StudiesTaken(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+}
+
+int PrintStudyCountHeadless() {
+    ConsoleSession console;
+    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
+    ArchiverCore core(*hive);
+    if (!LoadStoredConfiguration(core))
+        return CannotStart("Default.cfg cannot be opened or created");
+    core.CountStudiesAtStartUp();
+    std::printf("%s\n", core.m_strStatus.c_str());
+    return 0;
+}

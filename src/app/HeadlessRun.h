@@ -1,0 +1,21 @@
+#pragma once
+// The program without its window, for schedulers and scripts: the stored configuration of the
+// current destination in the current directory, exactly as the main window loads it, and the
+// console operator (progress and messages on standard output, the proposed media label taken,
+// every question answered with its safe choice).
+
+// Exit statuses of the headless commands.
+inline constexpr int kHeadlessAllArchived = 0;
+inline constexpr int kHeadlessSomeFailed = 1;
+inline constexpr int kHeadlessCannotStart = 2;
+
+// "mirabel --archive-now": one archive run of the waiting studies to the current destination.
+// 0 when every study the run was to take was archived, 1 when some were not, 2 when the run
+// could not start (the reason is printed on standard error: no destination selected, no image
+// path, database settings incomplete or database unreachable, "Default.cfg" unusable).
+int RunArchiveNowHeadless();
+
+// "mirabel --count": prints the main window's status line ("%d studies to be archived" or
+// "No Studies To Archive!!") on standard output. 0, or 2 when the configuration cannot be
+// loaded (reason on standard error).
+int PrintStudyCountHeadless();
