@@ -6,9 +6,6 @@
 #include <cstdlib>
 
 #include "archive/RunState.h"
-#include "db/DatabaseLayer.h"
-#include "fixtures/ArchiveColumnReader.h"
-#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
@@ -50,13 +47,6 @@ class ArchiveRun : public ::testing::Test {
     TransferSetup setup;
     ScopedRetryPause quickRetries{"10"};
 };
-
-TEST(RetryPause, IsFiveMinutesUnlessTheEnvironmentSaysOtherwise) {
-    ::setenv("MIRABEL_RETRY_PAUSE_MS", "soon", 1);
-    EXPECT_EQ(RetryPause(), std::chrono::minutes(5));
-    ScopedRetryPause pause("250");
-    EXPECT_EQ(RetryPause(), std::chrono::milliseconds(250));
-}
 
 TEST_F(ArchiveRun, WithoutADestinationNothingStarts) {
     AddStudy("\\A");
@@ -171,39 +161,6 @@ TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
     const std::string full = "Error: NFS server does not have enough space to complete archive";
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{full});
     EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Archive started", full}));
-}
-
-TEST_F(ArchiveRun, RowsSayArchivedOnlyForCompleteCopies) {
-    ResetDatabaseLayer();
-    const fs::path database = setup.Work() / "corvana.mdb";
-    ImageDatabaseContent content;
-    content.patients.push_back({7, "Smith", "Ann"});
-    for (long id : {1, 2, 3}) {
-        ExamRow exam;
-        exam.examId = id;
-        exam.patientId = 7;
-        exam.imagePath = "\\2004\\ST0" + std::to_string(id);
-        exam.examDate = "2004-01-17 10:15:00";
-        content.exams.push_back(exam);
-    }
-    CreateImageDatabase(database, content);
-    setup.config.m_strDbType = "JET";
-    setup.config.m_strDatabaseFile = database.string();
-    MakeStudyFolders(setup.ImageRoot(), {content.exams[0], content.exams[2]});
-    Select(TransferSetup::FolderDestination(setup.Work() / "arch"));
-    fs::create_directory(setup.Work() / "arch");
-    for (const ExamRow& exam : content.exams) {
-        StudyRecord& study = AddStudy(*exam.imagePath, false);
-        study.m_strExamId = std::to_string(exam.examId);
-        study.m_bUpdateDatabase = 1;
-    }
-    RunArchive(setup.config);
-    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 0, 1}));
-    const std::string root = (setup.Work() / "arch/images/2004/").string();
-    EXPECT_EQ(ReadArchiveValue(database, 1), "NFS:ARCH:" + root + "ST01/");
-    EXPECT_EQ(ReadArchiveValue(database, 2), "");
-    EXPECT_EQ(ReadArchiveValue(database, 3), "NFS:ARCH:" + root + "ST03/");
-    ResetDatabaseLayer();
 }
 
 }  // namespace

@@ -43,17 +43,7 @@ class ArchiveWriteBack : public ::testing::Test {
     StudyRecord study = TransferSetup::Study(kPath, "42");
 };
 
-TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationAndTheCopysFolder) {
-    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work() / "arch");
-    fs::create_directory(setup.Work() / "arch");
-    ASSERT_EQ(Archive(destination), 1);
-    EXPECT_EQ(ReadArchiveValue(database, 42),
-              "NFS:ARCH:" + (setup.Work() / "arch/images/2004/0117/ST01/").string());
-    EXPECT_EQ(setup.Activity(),
-              std::vector<std::string>{"Study for Ann Smith on 01/17/2004 has been archived"});
-}
-
-TEST_F(ArchiveWriteBack, AMediumsLabelIsPartOfTheRecordedLocation) {
+TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationTheMediumsLabelAndTheCopysFolder) {
     const fs::path medium = setup.Work() / "medium";
     fs::create_directory(medium);
     WriteFileBytes(medium / "cvlabel.txt", "MO0042");
@@ -61,6 +51,8 @@ TEST_F(ArchiveWriteBack, AMediumsLabelIsPartOfTheRecordedLocation) {
     ASSERT_EQ(Archive(destination), 1);
     EXPECT_EQ(ReadArchiveValue(database, 42),
               "REM:MO:MO0042:" + (medium / "images/2004/0117/ST01/").string());
+    EXPECT_EQ(setup.Activity(),
+              std::vector<std::string>{"Study for Ann Smith on 01/17/2004 has been archived"});
 }
 
 TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) {

@@ -57,15 +57,7 @@ TEST_F(FtpStudyUpload, TheStudyLandsUnderImagesWithItsManifest) {
     EXPECT_TRUE(setup.Errors().empty());
 }
 
-TEST_F(FtpStudyUpload, AMissingRootFolderOnTheServerFailsTheStudy) {
-    FtpServer server(served.path());
-    ArchiveDestination destination = Destination(server.Address(), server.Password());
-    destination.m_strRootPath = "/nowhere";
-    EXPECT_EQ(Archive(destination), -1);
-    EXPECT_FALSE(fs::exists(served.path() / "nowhere"));
-}
-
-TEST_F(FtpStudyUpload, ServersThatRefuseTheConnectionFailTheStudy) {
+TEST_F(FtpStudyUpload, ServersThatRefuseTheConnectionOrLackTheRootFailTheStudy) {
     FtpServer server(served.path());
     EXPECT_EQ(Archive(Destination(server.Address(), "wrong")), -1);
     const std::string refused = "127.0.0.1:" + std::to_string(UnusedLocalPort());
@@ -73,7 +65,10 @@ TEST_F(FtpStudyUpload, ServersThatRefuseTheConnectionFailTheStudy) {
     const auto errors = setup.Errors();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(server.Address()))) << errors.size();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(refused)));
-    EXPECT_FALSE(fs::exists(served.path() / "data/images"));
+    ArchiveDestination noRoot = Destination(server.Address(), server.Password());
+    noRoot.m_strRootPath = "/nowhere";
+    EXPECT_EQ(Archive(noRoot), -1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(served.path()), fs::directory_iterator()), 1);
 }
 
 TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt) {
