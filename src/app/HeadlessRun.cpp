@@ -1,6 +1,5 @@
 #include "app/HeadlessRun.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -60,14 +59,6 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     return "";
 }
 
-// The studies the run was to take: the list, cut at the maximum count when that is set.
-std::size_t StudiesTaken(const ArchiverConfig& config) {
-    std::size_t n = g_StudyList.size();
-    if (config.m_bMaxStudies && config.m_nMaxStudies >= 0)
-        n = std::min(n, static_cast<std::size_t>(config.m_nMaxStudies));
-    return n;
-}
-
 bool AllArchived(std::size_t count) {
     for (std::size_t i = 0; i < count; ++i)
         if (!g_StudyList[i]->m_bArchived) return false;
@@ -86,7 +77,7 @@ int RunArchiveNowHeadless() {
         return CannotStart(reason);
     core.GetStudyList();
     RunArchive(core);
-    return AllArchived(StudiesTaken(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+    return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
 }
 
 int PrintStudyCountHeadless() {

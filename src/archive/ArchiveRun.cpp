@@ -62,14 +62,6 @@ int ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destina
     return result;
 }
 
-std::size_t StudiesToAttempt(const ArchiverConfig& config) {
-    std::size_t n = g_StudyList.size();
-    if (config.m_bMaxStudies && config.m_nMaxStudies >= 0 &&
-        static_cast<std::size_t>(config.m_nMaxStudies) < n)
-        n = static_cast<std::size_t>(config.m_nMaxStudies);
-    return n;
-}
-
 // The studies of the run, one after the other. False when the run ended early (a full
 // destination or Cancel), having told the operator.
 bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destination) {
@@ -94,6 +86,14 @@ bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destinatio
 }
 
 }  // namespace
+
+std::size_t StudiesToAttempt(const ArchiverConfig& config) {
+    std::size_t n = g_StudyList.size();
+    if (config.m_bMaxStudies && config.m_nMaxStudies >= 0 &&
+        static_cast<std::size_t>(config.m_nMaxStudies) < n)
+        n = static_cast<std::size_t>(config.m_nMaxStudies);
+    return n;
+}
 
 std::chrono::milliseconds RetryPause() {
     const char* text = std::getenv("MIRABEL_RETRY_PAUSE_MS");

@@ -4,6 +4,7 @@
 // a pause, an end at the first study the destination cannot take, and, for removable media,
 // the messages to prepare and to take out and label the medium.
 #include <chrono>
+#include <cstddef>
 
 #include "app/ArchiverConfig.h"
 
@@ -13,6 +14,10 @@ inline constexpr const char* kNoDestinationSelected = "No archive destination is
 // Without a current destination the operator is told and nothing happens.
 // The progress window is open from start to end; Cancel ends the run after the current file.
 void RunArchive(const ArchiverConfig& config);
+
+// How many studies of g_StudyList a run takes: all of them, or the first m_nMaxStudies when
+// the maximum count is on.
+std::size_t StudiesToAttempt(const ArchiverConfig& config);
 
 // The pause before a failed study is tried again: five minutes, or MIRABEL_RETRY_PAUSE_MS
 // milliseconds when that environment variable holds a number.
