@@ -76,6 +76,8 @@ int RunArchiveNowHeadless() {
     if (const std::string reason = ReasonNotToStart(core); !reason.empty())
         return CannotStart(reason);
     core.GetStudyList();
+    // A selection that failed leaves an empty list behind, which must not read as success.
+    if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
     RunArchive(core);
     return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
 }

@@ -95,6 +95,10 @@ TEST_F(HeadlessRun, AStudyThatFailsGivesStatusOne) {
 }
 
 TEST_F(HeadlessRun, SaysWhyARunCannotStart) {
+    RunSqlite(database, {"DROP TABLE EXAM"});
+    EXPECT_EQ(Run(RunArchiveNowHeadless), kHeadlessCannotStart);
+    EXPECT_NE(err.find("the study selection failed"), std::string::npos) << err;
+
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
     ArchiverCore core(*hive);
     core.m_strCurrentArchive = "NFS:ARCH";
