@@ -86,3 +86,22 @@ TEST_F(ArchiveNowTest, TickDuringARunIsIgnored) {
 }
 
 }  // namespace
+
+#include "ui/DialogTesting.h"
+
+namespace {
+
+TEST(WindowOperator, LabelPromptIsTheEnterLabelDialog) {
+    WxOperator op;
+    ActInNextDialog typeLabel([](wxDialog& dialog) {
+        EXPECT_EQ(TextOf(dialog, "IDC_LABEL"), "DVD3");
+        Type(dialog, "IDC_LABEL", "DVD7");
+        Press(dialog, wxID_OK);
+    });
+    EXPECT_EQ(op.AskMediaLabel("DVD3"), "DVD7");
+
+    ActInNextDialog cancel([](wxDialog& dialog) { Press(dialog, wxID_CANCEL); });
+    EXPECT_EQ(op.AskMediaLabel("DVD3"), std::nullopt);
+}
+
+}  // namespace
