@@ -1,7 +1,9 @@
 #include "app/ArchiverCore.h"
 
 #include "app/AppPaths.h"
+#include "archive/ArchiveRun.h"
 #include "archive/RunState.h"
+#include "archive/ScheduleRule.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -143,6 +145,14 @@ void ArchiverCore::CountStudiesAtStartUp() {
 void ArchiverCore::RefreshStudyCount() {
     GetStudyList();
     m_strStatus = StudyCountStatus();
+}
+
+void ArchiverCore::RunArchive() {
+    ::RunArchive(*this);
+}
+
+bool ArchiverCore::RunIsDue(int hour, int minute) const {
+    return IsRunDue(m_bIncrementMode, m_strStartTime, hour, minute);
 }
 
 bool ArchiverCore::RunInProgress() {

@@ -59,6 +59,12 @@ class ArchiverCore : public ArchiverConfig {
     // GetStudyList, then m_strStatus = the count text.
     void RefreshStudyCount();
 
+    // One archive run of the study list to the current destination.
+    void RunArchive();
+
+    // Whether timer 1's tick at the given local time starts a run.
+    bool RunIsDue(int hour, int minute) const;
+
     // True while an archive run or a deletion pass is in progress.
     static bool RunInProgress();
 

@@ -1,6 +1,7 @@
 #include "app/ArchiverDlg.h"
 
 #include <wx/checkbox.h>
+#include <wx/datetime.h>
 #include <wx/combobox.h>
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
@@ -160,6 +161,7 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_BROWSE_IMAGE_PATH", [this] { OnBrowseImagePath(); });
     onButton("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
     onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
+    onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
     onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
@@ -485,6 +487,16 @@ void CArchiverDlg::SaveArchiveList() {
     if (core_.SaveArchiveList()) FillDestinationList(ArchiverCore::DestinationIds());
 }
 
+void CArchiverDlg::OnStartArchiveNow() {
+    if (ArchiverCore::RunInProgress()) return;
+    timer1_.Stop();
+    core_.GetStudyList();
+    core_.RunArchive();
+    StartTimer1(kMinuteMs);
+    ReadControls();
+    RefreshStudyCount();
+}
+
 void CArchiverDlg::OnViewLog(bool errorLog) {
     auto* viewer = new CLogDlg(this, errorLog ? kErrorLogFile : kActivityLogFile);
     if (errorLog) viewer->SetTitle("Error Log");
@@ -553,17 +565,29 @@ void CArchiverDlg::OnSetIncrement() {
 }
 
 void CArchiverDlg::OnTimer(wxTimerEvent& event) {
-    bool due = false;
+    // Timer 2 only refreshes the count; during a run that would rebuild the list the run
+    // works through, so it waits for the next tick.
     if (event.GetId() == kTimer2) {
         timer2_.Stop();
-    } else {
-        if (ArchiverCore::RunInProgress()) return;
-        DebugLog("OnTimer started");
+        if (!ArchiverCore::RunInProgress() && !IsIconized() && core_.m_bActive) RefreshStudyCount();
+        return;
     }
-    // A refresh during a run would rebuild the study list the run works through.
-    const bool watched = !IsIconized() && core_.m_bActive;
-    if ((watched || due) && !ArchiverCore::RunInProgress()) RefreshStudyCount();
-    if (event.GetId() == kTimer1) DebugLog("OnTimer ended");
+    if (ArchiverCore::RunInProgress()) return;
+    DebugLog("OnTimer started");
+    const wxDateTime now = wxDateTime::Now();
+    const bool due = core_.RunIsDue(now.GetHour(), now.GetMinute());
+    if ((!IsIconized() && core_.m_bActive) || due) RefreshStudyCount();
+    if (due) RunScheduledArchive();
+    DebugLog("OnTimer ended");
+}
+
+void CArchiverDlg::RunScheduledArchive() {
+    timer1_.Stop();
+    core_.RunArchive();
+    // In Archive method the unattended removal pass follows each run; the Study Deletion
+    // dialog that runs it arrives with study removal.
+    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    RefreshStudyCount();
 }
 
 void CArchiverDlg::OnSize(wxSizeEvent& event) {

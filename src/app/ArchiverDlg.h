@@ -35,6 +35,11 @@ class CArchiverDlg : public wxDialog {
     void LoadArchiveSettings();
     void SaveArchiveList();
 
+    // Timer 1 is the schedule; a test may deliver its tick directly.
+    void Tick(int timerId) {
+        wxTimerEvent tick(timerId == 1 ? timer1_ : timer2_);
+        OnTimer(tick);
+    }
     bool Timer1Running() const { return timer1_.IsRunning(); }
     int Timer1Period() const { return timer1_.GetInterval(); }
 
@@ -65,6 +70,8 @@ class CArchiverDlg : public wxDialog {
     void OnBrowseImagePath();
     void OnAddArchive();
     void OnEditArchive();
+    void OnStartArchiveNow();
+    void RunScheduledArchive();
     void OnSetStart();
     void OnSetStop();
     void OnSetIncrement();

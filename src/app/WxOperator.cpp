@@ -5,9 +5,9 @@
 #include <wx/msgdlg.h>
 
 #include "app/ArchiverDlg.h"
-#include "app/ConsoleOperator.h"
 #include "app/WxText.h"
 #include "archive/ArchiveProgressDlg.h"
+#include "config/EnterLabelDlg.h"
 
 namespace {
 
@@ -68,7 +68,9 @@ Answer WxOperator::MessageBox(const std::string& text, Buttons buttons) {
 }
 
 std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed) {
-    return ConsoleOperator().AskMediaLabel(proposed);
+    CEnterLabelDlg dialog(proposed, g_pMainDlg);
+    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+    return dialog.m_strLabel;
 }
 
 std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {

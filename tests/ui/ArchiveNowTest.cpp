@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <wx/stattext.h>
+#include <wx/xrc/xmlres.h>
+
+#include "app/ArchiverDlg.h"
+#include "app/WxOperator.h"
+#include "archive/RunState.h"
+#include "db/StudyRecord.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/ProgramDirectory.h"
+#include "log/Logs.h"
+
+namespace {
+
+// A folder destination and an image database with studies waiting, run with the real windows.
+class ArchiveNowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ExamMix mix;
+        mix.exams = 6;
+        mix.archivedShare = 0;
+        mix.nullImagePathShare = 0;
+        mix.temporaryShare = 0;
+        const ImageDatabaseContent content = GenerateImageDatabaseContent(mix);
+        CreateImageDatabase(dir / "echo.db", content);
+        MakeStudyFolders(dir / "images", content.exams, 3);
+        std::filesystem::create_directory(dir / "archive");
+        WriteFileBytes(dir / "archives.p", "NFS\n" + (dir / "archive").string() + "\nlab\nEND\n");
+        WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+        dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+        dir.Store("NFS:lab", "Database", "Image Path", (dir / "images").string());
+        previous = InstallOperator(std::make_unique<WxOperator>());
+    }
+    void TearDown() override { InstallOperator(std::move(previous)); }
+
+    std::string Status(CArchiverDlg& window) {
+        return XRCCTRL(window, "IDC_STATUS", wxStaticText)->GetLabel().ToStdString();
+    }
+
+    ProgramDirectory dir;
+    std::unique_ptr<Operator> previous;
+};
+
+TEST_F(ArchiveNowTest, StartArchiveNowArchivesEveryWaitingStudy) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(Status(window), "6 studies to be archived");
+
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_START_ARCHIVE_NOW"));
+    window.GetEventHandler()->ProcessEvent(click);
+
+    EXPECT_EQ(g_pProgressDlg, nullptr);
+    EXPECT_EQ(Status(window), "No studies to be archived");
+    EXPECT_EQ(window.Timer1Period(), 60000);
+    EXPECT_TRUE(window.Timer1Running());
+    EXPECT_TRUE(std::filesystem::exists(dir / "archive" / "images"));
+    const std::string activity = ReadFileBytes(dir / kActivityLogFile);
+    EXPECT_NE(activity.find("Archive started"), std::string::npos);
+    EXPECT_NE(activity.find("Archive finished"), std::string::npos);
+}
+
+TEST_F(ArchiveNowTest, TickInIncrementModeStartsARunAndRestartsTheTimer) {
+    dir.Store("NFS:lab", "Archive", "IncrementMode", "TRUE");
+    dir.Store("NFS:lab", "Archive", "Increment", "7");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+
+    window.Tick(1);
+
+    EXPECT_EQ(Status(window), "No studies to be archived");
+    EXPECT_EQ(window.Timer1Period(), 7 * 60000);
+    const std::string debug = ReadFileBytes(dir / kDebugLogFile);
+    EXPECT_NE(debug.find("OnTimer started"), std::string::npos);
+    EXPECT_NE(debug.find("OnTimer ended"), std::string::npos);
+}
+
+TEST_F(ArchiveNowTest, TickDuringARunIsIgnored) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    {
+        ProgressScope run;
+        window.Tick(1);
+    }
+    EXPECT_EQ(ReadFileBytes(dir / kDebugLogFile).find("OnTimer started"), std::string::npos);
+}
+
+}  // namespace
+
+#include "ui/DialogTesting.h"
+
+namespace {
+
+TEST(WindowOperator, LabelPromptIsTheEnterLabelDialog) {
+    WxOperator op;
+    ActInNextDialog typeLabel([](wxDialog& dialog) {
+        EXPECT_EQ(TextOf(dialog, "IDC_LABEL"), "DVD3");
+        Type(dialog, "IDC_LABEL", "DVD7");
+        Press(dialog, wxID_OK);
+    });
+    EXPECT_EQ(op.AskMediaLabel("DVD3"), "DVD7");
+
+    ActInNextDialog cancel([](wxDialog& dialog) { Press(dialog, wxID_CANCEL); });
+    EXPECT_EQ(op.AskMediaLabel("DVD3"), std::nullopt);
+}
+
+}  // namespace
