@@ -1,6 +1,7 @@
 #include "app/HeadlessRun.h"
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,30 +66,34 @@ bool AllArchived(std::size_t count) {
     return true;
 }
 
+// Runs the command on the main window's core, loaded as at start-up, with the console operator.
+int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
+    ConsoleSession console;
+    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
+    ArchiverCore core(*hive);
+    if (!LoadStoredConfiguration(core))
+        return CannotStart("Default.cfg cannot be opened or created");
+    return command(core);
+}
+
 }  // namespace
 
 int RunArchiveNowHeadless() {
-    ConsoleSession console;
-    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
-    ArchiverCore core(*hive);
-    if (!LoadStoredConfiguration(core))
-        return CannotStart("Default.cfg cannot be opened or created");
-    if (const std::string reason = ReasonNotToStart(core); !reason.empty())
-        return CannotStart(reason);
-    core.GetStudyList();
-    // A selection that failed leaves an empty list behind, which must not read as success.
-    if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
-    RunArchive(core);
-    return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+    return WithStoredConfiguration([](ArchiverCore& core) {
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        core.GetStudyList();
+        // A selection that failed leaves an empty list behind, which must not read as success.
+        if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
+        RunArchive(core);
+        return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+    });
 }
 
 int PrintStudyCountHeadless() {
-    ConsoleSession console;
-    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
-    ArchiverCore core(*hive);
-    if (!LoadStoredConfiguration(core))
-        return CannotStart("Default.cfg cannot be opened or created");
-    core.CountStudiesAtStartUp();
-    std::printf("%s\n", core.m_strStatus.c_str());
-    return 0;
+    return WithStoredConfiguration([](ArchiverCore& core) {
+        core.CountStudiesAtStartUp();
+        std::printf("%s\n", core.m_strStatus.c_str());
+        return 0;
+    });
 }
