@@ -2,11 +2,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include <wx/app.h>
 #include <wx/init.h>
 
 #include "app/ArchiverDlg.h"
+#include "app/HeadlessRun.h"
 #include "app/WxOperator.h"
 #include "app/WxResources.h"
 #include "platform/RegistryHive.h"
@@ -36,9 +38,29 @@ class CArchiverApp : public wxApp {
     }
 };
 
+void PrintUsage() {
+    std::printf(
+        "usage: mirabel [--archive-now | --count]\n"
+        "  (no option)    the main window, working in the current directory\n"
+        "  --archive-now  one archive run to the current destination, without a window\n"
+        "  --count        print how many studies wait to be archived\n");
+}
+
 }  // namespace
 
 int RunMirabel(int argc, char** argv) {
+    if (argc > 1) {
+        const std::string option = argv[1];
+        if (argc == 2 && option == "--archive-now") return RunArchiveNowHeadless();
+        if (argc == 2 && option == "--count") return PrintStudyCountHeadless();
+        if (option == "--help" || option == "-h") {
+            PrintUsage();
+            return 0;
+        }
+        std::fprintf(stderr, "mirabel: unknown option %s\n", option.c_str());
+        PrintUsage();
+        return 2;
+    }
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "mirabel: no graphical display (DISPLAY is not set); run it on a desktop "

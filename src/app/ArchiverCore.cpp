@@ -22,6 +22,10 @@ ArchiverCore::ArchiverCore(RegistryHive& hive)
     g_pMainCore = this;
 }
 
+ArchiverCore::~ArchiverCore() {
+    if (g_pMainCore == this) g_pMainCore = nullptr;
+}
+
 std::string ArchiverCore::GetSetting(std::string section, std::string key,
                                      std::string defaultValue) const {
     return store_.GetSetting(std::move(section), std::move(key), std::move(defaultValue));

@@ -12,6 +12,9 @@
 class ArchiverCore : public ArchiverConfig {
   public:
     explicit ArchiverCore(RegistryHive& hive);
+    ~ArchiverCore();
+    ArchiverCore(const ArchiverCore&) = delete;
+    ArchiverCore& operator=(const ArchiverCore&) = delete;
 
     // Settings under the current destination (or directly under the product key while no
     // destination is selected).
