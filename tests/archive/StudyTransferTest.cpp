@@ -178,4 +178,26 @@ TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
               "      IMAGE " + TestUid("5.1.2") + " IMAGES\\2004\\0117\\ST01\\IM000002");
 }
 
+TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedOnceAndLoggedOncePerAttempt) {
+    constexpr const char* kLongPath = "\\2004\\0117\\LONGSTUDYNAME";
+    ArchiveDestination medium = Medium("DVD7");
+    medium.m_strDicomDir = kSaveDicomDir;
+    WriteDicomStudy(setup.MakeStudy(kLongPath, {}), "Smith^Ann", "P1", TestUid("6"), 1, 2);
+    ASSERT_EQ(Archive(medium, kLongPath), 1);
+    ASSERT_EQ(Archive(medium, kLongPath), 1);  // a retried study: copied again, listed once
+
+    const auto outline = DicomDirOutline(archive / "DICOMDIR");
+    ASSERT_EQ(outline.size(), 5u);
+    EXPECT_EQ(outline[4],
+              "      IMAGE " + TestUid("6.1.2") + " IMAGES\\2004\\0117\\LONGSTUDYNAME\\IM000002");
+    int namingLines = 0;
+    for (const std::string& line : setup.Activity())
+        if (line.find("DICOM media naming rules") != std::string::npos) ++namingLines;
+    EXPECT_EQ(namingLines, 2);
+    // DCMTK's own dump tool reads the medium's DICOMDIR.
+    const std::string dump =
+        "/usr/bin/dcmdump -q " + (archive / "DICOMDIR").string() + " >/dev/null";
+    EXPECT_EQ(std::system(dump.c_str()), 0);
+}
+
 }  // namespace
