@@ -1,3 +1,5 @@
 #include "app/ArchiverApp.h"
 
-int main(int argc, char** argv) { return RunMirabel(argc, argv); }
+int main(int argc, char** argv) {
+    return RunMirabel(argc, argv);
+}

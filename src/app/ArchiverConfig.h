@@ -5,10 +5,10 @@
 #include <string>
 
 struct ArchiverConfig {
-    bool m_bActive = true;          // the main window is the active window
-    bool m_bReplicate = true;       // method: Replicate (true) or Archive (false)
-    bool m_bSendAll = true;         // send all unarchived studies (criteria off)
-    bool m_bIncrementMode = false;  // the scheduler runs on every tick
+    bool m_bActive = true;            // the main window is the active window
+    bool m_bReplicate = true;         // method: Replicate (true) or Archive (false)
+    bool m_bSendAll = true;           // send all unarchived studies (criteria off)
+    bool m_bIncrementMode = false;    // the scheduler runs on every tick
     std::string m_strCurrentArchive;  // id of the selected destination ("" = none)
     std::string m_strTitle;           // caption as loaded from the window resource
     std::string m_strDatabaseFile;    // Access/JET (or SQLite) database file

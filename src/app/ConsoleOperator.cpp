@@ -6,16 +6,19 @@ namespace {
 
 Answer SafeAnswer(Buttons buttons) {
     switch (buttons) {
-        case Buttons::Ok: return Answer::Ok;
+        case Buttons::Ok:
+            return Answer::Ok;
         case Buttons::OkCancel:
-        case Buttons::YesNoCancel: return Answer::Cancel;
-        case Buttons::YesNo: return Answer::No;
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
+        case Buttons::YesNo:
+            return Answer::No;
     }
     return Answer::Cancel;
 }
 
 class ConsoleProgress : public ProgressWindow {
-public:
+  public:
     explicit ConsoleProgress(bool deleting) : verb_(deleting ? "Deleting" : "Transferring") {}
     void SetStudyProgress(int current, int total) override {
         std::printf("%s %d of %d studies\n", verb_, current, total);
@@ -26,7 +29,7 @@ public:
         std::fflush(stdout);
     }
 
-private:
+  private:
     const char* verb_;
 };
 
@@ -47,4 +50,6 @@ std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deletin
     return std::make_unique<ConsoleProgress>(deleting);
 }
 
-bool ConsoleOperator::PumpEvents(int) { return true; }
+bool ConsoleOperator::PumpEvents(int) {
+    return true;
+}

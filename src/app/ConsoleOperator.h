@@ -4,7 +4,7 @@
 #include "app/Operator.h"
 
 class ConsoleOperator : public Operator {
-public:
+  public:
     Answer MessageBox(const std::string& text, Buttons buttons) override;
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;

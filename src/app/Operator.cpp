@@ -9,7 +9,9 @@ std::unique_ptr<Operator>& Installed() {
 }
 }  // namespace
 
-Operator& TheOperator() { return *Installed(); }
+Operator& TheOperator() {
+    return *Installed();
+}
 
 std::unique_ptr<Operator> InstallOperator(std::unique_ptr<Operator> op) {
     std::unique_ptr<Operator> previous = std::move(Installed());

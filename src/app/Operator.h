@@ -12,7 +12,7 @@ enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 
 // The modeless progress window of a long operation (an archive run or a deletion pass).
 class ProgressWindow {
-public:
+  public:
     virtual ~ProgressWindow() = default;
     // Bars and texts: "Transferring %d of %d studies" / "... files", or "Deleting ..." forms.
     virtual void SetStudyProgress(int current, int total) = 0;
@@ -20,7 +20,7 @@ public:
 };
 
 class Operator {
-public:
+  public:
     virtual ~Operator() = default;
 
     // A modal message box; buttons Ok gives a plain message, the others a question.

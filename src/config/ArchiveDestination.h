@@ -15,16 +15,16 @@ inline constexpr const char* kRemovableType = "REM";
 inline constexpr const char* kSaveDicomDir = "SAVE";
 
 struct ArchiveDestination {
-    std::string m_strId;            // "FTP:%s" ip, "NFS:%s" label, "CORVA:%s" ip, "REM:%s" media type
-    std::string m_strType;          // "FTP", "NFS", "CORVA", "REM" (or an unknown type kept as read)
-    std::string m_strIpAddress;     // FTP, CORVA; may carry ":port" for FTP
-    std::string m_strRootPath;      // all types
-    std::string m_strUserName;      // FTP, CORVA
-    std::string m_strPassword;      // FTP, CORVA (stored in plain text)
-    std::string m_strMediaType;     // REM: MO, CD or DVD
-    std::string m_strLabel;         // NFS archive label, REM media label
-    std::string m_strMediaSize;     // REM, megabytes as text
-    std::string m_strDicomDir;      // REM: "SAVE" writes a DICOMDIR; "NONE" or empty does not
+    std::string m_strId;         // "FTP:%s" ip, "NFS:%s" label, "CORVA:%s" ip, "REM:%s" media type
+    std::string m_strType;       // "FTP", "NFS", "CORVA", "REM" (or an unknown type kept as read)
+    std::string m_strIpAddress;  // FTP, CORVA; may carry ":port" for FTP
+    std::string m_strRootPath;   // all types
+    std::string m_strUserName;   // FTP, CORVA
+    std::string m_strPassword;   // FTP, CORVA (stored in plain text)
+    std::string m_strMediaType;  // REM: MO, CD or DVD
+    std::string m_strLabel;      // NFS archive label, REM media label
+    std::string m_strMediaSize;  // REM, megabytes as text
+    std::string m_strDicomDir;   // REM: "SAVE" writes a DICOMDIR; "NONE" or empty does not
     std::string m_strCurrentLabel;  // REM: label of the medium in use, set during a run only
     std::string m_strPort;          // CORVA, as text
 

@@ -23,6 +23,12 @@ void AppendLogEntry(const std::string& fileName, const std::string& message) {
     std::fclose(file);
 }
 
-void ActivityLog(std::string message) { AppendLogEntry(kActivityLogFile, message); }
-void DebugLog(std::string message) { AppendLogEntry(kDebugLogFile, message); }
-void ErrorLog(std::string message) { AppendLogEntry(kErrorLogFile, message); }
+void ActivityLog(std::string message) {
+    AppendLogEntry(kActivityLogFile, message);
+}
+void DebugLog(std::string message) {
+    AppendLogEntry(kDebugLogFile, message);
+}
+void ErrorLog(std::string message) {
+    AppendLogEntry(kErrorLogFile, message);
+}

@@ -14,7 +14,7 @@
 using RegistryPath = std::vector<std::string>;
 
 class RegistryHive {
-public:
+  public:
     virtual ~RegistryHive() = default;
 
     // True when every key along the path exists; nothing is created.
