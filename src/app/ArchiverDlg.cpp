@@ -152,10 +152,15 @@ void CArchiverDlg::BindHandlers() {
     dbField_->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { OnSelChangeDbField(); });
     onRadio(sendAll_, [this] { OnSendAll(); });
     onRadio(sendSelected_, [this] { OnSendSelected(); });
-    onCheck(reside_, [this] { OnCriterionBox("Reside", true); });
-    onCheck(maxStudies_, [this] { OnCriterionBox("MaxStudies", false); });
-    onCheck(prelim_, [this] { OnCriterionBox("Prelim", true); });
-    onCheck(final_, [this] { OnCriterionBox("Final", true); });
+    onCheck(reside_, [this] {
+        OnCriterionBox("Reside", core_.m_bReside, daysBeforeArchive_, Refresh::Count);
+    });
+    onCheck(maxStudies_, [this] {
+        OnCriterionBox("MaxStudies", core_.m_bMaxStudies, maxStudiesCount_, Refresh::Controls);
+    });
+    onCheck(prelim_,
+            [this] { OnCriterionBox("Prelim", core_.m_bPrelim, nullptr, Refresh::Count); });
+    onCheck(final_, [this] { OnCriterionBox("Final", core_.m_bFinal, nullptr, Refresh::Count); });
 
     onButton("IDC_BROWSE_DATABASE", [this] { OnBrowseDatabaseFile(); });
     onButton("IDC_BROWSE_IMAGE_PATH", [this] { OnBrowseImagePath(); });
@@ -420,19 +425,14 @@ void CArchiverDlg::OnSendSelected() {
     RefreshStudyCount();
 }
 
-void CArchiverDlg::OnCriterionBox(const char* key, bool refresh) {
+void CArchiverDlg::OnCriterionBox(const char* key, const bool& member, wxWindow* valueEdit,
+                                  Refresh refresh) {
     // These boxes store their setting even during a run; only the count, which would rebuild
     // the study list the run works through, waits.
     ReadControls();
-    const std::string name = key;
-    const bool on = name == "Reside"       ? core_.m_bReside
-                    : name == "MaxStudies" ? core_.m_bMaxStudies
-                    : name == "Prelim"     ? core_.m_bPrelim
-                                           : core_.m_bFinal;
-    core_.StoreBool(kArchive, key, on);
-    if (name == "Reside") daysBeforeArchive_->Enable(on);
-    if (name == "MaxStudies") maxStudiesCount_->Enable(on);
-    if (refresh && !ArchiverCore::RunInProgress())
+    core_.StoreBool(kArchive, key, member);
+    if (valueEdit) valueEdit->Enable(member);
+    if (refresh == Refresh::Count && !ArchiverCore::RunInProgress())
         RefreshStudyCount();
     else
         WriteControls();

@@ -65,7 +65,9 @@ class CArchiverDlg : public wxDialog {
     void OnSelChangeDbField();
     void OnSendAll();
     void OnSendSelected();
-    void OnCriterionBox(const char* key, bool refresh);
+    enum class Refresh { Count, Controls };
+    // A criterion box: store its state under key; enable its value edit (if any) with it.
+    void OnCriterionBox(const char* key, const bool& member, wxWindow* valueEdit, Refresh refresh);
     void OnBrowseDatabaseFile();
     void OnBrowseImagePath();
     void OnAddArchive();
