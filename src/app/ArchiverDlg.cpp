@@ -325,6 +325,10 @@ void CArchiverDlg::ApplyDatabaseKindState() {
         dbOracle_->SetValue(true);
 }
 
+// While an archive run or a deletion pass is in progress every handler below ignores its
+// event: the run works through the study list and the database connections with the settings
+// it started with, and nothing may rebuild or close them under it.
+
 // ---- handlers that store one setting ----------------------------------------------------------
 
 void CArchiverDlg::OnStoreText(wxTextCtrl* edit, const char* section, const char* key) {
@@ -383,6 +387,7 @@ void CArchiverDlg::FillFieldList() {
 }
 
 void CArchiverDlg::OnDropDownDbField() {
+    if (ArchiverCore::RunInProgress()) return;
     const int remembered = dbField_->GetSelection();
     const wxString text = dbField_->GetValue();
     FillFieldList();
@@ -393,11 +398,10 @@ void CArchiverDlg::OnDropDownDbField() {
 }
 
 void CArchiverDlg::OnSelChangeDbField() {
-    // Choosing a column during a run would rebuild the list the run works through: the
-    // choice is stored, the count waits for the run to end.
+    if (ArchiverCore::RunInProgress()) return;
     core_.m_strDbField = FromWx(dbField_->GetStringSelection());
     core_.StoreText(kArchive, "DBField", core_.m_strDbField);
-    if (!ArchiverCore::RunInProgress()) RefreshStudyCount();
+    RefreshStudyCount();
 }
 
 void CArchiverDlg::OnSendAll() {
@@ -427,12 +431,11 @@ void CArchiverDlg::OnSendSelected() {
 
 void CArchiverDlg::OnCriterionBox(const char* key, const bool& member, wxWindow* valueEdit,
                                   Refresh refresh) {
-    // These boxes store their setting even during a run; only the count, which would rebuild
-    // the study list the run works through, waits.
+    if (ArchiverCore::RunInProgress()) return;
     ReadControls();
     core_.StoreBool(kArchive, key, member);
     if (valueEdit) valueEdit->Enable(member);
-    if (refresh == Refresh::Count && !ArchiverCore::RunInProgress())
+    if (refresh == Refresh::Count)
         RefreshStudyCount();
     else
         WriteControls();
@@ -457,6 +460,7 @@ void CArchiverDlg::OnBrowseDatabaseFile() {
 }
 
 void CArchiverDlg::OnBrowseImagePath() {
+    if (ArchiverCore::RunInProgress()) return;
     ReadControls();
     // A cancelled picker keeps the current path.
     wxDirDialog dialog(this, "Select Images Path", ToWx(core_.m_strImagePath));

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "archive/RunState.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -186,6 +187,22 @@ TEST_F(MainWindowTest, EveryEditAndBoxStoresAtOnceUnderTheCurrentDestination) {
     // Nothing of this went directly under the product key.
     EXPECT_FALSE(dir.Stored("", "Database", "SQL_Server"));
     EXPECT_FALSE(dir.Stored("", "Archive", "Reside"));
+}
+
+TEST_F(MainWindowTest, DuringARunTheControlsStoreNothing) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    Click(Control<wxRadioButton>(window, "IDC_SEND_SELECTED"));
+    {
+        ProgressScope run;
+        Toggle(Control<wxCheckBox>(window, "IDC_PRELIM"), true);
+        Control<wxTextCtrl>(window, "IDC_IMAGE_PATH")->SetValue("/during/run");
+        Click(Control<wxRadioButton>(window, "IDC_SEND_ALL"));
+    }
+    EXPECT_FALSE(dir.Stored("NFS:lab", "Archive", "Prelim"));
+    EXPECT_FALSE(dir.Stored("NFS:lab", "Database", "Image Path"));
+    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "SendAll"), "FALSE");
 }
 
 TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
