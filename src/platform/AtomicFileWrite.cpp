@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/UniqueFd.h"
+#include "platform/FileDescriptor.h"
 
 namespace {
 
@@ -29,18 +29,18 @@ void KeepPermissionsOf(const std::filesystem::path& file, int fd) {
 
 // The rename itself is only durable once the folder's entry is on disk too.
 void SyncFolder(const std::filesystem::path& folder) {
-    const UniqueFd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (fd) ::fsync(fd.get());
+    const FileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (fd.IsValid()) ::fsync(fd.Get());
 }
 
 }  // namespace
 
 bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
     std::string temporary = file.string() + ".XXXXXX";
-    UniqueFd fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!fd) return false;
-    KeepPermissionsOf(file, fd.get());
-    const bool replaced = WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close() &&
+    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
+    if (!fd.IsValid()) return false;
+    KeepPermissionsOf(file, fd.Get());
+    const bool replaced = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 && fd.Close() &&
                           std::rename(temporary.c_str(), file.c_str()) == 0;
     if (!replaced) {
         ::unlink(temporary.c_str());

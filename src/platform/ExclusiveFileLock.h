@@ -5,7 +5,7 @@
 // on the old copy.
 #include <filesystem>
 
-#include "platform/UniqueFd.h"
+#include "platform/FileDescriptor.h"
 
 class ExclusiveFileLock {
   public:
@@ -16,6 +16,6 @@ class ExclusiveFileLock {
     bool locked() const { return locked_; }
 
   private:
-    UniqueFd fd_;  // closing it releases the lock
+    FileDescriptor fd_;  // closing it releases the lock
     bool locked_ = false;
 };

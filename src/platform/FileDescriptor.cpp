@@ -28,6 +28,11 @@ int FileDescriptor::Release() noexcept {
     return fd;
 }
 
+bool FileDescriptor::Close() noexcept {
+    if (fd_ < 0) return true;
+    return ::close(Release()) == 0;
+}
+
 std::string LastSystemError() {
     return std::system_category().message(errno);
 }

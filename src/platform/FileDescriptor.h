@@ -19,6 +19,8 @@ class FileDescriptor {
     bool IsValid() const { return fd_ >= 0; }
     int Get() const { return fd_; }
     int Release() noexcept;
+    // Closes now; false when close reported an error (for a written file: data may be lost).
+    bool Close() noexcept;
 
   private:
     int fd_ = -1;

@@ -10,7 +10,7 @@
 
 #include "platform/AtomicFileWrite.h"
 #include "platform/ExclusiveFileLock.h"
-#include "platform/UniqueFd.h"
+#include "platform/FileDescriptor.h"
 
 namespace {
 
@@ -28,12 +28,12 @@ std::string UpToNul(const std::string& text) {
 
 // The file's bytes; an empty string for a missing file, nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-    const UniqueFd fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd.IsValid()) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
     std::string bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return std::nullopt;
         if (got == 0) return bytes;
