@@ -12,6 +12,7 @@
 #include "log/Logs.h"
 #include "platform/FileCopy.h"
 #include "platform/FreeSpace.h"
+#include "platform/StorageFlush.h"
 
 namespace fs = std::filesystem;
 
@@ -101,6 +102,11 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
     if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed) return -1;
     dicomDir.reset();  // the DICOMDIR is written before the copy is verified
 
+    // Verified and recorded is only what really lies on the destination.
+    if (!FlushFolderToStorage(plan.destinationDir)) {
+        ErrorLog(StudyFailureText(study, "copy could not be written to the destination"));
+        return -1;
+    }
     if (!CompareDirectories(plan.localDir.string(), plan.destinationDir)) return -1;
     return 1;
 }

@@ -11,19 +11,23 @@ namespace {
 constexpr int kAttemptsPerFile = 3;
 constexpr std::chrono::milliseconds kPauseBetweenAttempts{1000};
 
-bool SendWithRetries(const TransferItem& item, const FileLoopOptions& options) {
+enum class SendOutcome { Sent, Failed, Stopped };
+
+SendOutcome SendWithRetries(const TransferItem& item, const FileLoopOptions& options) {
     for (int attempt = 1; attempt <= kAttemptsPerFile; ++attempt) {
         const std::string n = std::to_string(attempt);
         if (options.traceAttempts) DebugLog("Start Copy File" + n);
         std::string error;
         const bool sent = options.send(item, error);
         if (options.traceAttempts) DebugLog("End Copy File" + n + (sent ? " ok" : " with error"));
-        if (sent) return true;
+        if (sent) return SendOutcome::Sent;
         if (!error.empty()) DebugLog(error);
-        // A Cancel during the pause is seen at the stop-flag test after the file.
-        if (attempt < kAttemptsPerFile && !StopRequested()) WaitPumping(kPauseBetweenAttempts);
+        if (attempt == kAttemptsPerFile) break;
+        // The pause pumps events, so Cancel can come in it: the study then ends as stopped.
+        WaitPumping(kPauseBetweenAttempts);
+        if (StopRequested()) return SendOutcome::Stopped;
     }
-    return false;
+    return SendOutcome::Failed;
 }
 
 void ApplyLocalAttributeRule(const TransferItem& item, const FileLoopOptions& options) {
@@ -50,7 +54,12 @@ FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan, const StudyReco
     for (int i = 0; i < total; ++i) {
         const TransferItem& item = plan.files[static_cast<std::size_t>(i)];
         if (g_pProgressDlg) g_pProgressDlg->SetFileProgress(i + 1, total);
-        if (!SendWithRetries(item, options)) {
+        const SendOutcome outcome = SendWithRetries(item, options);
+        if (outcome == SendOutcome::Stopped) {
+            LogStoppedByUser();
+            return FileLoopResult::Stopped;
+        }
+        if (outcome == SendOutcome::Failed) {
             ErrorLog(
                 StudyFailureText(study, "error transmitting file(" + item.source.string() + ")"));
             return FileLoopResult::Failed;

@@ -19,7 +19,8 @@ std::optional<std::vector<StudyFile>> ListStudyFiles(const fs::path& folder) {
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return std::nullopt;
         std::error_code entryError;
-        if (!it->is_regular_file(entryError)) continue;
+        // A link could lead out of the image root: only the study's own files are sent.
+        if (it->is_symlink(entryError) || !it->is_regular_file(entryError)) continue;
         const std::uint64_t size = it->file_size(entryError);
         if (entryError) continue;  // vanished while we listed
         files.push_back({it->path().filename().string(), it->path(), size});

@@ -21,7 +21,13 @@ std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
     if (relative.front() == fs::path::preferred_separator) relative.erase(0, 1);
     const fs::path study(relative);
     if (study.has_root_path()) return std::nullopt;
-    for (const fs::path& part : study)
-        if (part == "..") return std::nullopt;
+    // A study folder lies below the root: at least one real level, and none that steps
+    // back up or stays in place (the root itself would be sent, and later removed, as a study).
+    int levels = 0;
+    for (const fs::path& part : study) {
+        if (part == ".." || part == ".") return std::nullopt;
+        if (!part.empty()) ++levels;
+    }
+    if (levels == 0) return std::nullopt;
     return fs::path(ToNativeSeparators(imageRoot)) / study;
 }

@@ -29,8 +29,8 @@ int RefuseUnsafeStudy(const ArchiverConfig& config, const ArchiveDestination& de
                       const StudyRecord& study) {
     if (config.m_strImagePath.empty() || study.m_strImagePath.empty()) return kStudyFailed;
     if (!LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath)) {
-        ErrorLog(StudyFailureText(study,
-                                  "image path " + study.m_strImagePath + " leaves the image root"));
+        ErrorLog(StudyFailureText(study, "image path " + study.m_strImagePath +
+                                             " does not name a folder below the image root"));
         return kStudyFailed;
     }
     if (study.m_bUpdateDatabase && !IsNumericExamId(study.m_strExamId)) {
@@ -51,8 +51,18 @@ int SendStudy(const ArchiveDestination& destination, const StudyRecord& study,
     return CopyStudyToFolder(destination, study, plan, budget);
 }
 
+// A folder or medium without a root would receive the study (and a label file) wherever the
+// empty path happens to point.
+bool HasRoot(const ArchiveDestination& destination, const StudyRecord& study) {
+    const bool local = destination.m_strType != kFtpType && destination.m_strType != kServerType;
+    if (!local || !destination.m_strRootPath.empty()) return true;
+    ErrorLog(StudyFailureText(study, "destination " + destination.m_strId + " has no root path"));
+    return false;
+}
+
 int TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination, StudyRecord& study,
                   MediaBudget& budget) {
+    if (!HasRoot(destination, study)) return kStudyFailed;
     if (destination.m_strType == kRemovableType) {
         destination.m_strCurrentLabel = GetMediaLabel(destination);
         if (destination.m_strCurrentLabel.empty()) return kStudyFailed;

@@ -84,6 +84,9 @@ std::optional<StudyTransferPlan> PlanStudyTransfer(const fs::path& localDir,
 }
 
 bool WriteManifest(const StudyTransferPlan& plan) {
+    // A link in the manifest's place would have the manifest written wherever it points.
+    std::error_code ec;
+    if (fs::is_symlink(plan.localDir / kManifestFileName, ec)) return false;
     std::ofstream out(plan.localDir / kManifestFileName, std::ios::binary | std::ios::trunc);
     if (!out) return false;
     out.write(plan.manifest.data(), static_cast<std::streamsize>(plan.manifest.size()));

@@ -80,13 +80,17 @@ TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
     EXPECT_EQ(Archive(Folder(), "\\2004\\0117\\GONE"), -1);
     EXPECT_EQ(Archive(Folder(), "\\2004\\..\\..\\..\\etc"), -1);
     EXPECT_EQ(Archive(Folder(), "\\\\server\\share"), -1);
+    EXPECT_EQ(Archive(Folder(), "\\"), -1);  // the image root itself is no study
+    EXPECT_EQ(Archive(Folder(), "\\.\\"), -1);
     EXPECT_EQ(Archive(Folder(), kPath, "1 OR 1=1"), -1);
-    EXPECT_EQ(setup.Errors(),
-              (std::vector<std::string>{
-                  kFailure + "study directory does not exist",
-                  kFailure + "image path \\2004\\..\\..\\..\\etc leaves the image root",
-                  kFailure + "image path \\\\server\\share leaves the image root",
-                  kFailure + "exam id 1 OR 1=1 is not a number"}));
+    const std::string notBelowRoot = " does not name a folder below the image root";
+    EXPECT_EQ(setup.Errors(), (std::vector<std::string>{
+                                  kFailure + "study directory does not exist",
+                                  kFailure + "image path \\2004\\..\\..\\..\\etc" + notBelowRoot,
+                                  kFailure + "image path \\\\server\\share" + notBelowRoot,
+                                  kFailure + "image path \\" + notBelowRoot,
+                                  kFailure + "image path \\.\\" + notBelowRoot,
+                                  kFailure + "exam id 1 OR 1=1 is not a number"}));
     // A folder stands in the manifest's way.
     fs::create_directory(setup.ImageRoot() / "2004/0117/ST01/exam.ver");
     EXPECT_EQ(Archive(Folder()), -1);
@@ -104,6 +108,45 @@ TEST_F(StudyTransfer, ADestinationThatCannotHoldFoldersFailsTheStudy) {
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, "unable to create directory"));
     EXPECT_FALSE(fs::exists(setup.Work() / "unplugged"));
     EXPECT_EQ(ReadFileBytes(local / "a"), "1");
+}
+
+TEST_F(StudyTransfer, LinksInAStudyFolderAreNeitherFollowedNorSent) {
+    const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}});
+    const fs::path outside = setup.Work() / "outside";
+    WriteFileBytes(outside, "not part of any study");
+    fs::permissions(outside, fs::perms::owner_read);
+    fs::create_symlink(outside, local / "link");
+    ASSERT_EQ(Archive(Folder()), 1);
+    EXPECT_FALSE(fs::exists(copy / "link"));
+    EXPECT_EQ(fs::status(outside).permissions() & fs::perms::owner_write, fs::perms::none);
+
+    // A link in the manifest's place: the manifest is not written through it.
+    fs::remove(local / "exam.ver");
+    fs::create_symlink(outside, local / "exam.ver");
+    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(ReadFileBytes(outside), "not part of any study");
+}
+
+TEST_F(StudyTransfer, ADestinationWithoutARootReceivesNothing) {
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination("")), -1);
+    EXPECT_EQ(Archive(TransferSetup::MediumDestination("")), -1);
+    EXPECT_EQ(setup.Errors().size(), 2u);
+    EXPECT_FALSE(fs::exists(setup.Work() / "images"));
+    EXPECT_FALSE(fs::exists(setup.Work() / "cvlabel.txt"));
+    EXPECT_TRUE(setup.op->proposedLabels.empty());
+}
+
+TEST_F(StudyTransfer, CancelDuringThePauseBetweenAttemptsStopsTheStudy) {
+    const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}, {"b", "2"}});
+    setup.op->onPump = [&](int pump) {
+        if (pump == 1) fs::remove(local / "b");
+        if (pump == 2) RequestStop();  // inside the pause after the first failed attempt
+    };
+    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_TRUE(setup.Errors().empty());
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
+    EXPECT_FALSE(Contains(setup.Debug(), "Start Copy File2"));
 }
 
 TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
