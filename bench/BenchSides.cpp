@@ -211,6 +211,8 @@ bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, con
     return true;
 }
 
+namespace {
+
 bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpServer& server,
                     const std::string& remoteRoot, ToolUsage& used) {
     for (int study = 0; study < s.studies; ++study) {
@@ -226,6 +228,30 @@ bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpSer
             return false;
     }
     return true;
+}
+
+}  // namespace
+
+Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
+                           const FtpServer& server) {
+    WaitForClosedConnectionsToClear(s.settle);
+    return ToolsInFreshFolder(server.Root() / "curl", [&](ToolUsage& used) {
+        return UploadWithCurl(s, source, server, "curl", used);
+    });
+}
+
+Measure InChildInFreshFolder(const fs::path& folder, const std::function<bool()>& work) {
+    fs::create_directories(folder);
+    const Measure m = InChild(work);
+    fs::remove_all(folder);
+    return m;
+}
+
+Measure ToolsInFreshFolder(const fs::path& folder, const std::function<bool(ToolUsage&)>& work) {
+    fs::create_directories(folder);
+    const Measure m = Tools(work);
+    fs::remove_all(folder);
+    return m;
 }
 
 void Contest::Round(int round, const std::function<Measure()>& mine,

@@ -76,9 +76,16 @@ void WaitForClosedConnectionsToClear(bool settle);
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
                              const std::filesystem::path& target, ToolUsage& used);
 
-// One curl -T per study with all of the study's files, below remoteRoot on the server.
-bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
-                    const FtpServer& server, const std::string& remoteRoot, ToolUsage& used);
+// The standard tools' FTP side: one curl -T per study with all of the study's files, below
+// "curl" on the server (removed afterwards), once the closed connections have cleared.
+Measure UploadWithCurlSide(const BenchSettings& s, const std::filesystem::path& source,
+                           const FtpServer& server);
+
+// A side writing into `folder`: made before, removed after, neither of them timed.
+Measure InChildInFreshFolder(const std::filesystem::path& folder,
+                             const std::function<bool()>& work);
+Measure ToolsInFreshFolder(const std::filesystem::path& folder,
+                           const std::function<bool(ToolUsage&)>& work);
 
 // One comparison: every round's time of each side, and each side's peak memory.
 class Contest {

@@ -27,6 +27,7 @@
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ScriptedOperator.h"
+#include "fixtures/TransferSetup.h"
 
 namespace fs = std::filesystem;
 
@@ -35,11 +36,7 @@ namespace {
 constexpr const char* kArchiveColumn = "ARCHIVE_PATH";
 
 StudyRecord Study(int study, bool updateDatabase) {
-    StudyRecord record;
-    record.m_strName = "Ann Smith";
-    record.m_strExamDate = "01/17/2004";
-    record.m_strImagePath = StoredImagePath(study);
-    record.m_strExamId = std::to_string(study + 1);
+    StudyRecord record = TransferSetup::Study(StoredImagePath(study), std::to_string(study + 1));
     record.m_bUpdateDatabase = updateDatabase ? 1 : 0;
     return record;
 }
@@ -49,15 +46,6 @@ ArchiverConfig Config(const fs::path& source) {
     config.m_strImagePath = (source / "images").string();
     config.m_strDbField = kArchiveColumn;
     return config;
-}
-
-ArchiveDestination FolderDestination(const fs::path& root) {
-    ArchiveDestination destination;
-    destination.m_strType = kNfsType;
-    destination.m_strRootPath = root.string();
-    destination.m_strLabel = "ARCH";
-    destination.BuildId();
-    return destination;
 }
 
 ArchiveDestination FtpDestination(const FtpServer& server, const std::string& root) {
@@ -113,7 +101,8 @@ bool RunArchiveWithWriteBack(const BenchSettings& s, const fs::path& source, con
     g_StudyList.clear();
     for (int study = 0; study < s.studies; ++study)
         g_StudyList.push_back(std::make_unique<StudyRecord>(Study(study, true)));
-    g_Archives.push_back(std::make_unique<ArchiveDestination>(FolderDestination(root)));
+    g_Archives.push_back(
+        std::make_unique<ArchiveDestination>(TransferSetup::FolderDestination(root)));
     g_pCurrentArchive = g_Archives.back().get();
     RunArchive(config);
     for (const auto& study : g_StudyList)
@@ -132,22 +121,6 @@ bool CopyCompareAndUpdateWithTools(const BenchSettings& s, const fs::path& sourc
         if (!RunTool({"sqlite3", database.string(), update}, used)) return false;
     }
     return true;
-}
-
-// The standard tools' side of the folder contests, in a fresh target folder.
-Measure ToolsInto(const fs::path& target, const std::function<bool(ToolUsage&)>& work) {
-    fs::create_directories(target);
-    const Measure m = Tools(work);
-    fs::remove_all(target);
-    return m;
-}
-
-// Mirabel's side of a contest, in a fresh destination folder.
-Measure MirabelInto(const fs::path& target, const std::function<bool()>& work) {
-    fs::create_directories(target);
-    const Measure m = InChild(work);
-    fs::remove_all(target);
-    return m;
 }
 
 }  // namespace
@@ -184,12 +157,12 @@ int main(int argc, char** argv) try {
         folder.Round(
             round,
             [&] {
-                return MirabelInto(target, [&] {
-                    return ArchiveEveryStudy(s, source, FolderDestination(target));
+                return InChildInFreshFolder(target, [&] {
+                    return ArchiveEveryStudy(s, source, TransferSetup::FolderDestination(target));
                 });
             },
             [&] {
-                return ToolsInto(target, [&](ToolUsage& used) {
+                return ToolsInFreshFolder(target, [&](ToolUsage& used) {
                     return CopyAndCompareWithTools(s, source, target, used);
                 });
             });
@@ -197,27 +170,20 @@ int main(int argc, char** argv) try {
             round,
             [&] {
                 WaitForClosedConnectionsToClear(s.settle);
-                return MirabelInto(served / "ours", [&] {
+                return InChildInFreshFolder(served / "ours", [&] {
                     return ArchiveEveryStudy(s, source, FtpDestination(server, "/ours"));
                 });
             },
-            [&] {
-                WaitForClosedConnectionsToClear(s.settle);
-                const Measure m = Tools([&](ToolUsage& used) {
-                    return UploadWithCurl(s, source, server, "curl", used);
-                });
-                fs::remove_all(served / "curl");
-                return m;
-            });
+            [&] { return UploadWithCurlSide(s, source, server); });
         if (!withRunArchive) continue;
         run.Round(
             round,
             [&] {
-                return MirabelInto(
+                return InChildInFreshFolder(
                     target, [&] { return RunArchiveWithWriteBack(s, source, target, database); });
             },
             [&] {
-                return ToolsInto(target, [&](ToolUsage& used) {
+                return ToolsInFreshFolder(target, [&](ToolUsage& used) {
                     return CopyCompareAndUpdateWithTools(s, source, target, database, used);
                 });
             });

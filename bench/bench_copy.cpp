@@ -74,34 +74,22 @@ int main(int argc, char** argv) try {
         copy.Round(
             round,
             [&] {
-                const Measure m = InChild([&] { return CopyAndVerify(s, source, target); });
-                fs::remove_all(target);
-                return m;
+                return InChildInFreshFolder(target,
+                                            [&] { return CopyAndVerify(s, source, target); });
             },
             [&] {
-                fs::create_directories(target);
-                const Measure m = Tools([&](ToolUsage& used) {
+                return ToolsInFreshFolder(target, [&](ToolUsage& used) {
                     return CopyAndCompareWithTools(s, source, target, used);
                 });
-                fs::remove_all(target);
-                return m;
             });
         ftp.Round(
             round,
             [&] {
                 WaitForClosedConnectionsToClear(s.settle);
-                const Measure m = InChild([&] { return Upload(s, source, server, "ours"); });
-                fs::remove_all(served / "ours");
-                return m;
+                return InChildInFreshFolder(served / "ours",
+                                            [&] { return Upload(s, source, server, "ours"); });
             },
-            [&] {
-                WaitForClosedConnectionsToClear(s.settle);
-                const Measure m = Tools([&](ToolUsage& used) {
-                    return UploadWithCurl(s, source, server, "curl", used);
-                });
-                fs::remove_all(served / "curl");
-                return m;
-            });
+            [&] { return UploadWithCurlSide(s, source, server); });
     }
     copy.Report();
     ftp.Report();
