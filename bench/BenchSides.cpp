@@ -240,6 +240,11 @@ Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
     });
 }
 
+Measure CopyAndCompareSide(const BenchSettings& s, const fs::path& source, const fs::path& target) {
+    return ToolsInFreshFolder(
+        target, [&](ToolUsage& used) { return CopyAndCompareWithTools(s, source, target, used); });
+}
+
 Measure InChildInFreshFolder(const fs::path& folder, const std::function<bool()>& work) {
     fs::create_directories(folder);
     const Measure m = InChild(work);

@@ -72,6 +72,10 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used);
 // active-mode upload leaves one, and thousands of them slow every new connection).
 void WaitForClosedConnectionsToClear(bool settle);
 
+// The standard tools' folder side: CopyAndCompareWithTools into a fresh target.
+Measure CopyAndCompareSide(const BenchSettings& s, const std::filesystem::path& source,
+                           const std::filesystem::path& target);
+
 // cp -r of source/images into target, then cmp of the middle file of every study.
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
                              const std::filesystem::path& target, ToolUsage& used);

@@ -161,11 +161,7 @@ int main(int argc, char** argv) try {
                     return ArchiveEveryStudy(s, source, TransferSetup::FolderDestination(target));
                 });
             },
-            [&] {
-                return ToolsInFreshFolder(target, [&](ToolUsage& used) {
-                    return CopyAndCompareWithTools(s, source, target, used);
-                });
-            });
+            [&] { return CopyAndCompareSide(s, source, target); });
         ftp.Round(
             round,
             [&] {

@@ -77,11 +77,7 @@ int main(int argc, char** argv) try {
                 return InChildInFreshFolder(target,
                                             [&] { return CopyAndVerify(s, source, target); });
             },
-            [&] {
-                return ToolsInFreshFolder(target, [&](ToolUsage& used) {
-                    return CopyAndCompareWithTools(s, source, target, used);
-                });
-            });
+            [&] { return CopyAndCompareSide(s, source, target); });
         ftp.Round(
             round,
             [&] {
