@@ -1,0 +1,302 @@
+#include "BenchSides.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+#include "fixtures/FtpServer.h"
+#include "platform/FreeSpace.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+double CpuSeconds(const rusage& usage) {
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+std::vector<std::uint64_t> FileSizes(const BenchSettings& s) {
+    std::mt19937_64 gen(42);
+    std::lognormal_distribution<double> weight(0.0, 1.0);
+    std::vector<double> weights(static_cast<std::size_t>(s.studies) * s.files);
+    double sum = 0;
+    for (double& w : weights) sum += (w = weight(gen));
+    std::vector<std::uint64_t> sizes;
+    for (double w : weights)
+        sizes.push_back(static_cast<std::uint64_t>(w / sum * s.totalMb * 1048576.0));
+    return sizes;
+}
+
+// Connections closed in the last minute that the system still keeps (TIME_WAIT).
+int ClosingConnections() {
+    constexpr const char* kTimeWait = "06";
+    int count = 0;
+    for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+        std::ifstream in(table);
+        std::string line, slot, local, remote, state;
+        std::getline(in, line);  // column titles
+        while (std::getline(in, line)) {
+            std::istringstream fields(line);
+            if (fields >> slot >> local >> remote >> state && state == kTimeWait) ++count;
+        }
+    }
+    return count;
+}
+
+std::string MiddleFile(const fs::path& folder) {
+    const std::vector<StudyFile> files = FilesOf(folder);
+    return files[files.size() / 2].name;
+}
+
+double Min(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+}  // namespace
+
+BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra) {
+    BenchSettings s;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        const std::string name = argv[i];
+        const std::string value = argv[i + 1];
+        if (name == "--studies")
+            s.studies = std::stoi(value);
+        else if (name == "--files")
+            s.files = std::stoi(value);
+        else if (name == "--total-mb")
+            s.totalMb = std::stoll(value);
+        else if (name == "--dir")
+            s.dir = value;
+        else if (name == "--rounds")
+            s.rounds = std::stoi(value);
+        else if (name == "--settle")
+            s.settle = value != "no";
+        else if (!extra || !extra(name, value))
+            throw std::invalid_argument("unknown option " + name);
+    }
+    return s;
+}
+
+void FitToFreeSpace(BenchSettings& s) {
+    const std::uint64_t free = FreeBytesAvailable(s.dir).value_or(0);
+    const long long fitting = static_cast<long long>(free / (1024 * 1024) / 4);
+    if (fitting < s.totalMb) {
+        std::printf("only %llu MB free in %s: using %lld MB instead of %lld MB\n",
+                    static_cast<unsigned long long>(free >> 20), s.dir.c_str(), fitting, s.totalMb);
+        s.totalMb = fitting;
+    }
+}
+
+fs::path MakeWorkFolder(const BenchSettings& s) {
+    std::string pattern = (s.dir / "mirabel-bench-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a work folder");
+    return pattern;
+}
+
+std::string StudyPath(int study) {
+    char path[64];
+    std::snprintf(path, sizeof path, "images/2004/%04d/ST%03d", 101 + study / 50, study);
+    return path;
+}
+
+std::string StoredImagePath(int study) {
+    std::string path = StudyPath(study).substr(std::string("images").size());
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+void MakeStudies(const BenchSettings& s, const fs::path& root) {
+    const std::vector<std::uint64_t> sizes = FileSizes(s);
+    std::mt19937_64 gen(7);
+    std::vector<std::uint64_t> block(1 << 17);
+    for (int study = 0; study < s.studies; ++study) {
+        const fs::path folder = root / StudyPath(study);
+        fs::create_directories(folder);
+        for (int f = 0; f < s.files; ++f) {
+            char name[32];
+            std::snprintf(name, sizeof name, "IM%04d.dcm", f);
+            std::ofstream out(folder / name, std::ios::binary);
+            std::uint64_t left = sizes[static_cast<std::size_t>(study) * s.files + f];
+            while (left > 0) {
+                for (auto& word : block) word = gen();
+                const std::uint64_t chunk = std::min<std::uint64_t>(left, block.size() * 8);
+                out.write(reinterpret_cast<const char*>(block.data()),
+                          static_cast<std::streamsize>(chunk));
+                left -= chunk;
+            }
+        }
+    }
+}
+
+std::vector<StudyFile> FilesOf(const fs::path& folder) {
+    std::optional<std::vector<StudyFile>> files = ListStudyFiles(folder);
+    if (!files) throw std::runtime_error("cannot list " + folder.string());
+    return std::move(*files);
+}
+
+void ToolUsage::Add(const rusage& usage) {
+    peakKb = std::max(peakKb, usage.ru_maxrss);
+    cpuSeconds += CpuSeconds(usage);
+}
+
+Measure InChild(const std::function<bool()>& work) {
+    ::sync();  // earlier runs' dirty pages are not this run's cost
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t pid = ::fork();
+    if (pid == 0) _exit(work() ? 0 : 1);
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        throw std::runtime_error("a benchmark side failed");
+    return {seconds, usage.ru_maxrss, CpuSeconds(usage)};
+}
+
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used) {
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    int status = 0;
+    rusage usage{};
+    ::wait4(pid, &status, 0, &usage);
+    used.Add(usage);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+Measure Tools(const std::function<bool(ToolUsage&)>& work) {
+    ::sync();
+    ToolUsage used;
+    const auto start = std::chrono::steady_clock::now();
+    if (!work(used)) throw std::runtime_error("a standard tool failed");
+    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+            used.peakKb, used.cpuSeconds};
+}
+
+void WaitForClosedConnectionsToClear(bool settle) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(70);
+    while (settle && ClosingConnections() > 500 && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+}
+
+bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, const fs::path& target,
+                             ToolUsage& used) {
+    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used)) return false;
+    for (int study = 0; study < s.studies; ++study) {
+        const std::string middle = MiddleFile(source / StudyPath(study));
+        if (!RunTool({"cmp", "-s", (source / StudyPath(study) / middle).string(),
+                      (target / StudyPath(study) / middle).string()},
+                     used))
+            return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpServer& server,
+                    const std::string& remoteRoot, ToolUsage& used) {
+    for (int study = 0; study < s.studies; ++study) {
+        std::string files = "{";
+        for (const StudyFile& file : FilesOf(source / StudyPath(study)))
+            files += (files.size() > 1 ? "," : "") + file.path.string();
+        files += "}";
+        const std::string url =
+            "ftp://" + server.Address() + "/" + remoteRoot + "/" + StudyPath(study) + "/";
+        if (!RunTool({"curl", "-s", "-S", "--ftp-create-dirs", "-P", "-", "-u",
+                      server.User() + ":" + server.Password(), "-T", files, url},
+                     used))
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
+                           const FtpServer& server) {
+    WaitForClosedConnectionsToClear(s.settle);
+    return ToolsInFreshFolder(server.Root() / "curl", [&](ToolUsage& used) {
+        return UploadWithCurl(s, source, server, "curl", used);
+    });
+}
+
+Measure CopyAndCompareSide(const BenchSettings& s, const fs::path& source, const fs::path& target) {
+    return ToolsInFreshFolder(
+        target, [&](ToolUsage& used) { return CopyAndCompareWithTools(s, source, target, used); });
+}
+
+Measure InChildInFreshFolder(const fs::path& folder, const std::function<bool()>& work) {
+    fs::create_directories(folder);
+    const Measure m = InChild(work);
+    fs::remove_all(folder);
+    return m;
+}
+
+Measure ToolsInFreshFolder(const fs::path& folder, const std::function<bool(ToolUsage&)>& work) {
+    fs::create_directories(folder);
+    const Measure m = Tools(work);
+    fs::remove_all(folder);
+    return m;
+}
+
+void Contest::Round(int round, const std::function<Measure()>& mine,
+                    const std::function<Measure()>& tool) {
+    const auto runMine = [&] {
+        const Measure m = mine();
+        ours_.push_back(m.seconds);
+        oursCpu_.push_back(m.cpuSeconds);
+        oursPeakKb_ = std::max(oursPeakKb_, m.peakKb);
+    };
+    const auto runTool = [&] {
+        const Measure m = tool();
+        theirs_.push_back(m.seconds);
+        theirsCpu_.push_back(m.cpuSeconds);
+        theirsPeakKb_ = std::max(theirsPeakKb_, m.peakKb);
+    };
+    if (round % 2 == 0)
+        runMine(), runTool();
+    else
+        runTool(), runMine();
+    std::printf("  round %d %-17s mirabel %6.2f s   %-14s %6.2f s\n", round + 1, what_,
+                ours_.back(), peer_, theirs_.back());
+    std::fflush(stdout);
+}
+
+void Contest::Report() const {
+    const double best = Min(ours_) / Min(theirs_), median = Median(ours_) / Median(theirs_);
+    std::printf("%s\n", what_);
+    std::printf("  mirabel        best %6.2f s  median %6.2f s   peak %6.1f MB\n", Min(ours_),
+                Median(ours_), oursPeakKb_ / 1024.0);
+    std::printf("  %-14s best %6.2f s  median %6.2f s   peak %6.1f MB\n", peer_, Min(theirs_),
+                Median(theirs_), theirsPeakKb_ / 1024.0);
+    std::printf("  ratio          best %6.2f    median %6.2f\n", best, median);
+    // The two sides of one round ran back to back under the same load from elsewhere; their
+    // ratio is the steadiest figure on a shared machine.
+    std::vector<double> perRound;
+    for (std::size_t i = 0; i < ours_.size(); ++i) perRound.push_back(ours_[i] / theirs_[i]);
+    std::printf("  ratio          median of the rounds' ratios %.2f   (goal <= 1.30)\n",
+                Median(perRound));
+    std::printf("  client CPU, median: mirabel %.2f s, %s %.2f s\n", Median(oursCpu_), peer_,
+                Median(theirsCpu_));
+    std::fflush(stdout);
+}
