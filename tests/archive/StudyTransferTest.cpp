@@ -149,6 +149,20 @@ TEST_F(StudyTransfer, CancelDuringThePauseBetweenAttemptsStopsTheStudy) {
     EXPECT_FALSE(Contains(setup.Debug(), "Start Copy File2"));
 }
 
+TEST_F(StudyTransfer, ACopyThatDoesNotVerifyIsNeverRecorded) {
+    setup.MakeStudy(kPath, {{"a", "1"}, {"b", "22"}, {"c", "3"}});
+    setup.op->onPump = [&](int pump) {
+        // After exam.ver, the last file: "c" is the middle of a, b, c, exam.ver, the file that
+        // verification reads in full.
+        if (pump == 4) WriteFileBytes(copy / "c", "X");
+    };
+    // Exam 7 asks for the write-back: it must not even be tried.
+    EXPECT_EQ(Archive(Folder(), kPath, "7"), -1);
+    EXPECT_EQ(setup.Errors(),
+              std::vector<std::string>{"Compare Directories: File compare/verify had errors"});
+    EXPECT_FALSE(Contains(setup.Activity(), "has been archived"));
+}
+
 TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
     const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}, {"b", "2"}});
     setup.op->onPump = [&](int pump) {
