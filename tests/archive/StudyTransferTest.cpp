@@ -163,6 +163,19 @@ TEST_F(StudyTransfer, ACopyThatDoesNotVerifyIsNeverRecorded) {
     EXPECT_FALSE(Contains(setup.Activity(), "has been archived"));
 }
 
+TEST_F(StudyTransfer, AnImageServerReceivesNoFilesWithoutItsTableData) {
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    ArchiveDestination server;
+    server.m_strType = kServerType;
+    server.m_strIpAddress = "127.0.0.1:1";  // never contacted
+    server.m_strRootPath = "vol1";
+    server.BuildId();
+    EXPECT_EQ(Archive(server, kPath, "7"), -2);
+    EXPECT_TRUE(
+        Contains(setup.Debug(), "Table data transfer to an image server is not available yet"));
+    EXPECT_TRUE(setup.Errors().empty());
+}
+
 TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
     const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}, {"b", "2"}});
     setup.op->onPump = [&](int pump) {
