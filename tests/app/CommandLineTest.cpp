@@ -5,7 +5,6 @@
 
 #include <cstdio>
 
-#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace {
@@ -31,20 +30,7 @@ Outcome RunProgram(const std::string& arguments) {
 
 class CommandLine : public ::testing::Test {
   protected:
-    void SetUp() override {
-        ExamMix mix;
-        mix.exams = 4;
-        mix.archivedShare = 0;
-        mix.nullImagePathShare = 0;
-        mix.temporaryShare = 0;
-        const ImageDatabaseContent content = GenerateImageDatabaseContent(mix);
-        CreateImageDatabase(dir / "echo.db", content);
-        MakeStudyFolders(dir / "images", content.exams, 2);
-        std::filesystem::create_directory(dir / "archive");
-        WriteFileBytes(dir / "archives.p", "NFS\n" + (dir / "archive").string() + "\nlab\nEND\n");
-        dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
-        dir.Store("NFS:lab", "Database", "Image Path", (dir / "images").string());
-    }
+    void SetUp() override { dir.StoreFolderArchive(4, 2); }
 
     ProgramDirectory dir;
 };

@@ -7,7 +7,6 @@
 #include "app/WxOperator.h"
 #include "archive/RunState.h"
 #include "db/StudyRecord.h"
-#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 #include "log/Logs.h"
 
@@ -17,19 +16,8 @@ namespace {
 class ArchiveNowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        ExamMix mix;
-        mix.exams = 6;
-        mix.archivedShare = 0;
-        mix.nullImagePathShare = 0;
-        mix.temporaryShare = 0;
-        const ImageDatabaseContent content = GenerateImageDatabaseContent(mix);
-        CreateImageDatabase(dir / "echo.db", content);
-        MakeStudyFolders(dir / "images", content.exams, 3);
-        std::filesystem::create_directory(dir / "archive");
-        WriteFileBytes(dir / "archives.p", "NFS\n" + (dir / "archive").string() + "\nlab\nEND\n");
+        dir.StoreFolderArchive(6, 3);
         WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-        dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
-        dir.Store("NFS:lab", "Database", "Image Path", (dir / "images").string());
         previous = InstallOperator(std::make_unique<WxOperator>());
     }
     void TearDown() override { InstallOperator(std::move(previous)); }

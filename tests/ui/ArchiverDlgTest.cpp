@@ -12,7 +12,6 @@
 #include "archive/RunState.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
-#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 #include "ui/DialogTesting.h"
 
@@ -274,15 +273,8 @@ TEST_F(MainWindowTest, AddArchiveSavesTheListAndKeepsTheSelection) {
 }
 
 TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {
-    ExamMix mix;
-    mix.exams = 20;
-    mix.archivedShare = 0;
-    mix.nullImagePathShare = 0;
-    mix.temporaryShare = 0;
-    CreateImageDatabase(dir / "echo.db", GenerateImageDatabaseContent(mix));
-    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
-    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
-    dir.Store("NFS:lab", "Database", "Image Path", (dir / "images").string());
+    dir.StoreFolderArchive(20, 1);
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     dir.Store("NFS:lab", "Archive", "DBField", "NOT_A_COLUMN");
 
     CArchiverDlg window(dir.Hive());
