@@ -17,6 +17,8 @@
 #include "fixtures/FtpServer.h"
 #include "platform/FreeSpace.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -300,3 +302,5 @@ void Contest::Report() const {
                 Median(theirsCpu_));
     std::fflush(stdout);
 }
+
+}  // namespace mirabel

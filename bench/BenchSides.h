@@ -12,6 +12,8 @@
 
 #include "archive/StudyFiles.h"
 
+namespace mirabel {
+
 class FtpServer;
 
 struct BenchSettings {
@@ -107,3 +109,5 @@ class Contest {
     std::vector<double> ours_, theirs_, oursCpu_, theirsCpu_;
     long oursPeakKb_ = 0, theirsPeakKb_ = 0;
 };
+
+}  // namespace mirabel

@@ -29,6 +29,8 @@
 #include "fixtures/ScriptedOperator.h"
 #include "fixtures/TransferSetup.h"
 
+using namespace mirabel;
+
 namespace fs = std::filesystem;
 
 namespace {

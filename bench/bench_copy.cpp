@@ -19,6 +19,8 @@
 #include "fixtures/FtpServer.h"
 #include "platform/FileCopy.h"
 
+using namespace mirabel;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -18,6 +18,8 @@
 #include "fixtures/DicomFiles.h"
 #include "fixtures/TempDir.h"
 
+using namespace mirabel;
+
 namespace {
 
 namespace fs = std::filesystem;

@@ -15,6 +15,8 @@
 #include "db/StudySelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
+using namespace mirabel;
+
 namespace {
 
 int Make(const std::string& file, int exams) {

@@ -1,5 +1,5 @@
-#include "app/ArchiverApp.h"
+#include "app/ui/ArchiverApp.h"
 
 int main(int argc, char** argv) {
-    return RunMirabel(argc, argv);
+    return mirabel::RunMirabel(argc, argv);
 }

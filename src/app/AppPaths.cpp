@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+namespace mirabel {
+
 std::string g_strAppDir;
 std::string g_strArchivesFile;
 std::string g_strScriptFile;
@@ -15,3 +17,5 @@ void InitAppPaths() {
     g_strArchivesFile = g_strAppDir + "archives.p";
     g_strScriptFile = g_strAppDir + "pcode.txt";
 }
+
+}  // namespace mirabel

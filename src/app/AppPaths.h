@@ -2,9 +2,13 @@
 // Where the program keeps its files: the start directory, with a trailing separator.
 #include <string>
 
+namespace mirabel {
+
 extern std::string g_strAppDir;        // current directory at start-up + separator
 extern std::string g_strArchivesFile;  // g_strAppDir + "archives.p"
 extern std::string g_strScriptFile;    // g_strAppDir + "pcode.txt"
 
 // Sets the three paths from the current directory.
 void InitAppPaths();
+
+}  // namespace mirabel

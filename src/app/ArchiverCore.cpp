@@ -10,6 +10,8 @@
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
 
+namespace mirabel {
+
 ArchiverCore* g_pMainCore = nullptr;
 
 namespace {
@@ -138,7 +140,7 @@ bool ArchiverCore::SaveArchiveList() const {
 }
 
 void ArchiverCore::GetStudyList() {
-    ::GetStudyList(*this);
+    mirabel::GetStudyList(*this);
 }
 
 void ArchiverCore::CountStudiesAtStartUp() {
@@ -152,7 +154,7 @@ void ArchiverCore::RefreshStudyCount() {
 }
 
 void ArchiverCore::RunArchive() {
-    ::RunArchive(*this);
+    mirabel::RunArchive(*this);
 }
 
 bool ArchiverCore::RunIsDue(int hour, int minute) const {
@@ -174,3 +176,5 @@ void ArchiverCore::StoreBool(const char* section, const char* key, bool value) {
 void ArchiverCore::StoreInt(const char* section, const char* key, int value) {
     SetSetting(section, key, IntToSetting(value));
 }
+
+}  // namespace mirabel

@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
 #include "config/SettingsStore.h"
+
+namespace mirabel {
 
 class ArchiverCore : public ArchiverConfig {
   public:
@@ -87,3 +89,5 @@ class ArchiverCore : public ArchiverConfig {
 
 // The main window's core of this process; set by its constructor, read by other windows.
 extern ArchiverCore* g_pMainCore;
+
+}  // namespace mirabel

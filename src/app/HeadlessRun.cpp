@@ -6,13 +6,15 @@
 #include <string>
 
 #include "app/ArchiverCore.h"
-#include "app/ConsoleOperator.h"
+#include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
 #include "platform/RegistryHive.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -97,3 +99,5 @@ int PrintStudyCountHeadless() {
         return 0;
     });
 }
+
+}  // namespace mirabel

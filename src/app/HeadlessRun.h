@@ -1,4 +1,7 @@
 #pragma once
+
+namespace mirabel {
+
 // The program without its window, for schedulers and scripts: the stored configuration of the
 // current destination in the current directory, exactly as the main window loads it, and the
 // console operator (progress and messages on standard output, the proposed media label taken,
@@ -20,3 +23,5 @@ int RunArchiveNowHeadless();
 // "No Studies To Archive!!") on standard output. 0, or 2 when the configuration cannot be
 // loaded (reason on standard error).
 int PrintStudyCountHeadless();
+
+}  // namespace mirabel

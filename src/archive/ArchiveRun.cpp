@@ -12,6 +12,8 @@
 #include "db/StudyRecord.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr int kAttemptsPerStudy = 3;
@@ -120,3 +122,5 @@ void RunArchive(const ArchiverConfig& config) {
     }
     LogMilestone("Archive finished");
 }
+
+}  // namespace mirabel

@@ -6,7 +6,9 @@
 #include <chrono>
 #include <cstddef>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
+
+namespace mirabel {
 
 inline constexpr const char* kNoDestinationSelected = "No archive destination is selected.";
 
@@ -22,3 +24,5 @@ std::size_t StudiesToAttempt(const ArchiverConfig& config);
 // The pause before a failed study is tried again: five minutes, or MIRABEL_RETRY_PAUSE_MS
 // milliseconds when that environment variable holds a number.
 std::chrono::milliseconds RetryPause();
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
 
+namespace mirabel {
+
 namespace {
 
 // Rows read at most when looking the exam up, as every statement on EXAM does.
@@ -56,3 +58,5 @@ bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& exam
     CloseDatabase(db);
     return true;
 }
+
+}  // namespace mirabel

@@ -2,7 +2,9 @@
 // The last step of a study transfer: the study's EXAM row records where the copy lies.
 #include <string>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
+
+namespace mirabel {
 
 // True when the exam id is a plain decimal number: it is placed unquoted in a statement.
 bool IsNumericExamId(const std::string& examId);
@@ -13,3 +15,5 @@ bool IsNumericExamId(const std::string& examId);
 // logged why).
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value);
+
+}  // namespace mirabel

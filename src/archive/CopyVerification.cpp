@@ -14,6 +14,8 @@
 #include "log/Logs.h"
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace {
 
 // Blocks on the stack, as large as the stack comfortably allows on every system: one system
@@ -130,3 +132,5 @@ bool CompareDirectories(const std::string& localDir, const std::string& mediaDir
     const std::size_t middle = local->size() / 2;
     return CompareFiles((*local)[middle].path, (*media)[middle].path);
 }
+
+}  // namespace mirabel

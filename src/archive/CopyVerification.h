@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace mirabel {
+
 struct CompareEntry {
     std::string name;  // lower case once inserted
     std::string path;
@@ -26,3 +28,5 @@ bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
 // True when the folder on the medium is a faithful copy of the local folder (either may use
 // "\" or "/" separators). Two folders that both exist but hold no files count as equal.
 bool CompareDirectories(const std::string& localDir, const std::string& mediaDir);
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+namespace mirabel {
+
 namespace {
 // libcurl's global set-up runs once per process, before the first handle.
 void InitialiseLibcurlOnce() {
@@ -28,3 +30,5 @@ CurlHandle& CurlHandle::operator=(CurlHandle&& other) noexcept {
     }
     return *this;
 }
+
+}  // namespace mirabel

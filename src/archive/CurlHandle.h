@@ -3,6 +3,8 @@
 // transfers to one server reuses one control connection.
 #include <curl/curl.h>
 
+namespace mirabel {
+
 class CurlHandle {
   public:
     // Throws std::runtime_error when libcurl cannot make a handle (out of memory).
@@ -18,3 +20,5 @@ class CurlHandle {
   private:
     CURL* curl_ = nullptr;
 };
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace mirabel {
+
 namespace {
 
 std::optional<int> ParsePort(const std::string& text) {
@@ -45,3 +47,5 @@ std::string FtpBaseUrl(const FtpAddress& address) {
     const std::string host = ipv6 ? "[" + address.host + "]" : address.host;
     return "ftp://" + host + ":" + std::to_string(address.port);
 }
+
+}  // namespace mirabel

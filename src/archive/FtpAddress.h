@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+namespace mirabel {
+
 struct FtpAddress {
     std::string host;
     int port = 21;
@@ -14,3 +16,5 @@ std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);
 
 // "ftp://host:port" with an IPv6 host in brackets; no trailing "/".
 std::string FtpBaseUrl(const FtpAddress& address);
+
+}  // namespace mirabel

@@ -10,6 +10,8 @@
 
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace {
 
 // Bigger upload buffers mean fewer, larger writes to the data connection.
@@ -175,3 +177,5 @@ bool FtpClient::Fail(std::string message) {
     lastError_ = std::move(message);
     return false;
 }
+
+}  // namespace mirabel

@@ -16,6 +16,8 @@
 #include "archive/CurlHandle.h"
 #include "archive/FtpAddress.h"
 
+namespace mirabel {
+
 struct FtpOptions {
     // Connecting, including the login (a server may delay a refused login by seconds).
     std::chrono::milliseconds connectTimeout{30000};
@@ -69,3 +71,5 @@ class FtpClient {
     std::string lastError_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 #include "archive/StudyFileLoop.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
                              const std::string& destinationDir) {
     if (destination.m_strType == kFtpType && !ftp.DirectoryExists(destination.m_strRootPath))
@@ -32,3 +34,5 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
     };
     return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed ? 1 : -1;
 }
+
+}  // namespace mirabel

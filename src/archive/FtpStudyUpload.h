@@ -8,6 +8,8 @@
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 
+namespace mirabel {
+
 // Uploads the planned study. Returns 1 when every file is on the server with its full size;
 // -1 when the server cannot be reached or logged into, the study folder cannot be made, a
 // file fails three times (each logged), or the operator pressed Cancel.
@@ -19,3 +21,5 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
 // can neither be entered nor created.
 bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
                              const std::string& destinationDir);
+
+}  // namespace mirabel

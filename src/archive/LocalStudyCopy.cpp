@@ -3,7 +3,7 @@
 #include <memory>
 #include <sstream>
 
-#include "app/Operator.h"
+#include "core/Operator.h"
 #include "archive/CopyVerification.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
@@ -13,6 +13,8 @@
 #include "platform/FileCopy.h"
 #include "platform/FreeSpace.h"
 #include "platform/StorageFlush.h"
+
+namespace mirabel {
 
 namespace fs = std::filesystem;
 
@@ -110,3 +112,5 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
     if (!CompareDirectories(plan.localDir.string(), plan.destinationDir)) return -1;
     return 1;
 }
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 
+namespace mirabel {
+
 // Room kept free on a destination beyond the study itself.
 inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 
@@ -20,3 +22,5 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created.
 bool CreateLocalStudyDirectory(const ArchiveDestination& destination, const std::string& imagePath);
+
+}  // namespace mirabel

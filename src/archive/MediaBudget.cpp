@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace mirabel {
+
 MediaBudget MediaBudget::FromMediaSize(const std::string& megabytes) {
     constexpr std::uint64_t kMegabyte = 1048576;
     const long long size = std::atoll(megabytes.c_str());
@@ -16,3 +18,5 @@ bool MediaBudget::Charge(const std::string& studyFolder, std::uint64_t bytes) {
     charged_.insert(studyFolder);
     return true;
 }
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+namespace mirabel {
+
 class MediaBudget {
   public:
     // No limit: only the free space of the destination counts.
@@ -29,3 +31,5 @@ class MediaBudget {
     std::uint64_t remaining_ = 0;
     std::set<std::string> charged_;
 };
+
+}  // namespace mirabel

@@ -3,10 +3,12 @@
 #include <fstream>
 #include <optional>
 
-#include "app/Operator.h"
+#include "core/Operator.h"
 #include "archive/StudyPaths.h"
 #include "db/LabelDatabase.h"
 #include "log/Logs.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -72,3 +74,5 @@ std::string GetMediaLabel(ArchiveDestination& destination) {
         return *entered;
     }
 }
+
+}  // namespace mirabel

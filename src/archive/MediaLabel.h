@@ -6,6 +6,8 @@
 
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 inline constexpr const char* kMediaLabelFile = "cvlabel.txt";
 
 // The label of the medium at the destination's root. A labelled medium answers from its label
@@ -19,3 +21,5 @@ std::string GetMediaLabel(ArchiveDestination& destination);
 
 // The path of the label file on the destination's medium.
 std::string MediaLabelFile(const ArchiveDestination& destination);
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <thread>
 
+namespace mirabel {
+
 ProgressWindow* g_pProgressDlg = nullptr;
 int g_nStopFlag = 0;
 
@@ -61,3 +63,5 @@ ProgressScope::~ProgressScope() {
     window_.reset();
     g_pProgressDlg = nullptr;
 }
+
+}  // namespace mirabel

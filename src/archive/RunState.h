@@ -10,7 +10,9 @@
 #include <chrono>
 #include <memory>
 
-#include "app/Operator.h"
+#include "core/Operator.h"
+
+namespace mirabel {
 
 // The progress window of the operation in progress; null while idle.
 extern ProgressWindow* g_pProgressDlg;
@@ -54,3 +56,5 @@ class ProgressScope {
   private:
     std::unique_ptr<ProgressWindow> window_;
 };
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+namespace mirabel {
+
 namespace {
 
 constexpr int kMinutesPerDay = 1440;
@@ -29,3 +31,5 @@ bool IsRunDue(bool incrementMode, const std::string& startTime, int nowHour, int
     const int since = now - start;
     return since >= 0 && since < kRunWindowMinutes;
 }
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 #include "log/Logs.h"
 #include "platform/FileAttributes.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr int kAttemptsPerFile = 3;
@@ -74,3 +76,5 @@ FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan, const StudyReco
     }
     return FileLoopResult::Completed;
 }
+
+}  // namespace mirabel

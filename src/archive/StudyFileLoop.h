@@ -7,6 +7,8 @@
 #include "archive/StudyTransferPlan.h"
 #include "db/StudyRecord.h"
 
+namespace mirabel {
+
 enum class FileLoopResult { Completed, Failed, Stopped };
 
 struct FileLoopOptions {
@@ -32,3 +34,5 @@ std::string StudyFailureText(const StudyRecord& study, const std::string& reason
 
 // Logs "Archive stopped by user" to the activity and debug logs.
 void LogStoppedByUser();
+
+}  // namespace mirabel

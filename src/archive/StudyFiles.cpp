@@ -9,6 +9,8 @@
 #include "archive/StudyPaths.h"
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 std::optional<std::vector<StudyFile>> ListStudyFiles(const fs::path& folder) {
@@ -55,3 +57,5 @@ long long GetStudySizeMB(const std::string& imageRoot, const std::string& imageP
     if (!files) return -1;
     return static_cast<long long>(TotalSize(*files) / kMegabyte) + 1;
 }
+
+}  // namespace mirabel

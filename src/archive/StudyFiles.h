@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+namespace mirabel {
+
 struct StudyFile {
     std::string name;  // file name as stored
     std::filesystem::path path;
@@ -28,3 +30,5 @@ bool IsDicomFile(const std::filesystem::path& file);
 // any size shows at least 1); -1 when the image root or image path is empty, refused, or the
 // folder does not exist.
 long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath);
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 void ReplaceChar(std::string& text, char find, char replacement) {
@@ -31,3 +33,5 @@ std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
     if (levels == 0) return std::nullopt;
     return fs::path(ToNativeSeparators(imageRoot)) / study;
 }
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+namespace mirabel {
+
 // Replaces every `find` in `text` by `replacement`, in place.
 void ReplaceChar(std::string& text, char find, char replacement);
 
@@ -16,3 +18,5 @@ std::string ToNativeSeparators(std::string path);
 // the root with "..": nothing outside the image root is touched.
 std::optional<std::filesystem::path> LocalStudyDirectory(const std::string& imageRoot,
                                                          const std::string& imagePath);
+
+}  // namespace mirabel

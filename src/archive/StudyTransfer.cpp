@@ -12,6 +12,8 @@
 #include "archive/StudyTransferPlan.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 namespace {
 
 // Longest exception text written to the error log.
@@ -103,3 +105,5 @@ int ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination, 
         return kStudyFailed;
     }
 }
+
+}  // namespace mirabel

@@ -2,10 +2,12 @@
 // The transfer of one study to an archive destination: the study folder is listed, its
 // manifest "exam.ver" written, every file uploaded (FTP) or copied and verified (folders and
 // removable media), and the study's EXAM row records where the copy lies.
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
 #include "archive/MediaBudget.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
+
+namespace mirabel {
 
 inline constexpr int kStudyArchived = 1;
 inline constexpr int kStudyFailed = -1;
@@ -20,3 +22,5 @@ inline constexpr int kDestinationFull = -2;
 // be asked for it) and the study is charged to the medium's budget. Never throws.
 int ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination, StudyRecord& study,
                  MediaBudget& remainingMediaBytes);
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include "archive/StudyFiles.h"
 #include "archive/StudyPaths.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -93,3 +95,5 @@ bool WriteManifest(const StudyTransferPlan& plan) {
     out.close();
     return static_cast<bool>(out);
 }
+
+}  // namespace mirabel

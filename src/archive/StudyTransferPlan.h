@@ -11,6 +11,8 @@
 #include "archive/StudyFiles.h"
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 inline constexpr const char* kManifestFileName = "exam.ver";
 
 // One file to transfer: the local file and where it goes on the destination.
@@ -57,3 +59,5 @@ std::optional<StudyTransferPlan> PlanStudyTransfer(const std::filesystem::path& 
 // Writes plan.manifest into the local folder as "exam.ver", replacing an older one. False when
 // the file cannot be created or written.
 bool WriteManifest(const StudyTransferPlan& plan);
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mirabel {
+
 namespace {
 
 constexpr const char* kBadFormat = "Time not in correct format!!";
@@ -45,3 +47,5 @@ TimeEntryCheck CheckTimeEntry(const std::string& typed) {
     if (BoundedValue(minute, 59) > 59) return Refuse(kBadMinute);
     return {"", typed};
 }
+
+}  // namespace mirabel

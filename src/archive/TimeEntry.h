@@ -3,6 +3,8 @@
 // minute 0-59; a bare hour is completed with ":00"; empty means no time ("None").
 #include <string>
 
+namespace mirabel {
+
 struct TimeEntryCheck {
     // The message to show, or empty when the entry is accepted.
     std::string message;
@@ -11,3 +13,5 @@ struct TimeEntryCheck {
 };
 
 TimeEntryCheck CheckTimeEntry(const std::string& typed);
+
+}  // namespace mirabel

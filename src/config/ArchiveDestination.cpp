@@ -1,5 +1,7 @@
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 std::vector<std::unique_ptr<ArchiveDestination>> g_Archives;
 ArchiveDestination* g_pCurrentArchive = nullptr;
 
@@ -24,3 +26,5 @@ void ResetArchives() {
     g_pCurrentArchive = nullptr;
     g_Archives.clear();
 }
+
+}  // namespace mirabel

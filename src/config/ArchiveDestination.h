@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace mirabel {
+
 // The type lines of "archives.p"; any other type line is read as removable media.
 inline constexpr const char* kFtpType = "FTP";
 inline constexpr const char* kNfsType = "NFS";
@@ -41,3 +43,5 @@ ArchiveDestination* FindArchive(const std::string& id);
 
 // Empties g_Archives and clears g_pCurrentArchive (tests; start-up state).
 void ResetArchives();
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr const char* kEndLine = "END";
@@ -79,3 +81,5 @@ bool WriteArchiveList(const std::string& path) {
     out.close();
     return !out.fail();
 }
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 // with LF or CR LF. Passwords are stored in plain text; ids are not stored but rebuilt.
 #include <string>
 
+namespace mirabel {
+
 inline constexpr const char* kArchiveListFile = "archives.p";
 
 // Appends the destinations of the file at path to g_Archives, in file order. Reading stops at
@@ -16,3 +18,5 @@ bool ReadArchiveList(const std::string& path);
 // back unchanged with the removable-media value lines. False when the file cannot be created
 // or written.
 bool WriteArchiveList(const std::string& path);
+
+}  // namespace mirabel

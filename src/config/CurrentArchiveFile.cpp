@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <fstream>
 
+namespace mirabel {
+
 namespace {
 constexpr auto kReadWriteExisting = std::ios::in | std::ios::out | std::ios::binary;
 }
@@ -32,3 +34,5 @@ void WriteCurrentArchiveFile(const std::string& id) {
     std::error_code ignored;
     std::filesystem::resize_file(kCurrentArchiveFile, id.size(), ignored);
 }
+
+}  // namespace mirabel

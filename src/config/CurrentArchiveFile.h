@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string>
 
+namespace mirabel {
+
 inline constexpr const char* kCurrentArchiveFile = "Default.cfg";
 // Only this many leading bytes of the file are taken as the id.
 inline constexpr std::size_t kCurrentArchiveIdMaxBytes = 256;
@@ -22,3 +24,5 @@ CurrentArchiveFileResult ReadOrCreateCurrentArchiveFile(std::string& id);
 // Replaces the whole content of an existing "Default.cfg" with the characters of id. A file
 // that cannot be opened without creating it is left alone.
 void WriteCurrentArchiveFile(const std::string& id);
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 namespace {
 
 struct RequiredField {
@@ -62,3 +64,5 @@ std::string AddNewArchive(const ArchiveDestination& candidate) {
     g_Archives.push_back(std::move(record));
     return {};
 }
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 // message to show the operator, or an empty string when the destination passes.
 #include <string>
 
+namespace mirabel {
+
 struct ArchiveDestination;
 
 inline constexpr const char* kDuplicateAddressMessage =
@@ -24,3 +26,5 @@ std::string ValidateNewArchive(const ArchiveDestination& destination);
 // Checks candidate as ValidateNewArchive does; when it passes, builds its id and appends it to
 // g_Archives. The message that refused it, or empty when it was added.
 std::string AddNewArchive(const ArchiveDestination& candidate);
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <fstream>
 
+namespace mirabel {
+
 std::string g_strProductKey;
 
 namespace {
@@ -72,3 +74,5 @@ std::string IntToSetting(int value) {
     std::snprintf(text, sizeof text, "%d", value);
     return text;
 }
+
+}  // namespace mirabel

@@ -9,6 +9,8 @@
 
 #include "platform/RegistryHive.h"
 
+namespace mirabel {
+
 // The cached product key; empty until the first GetSetting/SetSetting of the process.
 extern std::string g_strProductKey;
 
@@ -49,3 +51,5 @@ std::string IntToSetting(int value);
 inline const char* BoolToSetting(bool value) {
     return value ? "TRUE" : "FALSE";
 }
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include <exception>
 #include <string>
 
+namespace mirabel {
+
 class CCVAException : public std::exception {
   public:
     explicit CCVAException(std::string message) : message_(std::move(message)) {}
@@ -20,3 +22,5 @@ class CCVAException : public std::exception {
   private:
     std::string message_;
 };
+
+}  // namespace mirabel

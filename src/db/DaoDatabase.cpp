@@ -4,6 +4,8 @@
 
 #include "db/DatabaseFile.h"
 
+namespace mirabel {
+
 namespace {
 
 template <typename Body>
@@ -69,3 +71,5 @@ void CloseDaoRecordset(CDaoRecordset& rs) {
 void CloseDaoDatabase(CDaoDatabase& db) {
     db.connection.reset();
 }
+
+}  // namespace mirabel

@@ -9,6 +9,8 @@
 
 #include "db/DbEngine.h"
 
+namespace mirabel {
+
 inline constexpr const char* kTempStudiesDatabaseFile = "tempstudies.mdb";
 
 class DaoException : public std::runtime_error {
@@ -36,3 +38,5 @@ int GetDaoColumn(CDaoRecordset& rs, const std::string& field, std::vector<std::s
                  int maxRows);
 void CloseDaoRecordset(CDaoRecordset& rs);
 void CloseDaoDatabase(CDaoDatabase& db);
+
+}  // namespace mirabel

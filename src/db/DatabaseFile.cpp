@@ -6,6 +6,8 @@
 #include "db/OdbcEngine.h"
 #include "db/SqliteEngine.h"
 
+namespace mirabel {
+
 // The Access driver reports a missing file itself on Windows; here it is said before any driver
 // is asked, in the driver's words.
 std::unique_ptr<DbConnection> OpenDatabaseFile(const std::string& file,
@@ -16,3 +18,5 @@ std::unique_ptr<DbConnection> OpenDatabaseFile(const std::string& file,
     if (IsSqliteFile(file)) return OpenSqliteDatabase(file);
     return OpenOdbcDatabase(AccessConnectionString(file, password));
 }
+
+}  // namespace mirabel

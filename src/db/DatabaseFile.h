@@ -6,5 +6,9 @@
 
 #include "db/DbEngine.h"
 
+namespace mirabel {
+
 std::unique_ptr<DbConnection> OpenDatabaseFile(const std::string& file,
                                                const std::string& password);
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include "db/OdbcConnectionStrings.h"
 #include "db/OdbcEngine.h"
 
+namespace mirabel {
+
 // Never destroyed: handles still registered at exit are left to the system, so no driver is
 // called while the process is taking its libraries down.
 std::vector<std::unique_ptr<CAdoDatabase>>& g_Databases =
@@ -139,3 +141,5 @@ void CloseDatabase(CAdoDatabase* db) {
     DestroyDatabase(entry);
     if (!wasConnected) ReportDbFailure(kObjectClosedText);
 }
+
+}  // namespace mirabel

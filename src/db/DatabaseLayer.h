@@ -13,6 +13,8 @@
 
 #include "db/DbEngine.h"
 
+namespace mirabel {
+
 struct CAdoRecordset;
 
 // A connection handle. Connected by one of the Open...Database calls.
@@ -110,3 +112,5 @@ inline constexpr const char* kItemNotFoundText =
 inline constexpr const char* kRowNotFoundText =
     "Row cannot be located for updating. Some values may have been changed since it was last "
     "read.";
+
+}  // namespace mirabel

@@ -10,6 +10,8 @@
 
 #include "db/Variant.h"
 
+namespace mirabel {
+
 class DbFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -53,3 +55,5 @@ class DbConnection {
     // The primary-key columns of a table; empty when it has none or they cannot be read.
     virtual std::vector<std::string> PrimaryKey(const std::string& table) = 0;
 };
+
+}  // namespace mirabel

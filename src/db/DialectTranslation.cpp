@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+namespace mirabel {
+
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
     if (from.empty()) return;
     for (std::size_t pos = text.find(from); pos != std::string::npos;
@@ -81,3 +83,5 @@ std::string TranslateFieldName(std::string fieldName) {
     if (fieldName == "TABLE" || fieldName == "TYPE" || fieldName == "LOCK") fieldName += '_';
     return fieldName;
 }
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 // not tell names from quoted values.
 #include <string>
 
+namespace mirabel {
+
 // Every statement passes here before it is opened. With oracleSyntax the Oracle rewrites run
 // (quoted [2D], reserved-word names, brackets removed with blanks turned into '_', date
 // literals turned into TO_DATE calls); the wildcard rewrite ("*'" -> "%'") runs for every kind.
@@ -18,3 +20,5 @@ std::string TranslateFieldName(std::string fieldName);
 
 // Replaces every occurrence of `from` by `to`, scanning left to right over the original text.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to);
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include "db/ImageDatabase.h"
 #include "db/StudySelection.h"
 
+namespace mirabel {
+
 namespace {
 
 // No rows are needed to learn the columns; a server need not send the whole table.
@@ -66,3 +68,5 @@ std::vector<std::string> ListExamColumns(const ArchiverConfig& config) {
     }
     return names;
 }
+
+}  // namespace mirabel

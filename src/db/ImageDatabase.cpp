@@ -1,5 +1,7 @@
 #include "db/ImageDatabase.h"
 
+namespace mirabel {
+
 void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
     if (config.m_strDbType == "JET")
         OpenAccessDatabase(db, config.m_strDatabaseFile, config.m_strDatabasePassword);
@@ -29,3 +31,5 @@ bool ConnectionValuesPresent(const ArchiverConfig& c) {
 std::string MaskedPassword(const std::string& password) {
     return password.empty() ? "" : "****";
 }
+
+}  // namespace mirabel

@@ -2,8 +2,10 @@
 // The image system's database as the main window's settings describe it.
 #include <string>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
 #include "db/DatabaseLayer.h"
+
+namespace mirabel {
 
 // Connects the handle by the database kind: "JET" an Access (or SQLite) file, "SQL" a SQL
 // Server database, anything else an Oracle data source. Sets g_bDbError on failure.
@@ -19,3 +21,5 @@ bool ConnectionValuesPresent(const ArchiverConfig& config);
 
 // Stands in for a password in anything that is logged: "****" unless it is empty.
 std::string MaskedPassword(const std::string& password);
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr int kMaxLabelRows = 100000;
@@ -60,3 +62,5 @@ int AddLabel(const std::string& label) {
         return 0;
     }
 }
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 // Label) in "remlabels.mdb" in the current directory. The program never creates the file.
 #include <string>
 
+namespace mirabel {
+
 inline constexpr const char* kLabelDatabaseFile = "remlabels.mdb";
 
 // 1 when at least one row of Labels holds exactly this label; 0 when none does, and on any
@@ -15,3 +17,5 @@ int AddLabel(const std::string& label);
 
 // 'text' as a quoted SQL literal: quotes inside are doubled.
 std::string QuotedSqlText(const std::string& text);
+
+}  // namespace mirabel

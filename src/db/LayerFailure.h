@@ -9,6 +9,8 @@
 #include "db/DatabaseLayer.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 void ReportDbFailure(const std::string& text);
 
 // Runs body with g_bDbError cleared first; after a failure (reported) returns the empty
@@ -29,3 +31,5 @@ auto RunLayerOperation(Body&& body) {
 DbCursor& RequireCursor(CAdoRecordset* rs);
 // The column of that name, case-insensitively as Fields.Item finds it.
 int RequireColumn(CAdoRecordset* rs, const std::string& name);
+
+}  // namespace mirabel

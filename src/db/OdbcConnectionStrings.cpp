@@ -1,5 +1,7 @@
 #include "db/OdbcConnectionStrings.h"
 
+namespace mirabel {
+
 OdbcDriverNames g_OdbcDriverNames;
 
 namespace {
@@ -58,3 +60,5 @@ std::string OracleConnectionString(const std::string& dataSource, const std::str
                                    : Driver(g_OdbcDriverNames.oracle) + Pair("DBQ", dataSource);
     return target + Credentials(user, password);
 }
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 // (psqlODBC for user and server names, the SQLite driver for every key) take braces literally.
 #include <string>
 
+namespace mirabel {
+
 // The ODBC driver names, from optional settings under "Database"; the main window loads
 // them at start-up. The defaults are the names the drivers register under on Debian and Windows.
 struct OdbcDriverNames {
@@ -34,3 +36,5 @@ std::string SqlServerConnectionString(const std::string& server, const std::stri
 // Oracle: the data source is a DSN or a net service name (TNS).
 std::string OracleConnectionString(const std::string& dataSource, const std::string& user,
                                    const std::string& password, bool dataSourceIsDsn);
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 
 #include "db/OdbcHandles.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr SQLULEN kLoginTimeoutSeconds = 15;
@@ -329,3 +331,5 @@ Variant OdbcTextToVariant(int sqlType, std::string text) {
             return Variant::Text(std::move(text));
     }
 }
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 
 #include "db/DbEngine.h"
 
+namespace mirabel {
+
 // Connects with a complete ODBC connection string. Throws DbFailure with the driver's text.
 std::unique_ptr<DbConnection> OpenOdbcDatabase(const std::string& connectionString);
 
@@ -17,3 +19,5 @@ std::uint16_t OdbcVariantType(int sqlType);
 
 // The value of a column of that SQL type, fetched as text (binary columns as raw bytes).
 Variant OdbcTextToVariant(int sqlType, std::string text);
+
+}  // namespace mirabel

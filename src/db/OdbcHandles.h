@@ -6,6 +6,8 @@
 
 #include <utility>
 
+namespace mirabel {
+
 template <SQLSMALLINT HandleType>
 class OdbcHandle {
   public:
@@ -39,3 +41,5 @@ class OdbcHandle {
 using OdbcEnvironmentHandle = OdbcHandle<SQL_HANDLE_ENV>;
 using OdbcConnectionHandle = OdbcHandle<SQL_HANDLE_DBC>;
 using OdbcStatementHandle = OdbcHandle<SQL_HANDLE_STMT>;
+
+}  // namespace mirabel

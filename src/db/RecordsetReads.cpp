@@ -8,6 +8,8 @@
 #include "db/LayerFailure.h"
 #include "db/Variant.h"
 
+namespace mirabel {
+
 namespace {
 
 void OpenOnOwner(CAdoRecordset* rs, const std::string& statement) {
@@ -165,3 +167,5 @@ void MoveToRow(CAdoRecordset* rs, int index) {
         for (int i = 0; i < index; ++i) MoveNext(rs);
     });
 }
+
+}  // namespace mirabel

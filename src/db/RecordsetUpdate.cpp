@@ -6,6 +6,8 @@
 #include "db/DialectTranslation.h"
 #include "db/LayerFailure.h"
 
+namespace mirabel {
+
 namespace {
 
 std::string QuotedName(const std::string& name) {
@@ -126,3 +128,5 @@ void Update(CAdoRecordset* rs) {
         rs->pendingValues.clear();
     });
 }
+
+}  // namespace mirabel

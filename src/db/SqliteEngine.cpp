@@ -11,6 +11,8 @@
 
 #include "db/SqliteHandles.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait
@@ -258,3 +260,5 @@ std::uint16_t SqliteVariantType(int storageClass, const char* declaredType) {
             return VT_I4;
     }
 }
+
+}  // namespace mirabel

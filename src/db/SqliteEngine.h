@@ -9,6 +9,8 @@
 
 #include "db/DbEngine.h"
 
+namespace mirabel {
+
 // True when the file starts with the 16-byte SQLite header "SQLite format 3\0".
 bool IsSqliteFile(const std::filesystem::path& file);
 
@@ -23,3 +25,5 @@ std::string RewriteAccessDateLiterals(const std::string& statement);
 // The variant type of a stored value: by its storage class (SQLITE_INTEGER, ...) and the
 // column's declared type (may be null for computed columns).
 std::uint16_t SqliteVariantType(int storageClass, const char* declaredType);
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace mirabel {
+
 template <typename Raw, int (*Release)(Raw*)>
 class SqliteHandle {
   public:
@@ -23,3 +25,5 @@ class SqliteHandle {
 
 using SqliteDatabaseHandle = SqliteHandle<sqlite3, sqlite3_close_v2>;
 using SqliteStatementHandle = SqliteHandle<sqlite3_stmt, sqlite3_finalize>;
+
+}  // namespace mirabel

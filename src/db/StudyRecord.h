@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace mirabel {
+
 struct StudyRecord {
     std::string m_strName;          // display name: first name, one blank, last name
     std::string m_strLastName;      // NAME_L (filled by the deletion and manual selections)
@@ -23,3 +25,5 @@ struct StudyRecord {
 // The studies waiting to be archived, oldest exam first. Owns its records; whoever refills it
 // (GetStudyList, the manual selection) replaces them all.
 extern std::vector<std::unique_ptr<StudyRecord>> g_StudyList;
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 #include "db/ImageDatabase.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 std::vector<std::unique_ptr<StudyRecord>> g_StudyList;
 
 namespace {
@@ -131,3 +133,5 @@ std::string StudyCountStatus() {
     if (g_StudyList.empty()) return "No studies to be archived";
     return std::to_string(g_StudyList.size()) + " studies to be archived";
 }
+
+}  // namespace mirabel

@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
 #include "db/StudyRecord.h"
+
+namespace mirabel {
 
 inline constexpr int kMaxSelectedStudies = 500000;
 
@@ -28,3 +30,5 @@ std::vector<std::string> ListExamColumns(const ArchiverConfig& config);
 
 // "%d studies to be archived" for a non-empty g_StudyList, else "No studies to be archived".
 std::string StudyCountStatus();
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mirabel {
+
 enum VariantType : std::uint16_t {
     VT_EMPTY = 0,
     VT_NULL = 1,
@@ -95,3 +97,5 @@ bool ParseDateTime(std::string_view text, DateTime& date);
 
 // "YYYY-MM-DD HH:MM:SS", the stored form of dates in the embedded database.
 std::string FormatIsoDateTime(const DateTime& date);
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 
 #include "db/Variant.h"
 
+namespace mirabel {
+
 namespace {
 
 // Names of the types that have no text form of their own, and (for array and by-reference
@@ -223,3 +225,5 @@ std::string VariantToString(const Variant& value) {
     }
     return FlaggedTypeToText(value.type);
 }
+
+}  // namespace mirabel

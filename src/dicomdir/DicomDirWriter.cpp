@@ -20,6 +20,8 @@
 
 #include "log/Logs.h"
 
+namespace mirabel {
+
 namespace {
 
 namespace log4 = dcmtk::log4cplus;
@@ -301,3 +303,5 @@ int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoo
     session.AddFile(copiedFile, referencedFileName);
     return session.Write();
 }
+
+}  // namespace mirabel

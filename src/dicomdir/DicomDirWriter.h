@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+namespace mirabel {
+
 inline constexpr const char* kDicomDirLogFile = "DirWrite.log";
 
 // Fixed values for elements an image lacks. Images without UIDs therefore share one STUDY,
@@ -50,3 +52,5 @@ class DicomDirSession {
     class Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 #include <cctype>
 #include <vector>
 
+namespace mirabel {
+
 namespace {
 
 constexpr std::size_t kMaxComponents = 8;
@@ -58,3 +60,5 @@ bool IsConformantFileId(const std::string& fileId) {
     return components.size() <= kMaxComponents &&
            std::all_of(components.begin(), components.end(), IsConformantComponent);
 }
+
+}  // namespace mirabel

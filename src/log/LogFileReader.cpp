@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace mirabel {
+
 std::string ReadLogText(const std::string& fileName) {
     std::string text;
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
@@ -17,3 +19,5 @@ std::string ReadLogText(const std::string& fileName) {
     std::fclose(file);
     return text;
 }
+
+}  // namespace mirabel

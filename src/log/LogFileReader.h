@@ -3,4 +3,8 @@
 // first NUL; a file that cannot be opened reads as empty.
 #include <string>
 
+namespace mirabel {
+
 std::string ReadLogText(const std::string& fileName);
+
+}  // namespace mirabel

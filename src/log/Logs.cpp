@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace mirabel {
+
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%m/%d/%Y %H:%M:%S ", &localTime);
@@ -32,3 +34,5 @@ void DebugLog(std::string message) {
 void ErrorLog(std::string message) {
     AppendLogEntry(kErrorLogFile, message);
 }
+
+}  // namespace mirabel

@@ -4,6 +4,8 @@
 #include <ctime>
 #include <string>
 
+namespace mirabel {
+
 inline constexpr const char* kActivityLogFile = "mirabel.log";
 inline constexpr const char* kDebugLogFile = "mirabeldebug.log";
 inline constexpr const char* kErrorLogFile = "mirabelerror.log";
@@ -20,3 +22,5 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 
 // Appends one formatted entry (stamped with the current local time) to the named file.
 void AppendLogEntry(const std::string& fileName, const std::string& message);
+
+}  // namespace mirabel

@@ -10,6 +10,8 @@
 
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace {
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -49,3 +51,5 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     SyncFolder(file.parent_path());
     return true;
 }
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 
 #include <cerrno>
 
+namespace mirabel {
+
 ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile)
     : fd_(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
     if (!fd_.IsValid()) return;
@@ -14,3 +16,5 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile)
     } while (result != 0 && errno == EINTR);
     locked_ = result == 0;
 }
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 class ExclusiveFileLock {
   public:
     // Creates the lock file if needed and waits until the lock is held; locked() is false
@@ -19,3 +21,5 @@ class ExclusiveFileLock {
     FileDescriptor fd_;  // closing it releases the lock
     bool locked_ = false;
 };
+
+}  // namespace mirabel

@@ -1,5 +1,7 @@
 #include "platform/FileAttributes.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 bool IsReadOnly(const fs::path& file) {
@@ -20,3 +22,5 @@ bool ResetTransferredFileAttributes(const fs::path& file, std::string& error) {
     }
     return true;
 }
+
+}  // namespace mirabel

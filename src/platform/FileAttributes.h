@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace mirabel {
+
 // True when the file exists and its owner may not write it.
 bool IsReadOnly(const std::filesystem::path& file);
 
@@ -12,3 +14,5 @@ bool IsReadOnly(const std::filesystem::path& file);
 // and the archive attribute is cleared (nothing to do on Linux). Returns false and fills
 // `error` when the attributes cannot be changed.
 bool ResetTransferredFileAttributes(const std::filesystem::path& file, std::string& error);
+
+}  // namespace mirabel

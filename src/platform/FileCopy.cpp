@@ -9,6 +9,8 @@
 
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace {
 
 constexpr std::size_t kBufferBytes = 1 << 20;
@@ -108,3 +110,5 @@ bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem:
     }
     return true;
 }
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+namespace mirabel {
+
 // Copies the regular file `from` to `to`, replacing what `to` held. The kernel moves the
 // bytes where it can (copy_file_range); otherwise they go through a 1 MiB buffer.
 // Returns false and fills `error` when the source cannot be read, the destination cannot be
@@ -10,3 +12,5 @@
 // attempt to overwrite.
 bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
                        std::string& error);
+
+}  // namespace mirabel

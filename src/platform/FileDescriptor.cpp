@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <system_error>
 
+namespace mirabel {
+
 FileDescriptor::~FileDescriptor() noexcept {
     if (fd_ >= 0) ::close(fd_);
 }
@@ -36,3 +38,5 @@ bool FileDescriptor::Close() noexcept {
 std::string LastSystemError() {
     return std::system_category().message(errno);
 }
+
+}  // namespace mirabel

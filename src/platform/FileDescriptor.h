@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+namespace mirabel {
+
 class FileDescriptor {
   public:
     FileDescriptor() = default;
@@ -28,3 +30,5 @@ class FileDescriptor {
 
 // The text of the current errno, for logs.
 std::string LastSystemError();
+
+}  // namespace mirabel

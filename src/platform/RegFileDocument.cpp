@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mirabel {
+
 namespace {
 
 constexpr std::string_view kHeader = "Windows Registry Editor Version 5.00";
@@ -232,3 +234,5 @@ std::string RegFileDocument::Serialize() const {
     out += kLineEnd;
     return out;
 }
+
+}  // namespace mirabel

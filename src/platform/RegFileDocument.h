@@ -32,6 +32,8 @@
 
 #include "platform/RegistryHive.h"
 
+namespace mirabel {
+
 class RegFileDocument {
   public:
     // Reads whatever can be read from the file's text; never fails.
@@ -76,3 +78,5 @@ class RegFileDocument {
     Key preamble_;          // unreadable lines before the first key line
     std::deque<Key> keys_;  // in file order; a deque keeps the reader's Key* valid
 };
+
+}  // namespace mirabel

@@ -12,6 +12,8 @@
 #include "platform/ExclusiveFileLock.h"
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace {
 
 std::filesystem::path HomeFolder() {
@@ -104,3 +106,5 @@ bool RegFileHive::SetValue(const RegistryPath& key, const std::string& name,
 std::unique_ptr<RegistryHive> OpenUserHive() {
     return std::make_unique<RegFileHive>(RegFileHive::DefaultPath());
 }
+
+}  // namespace mirabel

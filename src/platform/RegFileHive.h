@@ -14,6 +14,8 @@
 #include "platform/RegFileDocument.h"
 #include "platform/RegistryHive.h"
 
+namespace mirabel {
+
 class RegFileHive final : public RegistryHive {
   public:
     explicit RegFileHive(std::filesystem::path file);
@@ -41,3 +43,5 @@ class RegFileHive final : public RegistryHive {
 
     std::filesystem::path file_;
 };
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace mirabel {
+
 namespace {
 
 char AsciiLower(char c) {
@@ -38,3 +40,5 @@ RegistryPath NormalizeRegistryPath(const RegistryPath& path) {
     }
     return normalized;
 }
+
+}  // namespace mirabel

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+namespace mirabel {
+
 using RegistryPath = std::vector<std::string>;
 
 class RegistryHive {
@@ -44,3 +46,5 @@ RegistryPath NormalizeRegistryPath(const RegistryPath& path);
 // The hive of the current user: on Linux a ".reg"-format text file at
 // $XDG_CONFIG_HOME/mirabel/hkcu.reg (default ~/.config/mirabel/hkcu.reg).
 std::unique_ptr<RegistryHive> OpenUserHive();
+
+}  // namespace mirabel

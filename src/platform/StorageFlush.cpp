@@ -5,6 +5,8 @@
 
 #include "platform/FileDescriptor.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 bool FlushFolderToStorage(const fs::path& folder) {
@@ -19,3 +21,5 @@ bool FlushFolderToStorage(const fs::path& folder) {
     }
     return true;
 }
+
+}  // namespace mirabel

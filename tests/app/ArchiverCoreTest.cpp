@@ -6,6 +6,8 @@
 #include "config/ArchiveDestination.h"
 #include "fixtures/ProgramDirectory.h"
 
+namespace mirabel {
+
 namespace {
 
 TEST(ArchiverCore, ConstructionReadsFromDirectlyUnderTheProductKey) {
@@ -69,3 +71,5 @@ TEST(ArchiverCore, SelectingADestinationLoadsItsWholeSettingsSet) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 
 #include "fixtures/ProgramDirectory.h"
 
+namespace mirabel {
+
 namespace {
 
 struct Outcome {
@@ -61,3 +63,5 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -14,6 +14,8 @@
 #include "fixtures/TransferSetup.h"
 #include "platform/RegistryHive.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -112,3 +114,5 @@ TEST_F(HeadlessRun, SaysWhyARunCannotStart) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -9,6 +9,8 @@
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -164,3 +166,5 @@ TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/TransferSetup.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -75,3 +77,5 @@ TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) 
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 #include "fixtures/LogMessages.h"
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -148,3 +150,5 @@ TEST(InsertSorted, KeepsLowerCaseNameOrderAndPutsEqualNamesAfter) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -9,6 +9,8 @@
 #include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -170,3 +172,5 @@ TEST_F(FtpClientTest, ServerThatStopsAnsweringTimesOut) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 #include "fixtures/FtpServer.h"
 #include "fixtures/TransferSetup.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -102,3 +104,5 @@ TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/TransferSetup.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -86,3 +88,5 @@ TEST_F(MediaLabel, AMediumThatCannotBeWrittenIsReportedAndTheLabelStaysUsed) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -6,6 +6,8 @@
 
 #include "fixtures/ScriptedOperator.h"
 
+namespace mirabel {
+
 namespace {
 
 class RunStateTest : public ::testing::Test {
@@ -96,3 +98,5 @@ TEST_F(RunStateTest, PumpingWaitKeepsPumpingUntilTheTimeIsUp) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -3,6 +3,8 @@
 #include "archive/ScheduleRule.h"
 #include "archive/TimeEntry.h"
 
+namespace mirabel {
+
 namespace {
 
 TEST(ScheduleRule, RunsInTheFifteenMinutesFromTheStartTime) {
@@ -60,3 +62,5 @@ TEST(TimeEntry, RefusesWithTheRightMessage) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -10,6 +10,8 @@
 #include "archive/StudyPaths.h"
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -92,3 +94,5 @@ TEST(StudyFiles, StudySizeCountsWholeMegabytesPlusOne) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -5,6 +5,8 @@
 
 #include "archive/MediaBudget.h"
 
+namespace mirabel {
+
 namespace {
 
 std::string StudyFolderOn(const char* type, const char* root) {
@@ -29,3 +31,5 @@ TEST(MediaBudget, StartsFromTheMediaSizeInMegabytes) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -9,6 +9,8 @@
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -271,3 +273,5 @@ TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedOnceAndLoggedOnceP
 }
 
 }  // namespace
+
+}  // namespace mirabel

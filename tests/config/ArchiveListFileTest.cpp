@@ -5,6 +5,8 @@
 #include "config/ArchiveDestination.h"
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace {
 
 // One record of every type, as the program writes them.
@@ -126,3 +128,5 @@ TEST_F(ArchiveListFile, LineFeedInsideAValueCannotShiftLaterRecords) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

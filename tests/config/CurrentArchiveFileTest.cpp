@@ -4,6 +4,8 @@
 
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace {
 
 class CurrentArchiveFile : public ::testing::Test {
@@ -58,3 +60,5 @@ TEST_F(CurrentArchiveFile, WritingNeverCreatesTheFile) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

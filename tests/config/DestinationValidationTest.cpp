@@ -4,6 +4,8 @@
 
 #include "config/ArchiveDestination.h"
 
+namespace mirabel {
+
 namespace {
 
 ArchiveDestination Ftp(const std::string& ip) {
@@ -65,3 +67,5 @@ TEST_F(Destinations, RemovableMediaOfOneTypeShareTheIdAndTheFirstIsFound) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include "fixtures/TempDir.h"
 #include "platform/RegFileHive.h"
 
+namespace mirabel {
+
 namespace {
 
 // Each test runs in a fresh current directory (where "regkey.txt" is looked for), with a
@@ -136,3 +138,5 @@ TEST(SettingConversions, IntegersFollowAtoiAndPrintf) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

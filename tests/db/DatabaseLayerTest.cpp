@@ -7,6 +7,8 @@
 #include "db/DbTestSupport.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
+namespace mirabel {
+
 namespace {
 
 class DatabaseLayer : public DbTest {
@@ -228,3 +230,5 @@ TEST(SqliteEngineDates, AccessLiteralsBecomeIsoText) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

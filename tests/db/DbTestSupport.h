@@ -11,6 +11,8 @@
 #include "fixtures/TempDir.h"
 #include "log/Logs.h"
 
+namespace mirabel {
+
 class DbTest : public ::testing::Test {
   protected:
     DbTest() : cwd_(dir_.path()) { ResetDatabaseLayer(); }
@@ -42,3 +44,5 @@ class DbTest : public ::testing::Test {
     TempDir dir_;
     ScopedCurrentDir cwd_;
 };
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace mirabel {
+
 namespace {
 
 struct TranslationCase {
@@ -69,3 +71,5 @@ TEST(TranslateFieldName, OracleNaming) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

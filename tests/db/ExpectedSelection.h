@@ -5,8 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ArchiverConfig.h"
+#include "core/ArchiverConfig.h"
 #include "fixtures/ImageDatabaseMaker.h"
+
+namespace mirabel {
 
 // "YYYY-MM-DD HH:MM:00" of now minus the days: the minute the selection cuts at.
 inline std::string CutoffIso(int days, std::time_t now) {
@@ -44,3 +46,5 @@ inline std::vector<std::string> ExpectedWaitingIds(const std::vector<ExamRow>& e
     for (auto* row : rows) ids.push_back(std::to_string(row->examId));
     return ids;
 }
+
+}  // namespace mirabel

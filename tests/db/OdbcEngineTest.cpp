@@ -11,6 +11,8 @@
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/OdbcTestSetup.h"
 
+namespace mirabel {
+
 namespace {
 
 TEST(OdbcConnectionStrings, ValuesThatWouldBreakTheStringAreBraceQuoted) {
@@ -111,3 +113,5 @@ TEST_F(OdbcEngine, SqlServerOnAClosedPortFailsWithOneLine) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -7,6 +7,8 @@
 #include "fixtures/OdbcTestSetup.h"
 #include "fixtures/PostgresServer.h"
 
+namespace mirabel {
+
 namespace {
 
 class OracleKind : public DbTest {
@@ -131,3 +133,5 @@ TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

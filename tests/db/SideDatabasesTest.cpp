@@ -4,6 +4,8 @@
 #include "db/LabelDatabase.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
+namespace mirabel {
+
 namespace {
 
 class LabelDatabase : public DbTest {
@@ -111,3 +113,5 @@ TEST_F(TempStudies, FailuresAreThrownAndNotLogged) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

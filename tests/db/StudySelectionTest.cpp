@@ -8,6 +8,8 @@
 #include "db/ExpectedSelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
+namespace mirabel {
+
 namespace {
 
 const std::string S =
@@ -251,3 +253,5 @@ TEST_F(ArchiveColumn, UnreachableDatabaseListsNoColumns) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -2,6 +2,8 @@
 
 #include "db/Variant.h"
 
+namespace mirabel {
+
 namespace {
 
 Variant Typed(std::uint16_t type) {
@@ -85,3 +87,5 @@ TEST(ParseDateTime, AcceptsIsoAndAccessForms) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

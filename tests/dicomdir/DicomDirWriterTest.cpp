@@ -12,6 +12,8 @@
 #include "fixtures/DicomFiles.h"
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -243,3 +245,5 @@ TEST_F(DicomDirWriterTest, TraceLinesGoToDirWriteLogInTheCurrentDirectory) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

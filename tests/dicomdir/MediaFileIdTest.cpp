@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace mirabel {
+
 namespace {
 
 TEST(MediaFileId, JoinsImagesImagePathAndFileWithSingleBackslashesInUpperCase) {
@@ -30,3 +32,5 @@ TEST(MediaFileId, ConformanceFollowsTheDicomMediaRules) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "fixtures/TempDir.h"
+#include "log/LogFileReader.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -55,8 +58,6 @@ TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {
 
 }  // namespace
 
-#include "log/LogFileReader.h"
-
 namespace {
 
 TEST(LogReading, ReadsEveryChunkAndStopsEachAtANul) {
@@ -72,3 +73,5 @@ TEST(LogReading, ReadsEveryChunkAndStopsEachAtANul) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -8,6 +8,8 @@
 #include "platform/FileCopy.h"
 #include "platform/FreeSpace.h"
 
+namespace mirabel {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -78,3 +80,5 @@ TEST(FileAttributes, ReadOnlyFileBecomesWritableOthersStayAsTheyWere) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

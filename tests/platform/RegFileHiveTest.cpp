@@ -8,6 +8,8 @@
 
 #include "fixtures/TempDir.h"
 
+namespace mirabel {
+
 namespace {
 
 const RegistryPath kArchiveKey{"Software", "Corvana Mirabel", "Archive"};
@@ -254,3 +256,5 @@ TEST(UserHive, LivesUnderXdgConfigHomeOrTheHomeConfigFolder) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

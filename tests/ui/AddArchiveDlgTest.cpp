@@ -1,4 +1,4 @@
-#include "config/AddArchiveDlg.h"
+#include "config/ui/AddArchiveDlg.h"
 
 #include <vector>
 
@@ -8,8 +8,10 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
-#include "app/WxText.h"
+#include "core/ui/WxText.h"
 #include "ui/DialogTesting.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -183,3 +185,5 @@ TEST_F(AddArchiveDialog, CancelAddsNothing) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -3,12 +3,15 @@
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
-#include "app/ArchiverDlg.h"
-#include "app/WxOperator.h"
+#include "app/ui/ArchiverDlg.h"
+#include "app/ui/WxOperator.h"
 #include "archive/RunState.h"
 #include "db/StudyRecord.h"
 #include "fixtures/ProgramDirectory.h"
 #include "log/Logs.h"
+#include "ui/DialogTesting.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -75,8 +78,6 @@ TEST_F(ArchiveNowTest, TickDuringARunIsIgnored) {
 
 }  // namespace
 
-#include "ui/DialogTesting.h"
-
 namespace {
 
 TEST(WindowOperator, LabelPromptIsTheEnterLabelDialog) {
@@ -93,3 +94,5 @@ TEST(WindowOperator, LabelPromptIsTheEnterLabelDialog) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -1,4 +1,4 @@
-#include "archive/ArchiveProgressDlg.h"
+#include "archive/ui/ArchiveProgressDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,8 @@
 #include <wx/xrc/xmlres.h>
 
 #include "archive/RunState.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -49,3 +51,5 @@ TEST(ProgressWindow, DeletionTextsAndCancelSetsTheStopFlag) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

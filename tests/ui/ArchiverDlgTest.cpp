@@ -1,4 +1,4 @@
-#include "app/ArchiverDlg.h"
+#include "app/ui/ArchiverDlg.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +14,8 @@
 #include "db/StudyRecord.h"
 #include "fixtures/ProgramDirectory.h"
 #include "ui/DialogTesting.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -319,3 +321,5 @@ TEST_F(MainWindowTest, OkCommandLeavesTheWindowAsItIs) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

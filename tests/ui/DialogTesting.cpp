@@ -3,7 +3,9 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "app/WxText.h"
+#include "core/ui/WxText.h"
+
+namespace mirabel {
 
 namespace {
 // The dialog RunModal is running for real; every other modal dialog is answered by the hook.
@@ -84,3 +86,5 @@ int ActInNextDialog::Enter(wxDialog* dialog) {
     });
     return wxID_NONE;
 }
+
+}  // namespace mirabel

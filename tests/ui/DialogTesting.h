@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 #include <wx/testing.h>
 
+namespace mirabel {
+
 // Answers every modal dialog from the test's expectations, except the one dialog that RunModal
 // shows for real. A dialog nobody expected fails the test and is answered (OK for a message
 // box, Cancel for any other) so that the test cannot hang on it.
@@ -71,3 +73,5 @@ void Press(wxDialog& dialog, const char* buttonName);
 // Types text into the named text control of dialog, or returns its text.
 void Type(wxDialog& dialog, const char* control, const std::string& text);
 std::string TextOf(const wxDialog& dialog, const char* control);
+
+}  // namespace mirabel

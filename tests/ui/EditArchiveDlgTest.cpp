@@ -2,13 +2,15 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
-#include "config/EditFtpArchiveDlg.h"
-#include "config/EditNfsArchiveDlg.h"
-#include "config/EditRemArchiveDlg.h"
-#include "config/EditServerArchiveDlg.h"
-#include "config/EnterLabelDlg.h"
-#include "app/WxText.h"
+#include "config/ui/EditFtpArchiveDlg.h"
+#include "config/ui/EditNfsArchiveDlg.h"
+#include "config/ui/EditRemArchiveDlg.h"
+#include "config/ui/EditServerArchiveDlg.h"
+#include "config/ui/EnterLabelDlg.h"
+#include "core/ui/WxText.h"
 #include "ui/DialogTesting.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -130,3 +132,5 @@ TEST(EnterLabelDialog, ProposesALabelAndKeepsWhatWasTypedOnOk) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -1,13 +1,15 @@
-#include "log/LogDlg.h"
+#include "log/ui/LogDlg.h"
 
 #include <gtest/gtest.h>
 
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "app/ArchiverDlg.h"
+#include "app/ui/ArchiverDlg.h"
 #include "fixtures/ProgramDirectory.h"
 #include "log/Logs.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -45,3 +47,5 @@ TEST(LogViewer, ErrorLogButtonOpensAViewerOfTheErrorLog) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -4,10 +4,12 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "app/ArchiverDlg.h"
-#include "app/SetTimeDlg.h"
+#include "app/ui/ArchiverDlg.h"
+#include "app/ui/SetTimeDlg.h"
 #include "fixtures/ProgramDirectory.h"
 #include "ui/DialogTesting.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -102,3 +104,5 @@ TEST_F(ScheduleTest, IncrementBelowOneIsRefusedAndTheScheduleStays) {
 }
 
 }  // namespace
+
+}  // namespace mirabel

@@ -7,7 +7,9 @@
 #include <wx/init.h>
 #include <wx/log.h>
 
-#include "app/WxResources.h"
+#include "app/ui/WxResources.h"
+
+using namespace mirabel;
 
 namespace {
 // Toolkit errors and warnings (a broken dialog layout, say) fail the test that caused them.

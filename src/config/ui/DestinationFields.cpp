@@ -9,7 +9,9 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
-#include "app/WxText.h"
+#include "core/ui/WxText.h"
+
+namespace mirabel {
 
 namespace {
 
@@ -86,3 +88,5 @@ void ReadSectionFields(const wxWindow& dialog, DestinationSection section,
 void ShowDestinationMessage(wxWindow* parent, const std::string& text) {
     wxMessageBox(ToWx(text), wxTheApp->GetAppDisplayName(), wxOK, parent);
 }
+
+}  // namespace mirabel

@@ -4,6 +4,9 @@
 #include <string>
 
 class wxWindow;
+
+namespace mirabel {
+
 struct ArchiveDestination;
 
 enum class DestinationSection { Ftp, Nfs, Server, Removable };
@@ -23,3 +26,5 @@ void ReadSectionFields(const wxWindow& dialog, DestinationSection section,
 
 // A modal message box with an OK button.
 void ShowDestinationMessage(wxWindow* parent, const std::string& text);
+
+}  // namespace mirabel

@@ -1,8 +1,0 @@
-#pragma once
-// The About box: the program's name and version and an OK button.
-#include <wx/dialog.h>
-
-class CAboutDlg : public wxDialog {
-  public:
-    explicit CAboutDlg(wxWindow* parent);
-};

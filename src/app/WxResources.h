@@ -1,3 +1,0 @@
-#pragma once
-// Loads the dialog layouts compiled into the binary; safe to call more than once.
-void LoadMirabelResources();

@@ -1,0 +1,96 @@
+#include "app/ui/WxOperator.h"
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/msgdlg.h>
+
+#include "app/ui/ArchiverDlg.h"
+#include "core/ui/WxText.h"
+#include "archive/ui/ArchiveProgressDlg.h"
+#include "config/ui/EnterLabelDlg.h"
+
+namespace mirabel {
+
+namespace {
+
+long StyleFor(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+            return wxOK;
+        case Buttons::OkCancel:
+            return wxOK | wxCANCEL;
+        case Buttons::YesNo:
+            return wxYES_NO;
+        case Buttons::YesNoCancel:
+            return wxYES_NO | wxCANCEL;
+    }
+    return wxOK;
+}
+
+Answer AnswerFor(int result) {
+    switch (result) {
+        case wxYES:
+            return Answer::Yes;
+        case wxNO:
+            return Answer::No;
+        case wxCANCEL:
+            return Answer::Cancel;
+        default:
+            return Answer::Ok;
+    }
+}
+
+// Owns the progress window for the operation; a window is destroyed, never deleted.
+class WxProgressWindow : public ProgressWindow {
+  public:
+    explicit WxProgressWindow(bool deleting)
+        : dialog_(new CArchiveProgressDlg(g_pMainDlg, deleting)) {
+        dialog_->Show();
+    }
+    ~WxProgressWindow() override { dialog_->Destroy(); }
+    void SetStudyProgress(int current, int total) override {
+        dialog_->SetStudyProgress(current, total);
+    }
+    void SetFileProgress(int current, int total) override {
+        dialog_->SetFileProgress(current, total);
+    }
+
+  private:
+    CArchiveProgressDlg* dialog_;
+};
+
+wxString Caption() {
+    return g_pMainDlg ? g_pMainDlg->GetTitle() : wxString("Corvana Study Archiver");
+}
+
+}  // namespace
+
+Answer WxOperator::MessageBox(const std::string& text, Buttons buttons) {
+    return AnswerFor(wxMessageBox(ToWx(text), Caption(), StyleFor(buttons), g_pMainDlg));
+}
+
+std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed) {
+    CEnterLabelDlg dialog(proposed, g_pMainDlg);
+    if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+    return dialog.m_strLabel;
+}
+
+std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {
+    return std::make_unique<WxProgressWindow>(deleting);
+}
+
+bool WxOperator::PumpEvents(int maxEvents) {
+    wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+    if (!loop) return true;
+    for (int handled = 0; handled < maxEvents && loop->Pending(); ++handled) {
+        if (!loop->Dispatch()) {
+            // The loop met a quit request: keep it for the main loop and stop pumping.
+            wxTheApp->ExitMainLoop();
+            return false;
+        }
+    }
+    if (wxTheApp) wxTheApp->ProcessPendingEvents();
+    return true;
+}
+
+}  // namespace mirabel

@@ -1,0 +1,47 @@
+#include "archive/ui/ArchiveProgressDlg.h"
+
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+#include <wx/xrc/xmlres.h>
+
+#include "archive/RunState.h"
+
+namespace mirabel {
+
+CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting) : m_bDeleting(deleting) {
+    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ARCHIVE_PROGRESS");
+    studiesBar_ = XRCCTRL(*this, "IDC_STUDIES_BAR", wxGauge);
+    filesBar_ = XRCCTRL(*this, "IDC_FILES_BAR", wxGauge);
+    studiesText_ = XRCCTRL(*this, "IDC_STUDIES_TEXT", wxStaticText);
+    filesText_ = XRCCTRL(*this, "IDC_FILES_TEXT", wxStaticText);
+    Bind(wxEVT_BUTTON, &CArchiveProgressDlg::OnCancel, this, wxID_CANCEL);
+    // The close box is the same as Cancel; the window itself lives until the operation ends.
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
+        wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
+        OnCancel(cancel);
+    });
+}
+
+void CArchiveProgressDlg::SetStudyProgress(int current, int total) {
+    ShowProgress(studiesBar_, studiesText_, "studies", current, total);
+}
+
+void CArchiveProgressDlg::SetFileProgress(int current, int total) {
+    ShowProgress(filesBar_, filesText_, "files", current, total);
+}
+
+void CArchiveProgressDlg::ShowProgress(wxGauge* bar, wxStaticText* text, const char* unit,
+                                       int current, int total) {
+    if (bar->GetRange() != total && total > 0) bar->SetRange(total);
+    if (current >= 0 && current <= bar->GetRange()) bar->SetValue(current);
+    text->SetLabel(wxString::Format("%s %d of %d %s", m_bDeleting ? "Deleting" : "Transferring",
+                                    current, total, unit));
+}
+
+void CArchiveProgressDlg::OnCancel(wxCommandEvent&) {
+    RequestStop();
+    Hide();
+}
+
+}  // namespace mirabel

@@ -1,9 +1,0 @@
-#pragma once
-// "Edit Archive" for a removable-media destination (no checks; an unticked DICOMDIR box stores
-// "NONE").
-#include "config/EditArchiveDlg.h"
-
-class CEditRemArchiveDlg : public CEditArchiveDlg {
-  public:
-    CEditRemArchiveDlg(ArchiveDestination* record, wxWindow* parent);
-};

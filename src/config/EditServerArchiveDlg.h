@@ -1,9 +1,0 @@
-#pragma once
-// "Edit Archive" for a Corvana image server (every field required, as when adding; no duplicate
-// test).
-#include "config/EditArchiveDlg.h"
-
-class CEditServerArchiveDlg : public CEditArchiveDlg {
-  public:
-    CEditServerArchiveDlg(ArchiveDestination* record, wxWindow* parent);
-};

@@ -1,0 +1,21 @@
+#pragma once
+// "Add Archive": creates a destination of any type and appends it to g_Archives. Closes with
+// wxID_OK once a destination was added; the caller then saves the list.
+#include <optional>
+
+#include <wx/dialog.h>
+
+#include "config/ui/DestinationFields.h"
+
+namespace mirabel {
+
+class CAddArchiveDlg : public wxDialog {
+  public:
+    explicit CAddArchiveDlg(wxWindow* parent);
+
+  private:
+    void OnAdd(wxCommandEvent& event);
+    std::optional<DestinationSection> SelectedSection() const;
+};
+
+}  // namespace mirabel

@@ -1,0 +1,31 @@
+#pragma once
+// The common form of the four "Edit Archive" dialogs: the fields of one destination type,
+// shown from the record when the dialog is made, and "Update", which copies them back into the
+// record, rebuilds its id and closes with wxID_OK.
+#include <wx/dialog.h>
+
+#include "config/ui/DestinationFields.h"
+
+namespace mirabel {
+
+struct ArchiveDestination;
+
+class CEditArchiveDlg : public wxDialog {
+  protected:
+    enum class Checks { None, RequiredFields };
+
+    // record may be null: the fields then start empty and "Update" only closes the dialog.
+    // dicomDirOff is the DICOMDIR flag written when the box is not ticked (removable media).
+    CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
+                    DestinationSection section, Checks checks, const char* dicomDirOff = "");
+
+  private:
+    void OnUpdate(wxCommandEvent& event);
+
+    ArchiveDestination* m_pRecord;
+    DestinationSection m_section;
+    Checks m_checks;
+    const char* m_dicomDirOff;
+};
+
+}  // namespace mirabel

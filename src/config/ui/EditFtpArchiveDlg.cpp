@@ -1,0 +1,9 @@
+#include "config/ui/EditFtpArchiveDlg.h"
+
+namespace mirabel {
+
+CEditFtpArchiveDlg::CEditFtpArchiveDlg(ArchiveDestination* record, wxWindow* parent)
+    : CEditArchiveDlg(record, parent, "IDD_EDIT_FTP_ARCHIVE", DestinationSection::Ftp,
+                      Checks::None) {}
+
+}  // namespace mirabel

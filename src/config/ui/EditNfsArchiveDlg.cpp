@@ -1,0 +1,9 @@
+#include "config/ui/EditNfsArchiveDlg.h"
+
+namespace mirabel {
+
+CEditNfsArchiveDlg::CEditNfsArchiveDlg(ArchiveDestination* record, wxWindow* parent)
+    : CEditArchiveDlg(record, parent, "IDD_EDIT_NFS_ARCHIVE", DestinationSection::Nfs,
+                      Checks::None) {}
+
+}  // namespace mirabel

@@ -1,0 +1,9 @@
+#include "config/ui/EditRemArchiveDlg.h"
+
+namespace mirabel {
+
+CEditRemArchiveDlg::CEditRemArchiveDlg(ArchiveDestination* record, wxWindow* parent)
+    : CEditArchiveDlg(record, parent, "IDD_EDIT_REM_ARCHIVE", DestinationSection::Removable,
+                      Checks::None, "NONE") {}
+
+}  // namespace mirabel

@@ -1,0 +1,13 @@
+#pragma once
+// "Edit Archive" for a removable-media destination (no checks; an unticked DICOMDIR box stores
+// "NONE").
+#include "config/ui/EditArchiveDlg.h"
+
+namespace mirabel {
+
+class CEditRemArchiveDlg : public CEditArchiveDlg {
+  public:
+    CEditRemArchiveDlg(ArchiveDestination* record, wxWindow* parent);
+};
+
+}  // namespace mirabel

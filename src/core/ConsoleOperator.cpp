@@ -1,0 +1,59 @@
+#include "core/ConsoleOperator.h"
+
+#include <cstdio>
+
+namespace mirabel {
+
+namespace {
+
+Answer SafeAnswer(Buttons buttons) {
+    switch (buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::OkCancel:
+        case Buttons::YesNoCancel:
+            return Answer::Cancel;
+        case Buttons::YesNo:
+            return Answer::No;
+    }
+    return Answer::Cancel;
+}
+
+class ConsoleProgress : public ProgressWindow {
+  public:
+    explicit ConsoleProgress(bool deleting) : verb_(deleting ? "Deleting" : "Transferring") {}
+    void SetStudyProgress(int current, int total) override {
+        std::printf("%s %d of %d studies\n", verb_, current, total);
+        std::fflush(stdout);
+    }
+    void SetFileProgress(int current, int total) override {
+        std::printf("  %s %d of %d files\n", verb_, current, total);
+        std::fflush(stdout);
+    }
+
+  private:
+    const char* verb_;
+};
+
+}  // namespace
+
+Answer ConsoleOperator::MessageBox(const std::string& text, Buttons buttons) {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    return SafeAnswer(buttons);
+}
+
+std::optional<std::string> ConsoleOperator::AskMediaLabel(const std::string& proposed) {
+    std::printf("Media label: %s\n", proposed.c_str());
+    return proposed;
+}
+
+std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deleting) {
+    return std::make_unique<ConsoleProgress>(deleting);
+}
+
+bool ConsoleOperator::PumpEvents(int) {
+    return true;
+}
+
+}  // namespace mirabel

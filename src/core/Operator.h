@@ -1,0 +1,49 @@
+#pragma once
+// Everything the engine asks of the person at the desk goes through this one interface:
+// message boxes, questions, the media-label prompt, the progress window and the event pump.
+// The windows install a real implementation at start-up, tests a scripted one, and the
+// headless mode a console one. The engine never includes window code.
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace mirabel {
+
+enum class Answer { Ok, Cancel, Yes, No };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+
+// The modeless progress window of a long operation (an archive run or a deletion pass).
+class ProgressWindow {
+  public:
+    virtual ~ProgressWindow() = default;
+    // Bars and texts: "Transferring %d of %d studies" / "... files", or "Deleting ..." forms.
+    virtual void SetStudyProgress(int current, int total) = 0;
+    virtual void SetFileProgress(int current, int total) = 0;
+};
+
+class Operator {
+  public:
+    virtual ~Operator() = default;
+
+    // A modal message box; buttons Ok gives a plain message, the others a question.
+    virtual Answer MessageBox(const std::string& text, Buttons buttons = Buttons::Ok) = 0;
+
+    // The "Enter Label" prompt for a medium, showing the proposed label;
+    // the typed label on OK, nullopt on Cancel.
+    virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
+
+    // Opens the progress window ("Archiving Studies"); deleting switches its texts.
+    virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) = 0;
+
+    // Dispatches at most maxEvents waiting events; returns false when the program was asked
+    // to quit (the request is kept so that the main loop still ends after the operation).
+    virtual bool PumpEvents(int maxEvents) = 0;
+};
+
+// The installed operator; a console one that answers every question with its safe choice
+// until something else is installed.
+Operator& TheOperator();
+// Installs an operator and returns the previous one.
+std::unique_ptr<Operator> InstallOperator(std::unique_ptr<Operator> op);
+
+}  // namespace mirabel

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The layer check must fail on each kind of crossing and pass on a clean tree.
+set -u
+check="$1"
+tree="$(mktemp -d)"
+trap 'rm -rf "$tree"' EXIT
+mkdir -p "$tree"/{platform,core,log,config,db,archive,app}/ui
+
+plant() {  # folder/file.h, the line to plant, expected result (pass|fail)
+    rm -rf "$tree"/*/*.h "$tree"/*/ui/*.h
+    printf '%s\n' "$2" >"$tree/$1"
+    if "$check" "$tree" 2>/dev/null; then got=pass; else got=fail; fi
+    if [ "$got" != "$3" ]; then
+        echo "planted '$2' in $1: expected $3, got $got"
+        exit 1
+    fi
+}
+
+plant archive/A.h '#include "db/B.h"' pass
+plant archive/ui/A.h '#include <wx/dialog.h>' pass
+plant app/ui/A.h '#include "config/ui/B.h"' pass
+plant db/A.h '#include "app/B.h"' fail           # a lower folder includes a higher one
+plant db/A.h '#include "config/B.h"' fail        # peers do not include each other
+plant archive/A.h '#include <wx/string.h>' fail  # window header in the core
+plant archive/A.h '#include "core/ui/B.h"' fail  # window code in the core
+plant core/ui/A.h '#include "log/B.h"' fail      # a ui folder keeps its layer
+echo "layer check: every planted crossing found"
