@@ -10,6 +10,7 @@
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/DatabaseLayer.h"
+#include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
 #include "platform/RegistryHive.h"
@@ -56,9 +57,10 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
                          " is not in archives.p";
     if (core.m_strImagePath.empty()) return "no image path is configured";
     if (!ConnectionValuesPresent(core)) return "the database settings are incomplete";
-    CAdoDatabase* db = OpenImageDatabase("corvana", core);
+    HandleScope handles;
+    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", core);
     if (!db) return "the image database cannot be reached (see mirabelerror.log)";
-    CloseDatabase(db);
+    handles.Close(db);
     return "";
 }
 

@@ -41,16 +41,16 @@ std::string ConnectionDescription(const ArchiverConfig& c) {
 }
 
 std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config) {
-    GetNewDatabase("corvana");
+    HandleScope handles;
+    CAdoDatabase* db = handles.NewDatabase("corvana");
     if (g_bDbError) throw CCVAException("database error GetNewDatabase");
-    CAdoDatabase* db = FindConnection("corvana");
     ConnectImageDatabase(db, config);
     DebugLog("sql database\r\n" + ConnectionDescription(config));
     if (g_bDbError) throw CCVAException("database error\r\n" + ConnectionDescription(config));
 
     const std::string statement = BuildStudySelectStatement(config, std::time(nullptr));
     DebugLog("GetStudyList 1");
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     if (g_bDbError) throw CCVAException("database error");
     DebugLog("GetStudyList 1b");
     DebugLog(statement);
@@ -62,8 +62,8 @@ std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config) {
     // The flag is not tested: the rows read before a failure are used.
     GetRows(rs, kSelectedFields, values, kMaxSelectedStudies);
     DebugLog("GetStudyList 1d");
-    CloseRecordset(rs);
-    CloseDatabase(db);
+    handles.Close(rs);
+    handles.Close(db);
     return values;
 }
 

@@ -76,6 +76,16 @@ TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) 
     EXPECT_TRUE(setup.Activity().empty());
 }
 
+TEST_F(ArchiveWriteBack, AFailedWriteBackLeavesTheDatabaseOpenToOtherWriters) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    setup.config.m_strDbField = "NO_SUCH_COLUMN";
+    ASSERT_EQ(Archive(destination), -1);
+    // Another program writing to the image system's database is not locked out.
+    EXPECT_NO_THROW(RunSqlite(database, {"UPDATE PATIENT SET NAME_F = 'Anne' WHERE PAT_ID = 7"}));
+    EXPECT_TRUE(g_Recordsets.empty());
+    EXPECT_TRUE(g_Databases.empty());
+}
+
 }  // namespace
 
 }  // namespace mirabel
