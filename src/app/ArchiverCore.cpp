@@ -139,13 +139,14 @@ bool ArchiverCore::SaveArchiveList() const {
     return WriteArchiveList(g_strArchivesFile);
 }
 
-void ArchiverCore::GetStudyList() {
-    mirabel::GetStudyList(*this);
+bool ArchiverCore::GetStudyList() {
+    return mirabel::GetStudyList(*this);
 }
 
-void ArchiverCore::CountStudiesAtStartUp() {
-    GetStudyList();
+bool ArchiverCore::CountStudiesAtStartUp() {
+    const bool counted = GetStudyList();
     if (!g_StudyList.empty()) m_strStatus = StudyCountStatus();
+    return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {

@@ -57,10 +57,12 @@ class ArchiverCore : public ArchiverConfig {
     // The ids of all destinations, in list order.
     static std::vector<std::string> DestinationIds();
 
-    // Fills the study list from the image system's database.
-    void GetStudyList();
-    // Start-up count: GetStudyList; the status changes only when studies are waiting.
-    void CountStudiesAtStartUp();
+    // Fills the study list from the image system's database; false when the waiting studies
+    // could not all be read (see mirabel::GetStudyList).
+    bool GetStudyList();
+    // Start-up count: GetStudyList; the status changes only when studies are waiting. False as
+    // GetStudyList.
+    bool CountStudiesAtStartUp();
     // GetStudyList, then m_strStatus = the count text.
     void RefreshStudyCount();
 

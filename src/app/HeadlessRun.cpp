@@ -31,6 +31,8 @@ class ConsoleSession {
     std::unique_ptr<Operator> previous_;
 };
 
+constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";
+
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
     return kHeadlessCannotStart;
@@ -86,9 +88,8 @@ int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
         if (const std::string reason = ReasonNotToStart(core); !reason.empty())
             return CannotStart(reason);
-        core.GetStudyList();
         // A selection that failed leaves an empty list behind, which must not read as success.
-        if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
+        if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
         RunArchive(core);
         return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
     });

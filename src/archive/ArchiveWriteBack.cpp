@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
@@ -31,6 +32,8 @@ bool IsNumericExamId(const std::string& examId) {
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
     if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField))
+        throw CCVAException(*refusal);
     HandleScope handles;
     CAdoDatabase* db = handles.NewDatabase("corvana");
     ThrowOnDatabaseError();

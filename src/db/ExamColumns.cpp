@@ -1,6 +1,7 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
 #include <strings.h>
 
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
@@ -36,6 +37,8 @@ bool HasColumn(CAdoRecordset* rs, const std::string& wanted) {
 }  // namespace
 
 void AddArchiveColumn(const ArchiverConfig& config) {
+    // A refused name is never added; the selection that follows says why.
+    if (ArchiveColumnRefusal(config.m_strDbField)) return;
     try {
         HandleScope handles;
         CAdoDatabase* db = nullptr;
@@ -63,7 +66,10 @@ std::vector<std::string> ListExamColumns(const ArchiverConfig& config) {
         CAdoDatabase* db = nullptr;
         CAdoRecordset* rs = OpenExamColumns(handles, config, db);
         const int count = GetFieldCount(rs);
-        for (int i = 0; i < count; ++i) names.push_back(GetFieldName(rs, i));
+        for (int i = 0; i < count; ++i) {
+            std::string name = GetFieldName(rs, i);
+            if (!ArchiveColumnRefusal(name)) names.push_back(std::move(name));
+        }
         handles.Close(rs);
         handles.Close(db);
     } catch (const CCVAException&) {

@@ -3,8 +3,10 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
@@ -60,6 +62,19 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
     const Outcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
+}
+
+TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "DBField", "");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
+    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
 }
 
 }  // namespace
