@@ -9,6 +9,7 @@
 #include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/DatabaseLayer.h"
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
@@ -40,13 +41,16 @@ int CannotStart(const std::string& reason) {
 
 // The main window's start-up without the window: the settings under the product key, the
 // current destination from "Default.cfg", the destination list, and the settings of that
-// destination when the list holds it. False when "Default.cfg" can neither be read nor created.
+// destination when the list holds it, with the archive column its method gives, as the window
+// shows it. False when "Default.cfg" can neither be read nor created.
 bool LoadStoredConfiguration(ArchiverCore& core) {
     core.LoadInitialSettings();
     if (!core.ReadCurrentArchiveFile()) return false;
     core.ReadDestinationList();
     core.FindCurrentArchive();
-    if (g_pCurrentArchive) core.LoadArchiveSettings();
+    if (!g_pCurrentArchive) return true;
+    core.LoadArchiveSettings();
+    core.m_strDbField = ArchiveColumnOfMethod(core.m_bReplicate, core.m_strDbField);
     return true;
 }
 

@@ -64,6 +64,18 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
 }
 
+TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
+    dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    for (long examId = 1000; examId < 1004; ++examId)
+        EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+}
+
 TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     dir.Store("NFS:lab", "Archive", "DBField", "");
