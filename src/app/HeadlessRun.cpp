@@ -32,6 +32,7 @@ class ConsoleSession {
     std::unique_ptr<Operator> previous_;
 };
 
+constexpr const char* kIncompleteSettings = "the database settings are incomplete";
 constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";
 
 int CannotStart(const std::string& reason) {
@@ -62,7 +63,7 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
                    : "the selected archive destination " + core.m_strCurrentArchive +
                          " is not in archives.p";
     if (core.m_strImagePath.empty()) return "no image path is configured";
-    if (!ConnectionValuesPresent(core)) return "the database settings are incomplete";
+    if (!ConnectionValuesPresent(core)) return kIncompleteSettings;
     HandleScope handles;
     CAdoDatabase* db = OpenImageDatabase(handles, "corvana", core);
     if (!db) return "the image database cannot be reached (see mirabelerror.log)";
@@ -101,9 +102,14 @@ int RunArchiveNowHeadless() {
 
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
-        core.CountStudiesAtStartUp();
+        const bool counted = core.CountStudiesAtStartUp();
         std::printf("%s\n", core.m_strStatus.c_str());
-        return 0;
+        // The status line comes first, as the window would show it, then why it says nothing.
+        std::fflush(stdout);
+        if (counted) return 0;
+        std::fprintf(stderr, "mirabel: cannot count: %s\n",
+                     ConnectionValuesPresent(core) ? kSelectionFailed : kIncompleteSettings);
+        return kHeadlessCannotStart;
     });
 }
 

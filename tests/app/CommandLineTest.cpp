@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
@@ -87,6 +88,21 @@ TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
     EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
     const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
     EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    const std::string missing = (dir / "missing.db").string();
+    for (const std::string& databaseFile : {missing, std::string()}) {
+        dir.Store("NFS:lab", "Database", "Database File", databaseFile);
+        const Outcome count = RunProgram("--count");
+        EXPECT_EQ(count.status, 2) << databaseFile;
+        EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
+            << count.output;
+    }
+    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+    RunSqlite(dir / "echo.db", {"DROP TABLE PATIENT"});
+    EXPECT_EQ(RunProgram("--count").status, 2);
 }
 
 }  // namespace
