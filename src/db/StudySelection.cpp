@@ -110,7 +110,7 @@ std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t 
 
 bool GetStudyList(const ArchiverConfig& config) {
     if (!ConnectionValuesPresent(config)) {
-        if (config.m_strDbType != "JET") DebugLog("Variable is empty");
+        if (config.DbKind() != DatabaseKind::Jet) DebugLog("Variable is empty");
         return false;
     }
     if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {

@@ -58,10 +58,17 @@ bool ParseInteger(const wxString& text, int& value) {
 // The Edit Archive dialog that matches the destination's type; a type read from the list file
 // that is none of the known ones was read as removable media and is edited as such.
 int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
-    if (destination.m_strType == "FTP") return CEditFtpArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "NFS") return CEditNfsArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "CORVA")
-        return CEditServerArchiveDlg(&destination, parent).ShowModal();
+    switch (destination.Kind()) {
+        case DestinationKind::Ftp:
+            return CEditFtpArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Nfs:
+            return CEditNfsArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Server:
+            return CEditServerArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Removable:
+        case DestinationKind::Unknown:
+            break;
+    }
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
 }
 
@@ -128,9 +135,9 @@ void CArchiverDlg::BindHandlers() {
         box->Bind(wxEVT_CHECKBOX, [handler](wxCommandEvent&) { handler(); });
     };
 
-    onRadio(dbJet_, [this] { OnDbType("JET"); });
-    onRadio(dbSql_, [this] { OnDbType("SQL"); });
-    onRadio(dbOracle_, [this] { OnDbType("ORACLE"); });
+    onRadio(dbJet_, [this] { OnDbType(DatabaseKind::Jet); });
+    onRadio(dbSql_, [this] { OnDbType(DatabaseKind::SqlServer); });
+    onRadio(dbOracle_, [this] { OnDbType(DatabaseKind::Oracle); });
     onText(databaseFile_, [this] { OnStoreText(databaseFile_, kDatabase, "Database File"); });
     onText(imagePath_, [this] { OnStoreText(imagePath_, kDatabase, "Image Path"); });
     onText(databasePassword_,
@@ -319,12 +326,18 @@ void CArchiverDlg::ApplyCriteriaState() {
 }
 
 void CArchiverDlg::ApplyDatabaseKindState() {
-    if (core_.m_strDbType == "JET")
-        dbJet_->SetValue(true);
-    else if (core_.m_strDbType == "SQL")
-        dbSql_->SetValue(true);
-    else
-        dbOracle_->SetValue(true);
+    switch (core_.DbKind()) {
+        case DatabaseKind::Jet:
+            dbJet_->SetValue(true);
+            break;
+        case DatabaseKind::SqlServer:
+            dbSql_->SetValue(true);
+            break;
+        case DatabaseKind::Oracle:
+        case DatabaseKind::Unknown:
+            dbOracle_->SetValue(true);
+            break;
+    }
 }
 
 // While an archive run or a deletion pass is in progress every handler below ignores its
@@ -339,10 +352,10 @@ void CArchiverDlg::OnStoreText(wxTextCtrl* edit, const char* section, const char
     core_.StoreText(section, key, FromWx(edit->GetValue()));
 }
 
-void CArchiverDlg::OnDbType(const char* kind) {
+void CArchiverDlg::OnDbType(DatabaseKind kind) {
     if (ArchiverCore::RunInProgress()) return;
-    core_.m_strDbType = kind;
-    core_.StoreText(kDatabase, "DB_Type", kind);
+    core_.m_strDbType = DbTypeWord(kind);
+    core_.StoreText(kDatabase, "DB_Type", core_.m_strDbType);
 }
 
 void CArchiverDlg::OnChangeCount(wxTextCtrl* edit, const char* key, const int& member) {

@@ -59,7 +59,7 @@ class CArchiverDlg : public wxDialog {
     // Handlers.
     void OnSelChangeCurrentArchive();
     void OnStoreText(wxTextCtrl* edit, const char* section, const char* key);
-    void OnDbType(const char* kind);
+    void OnDbType(DatabaseKind kind);
     void OnChangeCount(wxTextCtrl* edit, const char* key, const int& member);
     void OnArchiveMethod();
     void OnReplicateMethod();
