@@ -66,12 +66,18 @@ TEST_F(ArchiveNowTest, TickInIncrementModeStartsARunAndRestartsTheTimer) {
     EXPECT_NE(debug.find("OnTimer ended"), std::string::npos);
 }
 
-TEST_F(ArchiveNowTest, TickDuringARunIsIgnored) {
+TEST_F(ArchiveNowTest, TicksDuringARunAreIgnored) {
     CArchiverDlg window(dir.Hive());
     ASSERT_TRUE(window.Initialise());
     {
-        ProgressScope run;
+        std::string refusal;
+        const auto run = window.Core().BeginRun(refusal);
+        ASSERT_TRUE(run) << refusal;
         window.Tick(1);
+        // The count's tick would rebuild the list the run works through.
+        g_StudyList.clear();
+        window.Tick(2);
+        EXPECT_TRUE(g_StudyList.empty());
     }
     EXPECT_EQ(ReadFileBytes(dir / kDebugLogFile).find("OnTimer started"), std::string::npos);
 }
