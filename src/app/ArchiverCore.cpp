@@ -5,12 +5,14 @@
 
 #include "app/AppPaths.h"
 #include "archive/ArchiveRun.h"
+#include "archive/RunLock.h"
 #include "archive/ScheduleRule.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
+#include "log/Logs.h"
 
 namespace mirabel {
 
@@ -379,7 +381,16 @@ std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
         refusal = kRunAlreadyInProgress;
         return std::nullopt;
     }
-    return RunMarker(runInProgress_);
+    std::optional<ExclusiveFileLock> lock = TakeRunLock(g_strAppDir, refusal);
+    if (!lock) return std::nullopt;
+    return RunMarker(runInProgress_, std::move(*lock));
+}
+
+std::optional<RunMarker> ArchiverCore::BeginScheduledRun() {
+    std::string refusal;
+    std::optional<RunMarker> run = BeginRun(refusal);
+    if (!run) DebugLog("Scheduled archive skipped: " + refusal);
+    return run;
 }
 
 void ArchiverCore::ArchiveNow(const RunMarker& run) {

@@ -153,9 +153,13 @@ class ArchiverCore {
     void RefreshStudyCount();
 
     // Begins an archive run or a deletion pass: the returned marker keeps this core's run in
-    // progress until it goes away. nullopt, with refusal saying why, while another one is in
-    // progress.
+    // progress and holds the start directory's run lock until it goes away. nullopt, with
+    // refusal saying why, while another run is in progress, here or in another process
+    // (kAnotherRunInProgress), or when the lock file cannot be used.
     std::optional<RunMarker> BeginRun(std::string& refusal);
+    // The same for a run the schedule starts; a refusal is noted in the debug log, and the
+    // schedule tries again at its next tick.
+    std::optional<RunMarker> BeginScheduledRun();
     // True while an archive run or a deletion pass is in progress: the window's handlers
     // ignore their events meanwhile.
     bool RunInProgress() const { return runInProgress_; }

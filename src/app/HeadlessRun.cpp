@@ -84,11 +84,11 @@ int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
 
 int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
-        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
-            return CannotStart(reason);
         std::string refusal;
         const std::optional<RunMarker> run = core.BeginRun(refusal);
         if (!run) return CannotStart(refusal);
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
         core.GetStudyList();
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/AppPaths.h"
+#include "archive/RunLock.h"
 #include "config/ArchiveDestination.h"
 #include "fixtures/ProgramDirectory.h"
 
@@ -272,6 +273,22 @@ TEST_F(ArchiverCoreRules, ARunIsInProgressExactlyWhileItsMarkerLives) {
     }
     EXPECT_FALSE(core->RunInProgress());
     EXPECT_TRUE(core->BeginRun(refusal));
+}
+
+TEST_F(ArchiverCoreRules, NoRunBeginsWithoutTheStartDirectorysRunLock) {
+    auto core = LoadedCore();
+    std::string refusal;
+    {
+        const auto otherRun = TakeRunLock(dir.path(), refusal);
+        ASSERT_TRUE(otherRun) << refusal;
+        EXPECT_FALSE(core->BeginRun(refusal));
+        EXPECT_EQ(refusal, kAnotherRunInProgress);
+        EXPECT_FALSE(core->RunInProgress());
+    }
+    std::filesystem::remove(dir / kRunLockFile);
+    std::filesystem::create_directory(dir / kRunLockFile);
+    EXPECT_FALSE(core->BeginRun(refusal));
+    EXPECT_NE(refusal.find("cannot open"), std::string::npos) << refusal;
 }
 
 }  // namespace

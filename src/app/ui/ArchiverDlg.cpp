@@ -1,5 +1,7 @@
 #include "app/ui/ArchiverDlg.h"
 
+#include <cctype>
+
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -48,6 +50,13 @@ int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
     if (destination.m_strType == "CORVA")
         return CEditServerArchiveDlg(&destination, parent).ShowModal();
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
+}
+
+// A refusal ("another run is in progress in this directory") as a message box says it.
+std::string AsSentence(std::string reason) {
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    return reason + ".";
 }
 
 }  // namespace
@@ -481,7 +490,10 @@ void CArchiverDlg::SaveArchiveList() {
 void CArchiverDlg::OnStartArchiveNow() {
     std::string refusal;
     std::optional<RunMarker> run = core_.BeginRun(refusal);
-    if (!run) return;
+    if (!run) {
+        wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+        return;
+    }
     timer1_.Stop();
     core_.ArchiveNow(*run);
     run.reset();
@@ -534,16 +546,22 @@ void CArchiverDlg::OnSetIncrement() {
 void CArchiverDlg::OnScheduleTick() {
     DebugLog("OnTimer started");
     const wxDateTime now = wxDateTime::Now();
-    const bool due = core_.RunIsDue(now.GetHour(), now.GetMinute());
-    if (core_.CountIsWatched(IsIconized()) || due) RefreshStudyCount();
-    if (due) RunScheduledArchive();
+    if (core_.RunIsDue(now.GetHour(), now.GetMinute()))
+        RunScheduledArchive();
+    else if (core_.CountIsWatched(IsIconized()))
+        RefreshStudyCount();
     DebugLog("OnTimer ended");
 }
 
 void CArchiverDlg::RunScheduledArchive() {
-    std::string refusal;
-    std::optional<RunMarker> run = core_.BeginRun(refusal);
-    if (!run) return;
+    std::optional<RunMarker> run = core_.BeginScheduledRun();
+    if (!run) {
+        if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+        return;
+    }
+    // The run works through the list counted here, under its lock, so that no other run
+    // selects the same studies meanwhile.
+    RefreshStudyCount();
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();
