@@ -232,9 +232,9 @@ void ArchiverCore::StoreDatabaseSetting(const char* key, const std::string& valu
     StoreText(kDatabase, key, value);
 }
 
-void ArchiverCore::ChooseDatabaseKind(const std::string& kind) {
-    config_.m_strDbType = kind;
-    StoreText(kDatabase, "DB_Type", kind);
+void ArchiverCore::ChooseDatabaseKind(DatabaseKind kind) {
+    config_.m_strDbType = DbTypeWord(kind);
+    StoreText(kDatabase, "DB_Type", config_.m_strDbType);
 }
 
 void ArchiverCore::StoreMaxStudiesCount() {

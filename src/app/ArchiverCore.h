@@ -92,8 +92,8 @@ class ArchiverCore {
 
     // An edit of the database group: stores "Database"/key.
     void StoreDatabaseSetting(const char* key, const std::string& value);
-    // "JET", "SQL" or "ORACLE".
-    void ChooseDatabaseKind(const std::string& kind);
+    // One of the database kind's radio buttons: stores its "DB_Type" word.
+    void ChooseDatabaseKind(DatabaseKind kind);
     // Store the count edits' current values ("Max Studies", "Days Before Archive").
     void StoreMaxStudiesCount();
     void StoreDaysBeforeArchive();

@@ -223,7 +223,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
     EXPECT_EQ(Control<wxStaticText>(window, "IDC_START_TIME")->GetLabel(), "02:00");
     EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:1.2.3.4");
     ASSERT_NE(g_pCurrentArchive, nullptr);
-    EXPECT_EQ(g_pCurrentArchive->m_strType, "FTP");
+    EXPECT_EQ(g_pCurrentArchive->TypeLine(), "FTP");
 }
 
 TEST_F(MainWindowTest, EditingTheCurrentDestinationsKeyFieldRenamesIt) {

@@ -45,10 +45,17 @@ T* Find(wxWindow* parent, const char* name) {
 // The Edit Archive dialog that matches the destination's type; a type read from the list file
 // that is none of the known ones was read as removable media and is edited as such.
 int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
-    if (destination.m_strType == "FTP") return CEditFtpArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "NFS") return CEditNfsArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "CORVA")
-        return CEditServerArchiveDlg(&destination, parent).ShowModal();
+    switch (destination.Kind()) {
+        case DestinationKind::Ftp:
+            return CEditFtpArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Nfs:
+            return CEditNfsArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Server:
+            return CEditServerArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Removable:
+        case DestinationKind::Unknown:
+            break;
+    }
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
 }
 
@@ -135,9 +142,9 @@ void CArchiverDlg::BindHandlers() {
         onText(edit, [=, this] { OnStoreDatabaseText(edit, key); });
     };
 
-    onRadio(dbJet_, [this] { OnDbType("JET"); });
-    onRadio(dbSql_, [this] { OnDbType("SQL"); });
-    onRadio(dbOracle_, [this] { OnDbType("ORACLE"); });
+    onRadio(dbJet_, [this] { OnDbType(DatabaseKind::Jet); });
+    onRadio(dbSql_, [this] { OnDbType(DatabaseKind::SqlServer); });
+    onRadio(dbOracle_, [this] { OnDbType(DatabaseKind::Oracle); });
     onDatabaseText(databaseFile_, "Database File");
     onDatabaseText(imagePath_, "Image Path");
     onDatabaseText(databasePassword_, "Database Password");
@@ -347,13 +354,18 @@ void CArchiverDlg::EnableCriteriaBoxes(bool enable) {
 }
 
 void CArchiverDlg::ApplyDatabaseKindState() {
-    const std::string& kind = core_.Config().m_strDbType;
-    if (kind == "JET")
-        dbJet_->SetValue(true);
-    else if (kind == "SQL")
-        dbSql_->SetValue(true);
-    else
-        dbOracle_->SetValue(true);
+    switch (core_.Config().DbKind()) {
+        case DatabaseKind::Jet:
+            dbJet_->SetValue(true);
+            break;
+        case DatabaseKind::SqlServer:
+            dbSql_->SetValue(true);
+            break;
+        case DatabaseKind::Oracle:
+        case DatabaseKind::Unknown:
+            dbOracle_->SetValue(true);
+            break;
+    }
 }
 
 // ---- handlers that store one setting ----------------------------------------------------------
@@ -363,7 +375,7 @@ void CArchiverDlg::OnStoreDatabaseText(wxTextCtrl* edit, const char* key) {
     core_.StoreDatabaseSetting(key, FromWx(edit->GetValue()));
 }
 
-void CArchiverDlg::OnDbType(const char* kind) {
+void CArchiverDlg::OnDbType(DatabaseKind kind) {
     core_.ChooseDatabaseKind(kind);
 }
 

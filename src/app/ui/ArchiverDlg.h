@@ -65,7 +65,7 @@ class CArchiverDlg : public wxDialog {
     // Handlers.
     void OnSelChangeCurrentArchive();
     void OnStoreDatabaseText(wxTextCtrl* edit, const char* key);
-    void OnDbType(const char* kind);
+    void OnDbType(DatabaseKind kind);
     void OnChangeCount(wxTextCtrl* edit, void (ArchiverCore::*store)());
     void OnArchiveMethod();
     void OnReplicateMethod();
