@@ -3,13 +3,13 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ArchiverCore.h"
 #include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
-#include "db/ArchiveColumnRule.h"
 #include "db/DatabaseLayer.h"
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
@@ -42,30 +42,28 @@ int CannotStart(const std::string& reason) {
 
 // The main window's start-up without the window: the settings under the product key, the
 // current destination from "Default.cfg", the destination list, and the settings of that
-// destination when the list holds it, with the archive column its method gives, as the window
-// shows it. False when "Default.cfg" can neither be read nor created.
+// destination when the list holds it. False when "Default.cfg" can neither be read nor created.
 bool LoadStoredConfiguration(ArchiverCore& core) {
     core.LoadInitialSettings();
     if (!core.ReadCurrentArchiveFile()) return false;
     core.ReadDestinationList();
     core.FindCurrentArchive();
-    if (!g_pCurrentArchive) return true;
-    core.LoadArchiveSettings();
-    core.m_strDbField = ArchiveColumnOfMethod(core.m_bReplicate, core.m_strDbField);
+    if (g_pCurrentArchive) core.LoadArchiveSettings();
     return true;
 }
 
 // Why a run could not do any work with this configuration; empty when it can start.
 std::string ReasonNotToStart(const ArchiverCore& core) {
+    const ArchiverConfig& config = core.Config();
     if (!g_pCurrentArchive)
-        return core.m_strCurrentArchive.empty()
+        return config.m_strCurrentArchive.empty()
                    ? "no archive destination is selected"
-                   : "the selected archive destination " + core.m_strCurrentArchive +
+                   : "the selected archive destination " + config.m_strCurrentArchive +
                          " is not in archives.p";
-    if (core.m_strImagePath.empty()) return "no image path is configured";
-    if (!ConnectionValuesPresent(core)) return kIncompleteSettings;
+    if (config.m_strImagePath.empty()) return "no image path is configured";
+    if (!ConnectionValuesPresent(config)) return kIncompleteSettings;
     HandleScope handles;
-    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", core);
+    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
     if (!db) return "the image database cannot be reached (see mirabelerror.log)";
     handles.Close(db);
     return "";
@@ -91,24 +89,29 @@ int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
 
 int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
+        std::string refusal;
+        const std::optional<RunMarker> run = core.BeginRun(refusal);
+        if (!run) return CannotStart(refusal);
         if (const std::string reason = ReasonNotToStart(core); !reason.empty())
             return CannotStart(reason);
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
-        RunArchive(core);
-        return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+        core.RunArchive(*run);
+        return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
+                                                            : kHeadlessSomeFailed;
     });
 }
 
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
         const bool counted = core.CountStudiesAtStartUp();
-        std::printf("%s\n", core.m_strStatus.c_str());
+        std::printf("%s\n", core.Config().m_strStatus.c_str());
         // The status line comes first, as the window would show it, then why it says nothing.
         std::fflush(stdout);
         if (counted) return 0;
-        std::fprintf(stderr, "mirabel: cannot count: %s\n",
-                     ConnectionValuesPresent(core) ? kSelectionFailed : kIncompleteSettings);
+        std::fprintf(
+            stderr, "mirabel: cannot count: %s\n",
+            ConnectionValuesPresent(core.Config()) ? kSelectionFailed : kIncompleteSettings);
         return kHeadlessCannotStart;
     });
 }
