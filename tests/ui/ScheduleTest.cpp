@@ -1,3 +1,5 @@
+#include <climits>
+
 #include <gtest/gtest.h>
 
 #include <wx/stattext.h>
@@ -101,6 +103,21 @@ TEST_F(ScheduleTest, IncrementBelowOneIsRefusedAndTheScheduleStays) {
     EXPECT_EQ(increment->GetValue(), "5");
     EXPECT_EQ(window->Timer1Period(), 5 * 60000);
     EXPECT_TRUE(window->Timer1Running());
+}
+
+TEST_F(ScheduleTest, LongIncrementKeepsALongPeriod) {
+    // The timer takes an int of milliseconds: 35791 minutes still fit; longer increments get
+    // the longest period instead of wrapping round (71583 minutes would tick every 13 s).
+    const struct {
+        const char* typed;
+        int periodMs;
+    } increments[] = {{"35791", 35791 * 60000}, {"35792", INT_MAX}, {"71583", INT_MAX}};
+    auto* increment = XRCCTRL(*window, "IDC_INCREMENT", wxTextCtrl);
+    for (const auto& entry : increments) {
+        increment->ChangeValue(entry.typed);
+        Click(*window, "IDC_SET_INCREMENT");
+        EXPECT_EQ(window->Timer1Period(), entry.periodMs) << entry.typed;
+    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "config/ui/EditNfsArchiveDlg.h"
 #include "config/ui/EditRemArchiveDlg.h"
 #include "config/ui/EditServerArchiveDlg.h"
+#include "archive/ScheduleRule.h"
 #include "db/StudySelection.h"
 #include "log/ui/LogDlg.h"
 #include "log/Logs.h"
@@ -211,7 +212,7 @@ bool CArchiverDlg::Initialise() {
     core_.FindCurrentArchive();
     core_.CountStudiesAtStartUp();
     WriteControls();
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(ScheduleTimerPeriodMs(core_.m_nIncrement));
     return true;
 }
 
@@ -537,7 +538,7 @@ void CArchiverDlg::OnSetStart() {
     core_.m_nIncrement = 1;  // in memory only: the stored increment stays for increment mode
     core_.m_bIncrementMode = false;
     WriteControls();
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(ScheduleTimerPeriodMs(core_.m_nIncrement));
 }
 
 void CArchiverDlg::OnSetStop() {
@@ -566,7 +567,7 @@ void CArchiverDlg::OnSetIncrement() {
     core_.StoreText(kArchive, "StartTime", "None");
     core_.StoreText(kArchive, "StopTime", "None");
     core_.m_strStartTime = core_.m_strStopTime = "None";
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(ScheduleTimerPeriodMs(core_.m_nIncrement));
     WriteControls();
 }
 
@@ -592,7 +593,7 @@ void CArchiverDlg::RunScheduledArchive() {
     core_.RunArchive();
     // In Archive method the unattended removal pass follows each run; the Study Deletion
     // dialog that runs it arrives with study removal.
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(ScheduleTimerPeriodMs(core_.m_nIncrement));
     RefreshStudyCount();
 }
 
