@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ArchiverCore.h"
@@ -49,14 +50,15 @@ bool LoadStoredConfiguration(ArchiverCore& core) {
 
 // Why a run could not do any work with this configuration; empty when it can start.
 std::string ReasonNotToStart(const ArchiverCore& core) {
+    const ArchiverConfig& config = core.Config();
     if (!g_pCurrentArchive)
-        return core.m_strCurrentArchive.empty()
+        return config.m_strCurrentArchive.empty()
                    ? "no archive destination is selected"
-                   : "the selected archive destination " + core.m_strCurrentArchive +
+                   : "the selected archive destination " + config.m_strCurrentArchive +
                          " is not in archives.p";
-    if (core.m_strImagePath.empty()) return "no image path is configured";
-    if (!ConnectionValuesPresent(core)) return "the database settings are incomplete";
-    CAdoDatabase* db = OpenImageDatabase("corvana", core);
+    if (config.m_strImagePath.empty()) return "no image path is configured";
+    if (!ConnectionValuesPresent(config)) return "the database settings are incomplete";
+    CAdoDatabase* db = OpenImageDatabase("corvana", config);
     if (!db) return "the image database cannot be reached (see mirabelerror.log)";
     CloseDatabase(db);
     return "";
@@ -82,20 +84,24 @@ int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
 
 int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
+        std::string refusal;
+        const std::optional<RunMarker> run = core.BeginRun(refusal);
+        if (!run) return CannotStart(refusal);
         if (const std::string reason = ReasonNotToStart(core); !reason.empty())
             return CannotStart(reason);
         core.GetStudyList();
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
-        RunArchive(core);
-        return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+        core.RunArchive(*run);
+        return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
+                                                            : kHeadlessSomeFailed;
     });
 }
 
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
         core.CountStudiesAtStartUp();
-        std::printf("%s\n", core.m_strStatus.c_str());
+        std::printf("%s\n", core.Config().m_strStatus.c_str());
         return 0;
     });
 }

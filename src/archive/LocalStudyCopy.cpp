@@ -84,12 +84,13 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                      const StudyTransferPlan& plan, MediaBudget& budget) {
-    if (!FitsOnDestination(destination, plan, budget)) return -2;
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+                                  const StudyTransferPlan& plan, MediaBudget& budget) {
+    if (!FitsOnDestination(destination, plan, budget))
+        return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
         TheOperator().MessageBox("unable to create directory");
-        return -1;
+        return TransferOutcome::Failed;
     }
     std::unique_ptr<DicomDirEntries> dicomDir;
     if (destination.m_strDicomDir == kSaveDicomDir)
@@ -102,16 +103,18 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
     if (dicomDir) options.afterSend = [&](const TransferItem& item) { dicomDir->Add(item); };
     options.traceAttempts = true;
     options.reportAttributeFailures = true;
-    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed) return -1;
+    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed)
+        return TransferOutcome::Failed;
     dicomDir.reset();  // the DICOMDIR is written before the copy is verified
 
     // Verified and recorded is only what really lies on the destination.
     if (!FlushFolderToStorage(plan.destinationDir)) {
         ErrorLog(StudyFailureText(study, "copy could not be written to the destination"));
-        return -1;
+        return TransferOutcome::Failed;
     }
-    if (!CompareDirectories(plan.localDir.string(), plan.destinationDir)) return -1;
-    return 1;
+    if (!CompareDirectories(plan.localDir.string(), plan.destinationDir))
+        return TransferOutcome::Failed;
+    return TransferOutcome::Archived;
 }
 
 }  // namespace mirabel

@@ -7,8 +7,8 @@
 
 namespace mirabel {
 
-// Connects the handle by the database kind: "JET" an Access (or SQLite) file, "SQL" a SQL
-// Server database, anything else an Oracle data source. Sets g_bDbError on failure.
+// Connects the handle by the database kind: Jet an Access (or SQLite) file, SqlServer a SQL
+// Server database, Oracle (and an unknown kind) an Oracle data source. Sets g_bDbError on failure.
 void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 
 // GetNewDatabase + FindConnection + ConnectImageDatabase; the handle, or null when the

@@ -107,7 +107,7 @@ std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t 
 
 void GetStudyList(const ArchiverConfig& config) {
     if (!ConnectionValuesPresent(config)) {
-        if (config.m_strDbType != "JET") DebugLog("Variable is empty");
+        if (config.DbKind() != DatabaseKind::Jet) DebugLog("Variable is empty");
         return;
     }
     DebugLog("Add Archive PathToDB");
