@@ -26,7 +26,6 @@ constexpr const char* kArchive = "Archive";
 constexpr const char* kDefaultArchiveColumn = "ARCHIVE_PATH";
 constexpr const char* kNoTime = "None";
 constexpr const char* kRunAlreadyInProgress = "an archive run or a deletion pass is in progress";
-constexpr int kMinuteMs = 60000;
 
 const char* CriterionKey(Criterion criterion) {
     switch (criterion) {
@@ -356,7 +355,7 @@ bool ArchiverCore::SetIncrement() {
 }
 
 int ArchiverCore::SchedulePeriodMs() const {
-    return config_.m_nIncrement * kMinuteMs;
+    return ScheduleTimerPeriodMs(config_.m_nIncrement);
 }
 
 bool ArchiverCore::RunIsDue(int hour, int minute) const {

@@ -138,7 +138,7 @@ class ArchiverCore {
     // the stored increment comes back and nothing changes (the operator is to be told
     // kIncrementRefused).
     bool SetIncrement();
-    // Timer 1's period: the increment in milliseconds.
+    // Timer 1's period: the increment in milliseconds, capped at the longest the timer takes.
     int SchedulePeriodMs() const;
     // Whether timer 1's tick at the given local time starts a run.
     bool RunIsDue(int hour, int minute) const;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 
 #include "app/AppPaths.h"
@@ -255,6 +256,19 @@ TEST_F(ArchiverCoreRules, IncrementBelowOneIsRefusedAndTheStoredOneComesBack) {
         EXPECT_FALSE(core->SetIncrement()) << refused;
         EXPECT_EQ(core->Config().m_nIncrement, 5);
         EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Increment"), "5");
+    }
+}
+
+TEST_F(ArchiverCoreRules, LongIncrementKeepsALongPeriod) {
+    // The timer takes an int of milliseconds: 35791 minutes still fit; longer increments get
+    // the longest period instead of wrapping round (71583 minutes would tick every 13 s).
+    const struct {
+        const char* stored;
+        int periodMs;
+    } increments[] = {{"35791", 35791 * 60000}, {"35792", INT_MAX}, {"71583", INT_MAX}};
+    for (const auto& entry : increments) {
+        dir.Store("NFS:lab", "Archive", "Increment", entry.stored);
+        EXPECT_EQ(LoadedCore()->SchedulePeriodMs(), entry.periodMs) << entry.stored;
     }
 }
 
