@@ -2,14 +2,17 @@
 
 #include <cstdio>
 
+#include "log/OneLineMessage.h"
+
 namespace mirabel {
 
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%m/%d/%Y %H:%M:%S ", &localTime);
-    std::string entry = stamp + message;
-    // A message that already carries a line feed decides its own line ends.
-    if (message.find('\n') == std::string::npos) entry += "\r\n";
+    const std::string line = OneLineMessage(message);
+    std::string entry = stamp + line;
+    // A message that already ends in its own line end keeps it.
+    if (line.find('\n') == std::string::npos) entry += "\r\n";
     return entry;
 }
 

@@ -17,7 +17,8 @@ void DebugLog(std::string message);
 // Failures: database errors, failed studies, verification failures.
 void ErrorLog(std::string message);
 
-// "%m/%d/%Y %H:%M:%S " + message, with CR LF appended unless the message holds an LF anywhere.
+// "%m/%d/%Y %H:%M:%S " + message on one line (OneLineMessage), with CR LF appended unless the
+// message ends in its own line end.
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message);
 
 // Appends one formatted entry (stamped with the current local time) to the named file.

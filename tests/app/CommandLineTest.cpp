@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/LogMessages.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
@@ -60,6 +62,20 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
     const Outcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
+}
+
+TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    RunSqlite(dir / "echo.db", {"UPDATE PATIENT SET NAME_L = 'Smith' || char(13, 10) || "
+                                "'01/17/2004 10:00:00 Study for Eve Doe on 01/01/2004 has been "
+                                "archived'"});
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    // Archive started, four studies archived, Archive finished: six entries, six lines.
+    const std::vector<std::string> entries = ReadLogMessages(dir / "mirabel.log");
+    ASSERT_EQ(entries.size(), 6u) << ReadFileBytes(dir / "mirabel.log");
+    EXPECT_NE(entries[1].find("Smith  01/17/2004 10:00:00 Study for Eve Doe"), std::string::npos)
+        << entries[1];
 }
 
 }  // namespace

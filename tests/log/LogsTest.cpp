@@ -26,8 +26,24 @@ TEST(LogEntry, LineEndRules) {
     // Already ended: no second line end.
     EXPECT_EQ(FormatLogEntry(t, "blocked...bypassing sharing violation\r\n"),
               "03/07/2004 14:05:09 blocked...bypassing sharing violation\r\n");
-    // An LF in the middle and none at the end: nothing is appended at all.
-    EXPECT_EQ(FormatLogEntry(t, "first\nsecond"), "03/07/2004 14:05:09 first\nsecond");
+    EXPECT_EQ(FormatLogEntry(t, "ended by LF\n"), "03/07/2004 14:05:09 ended by LF\n");
+}
+
+// Whatever a value holds, an entry stays one line: only a line end that closes the message
+// is kept, every other control character becomes a space.
+TEST(LogEntry, ControlCharactersInValuesCannotStartAnotherEntry) {
+    const std::tm t = MarchSeventh2004();
+    const std::vector<std::pair<std::string, std::string>> table = {
+        {"Study for Ann\r\n03/07/2004 14:05:09 Study for Bob on 1 has been archived",
+         "Study for Ann  03/07/2004 14:05:09 Study for Bob on 1 has been archived\r\n"},
+        {"first\nsecond", "first second\r\n"},
+        {"lone CR\r", "lone CR \r\n"},
+        {std::string("tab\tnul") + '\0' + "esc\x1b" + "del\x7f", "tab nul esc del \r\n"},
+        {"two ends\r\n\r\n", "two ends  \r\n"},
+        {"M\xc3\xbcller \xe9", "M\xc3\xbcller \xe9\r\n"},  // other bytes stay as they are
+    };
+    for (const auto& [message, line] : table)
+        EXPECT_EQ(FormatLogEntry(t, message), "03/07/2004 14:05:09 " + line) << message;
 }
 
 TEST(LogFiles, EachWriterAppendsToItsFileAndRecreatesADeletedOne) {
