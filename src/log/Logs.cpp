@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "log/OneLineMessage.h"
+#include "log/UnwritableLogReport.h"
+#include "platform/FileDescriptor.h"
 
 namespace mirabel {
 
@@ -23,9 +25,9 @@ void AppendLogEntry(const std::string& fileName, const std::string& message) {
     const std::string entry = FormatLogEntry(local, message);
     // Opened and closed for every entry so that a deleted log is simply created again.
     std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (!file) return;
-    std::fwrite(entry.data(), 1, entry.size(), file);
-    std::fclose(file);
+    if (!file) return ReportUnwritableLog(fileName, LastSystemError());
+    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
+    if (std::fclose(file) != 0 || !written) ReportUnwritableLog(fileName, LastSystemError());
 }
 
 void ActivityLog(std::string message) {

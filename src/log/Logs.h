@@ -1,6 +1,7 @@
 #pragma once
 // The three text logs in the current directory. Each call appends one entry and closes the
-// file again; an entry that cannot be written is dropped silently.
+// file again; an entry that cannot be written is dropped (and reported, see
+// UnwritableLogReport.h).
 #include <ctime>
 #include <string>
 

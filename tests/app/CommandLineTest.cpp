@@ -78,6 +78,17 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
         << entries[1];
 }
 
+TEST_F(CommandLine, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    std::filesystem::create_directory(dir / "mirabel.log");  // a folder cannot be appended to
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string report = "mirabel: cannot write to the log mirabel.log: Is a directory\n";
+    const std::size_t first = run.output.find(report);
+    EXPECT_NE(first, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(report, first + 1), std::string::npos) << run.output;
+}
+
 }  // namespace
 
 }  // namespace mirabel

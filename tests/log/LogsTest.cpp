@@ -4,6 +4,7 @@
 
 #include "fixtures/TempDir.h"
 #include "log/LogFileReader.h"
+#include "log/UnwritableLogReport.h"
 
 namespace mirabel {
 
@@ -70,6 +71,26 @@ TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {
     ScopedCurrentDir cwd(dir.path());
     std::filesystem::create_directory(dir / "mirabelerror.log");  // a folder cannot be appended to
     EXPECT_NO_THROW(ErrorLog("lost"));
+}
+
+TEST(LogFiles, AnInstalledReportHearsOfEachUnwritableLogOnce) {
+    TempDir dir;
+    ScopedCurrentDir cwd(dir.path());
+    std::filesystem::create_directory(dir / "mirabelerror.log");
+    std::filesystem::create_directory(dir / "mirabel.log");
+    std::vector<std::string> heard;
+    const UnwritableLogReport previous =
+        SetUnwritableLogReport([&](const std::string& file, const std::string& reason) {
+            heard.push_back(file + ": " + reason);
+        });
+    for (int i = 0; i < 3; ++i) {
+        ErrorLog("lost");
+        ActivityLog("lost");
+        DebugLog("kept");
+    }
+    SetUnwritableLogReport(previous);
+    EXPECT_EQ(heard, (std::vector<std::string>{"mirabelerror.log: Is a directory",
+                                               "mirabel.log: Is a directory"}));
 }
 
 }  // namespace
