@@ -32,7 +32,11 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
         error = ftp.LastError();
         return false;
     };
-    return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed ? 1 : -1;
+    const FileLoopResult result = TransferStudyFiles(plan, study, options);
+    if (ftp.SizeUnanswered())
+        DebugLog("FTP server " + destination.m_strId +
+                 " does not answer SIZE: the study's files were judged by the bytes sent");
+    return result == FileLoopResult::Completed ? 1 : -1;
 }
 
 }  // namespace mirabel

@@ -1,6 +1,8 @@
 // The transfer of one study to a real FTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
 #include "fixtures/FtpServer.h"
@@ -92,6 +94,30 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
     ASSERT_EQ(Archive(Destination(restarted.Address(), restarted.Password())), 1);
     EXPECT_EQ(ReadFileBytes(copy / "im2"), "2");
     EXPECT_TRUE(fs::exists(copy / "exam.ver"));
+}
+
+// A server without SIZE (5xx) is judged by what libcurl sent, with one debug line a study; a
+// server whose SIZE tells another size fails the attempt.
+TEST_F(FtpStudyUpload, SizeAnswersDecideTheUpload) {
+    const std::string imageFailed =
+        "Failure archiving study for Ann Smith on 01/17/2004 - "
+        "error transmitting file(" +
+        (local / "im1").string() + ")";
+    {
+        FtpServer oneByteMore(served.path(), FtpSizeAnswer::OneByteMore);
+        EXPECT_EQ(Archive(Destination(oneByteMore.Address(), oneByteMore.Password())), -1);
+        EXPECT_TRUE(Contains(setup.Errors(), imageFailed));
+    }
+    FtpServer withoutSize(served.path(), FtpSizeAnswer::Unknown);
+    ASSERT_EQ(Archive(Destination(withoutSize.Address(), withoutSize.Password())), 1);
+    EXPECT_EQ(ReadFileBytes(copy / "im1"), std::string(70000, 'x'));
+    EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), ReadFileBytes(local / "exam.ver"));
+    const auto debug = setup.Debug();
+    EXPECT_EQ(std::count(debug.begin(), debug.end(),
+                         "FTP server FTP:" + withoutSize.Address() +
+                             " does not answer SIZE: the study's files were judged by the bytes "
+                             "sent"),
+              1);
 }
 
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
