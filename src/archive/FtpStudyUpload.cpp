@@ -21,9 +21,12 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
         ErrorLog(ftp.LastError());
         return -1;
     }
+    // Without its folder no file of the study can be sent: the study fails with the line of a
+    // file that could not be transmitted, the first one, and the server's reason.
     if (!CreateFtpStudyDirectory(ftp, destination, plan.destinationDir)) {
-        DebugLog("FTP study directory " + plan.destinationDir +
-                 " not reachable: " + ftp.LastError());
+        ErrorLog(StudyFailureText(
+            study, "error transmitting file(" + plan.files.front().source.string() + ")"));
+        ErrorLog(ftp.LastError());
         return -1;
     }
     FileLoopOptions options;

@@ -120,6 +120,16 @@ TEST_F(FtpStudyUpload, SizeAnswersDecideTheUpload) {
               1);
 }
 
+TEST_F(FtpStudyUpload, AStudyFolderThatCannotBeMadeFailsTheStudyInTheErrorLog) {
+    FtpServer server(served.path());
+    WriteFileBytes(served.path() / "data/images", "a file where the folder should be");
+    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), -1);
+    EXPECT_TRUE(Contains(setup.Errors(),
+                         "Failure archiving study for Ann Smith on 01/17/2004 - "
+                         "error transmitting file(" +
+                             (local / "im1").string() + ")"));
+}
+
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
     FtpServer server(served.path());
     setup.op->onPump = [](int) { RequestStop(); };
