@@ -1,5 +1,8 @@
 #include "archive/FtpStudyUpload.h"
 
+#include <optional>
+
+#include "archive/FtpFileNames.h"
 #include "archive/StudyFileLoop.h"
 #include "log/Logs.h"
 
@@ -12,8 +15,24 @@ bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destinati
     return ftp.CreateDirectories(destinationDir);
 }
 
+namespace {
+
+// Checked before anything of the study goes out: a name the server would store differently
+// fails the study.
+bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
+    const std::optional<std::string> name = FirstUnportableFtpName(plan);
+    if (!name) return true;
+    ErrorLog(StudyFailureText(study, "the name \"" + VisibleName(*name) +
+                                         "\" would not reach the FTP server unchanged "
+                                         "(a separator, a control character or not UTF-8)"));
+    return false;
+}
+
+}  // namespace
+
 int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
                      const StudyTransferPlan& plan) {
+    if (!HasPortableNames(plan, study)) return -1;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
         ErrorLog(StudyFailureText(

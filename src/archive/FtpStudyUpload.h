@@ -11,8 +11,9 @@
 namespace mirabel {
 
 // Uploads the planned study. Returns 1 when every file is on the server with its full size;
-// -1 when the server cannot be reached or logged into, the study folder cannot be made, a
-// file fails three times (each logged), or the operator pressed Cancel.
+// -1 when a name of the study is not portable (FtpFileNames.h), the server cannot be reached or
+// logged into, the study folder cannot be made, a file fails three times (each logged), or the
+// operator pressed Cancel.
 int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
                      const StudyTransferPlan& plan);
 

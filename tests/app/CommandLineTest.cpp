@@ -3,8 +3,10 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 
+#include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/LogMessages.h"
 #include "fixtures/ProgramDirectory.h"
@@ -87,6 +89,44 @@ TEST_F(CommandLine, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {
     const std::size_t first = run.output.find(report);
     EXPECT_NE(first, std::string::npos) << run.output;
     EXPECT_EQ(run.output.find(report, first + 1), std::string::npos) << run.output;
+}
+
+// Names a server could store under another name: the study fails before anything of it is
+// sent, with one error-log line an attempt naming the file, and stays waiting.
+TEST_F(CommandLine, FileNamesAnFtpServerWouldChangeFailTheirStudy) {
+    TempDir served;
+    std::filesystem::create_directory(served / "data");
+    FtpServer server(served.path());
+    dir.AddFtpArchive(server.Address(), server.User(), server.Password());
+    WriteFileBytes(dir / "Default.cfg", "FTP:" + server.Address());
+    const std::vector<std::filesystem::path> studies = dir.StudyFolders();
+    const std::vector<std::pair<std::string, std::string>> hostile = {
+        {"IMG\r\n3.dcm", "IMG\\x0D\\x0A3.dcm"},
+        {"sub\\IMG3.dcm", "sub\\IMG3.dcm"},
+        {"M\xfcller.dcm", "M\\xFCller.dcm"}};
+    for (std::size_t i = 0; i < hostile.size(); ++i)
+        WriteFileBytes(studies[i] / hostile[i].first, "x");
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
+    const Outcome run = RunProgram("--archive-now");
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+
+    EXPECT_EQ(run.status, 1) << run.output;
+    const std::vector<std::string> errors = ReadLogMessages(dir / "mirabelerror.log");
+    EXPECT_EQ(errors.size(), 3 * hostile.size()) << ReadFileBytes(dir / "mirabelerror.log");
+    for (const auto& [name, shown] : hostile)
+        EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
+                                [&](const std::string& e) {
+                                    return e.find("the name \"" + shown + "\" would not reach") !=
+                                           std::string::npos;
+                                }),
+                  3)
+            << shown;
+    EXPECT_EQ(RunProgram("--count").output, "3 studies to be archived\n");
+    // Only the clean study reached the server.
+    std::size_t uploaded = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(served / "data"))
+        uploaded += entry.path().filename() == "exam.ver";
+    EXPECT_EQ(uploaded, 1u);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
 #include "fixtures/FtpServer.h"
@@ -128,6 +129,18 @@ TEST_F(FtpStudyUpload, AStudyFolderThatCannotBeMadeFailsTheStudyInTheErrorLog) {
                          "Failure archiving study for Ann Smith on 01/17/2004 - "
                          "error transmitting file(" +
                              (local / "im1").string() + ")"));
+}
+
+TEST(FtpFileNames, OnlyValidUtf8WithoutSeparatorsOrControlCharactersIsPortable) {
+    for (const char* good : {"IM0001.dcm", "scan #2 100%.dcm", "M\xc3\xbcller", "\xe2\x82\xac",
+                             "\xf0\x9f\x98\x80", "\xef\xbf\xbf"})
+        EXPECT_TRUE(IsPortableFtpName(good)) << good;
+    for (const char* bad : {"a/b", "a\\b", "a\nb", "a\rb", "a\tb", "a\x7f", "M\xfcller",
+                            "\xc0\xaf",           // overlong "/"
+                            "\xed\xa0\x80",       // surrogate
+                            "\xf4\x90\x80\x80",   // above U+10FFFF
+                            "\xe2\x82", "\x80"})  // cut off, stray continuation byte
+        EXPECT_FALSE(IsPortableFtpName(bad)) << VisibleName(bad);
 }
 
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
