@@ -51,8 +51,7 @@ ArchiverConfig Config(const fs::path& source) {
 }
 
 ArchiveDestination FtpDestination(const FtpServer& server, const std::string& root) {
-    ArchiveDestination destination;
-    destination.m_strType = kFtpType;
+    ArchiveDestination destination(DestinationKind::Ftp);
     destination.m_strIpAddress = server.Address();
     destination.m_strRootPath = root;
     destination.m_strUserName = server.User();
@@ -71,7 +70,8 @@ bool ArchiveEveryStudy(const BenchSettings& s, const fs::path& source,
     for (int study = 0; study < s.studies; ++study) {
         progress.Window().SetStudyProgress(study + 1, s.studies);
         StudyRecord record = Study(study, false);
-        if (ArchiveStudy(config, destination, record, budget) != kStudyArchived) return false;
+        if (ArchiveStudy(config, destination, record, budget) != TransferOutcome::Archived)
+            return false;
     }
     return true;
 }

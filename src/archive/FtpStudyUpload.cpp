@@ -10,7 +10,8 @@ namespace mirabel {
 
 bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
                              const std::string& destinationDir) {
-    if (destination.m_strType == kFtpType && !ftp.DirectoryExists(destination.m_strRootPath))
+    if (destination.Kind() == DestinationKind::Ftp &&
+        !ftp.DirectoryExists(destination.m_strRootPath))
         return false;
     return ftp.CreateDirectories(destinationDir);
 }
@@ -30,15 +31,15 @@ bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
 
 }  // namespace
 
-int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                     const StudyTransferPlan& plan) {
-    if (!HasPortableNames(plan, study)) return -1;
+TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                                 const StudyTransferPlan& plan) {
+    if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
         ErrorLog(StudyFailureText(
             study, "FTP connection could not be created for " + destination.m_strId));
         ErrorLog(ftp.LastError());
-        return -1;
+        return TransferOutcome::Failed;
     }
     // Without its folder no file of the study can be sent: the study fails with the line of a
     // file that could not be transmitted, the first one, and the server's reason.
@@ -46,7 +47,7 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
         ErrorLog(StudyFailureText(
             study, "error transmitting file(" + plan.files.front().source.string() + ")"));
         ErrorLog(ftp.LastError());
-        return -1;
+        return TransferOutcome::Failed;
     }
     FileLoopOptions options;
     options.send = [&ftp](const TransferItem& item, std::string& error) {
@@ -58,7 +59,8 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
     if (ftp.SizeUnanswered())
         DebugLog("FTP server " + destination.m_strId +
                  " does not answer SIZE: the study's files were judged by the bytes sent");
-    return result == FileLoopResult::Completed ? 1 : -1;
+    return result == FileLoopResult::Completed ? TransferOutcome::Archived
+                                               : TransferOutcome::Failed;
 }
 
 }  // namespace mirabel

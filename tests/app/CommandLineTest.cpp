@@ -4,8 +4,12 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
+#include <thread>
+#include <utility>
 
+#include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/LogMessages.h"
@@ -20,18 +24,42 @@ struct Outcome {
     std::string output;
 };
 
+// The built program, started in the current directory, its standard error joined to its
+// standard output.
+class Program {
+  public:
+    explicit Program(const std::string& arguments)
+        : pipe_(popen((std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(), "r")) {}
+    ~Program() {
+        if (pipe_) Finish();
+    }
+
+    // Waits for the program to end.
+    Outcome Finish() {
+        Outcome outcome;
+        if (!pipe_) return outcome;
+        char buffer[4096];
+        std::size_t read;
+        while ((read = std::fread(buffer, 1, sizeof buffer, pipe_)) > 0)
+            outcome.output.append(buffer, read);
+        const int status = pclose(std::exchange(pipe_, nullptr));
+        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return outcome;
+    }
+
+  private:
+    FILE* pipe_;
+};
+
 Outcome RunProgram(const std::string& arguments) {
-    Outcome outcome;
-    const std::string command = std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    std::size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, read);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+    return Program(arguments).Finish();
+}
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 class CommandLine : public ::testing::Test {
@@ -127,6 +155,74 @@ TEST_F(CommandLine, FileNamesAnFtpServerWouldChangeFailTheirStudy) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(served / "data"))
         uploaded += entry.path().filename() == "exam.ver";
     EXPECT_EQ(uploaded, 1u);
+}
+
+TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
+    dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    for (long examId = 1000; examId < 1004; ++examId)
+        EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+}
+
+TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "DBField", "");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const Outcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
+    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    const std::string missing = (dir / "missing.db").string();
+    for (const std::string& databaseFile : {missing, std::string()}) {
+        dir.Store("NFS:lab", "Database", "Database File", databaseFile);
+        const Outcome count = RunProgram("--count");
+        EXPECT_EQ(count.status, 2) << databaseFile;
+        EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
+            << count.output;
+    }
+    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+    RunSqlite(dir / "echo.db", {"DROP TABLE PATIENT"});
+    EXPECT_EQ(RunProgram("--count").status, 2);
+}
+
+TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInProgress) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    // One study without its folder keeps the first run busy through two retry pauses.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "images"))
+        if (entry.is_regular_file()) {
+            std::filesystem::remove_all(entry.path().parent_path());
+            break;
+        }
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "1500", 1);
+
+    Program first("--archive-now");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(dir / "mirabel.log") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const Outcome second = RunProgram("--archive-now");
+    const Outcome firstOutcome = first.Finish();
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+
+    EXPECT_EQ(second.status, 2) << second.output;
+    EXPECT_EQ(second.output,
+              "mirabel: cannot start: another run is in progress in this directory\n");
+    EXPECT_EQ(firstOutcome.status, 1) << firstOutcome.output;
+    const std::string activity = ReadFileBytes(dir / "mirabel.log");
+    EXPECT_EQ(Occurrences(activity, "Archive started"), 1u) << activity;
+    EXPECT_EQ(Occurrences(activity, "has been archived"), 3u) << activity;
 }
 
 }  // namespace
