@@ -12,16 +12,23 @@ namespace mirabel {
 
 namespace {
 
-// A path the list might drop. Looser than the list's own rule wherever an engine compares
-// loosely (blank padding, case), never narrower, so none of these rows means none is dropped.
-const char* const kPathInDoubt =
-    "((EXAM.IMAGE_PATH Is Null) OR (EXAM.IMAGE_PATH = '') OR (EXAM.IMAGE_PATH = 'NULL'))";
+// A path that surely names a study folder. The list drops a path that is missing, empty or
+// the word NULL; this test errs only towards doubt wherever an engine compares loosely (blank
+// padding, case, its own order of characters), so where it holds the list keeps the row. Most
+// paths ('\...' after 'N') pass at the first comparison, which keeps the tally near a plain
+// COUNT(*).
+const char* const kSureOfFolder =
+    "(EXAM.IMAGE_PATH > 'NULL') OR ((EXAM.IMAGE_PATH < 'NULL') AND (EXAM.IMAGE_PATH > ' '))";
+
+std::string PathInDoubt() {
+    return std::string("((CASE WHEN ") + kSureOfFolder + " THEN 0 ELSE 1 END) = 1)";
+}
 
 // The waiting rows and those of them whose path is in doubt, in one pass over the table. The
 // casts keep the numbers plain integers on every engine.
 std::string TallyStatement(const std::string& filter) {
-    return std::string("SELECT CAST(COUNT(*) AS INTEGER), CAST(SUM(CASE WHEN ") + kPathInDoubt +
-           " THEN 1 ELSE 0 END) AS INTEGER) " + filter;
+    return std::string("SELECT CAST(COUNT(*) AS INTEGER), CAST(COUNT(CASE WHEN ") + kSureOfFolder +
+           " THEN NULL ELSE 1 END) AS INTEGER) " + filter;
 }
 
 // Access's own engine knows no CASE: an Access file that is not a SQLite database is counted
@@ -30,7 +37,7 @@ bool DatabaseTallies(const ArchiverConfig& config) {
     return config.DbKind() != DatabaseKind::Jet || IsSqliteFile(config.m_strDatabaseFile);
 }
 
-// A count as the layer reads it; an empty sum (no rows) reads as NULL.
+// A count as the layer reads it.
 long long CountField(CAdoRecordset* rs, int position) {
     const std::string text = GetFieldValue(rs, position);
     if (g_bDbError) throw CCVAException("database error");
@@ -67,7 +74,7 @@ std::size_t CountOnConnection(CAdoRecordset* rs, const ArchiverConfig& config, i
     // Within the cap only the rows in doubt need a look.
     if (waiting >= 0 && waiting <= maxStudies) {
         const std::size_t kept = CountRowsWithFolder(
-            rs, "SELECT EXAM.IMAGE_PATH " + filter + " AND " + kPathInDoubt, maxStudies, complete);
+            rs, "SELECT EXAM.IMAGE_PATH " + filter + " AND " + PathInDoubt(), maxStudies, complete);
         return static_cast<std::size_t>(waiting - inDoubt) + kept;
     }
     // Beyond it, which rows are in doubt decides: the oldest rows as the list reads them.
