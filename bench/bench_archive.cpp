@@ -1,33 +1,25 @@
-// The archiving itself against the standard tools, on the same files in the same run:
-//   ArchiveStudy of every study to a folder destination   vs  cp -r of the tree + cmp of one
-//                                                              file per study
-//   ArchiveStudy of every study to the local FTP server   vs  curl -T of each study's files
-//   with --run-archive yes also RunArchive over a SQLite image database, each study's archive
-//   location written back    vs  cp -r + cmp + one sqlite3 UPDATE per study
-// The Mirabel side is the whole study transfer: the manifest exam.ver, the files with their
-// three attempts, the verification, the progress calls through a scripted operator and the
-// three logs (in the work folder). Each side runs in its own process; prints the times, their
-// ratio and the peak memory of each side.
+// The archiving itself against the standard tools, on the same files in the same run, each side
+// a whole process (or the tools one after the other):
+//   mirabel --archive-now to a folder destination   vs  cp -r of the tree, sync -f + vmtouch -e
+//                                                        (durable, read back from storage), cmp
+//                                                        of one file per study, one sqlite3
+//                                                        UPDATE per study
+//   mirabel --archive-now to the local FTP server   vs  curl -T of each study's files, one
+//                                                        sqlite3 UPDATE per study
+// The Mirabel side is the whole headless run: settings, run lock, selection, exam.ver, the
+// files with their three attempts, the flush and verification, the write-back of each study
+// and the three logs. The FTP contest shows each side's CPU beside the wall time, which the
+// single-threaded test server sets.
 //
 //   bench_archive [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
-//                 [--settle yes|no] [--run-archive yes|no]
-#include <unistd.h>
-
+//                 [--settle yes|no]
 #include <cstdio>
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 
 #include "BenchSides.h"
-#include "archive/ArchiveRun.h"
-#include "archive/RunState.h"
-#include "archive/StudyTransfer.h"
-#include "db/DatabaseLayer.h"
-#include "log/Logs.h"
+#include "MirabelProgram.h"
 #include "fixtures/FtpServer.h"
-#include "fixtures/ImageDatabaseMaker.h"
-#include "fixtures/ScriptedOperator.h"
-#include "fixtures/TransferSetup.h"
 
 using namespace mirabel;
 
@@ -35,163 +27,64 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kArchiveColumn = "ARCHIVE_PATH";
-
-StudyRecord Study(int study, bool updateDatabase) {
-    StudyRecord record = TransferSetup::Study(StoredImagePath(study), std::to_string(study + 1));
-    record.m_bUpdateDatabase = updateDatabase ? 1 : 0;
-    return record;
-}
-
-ArchiverConfig Config(const fs::path& source) {
-    ArchiverConfig config;
-    config.m_strImagePath = (source / "images").string();
-    config.m_strDbField = kArchiveColumn;
-    return config;
-}
-
-ArchiveDestination FtpDestination(const FtpServer& server, const std::string& root) {
-    ArchiveDestination destination(DestinationKind::Ftp);
-    destination.m_strIpAddress = server.Address();
-    destination.m_strRootPath = root;
-    destination.m_strUserName = server.User();
-    destination.m_strPassword = server.Password();
-    destination.BuildId();
-    return destination;
-}
-
-// Every study through ArchiveStudy, as the archive run calls it, without the database write.
-bool ArchiveEveryStudy(const BenchSettings& s, const fs::path& source,
-                       ArchiveDestination destination) {
-    ScopedOperator op;
-    const ArchiverConfig config = Config(source);
-    const ProgressScope progress;
-    MediaBudget budget;
-    for (int study = 0; study < s.studies; ++study) {
-        progress.Window().SetStudyProgress(study + 1, s.studies);
-        StudyRecord record = Study(study, false);
-        if (ArchiveStudy(config, destination, record, budget) != TransferOutcome::Archived)
-            return false;
-    }
-    return true;
-}
-
-// The image database the archive run writes back to: one EXAM row per study.
-void MakeImageDatabase(const BenchSettings& s, const fs::path& file) {
-    ImageDatabaseContent content;
-    content.patients.push_back({7, "Smith", "Ann"});
-    for (int study = 0; study < s.studies; ++study) {
-        ExamRow exam;
-        exam.examId = study + 1;
-        exam.patientId = 7;
-        exam.imagePath = StoredImagePath(study);
-        exam.examDate = "2004-01-17 10:15:00";
-        exam.archiveValue.reset();
-        content.exams.push_back(exam);
-    }
-    CreateImageDatabase(file, content, true, kArchiveColumn);
-}
-
-// A whole archive run to a folder destination with every study's location written back.
-bool RunArchiveWithWriteBack(const BenchSettings& s, const fs::path& source, const fs::path& root,
-                             const fs::path& database) {
-    ScopedOperator op;
-    ArchiverConfig config = Config(source);
-    config.m_strDbType = "JET";
-    config.m_strDatabaseFile = database.string();
-    ResetDatabaseLayer();
-    g_StudyList.clear();
-    for (int study = 0; study < s.studies; ++study)
-        g_StudyList.push_back(std::make_unique<StudyRecord>(Study(study, true)));
-    g_Archives.push_back(
-        std::make_unique<ArchiveDestination>(TransferSetup::FolderDestination(root)));
-    g_pCurrentArchive = g_Archives.back().get();
-    RunArchive(config);
-    for (const auto& study : g_StudyList)
-        if (!study->m_bArchived) return false;
-    return true;
-}
-
-bool CopyCompareAndUpdateWithTools(const BenchSettings& s, const fs::path& source,
-                                   const fs::path& target, const fs::path& database,
-                                   ToolUsage& used) {
-    if (!CopyAndCompareWithTools(s, source, target, used)) return false;
-    for (int study = 0; study < s.studies; ++study) {
-        const std::string update = std::string("UPDATE EXAM SET ") + kArchiveColumn +
-                                   " = 'NFS:ARCH:" + (target / StudyPath(study)).string() +
-                                   "/' WHERE EXAM_ID = " + std::to_string(study + 1);
-        if (!RunTool({"sqlite3", database.string(), update}, used)) return false;
-    }
-    return true;
+std::string Size(const BenchSettings& s) {
+    return std::to_string(s.studies) + " studies x " + std::to_string(s.files) + " files, " +
+           std::to_string(s.totalMb) + " MB";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) try {
-    bool withRunArchive = false;
-    BenchSettings s =
-        ParseBenchArguments(argc, argv, [&](const std::string& name, const std::string& value) {
-            if (name != "--run-archive") return false;
-            withRunArchive = value == "yes";
-            return true;
-        });
+    BenchSettings s = ParseBenchArguments(argc, argv);
     FitToFreeSpace(s);
     const fs::path work = MakeWorkFolder(s);
     const fs::path source = work / "source";
-    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
-                s.rounds, work.c_str());
+    std::printf("%s, %d rounds, in %s\n", Size(s).c_str(), s.rounds, work.c_str());
     std::fflush(stdout);
     MakeStudies(s, source);
-    // The logs land in the current folder.
-    fs::create_directories(work / "logs");
-    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
+    const fs::path database = work / "corvana.mdb";
+    MakeWaitingStudiesDatabase(s.studies, database);
+    MirabelStartDirectory start(work / "start", source / "images", database);
 
     const fs::path served = work / "served";
     const fs::path target = work / "target";
-    const fs::path database = work / "corvana.mdb";
     fs::create_directories(served);
-    if (withRunArchive) MakeImageDatabase(s, database);
     FtpServer server(served);
-    Contest folder{"archive to folder", "cp+cmp"};
-    Contest ftp{"archive to FTP", "curl -T"};
-    Contest run{"RunArchive+db", "cp+cmp+sqlite3"};
+    Contest folder{"archive to folder, " + Size(s), "cp -r + sync + cmp + sqlite3"};
+    Contest ftp{"archive to FTP, " + Size(s), "curl -T + sqlite3", true};
     for (int round = 0; round < s.rounds; ++round) {
         folder.Round(
             round,
             [&] {
-                return InChildInFreshFolder(target, [&] {
-                    return ArchiveEveryStudy(s, source, TransferSetup::FolderDestination(target));
-                });
-            },
-            [&] { return CopyAndCompareSide(s, source, target); });
-        ftp.Round(
-            round,
-            [&] {
-                WaitForClosedConnectionsToClear(s.settle);
-                return InChildInFreshFolder(served / "ours", [&] {
-                    return ArchiveEveryStudy(s, source, FtpDestination(server, "/ours"));
-                });
-            },
-            [&] { return UploadWithCurlSide(s, source, server); });
-        if (!withRunArchive) continue;
-        run.Round(
-            round,
-            [&] {
-                return InChildInFreshFolder(
-                    target, [&] { return RunArchiveWithWriteBack(s, source, target, database); });
+                ClearArchiveColumn(database);
+                start.UseFolderDestination(target);
+                return InFreshFolder(target, [&] { return start.ArchiveNow(); });
             },
             [&] {
                 return ToolsInFreshFolder(target, [&](ToolUsage& used) {
-                    return CopyCompareAndUpdateWithTools(s, source, target, database, used);
+                    return CopyAndCompareWithTools(s, source, target, used) &&
+                           UpdateEachStudyWithSqlite(s, database, "NFS:bench:" + target.string(),
+                                                     used);
+                });
+            });
+        ftp.Round(
+            round,
+            [&] {
+                ClearArchiveColumn(database);
+                start.UseFtpDestination(server, "/ours");
+                WaitForClosedConnectionsToClear(s.settle);
+                return InFreshFolder(served / "ours", [&] { return start.ArchiveNow(); });
+            },
+            [&] {
+                WaitForClosedConnectionsToClear(s.settle);
+                return ToolsInFreshFolder(served / "curl", [&](ToolUsage& used) {
+                    return UploadWithCurl(s, source, server, "curl", used) &&
+                           UpdateEachStudyWithSqlite(s, database, "FTP:" + server.Address(), used);
                 });
             });
     }
     folder.Report();
     ftp.Report();
-    if (withRunArchive) run.Report();
-    // Every side checked its result; an error line would still mean a retried file.
-    std::error_code ec;
-    std::printf("error log: %s\n", fs::exists(kErrorLogFile, ec) ? "NOT EMPTY" : "empty");
     fs::remove_all(work);
     return 0;
 } catch (const std::exception& e) {
