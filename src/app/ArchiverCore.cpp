@@ -4,6 +4,8 @@
 #include "archive/ArchiveRun.h"
 #include "archive/RunState.h"
 #include "archive/ScheduleRule.h"
+#include "archive/TableDataSend.h"
+#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -155,6 +157,18 @@ void ArchiverCore::RefreshStudyCount() {
 
 void ArchiverCore::RunArchive() {
     mirabel::RunArchive(*this);
+}
+
+bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
+                                std::vector<std::string>& values, const std::string& key) const {
+    return mirabel::ReadTableRow(*this, table, names, values, key);
+}
+
+bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
+                                 const std::vector<std::string>& values, std::string& reply,
+                                 const std::string& studyDirectory) const {
+    return g_pCurrentArchive &&
+           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
 }
 
 bool ArchiverCore::RunIsDue(int hour, int minute) const {

@@ -7,6 +7,7 @@
 #include "archive/FtpStudyUpload.h"
 #include "archive/LocalStudyCopy.h"
 #include "archive/MediaLabel.h"
+#include "archive/ServerTableTransfer.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "archive/StudyTransferPlan.h"
@@ -35,21 +36,31 @@ int RefuseUnsafeStudy(const ArchiverConfig& config, const ArchiveDestination& de
                                              " does not name a folder below the image root"));
         return kStudyFailed;
     }
-    if (study.m_bUpdateDatabase && !IsNumericExamId(study.m_strExamId)) {
+    // Exam and patient ids stand unquoted in statements: only numbers may go there. An image
+    // server's table data is read by both ids, and is found out before any file is sent.
+    const bool server = destination.m_strType == kServerType;
+    if ((study.m_bUpdateDatabase || server) && !IsNumericExamId(study.m_strExamId)) {
         ErrorLog(StudyFailureText(study, "exam id " + study.m_strExamId + " is not a number"));
         return kStudyFailed;
     }
-    // Files sent to an image server without their table data would lie there unknown to it.
-    if (destination.m_strType == kServerType) {
-        DebugLog("Table data transfer to an image server is not available yet");
-        return kDestinationFull;
+    if (server && !IsNumericExamId(study.m_strPatientId)) {
+        ErrorLog(
+            StudyFailureText(study, "patient id " + study.m_strPatientId + " is not a number"));
+        return kStudyFailed;
     }
     return 0;
 }
 
-int SendStudy(const ArchiveDestination& destination, const StudyRecord& study,
-              const StudyTransferPlan& plan, MediaBudget& budget) {
+int SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
+              const StudyRecord& study, const StudyTransferPlan& plan, MediaBudget& budget) {
     if (destination.m_strType == kFtpType) return UploadStudyToFtp(destination, study, plan);
+    if (destination.m_strType == kServerType) {
+        // The rows go only after every file arrived: the server must find the images its
+        // rows point at.
+        const int uploaded = UploadStudyToFtp(destination, study, plan);
+        if (uploaded != kStudyArchived) return uploaded;
+        return SendStudyTableData(config, destination, study, plan.destinationDir);
+    }
     return CopyStudyToFolder(destination, study, plan, budget);
 }
 
@@ -83,7 +94,8 @@ int TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination,
         ActivityLog(kManifestBlocked);
         return kStudyFailed;
     }
-    if (const int sent = SendStudy(destination, study, *plan, budget); sent != kStudyArchived)
+    if (const int sent = SendStudy(config, destination, study, *plan, budget);
+        sent != kStudyArchived)
         return sent;
 
     if (!study.m_bUpdateDatabase) return kStudyArchived;

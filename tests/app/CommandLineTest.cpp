@@ -1,34 +1,12 @@
 // The built program without a window, as a scheduler or a script runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
-
+#include "ProgramRun.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-Outcome RunProgram(const std::string& arguments) {
-    Outcome outcome;
-    const std::string command = std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    std::size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, read);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
-}
 
 class CommandLine : public ::testing::Test {
   protected:
@@ -39,25 +17,25 @@ class CommandLine : public ::testing::Test {
 
 TEST_F(CommandLine, ArchiveNowArchivesTheWaitingStudiesOfTheStoredDestination) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-    const Outcome before = RunProgram("--count");
+    const ProgramOutcome before = RunProgram("--count");
     EXPECT_EQ(before.status, 0);
     EXPECT_EQ(before.output, "4 studies to be archived\n");
 
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("Transferring 4 of 4 studies"), std::string::npos) << run.output;
     EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("Archive finished"), std::string::npos);
 
-    const Outcome after = RunProgram("--count");
+    const ProgramOutcome after = RunProgram("--count");
     EXPECT_EQ(after.output, "No Studies To Archive!!\n");
 }
 
 TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("mirabel: cannot start"), std::string::npos) << run.output;
 
-    const Outcome unknown = RunProgram("--archive-later");
+    const ProgramOutcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
 }

@@ -1,0 +1,89 @@
+// A study to an image server, in process: its files over FTP, then its rows to a table-data
+// server, both real on 127.0.0.1, the rows from a real SQLite image database.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "archive/RunState.h"
+#include "archive/StudyTransfer.h"
+#include "db/DatabaseLayer.h"
+#include "fixtures/FtpServer.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/TableDataServer.h"
+#include "fixtures/TransferSetup.h"
+
+namespace mirabel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kPath = "\\2004\\0117\\ST01";
+
+class ServerStudyTransfer : public ::testing::Test {
+  protected:
+    ServerStudyTransfer() {
+        ResetDatabaseLayer();
+        ImageDatabaseContent content;
+        content.patients.push_back({7, "Smith", "Ann"});
+        ExamRow exam;
+        exam.examId = 1001;
+        exam.patientId = 7;
+        exam.imagePath = kPath;
+        exam.examDate = "2004-01-17 10:15:00";
+        content.exams.push_back(exam);
+        CreateImageDatabase(setup.Work() / "echo.mdb", content);
+        setup.config.m_strDatabaseFile = (setup.Work() / "echo.mdb").string();
+        setup.MakeStudy(kPath, {{"IMG1.dcm", "image"}});
+    }
+    ~ServerStudyTransfer() override { ResetDatabaseLayer(); }
+
+    int Archive(const TableDataServer& table, const std::string& patientId,
+                const std::string& examId) {
+        ArchiveDestination server;
+        server.m_strType = kServerType;
+        server.m_strIpAddress = ftp.Address();
+        server.m_strPort = std::to_string(table.Port());
+        server.m_strRootPath = "vol1";
+        server.m_strUserName = ftp.User();
+        server.m_strPassword = ftp.Password();
+        server.BuildId();
+        StudyRecord study = TransferSetup::Study(kPath, examId);
+        study.m_strPatientId = patientId;
+        MediaBudget budget;
+        return ArchiveStudy(setup.config, server, study, budget);
+    }
+
+    TransferSetup setup;
+    TempDir served;
+    FtpServer ftp{served.path()};
+};
+
+TEST_F(ServerStudyTransfer, ARowThatIsMissingRefusesTheStudyAfterItsFiles) {
+    TableDataServer table(
+        {{"PATIENT", {TableAnswer::Reply("4711")}}, {"EXAM", {TableAnswer::Reply("OK")}}});
+    EXPECT_EQ(Archive(table, "8", "1001"), -2);
+    EXPECT_TRUE(table.Requests().empty());
+    EXPECT_EQ(Archive(table, "7", "1002"), -2);
+    EXPECT_EQ(table.Requests().size(), 1u);  // the patient went, the exam could not follow
+    EXPECT_TRUE(fs::exists(served.path() / "images/vol1/2004/0117/ST01/IMG1.dcm"));
+    EXPECT_TRUE(Contains(setup.Debug(), "reading exam data"));
+    EXPECT_FALSE(Contains(setup.Debug(), "writing exam data"));
+}
+
+TEST_F(ServerStudyTransfer, CancelWhileTheReplyIsAwaitedStopsTheStudy) {
+    ::setenv("MIRABEL_TABLE_REPLY_WAIT_MS", "60000", 1);
+    TableDataServer table({{"PATIENT", {TableAnswer::Silent()}}});
+    // The file loop pumps once per file (two of them); the wait pumps from the third on.
+    setup.op->onPump = [](int pump) {
+        if (pump == 10) RequestStop();
+    };
+    EXPECT_EQ(Archive(table, "7", "1001"), -1);
+    ::unsetenv("MIRABEL_TABLE_REPLY_WAIT_MS");
+    EXPECT_EQ(table.Requests().size(), 1u);
+    EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
+}
+
+}  // namespace
+
+}  // namespace mirabel
