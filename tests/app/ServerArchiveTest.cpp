@@ -22,35 +22,13 @@ constexpr const char* kRefused = "Error:  Problem writing table data to Corvana 
 const TableServerScript kAccepting = {{"PATIENT", {TableAnswer::Reply("4711")}},
                                       {"EXAM", {TableAnswer::Reply("OK")}}};
 
-// Two studies of patient 7 wait; the second would only be tried after the first.
+// Two studies of patient 7 wait; the second is only tried after the first.
 class ServerArchive : public ::testing::Test {
   protected:
-    ServerArchive() {
-        ImageDatabaseContent content;
-        content.patients.push_back({7, "Smith", "Ann"});
-        for (long id : {1001, 1002}) {
-            ExamRow exam;
-            exam.examId = id;
-            exam.patientId = 7;
-            exam.imagePath = "\\2004\\0117\\ST" + std::to_string(id);
-            exam.examDate = "2004-01-17 10:15:00";
-            exam.archiveValue.reset();
-            content.exams.push_back(exam);
-        }
-        CreateImageDatabase(database, content);
-        MakeStudyFolders(dir / "images", content.exams);
-        WriteFileBytes(dir / "pcode.txt", "Call(StoreRow)\n");
-    }
+    ServerArchive() { dir.MakeServerStudies(); }
 
-    // Stores the image-server destination with the given table-data port and runs the program.
     ProgramOutcome Run(const std::string& tablePort) {
-        const std::string id = "CORVA:" + ftp.Address();
-        WriteFileBytes(dir / "archives.p", "CORVA\n" + ftp.Address() + "\n" + tablePort + "\n" +
-                                               ftp.User() + "\n" + ftp.Password() +
-                                               "\nvol1\nEND\n");
-        WriteFileBytes(dir / "Default.cfg", id);
-        dir.Store(id, "Database", "Database File", database.string());
-        dir.Store(id, "Database", "Image Path", (dir / "images").string());
+        dir.StoreServerArchive(ftp, tablePort);
         return RunProgram("--archive-now");
     }
     std::vector<std::string> Log(const char* file) const { return ReadLogMessages(dir / file); }
