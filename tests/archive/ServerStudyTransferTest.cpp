@@ -18,21 +18,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* kPath = "\\2004\\0117\\ST01";
+constexpr const char* kPath = "\\2004\\0117\\ST1001";
 
 class ServerStudyTransfer : public ::testing::Test {
   protected:
     ServerStudyTransfer() {
         ResetDatabaseLayer();
-        ImageDatabaseContent content;
-        content.patients.push_back({7, "Smith", "Ann"});
-        ExamRow exam;
-        exam.examId = 1001;
-        exam.patientId = 7;
-        exam.imagePath = kPath;
-        exam.examDate = "2004-01-17 10:15:00";
-        content.exams.push_back(exam);
-        CreateImageDatabase(setup.Work() / "echo.mdb", content);
+        CreateImageDatabase(setup.Work() / "echo.mdb", StudiesOfOnePatient({1001}));
         setup.config.m_strDatabaseFile = (setup.Work() / "echo.mdb").string();
         setup.MakeStudy(kPath, {{"IMG1.dcm", "image"}});
     }
@@ -66,7 +58,7 @@ TEST_F(ServerStudyTransfer, ARowThatIsMissingRefusesTheStudyAfterItsFiles) {
     EXPECT_TRUE(table.Requests().empty());
     EXPECT_EQ(Archive(table, "7", "1002"), -2);
     EXPECT_EQ(table.Requests().size(), 1u);  // the patient went, the exam could not follow
-    EXPECT_TRUE(fs::exists(served.path() / "images/vol1/2004/0117/ST01/IMG1.dcm"));
+    EXPECT_TRUE(fs::exists(served.path() / "images/vol1/2004/0117/ST1001/IMG1.dcm"));
     EXPECT_TRUE(Contains(setup.Debug(), "reading exam data"));
     EXPECT_FALSE(Contains(setup.Debug(), "writing exam data"));
 }

@@ -15,15 +15,7 @@ class TableRowRead : public ::testing::Test {
   protected:
     TableRowRead() {
         ResetDatabaseLayer();
-        ImageDatabaseContent content;
-        content.patients.push_back({7, "Smith", "Ann"});
-        ExamRow exam;
-        exam.examId = 1001;
-        exam.patientId = 7;
-        exam.imagePath = "\\2004\\0117\\ST01";
-        exam.examDate = "2004-01-17 10:15:00";
-        content.exams.push_back(exam);
-        CreateImageDatabase(database, content);
+        CreateImageDatabase(database, StudiesOfOnePatient({1001}));
         config.m_strDatabaseFile = database.string();
     }
     ~TableRowRead() override { ResetDatabaseLayer(); }
