@@ -113,6 +113,17 @@ fs::path MakeWorkFolder(const BenchSettings& s) {
     return pattern;
 }
 
+fs::path StartWorkWithStudies(const BenchSettings& s) {
+    const fs::path work = MakeWorkFolder(s);
+    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
+                s.rounds, work.c_str());
+    std::fflush(stdout);
+    MakeStudies(s, work / "source");
+    fs::create_directories(work / "logs");
+    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
+    return work;
+}
+
 std::string StudyPath(int study) {
     char path[64];
     std::snprintf(path, sizeof path, "images/2004/%04d/ST%03d", 101 + study / 50, study);

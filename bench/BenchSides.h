@@ -38,6 +38,10 @@ void FitToFreeSpace(BenchSettings& s);
 // A fresh folder under s.dir for one benchmark run.
 std::filesystem::path MakeWorkFolder(const BenchSettings& s);
 
+// A fresh work folder (returned) with the study tree in work/source, after printing the
+// settings; the current folder becomes work/logs, where the program's logs land.
+std::filesystem::path StartWorkWithStudies(const BenchSettings& s);
+
 // The folder of a study relative to the tree's root ("images/2004/0101/ST000") and the same
 // folder as the image system stores it below the image root ("\2004\0101\ST000").
 std::string StudyPath(int study);

@@ -78,15 +78,8 @@ int main(int argc, char** argv) try {
             return true;
         });
     FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+    const fs::path work = StartWorkWithStudies(s);
     const fs::path source = work / "source";
-    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
-                s.rounds, work.c_str());
-    std::fflush(stdout);
-    MakeStudies(s, source);
-    // The logs land in the current folder.
-    fs::create_directories(work / "logs");
-    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
 
     const fs::path served = work / "served";
     const fs::path target = work / "target";

@@ -77,17 +77,11 @@ int main(int argc, char** argv) try {
     s.totalMb = 20;
     s = ParseBenchArguments(argc, argv, {}, s);
     FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+    const fs::path work = StartWorkWithStudies(s);
     const fs::path source = work / "source";
-    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
-                s.rounds, work.c_str());
-    std::fflush(stdout);
-    MakeStudies(s, source);
     const fs::path database = work / "corvana.mdb";
     MakeBenchImageDatabase(s, database);
-    // The logs and pcode.txt live in the current folder.
-    fs::create_directories(work / "logs");
-    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
+    // The procedure is read from the current folder, beside the logs.
     WriteFileBytes("pcode.txt", "Call(StoreRow)\nCall(IndexStudy)\n");
 
     const fs::path served = work / "served";
