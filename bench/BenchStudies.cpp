@@ -27,10 +27,9 @@ ArchiverConfig BenchConfig(const fs::path& source, const fs::path& database) {
     return config;
 }
 
-ArchiveDestination ServerDestination(const char* type, const FtpServer& server,
+ArchiveDestination ServerDestination(DestinationKind kind, const FtpServer& server,
                                      const std::string& root, int tablePort) {
-    ArchiveDestination destination;
-    destination.m_strType = type;
+    ArchiveDestination destination(kind);
     destination.m_strIpAddress = server.Address();
     destination.m_strRootPath = root;
     destination.m_strUserName = server.User();
@@ -63,7 +62,8 @@ bool ArchiveEveryStudy(const BenchSettings& s, const ArchiverConfig& config,
     for (int study = 0; study < s.studies; ++study) {
         progress.Window().SetStudyProgress(study + 1, s.studies);
         StudyRecord record = BenchStudy(study, false);
-        if (ArchiveStudy(config, destination, record, budget) != kStudyArchived) return false;
+        if (ArchiveStudy(config, destination, record, budget) != TransferOutcome::Archived)
+            return false;
     }
     return true;
 }

@@ -27,9 +27,8 @@ StudyRecord BenchStudy(int study, bool updateDatabase);
 ArchiverConfig BenchConfig(const std::filesystem::path& source,
                            const std::filesystem::path& database = {});
 
-// An FTP ("FTP") or image-server ("CORVA", with its table-data port) destination on the local
-// FTP server.
-ArchiveDestination ServerDestination(const char* type, const FtpServer& server,
+// An FTP or image-server (with its table-data port) destination on the local FTP server.
+ArchiveDestination ServerDestination(DestinationKind kind, const FtpServer& server,
                                      const std::string& root, int tablePort = 0);
 
 // The image database of the tree: one PATIENT row, one EXAM row per study.

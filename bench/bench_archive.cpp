@@ -105,8 +105,9 @@ int main(int argc, char** argv) try {
             [&] {
                 WaitForClosedConnectionsToClear(s.settle);
                 return InChildInFreshFolder(served / "ours", [&] {
-                    return ArchiveEveryStudy(s, BenchConfig(source),
-                                             ServerDestination(kFtpType, server, "/ours"));
+                    return ArchiveEveryStudy(
+                        s, BenchConfig(source),
+                        ServerDestination(DestinationKind::Ftp, server, "/ours"));
                 });
             },
             [&] { return UploadWithCurlSide(s, source, server); });

@@ -91,7 +91,7 @@ int main(int argc, char** argv) try {
         {{"PATIENT", {TableAnswer::Reply("4711")}}, {"EXAM", {TableAnswer::Reply("OK")}}});
     const ArchiverConfig config = BenchConfig(source, database);
     const ArchiveDestination destination =
-        ServerDestination(kServerType, server, kServerRoot, table.Port());
+        ServerDestination(DestinationKind::Server, server, kServerRoot, table.Port());
     WriteStudyScripts(s, config, destination, work / "scripts");
 
     Contest contest{"archive to server", "curl -T + nc"};

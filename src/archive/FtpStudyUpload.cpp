@@ -7,24 +7,25 @@ namespace mirabel {
 
 bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
                              const std::string& destinationDir) {
-    if (destination.m_strType == kFtpType && !ftp.DirectoryExists(destination.m_strRootPath))
+    if (destination.Kind() == DestinationKind::Ftp &&
+        !ftp.DirectoryExists(destination.m_strRootPath))
         return false;
     return ftp.CreateDirectories(destinationDir);
 }
 
-int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                     const StudyTransferPlan& plan) {
+TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                                 const StudyTransferPlan& plan) {
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
         ErrorLog(StudyFailureText(
             study, "FTP connection could not be created for " + destination.m_strId));
         ErrorLog(ftp.LastError());
-        return -1;
+        return TransferOutcome::Failed;
     }
     if (!CreateFtpStudyDirectory(ftp, destination, plan.destinationDir)) {
         DebugLog("FTP study directory " + plan.destinationDir +
                  " not reachable: " + ftp.LastError());
-        return -1;
+        return TransferOutcome::Failed;
     }
     FileLoopOptions options;
     options.send = [&ftp](const TransferItem& item, std::string& error) {
@@ -32,7 +33,9 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
         error = ftp.LastError();
         return false;
     };
-    return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed ? 1 : -1;
+    return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed
+               ? TransferOutcome::Archived
+               : TransferOutcome::Failed;
 }
 
 }  // namespace mirabel

@@ -4,7 +4,6 @@
 
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
-#include "archive/StudyTransfer.h"
 #include "archive/TableDataSend.h"
 #include "archive/TableRowRead.h"
 #include "log/Logs.h"
@@ -15,19 +14,20 @@ namespace {
 
 // A send that failed because Cancel was pressed ends the study as stopped, not the run as
 // refused by the server.
-int SendFailed() {
-    if (!StopRequested()) return kDestinationFull;
+TransferOutcome SendFailed() {
+    if (!StopRequested()) return TransferOutcome::DestinationFullOrRefused;
     LogStoppedByUser();
-    return kStudyFailed;
+    return TransferOutcome::Failed;
 }
 
 }  // namespace
 
-int SendStudyTableData(const ArchiverConfig& config, const ArchiveDestination& destination,
-                       const StudyRecord& study, const std::string& studyDirectory) {
+TransferOutcome SendStudyTableData(const ArchiverConfig& config,
+                                   const ArchiveDestination& destination, const StudyRecord& study,
+                                   const std::string& studyDirectory) {
     std::vector<std::string> names, values;
     if (!ReadTableRow(config, "PATIENT", names, values, study.m_strPatientId))
-        return kDestinationFull;
+        return TransferOutcome::DestinationFullOrRefused;
     DebugLog("writing patient table data");
     std::string serverPatientId;
     if (!SendTableData(destination, "PATIENT", names, values, serverPatientId, studyDirectory))
@@ -36,14 +36,15 @@ int SendStudyTableData(const ArchiverConfig& config, const ArchiveDestination& d
     names.clear();
     values.clear();
     DebugLog("reading exam data");
-    if (!ReadTableRow(config, "EXAM", names, values, study.m_strExamId)) return kDestinationFull;
+    if (!ReadTableRow(config, "EXAM", names, values, study.m_strExamId))
+        return TransferOutcome::DestinationFullOrRefused;
     names.push_back("PAT_ID");
     values.push_back(serverPatientId);
     DebugLog("writing exam data");
     std::string examReply;
     if (!SendTableData(destination, "EXAM", names, values, examReply, studyDirectory))
         return SendFailed();
-    return kStudyArchived;
+    return TransferOutcome::Archived;
 }
 
 }  // namespace mirabel

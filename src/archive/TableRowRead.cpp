@@ -3,6 +3,7 @@
 #include "archive/ArchiveWriteBack.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
+#include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 
 namespace mirabel {
@@ -29,9 +30,9 @@ constexpr const char* kExamColumns =
 
 std::string RowStatement(const ArchiverConfig& config, const std::string& table,
                          const std::string& key) {
-    std::string statement = table == "PATIENT"               ? kPatientColumns
-                            : config.m_strDbType == "ORACLE" ? kOracleExamColumns
-                                                             : kExamColumns;
+    std::string statement = table == "PATIENT"                        ? kPatientColumns
+                            : config.DbKind() == DatabaseKind::Oracle ? kOracleExamColumns
+                                                                      : kExamColumns;
     for (const std::string& value : {table, table, key})
         statement.replace(statement.find("%s"), 2, value);
     return statement;
@@ -61,9 +62,9 @@ bool ReadFields(CAdoRecordset* rs, std::vector<std::string>& names,
     return true;
 }
 
-bool ReadRow(CAdoDatabase* db, const std::string& statement, std::vector<std::string>& names,
-             std::vector<std::string>& values) {
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+bool ReadRow(HandleScope& handles, CAdoDatabase* db, const std::string& statement,
+             std::vector<std::string>& names, std::vector<std::string>& values) {
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     if (g_bDbError) return false;
     OpenRecordset(rs, statement);
     std::vector<std::string> keys;
@@ -71,7 +72,7 @@ bool ReadRow(CAdoDatabase* db, const std::string& statement, std::vector<std::st
     if (found) MoveToRow(rs, 0);
     std::vector<std::string> rowNames, rowValues;
     const bool read = found && !g_bDbError && ReadFields(rs, rowNames, rowValues);
-    CloseRecordset(rs);
+    handles.Close(rs);
     if (!read) return false;
     names.insert(names.end(), rowNames.begin(), rowNames.end());
     values.insert(values.end(), rowValues.begin(), rowValues.end());
@@ -86,10 +87,11 @@ bool ReadTableRow(const ArchiverConfig& config, const std::string& table,
     // The key stands unquoted in the statement: only a number may go there.
     if (!IsNumericExamId(key)) return false;
     try {
-        CAdoDatabase* db = OpenImageDatabase("echodb", config);
+        HandleScope handles;
+        CAdoDatabase* db = OpenImageDatabase(handles, "echodb", config);
         if (!db) return false;
-        const bool read = ReadRow(db, RowStatement(config, table, key), names, values);
-        CloseDatabase(db);
+        const bool read = ReadRow(handles, db, RowStatement(config, table, key), names, values);
+        handles.Close(db);
         return read;
     } catch (const std::exception&) {
         return false;

@@ -1,12 +1,25 @@
 // The built program without a window, as a scheduler or a script runs it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 #include "ProgramRun.h"
+#include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
 
 namespace {
+
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
 
 class CommandLine : public ::testing::Test {
   protected:
@@ -38,6 +51,74 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
     const ProgramOutcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
+}
+
+TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
+    dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    for (long examId = 1000; examId < 1004; ++examId)
+        EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+}
+
+TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "DBField", "");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
+    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    const std::string missing = (dir / "missing.db").string();
+    for (const std::string& databaseFile : {missing, std::string()}) {
+        dir.Store("NFS:lab", "Database", "Database File", databaseFile);
+        const ProgramOutcome count = RunProgram("--count");
+        EXPECT_EQ(count.status, 2) << databaseFile;
+        EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
+            << count.output;
+    }
+    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+    RunSqlite(dir / "echo.db", {"DROP TABLE PATIENT"});
+    EXPECT_EQ(RunProgram("--count").status, 2);
+}
+
+TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInProgress) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    // One study without its folder keeps the first run busy through two retry pauses.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "images"))
+        if (entry.is_regular_file()) {
+            std::filesystem::remove_all(entry.path().parent_path());
+            break;
+        }
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "1500", 1);
+
+    Program first("--archive-now");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(dir / "mirabel.log") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const ProgramOutcome second = RunProgram("--archive-now");
+    const ProgramOutcome firstOutcome = first.Finish();
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+
+    EXPECT_EQ(second.status, 2) << second.output;
+    EXPECT_EQ(second.output,
+              "mirabel: cannot start: another run is in progress in this directory\n");
+    EXPECT_EQ(firstOutcome.status, 1) << firstOutcome.output;
+    const std::string activity = ReadFileBytes(dir / "mirabel.log");
+    EXPECT_EQ(Occurrences(activity, "Archive started"), 1u) << activity;
+    EXPECT_EQ(Occurrences(activity, "has been archived"), 3u) << activity;
 }
 
 }  // namespace

@@ -21,8 +21,7 @@ class FtpStudyUpload : public ::testing::Test {
         local = setup.MakeStudy(kPath, {{"im1", std::string(70000, 'x')}, {"im2", "2"}});
     }
     ArchiveDestination Destination(const std::string& address, const std::string& password) const {
-        ArchiveDestination destination;
-        destination.m_strType = kFtpType;
+        ArchiveDestination destination(DestinationKind::Ftp);
         destination.m_strIpAddress = address;
         destination.m_strRootPath = "/data";
         destination.m_strUserName = "archiver";
@@ -30,7 +29,7 @@ class FtpStudyUpload : public ::testing::Test {
         destination.BuildId();
         return destination;
     }
-    int Archive(ArchiveDestination destination) {
+    TransferOutcome Archive(ArchiveDestination destination) {
         MediaBudget budget;
         return ArchiveStudy(setup.config, destination, study, budget);
     }
@@ -49,7 +48,7 @@ class FtpStudyUpload : public ::testing::Test {
 
 TEST_F(FtpStudyUpload, TheStudyLandsUnderImagesWithItsManifest) {
     FtpServer server(served.path());
-    ASSERT_EQ(Archive(Destination(server.Address(), server.Password())), 1);
+    ASSERT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Archived);
     const std::string manifest = CrLfLines({"42", "2", "/data/images/2004/0117/ST01/im1", "70000",
                                             "/data/images/2004/0117/ST01/im2", "1"});
     EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), manifest);
@@ -61,15 +60,15 @@ TEST_F(FtpStudyUpload, TheStudyLandsUnderImagesWithItsManifest) {
 
 TEST_F(FtpStudyUpload, ServersThatRefuseTheConnectionOrLackTheRootFailTheStudy) {
     FtpServer server(served.path());
-    EXPECT_EQ(Archive(Destination(server.Address(), "wrong")), -1);
+    EXPECT_EQ(Archive(Destination(server.Address(), "wrong")), TransferOutcome::Failed);
     const std::string refused = "127.0.0.1:" + std::to_string(UnusedLocalPort());
-    EXPECT_EQ(Archive(Destination(refused, server.Password())), -1);
+    EXPECT_EQ(Archive(Destination(refused, server.Password())), TransferOutcome::Failed);
     const auto errors = setup.Errors();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(server.Address()))) << errors.size();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(refused)));
     ArchiveDestination noRoot = Destination(server.Address(), server.Password());
     noRoot.m_strRootPath = "/nowhere";
-    EXPECT_EQ(Archive(noRoot), -1);
+    EXPECT_EQ(Archive(noRoot), TransferOutcome::Failed);
     EXPECT_EQ(std::distance(fs::directory_iterator(served.path()), fs::directory_iterator()), 1);
 }
 
@@ -79,7 +78,8 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
         setup.op->onPump = [&](int pump) {
             if (pump == 1) server.Stop();
         };
-        EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), -1);
+        EXPECT_EQ(Archive(Destination(server.Address(), server.Password())),
+                  TransferOutcome::Failed);
     }
     EXPECT_TRUE(Contains(setup.Errors(),
                          "Failure archiving study for Ann Smith on 01/17/2004 - "
@@ -89,7 +89,8 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
 
     setup.op->onPump = nullptr;
     FtpServer restarted(served.path());
-    ASSERT_EQ(Archive(Destination(restarted.Address(), restarted.Password())), 1);
+    ASSERT_EQ(Archive(Destination(restarted.Address(), restarted.Password())),
+              TransferOutcome::Archived);
     EXPECT_EQ(ReadFileBytes(copy / "im2"), "2");
     EXPECT_TRUE(fs::exists(copy / "exam.ver"));
 }
@@ -97,7 +98,7 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
     FtpServer server(served.path());
     setup.op->onPump = [](int) { RequestStop(); };
-    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), -1);
+    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Failed);
     EXPECT_TRUE(fs::exists(copy / "im1"));
     EXPECT_FALSE(fs::exists(copy / "im2"));
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});

@@ -30,10 +30,9 @@ class ServerStudyTransfer : public ::testing::Test {
     }
     ~ServerStudyTransfer() override { ResetDatabaseLayer(); }
 
-    int Archive(const TableDataServer& table, const std::string& patientId,
-                const std::string& examId) {
-        ArchiveDestination server;
-        server.m_strType = kServerType;
+    TransferOutcome Archive(const TableDataServer& table, const std::string& patientId,
+                            const std::string& examId) {
+        ArchiveDestination server(DestinationKind::Server);
         server.m_strIpAddress = ftp.Address();
         server.m_strPort = std::to_string(table.Port());
         server.m_strRootPath = "vol1";
@@ -54,9 +53,9 @@ class ServerStudyTransfer : public ::testing::Test {
 TEST_F(ServerStudyTransfer, ARowThatIsMissingRefusesTheStudyAfterItsFiles) {
     TableDataServer table(
         {{"PATIENT", {TableAnswer::Reply("4711")}}, {"EXAM", {TableAnswer::Reply("OK")}}});
-    EXPECT_EQ(Archive(table, "8", "1001"), -2);
+    EXPECT_EQ(Archive(table, "8", "1001"), TransferOutcome::DestinationFullOrRefused);
     EXPECT_TRUE(table.Requests().empty());
-    EXPECT_EQ(Archive(table, "7", "1002"), -2);
+    EXPECT_EQ(Archive(table, "7", "1002"), TransferOutcome::DestinationFullOrRefused);
     EXPECT_EQ(table.Requests().size(), 1u);  // the patient went, the exam could not follow
     EXPECT_TRUE(fs::exists(served.path() / "images/vol1/2004/0117/ST1001/IMG1.dcm"));
     EXPECT_TRUE(Contains(setup.Debug(), "reading exam data"));
@@ -70,7 +69,7 @@ TEST_F(ServerStudyTransfer, CancelWhileTheReplyIsAwaitedStopsTheStudy) {
     setup.op->onPump = [](int pump) {
         if (pump == 10) RequestStop();
     };
-    EXPECT_EQ(Archive(table, "7", "1001"), -1);
+    EXPECT_EQ(Archive(table, "7", "1001"), TransferOutcome::Failed);
     ::unsetenv("MIRABEL_TABLE_REPLY_WAIT_MS");
     EXPECT_EQ(table.Requests().size(), 1u);
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});

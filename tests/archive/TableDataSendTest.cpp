@@ -38,8 +38,7 @@ class TableDataSend : public ::testing::Test {
     }
 
     static ArchiveDestination Server(int tablePort) {
-        ArchiveDestination server;
-        server.m_strType = kServerType;
+        ArchiveDestination server(DestinationKind::Server);
         server.m_strIpAddress = "127.0.0.1:2121";  // the FTP port plays no part here
         server.m_strPort = std::to_string(tablePort);
         server.BuildId();

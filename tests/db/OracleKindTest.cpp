@@ -117,6 +117,17 @@ TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
 }
 
+TEST_F(OracleKind, TheMediaTypeColumnIsNeverTheArchiveColumn) {
+    // A study whose media type is not set would otherwise be listed, and archived into it.
+    server_->Run("UPDATE EXAM SET MEDIA_TYPE = NULL WHERE EXAM_ID = 77;");
+    for (const char* spelling : {"Media Type", "media_type"}) {
+        config_.m_strDbField = spelling;
+        EXPECT_FALSE(GetStudyList(config_)) << spelling;
+        EXPECT_TRUE(g_StudyList.empty()) << spelling;
+    }
+    EXPECT_EQ(ErrorLines().size(), 2u) << ::testing::PrintToString(ErrorLines());
+}
+
 TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
     // A value between quotes with a quote of its own, doubled, is found.
     CAdoRecordset* rs = OpenOnServer("SELECT EXAM_ID FROM EXAM WHERE READER = 'Dr. O''Neil'");
