@@ -2,9 +2,6 @@
 // server, both real on 127.0.0.1, the rows from a real SQLite image database.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
-#include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
 #include "db/DatabaseLayer.h"
 #include "fixtures/FtpServer.h"
@@ -60,19 +57,6 @@ TEST_F(ServerStudyTransfer, ARowThatIsMissingRefusesTheStudyAfterItsFiles) {
     EXPECT_TRUE(fs::exists(served.path() / "images/vol1/2004/0117/ST1001/IMG1.dcm"));
     EXPECT_TRUE(Contains(setup.Debug(), "reading exam data"));
     EXPECT_FALSE(Contains(setup.Debug(), "writing exam data"));
-}
-
-TEST_F(ServerStudyTransfer, CancelWhileTheReplyIsAwaitedStopsTheStudy) {
-    ::setenv("MIRABEL_TABLE_REPLY_WAIT_MS", "60000", 1);
-    TableDataServer table({{"PATIENT", {TableAnswer::Silent()}}});
-    // The file loop pumps once per file (two of them); the wait pumps from the third on.
-    setup.op->onPump = [](int pump) {
-        if (pump == 10) RequestStop();
-    };
-    EXPECT_EQ(Archive(table, "7", "1001"), TransferOutcome::Failed);
-    ::unsetenv("MIRABEL_TABLE_REPLY_WAIT_MS");
-    EXPECT_EQ(table.Requests().size(), 1u);
-    EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
 }
 
 }  // namespace
