@@ -14,22 +14,36 @@
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
+#include "log/UnwritableLogReport.h"
 #include "platform/RegistryHive.h"
 
 namespace mirabel {
 
 namespace {
 
-// The console operator for one headless command; the previous one comes back afterwards.
+// Nobody reads the logs of an unattended run as it goes; whoever started it sees standard error.
+void ReportLogOnStandardError(const std::string& fileName, const std::string& reason) {
+    std::fprintf(stderr, "mirabel: cannot write to the log %s: %s\n", fileName.c_str(),
+                 reason.c_str());
+}
+
+// The console operator and the log report of one headless command; the previous ones come back
+// afterwards.
 class ConsoleSession {
   public:
-    ConsoleSession() : previous_(InstallOperator(std::make_unique<ConsoleOperator>())) {}
-    ~ConsoleSession() { InstallOperator(std::move(previous_)); }
+    ConsoleSession()
+        : previous_(InstallOperator(std::make_unique<ConsoleOperator>())),
+          previousLogReport_(SetUnwritableLogReport(ReportLogOnStandardError)) {}
+    ~ConsoleSession() {
+        SetUnwritableLogReport(std::move(previousLogReport_));
+        InstallOperator(std::move(previous_));
+    }
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;
 
   private:
     std::unique_ptr<Operator> previous_;
+    UnwritableLogReport previousLogReport_;
 };
 
 constexpr const char* kIncompleteSettings = "the database settings are incomplete";

@@ -45,12 +45,9 @@ std::string Lowered(std::string text) {
     return text;
 }
 
-// A reply for the log: one line, not longer than a line should be.
+// A refusing reply for the log, cut to the length of a line (the log keeps it on one line).
 std::string LoggedReply(const std::string& reply) {
-    std::string line = reply.substr(0, kLoggedReplyLength);
-    std::replace_if(
-        line.begin(), line.end(), [](unsigned char c) { return std::iscntrl(c) != 0; }, ' ');
-    return line;
+    return reply.substr(0, kLoggedReplyLength);
 }
 
 void LogTableFailure(const std::string& table, const std::string& what) {

@@ -143,6 +143,16 @@ TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
     EXPECT_NE(errors[0].find("password authentication failed"), std::string::npos) << errors[0];
 }
 
+TEST_F(OracleKind, TheDriverTextOfAFailedStatementIsOneErrorLogLine) {
+    GetNewDatabase("corvana");
+    OpenOracleDatabase(FindConnection("corvana"), kPostgresDsn, kPostgresUser, kPostgresPassword);
+    OpenRecordset(GetNewRecordset("echorec", FindConnection("corvana")), "SELECT * FROM NO_EXAMS");
+    EXPECT_EQ(g_bDbError, 1);
+    const std::string log = ReadFileBytes(Path(kErrorLogFile));
+    EXPECT_NE(log.find("relation \"no_exams\" does not exist"), std::string::npos) << log;
+    EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
+}
+
 }  // namespace
 
 }  // namespace mirabel
