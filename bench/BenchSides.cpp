@@ -104,6 +104,22 @@ fs::path MakeWorkFolder(const BenchSettings& s) {
     return pattern;
 }
 
+std::string WorkSize(const BenchSettings& s) {
+    return std::to_string(s.studies) + " studies x " + std::to_string(s.files) + " files, " +
+           std::to_string(s.totalMb) + " MB";
+}
+
+fs::path StartWorkWithStudies(const BenchSettings& s) {
+    const fs::path work = MakeWorkFolder(s);
+    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
+                s.rounds, work.c_str());
+    std::fflush(stdout);
+    MakeStudies(s, work / "source");
+    fs::create_directories(work / "logs");
+    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
+    return work;
+}
+
 std::string StudyPath(int study) {
     char path[64];
     std::snprintf(path, sizeof path, "images/2004/%04d/ST%03d", 101 + study / 50, study);
@@ -189,8 +205,7 @@ fs::path UsageReport() {
 
 bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place) {
     const fs::path report = UsageReport();
-    std::vector<std::string> timed = {"/usr/bin/time", "-q", "-f",
-                                      "%M %U %S",      "-o", report.string()};
+    std::vector<std::string> timed = {"/usr/bin/time", "-q", "-f", "%M", "-o", report.string()};
     timed.insert(timed.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (const std::string& a : timed) argv.push_back(const_cast<char*>(a.c_str()));
@@ -201,6 +216,8 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPl
     if (!place.output.empty())
         posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, place.output.c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!place.input.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, place.input.c_str(), O_RDONLY, 0);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -218,6 +235,11 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPl
 bool FlushAndEvictWithTools(const fs::path& folder, ToolUsage& used) {
     return RunTool({"sync", "-f", folder.string()}, used) &&
            RunTool({"vmtouch", "-q", "-e", folder.string()}, used);
+}
+
+bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
+                      ToolUsage& used) {
+    return RunTool(args, used, {{}, "/dev/null", inputFile});
 }
 
 Measure Tools(const std::function<bool(ToolUsage&)>& work) {

@@ -38,6 +38,13 @@ void FitToFreeSpace(BenchSettings& s);
 // A fresh folder under s.dir for one benchmark run.
 std::filesystem::path MakeWorkFolder(const BenchSettings& s);
 
+// "200 studies x 20 files, 1000 MB": the size of the work, for the table.
+std::string WorkSize(const BenchSettings& s);
+
+// A fresh work folder (returned) with the study tree in work/source, after printing the
+// settings; the current folder becomes work/logs, where the program's logs land.
+std::filesystem::path StartWorkWithStudies(const BenchSettings& s);
+
 // The folder of a study relative to the tree's root ("images/2004/0101/ST000") and the same
 // folder as the image system stores it below the image root ("\2004\0101\ST000").
 std::string StudyPath(int study);
@@ -68,10 +75,11 @@ Measure Tools(const std::function<bool(ToolUsage&)>& work);
 Measure ReadingTools(const std::function<bool(ToolUsage&)>& work);
 
 // Where a program runs: its current folder (empty: this one) and the file that receives its
-// standard output (empty: this process's).
+// standard output (empty: this process's), and what it reads.
 struct ToolPlace {
     std::filesystem::path folder;
     std::filesystem::path output;
+    std::filesystem::path input;  // the file it reads as standard input (empty: none given)
 };
 
 // Runs a program (found on PATH) and waits; what it used is added to `used`. True when it
@@ -81,6 +89,9 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPl
 // Makes the files below `folder` durable and drops their cached pages, as Mirabel does with a
 // copy before it reads it back: sync -f (the file system that holds them), then vmtouch -e.
 bool FlushAndEvictWithTools(const std::filesystem::path& folder, ToolUsage& used);
+// The same with the file as the tool's input; its output is dropped.
+bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
+                      ToolUsage& used);
 
 // Waits up to 70 s until the connections closed by the previous FTP side have cleared (each
 // active-mode upload leaves one, and thousands of them slow every new connection).
@@ -99,7 +110,7 @@ bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path
 bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
                     const FtpServer& server, const std::string& remoteRoot, ToolUsage& used);
 
-// One sqlite3 UPDATE per study of the image database (MakeWaitingStudiesDatabase), writing
+// One sqlite3 UPDATE per study of the image database (MakeBenchImageDatabase), writing
 // where the study went into its archive column, as the archive run does.
 bool UpdateEachStudyWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
                                const std::string& destination, ToolUsage& used);

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "BenchSides.h"
+#include "BenchStudies.h"
 #include "config/SettingsStore.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -17,7 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kArchiveColumn = "ARCHIVE_PATH";
 constexpr const char* kOutputFile = "headless.txt";
 
 }  // namespace
@@ -55,7 +55,8 @@ void MirabelStartDirectory::Choose(const std::string& id, const std::string& des
 
 Measure MirabelStartDirectory::Run(const char* command, SideTimer timer) const {
     return timer([&](ToolUsage& used) {
-        if (RunTool({MIRABEL_BINARY, command}, used, {folder_, folder_ / kOutputFile})) return true;
+        if (RunTool({MIRABEL_BINARY, command}, used, {folder_, folder_ / kOutputFile, {}}))
+            return true;
         std::fprintf(stderr, "mirabel %s failed:\n%s\n", command,
                      ReadFileBytes(folder_ / kOutputFile).c_str());
         return false;
@@ -74,24 +75,8 @@ Measure MirabelStartDirectory::Count(const std::string& expected) const {
     return m;
 }
 
-void MakeWaitingStudiesDatabase(int studies, const fs::path& file) {
-    ImageDatabaseContent content;
-    content.patients.push_back({7, "Smith", "Ann"});
-    for (int study = 0; study < studies; ++study) {
-        ExamRow exam;
-        exam.examId = study + 1;
-        exam.patientId = 7;
-        exam.imagePath = StoredImagePath(study);
-        exam.examDate = "2004-01-17 10:15:00";
-        exam.archiveValue.reset();
-        content.exams.push_back(exam);
-    }
-    fs::remove(file);
-    CreateImageDatabase(file, content, true, kArchiveColumn);
-}
-
 void ClearArchiveColumn(const fs::path& database) {
-    RunSqlite(database, {std::string("UPDATE EXAM SET ") + kArchiveColumn + " = NULL"});
+    RunSqlite(database, {std::string("UPDATE EXAM SET ") + kBenchArchiveColumn + " = NULL"});
 }
 
 }  // namespace mirabel

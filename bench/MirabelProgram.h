@@ -41,11 +41,8 @@ class MirabelStartDirectory {
     std::filesystem::path database_;
 };
 
-// The image database of a benchmark tree: one patient, one waiting EXAM row per study
-// (StoredImagePath), archive column ARCHIVE_PATH.
-void MakeWaitingStudiesDatabase(int studies, const std::filesystem::path& file);
-
-// Empties the archive column of every study, so that all of them wait again.
+// Empties the archive column of every study of the benchmark's image database
+// (MakeBenchImageDatabase), so that all of them wait again.
 void ClearArchiveColumn(const std::filesystem::path& database);
 
 }  // namespace mirabel

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "BenchSides.h"
+#include "BenchStudies.h"
 #include "MirabelProgram.h"
 #include "fixtures/FtpServer.h"
 
@@ -25,33 +26,21 @@ using namespace mirabel;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string Size(const BenchSettings& s) {
-    return std::to_string(s.studies) + " studies x " + std::to_string(s.files) + " files, " +
-           std::to_string(s.totalMb) + " MB";
-}
-
-}  // namespace
-
 int main(int argc, char** argv) try {
     BenchSettings s = ParseBenchArguments(argc, argv);
     FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+    const fs::path work = StartWorkWithStudies(s);
     const fs::path source = work / "source";
-    std::printf("%s, %d rounds, in %s\n", Size(s).c_str(), s.rounds, work.c_str());
-    std::fflush(stdout);
-    MakeStudies(s, source);
     const fs::path database = work / "corvana.mdb";
-    MakeWaitingStudiesDatabase(s.studies, database);
+    MakeBenchImageDatabase(s, database);
     MirabelStartDirectory start(work / "start", source / "images", database);
 
     const fs::path served = work / "served";
     const fs::path target = work / "target";
     fs::create_directories(served);
     FtpServer server(served);
-    Contest folder{"archive to folder, " + Size(s), "cp -r + sync + cmp + sqlite3"};
-    Contest ftp{"archive to FTP, " + Size(s), "curl -T + sqlite3", true};
+    Contest folder{"archive to folder, " + WorkSize(s), "cp -r + sync + cmp + sqlite3"};
+    Contest ftp{"archive to FTP, " + WorkSize(s), "curl -T + sqlite3", true};
     for (int round = 0; round < s.rounds; ++round) {
         folder.Round(
             round,

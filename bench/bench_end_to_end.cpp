@@ -13,6 +13,8 @@
 #include <string>
 
 #include "BenchSides.h"
+#include "BenchStudies.h"
+#include "BenchStudies.h"
 #include "MirabelProgram.h"
 
 using namespace mirabel;
@@ -45,15 +47,11 @@ int main(int argc, char** argv) try {
     defaults.totalMb = 400;
     BenchSettings s = ParseBenchArguments(argc, argv, {}, defaults);
     FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+    const fs::path work = StartWorkWithStudies(s);
     const fs::path source = work / "source";
-    const std::string size = std::to_string(s.studies) + " studies x " + std::to_string(s.files) +
-                             " files, " + std::to_string(s.totalMb) + " MB";
-    std::printf("%s, %d rounds, in %s\n", size.c_str(), s.rounds, work.c_str());
-    std::fflush(stdout);
-    MakeStudies(s, source);
+    const std::string size = WorkSize(s);
     const fs::path database = work / "corvana.mdb";
-    MakeWaitingStudiesDatabase(s.studies, database);
+    MakeBenchImageDatabase(s, database);
     MirabelStartDirectory start(work / "start", source / "images", database);
     const fs::path target = work / "target";
     start.UseFolderDestination(target);

@@ -57,7 +57,7 @@ std::string ThisProgram() {
 
 Measure Sqlite(const fs::path& database, const std::string& statement) {
     return ReadingTools([&](ToolUsage& used) {
-        return RunTool({"sqlite3", database.string(), statement}, used, {{}, "/dev/null"});
+        return RunTool({"sqlite3", database.string(), statement}, used, {{}, "/dev/null", {}});
     });
 }
 
@@ -94,7 +94,7 @@ int main(int argc, char** argv) try {
             [&] {
                 return ReadingTools([&](ToolUsage& used) {
                     return RunTool({ThisProgram(), "select", database.string()}, used,
-                                   {work, work / "listed.txt"}) &&
+                                   {work, work / "listed.txt", {}}) &&
                            ReadFileBytes(work / "listed.txt") == listed + "\n";
                 });
             },
