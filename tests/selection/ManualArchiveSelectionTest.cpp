@@ -17,7 +17,6 @@
 #include "fixtures/SearchDatabase.h"
 #include "fixtures/TransferSetup.h"
 #include "log/Logs.h"
-#include "selection/SelectionSettings.h"
 #include "selection/StudyListHandover.h"
 
 namespace mirabel {
@@ -79,22 +78,6 @@ TEST_F(ManualSelection, AddedStudiesCarryTheirFolderSizeAndAMissingFolderCountsN
     EXPECT_EQ(selection.Results().size(), 8u);
     EXPECT_EQ(selection.WriteList().size(), 11u);
     EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 14 MB");
-}
-
-TEST_F(ManualSelection, RemoveTakesExactlyTheSelectedLinesInAnyOrder) {
-    const std::pair<std::vector<std::size_t>, std::vector<std::string>> cases[] = {
-        {{}, {"104", "103", "109", "108", "106", "105", "101", "102"}},
-        {{7, 0, 4}, {"103", "109", "108", "105", "101"}},
-        {{2, 2, 5, 99}, {"104", "103", "108", "106", "101", "102"}},
-        {{0, 1, 2, 3, 4, 5, 6, 7}, {}},
-    };
-    SearchAll();
-    for (const auto& [lines, remaining] : cases) {
-        ManualArchiveSelection fresh = selection;
-        fresh.AddAll(ImageRoot());
-        fresh.Remove(lines);
-        EXPECT_EQ(ExamIds(fresh.WriteList()), remaining);
-    }
 }
 
 TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived) {
@@ -219,23 +202,6 @@ TEST_F(ManySelected, AddingMoreThanTwentyShowsProgressAndCancelKeepsWhatWasAdded
         }
         EXPECT_EQ(g_pProgressDlg, nullptr);
     }
-}
-
-TEST_F(ManualSelection, CheckBoxSettingsAreTrueUnlessStoredOtherwise) {
-    const std::pair<std::optional<std::string>, bool> cases[] = {
-        {std::nullopt, true}, {"TRUE", true}, {"true", false}, {"FALSE", false}};
-    for (const auto& [stored, on] : cases) {
-        if (stored) {
-            dir.Store("NFS:lab", "SelectStudies", "MarkArchived", *stored);
-            dir.Store("NFS:lab", "SelectStudies", "ShowNonArchived", *stored);
-        }
-        EXPECT_EQ(LoadMarkArchived(host), on);
-        EXPECT_EQ(LoadNonArchivedOnly(host), on);
-    }
-    StoreMarkArchived(host, true);
-    StoreNonArchivedOnly(host, false);
-    EXPECT_EQ(dir.Stored("NFS:lab", "SelectStudies", "MarkArchived"), "TRUE");
-    EXPECT_EQ(dir.Stored("NFS:lab", "SelectStudies", "ShowNonArchived"), "FALSE");
 }
 
 }  // namespace
