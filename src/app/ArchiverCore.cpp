@@ -11,6 +11,7 @@
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
 #include "log/Logs.h"
@@ -26,7 +27,6 @@ constexpr const char* kArchive = "Archive";
 constexpr const char* kDefaultArchiveColumn = "ARCHIVE_PATH";
 constexpr const char* kNoTime = "None";
 constexpr const char* kRunAlreadyInProgress = "an archive run or a deletion pass is in progress";
-constexpr int kMinuteMs = 60000;
 
 const char* CriterionKey(Criterion criterion) {
     switch (criterion) {
@@ -155,7 +155,9 @@ void ArchiverCore::FindCurrentArchive() {
 
 void ArchiverCore::LoadArchiveSettings() {
     config_.m_bReplicate = SettingIsTrue(GetSetting(kArchive, "ReplicateMethod", "TRUE"));
-    config_.m_strDbField = GetSetting(kArchive, "DBField", kDefaultArchiveColumn);
+    // The column of the stored method, so that a headless run uses it as the window does.
+    config_.m_strDbField = ArchiveColumnOfMethod(
+        config_.m_bReplicate, GetSetting(kArchive, "DBField", kDefaultArchiveColumn));
     LoadDatabaseSettings();
     config_.m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
     LoadScheduleTimes();
@@ -261,7 +263,7 @@ void ArchiverCore::ChangeImagePath(const std::string& path) {
 void ArchiverCore::ChooseArchiveMethod() {
     StoreBool(kArchive, "ReplicateMethod", false);
     config_.m_bReplicate = false;
-    config_.m_strDbField = kDefaultArchiveColumn;
+    config_.m_strDbField = kArchiveMethodColumn;
     RefreshStudyCount();
 }
 
@@ -354,7 +356,7 @@ bool ArchiverCore::SetIncrement() {
 }
 
 int ArchiverCore::SchedulePeriodMs() const {
-    return config_.m_nIncrement * kMinuteMs;
+    return ScheduleTimerPeriodMs(config_.m_nIncrement);
 }
 
 bool ArchiverCore::RunIsDue(int hour, int minute) const {
@@ -363,13 +365,14 @@ bool ArchiverCore::RunIsDue(int hour, int minute) const {
 
 // ---- counting and runs ----------------------------------------------------------------------
 
-void ArchiverCore::GetStudyList() {
-    mirabel::GetStudyList(config_);
+bool ArchiverCore::GetStudyList() {
+    return mirabel::GetStudyList(config_);
 }
 
-void ArchiverCore::CountStudiesAtStartUp() {
-    GetStudyList();
+bool ArchiverCore::CountStudiesAtStartUp() {
+    const bool counted = GetStudyList();
     if (!g_StudyList.empty()) config_.m_strStatus = StudyCountStatus();
+    return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {

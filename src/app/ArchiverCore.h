@@ -138,17 +138,19 @@ class ArchiverCore {
     // the stored increment comes back and nothing changes (the operator is to be told
     // kIncrementRefused).
     bool SetIncrement();
-    // Timer 1's period: the increment in milliseconds.
+    // Timer 1's period: the increment in milliseconds, capped at the longest the timer takes.
     int SchedulePeriodMs() const;
     // Whether timer 1's tick at the given local time starts a run.
     bool RunIsDue(int hour, int minute) const;
 
     // ---- counting and runs --------------------------------------------------------------------
 
-    // Fills the study list from the image system's database.
-    void GetStudyList();
-    // Start-up count: GetStudyList; the status changes only when studies are waiting.
-    void CountStudiesAtStartUp();
+    // Fills the study list from the image system's database; false when the waiting studies
+    // could not all be read (see mirabel::GetStudyList).
+    bool GetStudyList();
+    // Start-up count: GetStudyList; the status changes only when studies are waiting. False as
+    // GetStudyList.
+    bool CountStudiesAtStartUp();
     // GetStudyList, then m_strStatus = the count text.
     void RefreshStudyCount();
 

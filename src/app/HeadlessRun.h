@@ -21,8 +21,9 @@ inline constexpr int kHeadlessCannotStart = 2;
 int RunArchiveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or
-// "No Studies To Archive!!") on standard output. 0, or 2 when the configuration cannot be
-// loaded (reason on standard error).
+// "No Studies To Archive!!") on standard output. 0 when the studies were counted; 2 when the
+// configuration cannot be loaded, or the image database cannot be opened or read (after the
+// status line; the reason on standard error).
 int PrintStudyCountHeadless();
 
 }  // namespace mirabel

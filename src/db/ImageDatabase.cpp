@@ -19,9 +19,9 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
     }
 }
 
-CAdoDatabase* OpenImageDatabase(const std::string& handleName, const ArchiverConfig& config) {
-    GetNewDatabase(handleName);
-    CAdoDatabase* db = FindConnection(handleName);
+CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
+                                const ArchiverConfig& config) {
+    CAdoDatabase* db = handles.NewDatabase(handleName);
     ConnectImageDatabase(db, config);
     return g_bDbError ? nullptr : db;
 }

@@ -100,17 +100,17 @@ std::string BuildArchiveSearchStatement(const SearchForm& form, const std::strin
 
 std::vector<SearchResult> ReadSearchResults(const ArchiverConfig& config,
                                             const std::string& statement) {
-    CAdoDatabase* db = OpenImageDatabase("corvana", config);
+    HandleScope handles;
+    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
     if (db == nullptr) return {};
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     OpenRecordset(rs, statement);
+    if (g_bDbError) return {};
     std::vector<std::string> values;
-    if (!g_bDbError) {
-        // A read that fails halfway keeps the rows read before it.
-        GetRows(rs, SearchFields(config.m_strDbField), values, kMaxSearchResults);
-        CloseRecordset(rs);
-    }
-    CloseDatabase(db);
+    // A read that fails halfway keeps the rows read before it.
+    GetRows(rs, SearchFields(config.m_strDbField), values, kMaxSearchResults);
+    handles.Close(rs);
+    handles.Close(db);
     return ResultsFromRows(values);
 }
 

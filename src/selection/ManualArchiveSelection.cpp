@@ -6,8 +6,10 @@
 
 #include "archive/RunState.h"
 #include "archive/StudyFiles.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/ImageDatabase.h"
 #include "db/StudySelection.h"
+#include "log/Logs.h"
 #include "selection/StudyListHandover.h"
 
 namespace mirabel {
@@ -16,10 +18,15 @@ SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, Searc
     const SearchOutcome checked = CheckSearchDates(form);
     if (checked != SearchOutcome::Searched) return checked;
     if (!ConnectionValuesPresent(config)) return SearchOutcome::ConnectionIncomplete;
-    AddArchiveColumn(config);
-    const std::string statement = BuildArchiveSearchStatement(form, config.m_strDbField);
     m_results.clear();
-    m_results = ReadSearchResults(config, statement);
+    // Without an archive column of its own no study can be told archived or not, nor be
+    // recorded: the search finds nothing, as the study selection does.
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {
+        ErrorLog(*refusal);
+        return SearchOutcome::Searched;
+    }
+    AddArchiveColumn(config);
+    m_results = ReadSearchResults(config, BuildArchiveSearchStatement(form, config.m_strDbField));
     return SearchOutcome::Searched;
 }
 
