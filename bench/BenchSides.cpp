@@ -161,26 +161,6 @@ std::vector<StudyFile> FilesOf(const fs::path& folder) {
     return std::move(*files);
 }
 
-void ToolUsage::Add(const rusage& usage) {
-    peakKb = std::max(peakKb, usage.ru_maxrss);
-    cpuSeconds += CpuSeconds(usage);
-}
-
-Measure InChild(const std::function<bool()>& work) {
-    ::sync();  // earlier runs' dirty pages are not this run's cost
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) _exit(work() ? 0 : 1);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("a benchmark side failed");
-    return {seconds, usage.ru_maxrss, CpuSeconds(usage)};
-}
-
 namespace {
 
 // The peak resident set of the program /usr/bin/time ran, as it reported it. Our own wait4
@@ -304,28 +284,11 @@ bool UpdateEachStudyWithSqlite(const BenchSettings& s, const fs::path& database,
     return true;
 }
 
-Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
-                           const FtpServer& server) {
-    WaitForClosedConnectionsToClear(s.settle);
-    return ToolsInFreshFolder(server.Root() / "curl", [&](ToolUsage& used) {
-        return UploadWithCurl(s, source, server, "curl", used);
-    });
-}
-
-Measure CopyAndCompareSide(const BenchSettings& s, const fs::path& source, const fs::path& target) {
-    return ToolsInFreshFolder(
-        target, [&](ToolUsage& used) { return CopyAndCompareWithTools(s, source, target, used); });
-}
-
 Measure InFreshFolder(const fs::path& folder, const std::function<Measure()>& side) {
     fs::create_directories(folder);
     const Measure m = side();
     fs::remove_all(folder);
     return m;
-}
-
-Measure InChildInFreshFolder(const fs::path& folder, const std::function<bool()>& work) {
-    return InFreshFolder(folder, [&] { return InChild(work); });
 }
 
 Measure ToolsInFreshFolder(const fs::path& folder, const std::function<bool(ToolUsage&)>& work) {

@@ -61,11 +61,7 @@ std::vector<StudyFile> FilesOf(const std::filesystem::path& folder);
 struct ToolUsage {
     long peakKb = 0;
     double cpuSeconds = 0;
-    void Add(const rusage& usage);
 };
-
-// Runs `work` in a child process and measures its time and peak memory.
-Measure InChild(const std::function<bool()>& work);
 
 // The tools run from this process one after the other; time and the largest of them. What is
 // still unwritten is flushed first, untimed.
@@ -97,10 +93,6 @@ bool RunToolWithInput(const std::vector<std::string>& args, const std::string& i
 // active-mode upload leaves one, and thousands of them slow every new connection).
 void WaitForClosedConnectionsToClear(bool settle);
 
-// The standard tools' folder side: CopyAndCompareWithTools into a fresh target.
-Measure CopyAndCompareSide(const BenchSettings& s, const std::filesystem::path& source,
-                           const std::filesystem::path& target);
-
 // cp -r of source/images into target, flushed and evicted, then cmp of the middle file of
 // every study.
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
@@ -115,15 +107,8 @@ bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
 bool UpdateEachStudyWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
                                const std::string& destination, ToolUsage& used);
 
-// The standard tools' FTP side: one curl -T per study with all of the study's files, below
-// "curl" on the server (removed afterwards), once the closed connections have cleared.
-Measure UploadWithCurlSide(const BenchSettings& s, const std::filesystem::path& source,
-                           const FtpServer& server);
-
 // A side writing into `folder`: made before, removed after, neither of them timed.
 Measure InFreshFolder(const std::filesystem::path& folder, const std::function<Measure()>& side);
-Measure InChildInFreshFolder(const std::filesystem::path& folder,
-                             const std::function<bool()>& work);
 Measure ToolsInFreshFolder(const std::filesystem::path& folder,
                            const std::function<bool(ToolUsage&)>& work);
 

@@ -41,6 +41,15 @@ void MirabelStartDirectory::UseFtpDestination(const FtpServer& server, const std
                                           server.User() + "\n" + server.Password() + "\n");
 }
 
+void MirabelStartDirectory::UseServerDestination(const FtpServer& server, int tablePort,
+                                                 const std::string& root,
+                                                 const std::string& procedure) {
+    WriteFileBytes(folder_ / "pcode.txt", procedure);
+    Choose("CORVA:" + server.Address(), "CORVA\n" + server.Address() + "\n" +
+                                            std::to_string(tablePort) + "\n" + server.User() +
+                                            "\n" + server.Password() + "\n" + root + "\n");
+}
+
 void MirabelStartDirectory::Choose(const std::string& id, const std::string& destinationRecord) {
     WriteFileBytes(folder_ / "archives.p", destinationRecord + "END\n");
     WriteFileBytes(folder_ / "Default.cfg", id);

@@ -24,6 +24,10 @@ class MirabelStartDirectory {
     // The current destination: a folder ("NFS:bench"), or the FTP server with a root there.
     void UseFolderDestination(const std::filesystem::path& root);
     void UseFtpDestination(const FtpServer& server, const std::string& root);
+    // Another image server: the files to the FTP server, the table data to tablePort; the
+    // image server's procedure ("pcode.txt") as given.
+    void UseServerDestination(const FtpServer& server, int tablePort, const std::string& root,
+                              const std::string& procedure);
 
     // mirabel --archive-now; throws unless every waiting study was archived.
     Measure ArchiveNow() const;

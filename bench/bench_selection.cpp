@@ -16,6 +16,7 @@
 
 #include "BenchSides.h"
 #include "MirabelProgram.h"
+#include "QuerySides.h"
 #include "db/DialectTranslation.h"
 #include "db/SelectionSteps.h"
 #include "db/StudySelection.h"
@@ -51,16 +52,6 @@ void MakeBacklog(const fs::path& file, int exams) {
     CreateImageDatabase(file, GenerateImageDatabaseContent(mix));
 }
 
-std::string ThisProgram() {
-    return fs::read_symlink("/proc/self/exe").string();
-}
-
-Measure Sqlite(const fs::path& database, const std::string& statement) {
-    return ReadingTools([&](ToolUsage& used) {
-        return RunTool({"sqlite3", database.string(), statement}, used, {{}, "/dev/null", {}});
-    });
-}
-
 }  // namespace
 
 int main(int argc, char** argv) try {
@@ -83,7 +74,7 @@ int main(int argc, char** argv) try {
     const std::string count =
         "SELECT COUNT(*) " + TranslateStatement(WaitingStudiesFilter(config, 0), false);
     const std::string listed = std::to_string(std::min(exams, kMaxSelectedStudies));
-    Sqlite(database, select);  // the database's pages in memory for both sides
+    SqliteSide(database, select);  // the database's pages in memory for both sides
 
     const std::string size = std::to_string(exams) + " waiting";
     Contest selection{"study selection, " + size, "sqlite3 same SELECT"};
@@ -92,16 +83,16 @@ int main(int argc, char** argv) try {
         selection.Round(
             round,
             [&] {
-                return ReadingTools([&](ToolUsage& used) {
-                    return RunTool({ThisProgram(), "select", database.string()}, used,
-                                   {work, work / "listed.txt", {}}) &&
-                           ReadFileBytes(work / "listed.txt") == listed + "\n";
-                });
+                const Measure m = ProgramSide(work, {ThisProgram(), "select", database.string()});
+                if (ReadFileBytes(work / "output.txt") != listed + "\n")
+                    throw std::runtime_error("the selection listed " +
+                                             ReadFileBytes(work / "output.txt"));
+                return m;
             },
-            [&] { return Sqlite(database, select); });
+            [&] { return SqliteSide(database, select); });
         counting.Round(
             round, [&] { return start.Count(listed + " studies to be archived"); },
-            [&] { return Sqlite(database, count); });
+            [&] { return SqliteSide(database, count); });
     }
     selection.Report();
     counting.Report();
