@@ -30,6 +30,11 @@ bool IsNumericExamId(const std::string& examId) {
 
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
+    return WriteExamField(config, examId, config.m_strDbField, value);
+}
+
+bool WriteExamField(const ArchiverConfig& config, const std::string& examId,
+                    const std::string& field, const std::string& value) {
     if (!IsNumericExamId(examId)) throw CCVAException("database error");
     GetNewDatabase("corvana");
     ThrowOnDatabaseError();
@@ -50,7 +55,7 @@ bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& exam
     }
     MoveToRow(rs, 0);
     ThrowOnDatabaseError();
-    SetFieldValue(rs, config.m_strDbField, value);
+    SetFieldValue(rs, field, value);
     ThrowOnDatabaseError();
     Update(rs);
     ThrowOnDatabaseError();

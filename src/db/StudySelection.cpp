@@ -24,15 +24,6 @@ const char* const kPrelimOrFinalClause =
     " AND ((EXAM.PRELIM is NOT NULL) OR ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE "
     "'$$$READING$$$%')))";
 
-std::string CutoffLiteral(int daysBefore, std::time_t now) {
-    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
-    std::tm local{};
-    localtime_r(&cutoff, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
-    return text;
-}
-
 // The four connection values as the debug log and the failure text show them; the password
 // is masked.
 std::string ConnectionDescription(const ArchiverConfig& c) {
@@ -84,6 +75,15 @@ void FillStudyList(std::vector<std::string>& values) {
 }
 
 }  // namespace
+
+std::string CutoffLiteral(int daysBefore, std::time_t now) {
+    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
+    std::tm local{};
+    localtime_r(&cutoff, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
+    return text;
+}
 
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now) {
     std::string statement =

@@ -17,6 +17,10 @@ inline constexpr int kMaxSelectedStudies = 500000;
 // the list keeps its content ("Variable is empty" in the debug log for the server kinds).
 void GetStudyList(const ArchiverConfig& config);
 
+// The age limit of a statement: "now" minus the given days (the time of day kept), as the text
+// of an Access date literal, "%m/%d/%Y %H:%M" in local time.
+std::string CutoffLiteral(int daysBefore, std::time_t now);
+
 // The selection statement (Access dialect) for the criteria, with "now" as the age reference.
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now);
 
