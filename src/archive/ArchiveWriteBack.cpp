@@ -4,6 +4,7 @@
 #include <cctype>
 #include <vector>
 
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
@@ -14,10 +15,6 @@ namespace {
 
 // Rows read at most when looking the exam up, as every statement on EXAM does.
 constexpr int kMaxExamRows = 500000;
-
-void ThrowOnDatabaseError() {
-    if (g_bDbError) throw CCVAException("database error");
-}
 
 }  // namespace
 
@@ -30,38 +27,31 @@ bool IsNumericExamId(const std::string& examId) {
 
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField))
+        throw CCVAException(*refusal);
     return WriteExamField(config, examId, config.m_strDbField, value);
 }
 
 bool WriteExamField(const ArchiverConfig& config, const std::string& examId,
                     const std::string& field, const std::string& value) {
     if (!IsNumericExamId(examId)) throw CCVAException("database error");
-    GetNewDatabase("corvana");
-    ThrowOnDatabaseError();
-    CAdoDatabase* db = FindConnection("corvana");
-    ConnectImageDatabase(db, config);
-    ThrowOnDatabaseError();
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
-    ThrowOnDatabaseError();
-    OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
-    ThrowOnDatabaseError();
+    HandleScope handles;
+    const ImageStatement exam = OpenImageStatement(
+        handles, config, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+    CAdoRecordset* rs = exam.rs;
     std::vector<std::string> ids;
     GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
     ThrowOnDatabaseError();
-    if (ids.empty()) {
-        CloseRecordset(rs);
-        CloseDatabase(db);
-        return false;
+    if (!ids.empty()) {
+        MoveToRow(rs, 0);
+        ThrowOnDatabaseError();
+        SetFieldValue(rs, field, value);
+        ThrowOnDatabaseError();
+        Update(rs);
+        ThrowOnDatabaseError();
     }
-    MoveToRow(rs, 0);
-    ThrowOnDatabaseError();
-    SetFieldValue(rs, field, value);
-    ThrowOnDatabaseError();
-    Update(rs);
-    ThrowOnDatabaseError();
-    CloseRecordset(rs);
-    CloseDatabase(db);
-    return true;
+    CloseImageStatement(handles, exam);
+    return !ids.empty();
 }
 
 }  // namespace mirabel

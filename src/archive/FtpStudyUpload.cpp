@@ -1,5 +1,8 @@
 #include "archive/FtpStudyUpload.h"
 
+#include <optional>
+
+#include "archive/FtpFileNames.h"
 #include "archive/StudyFileLoop.h"
 #include "log/Logs.h"
 
@@ -13,8 +16,24 @@ bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destinati
     return ftp.CreateDirectories(destinationDir);
 }
 
+namespace {
+
+// Checked before anything of the study goes out: a name the server would store differently
+// fails the study.
+bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
+    const std::optional<std::string> name = FirstUnportableFtpName(plan);
+    if (!name) return true;
+    ErrorLog(StudyFailureText(study, "the name \"" + VisibleName(*name) +
+                                         "\" would not reach the FTP server unchanged "
+                                         "(a separator, a control character or not UTF-8)"));
+    return false;
+}
+
+}  // namespace
+
 TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
                                  const StudyTransferPlan& plan) {
+    if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
         ErrorLog(StudyFailureText(
@@ -22,9 +41,12 @@ TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const St
         ErrorLog(ftp.LastError());
         return TransferOutcome::Failed;
     }
+    // Without its folder no file of the study can be sent: the study fails with the line of a
+    // file that could not be transmitted, the first one, and the server's reason.
     if (!CreateFtpStudyDirectory(ftp, destination, plan.destinationDir)) {
-        DebugLog("FTP study directory " + plan.destinationDir +
-                 " not reachable: " + ftp.LastError());
+        ErrorLog(StudyFailureText(
+            study, "error transmitting file(" + plan.files.front().source.string() + ")"));
+        ErrorLog(ftp.LastError());
         return TransferOutcome::Failed;
     }
     FileLoopOptions options;
@@ -33,9 +55,12 @@ TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const St
         error = ftp.LastError();
         return false;
     };
-    return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed
-               ? TransferOutcome::Archived
-               : TransferOutcome::Failed;
+    const FileLoopResult result = TransferStudyFiles(plan, study, options);
+    if (ftp.SizeUnanswered())
+        DebugLog("FTP server " + destination.m_strId +
+                 " does not answer SIZE: the study's files were judged by the bytes sent");
+    return result == FileLoopResult::Completed ? TransferOutcome::Archived
+                                               : TransferOutcome::Failed;
 }
 
 }  // namespace mirabel

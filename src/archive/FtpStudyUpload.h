@@ -12,8 +12,9 @@
 namespace mirabel {
 
 // Uploads the planned study. Archived when every file is on the server with its full size;
-// Failed when the server cannot be reached or logged into, the study folder cannot be made, a
-// file fails three times (each logged), or the operator pressed Cancel.
+// Failed when a name of the study is not portable (FtpFileNames.h), the server cannot be reached
+// or logged into, the study folder cannot be made, a file fails three times (each logged), or
+// the operator pressed Cancel.
 TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
                                  const StudyTransferPlan& plan);
 

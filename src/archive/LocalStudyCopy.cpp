@@ -5,6 +5,7 @@
 
 #include "core/Operator.h"
 #include "archive/CopyVerification.h"
+#include "archive/DestinationRoot.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "dicomdir/DicomDirWriter.h"
@@ -25,7 +26,7 @@ bool FitsOnDestination(const ArchiveDestination& destination, const StudyTransfe
     if (!budget.Charge(plan.destinationDir, plan.studyBytes)) return false;
     // A root that cannot be queried is gone or unreachable: the folder creation reports it.
     const std::optional<std::uint64_t> freeBytes =
-        FreeBytesAvailable(ToNativeSeparators(destination.m_strRootPath));
+        FreeBytesAvailable(DestinationRootFolder(destination.m_strRootPath));
     return !freeBytes || *freeBytes >= plan.studyBytes + kFreeSpaceReserve;
 }
 
@@ -44,7 +45,7 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
 class DicomDirEntries {
   public:
     DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
-        : study_(study), session_(ToNativeSeparators(destination.m_strRootPath)) {}
+        : study_(study), session_(DestinationRootFolder(destination.m_strRootPath)) {}
     ~DicomDirEntries() {
         session_.Write();
         if (nonConformant_)
@@ -72,7 +73,7 @@ class DicomDirEntries {
 
 bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
                                const std::string& imagePath) {
-    fs::path level(ToNativeSeparators(destination.m_strRootPath));
+    fs::path level(DestinationRootFolder(destination.m_strRootPath));
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
         std::error_code ec;

@@ -2,14 +2,19 @@
 
 #include <cstdio>
 
+#include "log/OneLineMessage.h"
+#include "log/UnwritableLogReport.h"
+#include "platform/FileDescriptor.h"
+
 namespace mirabel {
 
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%m/%d/%Y %H:%M:%S ", &localTime);
-    std::string entry = stamp + message;
-    // A message that already carries a line feed decides its own line ends.
-    if (message.find('\n') == std::string::npos) entry += "\r\n";
+    const std::string line = OneLineMessage(message);
+    std::string entry = stamp + line;
+    // A message that already ends in its own line end keeps it.
+    if (line.find('\n') == std::string::npos) entry += "\r\n";
     return entry;
 }
 
@@ -20,9 +25,9 @@ void AppendLogEntry(const std::string& fileName, const std::string& message) {
     const std::string entry = FormatLogEntry(local, message);
     // Opened and closed for every entry so that a deleted log is simply created again.
     std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (!file) return;
-    std::fwrite(entry.data(), 1, entry.size(), file);
-    std::fclose(file);
+    if (!file) return ReportUnwritableLog(fileName, LastSystemError());
+    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
+    if (std::fclose(file) != 0 || !written) ReportUnwritableLog(fileName, LastSystemError());
 }
 
 void ActivityLog(std::string message) {

@@ -7,14 +7,21 @@
 
 namespace mirabel {
 
-ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile)
-    : fd_(::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-    if (!fd_.IsValid()) return;
+ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile, Wait wait)
+    : fd_(FileDescriptor::Open(lockFile, O_RDWR | O_CREAT, 0600)) {
+    if (!fd_.IsValid()) {
+        failure_ = "cannot open " + lockFile.string() + ": " + LastSystemError();
+        return;
+    }
+    const int operation = wait == Wait::No ? LOCK_EX | LOCK_NB : LOCK_EX;
     int result = 0;
     do {
-        result = ::flock(fd_.Get(), LOCK_EX);
+        result = ::flock(fd_.Get(), operation);
     } while (result != 0 && errno == EINTR);
     locked_ = result == 0;
+    if (locked_) return;
+    heldElsewhere_ = errno == EWOULDBLOCK;
+    if (!heldElsewhere_) failure_ = "cannot lock " + lockFile.string() + ": " + LastSystemError();
 }
 
 }  // namespace mirabel

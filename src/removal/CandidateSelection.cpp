@@ -29,30 +29,18 @@ std::string MediaTypeName(const ArchiverConfig& config) {
     return "[" + MediaTypeColumn(config) + "]";
 }
 
-void ThrowOnDatabaseError() {
-    if (g_bDbError) throw CCVAException("database error");
-}
-
 // The named fields of every row of the statement on the image database, row after row. Throws
 // CCVAException when a step fails, so that no record is built from a half-read result.
 std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::string& statement,
                                        std::vector<std::string> fields) {
-    GetNewDatabase("corvana");
-    ThrowOnDatabaseError();
-    CAdoDatabase* db = FindConnection("corvana");
-    ConnectImageDatabase(db, config);
-    ThrowOnDatabaseError();
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
-    ThrowOnDatabaseError();
-    OpenRecordset(rs, statement);
-    ThrowOnDatabaseError();
+    HandleScope handles;
+    const ImageStatement opened = OpenImageStatement(handles, config, statement);
     if (g_bOracleSyntax)
         for (std::string& field : fields) field = TranslateFieldName(std::move(field));
     std::vector<std::string> values;
-    GetRows(rs, fields, values, kMaxCandidateRows);
+    GetRows(opened.rs, fields, values, kMaxCandidateRows);
     ThrowOnDatabaseError();
-    CloseRecordset(rs);
-    CloseDatabase(db);
+    CloseImageStatement(handles, opened);
     return values;
 }
 

@@ -76,6 +76,27 @@ TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) 
     EXPECT_TRUE(setup.Activity().empty());
 }
 
+TEST_F(ArchiveWriteBack, AColumnTheSystemUsesIsNeverWritten) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    for (const char* refused : {"IMAGE_PATH", "exam_date", ""}) {
+        setup.config.m_strDbField = refused;
+        EXPECT_EQ(Archive(destination), TransferOutcome::Failed) << refused;
+    }
+    EXPECT_EQ(ReadArchiveValue(database, 42, "IMAGE_PATH"), kPath);
+    EXPECT_EQ(ReadArchiveValue(database, 42, "EXAM_DATE"), "01/17/2004 10:15");
+    EXPECT_EQ(setup.Errors().size(), 3u);
+}
+
+TEST_F(ArchiveWriteBack, AFailedWriteBackLeavesTheDatabaseOpenToOtherWriters) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    setup.config.m_strDbField = "NO_SUCH_COLUMN";
+    ASSERT_EQ(Archive(destination), TransferOutcome::Failed);
+    // Another program writing to the image system's database is not locked out.
+    EXPECT_NO_THROW(RunSqlite(database, {"UPDATE PATIENT SET NAME_F = 'Anne' WHERE PAT_ID = 7"}));
+    EXPECT_TRUE(g_Recordsets.empty());
+    EXPECT_TRUE(g_Databases.empty());
+}
+
 }  // namespace
 
 }  // namespace mirabel

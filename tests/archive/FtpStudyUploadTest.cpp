@@ -1,6 +1,9 @@
 // The transfer of one study to a real FTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
 #include "fixtures/FtpServer.h"
@@ -93,6 +96,54 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
               TransferOutcome::Archived);
     EXPECT_EQ(ReadFileBytes(copy / "im2"), "2");
     EXPECT_TRUE(fs::exists(copy / "exam.ver"));
+}
+
+// A server without SIZE (5xx) is judged by what libcurl sent, with one debug line a study; a
+// server whose SIZE tells another size fails the attempt.
+TEST_F(FtpStudyUpload, SizeAnswersDecideTheUpload) {
+    const std::string imageFailed =
+        "Failure archiving study for Ann Smith on 01/17/2004 - "
+        "error transmitting file(" +
+        (local / "im1").string() + ")";
+    {
+        FtpServer oneByteMore(served.path(), FtpSizeAnswer::OneByteMore);
+        EXPECT_EQ(Archive(Destination(oneByteMore.Address(), oneByteMore.Password())),
+                  TransferOutcome::Failed);
+        EXPECT_TRUE(Contains(setup.Errors(), imageFailed));
+    }
+    FtpServer withoutSize(served.path(), FtpSizeAnswer::Unknown);
+    ASSERT_EQ(Archive(Destination(withoutSize.Address(), withoutSize.Password())),
+              TransferOutcome::Archived);
+    EXPECT_EQ(ReadFileBytes(copy / "im1"), std::string(70000, 'x'));
+    EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), ReadFileBytes(local / "exam.ver"));
+    const auto debug = setup.Debug();
+    EXPECT_EQ(std::count(debug.begin(), debug.end(),
+                         "FTP server FTP:" + withoutSize.Address() +
+                             " does not answer SIZE: the study's files were judged by the bytes "
+                             "sent"),
+              1);
+}
+
+TEST_F(FtpStudyUpload, AStudyFolderThatCannotBeMadeFailsTheStudyInTheErrorLog) {
+    FtpServer server(served.path());
+    WriteFileBytes(served.path() / "data/images", "a file where the folder should be");
+    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Failed);
+    EXPECT_TRUE(Contains(setup.Errors(),
+                         "Failure archiving study for Ann Smith on 01/17/2004 - "
+                         "error transmitting file(" +
+                             (local / "im1").string() + ")"));
+}
+
+TEST(FtpFileNames, OnlyValidUtf8WithoutSeparatorsOrControlCharactersIsPortable) {
+    for (const char* good : {"IM0001.dcm", "scan #2 100%.dcm", "M\xc3\xbcller", "\xe2\x82\xac",
+                             "\xf0\x9f\x98\x80", "\xef\xbf\xbf"})
+        EXPECT_TRUE(IsPortableFtpName(good)) << good;
+    for (const char* bad : {"a/b", "a\\b", "a\nb", "a\rb", "a\tb", "a\x7f", "M\xfcller",
+                            "\xc0\xaf",           // overlong "/"
+                            "\xed\xa0\x80",       // surrogate
+                            "\xf4\x90\x80\x80",   // above U+10FFFF
+                            "\xe2\x82", "\x80"})  // cut off, stray continuation byte
+        EXPECT_FALSE(IsPortableFtpName(bad)) << VisibleName(bad);
 }
 
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
