@@ -30,10 +30,10 @@ class FolderEntries {
     explicit FolderEntries(const std::filesystem::path& folder);
 
     // Removes folder/relative, where relative uses the native separator and has been checked
-    // to stay below the folder (no "..", not absolute). A regular file must open for reading
-    // first, as a file in use or locked away is left for the operator to decide about; a
-    // read-only one becomes writable for its owner before it goes. Links and special files
-    // are removed without being opened.
+    // to stay below the folder (no "..", not absolute). A regular file must be readable
+    // first, as a file locked away is left for the operator to decide about; a read-only one
+    // becomes writable for its owner before it goes. Nothing is opened: links and special
+    // files are removed as they are.
     RemovalOutcome Remove(const std::string& relative) const;
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
