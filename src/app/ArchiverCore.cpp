@@ -6,7 +6,10 @@
 #include "app/AppPaths.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
+#include "archive/RunState.h"
 #include "archive/ScheduleRule.h"
+#include "archive/TableDataSend.h"
+#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -380,7 +383,9 @@ void ArchiverCore::RefreshStudyCount() {
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
-    if (runInProgress_) {
+    // A progress window open without a run (the manual selection measuring the studies it
+    // adds) keeps runs out as well: there is only ever one progress window.
+    if (runInProgress_ || g_pProgressDlg) {
         refusal = kRunAlreadyInProgress;
         return std::nullopt;
     }
@@ -403,6 +408,18 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 
 void ArchiverCore::RunArchive(const RunMarker&) {
     mirabel::RunArchive(config_);
+}
+
+bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
+                                std::vector<std::string>& values, const std::string& key) const {
+    return mirabel::ReadTableRow(config_, table, names, values, key);
+}
+
+bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
+                                 const std::vector<std::string>& values, std::string& reply,
+                                 const std::string& studyDirectory) const {
+    return g_pCurrentArchive &&
+           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -1,14 +1,11 @@
 // The built program without a window, as a scheduler or a script runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <thread>
-#include <utility>
 
+#include "ProgramRun.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "fixtures/ArchiveColumnReader.h"
@@ -22,42 +19,6 @@
 namespace mirabel {
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-// The built program, started in the current directory, its standard error joined to its
-// standard output.
-class Program {
-  public:
-    explicit Program(const std::string& arguments)
-        : pipe_(popen((std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(), "r")) {}
-    ~Program() {
-        if (pipe_) Finish();
-    }
-
-    // Waits for the program to end.
-    Outcome Finish() {
-        Outcome outcome;
-        if (!pipe_) return outcome;
-        char buffer[4096];
-        std::size_t read;
-        while ((read = std::fread(buffer, 1, sizeof buffer, pipe_)) > 0)
-            outcome.output.append(buffer, read);
-        const int status = pclose(std::exchange(pipe_, nullptr));
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
-    }
-
-  private:
-    FILE* pipe_;
-};
-
-Outcome RunProgram(const std::string& arguments) {
-    return Program(arguments).Finish();
-}
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -75,25 +36,25 @@ class CommandLine : public ::testing::Test {
 
 TEST_F(CommandLine, ArchiveNowArchivesTheWaitingStudiesOfTheStoredDestination) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-    const Outcome before = RunProgram("--count");
+    const ProgramOutcome before = RunProgram("--count");
     EXPECT_EQ(before.status, 0);
     EXPECT_EQ(before.output, "4 studies to be archived\n");
 
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("Transferring 4 of 4 studies"), std::string::npos) << run.output;
     EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("Archive finished"), std::string::npos);
 
-    const Outcome after = RunProgram("--count");
+    const ProgramOutcome after = RunProgram("--count");
     EXPECT_EQ(after.output, "No Studies To Archive!!\n");
 }
 
 TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("mirabel: cannot start"), std::string::npos) << run.output;
 
-    const Outcome unknown = RunProgram("--archive-later");
+    const ProgramOutcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
 }
@@ -103,7 +64,7 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
     RunSqlite(dir / "echo.db", {"UPDATE PATIENT SET NAME_L = 'Smith' || char(13, 10) || "
                                 "'01/17/2004 10:00:00 Study for Eve Doe on 01/01/2004 has been "
                                 "archived'"});
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     // Archive started, four studies archived, Archive finished: six entries, six lines.
     const std::vector<std::string> entries = ReadLogMessages(dir / "mirabel.log");
@@ -115,7 +76,7 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
 TEST_F(CommandLine, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     std::filesystem::create_directory(dir / "mirabel.log");  // a folder cannot be appended to
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string report = "mirabel: cannot write to the log mirabel.log: Is a directory\n";
     const std::size_t first = run.output.find(report);
@@ -139,7 +100,7 @@ TEST_F(CommandLine, FileNamesAnFtpServerWouldChangeFailTheirStudy) {
     for (std::size_t i = 0; i < hostile.size(); ++i)
         WriteFileBytes(studies[i] / hostile[i].first, "x");
     ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
 
     EXPECT_EQ(run.status, 1) << run.output;
@@ -166,7 +127,7 @@ TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
     dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
     dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
     const int columns = ExamColumnCount(dir / "echo.db");
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     for (long examId = 1000; examId < 1004; ++examId)
         EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
@@ -177,7 +138,7 @@ TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     dir.Store("NFS:lab", "Archive", "DBField", "");
     const int columns = ExamColumnCount(dir / "echo.db");
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
     EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
@@ -191,7 +152,7 @@ TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
     const std::string missing = (dir / "missing.db").string();
     for (const std::string& databaseFile : {missing, std::string()}) {
         dir.Store("NFS:lab", "Database", "Database File", databaseFile);
-        const Outcome count = RunProgram("--count");
+        const ProgramOutcome count = RunProgram("--count");
         EXPECT_EQ(count.status, 2) << databaseFile;
         EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
             << count.output;
@@ -216,8 +177,8 @@ TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInPro
     while (!std::filesystem::exists(dir / "mirabel.log") &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const Outcome second = RunProgram("--archive-now");
-    const Outcome firstOutcome = first.Finish();
+    const ProgramOutcome second = RunProgram("--archive-now");
+    const ProgramOutcome firstOutcome = first.Finish();
     ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
 
     EXPECT_EQ(second.status, 2) << second.output;
@@ -272,7 +233,7 @@ class RemoveNow : public ::testing::Test {
 };
 
 TEST_F(RemoveNow, DeletesWhatTheStoredRulesSelectAndLeavesWhatItCannotCheck) {
-    const Outcome run = RunProgram("--remove-now");
+    const ProgramOutcome run = RunProgram("--remove-now");
     EXPECT_EQ(run.status, 1) << run.output;
     for (long deleted : {1, 2, 5}) EXPECT_EQ(setup.MediaType(deleted), "Archive") << deleted;
     for (long left : {3, 4}) EXPECT_EQ(setup.MediaType(left), "Image Server") << left;
@@ -288,7 +249,7 @@ TEST_F(RemoveNow, DeletesWhatTheStoredRulesSelectAndLeavesWhatItCannotCheck) {
 
     // Another run holds the start directory.
     const ExclusiveFileLock held(dir / "mirabel.lock");
-    const Outcome refused = RunProgram("--remove-now");
+    const ProgramOutcome refused = RunProgram("--remove-now");
     EXPECT_EQ(refused.status, 2);
     EXPECT_NE(refused.output.find("another run is in progress"), std::string::npos)
         << refused.output;

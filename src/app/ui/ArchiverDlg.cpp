@@ -14,6 +14,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/Sentence.h"
@@ -27,6 +28,7 @@
 #include "log/ui/LogDlg.h"
 #include "removal/ui/StudyDeletionDlg.h"
 #include "log/Logs.h"
+#include "selection/ui/SelectArchiveStudiesDlg.h"
 
 namespace mirabel {
 
@@ -169,6 +171,7 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
     onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
     onButton("IDC_REMOVE_STUDIES", [this] { OpenStudyDeletion(RemovalMode::Manual); });
+    onButton("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
     onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
@@ -508,6 +511,12 @@ void CArchiverDlg::OnStartArchiveNow() {
     StartTimer1(kMinuteMs);
     ReadControls();
     RefreshStudyCount();
+}
+
+void CArchiverDlg::OnSelectStudiesToArchive() {
+    CoreSelectionHost host(core_);
+    CSelectArchiveStudiesDlg dialog(host);
+    dialog.ShowModal();
 }
 
 void CArchiverDlg::OnViewLog(bool errorLog) {
