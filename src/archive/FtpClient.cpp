@@ -1,14 +1,10 @@
 #include "archive/FtpClient.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <memory>
 #include <sstream>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
@@ -24,11 +20,8 @@ struct CurlFree {
 // libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
 extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
     const int fd = *static_cast<const int*>(user);
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, size * count);
-        if (got >= 0) return static_cast<size_t>(got);
-        if (errno != EINTR) return CURL_READFUNC_ABORT;
-    }
+    const std::optional<std::size_t> got = ReadSome(fd, buffer, size * count);
+    return got ? *got : CURL_READFUNC_ABORT;
 }
 
 // Listings and the header lines libcurl makes up for SIZE are not wanted anywhere.
@@ -87,17 +80,17 @@ bool FtpClient::CreateDirectories(const std::string& remoteDir) {
 
 bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath) {
     if (!address_) return false;
-    FileDescriptor file = FileDescriptor::Open(localFile, O_RDONLY);
-    struct stat info {};
-    if (!file.IsValid() || ::fstat(file.Get(), &info) != 0)
-        return Fail("cannot open " + localFile.string() + ": " + LastSystemError());
+    const FileDescriptor file = FileDescriptor::OpenForReading(localFile);
+    const std::optional<std::uint64_t> localSize =
+        file.IsValid() ? OpenFileSize(file.Get()) : std::nullopt;
+    if (!localSize) return Fail("cannot open " + localFile.string() + ": " + LastSystemError());
     int fd = file.Get();
     PrepareRequest(remotePath, false);
     CURL* curl = curl_.Get();
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromDescriptor);
     curl_easy_setopt(curl, CURLOPT_READDATA, &fd);
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(*localSize));
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     if (options_.maxSendBytesPerSecond > 0)
         curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
@@ -105,12 +98,11 @@ bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string
     if (!Perform(remotePath, false)) return false;
 
     // A success code means the server acknowledged the transfer; SIZE confirms it kept it all.
-    const std::uint64_t localSize = static_cast<std::uint64_t>(info.st_size);
     const std::optional<std::uint64_t> remoteSize = RemoteSize(remotePath);
     if (!remoteSize) return false;
-    if (*remoteSize != localSize)
+    if (*remoteSize != *localSize)
         return Fail("the server holds " + std::to_string(*remoteSize) + " bytes of " + remotePath +
-                    " instead of " + std::to_string(localSize));
+                    " instead of " + std::to_string(*localSize));
     return true;
 }
 

@@ -1,13 +1,11 @@
 #include "archive/StudyFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "archive/StudyPaths.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
@@ -41,11 +39,10 @@ std::uint64_t TotalSize(const std::vector<StudyFile>& files) {
 
 bool IsDicomFile(const fs::path& file) {
     constexpr std::size_t kPreamble = 128;
-    FileDescriptor fd = FileDescriptor::Open(file, O_RDONLY);
+    const FileDescriptor fd = FileDescriptor::OpenForReading(file);
     if (!fd.IsValid()) return false;
     char marker[4];
-    return ::pread(fd.Get(), marker, sizeof marker, kPreamble) ==
-               static_cast<ssize_t>(sizeof marker) &&
+    return ReadExactlyAt(fd.Get(), marker, sizeof marker, kPreamble) &&
            std::memcmp(marker, "DICM", sizeof marker) == 0;
 }
 

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "config/ArchiveDestination.h"
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -30,7 +31,7 @@ std::vector<Field> ValueLinesOf(const std::string& type) {
 // One line without its line end (LF or CR LF); false at the end of the file.
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line.resize(FirstLine(line).size());  // drops the CR of a CR LF line end
     return true;
 }
 

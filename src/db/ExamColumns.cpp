@@ -1,6 +1,5 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
-#include <strings.h>
-
+#include "core/Text.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
@@ -28,7 +27,7 @@ CAdoRecordset* OpenExamColumns(const ArchiverConfig& config, CAdoDatabase*& db) 
 bool HasColumn(CAdoRecordset* rs, const std::string& wanted) {
     const int count = GetFieldCount(rs);
     for (int i = 0; i < count; ++i)
-        if (strcasecmp(GetFieldName(rs, i).c_str(), wanted.c_str()) == 0) return true;
+        if (EqualIgnoringCase(GetFieldName(rs, i), wanted)) return true;
     return false;
 }
 

@@ -12,12 +12,12 @@
 #include "dcmtk/oflog/spi/logevent.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
+#include "core/Text.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -82,12 +82,6 @@ bool IsAbsentOrDicomFile(const std::string& path) {
     char head[132] = {};
     in.read(head, sizeof head);
     return in.gcount() == sizeof head && std::string(head + 128, 4) == "DICM";
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::toupper(x) == std::toupper(y);
-    });
 }
 
 std::string ValueOf(DcmItem& item, const DcmTagKey& tag) {

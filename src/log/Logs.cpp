@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/LocalTime.h"
+
 namespace mirabel {
 
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
@@ -14,10 +16,7 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 }
 
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const std::string entry = FormatLogEntry(local, message);
+    const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
     // Opened and closed for every entry so that a deleted log is simply created again.
     std::FILE* file = std::fopen(fileName.c_str(), "ab");
     if (!file) return;

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
+#include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
 
@@ -17,30 +19,14 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 // copy_file_range moves at most this much per call; larger files loop.
 constexpr std::size_t kChunkBytes = 1 << 30;
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // The portable path: read and write through one buffer. Returns false with errno set.
 bool CopyThroughBuffer(int in, int out) {
     std::vector<char> buffer(kBufferBytes);
     for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) return true;
-        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) return false;
+        const std::optional<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
+        if (!got) return false;
+        if (*got == 0) return true;
+        if (!WriteAll(out, std::string_view(buffer.data(), *got))) return false;
     }
 }
 
@@ -50,13 +36,13 @@ bool CopyThroughBuffer(int in, int out) {
 bool CopyInKernel(int in, int out, bool& unsupported) {
     bool copiedAny = false;
     for (;;) {
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
+        const ssize_t moved = RetryOnInterrupt(
+            [&] { return ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0); });
         if (moved == 0) return true;
         if (moved > 0) {
             copiedAny = true;
             continue;
         }
-        if (errno == EINTR) continue;
         unsupported = !copiedAny &&
                       (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL);
         return false;
@@ -104,7 +90,7 @@ bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem:
         return false;
     }
     // A full medium may report itself only when the data is flushed on close.
-    if (::close(out.Release()) != 0) {
+    if (!out.Close()) {
         error = "closing " + to.string() + ": " + LastSystemError();
         return false;
     }
