@@ -87,7 +87,8 @@ bool ArchiverCore::ReadCurrentArchiveFile() {
 }
 
 std::vector<std::string> ArchiverCore::ReadDestinationList() {
-    ReadArchiveList(g_strArchivesFile);
+    // A missing or unreadable list is an empty one: the program starts without destinations.
+    (void)ReadArchiveList(g_strArchivesFile);
     return DestinationIds();
 }
 
@@ -166,15 +167,17 @@ bool ArchiverCore::RunInProgress() {
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {
-    SetSetting(section, key, value);
+    // A setting that cannot be stored is not reported: the window keeps showing the value and
+    // the run uses it; only the next start does not see it.
+    (void)SetSetting(section, key, value);
 }
 
 void ArchiverCore::StoreBool(const char* section, const char* key, bool value) {
-    SetSetting(section, key, BoolToSetting(value));
+    StoreText(section, key, BoolToSetting(value));
 }
 
 void ArchiverCore::StoreInt(const char* section, const char* key, int value) {
-    SetSetting(section, key, IntToSetting(value));
+    StoreText(section, key, IntToSetting(value));
 }
 
 }  // namespace mirabel

@@ -17,11 +17,11 @@ inline constexpr int kHeadlessCannotStart = 2;
 // could not start (the reason is printed on standard error: no destination selected, no image
 // path, database settings incomplete, database unreachable, study selection failed,
 // "Default.cfg" unusable).
-int RunArchiveNowHeadless();
+[[nodiscard]] int RunArchiveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or
 // "No Studies To Archive!!") on standard output. 0, or 2 when the configuration cannot be
 // loaded (reason on standard error).
-int PrintStudyCountHeadless();
+[[nodiscard]] int PrintStudyCountHeadless();
 
 }  // namespace mirabel

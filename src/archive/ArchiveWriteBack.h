@@ -13,7 +13,7 @@ bool IsNumericExamId(const std::string& examId);
 // exam id, which must be numeric. True when the row was updated; false when the row no longer
 // exists. Throws CCVAException("database error") when a database call fails (the layer has
 // logged why).
-bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
-                           const std::string& value);
+[[nodiscard]] bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
+                                         const std::string& value);
 
 }  // namespace mirabel

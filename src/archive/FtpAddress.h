@@ -12,7 +12,7 @@ struct FtpAddress {
 };
 
 // nullopt when the host is empty or the port is not a number from 1 to 65535.
-std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);
+[[nodiscard]] std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);
 
 // "ftp://host:port" with an IPv6 host in brackets; no trailing "/".
 std::string FtpBaseUrl(const FtpAddress& address);

@@ -13,13 +13,13 @@ namespace mirabel {
 // Uploads the planned study. Returns 1 when every file is on the server with its full size;
 // -1 when the server cannot be reached or logged into, the study folder cannot be made, a
 // file fails three times (each logged), or the operator pressed Cancel.
-int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                     const StudyTransferPlan& plan);
+[[nodiscard]] int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                                   const StudyTransferPlan& plan);
 
 // Makes the study folder on the server. For an FTP destination the root path must already
 // exist; the levels below it are created as needed. False when the root is missing or a level
 // can neither be entered nor created.
-bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
-                             const std::string& destinationDir);
+[[nodiscard]] bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
+                                           const std::string& destinationDir);
 
 }  // namespace mirabel

@@ -46,7 +46,9 @@ class DicomDirEntries {
     DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
         : study_(study), session_(ToNativeSeparators(destination.m_strRootPath)) {}
     ~DicomDirEntries() {
-        session_.Write();
+        // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
+        // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
+        (void)session_.Write();
         if (nonConformant_)
             ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
                         study_.m_strExamDate + " do not follow the DICOM media naming rules");

@@ -16,11 +16,12 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // Copies the planned study and verifies the copy. Returns 1 when the copy is complete and
 // equal to the local folder; -2 when the medium's size or the destination's free space cannot
 // take the study (nothing written); -1 on any other failure (logged, or told to the operator).
-int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                      const StudyTransferPlan& plan, MediaBudget& budget);
+[[nodiscard]] int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+                                    const StudyTransferPlan& plan, MediaBudget& budget);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created.
-bool CreateLocalStudyDirectory(const ArchiveDestination& destination, const std::string& imagePath);
+[[nodiscard]] bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
+                                             const std::string& imagePath);
 
 }  // namespace mirabel

@@ -16,7 +16,7 @@ std::string ToNativeSeparators(std::string path);
 // The study folder: image root + image path (one leading separator of the image path
 // dropped). nullopt when either is empty, or when the image path is absolute or climbs out of
 // the root with "..": nothing outside the image root is touched.
-std::optional<std::filesystem::path> LocalStudyDirectory(const std::string& imageRoot,
-                                                         const std::string& imagePath);
+[[nodiscard]] std::optional<std::filesystem::path> LocalStudyDirectory(
+    const std::string& imageRoot, const std::string& imagePath);
 
 }  // namespace mirabel

@@ -20,7 +20,7 @@ inline constexpr int kDestinationFull = -2;
 //      small, or the destination is an image server (its table data cannot be sent yet).
 // For removable media the destination's current medium label is set first (the operator may
 // be asked for it) and the study is charged to the medium's budget. Never throws.
-int ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination, StudyRecord& study,
-                 MediaBudget& remainingMediaBytes);
+[[nodiscard]] int ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
+                               StudyRecord& study, MediaBudget& remainingMediaBytes);
 
 }  // namespace mirabel

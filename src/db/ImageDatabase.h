@@ -13,7 +13,8 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 
 // GetNewDatabase + FindConnection + ConnectImageDatabase; the handle, or null when the
 // connection failed (the failure is logged by the layer).
-CAdoDatabase* OpenImageDatabase(const std::string& handleName, const ArchiverConfig& config);
+[[nodiscard]] CAdoDatabase* OpenImageDatabase(const std::string& handleName,
+                                              const ArchiverConfig& config);
 
 // True for the kind whose connection values are all present; the study selection does not
 // even try an Access file with no name, nor a server without its names.

@@ -10,6 +10,6 @@ namespace mirabel {
 // True when the file now holds exactly `bytes`; on false the file is as it was and no
 // temporary file is left behind. The folder must exist. An existing file keeps its
 // permissions; a new one is readable by its owner only.
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace mirabel

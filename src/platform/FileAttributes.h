@@ -13,6 +13,7 @@ bool IsReadOnly(const std::filesystem::path& file);
 // After a file was transferred: a read-only file becomes readable and writable for its owner,
 // and the archive attribute is cleared (nothing to do on Linux). Returns false and fills
 // `error` when the attributes cannot be changed.
-bool ResetTransferredFileAttributes(const std::filesystem::path& file, std::string& error);
+[[nodiscard]] bool ResetTransferredFileAttributes(const std::filesystem::path& file,
+                                                  std::string& error);
 
 }  // namespace mirabel

@@ -10,7 +10,7 @@ namespace mirabel {
 // Returns false and fills `error` when the source cannot be read, the destination cannot be
 // written, or the copy stops early; a partly written destination is left for the next
 // attempt to overwrite.
-bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
-                       std::string& error);
+[[nodiscard]] bool CopyFileReplacing(const std::filesystem::path& from,
+                                     const std::filesystem::path& to, std::string& error);
 
 }  // namespace mirabel

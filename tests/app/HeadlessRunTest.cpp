@@ -56,9 +56,9 @@ class HeadlessRun : public ::testing::Test {
         const std::unique_ptr<RegistryHive> hive = OpenUserHive();
         ArchiverCore core(*hive);
         core.m_strCurrentArchive = "NFS:ARCH";
-        core.SetSetting("Database", "Image Path", setup.ImageRoot().string());
-        core.SetSetting("Database", "Database File", database.string());
-        core.SetSetting("Database", "DB_Type", "JET");
+        ASSERT_TRUE(core.SetSetting("Database", "Image Path", setup.ImageRoot().string()));
+        ASSERT_TRUE(core.SetSetting("Database", "Database File", database.string()));
+        ASSERT_TRUE(core.SetSetting("Database", "DB_Type", "JET"));
     }
     int Run(int (*command)()) {
         testing::internal::CaptureStdout();
@@ -104,7 +104,8 @@ TEST_F(HeadlessRun, SaysWhyARunCannotStart) {
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
     ArchiverCore core(*hive);
     core.m_strCurrentArchive = "NFS:ARCH";
-    core.SetSetting("Database", "Database File", (setup.Work() / "missing.mdb").string());
+    ASSERT_TRUE(
+        core.SetSetting("Database", "Database File", (setup.Work() / "missing.mdb").string()));
     EXPECT_EQ(Run(RunArchiveNowHeadless), kHeadlessCannotStart);
     EXPECT_NE(err.find("the image database cannot be reached"), std::string::npos) << err;
 
