@@ -8,8 +8,8 @@
 #include "archive/StudyPaths.h"
 #include "core/Text.h"
 #include "log/Logs.h"
-#include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -62,19 +62,21 @@ void InsertSorted(SortedFileList& list, CompareEntry entry) {
 }
 
 bool CompareFiles(const std::string& localFile, const std::string& mediaFile) {
-    const FileDescriptor local = FileDescriptor::OpenForReading(ToNativeSeparators(localFile));
-    if (!local.IsValid()) {
+    // Neither side is read through a link or from a FIFO or device put in a file's place.
+    std::string reason;
+    const std::optional<RegularFile> local = OpenRegularFile(ToNativeSeparators(localFile), reason);
+    if (!local) {
         ErrorLog("Compare Directories: Could not open original file");
         return false;
     }
-    const FileDescriptor media = FileDescriptor::OpenForReading(ToNativeSeparators(mediaFile));
-    if (!media.IsValid()) {
+    const std::optional<RegularFile> media = OpenRegularFile(ToNativeSeparators(mediaFile), reason);
+    if (!media) {
         ErrorLog("Compare Directories: Could not open file on media");
         return false;
     }
-    AdviseSequentialReading(local.Get());
-    AdviseSequentialReading(media.Get());
-    if (!SameContents(local.Get(), media.Get())) {
+    AdviseSequentialReading(local->fd.Get());
+    AdviseSequentialReading(media->fd.Get());
+    if (!SameContents(local->fd.Get(), media->fd.Get())) {
         ErrorLog("Compare Directories: File compare/verify had errors");
         return false;
     }

@@ -3,8 +3,8 @@
 #include <memory>
 #include <sstream>
 
-#include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -80,17 +80,18 @@ bool FtpClient::CreateDirectories(const std::string& remoteDir) {
 
 bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath) {
     if (!address_) return false;
-    const FileDescriptor file = FileDescriptor::OpenForReading(localFile);
-    const std::optional<std::uint64_t> localSize =
-        file.IsValid() ? OpenFileSize(file.Get()) : std::nullopt;
-    if (!localSize) return Fail("cannot open " + localFile.string() + ": " + LastSystemError());
-    int fd = file.Get();
+    // Never a link, nor a FIFO that would hold the upload until the server's timeout.
+    std::string reason;
+    const std::optional<RegularFile> file = OpenRegularFile(localFile, reason);
+    if (!file) return Fail(reason);
+    const std::uint64_t localSize = file->size;
+    int fd = file->fd.Get();
     PrepareRequest(remotePath, false);
     CURL* curl = curl_.Get();
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromDescriptor);
     curl_easy_setopt(curl, CURLOPT_READDATA, &fd);
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(*localSize));
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(localSize));
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     if (options_.maxSendBytesPerSecond > 0)
         curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
@@ -100,9 +101,9 @@ bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string
     // A success code means the server acknowledged the transfer; SIZE confirms it kept it all.
     const std::optional<std::uint64_t> remoteSize = RemoteSize(remotePath);
     if (!remoteSize) return false;
-    if (*remoteSize != *localSize)
+    if (*remoteSize != localSize)
         return Fail("the server holds " + std::to_string(*remoteSize) + " bytes of " + remotePath +
-                    " instead of " + std::to_string(*localSize));
+                    " instead of " + std::to_string(localSize));
     return true;
 }
 

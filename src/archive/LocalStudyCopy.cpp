@@ -78,9 +78,11 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
         std::error_code ec;
+        // A level that is a link would take the copy out of the archive.
+        if (fs::is_symlink(level, ec)) return false;
         if (fs::is_directory(level, ec)) continue;
         fs::create_directory(level, ec);
-        if (!fs::is_directory(level, ec)) return false;
+        if (!fs::is_directory(fs::symlink_status(level, ec))) return false;
     }
     return true;
 }
@@ -89,9 +91,12 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
                       const StudyTransferPlan& plan, MediaBudget& budget) {
     if (!FitsOnDestination(destination, plan, budget)) return -2;
     if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
+        ErrorLog(StudyFailureText(study, "study folder " + plan.destinationDir +
+                                             " cannot be created, or is reached through a link"));
         TheOperator().MessageBox("unable to create directory");
         return -1;
     }
+    RemoveUnfinishedCopies(plan.destinationDir);
     std::unique_ptr<DicomDirEntries> dicomDir;
     if (destination.m_strDicomDir == kSaveDicomDir)
         dicomDir = std::make_unique<DicomDirEntries>(destination, study);

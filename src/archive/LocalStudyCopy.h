@@ -20,7 +20,7 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
                                     const StudyTransferPlan& plan, MediaBudget& budget);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
-// root itself must exist. False when a level can neither be found nor created.
+// root itself must exist. False when a level can neither be found nor created, or is a link.
 [[nodiscard]] bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
                                              const std::string& imagePath);
 

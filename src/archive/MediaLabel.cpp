@@ -1,6 +1,5 @@
 #include "archive/MediaLabel.h"
 
-#include <fstream>
 #include <optional>
 
 #include "core/Operator.h"
@@ -8,20 +7,19 @@
 #include "archive/StudyPaths.h"
 #include "db/LabelDatabase.h"
 #include "log/Logs.h"
+#include "platform/AtomicFileWrite.h"
 
 namespace mirabel {
 
 namespace {
 
+constexpr unsigned kLabelFilePermissions = 0644;
 constexpr const char* kLabelNotWritten =
     "Could not write file to media\n\nPlease check and make sure drive is write-able!!!";
 
+// Replaced whole, never through a link; readable by all, as the medium may travel.
 bool WriteLabelFile(const std::string& file, const std::string& label) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << label;
-    out.close();
-    return static_cast<bool>(out);
+    return WriteFileAtomically(file, label, kLabelFilePermissions);
 }
 
 // The first label of the series base, base1, base2, ... that is not registered.

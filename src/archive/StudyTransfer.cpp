@@ -35,6 +35,12 @@ int RefuseUnsafeStudy(const ArchiverConfig& config, const ArchiveDestination& de
                                              " does not name a folder below the image root"));
         return kStudyFailed;
     }
+    if (const std::optional<std::filesystem::path> link =
+            LinkOnTheWayToStudy(config.m_strImagePath, study.m_strImagePath)) {
+        ErrorLog(StudyFailureText(study, "study folder " + study.m_strImagePath +
+                                             " is reached through the link " + link->string()));
+        return kStudyFailed;
+    }
     if (study.m_bUpdateDatabase && !IsNumericExamId(study.m_strExamId)) {
         ErrorLog(StudyFailureText(study, "exam id " + study.m_strExamId + " is not a number"));
         return kStudyFailed;

@@ -57,7 +57,7 @@ std::string FormatManifest(const std::string& examId, const std::string& destina
     const std::string& examId);
 
 // Writes plan.manifest into the local folder as "exam.ver", replacing an older one. False when
-// the file cannot be created or written.
+// the file cannot be created or written, or when a link, FIFO or device is in its place.
 [[nodiscard]] bool WriteManifest(const StudyTransferPlan& plan);
 
 }  // namespace mirabel

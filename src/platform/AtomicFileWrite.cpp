@@ -14,11 +14,12 @@ namespace mirabel {
 
 namespace {
 
-void KeepPermissionsOf(const std::filesystem::path& file, int fd) {
+void SetPermissions(const std::filesystem::path& file, int fd, unsigned newFilePermissions) {
     struct stat existing {};
-    // Without an existing file (or without the right to change the mode) the temporary file
-    // keeps mkostemp's owner-only mode, the safe side for what it holds.
-    if (::stat(file.c_str(), &existing) == 0) (void)::fchmod(fd, existing.st_mode & 07777);
+    const bool replacing = ::lstat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    // Where the mode cannot be set (a FAT medium) the temporary file keeps mkostemp's
+    // owner-only mode, the safe side for what it holds.
+    (void)::fchmod(fd, replacing ? existing.st_mode & 07777 : newFilePermissions);
 }
 
 // The rename itself is only durable once the folder's entry is on disk too.
@@ -32,11 +33,12 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         unsigned newFilePermissions) {
     std::string temporary = file.string() + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.IsValid()) return false;
-    KeepPermissionsOf(file, fd.Get());
+    SetPermissions(file, fd.Get(), newFilePermissions);
     const bool replaced = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 && fd.Close() &&
                           std::rename(temporary.c_str(), file.c_str()) == 0;
     if (!replaced) {

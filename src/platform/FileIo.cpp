@@ -1,7 +1,6 @@
 #include "platform/FileIo.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -60,12 +59,6 @@ bool WriteAll(int fd, std::string_view bytes) {
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-std::optional<std::uint64_t> OpenFileSize(int fd) {
-    struct stat info {};
-    if (::fstat(fd, &info) != 0) return std::nullopt;
-    return static_cast<std::uint64_t>(info.st_size);
 }
 
 void AdviseSequentialReading(int fd) {

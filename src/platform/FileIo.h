@@ -24,9 +24,6 @@ namespace mirabel {
 // Writes every byte; false on a write error (errno set).
 [[nodiscard]] bool WriteAll(int fd, std::string_view bytes);
 
-// The size of the open file; nullopt when it cannot be asked.
-[[nodiscard]] std::optional<std::uint64_t> OpenFileSize(int fd);
-
 // Hints to the page cache. A kernel that ignores them reads the same bytes, only at another
 // speed, so they report nothing.
 // The file will be read from start to end: read ahead generously.
