@@ -6,6 +6,7 @@
 
 #include "config/ArchiveDestination.h"
 #include "core/Text.h"
+#include "platform/AtomicFileWrite.h"
 
 namespace mirabel {
 
@@ -47,10 +48,10 @@ bool ReadValueLines(std::istream& in, ArchiveDestination& record) {
 
 // A value cannot hold a line feed in this format: one would shift every later line into the
 // wrong field, so it is left out.
-void WriteLine(std::ostream& out, const std::string& value) {
+void AppendLine(std::string& text, const std::string& value) {
     for (char c : value)
-        if (c != '\n') out.put(c);
-    out.put('\n');
+        if (c != '\n') text += c;
+    text += '\n';
 }
 
 }  // namespace
@@ -72,15 +73,15 @@ bool ReadArchiveList(const std::string& path) {
 }
 
 bool WriteArchiveList(const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    std::string text;
     for (const auto& record : g_Archives) {
-        WriteLine(out, record->m_strType);
-        for (Field field : ValueLinesOf(record->m_strType)) WriteLine(out, (*record).*field);
+        AppendLine(text, record->m_strType);
+        for (Field field : ValueLinesOf(record->m_strType)) AppendLine(text, (*record).*field);
     }
-    WriteLine(out, kEndLine);
-    out.close();
-    return !out.fail();
+    AppendLine(text, kEndLine);
+    // Replaced whole, so that a failed write leaves the previous list; new files are the
+    // owner's alone, as they hold the FTP passwords.
+    return WriteFileAtomically(path, text);
 }
 
 }  // namespace mirabel

@@ -14,9 +14,9 @@ inline constexpr const char* kArchiveListFile = "archives.p";
 // list is then unchanged).
 [[nodiscard]] bool ReadArchiveList(const std::string& path);
 
-// Writes g_Archives to path, replacing the file, with "END" last. Unknown types are written
-// back unchanged with the removable-media value lines. False when the file cannot be created
-// or written.
+// Writes g_Archives to path, replacing the file atomically, with "END" last. Unknown types are
+// written back unchanged with the removable-media value lines. A new file is readable by its
+// owner only (it holds passwords). False when the file cannot be written; it is then as it was.
 [[nodiscard]] bool WriteArchiveList(const std::string& path);
 
 }  // namespace mirabel

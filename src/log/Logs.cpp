@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/FileAppend.h"
 #include "platform/LocalTime.h"
 
 namespace mirabel {
@@ -17,11 +18,9 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
     const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
-    // Opened and closed for every entry so that a deleted log is simply created again.
-    std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (!file) return;
-    std::fwrite(entry.data(), 1, entry.size(), file);
-    std::fclose(file);
+    // Opened and closed for every entry so that a deleted log is simply created again. A log
+    // that cannot be written loses the entry: there is no other place to report it.
+    (void)AppendToFile(fileName, entry);
 }
 
 void ActivityLog(std::string message) {
