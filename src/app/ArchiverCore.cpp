@@ -1,26 +1,68 @@
 #include "app/ArchiverCore.h"
 
+#include <algorithm>
+
 #include "app/AppPaths.h"
 #include "archive/ArchiveRun.h"
-#include "archive/RunState.h"
+#include "archive/RunLock.h"
 #include "archive/ScheduleRule.h"
+#include "archive/TableDataSend.h"
+#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
+#include "core/Text.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
+#include "log/Logs.h"
 
 namespace mirabel {
 
 ArchiverCore* g_pMainCore = nullptr;
 
 namespace {
+
 constexpr const char* kDatabase = "Database";
 constexpr const char* kArchive = "Archive";
+constexpr const char* kDefaultArchiveColumn = "ARCHIVE_PATH";
+constexpr const char* kNoTime = "None";
+constexpr const char* kRunAlreadyInProgress = "an archive run or a deletion pass is in progress";
+
+const char* CriterionKey(Criterion criterion) {
+    switch (criterion) {
+        case Criterion::Reside:
+            return "Reside";
+        case Criterion::Prelim:
+            return "Prelim";
+        case Criterion::MaxStudies:
+            return "MaxStudies";
+        case Criterion::Final:
+            return "Final";
+    }
+    return "";
+}
+
+std::string TimeForEditing(const std::string& stored) {
+    return stored == kNoTime ? "" : stored;
+}
+
+std::string StoredTime(const std::string& typed) {
+    return typed.empty() ? kNoTime : typed;
+}
+
+// The column of EXAM that is name ignoring case, as the column list's search finds it; empty
+// when EXAM has none.
+std::string ColumnNamed(const std::vector<std::string>& columns, const std::string& name) {
+    const auto found = std::ranges::find_if(
+        columns, [&name](const std::string& column) { return EqualIgnoringCase(column, name); });
+    return found == columns.end() ? std::string() : *found;
+}
+
 }  // namespace
 
 ArchiverCore::ArchiverCore(RegistryHive& hive)
-    : store_(hive, [this] { return m_strCurrentArchive; }) {
+    : store_(hive, [this] { return config_.m_strCurrentArchive; }) {
     g_pMainCore = this;
 }
 
@@ -38,45 +80,45 @@ bool ArchiverCore::SetSetting(std::string section, std::string key, std::string 
 }
 
 void ArchiverCore::LoadInitialSettings() {
-    // m_strCurrentArchive is still empty: these come from directly under the product key.
+    // No destination is selected yet: these come from directly under the product key.
     LoadDatabaseSettings();
     LoadCountSettings();
     LoadScheduleTimes();
-    m_strStatus = "No Studies To Archive!!";
-    m_strDbField.clear();
-    m_bReside = m_bPrelim = m_bMaxStudies = m_bFinal = false;
-    m_nIncrement = 1;
-    m_bIncrementMode = false;
+    config_.m_strStatus = "No Studies To Archive!!";
+    config_.m_strDbField.clear();
+    config_.m_bReside = config_.m_bPrelim = config_.m_bMaxStudies = config_.m_bFinal = false;
+    config_.m_nIncrement = 1;
+    config_.m_bIncrementMode = false;
     InitAppPaths();
 }
 
 void ArchiverCore::LoadDatabaseSettings() {
-    m_strDbType = GetSetting(kDatabase, "DB_Type", "JET");
-    m_strDatabaseFile = GetSetting(kDatabase, "Database File", "");
-    m_strImagePath = GetSetting(kDatabase, "Image Path", "");
-    m_strDatabasePassword = GetSetting(kDatabase, "Database Password", "");
-    m_strSqlDb = GetSetting(kDatabase, "SQL_DB", "");
-    m_strSqlPassword = GetSetting(kDatabase, "SQL_Password", "");
-    m_strSqlServer = GetSetting(kDatabase, "SQL_Server", "");
-    m_strSqlUser = GetSetting(kDatabase, "SQL_User", "");
+    config_.m_strDbType = GetSetting(kDatabase, "DB_Type", "JET");
+    config_.m_strDatabaseFile = GetSetting(kDatabase, "Database File", "");
+    config_.m_strImagePath = GetSetting(kDatabase, "Image Path", "");
+    config_.m_strDatabasePassword = GetSetting(kDatabase, "Database Password", "");
+    config_.m_strSqlDb = GetSetting(kDatabase, "SQL_DB", "");
+    config_.m_strSqlPassword = GetSetting(kDatabase, "SQL_Password", "");
+    config_.m_strSqlServer = GetSetting(kDatabase, "SQL_Server", "");
+    config_.m_strSqlUser = GetSetting(kDatabase, "SQL_User", "");
     LoadOdbcDriverNames();
 }
 
 void ArchiverCore::LoadCountSettings() {
-    m_nDaysBeforeArchive = SettingToInt(GetSetting(kArchive, "Days Before Archive", "0"));
-    m_nMaxStudies = SettingToInt(GetSetting(kArchive, "Max Studies", "500"));
+    config_.m_nDaysBeforeArchive = SettingToInt(GetSetting(kArchive, "Days Before Archive", "0"));
+    config_.m_nMaxStudies = SettingToInt(GetSetting(kArchive, "Max Studies", "500"));
 }
 
 void ArchiverCore::LoadScheduleTimes() {
-    m_strStartTime = GetSetting(kArchive, "StartTime", "None");
-    m_strStopTime = GetSetting(kArchive, "StopTime", "None");
+    config_.m_strStartTime = GetSetting(kArchive, "StartTime", "None");
+    config_.m_strStopTime = GetSetting(kArchive, "StopTime", "None");
 }
 
 bool ArchiverCore::ReadCurrentArchiveFile() {
     std::string id;
     switch (ReadOrCreateCurrentArchiveFile(id)) {
         case CurrentArchiveFileResult::Read:
-            if (!id.empty()) m_strCurrentArchive = id;
+            if (!id.empty()) config_.m_strCurrentArchive = id;
             return true;
         case CurrentArchiveFileResult::Created:
             return true;
@@ -99,29 +141,31 @@ std::vector<std::string> ArchiverCore::DestinationIds() {
 }
 
 void ArchiverCore::SelectArchive(const std::string& id) {
-    m_strCurrentArchive = id;
-    WriteCurrentArchiveFile(m_strCurrentArchive);
+    config_.m_strCurrentArchive = id;
+    WriteCurrentArchiveFile(config_.m_strCurrentArchive);
     LoadArchiveSettings();
     FindCurrentArchive();
 }
 
 void ArchiverCore::FindCurrentArchive() {
-    g_pCurrentArchive = FindArchive(m_strCurrentArchive);
+    g_pCurrentArchive = FindArchive(config_.m_strCurrentArchive);
 }
 
 void ArchiverCore::LoadArchiveSettings() {
-    m_bReplicate = SettingIsTrue(GetSetting(kArchive, "ReplicateMethod", "TRUE"));
-    m_strDbField = GetSetting(kArchive, "DBField", "ARCHIVE_PATH");
+    config_.m_bReplicate = SettingIsTrue(GetSetting(kArchive, "ReplicateMethod", "TRUE"));
+    // The column of the stored method, so that a headless run uses it as the window does.
+    config_.m_strDbField = ArchiveColumnOfMethod(
+        config_.m_bReplicate, GetSetting(kArchive, "DBField", kDefaultArchiveColumn));
     LoadDatabaseSettings();
-    m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
+    config_.m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
     LoadScheduleTimes();
-    m_bIncrementMode = SettingIsTrue(GetSetting(kArchive, "IncrementMode", "FALSE"));
+    config_.m_bIncrementMode = SettingIsTrue(GetSetting(kArchive, "IncrementMode", "FALSE"));
     LoadCountSettings();
-    m_bSendAll = SettingIsTrue(GetSetting(kArchive, "SendAll", "TRUE"));
-    m_bPrelim = SettingIsTrue(GetSetting(kArchive, "Prelim", "FALSE"));
-    m_bFinal = SettingIsTrue(GetSetting(kArchive, "Final", "FALSE"));
-    m_bReside = SettingIsTrue(GetSetting(kArchive, "Reside", "FALSE"));
-    m_bMaxStudies = SettingIsTrue(GetSetting(kArchive, "MaxStudies", "FALSE"));
+    config_.m_bSendAll = SettingIsTrue(GetSetting(kArchive, "SendAll", "TRUE"));
+    config_.m_bPrelim = SettingIsTrue(GetSetting(kArchive, "Prelim", "FALSE"));
+    config_.m_bFinal = SettingIsTrue(GetSetting(kArchive, "Final", "FALSE"));
+    config_.m_bReside = SettingIsTrue(GetSetting(kArchive, "Reside", "FALSE"));
+    config_.m_bMaxStudies = SettingIsTrue(GetSetting(kArchive, "MaxStudies", "FALSE"));
 }
 
 void ArchiverCore::LoadOdbcDriverNames() {
@@ -133,37 +177,243 @@ void ArchiverCore::LoadOdbcDriverNames() {
 }
 
 std::string ArchiverCore::Caption() const {
-    return m_strCurrentArchive.empty() ? m_strTitle : m_strTitle + " : " + m_strCurrentArchive;
+    const ArchiverConfig& c = config_;
+    return c.m_strCurrentArchive.empty() ? c.m_strTitle
+                                         : c.m_strTitle + " : " + c.m_strCurrentArchive;
+}
+
+void ArchiverCore::SetTitle(const std::string& title) {
+    config_.m_strTitle = title;
+}
+
+void ArchiverCore::FollowEditedArchive() {
+    if (g_pCurrentArchive) config_.m_strCurrentArchive = g_pCurrentArchive->m_strId;
 }
 
 bool ArchiverCore::SaveArchiveList() const {
     return WriteArchiveList(g_strArchivesFile);
 }
 
-void ArchiverCore::GetStudyList() {
-    mirabel::GetStudyList(*this);
+// ---- the controls ---------------------------------------------------------------------------
+
+std::optional<IntegerEdit> ArchiverCore::TakeControlValues(const ControlValues& values) {
+    ArchiverConfig& c = config_;
+    c.m_strDatabaseFile = values.databaseFile;
+    c.m_strImagePath = values.imagePath;
+    if (!values.maxStudies) return IntegerEdit::MaxStudies;
+    c.m_nMaxStudies = *values.maxStudies;
+    if (!values.daysBeforeArchive) return IntegerEdit::DaysBeforeArchive;
+    c.m_nDaysBeforeArchive = *values.daysBeforeArchive;
+    c.m_strDatabasePassword = values.databasePassword;
+    c.m_strSqlServer = values.sqlServer;
+    c.m_strSqlUser = values.sqlUser;
+    c.m_strSqlPassword = values.sqlPassword;
+    c.m_strSqlDb = values.sqlDb;
+    c.m_strDbField = values.dbField;
+    c.m_bReside = values.reside;
+    c.m_bPrelim = values.prelim;
+    c.m_bMaxStudies = values.maxStudiesOn;
+    c.m_bFinal = values.final;
+    if (!values.increment) return IntegerEdit::Increment;
+    c.m_nIncrement = *values.increment;
+    return std::nullopt;
 }
 
-void ArchiverCore::CountStudiesAtStartUp() {
-    GetStudyList();
-    if (!g_StudyList.empty()) m_strStatus = StudyCountStatus();
+void ArchiverCore::SetActive(bool active) {
+    config_.m_bActive = active;
+}
+
+bool ArchiverCore::CountIsWatched(bool minimised) const {
+    return !minimised && config_.m_bActive;
+}
+
+// ---- handlers that store one setting --------------------------------------------------------
+
+void ArchiverCore::StoreDatabaseSetting(const char* key, const std::string& value) {
+    StoreText(kDatabase, key, value);
+}
+
+void ArchiverCore::ChooseDatabaseKind(DatabaseKind kind) {
+    config_.m_strDbType = DbTypeWord(kind);
+    StoreText(kDatabase, "DB_Type", config_.m_strDbType);
+}
+
+void ArchiverCore::StoreMaxStudiesCount() {
+    StoreInt(kArchive, "Max Studies", config_.m_nMaxStudies);
+}
+
+void ArchiverCore::StoreDaysBeforeArchive() {
+    StoreInt(kArchive, "Days Before Archive", config_.m_nDaysBeforeArchive);
+}
+
+void ArchiverCore::ChangeDatabaseFile(const std::string& path) {
+    config_.m_strDatabaseFile = path;
+    StoreText(kDatabase, "Database File", path);
+}
+
+void ArchiverCore::ChangeImagePath(const std::string& path) {
+    config_.m_strImagePath = path;
+    StoreText(kDatabase, "Image Path", path);
+}
+
+// ---- method and criteria --------------------------------------------------------------------
+
+void ArchiverCore::ChooseArchiveMethod() {
+    StoreBool(kArchive, "ReplicateMethod", false);
+    config_.m_bReplicate = false;
+    config_.m_strDbField = kArchiveMethodColumn;
+    RefreshStudyCount();
+}
+
+std::vector<std::string> ArchiverCore::ChooseReplicateMethod() {
+    const std::string stored = GetSetting(kArchive, "DBField", kDefaultArchiveColumn);
+    std::vector<std::string> columns = ArchiveColumnChoices();
+    config_.m_strDbField = ColumnNamed(columns, stored);
+    StoreBool(kArchive, "ReplicateMethod", true);
+    config_.m_bReplicate = true;
+    RefreshStudyCount();
+    return columns;
+}
+
+std::vector<std::string> ArchiverCore::ArchiveColumnChoices() const {
+    return ListExamColumns(config_);
+}
+
+void ArchiverCore::ChooseArchiveColumn(const std::string& column) {
+    config_.m_strDbField = column;
+    StoreText(kArchive, "DBField", column);
+    RefreshStudyCount();
+}
+
+void ArchiverCore::SendAllStudies() {
+    StoreBool(kArchive, "SendAll", true);
+    config_.m_bSendAll = true;
+    RefreshStudyCount();
+}
+
+void ArchiverCore::SendSelectedStudies() {
+    StoreBool(kArchive, "SendAll", false);
+    config_.m_bSendAll = false;
+    RefreshStudyCount();
+}
+
+void ArchiverCore::ApplyCriterion(Criterion criterion) {
+    StoreBool(kArchive, CriterionKey(criterion), CriterionIsOn(criterion));
+    if (criterion != Criterion::MaxStudies) RefreshStudyCount();
+}
+
+bool ArchiverCore::CriterionIsOn(Criterion criterion) const {
+    switch (criterion) {
+        case Criterion::Reside:
+            return config_.m_bReside;
+        case Criterion::Prelim:
+            return config_.m_bPrelim;
+        case Criterion::MaxStudies:
+            return config_.m_bMaxStudies;
+        case Criterion::Final:
+            return config_.m_bFinal;
+    }
+    return false;
+}
+
+// ---- schedule -------------------------------------------------------------------------------
+
+std::string ArchiverCore::StartTimeForEditing() const {
+    return TimeForEditing(config_.m_strStartTime);
+}
+
+std::string ArchiverCore::StopTimeForEditing() const {
+    return TimeForEditing(config_.m_strStopTime);
+}
+
+void ArchiverCore::SetStartTime(const std::string& typed) {
+    config_.m_strStartTime = StoredTime(typed);
+    StoreText(kArchive, "StartTime", config_.m_strStartTime);
+    StoreBool(kArchive, "IncrementMode", false);
+    config_.m_nIncrement = 1;
+    config_.m_bIncrementMode = false;
+}
+
+void ArchiverCore::SetStopTime(const std::string& typed) {
+    config_.m_strStopTime = StoredTime(typed);
+    StoreText(kArchive, "StopTime", config_.m_strStopTime);
+}
+
+bool ArchiverCore::SetIncrement() {
+    if (config_.m_nIncrement < 1) {
+        config_.m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
+        return false;
+    }
+    config_.m_bIncrementMode = true;
+    StoreInt(kArchive, "Increment", config_.m_nIncrement);
+    StoreBool(kArchive, "IncrementMode", true);
+    StoreText(kArchive, "StartTime", kNoTime);
+    StoreText(kArchive, "StopTime", kNoTime);
+    config_.m_strStartTime = config_.m_strStopTime = kNoTime;
+    return true;
+}
+
+int ArchiverCore::SchedulePeriodMs() const {
+    return ScheduleTimerPeriodMs(config_.m_nIncrement);
+}
+
+bool ArchiverCore::RunIsDue(int hour, int minute) const {
+    return IsRunDue(config_.m_bIncrementMode, config_.m_strStartTime, hour, minute);
+}
+
+// ---- counting and runs ----------------------------------------------------------------------
+
+bool ArchiverCore::GetStudyList() {
+    return mirabel::GetStudyList(config_);
+}
+
+bool ArchiverCore::CountStudiesAtStartUp() {
+    const bool counted = GetStudyList();
+    if (!g_StudyList.empty()) config_.m_strStatus = StudyCountStatus();
+    return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {
     GetStudyList();
-    m_strStatus = StudyCountStatus();
+    config_.m_strStatus = StudyCountStatus();
 }
 
-void ArchiverCore::RunArchive() {
-    mirabel::RunArchive(*this);
+std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
+    if (runInProgress_) {
+        refusal = kRunAlreadyInProgress;
+        return std::nullopt;
+    }
+    std::optional<ExclusiveFileLock> lock = TakeRunLock(g_strAppDir, refusal);
+    if (!lock) return std::nullopt;
+    return RunMarker(runInProgress_, std::move(*lock));
 }
 
-bool ArchiverCore::RunIsDue(int hour, int minute) const {
-    return IsRunDue(m_bIncrementMode, m_strStartTime, hour, minute);
+std::optional<RunMarker> ArchiverCore::BeginScheduledRun() {
+    std::string refusal;
+    std::optional<RunMarker> run = BeginRun(refusal);
+    if (!run) DebugLog("Scheduled archive skipped: " + refusal);
+    return run;
 }
 
-bool ArchiverCore::RunInProgress() {
-    return g_pProgressDlg != nullptr;
+void ArchiverCore::ArchiveNow(const RunMarker& run) {
+    GetStudyList();
+    RunArchive(run);
+}
+
+void ArchiverCore::RunArchive(const RunMarker&) {
+    mirabel::RunArchive(config_);
+}
+
+bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
+                                std::vector<std::string>& values, const std::string& key) const {
+    return mirabel::ReadTableRow(config_, table, names, values, key);
+}
+
+bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
+                                 const std::vector<std::string>& values, std::string& reply,
+                                 const std::string& studyDirectory) const {
+    return g_pCurrentArchive &&
+           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

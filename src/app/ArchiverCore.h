@@ -1,31 +1,48 @@
 #pragma once
-// The main window's core: the whole current configuration (ArchiverConfig) with the
-// operations that read and store it. The window binds its controls to these members and
-// forwards every handler here; nothing in this class knows about windows, so the same core
-// serves the window, the headless mode and the tests.
+// The main window's core: the whole current configuration (ArchiverConfig), the rules by
+// which the main window's controls change and store it, and the archive runs started from the
+// window. The window reads its controls, calls one of these methods and shows the
+// configuration again; nothing in this class knows about windows, so the same core serves the
+// window, the headless mode and the tests.
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "core/ArchiverConfig.h"
+#include "app/ControlValues.h"
+#include "app/RunMarker.h"
 #include "config/SettingsStore.h"
+#include "core/ArchiverConfig.h"
 
 namespace mirabel {
 
-class ArchiverCore : public ArchiverConfig {
+// The four criteria check boxes of "Send unarchived studies...".
+enum class Criterion { Reside, Prelim, MaxStudies, Final };
+
+inline constexpr const char* kIncrementRefused = "Increment must be greater than zero.";
+
+class ArchiverCore {
   public:
     explicit ArchiverCore(RegistryHive& hive);
     ~ArchiverCore();
     ArchiverCore(const ArchiverCore&) = delete;
     ArchiverCore& operator=(const ArchiverCore&) = delete;
 
+    // The current configuration; it changes only through the methods below.
+    const ArchiverConfig& Config() const { return config_; }
+
     // Settings under the current destination (or directly under the product key while no
     // destination is selected).
     std::string GetSetting(std::string section, std::string key, std::string defaultValue) const;
     [[nodiscard]] bool SetSetting(std::string section, std::string key, std::string value);
 
+    // ---- start-up and destinations ----------------------------------------------------------
+
     // Construction: the settings found directly under the product key, the fixed initial
     // values and the start directory's paths.
     void LoadInitialSettings();
+
+    // The window caption as the window resource gives it.
+    void SetTitle(const std::string& title);
 
     // Start-up: reads "Default.cfg" into m_strCurrentArchive, creating it empty when missing.
     // False when it can neither be opened nor created (the program must end).
@@ -38,15 +55,15 @@ class ArchiverCore : public ArchiverConfig {
     // points g_pCurrentArchive at it (null when no destination has that id).
     void SelectArchive(const std::string& id);
 
-    // Loads every per-destination setting into the members (the window then updates the
-    // controls' states from them).
+    // Loads every per-destination setting into the configuration.
     void LoadArchiveSettings();
-
-    // The ODBC driver names from their optional settings (defaults when unset).
-    void LoadOdbcDriverNames();
 
     // Points g_pCurrentArchive at the destination whose id is m_strCurrentArchive.
     void FindCurrentArchive();
+
+    // After the current destination was edited: its (possibly new) id becomes the current
+    // id, so that changes from now on are stored under it. "Default.cfg" is not rewritten.
+    void FollowEditedArchive();
 
     // "<title>" or "<title> : <current id>".
     std::string Caption() const;
@@ -57,34 +74,127 @@ class ArchiverCore : public ArchiverConfig {
     // The ids of all destinations, in list order.
     static std::vector<std::string> DestinationIds();
 
-    // Fills the study list from the image system's database.
-    void GetStudyList();
-    // Start-up count: GetStudyList; the status changes only when studies are waiting.
-    void CountStudiesAtStartUp();
-    // GetStudyList, then m_strStatus = the count text.
-    void RefreshStudyCount();
+    // ---- the controls -------------------------------------------------------------------------
 
-    // One archive run of the study list to the current destination.
-    void RunArchive();
+    // Takes the controls' values in their exchange order. Stops at the first integer edit that
+    // does not hold a number and returns it (the values before it are taken, those after it
+    // are not); nullopt when everything was taken.
+    std::optional<IntegerEdit> TakeControlValues(const ControlValues& values);
 
+    // Whether the main window is the active window.
+    void SetActive(bool active);
+
+    // Whether a tick that starts no run refreshes the count: only for an operator who can see
+    // it (the window neither minimised nor inactive), so that idle ticks leave the database be.
+    bool CountIsWatched(bool minimised) const;
+
+    // ---- handlers that store one setting ------------------------------------------------------
+
+    // An edit of the database group: stores "Database"/key.
+    void StoreDatabaseSetting(const char* key, const std::string& value);
+    // One of the database kind's radio buttons: stores its "DB_Type" word.
+    void ChooseDatabaseKind(DatabaseKind kind);
+    // Store the count edits' current values ("Max Studies", "Days Before Archive").
+    void StoreMaxStudiesCount();
+    void StoreDaysBeforeArchive();
+    // A path chosen with Browse: taken and stored.
+    void ChangeDatabaseFile(const std::string& path);
+    void ChangeImagePath(const std::string& path);
+
+    // ---- method and criteria ------------------------------------------------------------------
+
+    // Archive method: archives always go to ARCHIVE_PATH (in memory; the stored column is
+    // kept for Replicate); recounts.
+    void ChooseArchiveMethod();
+    // Replicate method: the stored column becomes the archive column when EXAM has it
+    // (spelled as EXAM spells it), else the archive column is empty; recounts. Returns the
+    // EXAM columns for the column list.
+    std::vector<std::string> ChooseReplicateMethod();
+    // The columns of EXAM, for the column list; what was read before a database error.
+    std::vector<std::string> ArchiveColumnChoices() const;
+    // A column chosen from the list: stored as "DBField"; recounts.
+    void ChooseArchiveColumn(const std::string& column);
+
+    // "Send all unarchived studies" (criteria off) or "Send unarchived studies..." (the
+    // criteria apply); recounts.
+    void SendAllStudies();
+    void SendSelectedStudies();
+    // Stores a criterion box's state as taken from the controls; recounts, except for the
+    // maximum-count switch, which changes only how many studies a run takes.
+    void ApplyCriterion(Criterion criterion);
+    bool CriterionIsOn(Criterion criterion) const;
+
+    // ---- schedule -----------------------------------------------------------------------------
+
+    // The stored times as the Set Time dialog shows them ("None" shows empty).
+    std::string StartTimeForEditing() const;
+    std::string StopTimeForEditing() const;
+    // A new start time (empty: "None"): start-time mode, with a one-minute tick in memory (the
+    // stored increment stays for increment mode).
+    void SetStartTime(const std::string& typed);
+    // A new stop time (empty: "None"): stored and shown only.
+    void SetStopTime(const std::string& typed);
+    // Increment mode with the increment taken from the controls. False when it is below one:
+    // the stored increment comes back and nothing changes (the operator is to be told
+    // kIncrementRefused).
+    bool SetIncrement();
+    // Timer 1's period: the increment in milliseconds, capped at the longest the timer takes.
+    int SchedulePeriodMs() const;
     // Whether timer 1's tick at the given local time starts a run.
     bool RunIsDue(int hour, int minute) const;
 
-    // True while an archive run or a deletion pass is in progress.
-    static bool RunInProgress();
+    // ---- counting and runs --------------------------------------------------------------------
 
-    // Stores one setting of a handler: the value in section/key.
-    void StoreText(const char* section, const char* key, const std::string& value);
-    void StoreBool(const char* section, const char* key, bool value);
-    void StoreInt(const char* section, const char* key, int value);
+    // Fills the study list from the image system's database; false when the waiting studies
+    // could not all be read (see mirabel::GetStudyList).
+    bool GetStudyList();
+    // Start-up count: GetStudyList; the status changes only when studies are waiting. False as
+    // GetStudyList.
+    bool CountStudiesAtStartUp();
+    // GetStudyList, then m_strStatus = the count text.
+    void RefreshStudyCount();
+
+    // Begins an archive run or a deletion pass: the returned marker keeps this core's run in
+    // progress and holds the start directory's run lock until it goes away. nullopt, with
+    // refusal saying why, while another run is in progress, here or in another process
+    // (kAnotherRunInProgress), or when the lock file cannot be used.
+    std::optional<RunMarker> BeginRun(std::string& refusal);
+    // The same for a run the schedule starts; a refusal is noted in the debug log, and the
+    // schedule tries again at its next tick.
+    std::optional<RunMarker> BeginScheduledRun();
+    // True while an archive run or a deletion pass is in progress: the window's handlers
+    // ignore their events meanwhile.
+    bool RunInProgress() const { return runInProgress_; }
+
+    // Start Archive Now: the waiting studies, selected afresh, to the current destination.
+    void ArchiveNow(const RunMarker& run);
+    // One archive run of the study list as it stands to the current destination.
+    void RunArchive(const RunMarker& run);
+
+    // The table-data transfer to an image-server destination, as the study transfer uses it:
+    // one row of "PATIENT" (key: patient id) or "EXAM" (key: exam id) into name and value
+    // lists, and those lists sent to the current destination (see archive/TableRowRead.h and
+    // archive/TableDataSend.h). False when no row was read or the server did not accept it.
+    bool ReadTableRow(const std::string& table, std::vector<std::string>& names,
+                      std::vector<std::string>& values, const std::string& key) const;
+    bool SendTableData(const std::string& table, const std::vector<std::string>& names,
+                       const std::vector<std::string>& values, std::string& reply,
+                       const std::string& studyDirectory) const;
 
   private:
     // The groups of settings that construction and a destination's load share.
     void LoadDatabaseSettings();
     void LoadCountSettings();
     void LoadScheduleTimes();
+    void LoadOdbcDriverNames();
 
+    void StoreText(const char* section, const char* key, const std::string& value);
+    void StoreBool(const char* section, const char* key, bool value);
+    void StoreInt(const char* section, const char* key, int value);
+
+    ArchiverConfig config_;
     SettingsStore store_;
+    bool runInProgress_ = false;
 };
 
 // The main window's core of this process; set by its constructor, read by other windows.

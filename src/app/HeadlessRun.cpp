@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/ArchiverCore.h"
@@ -10,25 +11,43 @@
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/DatabaseLayer.h"
+#include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
+#include "log/UnwritableLogReport.h"
 #include "platform/RegistryHive.h"
 
 namespace mirabel {
 
 namespace {
 
-// The console operator for one headless command; the previous one comes back afterwards.
+// Nobody reads the logs of an unattended run as it goes; whoever started it sees standard error.
+void ReportLogOnStandardError(const std::string& fileName, const std::string& reason) {
+    std::fprintf(stderr, "mirabel: cannot write to the log %s: %s\n", fileName.c_str(),
+                 reason.c_str());
+}
+
+// The console operator and the log report of one headless command; the previous ones come back
+// afterwards.
 class ConsoleSession {
   public:
-    ConsoleSession() : previous_(InstallOperator(std::make_unique<ConsoleOperator>())) {}
-    ~ConsoleSession() { InstallOperator(std::move(previous_)); }
+    ConsoleSession()
+        : previous_(InstallOperator(std::make_unique<ConsoleOperator>())),
+          previousLogReport_(SetUnwritableLogReport(ReportLogOnStandardError)) {}
+    ~ConsoleSession() {
+        SetUnwritableLogReport(std::move(previousLogReport_));
+        InstallOperator(std::move(previous_));
+    }
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;
 
   private:
     std::unique_ptr<Operator> previous_;
+    UnwritableLogReport previousLogReport_;
 };
+
+constexpr const char* kIncompleteSettings = "the database settings are incomplete";
+constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";
 
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
@@ -49,16 +68,18 @@ bool LoadStoredConfiguration(ArchiverCore& core) {
 
 // Why a run could not do any work with this configuration; empty when it can start.
 std::string ReasonNotToStart(const ArchiverCore& core) {
+    const ArchiverConfig& config = core.Config();
     if (!g_pCurrentArchive)
-        return core.m_strCurrentArchive.empty()
+        return config.m_strCurrentArchive.empty()
                    ? "no archive destination is selected"
-                   : "the selected archive destination " + core.m_strCurrentArchive +
+                   : "the selected archive destination " + config.m_strCurrentArchive +
                          " is not in archives.p";
-    if (core.m_strImagePath.empty()) return "no image path is configured";
-    if (!ConnectionValuesPresent(core)) return "the database settings are incomplete";
-    CAdoDatabase* db = OpenImageDatabase("corvana", core);
+    if (config.m_strImagePath.empty()) return "no image path is configured";
+    if (!ConnectionValuesPresent(config)) return kIncompleteSettings;
+    HandleScope handles;
+    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
     if (!db) return "the image database cannot be reached (see mirabelerror.log)";
-    CloseDatabase(db);
+    handles.Close(db);
     return "";
 }
 
@@ -82,21 +103,30 @@ int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
 
 int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
+        std::string refusal;
+        const std::optional<RunMarker> run = core.BeginRun(refusal);
+        if (!run) return CannotStart(refusal);
         if (const std::string reason = ReasonNotToStart(core); !reason.empty())
             return CannotStart(reason);
-        core.GetStudyList();
         // A selection that failed leaves an empty list behind, which must not read as success.
-        if (g_bDbError) return CannotStart("the study selection failed (see mirabelerror.log)");
-        RunArchive(core);
-        return AllArchived(StudiesToAttempt(core)) ? kHeadlessAllArchived : kHeadlessSomeFailed;
+        if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
+        core.RunArchive(*run);
+        return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
+                                                            : kHeadlessSomeFailed;
     });
 }
 
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
-        core.CountStudiesAtStartUp();
-        std::printf("%s\n", core.m_strStatus.c_str());
-        return 0;
+        const bool counted = core.CountStudiesAtStartUp();
+        std::printf("%s\n", core.Config().m_strStatus.c_str());
+        // The status line comes first, as the window would show it, then why it says nothing.
+        std::fflush(stdout);
+        if (counted) return 0;
+        std::fprintf(
+            stderr, "mirabel: cannot count: %s\n",
+            ConnectionValuesPresent(core.Config()) ? kSelectionFailed : kIncompleteSettings);
+        return kHeadlessCannotStart;
     });
 }
 

@@ -14,14 +14,16 @@ inline constexpr int kHeadlessCannotStart = 2;
 
 // "mirabel --archive-now": one archive run of the waiting studies to the current destination.
 // 0 when every study the run was to take was archived, 1 when some were not, 2 when the run
-// could not start (the reason is printed on standard error: no destination selected, no image
-// path, database settings incomplete, database unreachable, study selection failed,
-// "Default.cfg" unusable).
+// could not start (the reason is printed on standard error: another run is in progress in this
+// directory, no destination selected, no image path, database settings incomplete, database
+// unreachable, study selection failed, "Default.cfg" unusable). The run holds the start
+// directory's run lock from the study selection to its end.
 [[nodiscard]] int RunArchiveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or
-// "No Studies To Archive!!") on standard output. 0, or 2 when the configuration cannot be
-// loaded (reason on standard error).
+// "No Studies To Archive!!") on standard output. 0 when the studies were counted; 2 when the
+// configuration cannot be loaded, or the image database cannot be opened or read (after the
+// status line; the reason on standard error).
 [[nodiscard]] int PrintStudyCountHeadless();
 
 }  // namespace mirabel

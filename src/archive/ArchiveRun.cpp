@@ -1,13 +1,13 @@
 #include "archive/ArchiveRun.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyTransfer.h"
+#include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 #include "log/Logs.h"
@@ -37,23 +37,30 @@ void ShowMediaMessage(const ArchiveDestination& destination) {
 
 // Tells why the run ends at a study the destination could not take.
 void ReportDestinationFull(const ArchiveDestination& destination) {
-    if (destination.m_strType == kNfsType) {
-        LogMilestone(kNfsFull);
-        TheOperator().MessageBox(kNfsFull);
-    } else if (destination.m_strType == kServerType) {
-        LogMilestone(kServerRefused);
-        TheOperator().MessageBox(kServerRefused);
-    } else if (destination.m_strType != kFtpType) {
-        ShowMediaMessage(destination);
+    switch (destination.Kind()) {
+        case DestinationKind::Nfs:
+            LogMilestone(kNfsFull);
+            TheOperator().MessageBox(kNfsFull);
+            break;
+        case DestinationKind::Server:
+            LogMilestone(kServerRefused);
+            TheOperator().MessageBox(kServerRefused);
+            break;
+        case DestinationKind::Ftp:
+            break;
+        case DestinationKind::Removable:
+        case DestinationKind::Unknown:
+            ShowMediaMessage(destination);
+            break;
     }
 }
 
 // Up to three attempts, a pause before each retry; Cancel and a full destination end at once.
-int ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destination,
-                       StudyRecord& study, MediaBudget& budget) {
-    int result = ArchiveStudy(config, destination, study, budget);
+TransferOutcome ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destination,
+                                   StudyRecord& study, MediaBudget& budget) {
+    TransferOutcome result = ArchiveStudy(config, destination, study, budget);
     for (int attempt = 1; attempt < kAttemptsPerStudy; ++attempt) {
-        if (result != kStudyFailed || StopRequested()) break;
+        if (result != TransferOutcome::Failed || StopRequested()) break;
         WaitPumping(RetryPause());
         if (StopRequested()) {
             LogStoppedByUser();
@@ -73,14 +80,14 @@ bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destinatio
         if (g_pProgressDlg)
             g_pProgressDlg->SetStudyProgress(static_cast<int>(i + 1), static_cast<int>(n));
         StudyRecord& study = *g_StudyList[i];
-        const int result = ArchiveWithRetries(config, destination, study, budget);
-        if (result > 0) study.m_bArchived = 1;
-        if (result == kDestinationFull) {
+        const TransferOutcome result = ArchiveWithRetries(config, destination, study, budget);
+        if (result == TransferOutcome::Archived) study.m_bArchived = 1;
+        if (result == TransferOutcome::DestinationFullOrRefused) {
             ReportDestinationFull(destination);
             return false;
         }
         if (StopRequested()) {
-            if (destination.m_strType == kRemovableType) ShowMediaMessage(destination);
+            if (destination.Kind() == DestinationKind::Removable) ShowMediaMessage(destination);
             return false;
         }
     }
@@ -98,12 +105,7 @@ std::size_t StudiesToAttempt(const ArchiverConfig& config) {
 }
 
 std::chrono::milliseconds RetryPause() {
-    const char* text = std::getenv("MIRABEL_RETRY_PAUSE_MS");
-    if (!text || !*text) return kDefaultRetryPause;
-    char* end = nullptr;
-    const long long ms = std::strtoll(text, &end, 10);
-    if (*end != '\0' || ms < 0) return kDefaultRetryPause;
-    return std::chrono::milliseconds(ms);
+    return DurationFromEnvironment("MIRABEL_RETRY_PAUSE_MS", kDefaultRetryPause);
 }
 
 void RunArchive(const ArchiverConfig& config) {
@@ -112,7 +114,7 @@ void RunArchive(const ArchiverConfig& config) {
         TheOperator().MessageBox(kNoDestinationSelected);
         return;
     }
-    const bool removable = destination->m_strType == kRemovableType;
+    const bool removable = destination->Kind() == DestinationKind::Removable;
     if (removable) TheOperator().MessageBox(kPrepareMedia);
     LogMilestone("Archive started");
     {

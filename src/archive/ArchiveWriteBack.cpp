@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
@@ -29,32 +30,31 @@ bool IsNumericExamId(const std::string& examId) {
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
     if (!IsNumericExamId(examId)) throw CCVAException("database error");
-    GetNewDatabase("corvana");
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField))
+        throw CCVAException(*refusal);
+    HandleScope handles;
+    CAdoDatabase* db = handles.NewDatabase("corvana");
     ThrowOnDatabaseError();
-    CAdoDatabase* db = FindConnection("corvana");
     ConnectImageDatabase(db, config);
     ThrowOnDatabaseError();
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     ThrowOnDatabaseError();
     OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
     ThrowOnDatabaseError();
     std::vector<std::string> ids;
     GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
     ThrowOnDatabaseError();
-    if (ids.empty()) {
-        CloseRecordset(rs);
-        CloseDatabase(db);
-        return false;
+    if (!ids.empty()) {
+        MoveToRow(rs, 0);
+        ThrowOnDatabaseError();
+        SetFieldValue(rs, config.m_strDbField, value);
+        ThrowOnDatabaseError();
+        Update(rs);
+        ThrowOnDatabaseError();
     }
-    MoveToRow(rs, 0);
-    ThrowOnDatabaseError();
-    SetFieldValue(rs, config.m_strDbField, value);
-    ThrowOnDatabaseError();
-    Update(rs);
-    ThrowOnDatabaseError();
-    CloseRecordset(rs);
-    CloseDatabase(db);
-    return true;
+    handles.Close(rs);
+    handles.Close(db);
+    return !ids.empty();
 }
 
 }  // namespace mirabel

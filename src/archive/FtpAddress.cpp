@@ -6,21 +6,21 @@ namespace mirabel {
 
 namespace {
 
-std::optional<int> ParsePort(const std::string& text) {
-    if (text.size() > 5 || !AllDigits(text)) return std::nullopt;
-    const auto port = static_cast<int>(LeadingInteger(text));
-    if (port < 1 || port > 65535) return std::nullopt;
-    return port;
-}
-
 std::optional<FtpAddress> WithPort(std::string host, const std::string& portText) {
     if (host.empty()) return std::nullopt;
-    const std::optional<int> port = ParsePort(portText);
+    const std::optional<int> port = ParsePortNumber(portText);
     if (!port) return std::nullopt;
     return FtpAddress{std::move(host), *port};
 }
 
 }  // namespace
+
+std::optional<int> ParsePortNumber(const std::string& text) {
+    if (text.size() > 5 || !AllDigits(text)) return std::nullopt;
+    const auto port = static_cast<int>(LeadingInteger(text));
+    if (port < 1 || port > 65535) return std::nullopt;
+    return port;
+}
 
 std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress) {
     if (ipAddress.empty()) return std::nullopt;

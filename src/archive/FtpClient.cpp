@@ -1,8 +1,11 @@
 #include "archive/FtpClient.h"
 
+#include <charconv>
 #include <memory>
 #include <sstream>
 
+#include "archive/CurlStringList.h"
+#include "core/Text.h"
 #include "platform/FileIo.h"
 #include "platform/RegularFile.h"
 
@@ -24,9 +27,39 @@ extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, vo
     return got ? *got : CURL_READFUNC_ABORT;
 }
 
-// Listings and the header lines libcurl makes up for SIZE are not wanted anywhere.
+// Listings are not wanted anywhere.
 extern "C" size_t Discard(char*, size_t size, size_t count, void*) noexcept {
     return size * count;
+}
+
+// libcurl hands every FTP reply line to the header callback; the last one is kept (the answer
+// to SIZE after an upload). Nothing may be thrown out of the callback.
+extern "C" size_t KeepLastReply(char* line, size_t size, size_t count, void* user) noexcept {
+    try {
+        static_cast<std::string*>(user)->assign(line, size * count);
+    } catch (...) {
+        return 0;  // aborts the transfer
+    }
+    return size * count;
+}
+
+// The last level of a remote path: the file name the server knows in its folder.
+std::string RemoteFileName(const std::string& remotePath) {
+    const std::size_t slash = remotePath.find_last_of("/\\");
+    return slash == std::string::npos ? remotePath : remotePath.substr(slash + 1);
+}
+
+// "213 1234" -> 1234; nullopt for anything else.
+std::optional<std::uint64_t> SizeInReply(const std::string& reply) {
+    constexpr std::string_view kSizeReply = "213 ";
+    if (!reply.starts_with(kSizeReply)) return std::nullopt;
+    std::uint64_t size = 0;
+    const char* first = reply.data() + kSizeReply.size();
+    const char* last = reply.data() + reply.size();
+    const auto [end, error] = std::from_chars(first, last, size);
+    if (error != std::errc() || end == first || (end != last && *end != '\r' && *end != '\n'))
+        return std::nullopt;
+    return size;
 }
 
 // The components of a remote path, each percent-encoded; "/" between them. An absolute path
@@ -96,15 +129,36 @@ bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string
     if (options_.maxSendBytesPerSecond > 0)
         curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
                          static_cast<curl_off_t>(options_.maxSendBytesPerSecond));
+    // A success code means the server acknowledged the transfer; SIZE, sent in the file's folder
+    // once the transfer is done, confirms it kept it all. The "*" lets a server that does not
+    // know SIZE answer 5xx without failing the transfer: CheckStoredSize judges that answer.
+    CurlStringList sizeCommand;
+    if (!sizeCommand.Append("*SIZE " + RemoteFileName(remotePath)))
+        return Fail("out of memory for the SIZE command");
+    curl_easy_setopt(curl, CURLOPT_POSTQUOTE, sizeCommand.Get());
     if (!Perform(remotePath, false)) return false;
+    return CheckStoredSize(remotePath, localSize);
+}
 
-    // A success code means the server acknowledged the transfer; SIZE confirms it kept it all.
-    const std::optional<std::uint64_t> remoteSize = RemoteSize(remotePath);
-    if (!remoteSize) return false;
-    if (*remoteSize != localSize)
-        return Fail("the server holds " + std::to_string(*remoteSize) + " bytes of " + remotePath +
-                    " instead of " + std::to_string(localSize));
-    return true;
+bool FtpClient::CheckStoredSize(const std::string& remotePath, std::uint64_t localSize) {
+    long code = 0;
+    curl_easy_getinfo(curl_.Get(), CURLINFO_RESPONSE_CODE, &code);
+    if (code == 213) {
+        const std::optional<std::uint64_t> stored = SizeInReply(lastReply_);
+        if (stored == localSize) return true;
+        if (stored)
+            return Fail("the server holds " + std::to_string(*stored) + " bytes of " + remotePath +
+                        " instead of " + std::to_string(localSize));
+    } else if (code >= 500 && code < 600) {
+        sizeUnanswered_ = true;
+        curl_off_t sent = -1;
+        curl_easy_getinfo(curl_.Get(), CURLINFO_SIZE_UPLOAD_T, &sent);
+        if (sent >= 0 && static_cast<std::uint64_t>(sent) == localSize) return true;
+        return Fail(std::to_string(sent) + " of " + std::to_string(localSize) + " bytes of " +
+                    remotePath + " were sent");
+    }
+    return Fail("the server answered SIZE for " + remotePath + " with \"" +
+                std::string(FirstLine(lastReply_)) + "\"");
 }
 
 std::optional<std::uint64_t> FtpClient::RemoteSize(const std::string& remotePath) {
@@ -142,7 +196,9 @@ void FtpClient::PrepareRequest(const std::string& remotePath, bool isDirectory) 
                      static_cast<long>(options_.stallTimeout.count()));
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
-    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, Discard);
+    lastReply_.clear();
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, KeepLastReply);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &lastReply_);
 }
 
 bool FtpClient::Perform(const std::string& remotePath, bool isDirectory) {

@@ -47,10 +47,15 @@ class FtpClient {
     [[nodiscard]] bool CreateDirectories(const std::string& remoteDir);
 
     // Uploads the local file to the remote path (its folder must exist), replacing what was
-    // there, and checks with SIZE that the server holds every byte. False when the file
-    // cannot be read, the transfer fails or the sizes differ.
+    // there, and asks SIZE right after it that the server holds every byte. A server that
+    // answers SIZE with a 5xx code does not know the command: the upload is then judged by
+    // libcurl's result and the number of bytes sent. False when the file cannot be read, the
+    // transfer fails, SIZE answers another size (or nothing usable), or fewer bytes went out.
     [[nodiscard]] bool Upload(const std::filesystem::path& localFile,
                               const std::string& remotePath);
+
+    // True once an upload's SIZE was answered with a 5xx code.
+    bool SizeUnanswered() const { return sizeUnanswered_; }
 
     // The size of a remote file (SIZE command); nullopt when it is missing or unknown.
     [[nodiscard]] std::optional<std::uint64_t> RemoteSize(const std::string& remotePath);
@@ -62,6 +67,7 @@ class FtpClient {
     [[nodiscard]] bool Perform(const std::string& remotePath, bool isDirectory);
     void PrepareRequest(const std::string& remotePath, bool isDirectory);
     std::string UrlFor(const std::string& remotePath, bool isDirectory) const;
+    [[nodiscard]] bool CheckStoredSize(const std::string& remotePath, std::uint64_t localSize);
     bool Fail(std::string message);
 
     CurlHandle curl_;
@@ -70,6 +76,8 @@ class FtpClient {
     std::string password_;
     FtpOptions options_;
     std::string lastError_;
+    std::string lastReply_;  // the server's last reply line
+    bool sizeUnanswered_ = false;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

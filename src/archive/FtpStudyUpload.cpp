@@ -1,5 +1,8 @@
 #include "archive/FtpStudyUpload.h"
 
+#include <optional>
+
+#include "archive/FtpFileNames.h"
 #include "archive/StudyFileLoop.h"
 #include "log/Logs.h"
 
@@ -7,24 +10,44 @@ namespace mirabel {
 
 bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
                              const std::string& destinationDir) {
-    if (destination.m_strType == kFtpType && !ftp.DirectoryExists(destination.m_strRootPath))
+    if (destination.Kind() == DestinationKind::Ftp &&
+        !ftp.DirectoryExists(destination.m_strRootPath))
         return false;
     return ftp.CreateDirectories(destinationDir);
 }
 
-int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                     const StudyTransferPlan& plan) {
+namespace {
+
+// Checked before anything of the study goes out: a name the server would store differently
+// fails the study.
+bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
+    const std::optional<std::string> name = FirstUnportableFtpName(plan);
+    if (!name) return true;
+    ErrorLog(StudyFailureText(study, "the name \"" + VisibleName(*name) +
+                                         "\" would not reach the FTP server unchanged "
+                                         "(a separator, a control character or not UTF-8)"));
+    return false;
+}
+
+}  // namespace
+
+TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                                 const StudyTransferPlan& plan) {
+    if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
         ErrorLog(StudyFailureText(
             study, "FTP connection could not be created for " + destination.m_strId));
         ErrorLog(ftp.LastError());
-        return -1;
+        return TransferOutcome::Failed;
     }
+    // Without its folder no file of the study can be sent: the study fails with the line of a
+    // file that could not be transmitted, the first one, and the server's reason.
     if (!CreateFtpStudyDirectory(ftp, destination, plan.destinationDir)) {
-        DebugLog("FTP study directory " + plan.destinationDir +
-                 " not reachable: " + ftp.LastError());
-        return -1;
+        ErrorLog(StudyFailureText(
+            study, "error transmitting file(" + plan.files.front().source.string() + ")"));
+        ErrorLog(ftp.LastError());
+        return TransferOutcome::Failed;
     }
     FileLoopOptions options;
     options.send = [&ftp](const TransferItem& item, std::string& error) {
@@ -32,7 +55,12 @@ int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& s
         error = ftp.LastError();
         return false;
     };
-    return TransferStudyFiles(plan, study, options) == FileLoopResult::Completed ? 1 : -1;
+    const FileLoopResult result = TransferStudyFiles(plan, study, options);
+    if (ftp.SizeUnanswered())
+        DebugLog("FTP server " + destination.m_strId +
+                 " does not answer SIZE: the study's files were judged by the bytes sent");
+    return result == FileLoopResult::Completed ? TransferOutcome::Archived
+                                               : TransferOutcome::Failed;
 }
 
 }  // namespace mirabel

@@ -5,16 +5,18 @@
 
 #include "archive/FtpClient.h"
 #include "archive/StudyTransferPlan.h"
+#include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 
 namespace mirabel {
 
-// Uploads the planned study. Returns 1 when every file is on the server with its full size;
-// -1 when the server cannot be reached or logged into, the study folder cannot be made, a
-// file fails three times (each logged), or the operator pressed Cancel.
-[[nodiscard]] int UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                                   const StudyTransferPlan& plan);
+// Uploads the planned study. Archived when every file is on the server with its full size;
+// Failed when a name of the study is not portable (FtpFileNames.h), the server cannot be reached
+// or logged into, the study folder cannot be made, a file fails three times (each logged), or
+// the operator pressed Cancel.
+TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
+                                 const StudyTransferPlan& plan);
 
 // Makes the study folder on the server. For an FTP destination the root path must already
 // exist; the levels below it are created as needed. False when the root is missing or a level

@@ -5,6 +5,7 @@
 
 #include "core/Operator.h"
 #include "archive/CopyVerification.h"
+#include "archive/DestinationRoot.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "dicomdir/DicomDirWriter.h"
@@ -25,7 +26,7 @@ bool FitsOnDestination(const ArchiveDestination& destination, const StudyTransfe
     if (!budget.Charge(plan.destinationDir, plan.studyBytes)) return false;
     // A root that cannot be queried is gone or unreachable: the folder creation reports it.
     const std::optional<std::uint64_t> freeBytes =
-        FreeBytesAvailable(ToNativeSeparators(destination.m_strRootPath));
+        FreeBytesAvailable(DestinationRootFolder(destination.m_strRootPath));
     return !freeBytes || *freeBytes >= plan.studyBytes + kFreeSpaceReserve;
 }
 
@@ -44,7 +45,7 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
 class DicomDirEntries {
   public:
     DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
-        : study_(study), session_(ToNativeSeparators(destination.m_strRootPath)) {}
+        : study_(study), session_(DestinationRootFolder(destination.m_strRootPath)) {}
     ~DicomDirEntries() {
         // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
         // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
@@ -74,7 +75,7 @@ class DicomDirEntries {
 
 bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
                                const std::string& imagePath) {
-    fs::path level(ToNativeSeparators(destination.m_strRootPath));
+    fs::path level(DestinationRootFolder(destination.m_strRootPath));
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
         std::error_code ec;
@@ -87,14 +88,15 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                      const StudyTransferPlan& plan, MediaBudget& budget) {
-    if (!FitsOnDestination(destination, plan, budget)) return -2;
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+                                  const StudyTransferPlan& plan, MediaBudget& budget) {
+    if (!FitsOnDestination(destination, plan, budget))
+        return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
         ErrorLog(StudyFailureText(study, "study folder " + plan.destinationDir +
                                              " cannot be created, or is reached through a link"));
         TheOperator().MessageBox("unable to create directory");
-        return -1;
+        return TransferOutcome::Failed;
     }
     RemoveUnfinishedCopies(plan.destinationDir);
     std::unique_ptr<DicomDirEntries> dicomDir;
@@ -108,16 +110,18 @@ int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& 
     if (dicomDir) options.afterSend = [&](const TransferItem& item) { dicomDir->Add(item); };
     options.traceAttempts = true;
     options.reportAttributeFailures = true;
-    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed) return -1;
+    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed)
+        return TransferOutcome::Failed;
     dicomDir.reset();  // the DICOMDIR is written before the copy is verified
 
     // Verified and recorded is only what really lies on the destination.
     if (!FlushFolderToStorage(plan.destinationDir)) {
         ErrorLog(StudyFailureText(study, "copy could not be written to the destination"));
-        return -1;
+        return TransferOutcome::Failed;
     }
-    if (!CompareDirectories(plan.localDir.string(), plan.destinationDir)) return -1;
-    return 1;
+    if (!CompareDirectories(plan.localDir.string(), plan.destinationDir))
+        return TransferOutcome::Failed;
+    return TransferOutcome::Archived;
 }
 
 }  // namespace mirabel

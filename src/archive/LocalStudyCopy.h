@@ -5,6 +5,7 @@
 
 #include "archive/MediaBudget.h"
 #include "archive/StudyTransferPlan.h"
+#include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 
@@ -13,11 +14,12 @@ namespace mirabel {
 // Room kept free on a destination beyond the study itself.
 inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 
-// Copies the planned study and verifies the copy. Returns 1 when the copy is complete and
-// equal to the local folder; -2 when the medium's size or the destination's free space cannot
-// take the study (nothing written); -1 on any other failure (logged, or told to the operator).
-[[nodiscard]] int CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                                    const StudyTransferPlan& plan, MediaBudget& budget);
+// Copies the planned study and verifies the copy. Archived when the copy is complete and equal
+// to the local folder; DestinationFullOrRefused when the medium's size or the destination's free
+// space cannot take the study (nothing written); Failed on any other failure (logged, or told
+// to the operator).
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+                                  const StudyTransferPlan& plan, MediaBudget& budget);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created, or is a link.

@@ -1,5 +1,9 @@
 #include "archive/ScheduleRule.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+
 #include "core/Text.h"
 
 namespace mirabel {
@@ -8,6 +12,7 @@ namespace {
 
 constexpr int kMinutesPerDay = 1440;
 constexpr int kRunWindowMinutes = 15;
+constexpr std::int64_t kMinuteMs = 60000;
 
 // The leading integer of a text, as the settings are read. Absurd stored values stay absurd
 // without overflowing the minute arithmetic.
@@ -27,6 +32,12 @@ bool IsRunDue(bool incrementMode, const std::string& startTime, int nowHour, int
     if (nowHour == 0 && startHour == 23) now += kMinutesPerDay;
     const int since = now - start;
     return since >= 0 && since < kRunWindowMinutes;
+}
+
+int ScheduleTimerPeriodMs(int incrementMinutes) {
+    const std::int64_t minutes = std::max(incrementMinutes, 1);
+    const std::int64_t longest = std::numeric_limits<int>::max();
+    return static_cast<int>(std::min(minutes * kMinuteMs, longest));
 }
 
 }  // namespace mirabel

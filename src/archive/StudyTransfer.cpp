@@ -7,6 +7,7 @@
 #include "archive/FtpStudyUpload.h"
 #include "archive/LocalStudyCopy.h"
 #include "archive/MediaLabel.h"
+#include "archive/ServerTableTransfer.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "archive/StudyTransferPlan.h"
@@ -26,89 +27,105 @@ std::string StudyName(const StudyRecord& study) {
     return study.m_strName + " on " + study.m_strExamDate;
 }
 
-// Checks that the study can be sent at all; -1 or -2 when not, 0 when it can.
-int RefuseUnsafeStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
-                      const StudyRecord& study) {
-    if (config.m_strImagePath.empty() || study.m_strImagePath.empty()) return kStudyFailed;
+// Checks that the study can be sent at all: the outcome when it cannot, nullopt when it can.
+std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
+                                                 const ArchiveDestination& destination,
+                                                 const StudyRecord& study) {
+    if (config.m_strImagePath.empty() || study.m_strImagePath.empty())
+        return TransferOutcome::Failed;
     if (!LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath)) {
         ErrorLog(StudyFailureText(study, "image path " + study.m_strImagePath +
                                              " does not name a folder below the image root"));
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
     if (const std::optional<std::filesystem::path> link =
             LinkOnTheWayToStudy(config.m_strImagePath, study.m_strImagePath)) {
         ErrorLog(StudyFailureText(study, "study folder " + study.m_strImagePath +
                                              " is reached through the link " + link->string()));
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
-    if (study.m_bUpdateDatabase && !IsNumericExamId(study.m_strExamId)) {
+    // Exam and patient ids stand unquoted in statements: only numbers may go there. An image
+    // server's table data is read by both ids, and is found out before any file is sent.
+    const bool server = destination.Kind() == DestinationKind::Server;
+    if ((study.m_bUpdateDatabase || server) && !IsNumericExamId(study.m_strExamId)) {
         ErrorLog(StudyFailureText(study, "exam id " + study.m_strExamId + " is not a number"));
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
-    // Files sent to an image server without their table data would lie there unknown to it.
-    if (destination.m_strType == kServerType) {
-        DebugLog("Table data transfer to an image server is not available yet");
-        return kDestinationFull;
+    if (server && !IsNumericExamId(study.m_strPatientId)) {
+        ErrorLog(
+            StudyFailureText(study, "patient id " + study.m_strPatientId + " is not a number"));
+        return TransferOutcome::Failed;
     }
-    return 0;
+    return std::nullopt;
 }
 
-int SendStudy(const ArchiveDestination& destination, const StudyRecord& study,
-              const StudyTransferPlan& plan, MediaBudget& budget) {
-    if (destination.m_strType == kFtpType) return UploadStudyToFtp(destination, study, plan);
+TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
+                          const StudyRecord& study, const StudyTransferPlan& plan,
+                          MediaBudget& budget) {
+    if (destination.Kind() == DestinationKind::Ftp)
+        return UploadStudyToFtp(destination, study, plan);
+    if (destination.Kind() == DestinationKind::Server) {
+        // The rows go only after every file arrived: the server must find the images its
+        // rows point at.
+        const TransferOutcome uploaded = UploadStudyToFtp(destination, study, plan);
+        if (uploaded != TransferOutcome::Archived) return uploaded;
+        return SendStudyTableData(config, destination, study, plan.destinationDir);
+    }
     return CopyStudyToFolder(destination, study, plan, budget);
 }
 
 // A folder or medium without a root would receive the study (and a label file) wherever the
 // empty path happens to point.
 bool HasRoot(const ArchiveDestination& destination, const StudyRecord& study) {
-    const bool local = destination.m_strType != kFtpType && destination.m_strType != kServerType;
-    if (!local || !destination.m_strRootPath.empty()) return true;
+    if (IsReachedByFtp(destination.Kind()) || !destination.m_strRootPath.empty()) return true;
     ErrorLog(StudyFailureText(study, "destination " + destination.m_strId + " has no root path"));
     return false;
 }
 
-int TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination, StudyRecord& study,
-                  MediaBudget& budget) {
-    if (!HasRoot(destination, study)) return kStudyFailed;
-    if (destination.m_strType == kRemovableType) {
+TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination,
+                              StudyRecord& study, MediaBudget& budget) {
+    if (!HasRoot(destination, study)) return TransferOutcome::Failed;
+    if (destination.Kind() == DestinationKind::Removable) {
         destination.m_strCurrentLabel = GetMediaLabel(destination);
-        if (destination.m_strCurrentLabel.empty()) return kStudyFailed;
+        if (destination.m_strCurrentLabel.empty()) return TransferOutcome::Failed;
     }
     DebugLog("Archiving study for " + StudyName(study));
-    if (const int refused = RefuseUnsafeStudy(config, destination, study)) return refused;
+    if (const std::optional<TransferOutcome> refused =
+            RefuseUnsafeStudy(config, destination, study))
+        return *refused;
 
     const std::optional<StudyTransferPlan> plan = PlanStudyTransfer(
         *LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath),
         DestinationStudyDirectory(destination, study.m_strImagePath), study.m_strExamId);
     if (!plan) {
         ErrorLog(StudyFailureText(study, "study directory does not exist"));
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
     if (!WriteManifest(*plan)) {
         ActivityLog(kManifestBlocked);
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
-    if (const int sent = SendStudy(destination, study, *plan, budget); sent != kStudyArchived)
+    if (const TransferOutcome sent = SendStudy(config, destination, study, *plan, budget);
+        sent != TransferOutcome::Archived)
         return sent;
 
-    if (!study.m_bUpdateDatabase) return kStudyArchived;
+    if (!study.m_bUpdateDatabase) return TransferOutcome::Archived;
     if (!RecordArchiveLocation(config, study.m_strExamId,
                                ArchiveLocationValue(destination, plan->destinationDir)))
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     ActivityLog("Study for " + StudyName(study) + " has been archived");
-    return kStudyArchived;
+    return TransferOutcome::Archived;
 }
 
 }  // namespace
 
-int ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination, StudyRecord& study,
-                 MediaBudget& remainingMediaBytes) {
+TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
+                             StudyRecord& study, MediaBudget& remainingMediaBytes) {
     try {
         return TransferStudy(config, destination, study, remainingMediaBytes);
     } catch (const std::exception& e) {
         ErrorLog(std::string(e.what()).substr(0, kMaxExceptionText));
-        return kStudyFailed;
+        return TransferOutcome::Failed;
     }
 }
 

@@ -24,14 +24,14 @@ std::string WithSeparator(std::string text, char separator) {
     return text;
 }
 
-bool IsServerType(const std::string& type) {
-    return type == kFtpType || type == kServerType;
-}
-
 }  // namespace
 
+bool IsReachedByFtp(DestinationKind kind) {
+    return kind == DestinationKind::Ftp || kind == DestinationKind::Server;
+}
+
 char DestinationSeparator(const ArchiveDestination& destination) {
-    if (IsServerType(destination.m_strType)) return '/';
+    if (IsReachedByFtp(destination.Kind())) return '/';
     return static_cast<char>(fs::path::preferred_separator);
 }
 
@@ -40,7 +40,7 @@ std::string DestinationStudyDirectory(const ArchiveDestination& destination,
     const char separator = DestinationSeparator(destination);
     const std::string root = WithSeparator(destination.m_strRootPath, separator);
     std::string dir;
-    if (destination.m_strType == kServerType) {
+    if (destination.Kind() == DestinationKind::Server) {
         dir = std::string(1, separator) + "images";
         AppendPart(dir, root, separator);
     } else {
@@ -56,7 +56,8 @@ std::string DestinationStudyDirectory(const ArchiveDestination& destination,
 std::string ArchiveLocationValue(const ArchiveDestination& destination,
                                  const std::string& destinationDir) {
     std::string value = destination.m_strId + ":";
-    if (destination.m_strType == kRemovableType) value += destination.m_strCurrentLabel + ":";
+    if (destination.Kind() == DestinationKind::Removable)
+        value += destination.m_strCurrentLabel + ":";
     return value + destinationDir;
 }
 

@@ -29,6 +29,10 @@ struct StudyTransferPlan {
     std::string manifest;             // the bytes of exam.ver
 };
 
+// True for the kinds whose copies travel over FTP: FTP servers and image servers. The other
+// kinds (folders, media, and an unknown type) are file-system destinations.
+bool IsReachedByFtp(DestinationKind kind);
+
 // The separator of the copy on this destination: "/" on FTP and image servers, the native
 // one on file-system destinations.
 char DestinationSeparator(const ArchiveDestination& destination);

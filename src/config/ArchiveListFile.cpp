@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <vector>
 
 #include "config/ArchiveDestination.h"
 #include "core/Text.h"
@@ -13,21 +12,6 @@ namespace mirabel {
 namespace {
 
 constexpr const char* kEndLine = "END";
-
-using Field = std::string ArchiveDestination::*;
-
-// The value lines that follow a type line, in file order.
-std::vector<Field> ValueLinesOf(const std::string& type) {
-    using D = ArchiveDestination;
-    if (type == kFtpType)
-        return {&D::m_strIpAddress, &D::m_strRootPath, &D::m_strUserName, &D::m_strPassword};
-    if (type == kNfsType) return {&D::m_strRootPath, &D::m_strLabel};
-    if (type == kServerType)
-        return {&D::m_strIpAddress, &D::m_strPort, &D::m_strUserName, &D::m_strPassword,
-                &D::m_strRootPath};
-    return {&D::m_strMediaType, &D::m_strLabel, &D::m_strRootPath, &D::m_strMediaSize,
-            &D::m_strDicomDir};
-}
 
 // One line without its line end (LF or CR LF); false at the end of the file.
 bool ReadLine(std::istream& in, std::string& line) {
@@ -41,8 +25,8 @@ bool ReadLine(std::istream& in, std::string& line) {
 // looking one (an FTP server without its password, a medium without its size) that a run
 // would then try to use.
 bool ReadValueLines(std::istream& in, ArchiveDestination& record) {
-    for (Field field : ValueLinesOf(record.m_strType))
-        if (!ReadLine(in, record.*field)) return false;
+    for (const DestinationValue& value : RulesOf(record.Kind()).values)
+        if (!ReadLine(in, record.*value.field)) return false;
     return true;
 }
 
@@ -64,7 +48,7 @@ bool ReadArchiveList(const std::string& path) {
     std::string type;
     while (ReadLine(in, type) && type != kEndLine) {
         auto record = std::make_unique<ArchiveDestination>();
-        record->m_strType = type;
+        record->SetTypeLine(type);
         if (!ReadValueLines(in, *record)) break;
         record->BuildId();
         g_Archives.push_back(std::move(record));
@@ -75,8 +59,9 @@ bool ReadArchiveList(const std::string& path) {
 bool WriteArchiveList(const std::string& path) {
     std::string text;
     for (const auto& record : g_Archives) {
-        AppendLine(text, record->m_strType);
-        for (Field field : ValueLinesOf(record->m_strType)) AppendLine(text, (*record).*field);
+        AppendLine(text, record->TypeLine());
+        for (const DestinationValue& value : RulesOf(record->Kind()).values)
+            AppendLine(text, (*record).*value.field);
     }
     AppendLine(text, kEndLine);
     // Replaced whole, so that a failed write leaves the previous list; new files are the

@@ -10,14 +10,14 @@ struct ArchiveDestination;
 inline constexpr const char* kDuplicateAddressMessage =
     "An archive has already been added for that IP address!!";
 
-// The first required field of the destination's type that is empty, as its message; checked in
-// the order FTP: IP, root path, user name, password; NFS: root path, label; CORVA: IP, root
-// path, user name, password, port; REM: root path, media type, media size (the media label may
-// be empty). Other types have no required fields.
+// The first required field of the destination's kind that is empty, as its message, in the
+// order of RulesOf(kind).required (FTP: IP, root path, user name, password; NFS: root path,
+// label; CORVA: IP, root path, user name, password, port; REM: root path, media type, media
+// size). An unknown type has no required fields.
 std::string MissingFieldMessage(const ArchiveDestination& destination);
 
-// For FTP and CORVA: kDuplicateAddressMessage when a destination of g_Archives already has the
-// id this one would get. Other types are never duplicates.
+// For the kinds with a unique id (FTP and CORVA): kDuplicateAddressMessage when a destination
+// of g_Archives already has the id this one would get. Other kinds are never duplicates.
 std::string DuplicateAddressMessage(const ArchiveDestination& destination);
 
 // What adding a destination checks: missing fields first, then a duplicate address.

@@ -142,4 +142,14 @@ void CloseDatabase(CAdoDatabase* db) {
     if (!wasConnected) ReportDbFailure(kObjectClosedText);
 }
 
+void DiscardRecordset(const CAdoRecordset* rs, const std::string& name) noexcept {
+    auto entry = FindByIdentity(g_Recordsets, rs);
+    if (entry != g_Recordsets.end() && (*entry)->name == name) g_Recordsets.erase(entry);
+}
+
+void DiscardDatabase(const CAdoDatabase* db, const std::string& name) noexcept {
+    auto entry = FindByIdentity(g_Databases, db);
+    if (entry != g_Databases.end() && (*entry)->name == name) DestroyDatabase(entry);
+}
+
 }  // namespace mirabel

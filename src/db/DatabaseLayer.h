@@ -101,6 +101,12 @@ void CloseRecordset(CAdoRecordset* rs);
 // Unregisters and destroys the connection handle (null: nothing).
 void CloseDatabase(CAdoDatabase* db);
 
+// The same without a word: for a way out after a failure, which is already flagged and logged.
+// Neither g_bDbError nor the error log is touched; a handle that is not registered (or no
+// longer has that name) is left alone.
+void DiscardRecordset(const CAdoRecordset* rs, const std::string& name) noexcept;
+void DiscardDatabase(const CAdoDatabase* db, const std::string& name) noexcept;
+
 // Failure texts of the layer itself (engines report their own).
 inline constexpr const char* kObjectClosedText =
     "Operation is not allowed when the object is closed.";

@@ -1,5 +1,6 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
 #include "core/Text.h"
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
@@ -14,10 +15,11 @@ namespace {
 constexpr const char* kExamColumnsStatement = "SELECT * FROM EXAM WHERE 1 = 0";
 
 // Opens "echodb" and "echorec" on the EXAM columns; throws CCVAException when it cannot.
-CAdoRecordset* OpenExamColumns(const ArchiverConfig& config, CAdoDatabase*& db) {
-    db = OpenImageDatabase("echodb", config);
+CAdoRecordset* OpenExamColumns(HandleScope& handles, const ArchiverConfig& config,
+                               CAdoDatabase*& db) {
+    db = OpenImageDatabase(handles, "echodb", config);
     if (db == nullptr) throw CCVAException("database error");
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     if (g_bDbError) throw CCVAException("database error");
     OpenRecordset(rs, kExamColumnsStatement);
     if (g_bDbError) throw CCVAException("database error");
@@ -34,20 +36,23 @@ bool HasColumn(CAdoRecordset* rs, const std::string& wanted) {
 }  // namespace
 
 void AddArchiveColumn(const ArchiverConfig& config) {
+    // A refused name is never added; the selection that follows says why.
+    if (ArchiveColumnRefusal(config.m_strDbField)) return;
     try {
+        HandleScope handles;
         CAdoDatabase* db = nullptr;
-        CAdoRecordset* rs = OpenExamColumns(config, db);
+        CAdoRecordset* rs = OpenExamColumns(handles, config, db);
         const std::string column =
             g_bOracleSyntax ? TranslateFieldName(config.m_strDbField) : config.m_strDbField;
         const bool present = HasColumn(rs, column);
-        CloseRecordset(rs);
+        handles.Close(rs);
         if (!present) {
-            rs = GetNewRecordset("echorec", db);
+            rs = handles.NewRecordset("echorec", db);
             OpenRecordset(rs,
                           "ALTER TABLE EXAM ADD COLUMN [" + config.m_strDbField + "] Text(255)");
-            CloseRecordset(rs);
+            handles.Close(rs);
         }
-        CloseDatabase(db);
+        handles.Close(db);
     } catch (const CCVAException&) {
         // Nothing to tell: the selection that follows reports an unreachable database.
     }
@@ -56,12 +61,16 @@ void AddArchiveColumn(const ArchiverConfig& config) {
 std::vector<std::string> ListExamColumns(const ArchiverConfig& config) {
     std::vector<std::string> names;
     try {
+        HandleScope handles;
         CAdoDatabase* db = nullptr;
-        CAdoRecordset* rs = OpenExamColumns(config, db);
+        CAdoRecordset* rs = OpenExamColumns(handles, config, db);
         const int count = GetFieldCount(rs);
-        for (int i = 0; i < count; ++i) names.push_back(GetFieldName(rs, i));
-        CloseRecordset(rs);
-        CloseDatabase(db);
+        for (int i = 0; i < count; ++i) {
+            std::string name = GetFieldName(rs, i);
+            if (!ArchiveColumnRefusal(name)) names.push_back(std::move(name));
+        }
+        handles.Close(rs);
+        handles.Close(db);
     } catch (const CCVAException&) {
         // The combo box keeps what was added.
     }

@@ -3,28 +3,41 @@
 namespace mirabel {
 
 void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
-    if (config.m_strDbType == "JET")
-        OpenAccessDatabase(db, config.m_strDatabaseFile, config.m_strDatabasePassword);
-    else if (config.m_strDbType == "SQL")
-        OpenSqlServerDatabase(db, config.m_strSqlServer, config.m_strSqlDb, config.m_strSqlUser,
-                              config.m_strSqlPassword);
-    else
-        OpenOracleDatabase(db, config.m_strSqlServer, config.m_strSqlUser, config.m_strSqlPassword);
+    switch (config.DbKind()) {
+        case DatabaseKind::Jet:
+            OpenAccessDatabase(db, config.m_strDatabaseFile, config.m_strDatabasePassword);
+            break;
+        case DatabaseKind::SqlServer:
+            OpenSqlServerDatabase(db, config.m_strSqlServer, config.m_strSqlDb, config.m_strSqlUser,
+                                  config.m_strSqlPassword);
+            break;
+        case DatabaseKind::Oracle:
+        case DatabaseKind::Unknown:
+            OpenOracleDatabase(db, config.m_strSqlServer, config.m_strSqlUser,
+                               config.m_strSqlPassword);
+            break;
+    }
 }
 
-CAdoDatabase* OpenImageDatabase(const std::string& handleName, const ArchiverConfig& config) {
-    GetNewDatabase(handleName);
-    CAdoDatabase* db = FindConnection(handleName);
+CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
+                                const ArchiverConfig& config) {
+    CAdoDatabase* db = handles.NewDatabase(handleName);
     ConnectImageDatabase(db, config);
     return g_bDbError ? nullptr : db;
 }
 
 bool ConnectionValuesPresent(const ArchiverConfig& c) {
-    if (c.m_strDbType == "JET") return !c.m_strDatabaseFile.empty();
-    if (c.m_strDbType == "SQL")
-        return !c.m_strSqlServer.empty() && !c.m_strSqlDb.empty() && !c.m_strSqlUser.empty();
-    if (c.m_strDbType == "ORACLE")
-        return !c.m_strSqlServer.empty() && !c.m_strSqlUser.empty() && !c.m_strSqlPassword.empty();
+    switch (c.DbKind()) {
+        case DatabaseKind::Jet:
+            return !c.m_strDatabaseFile.empty();
+        case DatabaseKind::SqlServer:
+            return !c.m_strSqlServer.empty() && !c.m_strSqlDb.empty() && !c.m_strSqlUser.empty();
+        case DatabaseKind::Oracle:
+            return !c.m_strSqlServer.empty() && !c.m_strSqlUser.empty() &&
+                   !c.m_strSqlPassword.empty();
+        case DatabaseKind::Unknown:
+            break;
+    }
     return true;
 }
 

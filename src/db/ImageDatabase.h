@@ -4,16 +4,17 @@
 
 #include "core/ArchiverConfig.h"
 #include "db/DatabaseLayer.h"
+#include "db/HandleScope.h"
 
 namespace mirabel {
 
-// Connects the handle by the database kind: "JET" an Access (or SQLite) file, "SQL" a SQL
-// Server database, anything else an Oracle data source. Sets g_bDbError on failure.
+// Connects the handle by the database kind: Jet an Access (or SQLite) file, SqlServer a SQL
+// Server database, Oracle (and an unknown kind) an Oracle data source. Sets g_bDbError on failure.
 void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 
-// GetNewDatabase + FindConnection + ConnectImageDatabase; the handle, or null when the
-// connection failed (the failure is logged by the layer).
-[[nodiscard]] CAdoDatabase* OpenImageDatabase(const std::string& handleName,
+// A new handle of that name in the scope, connected; the handle, or null when the connection
+// failed (the failure is logged by the layer).
+[[nodiscard]] CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
                                               const ArchiverConfig& config);
 
 // True for the kind whose connection values are all present; the study selection does not

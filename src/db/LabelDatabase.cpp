@@ -5,6 +5,7 @@
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
+#include "db/HandleScope.h"
 
 namespace mirabel {
 
@@ -12,13 +13,12 @@ namespace {
 
 constexpr int kMaxLabelRows = 100000;
 
-// "labels" connected to the label file and "labelrec" opened on the statement.
-CAdoRecordset* OpenLabels(const std::string& statement, CAdoDatabase*& db) {
-    GetNewDatabase("labels");
-    db = FindConnection("labels");
+// "labels" connected to the label file and "labelrec" opened on the statement, in the scope.
+CAdoRecordset* OpenLabels(HandleScope& handles, const std::string& statement, CAdoDatabase*& db) {
+    db = handles.NewDatabase("labels");
     OpenAccessDatabase(db, kLabelDatabaseFile, "");
     if (g_bDbError) throw CCVAException("database error");
-    CAdoRecordset* rs = GetNewRecordset("labelrec", db);
+    CAdoRecordset* rs = handles.NewRecordset("labelrec", db);
     if (g_bDbError) throw CCVAException("database error");
     OpenRecordset(rs, statement);
     if (g_bDbError) throw CCVAException("database error");
@@ -35,13 +35,14 @@ std::string QuotedSqlText(const std::string& text) {
 
 int LabelExists(const std::string& label) {
     try {
+        HandleScope handles;
         CAdoDatabase* db = nullptr;
-        CAdoRecordset* rs =
-            OpenLabels("SELECT * FROM Labels WHERE Labels.Label = " + QuotedSqlText(label), db);
+        CAdoRecordset* rs = OpenLabels(
+            handles, "SELECT * FROM Labels WHERE Labels.Label = " + QuotedSqlText(label), db);
         std::vector<std::string> found;
         GetColumn(rs, "Label", found, kMaxLabelRows);
-        CloseRecordset(rs);
-        CloseDatabase(db);
+        handles.Close(rs);
+        handles.Close(db);
         return found.empty() ? 0 : 1;
     } catch (const CCVAException&) {
         return 0;  // the layer has logged why
@@ -50,13 +51,14 @@ int LabelExists(const std::string& label) {
 
 int AddLabel(const std::string& label) {
     try {
+        HandleScope handles;
         CAdoDatabase* db = nullptr;
-        CAdoRecordset* rs = OpenLabels("SELECT * FROM Labels", db);
+        CAdoRecordset* rs = OpenLabels(handles, "SELECT * FROM Labels", db);
         AddNew(rs);
         SetFieldValue(rs, "Label", label);
         Update(rs);
-        CloseRecordset(rs);
-        CloseDatabase(db);
+        handles.Close(rs);
+        handles.Close(db);
         return 1;
     } catch (const CCVAException&) {
         return 0;

@@ -14,7 +14,8 @@ namespace {
 
 constexpr SQLULEN kLoginTimeoutSeconds = 15;
 
-// The driver's own texts of the last failure on a handle, one record after another.
+// The driver's own texts of the last failure on a handle, one record after another on one line:
+// the text goes to the error log, one entry a failure.
 std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     std::string text;
     SQLCHAR state[6] = {};
@@ -24,7 +25,7 @@ std::string Diagnostics(SQLSMALLINT handleType, SQLHANDLE handle) {
     for (SQLSMALLINT record = 1; SQL_SUCCEEDED(SQLGetDiagRec(
              handleType, handle, record, state, &nativeError, message, sizeof message, &length));
          ++record) {
-        if (!text.empty()) text += "\n";
+        if (!text.empty()) text += "; ";
         text += reinterpret_cast<const char*>(message);
     }
     return text.empty() ? "ODBC call failed" : text;

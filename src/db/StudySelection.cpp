@@ -1,5 +1,6 @@
 #include "db/StudySelection.h"
 
+#include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
@@ -40,17 +41,19 @@ std::string ConnectionDescription(const ArchiverConfig& c) {
            MaskedPassword(c.m_strSqlPassword) + "\r\n";
 }
 
-std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config) {
-    GetNewDatabase("corvana");
+// The waiting studies' values, row after row. `complete` is false when reading stopped at a
+// failure: the rows read before it are still used.
+std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config, bool& complete) {
+    HandleScope handles;
+    CAdoDatabase* db = handles.NewDatabase("corvana");
     if (g_bDbError) throw CCVAException("database error GetNewDatabase");
-    CAdoDatabase* db = FindConnection("corvana");
     ConnectImageDatabase(db, config);
     DebugLog("sql database\r\n" + ConnectionDescription(config));
     if (g_bDbError) throw CCVAException("database error\r\n" + ConnectionDescription(config));
 
     const std::string statement = BuildStudySelectStatement(config, std::time(nullptr));
     DebugLog("GetStudyList 1");
-    CAdoRecordset* rs = GetNewRecordset("echorec", db);
+    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
     if (g_bDbError) throw CCVAException("database error");
     DebugLog("GetStudyList 1b");
     DebugLog(statement);
@@ -59,11 +62,11 @@ std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config) {
 
     DebugLog("GetStudyList 1c");
     std::vector<std::string> values;
-    // The flag is not tested: the rows read before a failure are used.
     GetRows(rs, kSelectedFields, values, kMaxSelectedStudies);
+    complete = g_bDbError == 0;
     DebugLog("GetStudyList 1d");
-    CloseRecordset(rs);
-    CloseDatabase(db);
+    handles.Close(rs);
+    handles.Close(db);
     return values;
 }
 
@@ -105,27 +108,35 @@ std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t 
     return statement + " ORDER BY EXAM.EXAM_DATE";
 }
 
-void GetStudyList(const ArchiverConfig& config) {
+bool GetStudyList(const ArchiverConfig& config) {
     if (!ConnectionValuesPresent(config)) {
-        if (config.m_strDbType != "JET") DebugLog("Variable is empty");
-        return;
+        if (config.DbKind() != DatabaseKind::Jet) DebugLog("Variable is empty");
+        return false;
+    }
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {
+        g_StudyList.clear();
+        ErrorLog(*refusal);
+        return false;
     }
     DebugLog("Add Archive PathToDB");
     AddArchiveColumn(config);
     DebugLog("GetStudyList begin");
     g_StudyList.clear();
     try {
-        std::vector<std::string> values = ReadWaitingStudies(config);
+        bool complete = true;
+        std::vector<std::string> values = ReadWaitingStudies(config, complete);
         if (values.empty()) {
             DebugLog("GetStudyList end(no records)");
-            return;
+            return complete;
         }
         DebugLog("GetStudyList 2");
         DebugLog("GetStudyList 3");
         FillStudyList(values);
         DebugLog("GetStudyList end");
+        return complete;
     } catch (const CCVAException& failure) {
         ErrorLog(failure.Message().substr(0, kMaxLoggedMessage));
+        return false;
     }
 }
 

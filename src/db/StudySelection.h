@@ -12,20 +12,27 @@ namespace mirabel {
 
 inline constexpr int kMaxSelectedStudies = 500000;
 
-// Refills g_StudyList from the image system's database. Never throws: a failure leaves the
-// list empty and writes the error log. With connection values missing it returns at once and
-// the list keeps its content ("Variable is empty" in the debug log for the server kinds).
-void GetStudyList(const ArchiverConfig& config);
+// Refills g_StudyList from the image system's database. Never throws. True when every waiting
+// study was read; false when:
+// - connection values are missing: it returns at once and the list keeps its content
+//   ("Variable is empty" in the debug log for the server kinds);
+// - the archive column is refused (ArchiveColumnRefusal): the list is emptied, nothing is
+//   added to EXAM, and the reason goes to the error log;
+// - the database cannot be opened or read: the list is empty (or holds the rows read before a
+//   failed read) and the error log says why.
+bool GetStudyList(const ArchiverConfig& config);
 
 // The selection statement (Access dialect) for the criteria, with "now" as the age reference.
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now);
 
-// Adds the archive column (text, 255 characters) to EXAM when EXAM lacks it. Never throws and
-// logs nothing of its own; a database that cannot be reached is logged by the layer.
+// Adds the archive column (text, 255 characters) to EXAM when EXAM lacks it; a refused name is
+// never added. Never throws and logs nothing of its own; a database that cannot be reached is
+// logged by the layer.
 void AddArchiveColumn(const ArchiverConfig& config);
 
-// The names of the EXAM columns, in table order, for the archive-column combo box. A failure
-// ends the list where it happened (the layer logs it); nothing is thrown.
+// The EXAM columns that may hold the archive value (ArchiveColumnRefusal), in table order, for
+// the archive-column combo box. A failure ends the list where it happened (the layer logs it);
+// nothing is thrown.
 std::vector<std::string> ListExamColumns(const ArchiverConfig& config);
 
 // "%d studies to be archived" for a non-empty g_StudyList, else "No studies to be archived".

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "core/Text.h"
@@ -81,10 +82,16 @@ bool IsAbsentOrDicomFile(const std::string& path) {
     return KindOfEntry(path) == EntryKind::Missing || HasDicomFileMarker(path);
 }
 
-std::string ValueOf(DcmItem& item, const DcmTagKey& tag) {
+// The element's value; nullopt when the item lacks the element (or it cannot be read), ""
+// when it is present without a value.
+std::optional<std::string> PresentValue(DcmItem& item, const DcmTagKey& tag) {
     OFString value;
-    if (item.findAndGetOFStringArray(tag, value).bad()) return {};
-    return value.c_str();
+    if (item.findAndGetOFStringArray(tag, value).bad()) return std::nullopt;
+    return std::string(value.c_str());
+}
+
+std::string ValueOf(DcmItem& item, const DcmTagKey& tag) {
+    return PresentValue(item, tag).value_or(std::string());
 }
 
 // A key element of one level: its tag and the value the image gives (or the placeholder).
@@ -93,21 +100,19 @@ struct Key {
     std::string value;
 };
 
-// What one image contributes to the DICOMDIR, read from its header.
+// What one image contributes to the DICOMDIR, read from its header. A file the toolkit reads
+// only partly (pixel data cut short, say) still holds every element parsed before the fault,
+// and those are the image's own values.
 struct ImageHeader {
     DcmFileFormat file;
-    bool readable = false;
 
-    std::string Value(const DcmTagKey& tag) {
-        return readable ? ValueOf(*file.getDataset(), tag) : std::string();
-    }
+    std::string Value(const DcmTagKey& tag) { return ValueOf(*file.getDataset(), tag); }
+    // The placeholder stands in for an absent element only: a present empty one is the
+    // image's value, and another image with the same empty value is the same entity.
     std::string ValueOr(const DcmTagKey& tag, const char* placeholder) {
-        std::string value = Value(tag);
-        return value.empty() ? placeholder : value;
+        return PresentValue(*file.getDataset(), tag).value_or(placeholder);
     }
-    std::string MetaValue(const DcmTagKey& tag) {
-        return readable ? ValueOf(*file.getMetaInfo(), tag) : std::string();
-    }
+    std::string MetaValue(const DcmTagKey& tag) { return ValueOf(*file.getMetaInfo(), tag); }
 };
 
 // Elements a viewer expects in each record besides the keys. They are copied from the image;
@@ -217,11 +222,11 @@ class DicomDirSession::Impl {
         ImageHeader image;
         // Long values (the pixel data above all) stay on the medium unread: only the header
         // matters here, and cine loops run to hundreds of megabytes.
-        image.readable = image.file
-                             .loadFile(OFFilename(copiedFile.c_str()), EXS_Unknown, EGL_noChange,
-                                       kLongestValueRead)
-                             .good();
-        if (!image.readable) OFLOG_WARN(WriterLog(), "not readable, placeholders: " << copiedFile);
+        const OFCondition read = image.file.loadFile(OFFilename(copiedFile.c_str()), EXS_Unknown,
+                                                     EGL_noChange, kLongestValueRead);
+        if (read.bad())
+            OFLOG_WARN(WriterLog(), "read only partly, placeholders for what is missing: "
+                                        << copiedFile << " (" << read.text() << ")");
         AddRecords(image, fileId);
         pending_ = true;
     }

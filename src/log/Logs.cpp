@@ -2,7 +2,10 @@
 
 #include <cstdio>
 
+#include "log/OneLineMessage.h"
+#include "log/UnwritableLogReport.h"
 #include "platform/FileAppend.h"
+#include "platform/FileDescriptor.h"
 #include "platform/LocalTime.h"
 
 namespace mirabel {
@@ -10,17 +13,17 @@ namespace mirabel {
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%m/%d/%Y %H:%M:%S ", &localTime);
-    std::string entry = stamp + message;
-    // A message that already carries a line feed decides its own line ends.
-    if (message.find('\n') == std::string::npos) entry += "\r\n";
+    const std::string line = OneLineMessage(message);
+    std::string entry = stamp + line;
+    // A message that already ends in its own line end keeps it.
+    if (line.find('\n') == std::string::npos) entry += "\r\n";
     return entry;
 }
 
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
     const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
-    // Opened and closed for every entry so that a deleted log is simply created again. A log
-    // that cannot be written loses the entry: there is no other place to report it.
-    (void)AppendToFile(fileName, entry);
+    // Opened and closed for every entry so that a deleted log is simply created again.
+    if (!AppendToFile(fileName, entry)) ReportUnwritableLog(fileName, LastSystemError());
 }
 
 void ActivityLog(std::string message) {

@@ -1,6 +1,7 @@
 #pragma once
 // The three text logs in the current directory. Each call appends one entry and closes the
-// file again; an entry that cannot be written is dropped silently.
+// file again; an entry that cannot be written is dropped (and reported, see
+// UnwritableLogReport.h).
 #include <ctime>
 #include <string>
 
@@ -17,7 +18,8 @@ void DebugLog(std::string message);
 // Failures: database errors, failed studies, verification failures.
 void ErrorLog(std::string message);
 
-// "%m/%d/%Y %H:%M:%S " + message, with CR LF appended unless the message holds an LF anywhere.
+// "%m/%d/%Y %H:%M:%S " + message on one line (OneLineMessage), with CR LF appended unless the
+// message ends in its own line end.
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message);
 
 // Appends one formatted entry (stamped with the current local time) to the named file.

@@ -7,7 +7,8 @@
 namespace mirabel {
 
 // Appends `bytes` to the file, creating a missing one readable and writable by its owner only
-// (an existing file keeps its mode). False when the file cannot be opened or written.
+// (an existing file keeps its mode). False, with errno set, when the file cannot be opened or
+// written.
 [[nodiscard]] bool AppendToFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace mirabel

@@ -2,13 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdio>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
+#include "ProgramRun.h"
+#include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/FtpServer.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/LogMessages.h"
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
@@ -17,26 +22,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-// The program ends within the timeout or counts as hung (status 124). A failed study is
-// retried at once.
-Outcome RunProgram(const std::string& arguments) {
-    Outcome outcome;
-    const std::string command = "MIRABEL_RETRY_PAUSE_MS=0 timeout 120 " +
-                                std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return outcome;
-    char buffer[4096];
-    std::size_t read;
-    while ((read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        outcome.output.append(buffer, read);
-    const int status = pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return outcome;
+std::size_t Occurrences(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
 }
 
 class CommandLine : public ::testing::Test {
@@ -48,16 +38,16 @@ class CommandLine : public ::testing::Test {
 
 TEST_F(CommandLine, ArchiveNowArchivesTheWaitingStudiesOfTheStoredDestination) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-    const Outcome before = RunProgram("--count");
+    const ProgramOutcome before = RunProgram("--count");
     EXPECT_EQ(before.status, 0);
     EXPECT_EQ(before.output, "4 studies to be archived\n");
 
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("Transferring 4 of 4 studies"), std::string::npos) << run.output;
     EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("Archive finished"), std::string::npos);
 
-    const Outcome after = RunProgram("--count");
+    const ProgramOutcome after = RunProgram("--count");
     EXPECT_EQ(after.output, "No Studies To Archive!!\n");
 }
 
@@ -92,7 +82,9 @@ TEST_F(CommandLine, LinksAndFifosAtEitherEndFailTheirStudyAndTouchNothingOutside
     fs::create_directories(copy(3));
     mkfifo((copy(3) / "IMG2.dcm").c_str(), 0600);
 
-    const Outcome run = RunProgram("--archive-now");
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
+    const ProgramOutcome run = RunProgram("--archive-now");
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_EQ(ReadFileBytes(outside / "victim.dcm"), "not ours");
     EXPECT_FALSE(fs::exists(outside / "study" / "exam.ver"));
@@ -110,13 +102,144 @@ TEST_F(CommandLine, LinksAndFifosAtEitherEndFailTheirStudyAndTouchNothingOutside
 }
 
 TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("mirabel: cannot start"), std::string::npos) << run.output;
 
-    const Outcome unknown = RunProgram("--archive-later");
+    const ProgramOutcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
+}
+
+TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    RunSqlite(dir / "echo.db", {"UPDATE PATIENT SET NAME_L = 'Smith' || char(13, 10) || "
+                                "'01/17/2004 10:00:00 Study for Eve Doe on 01/01/2004 has been "
+                                "archived'"});
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    // Archive started, four studies archived, Archive finished: six entries, six lines.
+    const std::vector<std::string> entries = ReadLogMessages(dir / "mirabel.log");
+    ASSERT_EQ(entries.size(), 6u) << ReadFileBytes(dir / "mirabel.log");
+    EXPECT_NE(entries[1].find("Smith  01/17/2004 10:00:00 Study for Eve Doe"), std::string::npos)
+        << entries[1];
+}
+
+TEST_F(CommandLine, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    std::filesystem::create_directory(dir / "mirabel.log");  // a folder cannot be appended to
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    const std::string report = "mirabel: cannot write to the log mirabel.log: Is a directory\n";
+    const std::size_t first = run.output.find(report);
+    EXPECT_NE(first, std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(report, first + 1), std::string::npos) << run.output;
+}
+
+// Names a server could store under another name: the study fails before anything of it is
+// sent, with one error-log line an attempt naming the file, and stays waiting.
+TEST_F(CommandLine, FileNamesAnFtpServerWouldChangeFailTheirStudy) {
+    TempDir served;
+    std::filesystem::create_directory(served / "data");
+    FtpServer server(served.path());
+    dir.AddFtpArchive(server.Address(), server.User(), server.Password());
+    WriteFileBytes(dir / "Default.cfg", "FTP:" + server.Address());
+    const std::vector<std::filesystem::path> studies = dir.StudyFolders();
+    const std::vector<std::pair<std::string, std::string>> hostile = {
+        {"IMG\r\n3.dcm", "IMG\\x0D\\x0A3.dcm"},
+        {"sub\\IMG3.dcm", "sub\\IMG3.dcm"},
+        {"M\xfcller.dcm", "M\\xFCller.dcm"}};
+    for (std::size_t i = 0; i < hostile.size(); ++i)
+        WriteFileBytes(studies[i] / hostile[i].first, "x");
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
+    const ProgramOutcome run = RunProgram("--archive-now");
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+
+    EXPECT_EQ(run.status, 1) << run.output;
+    const std::vector<std::string> errors = ReadLogMessages(dir / "mirabelerror.log");
+    EXPECT_EQ(errors.size(), 3 * hostile.size()) << ReadFileBytes(dir / "mirabelerror.log");
+    for (const auto& [name, shown] : hostile)
+        EXPECT_EQ(std::count_if(errors.begin(), errors.end(),
+                                [&](const std::string& e) {
+                                    return e.find("the name \"" + shown + "\" would not reach") !=
+                                           std::string::npos;
+                                }),
+                  3)
+            << shown;
+    EXPECT_EQ(RunProgram("--count").output, "3 studies to be archived\n");
+    // Only the clean study reached the server.
+    std::size_t uploaded = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(served / "data"))
+        uploaded += entry.path().filename() == "exam.ver";
+    EXPECT_EQ(uploaded, 1u);
+}
+
+TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
+    dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 0) << run.output;
+    for (long examId = 1000; examId < 1004; ++examId)
+        EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+}
+
+TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    dir.Store("NFS:lab", "Archive", "DBField", "");
+    const int columns = ExamColumnCount(dir / "echo.db");
+    const ProgramOutcome run = RunProgram("--archive-now");
+    EXPECT_EQ(run.status, 2) << run.output;
+    EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
+    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+    EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
+    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+}
+
+TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    const std::string missing = (dir / "missing.db").string();
+    for (const std::string& databaseFile : {missing, std::string()}) {
+        dir.Store("NFS:lab", "Database", "Database File", databaseFile);
+        const ProgramOutcome count = RunProgram("--count");
+        EXPECT_EQ(count.status, 2) << databaseFile;
+        EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
+            << count.output;
+    }
+    dir.Store("NFS:lab", "Database", "Database File", (dir / "echo.db").string());
+    RunSqlite(dir / "echo.db", {"DROP TABLE PATIENT"});
+    EXPECT_EQ(RunProgram("--count").status, 2);
+}
+
+TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInProgress) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    // One study without its folder keeps the first run busy through two retry pauses.
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir / "images"))
+        if (entry.is_regular_file()) {
+            std::filesystem::remove_all(entry.path().parent_path());
+            break;
+        }
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "1500", 1);
+
+    Program first("--archive-now");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(dir / "mirabel.log") &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    const ProgramOutcome second = RunProgram("--archive-now");
+    const ProgramOutcome firstOutcome = first.Finish();
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+
+    EXPECT_EQ(second.status, 2) << second.output;
+    EXPECT_EQ(second.output,
+              "mirabel: cannot start: another run is in progress in this directory\n");
+    EXPECT_EQ(firstOutcome.status, 1) << firstOutcome.output;
+    const std::string activity = ReadFileBytes(dir / "mirabel.log");
+    EXPECT_EQ(Occurrences(activity, "Archive started"), 1u) << activity;
+    EXPECT_EQ(Occurrences(activity, "has been archived"), 3u) << activity;
 }
 
 }  // namespace

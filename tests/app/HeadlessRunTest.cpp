@@ -6,7 +6,7 @@
 
 #include <cstdlib>
 
-#include "app/ArchiverCore.h"
+#include "config/SettingsStore.h"
 #include "config/ArchiveListFile.h"
 #include "db/DatabaseLayer.h"
 #include "fixtures/ArchiveColumnReader.h"
@@ -53,12 +53,15 @@ class HeadlessRun : public ::testing::Test {
         ASSERT_TRUE(WriteArchiveList(kArchiveListFile));
         ResetArchives();
         WriteFileBytes(setup.Work() / "Default.cfg", "NFS:ARCH");
-        const std::unique_ptr<RegistryHive> hive = OpenUserHive();
-        ArchiverCore core(*hive);
-        core.m_strCurrentArchive = "NFS:ARCH";
-        ASSERT_TRUE(core.SetSetting("Database", "Image Path", setup.ImageRoot().string()));
-        ASSERT_TRUE(core.SetSetting("Database", "Database File", database.string()));
-        ASSERT_TRUE(core.SetSetting("Database", "DB_Type", "JET"));
+        StoreDatabaseSetting("Image Path", setup.ImageRoot().string());
+        StoreDatabaseSetting("Database File", database.string());
+        StoreDatabaseSetting("DB_Type", "JET");
+    }
+    // A setting of the selected destination, as the main window stores it.
+    static void StoreDatabaseSetting(const std::string& key, const std::string& value) {
+        ASSERT_TRUE(OpenUserHive()->SetValue(
+            {"Software", kDefaultProductKey, "NFS:ARCH", "Database"}, key, value))
+            << key;
     }
     int Run(int (*command)()) {
         testing::internal::CaptureStdout();
@@ -101,11 +104,7 @@ TEST_F(HeadlessRun, SaysWhyARunCannotStart) {
     EXPECT_EQ(Run(RunArchiveNowHeadless), kHeadlessCannotStart);
     EXPECT_NE(err.find("the study selection failed"), std::string::npos) << err;
 
-    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
-    ArchiverCore core(*hive);
-    core.m_strCurrentArchive = "NFS:ARCH";
-    ASSERT_TRUE(
-        core.SetSetting("Database", "Database File", (setup.Work() / "missing.mdb").string()));
+    StoreDatabaseSetting("Database File", (setup.Work() / "missing.mdb").string());
     EXPECT_EQ(Run(RunArchiveNowHeadless), kHeadlessCannotStart);
     EXPECT_NE(err.find("the image database cannot be reached"), std::string::npos) << err;
 

@@ -35,7 +35,7 @@ class ArchiveWriteBack : public ::testing::Test {
     }
     ~ArchiveWriteBack() override { ResetDatabaseLayer(); }
 
-    int Archive(ArchiveDestination& destination) {
+    TransferOutcome Archive(ArchiveDestination& destination) {
         MediaBudget budget;
         return ArchiveStudy(setup.config, destination, study, budget);
     }
@@ -50,7 +50,7 @@ TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationTheMediumsLabelAndTheCopysFo
     fs::create_directory(medium);
     WriteFileBytes(medium / "cvlabel.txt", "MO0042");
     ArchiveDestination destination = TransferSetup::MediumDestination(medium, "MO");
-    ASSERT_EQ(Archive(destination), 1);
+    ASSERT_EQ(Archive(destination), TransferOutcome::Archived);
     EXPECT_EQ(ReadArchiveValue(database, 42),
               "REM:MO:MO0042:" + (medium / "images/2004/0117/ST01/").string());
     EXPECT_EQ(setup.Activity(),
@@ -60,20 +60,41 @@ TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationTheMediumsLabelAndTheCopysFo
 TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) {
     ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
     study.m_strExamId = "43";
-    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_EQ(Archive(destination), TransferOutcome::Failed);
     EXPECT_TRUE(setup.Activity().empty());
     EXPECT_TRUE(setup.Errors().empty());
 
     study.m_strExamId = "42";
     setup.config.m_strDbField = "NO_SUCH_COLUMN";
-    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_EQ(Archive(destination), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors().back(), "database error");
     setup.config.m_strDatabaseFile = (setup.Work() / "missing.mdb").string();
     setup.config.m_strDbField = "ARCHIVE_PATH";
-    EXPECT_EQ(Archive(destination), -1);
+    EXPECT_EQ(Archive(destination), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors().back(), "database error");
     EXPECT_EQ(ReadArchiveValue(database, 42), "");
     EXPECT_TRUE(setup.Activity().empty());
+}
+
+TEST_F(ArchiveWriteBack, AColumnTheSystemUsesIsNeverWritten) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    for (const char* refused : {"IMAGE_PATH", "exam_date", ""}) {
+        setup.config.m_strDbField = refused;
+        EXPECT_EQ(Archive(destination), TransferOutcome::Failed) << refused;
+    }
+    EXPECT_EQ(ReadArchiveValue(database, 42, "IMAGE_PATH"), kPath);
+    EXPECT_EQ(ReadArchiveValue(database, 42, "EXAM_DATE"), "01/17/2004 10:15");
+    EXPECT_EQ(setup.Errors().size(), 3u);
+}
+
+TEST_F(ArchiveWriteBack, AFailedWriteBackLeavesTheDatabaseOpenToOtherWriters) {
+    ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
+    setup.config.m_strDbField = "NO_SUCH_COLUMN";
+    ASSERT_EQ(Archive(destination), TransferOutcome::Failed);
+    // Another program writing to the image system's database is not locked out.
+    EXPECT_NO_THROW(RunSqlite(database, {"UPDATE PATIENT SET NAME_F = 'Anne' WHERE PAT_ID = 7"}));
+    EXPECT_TRUE(g_Recordsets.empty());
+    EXPECT_TRUE(g_Databases.empty());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // The transfer of one study to a real FTP server on 127.0.0.1.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
 #include "fixtures/FtpServer.h"
@@ -21,8 +24,7 @@ class FtpStudyUpload : public ::testing::Test {
         local = setup.MakeStudy(kPath, {{"im1", std::string(70000, 'x')}, {"im2", "2"}});
     }
     ArchiveDestination Destination(const std::string& address, const std::string& password) const {
-        ArchiveDestination destination;
-        destination.m_strType = kFtpType;
+        ArchiveDestination destination(DestinationKind::Ftp);
         destination.m_strIpAddress = address;
         destination.m_strRootPath = "/data";
         destination.m_strUserName = "archiver";
@@ -30,7 +32,7 @@ class FtpStudyUpload : public ::testing::Test {
         destination.BuildId();
         return destination;
     }
-    int Archive(ArchiveDestination destination) {
+    TransferOutcome Archive(ArchiveDestination destination) {
         MediaBudget budget;
         return ArchiveStudy(setup.config, destination, study, budget);
     }
@@ -49,7 +51,7 @@ class FtpStudyUpload : public ::testing::Test {
 
 TEST_F(FtpStudyUpload, TheStudyLandsUnderImagesWithItsManifest) {
     FtpServer server(served.path());
-    ASSERT_EQ(Archive(Destination(server.Address(), server.Password())), 1);
+    ASSERT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Archived);
     const std::string manifest = CrLfLines({"42", "2", "/data/images/2004/0117/ST01/im1", "70000",
                                             "/data/images/2004/0117/ST01/im2", "1"});
     EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), manifest);
@@ -61,15 +63,15 @@ TEST_F(FtpStudyUpload, TheStudyLandsUnderImagesWithItsManifest) {
 
 TEST_F(FtpStudyUpload, ServersThatRefuseTheConnectionOrLackTheRootFailTheStudy) {
     FtpServer server(served.path());
-    EXPECT_EQ(Archive(Destination(server.Address(), "wrong")), -1);
+    EXPECT_EQ(Archive(Destination(server.Address(), "wrong")), TransferOutcome::Failed);
     const std::string refused = "127.0.0.1:" + std::to_string(UnusedLocalPort());
-    EXPECT_EQ(Archive(Destination(refused, server.Password())), -1);
+    EXPECT_EQ(Archive(Destination(refused, server.Password())), TransferOutcome::Failed);
     const auto errors = setup.Errors();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(server.Address()))) << errors.size();
     EXPECT_TRUE(Contains(errors, ConnectionFailure(refused)));
     ArchiveDestination noRoot = Destination(server.Address(), server.Password());
     noRoot.m_strRootPath = "/nowhere";
-    EXPECT_EQ(Archive(noRoot), -1);
+    EXPECT_EQ(Archive(noRoot), TransferOutcome::Failed);
     EXPECT_EQ(std::distance(fs::directory_iterator(served.path()), fs::directory_iterator()), 1);
 }
 
@@ -79,7 +81,8 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
         setup.op->onPump = [&](int pump) {
             if (pump == 1) server.Stop();
         };
-        EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), -1);
+        EXPECT_EQ(Archive(Destination(server.Address(), server.Password())),
+                  TransferOutcome::Failed);
     }
     EXPECT_TRUE(Contains(setup.Errors(),
                          "Failure archiving study for Ann Smith on 01/17/2004 - "
@@ -89,15 +92,64 @@ TEST_F(FtpStudyUpload, AServerThatDiesMidStudyFailsItAndTheNextAttemptArchivesIt
 
     setup.op->onPump = nullptr;
     FtpServer restarted(served.path());
-    ASSERT_EQ(Archive(Destination(restarted.Address(), restarted.Password())), 1);
+    ASSERT_EQ(Archive(Destination(restarted.Address(), restarted.Password())),
+              TransferOutcome::Archived);
     EXPECT_EQ(ReadFileBytes(copy / "im2"), "2");
     EXPECT_TRUE(fs::exists(copy / "exam.ver"));
+}
+
+// A server without SIZE (5xx) is judged by what libcurl sent, with one debug line a study; a
+// server whose SIZE tells another size fails the attempt.
+TEST_F(FtpStudyUpload, SizeAnswersDecideTheUpload) {
+    const std::string imageFailed =
+        "Failure archiving study for Ann Smith on 01/17/2004 - "
+        "error transmitting file(" +
+        (local / "im1").string() + ")";
+    {
+        FtpServer oneByteMore(served.path(), FtpSizeAnswer::OneByteMore);
+        EXPECT_EQ(Archive(Destination(oneByteMore.Address(), oneByteMore.Password())),
+                  TransferOutcome::Failed);
+        EXPECT_TRUE(Contains(setup.Errors(), imageFailed));
+    }
+    FtpServer withoutSize(served.path(), FtpSizeAnswer::Unknown);
+    ASSERT_EQ(Archive(Destination(withoutSize.Address(), withoutSize.Password())),
+              TransferOutcome::Archived);
+    EXPECT_EQ(ReadFileBytes(copy / "im1"), std::string(70000, 'x'));
+    EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), ReadFileBytes(local / "exam.ver"));
+    const auto debug = setup.Debug();
+    EXPECT_EQ(std::count(debug.begin(), debug.end(),
+                         "FTP server FTP:" + withoutSize.Address() +
+                             " does not answer SIZE: the study's files were judged by the bytes "
+                             "sent"),
+              1);
+}
+
+TEST_F(FtpStudyUpload, AStudyFolderThatCannotBeMadeFailsTheStudyInTheErrorLog) {
+    FtpServer server(served.path());
+    WriteFileBytes(served.path() / "data/images", "a file where the folder should be");
+    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Failed);
+    EXPECT_TRUE(Contains(setup.Errors(),
+                         "Failure archiving study for Ann Smith on 01/17/2004 - "
+                         "error transmitting file(" +
+                             (local / "im1").string() + ")"));
+}
+
+TEST(FtpFileNames, OnlyValidUtf8WithoutSeparatorsOrControlCharactersIsPortable) {
+    for (const char* good : {"IM0001.dcm", "scan #2 100%.dcm", "M\xc3\xbcller", "\xe2\x82\xac",
+                             "\xf0\x9f\x98\x80", "\xef\xbf\xbf"})
+        EXPECT_TRUE(IsPortableFtpName(good)) << good;
+    for (const char* bad : {"a/b", "a\\b", "a\nb", "a\rb", "a\tb", "a\x7f", "M\xfcller",
+                            "\xc0\xaf",           // overlong "/"
+                            "\xed\xa0\x80",       // surrogate
+                            "\xf4\x90\x80\x80",   // above U+10FFFF
+                            "\xe2\x82", "\x80"})  // cut off, stray continuation byte
+        EXPECT_FALSE(IsPortableFtpName(bad)) << VisibleName(bad);
 }
 
 TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
     FtpServer server(served.path());
     setup.op->onPump = [](int) { RequestStop(); };
-    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), -1);
+    EXPECT_EQ(Archive(Destination(server.Address(), server.Password())), TransferOutcome::Failed);
     EXPECT_TRUE(fs::exists(copy / "im1"));
     EXPECT_FALSE(fs::exists(copy / "im2"));
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});

@@ -11,7 +11,7 @@ namespace {
 
 std::string StudyFolderOn(const char* type, const char* root) {
     ArchiveDestination destination;
-    destination.m_strType = type;
+    destination.SetTypeLine(type);
     destination.m_strRootPath = root;
     return DestinationStudyDirectory(destination, "\\2004\\0117\\ST01");
 }

@@ -22,11 +22,11 @@ class StudyTransfer : public ::testing::Test {
   protected:
     StudyTransfer() { fs::create_directory(archive); }
     // Studies of exam 42 are not written back; any other exam id asks for the write-back.
-    int Archive(ArchiveDestination destination, const std::string& path = kPath,
-                const std::string& examId = "42") {
+    TransferOutcome Archive(ArchiveDestination destination, const std::string& path = kPath,
+                            const std::string& examId = "42") {
         StudyRecord study = TransferSetup::Study(path, examId);
         study.m_bUpdateDatabase = examId != "42";
-        const int result = ArchiveStudy(setup.config, destination, study, budget);
+        const TransferOutcome result = ArchiveStudy(setup.config, destination, study, budget);
         label = destination.m_strCurrentLabel;
         return result;
     }
@@ -50,7 +50,7 @@ TEST_F(StudyTransfer, CopiesTheFilesAndTheManifestButNoSubfolder) {
     fs::permissions(local / "a.dcm", fs::perms::owner_read);  // read-only
     {
         ProgressScope progress;
-        ASSERT_EQ(Archive(Folder()), 1);
+        ASSERT_EQ(Archive(Folder()), TransferOutcome::Archived);
     }
     const std::string d = copy.string() + "/";
     const std::string manifest =
@@ -72,19 +72,20 @@ TEST_F(StudyTransfer, CopiesTheFilesAndTheManifestButNoSubfolder) {
 
 TEST_F(StudyTransfer, AnEmptyStudyFolderSendsOnlyItsManifest) {
     setup.MakeStudy(kPath, {});
-    ASSERT_EQ(Archive(Folder()), 1);
+    ASSERT_EQ(Archive(Folder()), TransferOutcome::Archived);
     EXPECT_EQ(ReadFileBytes(copy / "exam.ver"), "42\r\n0\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(copy), fs::directory_iterator()), 1);
 }
 
 TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
     setup.MakeStudy(kPath, {{"a", "1"}});
-    EXPECT_EQ(Archive(Folder(), "\\2004\\0117\\GONE"), -1);
-    EXPECT_EQ(Archive(Folder(), "\\2004\\..\\..\\..\\etc"), -1);
-    EXPECT_EQ(Archive(Folder(), "\\\\server\\share"), -1);
-    EXPECT_EQ(Archive(Folder(), "\\"), -1);  // the image root itself is no study
-    EXPECT_EQ(Archive(Folder(), "\\.\\"), -1);
-    EXPECT_EQ(Archive(Folder(), kPath, "1 OR 1=1"), -1);
+    EXPECT_EQ(Archive(Folder(), "\\2004\\0117\\GONE"), TransferOutcome::Failed);
+    EXPECT_EQ(Archive(Folder(), "\\2004\\..\\..\\..\\etc"), TransferOutcome::Failed);
+    EXPECT_EQ(Archive(Folder(), "\\\\server\\share"), TransferOutcome::Failed);
+    // The image root itself is no study.
+    EXPECT_EQ(Archive(Folder(), "\\"), TransferOutcome::Failed);
+    EXPECT_EQ(Archive(Folder(), "\\.\\"), TransferOutcome::Failed);
+    EXPECT_EQ(Archive(Folder(), kPath, "1 OR 1=1"), TransferOutcome::Failed);
     const std::string notBelowRoot = " does not name a folder below the image root";
     EXPECT_EQ(setup.Errors(), (std::vector<std::string>{
                                   kFailure + "study directory does not exist",
@@ -95,7 +96,7 @@ TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
                                   kFailure + "exam id 1 OR 1=1 is not a number"}));
     // A folder stands in the manifest's way.
     fs::create_directory(setup.ImageRoot() / "2004/0117/ST01/exam.ver");
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{
                                     "exam.ver creation was blocked...bypassing sharing violation"});
     EXPECT_TRUE(fs::is_empty(archive));
@@ -105,8 +106,10 @@ TEST_F(StudyTransfer, ADestinationThatCannotHoldFoldersFailsTheStudy) {
     const fs::path local = setup.MakeStudy(kPath, {{"a", "1"}});
     // Root may write anywhere, but nobody can make a folder inside a regular file.
     WriteFileBytes(setup.Work() / "plainfile", "x");
-    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "plainfile")), -1);
-    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "unplugged")), -1);
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "plainfile")),
+              TransferOutcome::Failed);
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "unplugged")),
+              TransferOutcome::Failed);
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, "unable to create directory"));
     EXPECT_FALSE(fs::exists(setup.Work() / "unplugged"));
     EXPECT_EQ(ReadFileBytes(local / "a"), "1");
@@ -118,14 +121,14 @@ TEST_F(StudyTransfer, LinksInAStudyFolderAreNeitherFollowedNorSent) {
     WriteFileBytes(outside, "not part of any study");
     fs::permissions(outside, fs::perms::owner_read);
     fs::create_symlink(outside, local / "link");
-    ASSERT_EQ(Archive(Folder()), 1);
+    ASSERT_EQ(Archive(Folder()), TransferOutcome::Archived);
     EXPECT_FALSE(fs::exists(copy / "link"));
     EXPECT_EQ(fs::status(outside).permissions() & fs::perms::owner_write, fs::perms::none);
 
     // A link in the manifest's place: the manifest is not written through it.
     fs::remove(local / "exam.ver");
     fs::create_symlink(outside, local / "exam.ver");
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(ReadFileBytes(outside), "not part of any study");
 }
 
@@ -135,7 +138,7 @@ TEST_F(StudyTransfer, ADestinationFolderThatIsALinkReceivesNothing) {
     fs::create_directories(outside);
     fs::create_directories(archive / "images");
     fs::create_directory_symlink(outside, archive / "images" / "2004");
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_TRUE(fs::is_empty(outside));
     EXPECT_EQ(setup.Errors(), std::vector<std::string>{kFailure + "study folder " + copy.string() +
                                                        "/ cannot be created, or is reached "
@@ -144,8 +147,8 @@ TEST_F(StudyTransfer, ADestinationFolderThatIsALinkReceivesNothing) {
 
 TEST_F(StudyTransfer, ADestinationWithoutARootReceivesNothing) {
     setup.MakeStudy(kPath, {{"a", "1"}});
-    EXPECT_EQ(Archive(TransferSetup::FolderDestination("")), -1);
-    EXPECT_EQ(Archive(TransferSetup::MediumDestination("")), -1);
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination("")), TransferOutcome::Failed);
+    EXPECT_EQ(Archive(TransferSetup::MediumDestination("")), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors().size(), 2u);
     EXPECT_FALSE(fs::exists(setup.Work() / "images"));
     EXPECT_FALSE(fs::exists(setup.Work() / "cvlabel.txt"));
@@ -158,7 +161,7 @@ TEST_F(StudyTransfer, CancelDuringThePauseBetweenAttemptsStopsTheStudy) {
         if (pump == 1) fs::remove(local / "b");
         if (pump == 2) RequestStop();  // inside the pause after the first failed attempt
     };
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_TRUE(setup.Errors().empty());
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
     EXPECT_FALSE(Contains(setup.Debug(), "Start Copy File2"));
@@ -172,23 +175,28 @@ TEST_F(StudyTransfer, ACopyThatDoesNotVerifyIsNeverRecorded) {
         if (pump == 4) WriteFileBytes(copy / "c", "X");
     };
     // Exam 7 asks for the write-back: it must not even be tried.
-    EXPECT_EQ(Archive(Folder(), kPath, "7"), -1);
+    EXPECT_EQ(Archive(Folder(), kPath, "7"), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors(),
               std::vector<std::string>{"Compare Directories: File compare/verify had errors"});
     EXPECT_FALSE(Contains(setup.Activity(), "has been archived"));
 }
 
-TEST_F(StudyTransfer, AnImageServerReceivesNoFilesWithoutItsTableData) {
+TEST_F(StudyTransfer, AnImageServerReceivesNothingForIdsThatAreNoNumbers) {
     setup.MakeStudy(kPath, {{"a", "1"}});
-    ArchiveDestination server;
-    server.m_strType = kServerType;
+    ArchiveDestination server(DestinationKind::Server);
     server.m_strIpAddress = "127.0.0.1:1";  // never contacted
     server.m_strRootPath = "vol1";
     server.BuildId();
-    EXPECT_EQ(Archive(server, kPath, "7"), -2);
-    EXPECT_TRUE(
-        Contains(setup.Debug(), "Table data transfer to an image server is not available yet"));
-    EXPECT_TRUE(setup.Errors().empty());
+    StudyRecord study = TransferSetup::Study(kPath, "42");
+    study.m_bUpdateDatabase = 0;  // the rows are read by both ids all the same
+    study.m_strPatientId = "7 OR 1=1";
+    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    study.m_strPatientId = "7";
+    study.m_strExamId = "42;";
+    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    EXPECT_EQ(setup.Errors(),
+              (std::vector<std::string>{kFailure + "patient id 7 OR 1=1 is not a number",
+                                        kFailure + "exam id 42; is not a number"}));
 }
 
 TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
@@ -196,7 +204,7 @@ TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
     setup.op->onPump = [&](int pump) {
         if (pump == 1) fs::remove(local / "b");
     };
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors(), std::vector<std::string>{kFailure + "error transmitting file(" +
                                                        (local / "b").string() + ")"});
     for (const char* line :
@@ -210,7 +218,7 @@ TEST_F(StudyTransfer, CancelStopsAfterTheCurrentFile) {
     setup.op->onPump = [](int pump) {
         if (pump == 2) RequestStop();
     };
-    EXPECT_EQ(Archive(Folder()), -1);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_TRUE(fs::exists(copy / "b"));
     EXPECT_FALSE(fs::exists(copy / "c"));
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
@@ -221,7 +229,7 @@ TEST_F(StudyTransfer, AStudyLargerThanTheFreeSpaceIsNotStarted) {
     const fs::path local = setup.MakeStudy(kPath, {});
     // Fits the free space, but not with the 10 MB kept free.
     MakeSparseFile(local / "huge", FreeBytesAvailable(archive).value() - 5 * 1048576);
-    EXPECT_EQ(Archive(Folder()), -2);
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::DestinationFullOrRefused);
     EXPECT_TRUE(fs::is_empty(archive));
 }
 
@@ -229,23 +237,25 @@ TEST_F(StudyTransfer, TheMediaSizeLimitsAMediumAndARetryIsChargedOnce) {
     setup.MakeStudy("\\A", {{"a", std::string(600, 'a')}});
     MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "image", 120 * 1048576);
     budget = MediaBudget(100 * 1048576);
-    EXPECT_EQ(Archive(Medium("MO0042"), "\\BIG"), -2);
+    EXPECT_EQ(Archive(Medium("MO0042"), "\\BIG"), TransferOutcome::DestinationFullOrRefused);
     EXPECT_EQ(budget.Remaining(), 100u * 1048576);
     EXPECT_FALSE(fs::exists(archive / "images"));
     EXPECT_EQ(label, "MO0042");
 
     budget = MediaBudget(600);
-    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"), 1);
-    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"), 1);  // tried again: overwrites its own files
+    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"), TransferOutcome::Archived);
+    ASSERT_EQ(Archive(Medium("MO0042"), "\\A"),
+              TransferOutcome::Archived);  // tried again: overwrites its own files
     EXPECT_EQ(budget.Remaining(), 0u);
     setup.MakeStudy("\\B", {{"b", "b"}});
-    EXPECT_EQ(Archive(Medium("MO0042"), "\\B"), -2);  // a full medium stays full
+    EXPECT_EQ(Archive(Medium("MO0042"), "\\B"),
+              TransferOutcome::DestinationFullOrRefused);  // a full medium stays full
 }
 
 TEST_F(StudyTransfer, ABlankMediumWhoseLabelIsCancelledReceivesNothing) {
     setup.MakeStudy(kPath, {{"a", "1"}});
     setup.op->labels = {std::nullopt};
-    EXPECT_EQ(Archive(TransferSetup::MediumDestination(archive)), -1);
+    EXPECT_EQ(Archive(TransferSetup::MediumDestination(archive)), TransferOutcome::Failed);
     EXPECT_TRUE(fs::is_empty(archive));
 }
 
@@ -254,7 +264,7 @@ TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
     medium.m_strDicomDir = kSaveDicomDir;
     WriteDicomStudy(setup.MakeStudy(kPath, {{"notes.txt", "not DICOM"}}), "Smith^Ann", "P1",
                     TestUid("5"), 1, 2);
-    ASSERT_EQ(Archive(medium), 1);
+    ASSERT_EQ(Archive(medium), TransferOutcome::Archived);
     const auto outline = DicomDirOutline(archive / "DICOMDIR");
     ASSERT_EQ(outline.size(), 5u);
     EXPECT_EQ(outline[3],
@@ -268,8 +278,9 @@ TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedOnceAndLoggedOnceP
     ArchiveDestination medium = Medium("DVD7");
     medium.m_strDicomDir = kSaveDicomDir;
     WriteDicomStudy(setup.MakeStudy(kLongPath, {}), "Smith^Ann", "P1", TestUid("6"), 1, 2);
-    ASSERT_EQ(Archive(medium, kLongPath), 1);
-    ASSERT_EQ(Archive(medium, kLongPath), 1);  // a retried study: copied again, listed once
+    ASSERT_EQ(Archive(medium, kLongPath), TransferOutcome::Archived);
+    ASSERT_EQ(Archive(medium, kLongPath),
+              TransferOutcome::Archived);  // a retried study: copied again, listed once
 
     const auto outline = DicomDirOutline(archive / "DICOMDIR");
     ASSERT_EQ(outline.size(), 5u);

@@ -66,9 +66,32 @@ TEST_F(ArchiveListFile, CrLfLineEndsReadLikeLf) {
 TEST_F(ArchiveListFile, UnknownTypeIsKeptAndWrittenWithTheRemovableMediaLines) {
     const std::string bytes = "JAZ\nJAZ1\nlabel\nE:\n1000\nNONE\nFTP\n1.2.3.4\n/\nu\np\nEND\n";
     EXPECT_EQ(RoundTrip(bytes), bytes);
-    EXPECT_EQ(g_Archives[0]->m_strType, "JAZ");
+    EXPECT_EQ(g_Archives[0]->TypeLine(), "JAZ");
     EXPECT_EQ(g_Archives[0]->m_strId, "REM:JAZ1");
     EXPECT_EQ(g_Archives[1]->m_strId, "FTP:1.2.3.4");
+}
+
+TEST_F(ArchiveListFile, EveryTypeLineParsesOnceAndAnyUnknownLineRoundTrips) {
+    // Type lines are compared exactly; an unknown one is read as removable media.
+    const std::pair<const char*, DestinationKind> cases[] = {
+        {"FTP", DestinationKind::Ftp},      {"NFS", DestinationKind::Nfs},
+        {"CORVA", DestinationKind::Server}, {"REM", DestinationKind::Removable},
+        {"JAZ", DestinationKind::Unknown},  {"ftp", DestinationKind::Unknown},
+        {"REM ", DestinationKind::Unknown}, {"", DestinationKind::Unknown}};
+    for (const auto& [line, kind] : cases) {
+        ArchiveDestination destination;
+        destination.SetTypeLine(line);
+        EXPECT_EQ(destination.Kind(), kind) << '"' << line << '"';
+        if (kind != DestinationKind::Unknown) {
+            EXPECT_EQ(ArchiveDestination(kind).TypeLine(), line);  // the kind's own line
+            continue;
+        }
+        ResetArchives();
+        const std::string bytes = std::string(line) + "\nJAZ1\nlabel\nE:\n1000\nNONE\nEND\n";
+        EXPECT_EQ(RoundTrip(bytes), bytes);
+        ASSERT_EQ(Ids(), std::vector<std::string>{"REM:JAZ1"});
+        EXPECT_EQ(g_Archives[0]->TypeLine(), line);
+    }
 }
 
 TEST_F(ArchiveListFile, MissingEndKeepsWholeRecordsAndDropsOneCutShort) {
@@ -109,8 +132,7 @@ TEST_F(ArchiveListFile, UnopenableFilesAreReportedAndChangeNothing) {
 
 TEST_F(ArchiveListFile, WritingReplacesTheWholeFile) {
     WriteFileBytes(dir / "archives.p", kEveryType);
-    auto medium = std::make_unique<ArchiveDestination>();
-    medium->m_strType = kRemovableType;
+    auto medium = std::make_unique<ArchiveDestination>(DestinationKind::Removable);
     medium->m_strMediaType = "CD";
     g_Archives.push_back(std::move(medium));
     ASSERT_TRUE(WriteArchiveList((dir / "archives.p").string()));
@@ -126,8 +148,7 @@ TEST_F(ArchiveListFile, ANewListIsTheOwnersAloneAndAFailedWriteKeepsTheOldOne) {
 
     WriteFileBytes(dir / "archives.p", kEveryType);
     for (int i = 0; i < 100; ++i) {
-        auto nfs = std::make_unique<ArchiveDestination>();
-        nfs->m_strType = kNfsType;
+        auto nfs = std::make_unique<ArchiveDestination>(DestinationKind::Nfs);
         nfs->m_strRootPath = "//server/share/" + std::string(100, 'p');
         g_Archives.push_back(std::move(nfs));
     }
@@ -139,8 +160,7 @@ TEST_F(ArchiveListFile, ANewListIsTheOwnersAloneAndAFailedWriteKeepsTheOldOne) {
 }
 
 TEST_F(ArchiveListFile, LineFeedInsideAValueCannotShiftLaterRecords) {
-    auto nfs = std::make_unique<ArchiveDestination>();
-    nfs->m_strType = kNfsType;
+    auto nfs = std::make_unique<ArchiveDestination>(DestinationKind::Nfs);
     nfs->m_strRootPath = "/pasted\npath";
     nfs->m_strLabel = "A";
     g_Archives.push_back(std::move(nfs));

@@ -9,8 +9,7 @@ namespace mirabel {
 namespace {
 
 ArchiveDestination Ftp(const std::string& ip) {
-    ArchiveDestination d;
-    d.m_strType = kFtpType;
+    ArchiveDestination d(DestinationKind::Ftp);
     d.m_strIpAddress = ip;
     d.m_strRootPath = "/archive";
     d.m_strUserName = "user";
@@ -20,14 +19,13 @@ ArchiveDestination Ftp(const std::string& ip) {
 
 ArchiveDestination Server(const std::string& ip) {
     ArchiveDestination d = Ftp(ip);
-    d.m_strType = kServerType;
+    d.SetKind(DestinationKind::Server);
     d.m_strPort = "5000";
     return d;
 }
 
 ArchiveDestination Medium(const std::string& mediaType) {
-    ArchiveDestination d;
-    d.m_strType = kRemovableType;
+    ArchiveDestination d(DestinationKind::Removable);
     d.m_strMediaType = mediaType;
     d.m_strRootPath = "/media/cd";
     d.m_strMediaSize = "590";

@@ -117,6 +117,17 @@ TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
 }
 
+TEST_F(OracleKind, TheMediaTypeColumnIsNeverTheArchiveColumn) {
+    // A study whose media type is not set would otherwise be listed, and archived into it.
+    server_->Run("UPDATE EXAM SET MEDIA_TYPE = NULL WHERE EXAM_ID = 77;");
+    for (const char* spelling : {"Media Type", "media_type"}) {
+        config_.m_strDbField = spelling;
+        EXPECT_FALSE(GetStudyList(config_)) << spelling;
+        EXPECT_TRUE(g_StudyList.empty()) << spelling;
+    }
+    EXPECT_EQ(ErrorLines().size(), 2u) << ::testing::PrintToString(ErrorLines());
+}
+
 TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
     // A value between quotes with a quote of its own, doubled, is found.
     CAdoRecordset* rs = OpenOnServer("SELECT EXAM_ID FROM EXAM WHERE READER = 'Dr. O''Neil'");
@@ -130,6 +141,16 @@ TEST_F(OracleKind, WrongPasswordAndQuotedValues) {
     const auto errors = ErrorLines();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("password authentication failed"), std::string::npos) << errors[0];
+}
+
+TEST_F(OracleKind, TheDriverTextOfAFailedStatementIsOneErrorLogLine) {
+    GetNewDatabase("corvana");
+    OpenOracleDatabase(FindConnection("corvana"), kPostgresDsn, kPostgresUser, kPostgresPassword);
+    OpenRecordset(GetNewRecordset("echorec", FindConnection("corvana")), "SELECT * FROM NO_EXAMS");
+    EXPECT_EQ(g_bDbError, 1);
+    const std::string log = ReadFileBytes(Path(kErrorLogFile));
+    EXPECT_NE(log.find("relation \"no_exams\" does not exist"), std::string::npos) << log;
+    EXPECT_EQ(log.find('\n'), log.size() - 1) << log;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "db/DbTestSupport.h"
 #include "db/ExpectedSelection.h"
+#include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
 namespace mirabel {
@@ -181,8 +182,9 @@ TEST_F(StudySelection, UnreachableDatabaseEmptiesTheListAndHidesThePassword) {
     ASSERT_EQ(errors.size(), 3u);
     EXPECT_EQ(errors[0], cannotOpen);  // adding the column
     EXPECT_EQ(errors[1], cannotOpen);  // the selection
-    EXPECT_EQ(errors[2], "database error\r\nsrv\r\n\r\n\r\n****");
-    EXPECT_NE(DebugText().find("sql database\r\nsrv\r\n\r\n\r\n****\r\n"), std::string::npos);
+    // The connection values follow on the entry's one line.
+    EXPECT_EQ(errors[2], "database error  srv      ****");
+    EXPECT_NE(DebugText().find("sql database  srv      ****\r\n"), std::string::npos);
     EXPECT_EQ(DebugText().find("Secret1"), std::string::npos);
     EXPECT_EQ(ReadFileBytes(Path(kErrorLogFile)).find("Secret1"), std::string::npos);
 }
@@ -229,20 +231,34 @@ class ArchiveColumn : public DbTest {
 };
 
 TEST_F(ArchiveColumn, AddedOnceWhenMissingWithoutErrorLines) {
-    auto columns = ListExamColumns(config_);
-    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Media Type"), 1);
-    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Archive Path"), 0);
+    // Every column of the made schema is one the system itself uses: none is offered.
+    EXPECT_TRUE(ListExamColumns(config_).empty());
     GetStudyList(config_);
     EXPECT_EQ(g_StudyList.size(), 20u);
     GetStudyList(config_);
-    columns = ListExamColumns(config_);
-    EXPECT_EQ(columns.front(), "EXAM_ID");
-    EXPECT_EQ(std::count(columns.begin(), columns.end(), "Archive Path"), 1);
+    EXPECT_EQ(ListExamColumns(config_), std::vector<std::string>{"Archive Path"});
     EXPECT_TRUE(ErrorLines().empty());
     // The column is found whatever its spelling in the settings.
     config_.m_strDbField = "ARCHIVE PATH";
     AddArchiveColumn(config_);
     EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(ArchiveColumn, AnEmptyNameOrAColumnTheSystemUsesIsRefused) {
+    ASSERT_TRUE(GetStudyList(config_));
+    const int columns = ExamColumnCount(Path("corvana.mdb"));
+    for (const char* refused : {"", "exam_id", "IMAGE_PATH", "media type", "MEDIA_TYPE",
+                                "Sonographer", "DOC_TO_READ", "x] Text(255); DROP TABLE EXAM"}) {
+        config_.m_strDbField = "Archive Path";
+        ASSERT_TRUE(GetStudyList(config_));
+        ASSERT_EQ(g_StudyList.size(), 20u);
+        const std::size_t errors = ErrorLines().size();
+        config_.m_strDbField = refused;
+        EXPECT_FALSE(GetStudyList(config_)) << refused;
+        EXPECT_TRUE(g_StudyList.empty()) << refused;
+        EXPECT_EQ(ErrorLines().size(), errors + 1) << refused;
+    }
+    EXPECT_EQ(ExamColumnCount(Path("corvana.mdb")), columns);
 }
 
 TEST_F(ArchiveColumn, UnreachableDatabaseListsNoColumns) {

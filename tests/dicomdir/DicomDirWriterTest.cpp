@@ -149,6 +149,27 @@ TEST_F(DicomDirWriterTest, FileTheToolkitCannotReadStillGetsPlaceholderRecords) 
     EXPECT_EQ(Read(), PlaceholderOutline("NOTDICOM"));
 }
 
+// A copy whose pixel data is cut short, and images whose keys are present but empty: the
+// records hold what the header says; only absent elements get placeholders.
+TEST_F(DicomDirWriterTest, HeaderValuesAreKeptWhateverFollowsAndOnlyAbsentOnesArePlaceholders) {
+    const fs::path cut = Copied("IMAGES\\CUT\\IM1", Image("DOE^JOHN", "P1", "10"));
+    fs::resize_file(cut, fs::file_size(cut) - 20);
+    EXPECT_EQ(Add(cut, "IMAGES\\CUT\\IM1"), 0);
+    DicomFileContent emptyKeys;
+    emptyKeys.patientName = "";
+    emptyKeys.patientId = "";
+    emptyKeys.studyUid = TestUid("20");
+    emptyKeys.seriesUid = TestUid("20.1");
+    emptyKeys.sopInstanceUid = TestUid("20.1.1");
+    EXPECT_EQ(Add(Copied("IMAGES\\E\\IM1", emptyKeys), "IMAGES\\E\\IM1"), 0);
+    EXPECT_EQ(
+        Read(),
+        (Outline{"PATIENT DOE^JOHN P1", "  STUDY " + TestUid("10"), "    SERIES " + TestUid("10.1"),
+                 "      IMAGE " + TestUid("10.1.1") + " IMAGES\\CUT\\IM1", "PATIENT  ",
+                 "  STUDY " + TestUid("20"), "    SERIES " + TestUid("20.1"),
+                 "      IMAGE " + TestUid("20.1.1") + " IMAGES\\E\\IM1"}));
+}
+
 TEST_F(DicomDirWriterTest, FileIdsAreStoredWithBackslashesAndOtherwiseAsGiven) {
     const DicomFileContent one = Image("DOE^JOHN", "P1", "10");
     EXPECT_EQ(Add(Copied("IMAGES/A/IM1", one), "IMAGES/A/IM1"), 0);

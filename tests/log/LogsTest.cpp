@@ -5,6 +5,7 @@
 #include "fixtures/FileCreationLimits.h"
 #include "fixtures/TempDir.h"
 #include "log/LogFileReader.h"
+#include "log/UnwritableLogReport.h"
 
 namespace mirabel {
 
@@ -27,8 +28,24 @@ TEST(LogEntry, LineEndRules) {
     // Already ended: no second line end.
     EXPECT_EQ(FormatLogEntry(t, "blocked...bypassing sharing violation\r\n"),
               "03/07/2004 14:05:09 blocked...bypassing sharing violation\r\n");
-    // An LF in the middle and none at the end: nothing is appended at all.
-    EXPECT_EQ(FormatLogEntry(t, "first\nsecond"), "03/07/2004 14:05:09 first\nsecond");
+    EXPECT_EQ(FormatLogEntry(t, "ended by LF\n"), "03/07/2004 14:05:09 ended by LF\n");
+}
+
+// Whatever a value holds, an entry stays one line: only a line end that closes the message
+// is kept, every other control character becomes a space.
+TEST(LogEntry, ControlCharactersInValuesCannotStartAnotherEntry) {
+    const std::tm t = MarchSeventh2004();
+    const std::vector<std::pair<std::string, std::string>> table = {
+        {"Study for Ann\r\n03/07/2004 14:05:09 Study for Bob on 1 has been archived",
+         "Study for Ann  03/07/2004 14:05:09 Study for Bob on 1 has been archived\r\n"},
+        {"first\nsecond", "first second\r\n"},
+        {"lone CR\r", "lone CR \r\n"},
+        {std::string("tab\tnul") + '\0' + "esc\x1b" + "del\x7f", "tab nul esc del \r\n"},
+        {"two ends\r\n\r\n", "two ends  \r\n"},
+        {"M\xc3\xbcller \xe9", "M\xc3\xbcller \xe9\r\n"},  // other bytes stay as they are
+    };
+    for (const auto& [message, line] : table)
+        EXPECT_EQ(FormatLogEntry(t, message), "03/07/2004 14:05:09 " + line) << message;
 }
 
 TEST(LogFiles, EachWriterAppendsToItsFileAndRecreatesADeletedOne) {
@@ -64,6 +81,26 @@ TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {
     ScopedCurrentDir cwd(dir.path());
     std::filesystem::create_directory(dir / "mirabelerror.log");  // a folder cannot be appended to
     EXPECT_NO_THROW(ErrorLog("lost"));
+}
+
+TEST(LogFiles, AnInstalledReportHearsOfEachUnwritableLogOnce) {
+    TempDir dir;
+    ScopedCurrentDir cwd(dir.path());
+    std::filesystem::create_directory(dir / "mirabelerror.log");
+    std::filesystem::create_directory(dir / "mirabel.log");
+    std::vector<std::string> heard;
+    const UnwritableLogReport previous =
+        SetUnwritableLogReport([&](const std::string& file, const std::string& reason) {
+            heard.push_back(file + ": " + reason);
+        });
+    for (int i = 0; i < 3; ++i) {
+        ErrorLog("lost");
+        ActivityLog("lost");
+        DebugLog("kept");
+    }
+    SetUnwritableLogReport(previous);
+    EXPECT_EQ(heard, (std::vector<std::string>{"mirabelerror.log: Is a directory",
+                                               "mirabel.log: Is a directory"}));
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ TEST_F(AddArchiveDialog, AcceptsACompleteDestinationOfEachType) {
     EXPECT_EQ(g_Archives[1]->m_strRootPath, "//server/share");
     // Same address as the FTP server: another type, another id.
     EXPECT_EQ(g_Archives[2]->m_strId, "CORVA:10.0.0.5");
-    EXPECT_EQ(g_Archives[2]->m_strType, "CORVA");
+    EXPECT_EQ(g_Archives[2]->TypeLine(), "CORVA");
     EXPECT_EQ(g_Archives[2]->m_strPort, "5000");
     const ArchiveDestination& medium = *g_Archives[3];
     EXPECT_EQ(medium.m_strId, "REM:CD");

@@ -5,6 +5,7 @@
 
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/WxOperator.h"
+#include "archive/RunLock.h"
 #include "archive/RunState.h"
 #include "db/StudyRecord.h"
 #include "fixtures/ProgramDirectory.h"
@@ -66,14 +67,45 @@ TEST_F(ArchiveNowTest, TickInIncrementModeStartsARunAndRestartsTheTimer) {
     EXPECT_NE(debug.find("OnTimer ended"), std::string::npos);
 }
 
-TEST_F(ArchiveNowTest, TickDuringARunIsIgnored) {
+TEST_F(ArchiveNowTest, TicksDuringARunAreIgnored) {
     CArchiverDlg window(dir.Hive());
     ASSERT_TRUE(window.Initialise());
     {
-        ProgressScope run;
+        std::string refusal;
+        const auto run = window.Core().BeginRun(refusal);
+        ASSERT_TRUE(run) << refusal;
         window.Tick(1);
+        // The count's tick would rebuild the list the run works through.
+        g_StudyList.clear();
+        window.Tick(2);
+        EXPECT_TRUE(g_StudyList.empty());
     }
     EXPECT_EQ(ReadFileBytes(dir / kDebugLogFile).find("OnTimer started"), std::string::npos);
+}
+
+TEST_F(ArchiveNowTest, WhileAnotherRunHoldsTheDirectoryNeitherButtonNorTickStartsOne) {
+    dir.Store("NFS:lab", "Archive", "IncrementMode", "TRUE");
+    dir.Store("NFS:lab", "Archive", "Increment", "7");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    std::string refusal;
+    // A lock of its own on the lock file stands for another process: flock does not tell them
+    // apart.
+    const auto otherRun = TakeRunLock(dir.path(), refusal);
+    ASSERT_TRUE(otherRun) << refusal;
+
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_START_ARCHIVE_NOW"));
+    wxTEST_DIALOG(window.GetEventHandler()->ProcessEvent(click),
+                  ExpectMessage("Another run is in progress in this directory."));
+    window.Tick(1);
+
+    EXPECT_EQ(Status(window), "6 studies to be archived");
+    EXPECT_EQ(window.Timer1Period(), 7 * 60000);
+    EXPECT_TRUE(window.Timer1Running());
+    EXPECT_FALSE(std::filesystem::exists(dir / kActivityLogFile));
+    EXPECT_NE(ReadFileBytes(dir / kDebugLogFile)
+                  .find("Scheduled archive skipped: another run is in progress in this directory"),
+              std::string::npos);
 }
 
 }  // namespace

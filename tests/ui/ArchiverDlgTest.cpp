@@ -9,7 +9,6 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
-#include "archive/RunState.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 #include "fixtures/ProgramDirectory.h"
@@ -196,7 +195,9 @@ TEST_F(MainWindowTest, DuringARunTheControlsStoreNothing) {
     ASSERT_TRUE(window.Initialise());
     Click(Control<wxRadioButton>(window, "IDC_SEND_SELECTED"));
     {
-        ProgressScope run;
+        std::string refusal;
+        const auto run = window.Core().BeginRun(refusal);
+        ASSERT_TRUE(run) << refusal;
         Toggle(Control<wxCheckBox>(window, "IDC_PRELIM"), true);
         Control<wxTextCtrl>(window, "IDC_IMAGE_PATH")->SetValue("/during/run");
         Click(Control<wxRadioButton>(window, "IDC_SEND_ALL"));
@@ -222,7 +223,7 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
     EXPECT_EQ(Control<wxStaticText>(window, "IDC_START_TIME")->GetLabel(), "02:00");
     EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:1.2.3.4");
     ASSERT_NE(g_pCurrentArchive, nullptr);
-    EXPECT_EQ(g_pCurrentArchive->m_strType, "FTP");
+    EXPECT_EQ(g_pCurrentArchive->TypeLine(), "FTP");
 }
 
 TEST_F(MainWindowTest, EditingTheCurrentDestinationsKeyFieldRenamesIt) {
@@ -287,13 +288,14 @@ TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {
     EXPECT_TRUE(field->IsEnabled());
     EXPECT_EQ(field->GetSelection(), wxNOT_FOUND);
     EXPECT_EQ(field->GetValue(), "");
-    EXPECT_EQ(window.Core().m_strDbField, "");
-    EXPECT_NE(field->FindString("EXAM_ID"), wxNOT_FOUND);
+    // Columns the system itself reads or sends are not offered.
+    EXPECT_EQ(field->FindString("EXAM_ID"), wxNOT_FOUND);
+    EXPECT_EQ(field->FindString("Media Type"), wxNOT_FOUND);
     EXPECT_NE(field->FindString("ARCHIVE_PATH"), wxNOT_FOUND);
 
     // Archive method archives into ARCHIVE_PATH and counts what waits there.
     Click(Control<wxRadioButton>(window, "IDC_METHOD_ARCHIVE"));
-    EXPECT_EQ(window.Core().m_strDbField, "ARCHIVE_PATH");
+    EXPECT_EQ(field->GetValue(), "ARCHIVE_PATH");
     ASSERT_FALSE(g_StudyList.empty());
     EXPECT_EQ(Control<wxStaticText>(window, "IDC_STATUS")->GetLabel(),
               wxString::Format("%d studies to be archived", int(g_StudyList.size())));

@@ -16,7 +16,7 @@ namespace {
 
 ArchiveDestination Record(const char* type) {
     ArchiveDestination record;
-    record.m_strType = type;
+    record.SetTypeLine(type);
     record.m_strIpAddress = "10.0.0.5";
     record.m_strRootPath = "/archive";
     record.m_strUserName = "user";
@@ -36,7 +36,7 @@ wxCheckBox& DicomDirBox(wxDialog& dialog) {
 }
 
 TEST(EditArchiveDialogs, ShowTheRecordAndUpdateRebuildsTheId) {
-    ArchiveDestination ftp = Record(kFtpType);
+    ArchiveDestination ftp = Record("FTP");
     CEditFtpArchiveDlg ftpDialog(&ftp, nullptr);
     EXPECT_EQ(FromWx(ftpDialog.GetTitle()), "Edit Archive");
     EXPECT_EQ(TextOf(ftpDialog, "IDC_FTP_PASSWORD"), "secret");
@@ -49,7 +49,7 @@ TEST(EditArchiveDialogs, ShowTheRecordAndUpdateRebuildsTheId) {
     EXPECT_EQ(ftp.m_strId, "FTP:10.0.0.6:2121");
     EXPECT_EQ(ftp.m_strUserName, "other");
 
-    ArchiveDestination nfs = Record(kNfsType);
+    ArchiveDestination nfs = Record("NFS");
     CEditNfsArchiveDlg nfsDialog(&nfs, nullptr);
     EXPECT_EQ(TextOf(nfsDialog, "IDC_NFS_ROOT_PATH"), "/archive");
     RunModal(nfsDialog, [&] {
@@ -74,7 +74,7 @@ TEST(EditArchiveDialogs, RemovableMediaStoreNoneForAnUntickedBoxAndKeepTheirType
     EXPECT_EQ(outcome.result, wxID_OK);
     EXPECT_EQ(medium.m_strDicomDir, "NONE");
     EXPECT_EQ(medium.m_strMediaSize, "");
-    EXPECT_EQ(medium.m_strType, "JAZ");
+    EXPECT_EQ(medium.TypeLine(), "JAZ");
     EXPECT_EQ(medium.m_strId, "REM:DVD");
     EXPECT_EQ(medium.m_strCurrentLabel, "MEDIA0007");
 }
@@ -88,7 +88,7 @@ TEST(EditArchiveDialogs, RemovableMediaWithoutARecordStartEmptyAndJustClose) {
 }
 
 TEST(EditArchiveDialogs, ServerRefusesBlankFieldsAndLeavesTheRecordAlone) {
-    ArchiveDestination server = Record(kServerType);
+    ArchiveDestination server = Record("CORVA");
     CEditServerArchiveDlg dialog(&server, nullptr);
     ModalOutcome outcome;
     wxTEST_DIALOG(outcome = RunModal(dialog,

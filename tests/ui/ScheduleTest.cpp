@@ -54,7 +54,6 @@ class ScheduleTest : public ::testing::Test {
 TEST_F(ScheduleTest, StartTimeIsCheckedCompletedAndStored) {
     wxTEST_DIALOG(Click(*window, "IDC_SET_START"), TypeTime("7"));
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StartTime"), "7:00");
-    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "IncrementMode"), "FALSE");
     EXPECT_EQ(Label(*window, "IDC_START_TIME"), "7:00");
     EXPECT_EQ(window->Timer1Period(), 60000);
 
@@ -71,18 +70,15 @@ TEST_F(ScheduleTest, StartTimeIsCheckedCompletedAndStored) {
         EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StartTime"), "7:00") << entry.typed;
     }
 
-    // "7:5" stays as typed; an empty entry means no start time.
+    // "7:5" stays as typed.
     wxTEST_DIALOG(Click(*window, "IDC_SET_START"), TypeTime("7:5"));
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StartTime"), "7:5");
-    wxTEST_DIALOG(Click(*window, "IDC_SET_START"), TypeTime(""));
-    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StartTime"), "None");
 }
 
 TEST_F(ScheduleTest, StopTimeIsStoredAndShownOnly) {
     wxTEST_DIALOG(Click(*window, "IDC_SET_STOP"), TypeTime("18:30"));
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StopTime"), "18:30");
     EXPECT_EQ(Label(*window, "IDC_STOP_TIME"), "18:30");
-    EXPECT_FALSE(dir.Stored("NFS:lab", "Archive", "IncrementMode"));
 }
 
 TEST_F(ScheduleTest, IncrementBelowOneIsRefusedAndTheScheduleStays) {
@@ -90,8 +86,7 @@ TEST_F(ScheduleTest, IncrementBelowOneIsRefusedAndTheScheduleStays) {
     increment->ChangeValue("5");
     Click(*window, "IDC_SET_INCREMENT");
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "Increment"), "5");
-    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "IncrementMode"), "TRUE");
-    EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "StartTime"), "None");
+    EXPECT_EQ(Label(*window, "IDC_START_TIME"), "None");
     EXPECT_EQ(window->Timer1Period(), 5 * 60000);
 
     increment->ChangeValue("0");

@@ -14,6 +14,7 @@
 
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
+#include "core/Text.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
 #include "config/ArchiveDestination.h"
@@ -21,7 +22,6 @@
 #include "config/ui/EditNfsArchiveDlg.h"
 #include "config/ui/EditRemArchiveDlg.h"
 #include "config/ui/EditServerArchiveDlg.h"
-#include "db/StudySelection.h"
 #include "log/ui/LogDlg.h"
 #include "log/Logs.h"
 
@@ -33,8 +33,6 @@ namespace {
 constexpr int kTimer1 = 1;
 constexpr int kTimer2 = 2;
 constexpr int kMinuteMs = 60000;
-constexpr const char* kDatabase = "Database";
-constexpr const char* kArchive = "Archive";
 
 template <typename T>
 T* Find(wxWindow* parent, const char* name) {
@@ -43,26 +41,27 @@ T* Find(wxWindow* parent, const char* name) {
     return control;
 }
 
-// An integer edit as the framework's data exchange reads it: optional blanks, a signed
-// decimal number, optional blanks, nothing else.
-bool ParseInteger(const wxString& text, int& value) {
-    const std::string bytes = FromWx(text);
-    char* end = nullptr;
-    const long parsed = std::strtol(bytes.c_str(), &end, 10);
-    if (end == bytes.c_str()) return false;
-    while (*end == ' ' || *end == '\t') ++end;
-    if (*end != '\0' || parsed < INT_MIN || parsed > INT_MAX) return false;
-    value = static_cast<int>(parsed);
-    return true;
-}
 // The Edit Archive dialog that matches the destination's type; a type read from the list file
 // that is none of the known ones was read as removable media and is edited as such.
 int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
-    if (destination.m_strType == "FTP") return CEditFtpArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "NFS") return CEditNfsArchiveDlg(&destination, parent).ShowModal();
-    if (destination.m_strType == "CORVA")
-        return CEditServerArchiveDlg(&destination, parent).ShowModal();
+    switch (destination.Kind()) {
+        case DestinationKind::Ftp:
+            return CEditFtpArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Nfs:
+            return CEditNfsArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Server:
+            return CEditServerArchiveDlg(&destination, parent).ShowModal();
+        case DestinationKind::Removable:
+        case DestinationKind::Unknown:
+            break;
+    }
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
+}
+
+// A refusal ("another run is in progress in this directory") as a message box says it.
+std::string AsSentence(std::string reason) {
+    if (!reason.empty()) reason[0] = AsciiUpper(reason[0]);
+    return reason + ".";
 }
 
 }  // namespace
@@ -113,56 +112,59 @@ void CArchiverDlg::FindControls() {
     removeStudies_ = Find<wxWindow>(this, "IDC_REMOVE_STUDIES");
 }
 
+template <typename EventTag>
+void CArchiverDlg::BindGuarded(wxEvtHandler& source, const EventTag& type,
+                               std::function<void()> handler, int id) {
+    source.Bind(
+        type,
+        [this, handler = std::move(handler)](wxEvent&) {
+            if (!core_.RunInProgress()) handler();
+        },
+        id);
+}
+
 void CArchiverDlg::BindHandlers() {
-    auto onButton = [this](const char* name, auto handler) {
-        Bind(
-            wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, XRCID(name));
+    auto onButton = [this](const char* name, std::function<void()> handler) {
+        BindGuarded(*this, wxEVT_BUTTON, std::move(handler), XRCID(name));
     };
-    auto onText = [this](wxTextCtrl* edit, auto handler) {
-        edit->Bind(wxEVT_TEXT, [handler](wxCommandEvent&) { handler(); });
+    auto onText = [this](wxTextCtrl* edit, std::function<void()> handler) {
+        BindGuarded(*edit, wxEVT_TEXT, std::move(handler));
     };
-    auto onRadio = [this](wxRadioButton* radio, auto handler) {
-        radio->Bind(wxEVT_RADIOBUTTON, [handler](wxCommandEvent&) { handler(); });
+    auto onRadio = [this](wxRadioButton* radio, std::function<void()> handler) {
+        BindGuarded(*radio, wxEVT_RADIOBUTTON, std::move(handler));
     };
-    auto onCheck = [this](wxCheckBox* box, auto handler) {
-        box->Bind(wxEVT_CHECKBOX, [handler](wxCommandEvent&) { handler(); });
+    auto onCheck = [this](wxCheckBox* box, Criterion criterion, wxWindow* valueEdit) {
+        BindGuarded(*box, wxEVT_CHECKBOX, [=, this] { OnCriterionBox(criterion, valueEdit); });
+    };
+    auto onDatabaseText = [&](wxTextCtrl* edit, const char* key) {
+        onText(edit, [=, this] { OnStoreDatabaseText(edit, key); });
     };
 
-    onRadio(dbJet_, [this] { OnDbType("JET"); });
-    onRadio(dbSql_, [this] { OnDbType("SQL"); });
-    onRadio(dbOracle_, [this] { OnDbType("ORACLE"); });
-    onText(databaseFile_, [this] { OnStoreText(databaseFile_, kDatabase, "Database File"); });
-    onText(imagePath_, [this] { OnStoreText(imagePath_, kDatabase, "Image Path"); });
-    onText(databasePassword_,
-           [this] { OnStoreText(databasePassword_, kDatabase, "Database Password"); });
-    onText(sqlServer_, [this] { OnStoreText(sqlServer_, kDatabase, "SQL_Server"); });
-    onText(sqlUser_, [this] { OnStoreText(sqlUser_, kDatabase, "SQL_User"); });
-    onText(sqlPassword_, [this] { OnStoreText(sqlPassword_, kDatabase, "SQL_Password"); });
-    onText(sqlDb_, [this] { OnStoreText(sqlDb_, kDatabase, "SQL_DB"); });
+    onRadio(dbJet_, [this] { OnDbType(DatabaseKind::Jet); });
+    onRadio(dbSql_, [this] { OnDbType(DatabaseKind::SqlServer); });
+    onRadio(dbOracle_, [this] { OnDbType(DatabaseKind::Oracle); });
+    onDatabaseText(databaseFile_, "Database File");
+    onDatabaseText(imagePath_, "Image Path");
+    onDatabaseText(databasePassword_, "Database Password");
+    onDatabaseText(sqlServer_, "SQL_Server");
+    onDatabaseText(sqlUser_, "SQL_User");
+    onDatabaseText(sqlPassword_, "SQL_Password");
+    onDatabaseText(sqlDb_, "SQL_DB");
     onText(maxStudiesCount_,
-           [this] { OnChangeCount(maxStudiesCount_, "Max Studies", core_.m_nMaxStudies); });
-    onText(daysBeforeArchive_, [this] {
-        OnChangeCount(daysBeforeArchive_, "Days Before Archive", core_.m_nDaysBeforeArchive);
-    });
-    currentArchive_->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { OnSelChangeCurrentArchive(); });
+           [this] { OnChangeCount(maxStudiesCount_, &ArchiverCore::StoreMaxStudiesCount); });
+    onText(daysBeforeArchive_,
+           [this] { OnChangeCount(daysBeforeArchive_, &ArchiverCore::StoreDaysBeforeArchive); });
+    BindGuarded(*currentArchive_, wxEVT_COMBOBOX, [this] { OnSelChangeCurrentArchive(); });
     onRadio(methodArchive_, [this] { OnArchiveMethod(); });
     onRadio(methodReplicate_, [this] { OnReplicateMethod(); });
-    dbField_->Bind(wxEVT_COMBOBOX_DROPDOWN, [this](wxCommandEvent& e) {
-        OnDropDownDbField();
-        e.Skip();
-    });
-    dbField_->Bind(wxEVT_COMBOBOX, [this](wxCommandEvent&) { OnSelChangeDbField(); });
+    BindGuarded(*dbField_, wxEVT_COMBOBOX_DROPDOWN, [this] { OnDropDownDbField(); });
+    BindGuarded(*dbField_, wxEVT_COMBOBOX, [this] { OnSelChangeDbField(); });
     onRadio(sendAll_, [this] { OnSendAll(); });
     onRadio(sendSelected_, [this] { OnSendSelected(); });
-    onCheck(reside_, [this] {
-        OnCriterionBox("Reside", core_.m_bReside, daysBeforeArchive_, Refresh::Count);
-    });
-    onCheck(maxStudies_, [this] {
-        OnCriterionBox("MaxStudies", core_.m_bMaxStudies, maxStudiesCount_, Refresh::Controls);
-    });
-    onCheck(prelim_,
-            [this] { OnCriterionBox("Prelim", core_.m_bPrelim, nullptr, Refresh::Count); });
-    onCheck(final_, [this] { OnCriterionBox("Final", core_.m_bFinal, nullptr, Refresh::Count); });
+    onCheck(reside_, Criterion::Reside, daysBeforeArchive_);
+    onCheck(maxStudies_, Criterion::MaxStudies, maxStudiesCount_);
+    onCheck(prelim_, Criterion::Prelim, nullptr);
+    onCheck(final_, Criterion::Final, nullptr);
 
     onButton("IDC_BROWSE_DATABASE", [this] { OnBrowseDatabaseFile(); });
     onButton("IDC_BROWSE_IMAGE_PATH", [this] { OnBrowseImagePath(); });
@@ -172,14 +174,23 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
     onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
-    onButton("IDC_VIEW_LOG", [this] { OnViewLog(false); });
-    onButton("IDC_VIEW_ERROR_LOG", [this] { OnViewLog(true); });
+    // The logs can be read at any time, during a run too.
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(false); }, XRCID("IDC_VIEW_LOG"));
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(true); }, XRCID("IDC_VIEW_ERROR_LOG"));
+
+    // A tick during a run is lost: the schedule waits for the next one, and the count must
+    // not rebuild the list the run works through.
+    BindGuarded(
+        *this, wxEVT_TIMER, [this] { OnScheduleTick(); }, kTimer1);
+    BindGuarded(
+        *this, wxEVT_TIMER, [this] { OnCountTick(); }, kTimer2);
 
     // The window has no OK button: Enter and the OK command change nothing. Escape and the
     // close box end the dialog, and with it the program.
     Bind(
         wxEVT_BUTTON, [](wxCommandEvent&) {}, wxID_OK);
-    Bind(wxEVT_TIMER, &CArchiverDlg::OnTimer, this);
     Bind(wxEVT_SIZE, &CArchiverDlg::OnSize, this);
     Bind(wxEVT_ACTIVATE, &CArchiverDlg::OnActivate, this);
 
@@ -200,18 +211,19 @@ void CArchiverDlg::BindHandlers() {
 // ---- start-up -------------------------------------------------------------------------------
 
 bool CArchiverDlg::Initialise() {
-    core_.m_strTitle = FromWx(GetTitle());
+    core_.SetTitle(FromWx(GetTitle()));
     if (!core_.ReadCurrentArchiveFile()) {
         wxMessageBox("Could not create Default.cfg!\nExiting.", GetTitle(), wxOK, this);
         return false;
     }
     FillDestinationList(core_.ReadDestinationList());
-    if (!core_.m_strCurrentArchive.empty()) SelectDestinationEntry(core_.m_strCurrentArchive);
+    const std::string& stored = core_.Config().m_strCurrentArchive;
+    if (!stored.empty()) SelectDestinationEntry(stored);
     OnSelChangeCurrentArchive();
     core_.FindCurrentArchive();
     core_.CountStudiesAtStartUp();
     WriteControls();
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(core_.SchedulePeriodMs());
     return true;
 }
 
@@ -230,68 +242,84 @@ void CArchiverDlg::StartTimer1(int periodMs) {
     timer1_.Start(periodMs > 0 ? periodMs : kMinuteMs);
 }
 
+void CArchiverDlg::Tick(int timerId) {
+    wxTimerEvent tick(timerId == kTimer1 ? timer1_ : timer2_);
+    ProcessWindowEvent(tick);
+}
+
 // ---- data exchange ----------------------------------------------------------------------------
 
 bool CArchiverDlg::ReadControls() {
-    auto readInt = [this](wxTextCtrl* edit, int& member) {
-        if (ParseInteger(edit->GetValue(), member)) return true;
-        wxMessageBox("Please enter an integer.", GetTitle(), wxOK | wxICON_EXCLAMATION, this);
-        edit->SetFocus();
-        return false;
-    };
-    core_.m_strDatabaseFile = FromWx(databaseFile_->GetValue());
-    core_.m_strImagePath = FromWx(imagePath_->GetValue());
-    if (!readInt(maxStudiesCount_, core_.m_nMaxStudies)) return false;
-    if (!readInt(daysBeforeArchive_, core_.m_nDaysBeforeArchive)) return false;
-    core_.m_strDatabasePassword = FromWx(databasePassword_->GetValue());
-    core_.m_strSqlServer = FromWx(sqlServer_->GetValue());
-    core_.m_strSqlUser = FromWx(sqlUser_->GetValue());
-    core_.m_strSqlPassword = FromWx(sqlPassword_->GetValue());
-    core_.m_strSqlDb = FromWx(sqlDb_->GetValue());
-    core_.m_strDbField = FromWx(dbField_->GetValue());
-    core_.m_bReside = reside_->GetValue();
-    core_.m_bPrelim = prelim_->GetValue();
-    core_.m_bMaxStudies = maxStudies_->GetValue();
-    core_.m_bFinal = final_->GetValue();
-    return readInt(increment_, core_.m_nIncrement);
+    auto integer = [](wxTextCtrl* edit) { return ReadIntegerEdit(FromWx(edit->GetValue())); };
+    ControlValues values;
+    values.databaseFile = FromWx(databaseFile_->GetValue());
+    values.imagePath = FromWx(imagePath_->GetValue());
+    values.maxStudies = integer(maxStudiesCount_);
+    values.daysBeforeArchive = integer(daysBeforeArchive_);
+    values.databasePassword = FromWx(databasePassword_->GetValue());
+    values.sqlServer = FromWx(sqlServer_->GetValue());
+    values.sqlUser = FromWx(sqlUser_->GetValue());
+    values.sqlPassword = FromWx(sqlPassword_->GetValue());
+    values.sqlDb = FromWx(sqlDb_->GetValue());
+    values.dbField = FromWx(dbField_->GetValue());
+    values.reside = reside_->GetValue();
+    values.prelim = prelim_->GetValue();
+    values.maxStudiesOn = maxStudies_->GetValue();
+    values.final = final_->GetValue();
+    values.increment = integer(increment_);
+
+    const std::optional<IntegerEdit> unreadable = core_.TakeControlValues(values);
+    if (!unreadable) return true;
+    wxMessageBox("Please enter an integer.", GetTitle(), wxOK | wxICON_EXCLAMATION, this);
+    switch (*unreadable) {
+        case IntegerEdit::MaxStudies:
+            maxStudiesCount_->SetFocus();
+            break;
+        case IntegerEdit::DaysBeforeArchive:
+            daysBeforeArchive_->SetFocus();
+            break;
+        case IntegerEdit::Increment:
+            increment_->SetFocus();
+            break;
+    }
+    return false;
 }
 
 void CArchiverDlg::WriteControls() {
+    const ArchiverConfig& c = core_.Config();
     // ChangeValue, not SetValue: showing a value must not store it again.
-    databaseFile_->ChangeValue(ToWx(core_.m_strDatabaseFile));
-    imagePath_->ChangeValue(ToWx(core_.m_strImagePath));
-    maxStudiesCount_->ChangeValue(wxString::Format("%d", core_.m_nMaxStudies));
-    daysBeforeArchive_->ChangeValue(wxString::Format("%d", core_.m_nDaysBeforeArchive));
-    startTime_->SetLabel(ToWx(core_.m_strStartTime));
-    stopTime_->SetLabel(ToWx(core_.m_strStopTime));
-    status_->SetLabel(ToWx(core_.m_strStatus));
-    databasePassword_->ChangeValue(ToWx(core_.m_strDatabasePassword));
-    sqlServer_->ChangeValue(ToWx(core_.m_strSqlServer));
-    sqlUser_->ChangeValue(ToWx(core_.m_strSqlUser));
-    sqlPassword_->ChangeValue(ToWx(core_.m_strSqlPassword));
-    sqlDb_->ChangeValue(ToWx(core_.m_strSqlDb));
-    dbField_->ChangeValue(ToWx(core_.m_strDbField));
-    reside_->SetValue(core_.m_bReside);
-    prelim_->SetValue(core_.m_bPrelim);
-    maxStudies_->SetValue(core_.m_bMaxStudies);
-    final_->SetValue(core_.m_bFinal);
-    increment_->ChangeValue(wxString::Format("%d", core_.m_nIncrement));
+    databaseFile_->ChangeValue(ToWx(c.m_strDatabaseFile));
+    imagePath_->ChangeValue(ToWx(c.m_strImagePath));
+    maxStudiesCount_->ChangeValue(wxString::Format("%d", c.m_nMaxStudies));
+    daysBeforeArchive_->ChangeValue(wxString::Format("%d", c.m_nDaysBeforeArchive));
+    startTime_->SetLabel(ToWx(c.m_strStartTime));
+    stopTime_->SetLabel(ToWx(c.m_strStopTime));
+    status_->SetLabel(ToWx(c.m_strStatus));
+    databasePassword_->ChangeValue(ToWx(c.m_strDatabasePassword));
+    sqlServer_->ChangeValue(ToWx(c.m_strSqlServer));
+    sqlUser_->ChangeValue(ToWx(c.m_strSqlUser));
+    sqlPassword_->ChangeValue(ToWx(c.m_strSqlPassword));
+    sqlDb_->ChangeValue(ToWx(c.m_strSqlDb));
+    dbField_->ChangeValue(ToWx(c.m_strDbField));
+    reside_->SetValue(c.m_bReside);
+    prelim_->SetValue(c.m_bPrelim);
+    maxStudies_->SetValue(c.m_bMaxStudies);
+    final_->SetValue(c.m_bFinal);
+    increment_->ChangeValue(wxString::Format("%d", c.m_nIncrement));
 }
 
 // ---- destination selection and per-destination settings ------------------------------------
 
 void CArchiverDlg::OnSelChangeCurrentArchive() {
-    if (ArchiverCore::RunInProgress()) return;
     ReadControls();
     if (currentArchive_->GetSelection() == wxNOT_FOUND) return;
-    core_.m_strCurrentArchive = FromWx(currentArchive_->GetStringSelection());
-    core_.SelectArchive(core_.m_strCurrentArchive);
+    core_.SelectArchive(FromWx(currentArchive_->GetStringSelection()));
     LoadArchiveSettings();
     SetTitle(ToWx(core_.Caption()));
 }
 
 void CArchiverDlg::LoadArchiveSettings() {
-    // The core has loaded the members; here the controls follow them.
+    // The core has loaded the configuration; here the controls follow it.
     WriteControls();
     ApplyMethodState();
     ApplyCriteriaState();
@@ -299,7 +327,7 @@ void CArchiverDlg::LoadArchiveSettings() {
 }
 
 void CArchiverDlg::ApplyMethodState() {
-    if (!core_.m_bReplicate) {
+    if (!core_.Config().m_bReplicate) {
         methodArchive_->SetValue(true);
         OnArchiveMethod();
     } else {
@@ -309,90 +337,83 @@ void CArchiverDlg::ApplyMethodState() {
 }
 
 void CArchiverDlg::ApplyCriteriaState() {
-    sendAll_->SetValue(core_.m_bSendAll);
-    sendSelected_->SetValue(!core_.m_bSendAll);
+    const ArchiverConfig& c = core_.Config();
+    sendAll_->SetValue(c.m_bSendAll);
+    sendSelected_->SetValue(!c.m_bSendAll);
+    EnableCriteriaBoxes(!c.m_bSendAll);
+    daysBeforeArchive_->Enable(!c.m_bSendAll && c.m_bReside);
+    maxStudiesCount_->Enable(!c.m_bSendAll && c.m_bMaxStudies);
+}
+
+void CArchiverDlg::EnableCriteriaBoxes(bool enable) {
     for (wxWindow* box : {static_cast<wxWindow*>(reside_), static_cast<wxWindow*>(prelim_),
                           static_cast<wxWindow*>(final_), static_cast<wxWindow*>(maxStudies_)})
-        box->Enable(!core_.m_bSendAll);
-    daysBeforeArchive_->Enable(!core_.m_bSendAll && core_.m_bReside);
-    maxStudiesCount_->Enable(!core_.m_bSendAll && core_.m_bMaxStudies);
+        box->Enable(enable);
 }
 
 void CArchiverDlg::ApplyDatabaseKindState() {
-    if (core_.m_strDbType == "JET")
-        dbJet_->SetValue(true);
-    else if (core_.m_strDbType == "SQL")
-        dbSql_->SetValue(true);
-    else
-        dbOracle_->SetValue(true);
+    switch (core_.Config().DbKind()) {
+        case DatabaseKind::Jet:
+            dbJet_->SetValue(true);
+            break;
+        case DatabaseKind::SqlServer:
+            dbSql_->SetValue(true);
+            break;
+        case DatabaseKind::Oracle:
+        case DatabaseKind::Unknown:
+            dbOracle_->SetValue(true);
+            break;
+    }
 }
-
-// While an archive run or a deletion pass is in progress every handler below ignores its
-// event: the run works through the study list and the database connections with the settings
-// it started with, and nothing may rebuild or close them under it.
 
 // ---- handlers that store one setting ----------------------------------------------------------
 
-void CArchiverDlg::OnStoreText(wxTextCtrl* edit, const char* section, const char* key) {
-    if (ArchiverCore::RunInProgress()) return;
+void CArchiverDlg::OnStoreDatabaseText(wxTextCtrl* edit, const char* key) {
     ReadControls();
-    core_.StoreText(section, key, FromWx(edit->GetValue()));
+    core_.StoreDatabaseSetting(key, FromWx(edit->GetValue()));
 }
 
-void CArchiverDlg::OnDbType(const char* kind) {
-    if (ArchiverCore::RunInProgress()) return;
-    core_.m_strDbType = kind;
-    core_.StoreText(kDatabase, "DB_Type", kind);
+void CArchiverDlg::OnDbType(DatabaseKind kind) {
+    core_.ChooseDatabaseKind(kind);
 }
 
-void CArchiverDlg::OnChangeCount(wxTextCtrl* edit, const char* key, const int& member) {
-    if (ArchiverCore::RunInProgress()) return;
+void CArchiverDlg::OnChangeCount(wxTextCtrl* edit, void (ArchiverCore::*store)()) {
     if (edit->GetValue().empty() || !ReadControls()) return;
-    core_.StoreInt(kArchive, key, member);
+    (core_.*store)();
 }
 
 // ---- method and criteria ----------------------------------------------------------------------
 
 void CArchiverDlg::OnArchiveMethod() {
-    if (ArchiverCore::RunInProgress()) return;
-    core_.StoreBool(kArchive, "ReplicateMethod", false);
-    core_.m_bReplicate = false;
     ReadControls();
+    core_.ChooseArchiveMethod();
     removeStudies_->Enable();
     dbField_->Disable();
-    core_.m_strDbField = "ARCHIVE_PATH";
-    RefreshStudyCount();
+    WriteControls();
 }
 
 void CArchiverDlg::OnReplicateMethod() {
-    if (ArchiverCore::RunInProgress()) return;
     dbField_->Enable();
-    core_.m_strDbField = core_.GetSetting(kArchive, "DBField", "ARCHIVE_PATH");
-    FillFieldList();
-    const int index = dbField_->FindString(ToWx(core_.m_strDbField), false);
-    if (index != wxNOT_FOUND) {
-        dbField_->SetSelection(index);
-    } else {
-        dbField_->SetSelection(wxNOT_FOUND);
-        dbField_->ChangeValue(wxString());
-    }
-    core_.StoreBool(kArchive, "ReplicateMethod", true);
-    core_.m_bReplicate = true;
     ReadControls();
+    FillFieldList(core_.ChooseReplicateMethod());
+    const std::string& column = core_.Config().m_strDbField;
+    if (column.empty())
+        dbField_->SetSelection(wxNOT_FOUND);
+    else
+        dbField_->SetStringSelection(ToWx(column));
     removeStudies_->Disable();
-    RefreshStudyCount();
+    WriteControls();
 }
 
-void CArchiverDlg::FillFieldList() {
+void CArchiverDlg::FillFieldList(const std::vector<std::string>& columns) {
     dbField_->Clear();
-    for (const std::string& column : ListExamColumns(core_)) dbField_->Append(ToWx(column));
+    for (const std::string& column : columns) dbField_->Append(ToWx(column));
 }
 
 void CArchiverDlg::OnDropDownDbField() {
-    if (ArchiverCore::RunInProgress()) return;
     const int remembered = dbField_->GetSelection();
     const wxString text = dbField_->GetValue();
-    FillFieldList();
+    FillFieldList(core_.ArchiveColumnChoices());
     if (remembered != wxNOT_FOUND && remembered < static_cast<int>(dbField_->GetCount()))
         dbField_->SetSelection(remembered);
     else
@@ -400,47 +421,33 @@ void CArchiverDlg::OnDropDownDbField() {
 }
 
 void CArchiverDlg::OnSelChangeDbField() {
-    if (ArchiverCore::RunInProgress()) return;
-    core_.m_strDbField = FromWx(dbField_->GetStringSelection());
-    core_.StoreText(kArchive, "DBField", core_.m_strDbField);
-    RefreshStudyCount();
+    core_.ChooseArchiveColumn(FromWx(dbField_->GetStringSelection()));
+    WriteControls();
 }
 
 void CArchiverDlg::OnSendAll() {
-    if (ArchiverCore::RunInProgress()) return;
-    core_.StoreBool(kArchive, "SendAll", true);
-    core_.m_bSendAll = true;
-    for (wxWindow* control :
-         {static_cast<wxWindow*>(prelim_), static_cast<wxWindow*>(final_),
-          static_cast<wxWindow*>(maxStudies_), static_cast<wxWindow*>(reside_),
-          static_cast<wxWindow*>(maxStudiesCount_), static_cast<wxWindow*>(daysBeforeArchive_)})
-        control->Disable();
-    RefreshStudyCount();
+    core_.SendAllStudies();
+    EnableCriteriaBoxes(false);
+    maxStudiesCount_->Disable();
+    daysBeforeArchive_->Disable();
+    WriteControls();
 }
 
 void CArchiverDlg::OnSendSelected() {
-    if (ArchiverCore::RunInProgress()) return;
-    core_.StoreBool(kArchive, "SendAll", false);
-    core_.m_bSendAll = false;
-    for (wxWindow* box : {static_cast<wxWindow*>(prelim_), static_cast<wxWindow*>(final_),
-                          static_cast<wxWindow*>(maxStudies_), static_cast<wxWindow*>(reside_)})
-        box->Enable();
     ReadControls();
-    if (core_.m_bReside) daysBeforeArchive_->Enable();
-    if (core_.m_bMaxStudies) maxStudiesCount_->Enable();
-    RefreshStudyCount();
+    core_.SendSelectedStudies();
+    EnableCriteriaBoxes(true);
+    // An edit whose box is off keeps the state it has.
+    if (core_.CriterionIsOn(Criterion::Reside)) daysBeforeArchive_->Enable();
+    if (core_.CriterionIsOn(Criterion::MaxStudies)) maxStudiesCount_->Enable();
+    WriteControls();
 }
 
-void CArchiverDlg::OnCriterionBox(const char* key, const bool& member, wxWindow* valueEdit,
-                                  Refresh refresh) {
-    if (ArchiverCore::RunInProgress()) return;
+void CArchiverDlg::OnCriterionBox(Criterion criterion, wxWindow* valueEdit) {
     ReadControls();
-    core_.StoreBool(kArchive, key, member);
-    if (valueEdit) valueEdit->Enable(member);
-    if (refresh == Refresh::Count)
-        RefreshStudyCount();
-    else
-        WriteControls();
+    core_.ApplyCriterion(criterion);
+    if (valueEdit) valueEdit->Enable(core_.CriterionIsOn(criterion));
+    WriteControls();
 }
 
 void CArchiverDlg::RefreshStudyCount() {
@@ -451,41 +458,38 @@ void CArchiverDlg::RefreshStudyCount() {
 // ---- browsing, destinations, runs ---------------------------------------------------------------
 
 void CArchiverDlg::OnBrowseDatabaseFile() {
-    if (ArchiverCore::RunInProgress()) return;
     ReadControls();
-    wxFileDialog dialog(this, "Open", wxString(), ToWx(core_.m_strDatabaseFile),
+    wxFileDialog dialog(this, "Open", wxString(), ToWx(core_.Config().m_strDatabaseFile),
                         "Access Database Files (*.mdb)|*.mdb|All Files (*.*)|*.*", wxFD_OPEN);
     if (dialog.ShowModal() != wxID_OK) return;
-    core_.m_strDatabaseFile = FromWx(dialog.GetPath());
+    core_.ChangeDatabaseFile(FromWx(dialog.GetPath()));
     WriteControls();
-    core_.StoreText(kDatabase, "Database File", core_.m_strDatabaseFile);
 }
 
 void CArchiverDlg::OnBrowseImagePath() {
-    if (ArchiverCore::RunInProgress()) return;
     ReadControls();
-    // A cancelled picker keeps the current path.
-    wxDirDialog dialog(this, "Select Images Path", ToWx(core_.m_strImagePath));
-    if (dialog.ShowModal() == wxID_OK) core_.m_strImagePath = FromWx(dialog.GetPath());
+    // A cancelled picker keeps the current path, which is stored all the same.
+    const std::string current = core_.Config().m_strImagePath;
+    wxDirDialog dialog(this, "Select Images Path", ToWx(current));
+    core_.ChangeImagePath(dialog.ShowModal() == wxID_OK ? FromWx(dialog.GetPath()) : current);
     WriteControls();
-    core_.StoreText(kDatabase, "Image Path", core_.m_strImagePath);
 }
 
 void CArchiverDlg::OnAddArchive() {
-    if (ArchiverCore::RunInProgress()) return;
     CAddArchiveDlg dialog(this);
     if (dialog.ShowModal() != wxID_OK) return;
     SaveArchiveList();
-    if (!core_.m_strCurrentArchive.empty()) SelectDestinationEntry(core_.m_strCurrentArchive);
+    const std::string& current = core_.Config().m_strCurrentArchive;
+    if (!current.empty()) SelectDestinationEntry(current);
 }
 
 void CArchiverDlg::OnEditArchive() {
-    if (ArchiverCore::RunInProgress() || !g_pCurrentArchive) return;
+    if (!g_pCurrentArchive) return;
     if (ShowEditArchiveDialog(*g_pCurrentArchive, this) != wxID_OK) return;
     SaveArchiveList();
-    core_.m_strCurrentArchive = g_pCurrentArchive->m_strId;
+    core_.FollowEditedArchive();
     FillDestinationList(ArchiverCore::DestinationIds());
-    SelectDestinationEntry(core_.m_strCurrentArchive);
+    SelectDestinationEntry(core_.Config().m_strCurrentArchive);
 }
 
 void CArchiverDlg::SaveArchiveList() {
@@ -494,10 +498,15 @@ void CArchiverDlg::SaveArchiveList() {
 }
 
 void CArchiverDlg::OnStartArchiveNow() {
-    if (ArchiverCore::RunInProgress()) return;
+    std::string refusal;
+    std::optional<RunMarker> run = core_.BeginRun(refusal);
+    if (!run) {
+        wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+        return;
+    }
     timer1_.Stop();
-    core_.GetStudyList();
-    core_.RunArchive();
+    core_.ArchiveNow(*run);
+    run.reset();
     StartTimer1(kMinuteMs);
     ReadControls();
     RefreshStudyCount();
@@ -514,86 +523,66 @@ void CArchiverDlg::OnAbout() {
     about.ShowModal();
 }
 
-// ---- schedule
-// ------------------------------------------------------------------------------------
-
-namespace {
-std::string TimeForDialog(const std::string& stored) {
-    return stored == "None" ? "" : stored;
-}
-std::string TimeFromDialog(const std::string& typed) {
-    return typed.empty() ? "None" : typed;
-}
-}  // namespace
+// ---- schedule -------------------------------------------------------------------------------
 
 void CArchiverDlg::OnSetStart() {
-    if (ArchiverCore::RunInProgress()) return;
-    CSetTimeDlg dialog(this, "Start Time:", TimeForDialog(core_.m_strStartTime));
+    CSetTimeDlg dialog(this, "Start Time:", core_.StartTimeForEditing());
     if (dialog.ShowModal() != wxID_OK) return;
     timer1_.Stop();
-    core_.m_strStartTime = TimeFromDialog(dialog.m_strTime);
-    core_.StoreText(kArchive, "StartTime", core_.m_strStartTime);
-    core_.StoreBool(kArchive, "IncrementMode", false);
-    core_.m_nIncrement = 1;  // in memory only: the stored increment stays for increment mode
-    core_.m_bIncrementMode = false;
+    core_.SetStartTime(dialog.m_strTime);
     WriteControls();
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(core_.SchedulePeriodMs());
 }
 
 void CArchiverDlg::OnSetStop() {
-    if (ArchiverCore::RunInProgress()) return;
-    CSetTimeDlg dialog(this, "Stop Time:", TimeForDialog(core_.m_strStopTime));
+    CSetTimeDlg dialog(this, "Stop Time:", core_.StopTimeForEditing());
     if (dialog.ShowModal() != wxID_OK) return;
-    core_.m_strStopTime = TimeFromDialog(dialog.m_strTime);
-    core_.StoreText(kArchive, "StopTime", core_.m_strStopTime);
+    core_.SetStopTime(dialog.m_strTime);
     WriteControls();
 }
 
 void CArchiverDlg::OnSetIncrement() {
-    // A change of schedule in the middle of a run would restart the timer the run stopped.
-    if (ArchiverCore::RunInProgress()) return;
     if (!ReadControls()) return;
-    if (core_.m_nIncrement < 1) {
-        core_.m_nIncrement = SettingToInt(core_.GetSetting(kArchive, "Increment", "1"));
-        wxMessageBox("Increment must be greater than zero.", GetTitle(), wxOK, this);
+    if (!core_.SetIncrement()) {
+        wxMessageBox(kIncrementRefused, GetTitle(), wxOK, this);
         WriteControls();
         return;
     }
     timer1_.Stop();
-    core_.m_bIncrementMode = true;
-    core_.StoreInt(kArchive, "Increment", core_.m_nIncrement);
-    core_.StoreBool(kArchive, "IncrementMode", true);
-    core_.StoreText(kArchive, "StartTime", "None");
-    core_.StoreText(kArchive, "StopTime", "None");
-    core_.m_strStartTime = core_.m_strStopTime = "None";
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(core_.SchedulePeriodMs());
     WriteControls();
 }
 
-void CArchiverDlg::OnTimer(wxTimerEvent& event) {
-    // Timer 2 only refreshes the count; during a run that would rebuild the list the run
-    // works through, so it waits for the next tick.
-    if (event.GetId() == kTimer2) {
-        timer2_.Stop();
-        if (!ArchiverCore::RunInProgress() && !IsIconized() && core_.m_bActive) RefreshStudyCount();
-        return;
-    }
-    if (ArchiverCore::RunInProgress()) return;
+void CArchiverDlg::OnScheduleTick() {
     DebugLog("OnTimer started");
     const wxDateTime now = wxDateTime::Now();
-    const bool due = core_.RunIsDue(now.GetHour(), now.GetMinute());
-    if ((!IsIconized() && core_.m_bActive) || due) RefreshStudyCount();
-    if (due) RunScheduledArchive();
+    if (core_.RunIsDue(now.GetHour(), now.GetMinute()))
+        RunScheduledArchive();
+    else if (core_.CountIsWatched(IsIconized()))
+        RefreshStudyCount();
     DebugLog("OnTimer ended");
 }
 
 void CArchiverDlg::RunScheduledArchive() {
+    std::optional<RunMarker> run = core_.BeginScheduledRun();
+    if (!run) {
+        if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+        return;
+    }
+    // The run works through the list counted here, under its lock, so that no other run
+    // selects the same studies meanwhile.
+    RefreshStudyCount();
     timer1_.Stop();
-    core_.RunArchive();
+    core_.RunArchive(*run);
+    run.reset();
     // In Archive method the unattended removal pass follows each run; the Study Deletion
     // dialog that runs it arrives with study removal.
-    StartTimer1(core_.m_nIncrement * kMinuteMs);
+    StartTimer1(core_.SchedulePeriodMs());
     RefreshStudyCount();
+}
+
+void CArchiverDlg::OnCountTick() {
+    if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
 }
 
 void CArchiverDlg::OnSize(wxSizeEvent& event) {
@@ -602,7 +591,7 @@ void CArchiverDlg::OnSize(wxSizeEvent& event) {
 }
 
 void CArchiverDlg::OnActivate(wxActivateEvent& event) {
-    core_.m_bActive = event.GetActive();
+    core_.SetActive(event.GetActive());
     event.Skip();
 }
 

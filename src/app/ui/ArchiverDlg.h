@@ -1,7 +1,8 @@
 #pragma once
-// The main window: a thin layer over ArchiverCore. Its controls show the core's members;
-// every handler reads the controls, stores or acts through the core, and writes them back.
-#include <memory>
+// The main window: a thin layer over ArchiverCore. Its controls show the core's configuration;
+// every handler reads the controls, calls the core, and writes the controls back.
+#include <functional>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/timer.h>
@@ -28,8 +29,8 @@ class CArchiverDlg : public wxDialog {
     // neither be opened nor created).
     bool Initialise();
 
-    // Data exchange: controls into the core's members (false when an integer edit holds
-    // text that is not a number, after telling the operator), and back.
+    // Data exchange: controls into the core's configuration (false when an integer edit
+    // holds text that is not a number, after telling the operator), and back.
     bool ReadControls();
     void WriteControls();
 
@@ -37,50 +38,55 @@ class CArchiverDlg : public wxDialog {
     void LoadArchiveSettings();
     void SaveArchiveList();
 
-    // Timer 1 is the schedule; a test may deliver its tick directly.
-    void Tick(int timerId) {
-        wxTimerEvent tick(timerId == 1 ? timer1_ : timer2_);
-        OnTimer(tick);
-    }
+    // Delivers a tick of timer 1 (the schedule) or timer 2 (the count) as the timer does.
+    void Tick(int timerId);
     bool Timer1Running() const { return timer1_.IsRunning(); }
     int Timer1Period() const { return timer1_.GetInterval(); }
 
   private:
     void FindControls();
     void BindHandlers();
+    // Binds handler to an event of source (with id, for events the window receives from its
+    // children). While a run is in progress the event is ignored: the run works through the
+    // study list and the database connections with the settings it started with, and nothing
+    // may change, rebuild or close them under it.
+    template <typename EventTag>
+    void BindGuarded(wxEvtHandler& source, const EventTag& type, std::function<void()> handler,
+                     int id = wxID_ANY);
     void FillDestinationList(const std::vector<std::string>& ids);
     void SelectDestinationEntry(const std::string& id);
+    void FillFieldList(const std::vector<std::string>& columns);
     void ApplyMethodState();
     void ApplyCriteriaState();
     void ApplyDatabaseKindState();
-    void FillFieldList();
+    void EnableCriteriaBoxes(bool enable);
     void StartTimer1(int periodMs);
 
     // Handlers.
     void OnSelChangeCurrentArchive();
-    void OnStoreText(wxTextCtrl* edit, const char* section, const char* key);
-    void OnDbType(const char* kind);
-    void OnChangeCount(wxTextCtrl* edit, const char* key, const int& member);
+    void OnStoreDatabaseText(wxTextCtrl* edit, const char* key);
+    void OnDbType(DatabaseKind kind);
+    void OnChangeCount(wxTextCtrl* edit, void (ArchiverCore::*store)());
     void OnArchiveMethod();
     void OnReplicateMethod();
     void OnDropDownDbField();
     void OnSelChangeDbField();
     void OnSendAll();
     void OnSendSelected();
-    enum class Refresh { Count, Controls };
-    // A criterion box: store its state under key; enable its value edit (if any) with it.
-    void OnCriterionBox(const char* key, const bool& member, wxWindow* valueEdit, Refresh refresh);
+    // A criterion box; its value edit (if any) is usable exactly while the box is on.
+    void OnCriterionBox(Criterion criterion, wxWindow* valueEdit);
     void OnBrowseDatabaseFile();
     void OnBrowseImagePath();
     void OnAddArchive();
     void OnEditArchive();
     void OnStartArchiveNow();
-    void RunScheduledArchive();
     void OnSetStart();
     void OnSetStop();
     void OnSetIncrement();
     void OnViewLog(bool errorLog);
-    void OnTimer(wxTimerEvent& event);
+    void OnScheduleTick();
+    void OnCountTick();
+    void RunScheduledArchive();
     void OnSize(wxSizeEvent& event);
     void OnAbout();
     void OnActivate(wxActivateEvent& event);

@@ -2,7 +2,8 @@
 
 namespace mirabel {
 
-// Loads the dialog layouts compiled into the binary; safe to call more than once.
+// Loads the dialog layouts and the program icon compiled into the binary; safe to call more
+// than once.
 void LoadMirabelResources();
 
 }  // namespace mirabel

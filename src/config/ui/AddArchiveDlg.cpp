@@ -1,7 +1,5 @@
 #include "config/ui/AddArchiveDlg.h"
 
-#include <array>
-
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
@@ -13,19 +11,6 @@
 namespace mirabel {
 
 namespace {
-
-struct TypeRadio {
-    const char* name;
-    DestinationSection section;
-};
-
-// In the order the selection is tested.
-constexpr std::array<TypeRadio, 4> kTypeRadios{{
-    {"IDC_TYPE_FTP", DestinationSection::Ftp},
-    {"IDC_TYPE_NFS", DestinationSection::Nfs},
-    {"IDC_TYPE_CORVA", DestinationSection::Server},
-    {"IDC_TYPE_REM", DestinationSection::Removable},
-}};
 
 constexpr const char* kInitialMediaSize = "590";
 
@@ -40,18 +25,17 @@ CAddArchiveDlg::CAddArchiveDlg(wxWindow* parent) {
     Bind(wxEVT_BUTTON, &CAddArchiveDlg::OnAdd, this, XRCID("IDC_ADD"));
 }
 
-std::optional<DestinationSection> CAddArchiveDlg::SelectedSection() const {
-    for (const TypeRadio& radio : kTypeRadios)
-        if (XRCCTRL(*this, radio.name, wxRadioButton)->GetValue()) return radio.section;
+std::optional<DestinationKind> CAddArchiveDlg::SelectedKind() const {
+    for (const DestinationKindRules& rules : KnownDestinationKinds())
+        if (XRCCTRL(*this, rules.selector, wxRadioButton)->GetValue()) return rules.kind;
     return std::nullopt;
 }
 
 void CAddArchiveDlg::OnAdd(wxCommandEvent&) {
-    const std::optional<DestinationSection> section = SelectedSection();
-    if (!section) return;
-    ArchiveDestination candidate;
-    candidate.m_strType = TypeOf(*section);
-    ReadSectionFields(*this, *section, candidate, "");
+    const std::optional<DestinationKind> kind = SelectedKind();
+    if (!kind) return;
+    ArchiveDestination candidate(*kind);
+    ReadSectionFields(*this, *kind, candidate, "");
     const std::string refusal = AddNewArchive(candidate);
     if (!refusal.empty()) return ShowDestinationMessage(this, refusal);
     EndModal(wxID_OK);

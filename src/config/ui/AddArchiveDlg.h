@@ -15,7 +15,7 @@ class CAddArchiveDlg : public wxDialog {
 
   private:
     void OnAdd(wxCommandEvent& event);
-    std::optional<DestinationSection> SelectedSection() const;
+    std::optional<DestinationKind> SelectedKind() const;
 };
 
 }  // namespace mirabel

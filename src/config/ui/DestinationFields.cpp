@@ -1,7 +1,5 @@
 #include "config/ui/DestinationFields.h"
 
-#include <vector>
-
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/msgdlg.h>
@@ -15,36 +13,6 @@ namespace mirabel {
 
 namespace {
 
-struct BoundField {
-    const char* control;
-    std::string ArchiveDestination::*field;
-};
-
-std::vector<BoundField> FieldsOf(DestinationSection section) {
-    using D = ArchiveDestination;
-    switch (section) {
-        case DestinationSection::Ftp:
-            return {{"IDC_FTP_IP", &D::m_strIpAddress},
-                    {"IDC_FTP_ROOT_PATH", &D::m_strRootPath},
-                    {"IDC_FTP_USERNAME", &D::m_strUserName},
-                    {"IDC_FTP_PASSWORD", &D::m_strPassword}};
-        case DestinationSection::Nfs:
-            return {{"IDC_NFS_ROOT_PATH", &D::m_strRootPath}, {"IDC_NFS_LABEL", &D::m_strLabel}};
-        case DestinationSection::Server:
-            return {{"IDC_CORVA_IP", &D::m_strIpAddress},
-                    {"IDC_CORVA_PORT", &D::m_strPort},
-                    {"IDC_CORVA_USERNAME", &D::m_strUserName},
-                    {"IDC_CORVA_PASSWORD", &D::m_strPassword},
-                    {"IDC_CORVA_ROOT_PATH", &D::m_strRootPath}};
-        case DestinationSection::Removable:
-            return {{"IDC_REM_MEDIA_TYPE", &D::m_strMediaType},
-                    {"IDC_REM_LABEL", &D::m_strLabel},
-                    {"IDC_REM_ROOT_PATH", &D::m_strRootPath},
-                    {"IDC_REM_MEDIA_SIZE", &D::m_strMediaSize}};
-    }
-    return {};
-}
-
 wxTextCtrl& TextControl(const wxWindow& dialog, const char* name) {
     return *XRCCTRL(dialog, name, wxTextCtrl);
 }
@@ -55,33 +23,21 @@ wxCheckBox& DicomDirBox(const wxWindow& dialog) {
 
 }  // namespace
 
-const char* TypeOf(DestinationSection section) {
-    switch (section) {
-        case DestinationSection::Ftp:
-            return kFtpType;
-        case DestinationSection::Nfs:
-            return kNfsType;
-        case DestinationSection::Server:
-            return kServerType;
-        case DestinationSection::Removable:
-            return kRemovableType;
-    }
-    return kRemovableType;
-}
-
-void ShowSectionFields(wxWindow& dialog, DestinationSection section,
+void ShowSectionFields(wxWindow& dialog, DestinationKind kind,
                        const ArchiveDestination& destination) {
-    for (const BoundField& bound : FieldsOf(section))
-        TextControl(dialog, bound.control).ChangeValue(ToWx(destination.*bound.field));
-    if (section == DestinationSection::Removable)
+    for (const DestinationValue& value : RulesOf(kind).values)
+        if (value.control)
+            TextControl(dialog, value.control).ChangeValue(ToWx(destination.*value.field));
+    if (kind == DestinationKind::Removable)
         DicomDirBox(dialog).SetValue(destination.m_strDicomDir == kSaveDicomDir);
 }
 
-void ReadSectionFields(const wxWindow& dialog, DestinationSection section,
+void ReadSectionFields(const wxWindow& dialog, DestinationKind kind,
                        ArchiveDestination& destination, const char* dicomDirOff) {
-    for (const BoundField& bound : FieldsOf(section))
-        destination.*bound.field = FromWx(TextControl(dialog, bound.control).GetValue());
-    if (section == DestinationSection::Removable)
+    for (const DestinationValue& value : RulesOf(kind).values)
+        if (value.control)
+            destination.*value.field = FromWx(TextControl(dialog, value.control).GetValue());
+    if (kind == DestinationKind::Removable)
         destination.m_strDicomDir = DicomDirBox(dialog).GetValue() ? kSaveDicomDir : dicomDirOff;
 }
 

@@ -8,18 +8,18 @@
 namespace mirabel {
 
 CEditArchiveDlg::CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
-                                 DestinationSection section, Checks checks, const char* dicomDirOff)
-    : m_pRecord(record), m_section(section), m_checks(checks), m_dicomDirOff(dicomDirOff) {
+                                 DestinationKind kind, Checks checks, const char* dicomDirOff)
+    : m_pRecord(record), m_kind(kind), m_checks(checks), m_dicomDirOff(dicomDirOff) {
     wxXmlResource::Get()->LoadDialog(this, parent, resource);
-    ShowSectionFields(*this, m_section, record ? *record : ArchiveDestination());
+    ShowSectionFields(*this, m_kind, record ? *record : ArchiveDestination());
     Bind(wxEVT_BUTTON, &CEditArchiveDlg::OnUpdate, this, XRCID("IDC_UPDATE"));
 }
 
 void CEditArchiveDlg::OnUpdate(wxCommandEvent&) {
     ArchiveDestination edited = m_pRecord ? *m_pRecord : ArchiveDestination();
-    ReadSectionFields(*this, m_section, edited, m_dicomDirOff);
+    ReadSectionFields(*this, m_kind, edited, m_dicomDirOff);
     if (m_checks == Checks::RequiredFields) {
-        edited.m_strType = TypeOf(m_section);
+        edited.SetKind(m_kind);
         const std::string refusal = MissingFieldMessage(edited);
         if (!refusal.empty()) return ShowDestinationMessage(this, refusal);
     }

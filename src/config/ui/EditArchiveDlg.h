@@ -8,8 +8,6 @@
 
 namespace mirabel {
 
-struct ArchiveDestination;
-
 class CEditArchiveDlg : public wxDialog {
   protected:
     enum class Checks { None, RequiredFields };
@@ -17,13 +15,13 @@ class CEditArchiveDlg : public wxDialog {
     // record may be null: the fields then start empty and "Update" only closes the dialog.
     // dicomDirOff is the DICOMDIR flag written when the box is not ticked (removable media).
     CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
-                    DestinationSection section, Checks checks, const char* dicomDirOff = "");
+                    DestinationKind kind, Checks checks, const char* dicomDirOff = "");
 
   private:
     void OnUpdate(wxCommandEvent& event);
 
     ArchiveDestination* m_pRecord;
-    DestinationSection m_section;
+    DestinationKind m_kind;
     Checks m_checks;
     const char* m_dicomDirOff;
 };

@@ -3,7 +3,6 @@
 namespace mirabel {
 
 CEditFtpArchiveDlg::CEditFtpArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_FTP_ARCHIVE", DestinationSection::Ftp,
-                      Checks::None) {}
+    : CEditArchiveDlg(record, parent, "IDD_EDIT_FTP_ARCHIVE", DestinationKind::Ftp, Checks::None) {}
 
 }  // namespace mirabel

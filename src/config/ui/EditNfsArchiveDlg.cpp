@@ -3,7 +3,6 @@
 namespace mirabel {
 
 CEditNfsArchiveDlg::CEditNfsArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_NFS_ARCHIVE", DestinationSection::Nfs,
-                      Checks::None) {}
+    : CEditArchiveDlg(record, parent, "IDD_EDIT_NFS_ARCHIVE", DestinationKind::Nfs, Checks::None) {}
 
 }  // namespace mirabel
