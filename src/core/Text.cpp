@@ -63,6 +63,11 @@ bool AllDigits(std::string_view text) {
     return !text.empty() && std::ranges::all_of(text, IsDigit);
 }
 
+std::string AsSentence(std::string reason) {
+    if (!reason.empty()) reason[0] = AsciiUpper(reason[0]);
+    return reason + ".";
+}
+
 std::string_view FirstLine(std::string_view text) {
     std::string_view line = text.substr(0, text.find('\n'));
     if (line.ends_with('\r')) line.remove_suffix(1);

@@ -24,6 +24,10 @@ int LeadingIntegerWithin(std::string_view text, int min, int max);
 // True when the text is not empty and every character is one of 0 to 9 (no sign, no blank).
 bool AllDigits(std::string_view text);
 
+// A reason as a message box says it: "another run is in progress in this directory" becomes
+// "Another run is in progress in this directory.".
+std::string AsSentence(std::string reason);
+
 // The text up to its first line feed, without the line end (LF or CR LF); the whole text when
 // it holds no line feed (a CR at its very end is dropped as well).
 std::string_view FirstLine(std::string_view text);

@@ -60,12 +60,6 @@ int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
 }
 
-// A refusal ("another run is in progress in this directory") as a message box says it.
-std::string AsSentence(std::string reason) {
-    if (!reason.empty()) reason[0] = AsciiUpper(reason[0]);
-    return reason + ".";
-}
-
 }  // namespace
 
 CArchiverDlg::CArchiverDlg(RegistryHive& hive, wxWindow* parent)
