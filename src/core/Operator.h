@@ -40,7 +40,7 @@ class Operator {
 
     // The "Enter Label" prompt for a medium, showing the proposed label;
     // the typed label on OK, nullopt on Cancel.
-    virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
+    [[nodiscard]] virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
 
     // The question before a study's copy on removable media is checked (Yes: check, No: delete
     // without checking, Cancel: stop). A Yes/No/Cancel message box unless overridden.
@@ -62,7 +62,7 @@ class Operator {
 
     // Dispatches at most maxEvents waiting events; returns false when the program was asked
     // to quit (the request is kept so that the main loop still ends after the operation).
-    virtual bool PumpEvents(int maxEvents) = 0;
+    [[nodiscard]] virtual bool PumpEvents(int maxEvents) = 0;
 };
 
 // The installed operator; a console one that answers every question with its safe choice

@@ -14,8 +14,8 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 
 // A new handle of that name in the scope, connected; the handle, or null when the connection
 // failed (the failure is logged by the layer).
-CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
-                                const ArchiverConfig& config);
+[[nodiscard]] CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
+                                              const ArchiverConfig& config);
 
 // Throws CCVAException("database error") when the layer's last call failed (it has logged why).
 void ThrowOnDatabaseError();

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/RetryOnInterrupt.h"
+
 namespace mirabel {
 
 namespace {
@@ -14,6 +16,12 @@ constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_s
 
 RemovalOutcome Problem(const std::string& path, const std::string& why) {
     return {RemovalResult::Problem, path + ": " + why};
+}
+
+RemovalOutcome Unlink(int parent, const std::string& leaf, const std::string& path) {
+    if (RetryOnInterrupt([&] { return ::unlinkat(parent, leaf.c_str(), 0); }) != 0)
+        return {RemovalResult::Failed, path + ": " + LastSystemError()};
+    return {RemovalResult::Removed, ""};
 }
 
 // An entry below the folder, looked up without following links.
@@ -59,12 +67,13 @@ FoundEntry Find(int folder, const std::string& relative) {
 // contents are never touched.
 RemovalOutcome RemoveRegularFile(int parent, const std::string& leaf, const struct stat& info,
                                  const std::string& path) {
-    if (::faccessat(parent, leaf.c_str(), R_OK, 0) != 0) return Problem(path, LastSystemError());
+    if (RetryOnInterrupt([&] { return ::faccessat(parent, leaf.c_str(), R_OK, 0); }) != 0)
+        return Problem(path, LastSystemError());
     if ((info.st_mode & S_IWUSR) == 0)
-        ::fchmodat(parent, leaf.c_str(), (info.st_mode & 07777) | S_IRUSR | S_IWUSR, 0);
-    if (::unlinkat(parent, leaf.c_str(), 0) != 0)
-        return {RemovalResult::Failed, path + ": " + LastSystemError()};
-    return {RemovalResult::Removed, ""};
+        RetryOnInterrupt([&] {
+            return ::fchmodat(parent, leaf.c_str(), (info.st_mode & 07777) | S_IRUSR | S_IWUSR, 0);
+        });
+    return Unlink(parent, leaf, path);
 }
 
 }  // namespace
@@ -79,9 +88,7 @@ RemovalOutcome FolderEntries::Remove(const std::string& relative) const {
     if (entry.parent < 0) return Problem(path, entry.why);
     if (S_ISREG(entry.info.st_mode))
         return RemoveRegularFile(entry.parent, entry.leaf, entry.info, path);
-    if (::unlinkat(entry.parent, entry.leaf.c_str(), 0) != 0)
-        return {RemovalResult::Failed, path + ": " + LastSystemError()};
-    return {RemovalResult::Removed, ""};
+    return Unlink(entry.parent, entry.leaf, path);
 }
 
 std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& relative) const {

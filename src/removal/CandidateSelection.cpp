@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "config/SettingsStore.h"
+#include "core/Text.h"
 #include "db/CCVAException.h"
 #include "db/DaoDatabase.h"
 #include "db/DatabaseLayer.h"
@@ -83,8 +83,11 @@ void SelectCandidates(CandidateList& list, const ArchiverConfig& config,
     });
 }
 
+// Far more days than any archive is old, and still a date the calendar can name.
+constexpr int kMaxDays = 1000000;
+
 std::string CutoffDaysBefore(const std::string& daysText) {
-    return CutoffLiteral(SettingToInt(daysText), std::time(nullptr));
+    return CutoffLiteral(LeadingIntegerWithin(daysText, -kMaxDays, kMaxDays), std::time(nullptr));
 }
 
 std::vector<std::string> ReadTransferredExams(const std::string& statement) {

@@ -12,10 +12,6 @@ namespace mirabel {
 // case-sensitive here) and there is no floppy drive to leave out.
 std::vector<std::string> LogicalDriveRoots();
 
-// The first line of the file without its LF or CR LF; empty when the file cannot be opened
-// or is not a regular file.
-std::string ReadFirstLine(const std::string& path);
-
 // The first root whose "cvlabel.txt" says label exactly. When none does, the operator is asked
 // to insert the medium ("Archive Verify"), and the roots are searched again after each OK;
 // empty when the operator cancels.

@@ -1,15 +1,13 @@
 #include "removal/StudyFileList.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <optional>
 #include <string_view>
 #include <unordered_set>
 
-#include "config/SettingsStore.h"
-#include "platform/FileDescriptor.h"
+#include "core/Text.h"
+#include "platform/FileIo.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -20,25 +18,14 @@ constexpr char kNative = static_cast<char>(std::filesystem::path::preferred_sepa
 
 // The whole file, when it is a regular file that can be read (a link or a pipe is not opened:
 // it could point anywhere or never end); nullopt otherwise. tooLarge is set for a file beyond
-// the limit.
+// the limit, which is not read.
 std::optional<std::string> ReadListFile(const std::filesystem::path& file, bool& tooLarge) {
-    FileDescriptor fd = FileDescriptor::Open(file, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
-    struct stat info {};
-    if (!fd.IsValid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return std::nullopt;
-    tooLarge = static_cast<std::uint64_t>(info.st_size) > kMaxListBytes;
+    std::string error;
+    const std::optional<RegularFile> list = OpenRegularFile(file, error);
+    if (!list) return std::nullopt;
+    tooLarge = list->size > kMaxListBytes;
     if (tooLarge) return std::string();
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
-    std::size_t filled = 0;
-    while (filled < bytes.size()) {
-        const ssize_t got = ::read(fd.Get(), bytes.data() + filled, bytes.size() - filled);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
-    bytes.resize(filled);
-    return bytes;
+    return ReadToEnd(list->fd.Get(), kMaxListBytes);
 }
 
 // Hands out the lines of a text one after the other, without their LF or CR LF.
@@ -85,9 +72,9 @@ std::string NativeName(std::string_view name) {
     return native;
 }
 
-int Count(std::string_view line) {
-    const int count = SettingToInt(std::string(line));
-    return count > 0 ? count : 0;
+// A count line: its leading integer, none when it is not positive.
+long long Count(std::string_view line) {
+    return std::max(LeadingInteger(line), 0LL);
 }
 
 StudyFileList Unusable(std::string problem) {
@@ -101,11 +88,11 @@ StudyFileList ReadGroups(LineReader& lines) {
     if (!lines.Next() || !lines.Next()) return Unusable(truncated);
     const std::optional<std::string_view> groups = lines.Next();
     if (!groups) return Unusable(truncated);
-    for (int group = Count(*groups); group > 0; --group) {
+    for (long long group = Count(*groups); group > 0; --group) {
         std::optional<std::string_view> header = lines.Next();
         std::optional<std::string_view> files = header ? lines.Next() : std::nullopt;
         if (!files) return Unusable(truncated);
-        for (int file = Count(*files); file > 0; --file) {
+        for (long long file = Count(*files); file > 0; --file) {
             const std::optional<std::string_view> name = lines.Next();
             if (!name) return Unusable(truncated);
             if (!StaysInsideFolder(*name))

@@ -40,7 +40,7 @@ class StudyRemovalWindows : public ::testing::Test {
             setup.Add(study);
         }
         core.LoadInitialSettings();
-        core.ReadCurrentArchiveFile();
+        ASSERT_TRUE(core.ReadCurrentArchiveFile());
         core.ReadDestinationList();
         core.SelectArchive("NFS:lab");
     }

@@ -1,7 +1,5 @@
 #include "app/ui/ArchiverDlg.h"
 
-#include <cctype>
-
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -17,7 +15,7 @@
 #include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
-#include "core/Sentence.h"
+#include "core/Text.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
 #include "config/ArchiveDestination.h"

@@ -6,7 +6,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "config/SettingsStore.h"
-#include "core/Sentence.h"
+#include "core/Text.h"
 #include "core/ui/WxText.h"
 #include "log/Logs.h"
 #include "removal/CandidateLines.h"
