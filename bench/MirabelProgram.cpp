@@ -53,13 +53,15 @@ void MirabelStartDirectory::UseServerDestination(const FtpServer& server, int ta
 void MirabelStartDirectory::Choose(const std::string& id, const std::string& destinationRecord) {
     WriteFileBytes(folder_ / "archives.p", destinationRecord + "END\n");
     WriteFileBytes(folder_ / "Default.cfg", id);
-    const std::unique_ptr<RegistryHive> hive = OpenUserHive();
-    const auto section = [&](const char* name) {
-        return RegistryPath{"Software", kDefaultProductKey, id, name};
-    };
-    hive->SetValue(section("Database"), "Database File", database_.string());
-    hive->SetValue(section("Database"), "Image Path", imageRoot_.string());
-    hive->SetValue(section("Archive"), "SendAll", "TRUE");
+    id_ = id;
+    Store("Database", "Database File", database_.string());
+    Store("Database", "Image Path", imageRoot_.string());
+    Store("Archive", "SendAll", "TRUE");
+}
+
+void MirabelStartDirectory::Store(const std::string& section, const std::string& key,
+                                  const std::string& value) {
+    OpenUserHive()->SetValue({"Software", kDefaultProductKey, id_, section}, key, value);
 }
 
 Measure MirabelStartDirectory::Run(const char* command, SideTimer timer) const {
@@ -74,6 +76,10 @@ Measure MirabelStartDirectory::Run(const char* command, SideTimer timer) const {
 
 Measure MirabelStartDirectory::ArchiveNow() const {
     return Run("--archive-now", Tools);
+}
+
+Measure MirabelStartDirectory::RemoveNow() const {
+    return Run("--remove-now", Tools);
 }
 
 Measure MirabelStartDirectory::Count(const std::string& expected) const {

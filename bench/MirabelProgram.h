@@ -29,8 +29,13 @@ class MirabelStartDirectory {
     void UseServerDestination(const FtpServer& server, int tablePort, const std::string& root,
                               const std::string& procedure);
 
+    // A setting of the current destination, as the main window stores it.
+    void Store(const std::string& section, const std::string& key, const std::string& value);
+
     // mirabel --archive-now; throws unless every waiting study was archived.
     Measure ArchiveNow() const;
+    // mirabel --remove-now; throws unless every selected study was deleted.
+    Measure RemoveNow() const;
     // mirabel --count; throws unless it printed `expected`.
     Measure Count(const std::string& expected) const;
 
@@ -43,6 +48,7 @@ class MirabelStartDirectory {
     std::filesystem::path folder_;
     std::filesystem::path imageRoot_;
     std::filesystem::path database_;
+    std::string id_;  // of the current destination
 };
 
 // Empties the archive column of every study of the benchmark's image database

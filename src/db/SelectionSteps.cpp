@@ -4,6 +4,7 @@
 
 #include "db/ArchiveColumnRule.h"
 #include "db/ImageDatabase.h"
+#include "db/StudySelection.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -18,15 +19,6 @@ const char* const kFinalClause =
 const char* const kPrelimOrFinalClause =
     " AND ((EXAM.PRELIM is NOT NULL) OR ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE "
     "'$$$READING$$$%')))";
-
-std::string CutoffLiteral(int daysBefore, std::time_t now) {
-    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
-    std::tm local{};
-    localtime_r(&cutoff, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
-    return text;
-}
 
 // The four connection values as the debug log and the failure text show them; the password
 // is masked.

@@ -2,6 +2,7 @@
 
 #include "db/SelectionSteps.h"
 #include "log/Logs.h"
+#include "platform/LocalTime.h"
 
 namespace mirabel {
 
@@ -50,6 +51,14 @@ int ListWaitingStudies(const ArchiverConfig& config, int maxStudies, bool& compl
 }
 
 }  // namespace
+
+std::string CutoffLiteral(int daysBefore, std::time_t now) {
+    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
+    const std::tm local = LocalTime(cutoff);
+    char text[32];
+    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
+    return text;
+}
 
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now) {
     return "SELECT EXAM.IMAGE_PATH,EXAM.EXAM_DATE,PATIENT.NAME_L,PATIENT.NAME_F,EXAM.EXAM_ID,"
