@@ -24,9 +24,13 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-void KeepPermissionsOf(const std::filesystem::path& file, int fd) {
+void KeepPermissionsOf(const std::filesystem::path& file, int fd,
+                       std::filesystem::perms newFilePermissions) {
     struct stat existing {};
-    if (::stat(file.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
+    if (::stat(file.c_str(), &existing) == 0)
+        ::fchmod(fd, existing.st_mode & 07777);
+    else
+        ::fchmod(fd, static_cast<mode_t>(newFilePermissions));
 }
 
 // The rename itself is only durable once the folder's entry is on disk too.
@@ -37,11 +41,12 @@ void SyncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         std::filesystem::perms newFilePermissions) {
     std::string temporary = file.string() + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.IsValid()) return false;
-    KeepPermissionsOf(file, fd.Get());
+    KeepPermissionsOf(file, fd.Get(), newFilePermissions);
     const bool replaced = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 && fd.Close() &&
                           std::rename(temporary.c_str(), file.c_str()) == 0;
     if (!replaced) {
