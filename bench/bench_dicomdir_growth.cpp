@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -84,6 +85,23 @@ void LinkImages(const fs::path& from, const fs::path& to) {
         else
             fs::create_hard_link(entry.path(), target);
     }
+}
+
+// Work that grows this process's memory (the toolkit writing and reading DICOM files) runs in
+// a child: a program started from here inherits this process's peak memory in what wait4
+// reports for it, which would blur both sides' figures.
+void InForkedChild(const std::function<bool()>& work, const char* what) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        try {
+            _exit(work() ? 0 : 1);
+        } catch (const std::exception&) {
+            _exit(1);
+        }
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(what);
 }
 
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
@@ -220,8 +238,9 @@ Round FillOneMedium(const fs::path& ours, const fs::path& theirs, const std::vec
     }
     r.oursPeakKb = mirabel.Finish();
     r.theirsPeakKb = used.peakKb;
-    if (ListedImages(ours / "DICOMDIR") != ListedImages(theirs / "DICOMDIR"))
-        throw std::runtime_error("the two DICOMDIRs list different images");
+    InForkedChild(
+        [&] { return ListedImages(ours / "DICOMDIR") == ListedImages(theirs / "DICOMDIR"); },
+        "the two DICOMDIRs list different images");
     return r;
 }
 
@@ -279,7 +298,12 @@ int main(int argc, char** argv) {
                 s.rounds, work.c_str());
     std::fflush(stdout);
     const fs::path ours = work / "mirabel", theirs = work / "dcmmkdir";
-    WriteStudies(ours, s);
+    InForkedChild(
+        [&] {
+            WriteStudies(ours, s);
+            return true;
+        },
+        "the studies could not be written");
     const std::vector<Study> studies = StudiesOn(ours, s.studies);
     LinkImages(ours, theirs);
     fs::create_directories(work / "logs");  // DirWrite.log grows there
