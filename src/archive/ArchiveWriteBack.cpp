@@ -1,9 +1,9 @@
 #include "archive/ArchiveWriteBack.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string_view>
 #include <vector>
 
+#include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
@@ -16,46 +16,39 @@ namespace {
 // Rows read at most when looking the exam up, as every statement on EXAM does.
 constexpr int kMaxExamRows = 500000;
 
-void ThrowOnDatabaseError() {
-    if (g_bDbError) throw CCVAException("database error");
-}
-
 }  // namespace
 
 bool IsNumericExamId(const std::string& examId) {
-    const std::size_t digits = !examId.empty() && examId.front() == '-' ? 1 : 0;
-    return examId.size() > digits &&
-           std::all_of(examId.begin() + static_cast<long>(digits), examId.end(),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
+    // An optional minus sign, then digits only.
+    return AllDigits(std::string_view(examId).substr(examId.starts_with('-') ? 1 : 0));
 }
 
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
-    if (!IsNumericExamId(examId)) throw CCVAException("database error");
     if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField))
         throw CCVAException(*refusal);
+    return WriteExamField(config, examId, config.m_strDbField, value);
+}
+
+bool WriteExamField(const ArchiverConfig& config, const std::string& examId,
+                    const std::string& field, const std::string& value) {
+    if (!IsNumericExamId(examId)) throw CCVAException("database error");
     HandleScope handles;
-    CAdoDatabase* db = handles.NewDatabase("corvana");
-    ThrowOnDatabaseError();
-    ConnectImageDatabase(db, config);
-    ThrowOnDatabaseError();
-    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
-    ThrowOnDatabaseError();
-    OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
-    ThrowOnDatabaseError();
+    const ImageStatement exam = OpenImageStatement(
+        handles, config, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+    CAdoRecordset* rs = exam.rs;
     std::vector<std::string> ids;
     GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
     ThrowOnDatabaseError();
     if (!ids.empty()) {
         MoveToRow(rs, 0);
         ThrowOnDatabaseError();
-        SetFieldValue(rs, config.m_strDbField, value);
+        SetFieldValue(rs, field, value);
         ThrowOnDatabaseError();
         Update(rs);
         ThrowOnDatabaseError();
     }
-    handles.Close(rs);
-    handles.Close(db);
+    CloseImageStatement(handles, exam);
     return !ids.empty();
 }
 

@@ -8,13 +8,14 @@
 #include "dcmtk/dcmdata/dcmetinf.h"
 #include "dcmtk/dcmdata/dcuid.h"
 
-#include <fstream>
 #include <optional>
 #include <string>
 
+#include "dicomdir/DicomFileMarker.h"
 #include "dicomdir/DirWriteLog.h"
 #include "dicomdir/ElementEncoding.h"
 #include "dicomdir/RecordIndex.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -31,14 +32,10 @@ int ResultCode(const OFCondition& condition) {
 }
 
 // DCMTK reads any bytes as an empty DICOMDIR and would replace them on writing; a file
-// without the DICOM file marker ("DICM" after the preamble) is refused instead, so a damaged
-// DICOMDIR is never overwritten.
+// without the DICOM file marker is refused instead, so a damaged DICOMDIR is never
+// overwritten. Nor is a link, a FIFO or a device in its place read or replaced.
 bool IsAbsentOrDicomFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return !fs::exists(path);
-    char head[132] = {};
-    in.read(head, sizeof head);
-    return in.gcount() == sizeof head && std::string(head + 128, 4) == "DICM";
+    return KindOfEntry(path) == EntryKind::Missing || HasDicomFileMarker(path);
 }
 
 std::string ValueOf(DcmItem& item, const DcmTagKey& tag) {

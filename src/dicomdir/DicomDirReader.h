@@ -11,6 +11,6 @@ namespace mirabel {
 // one. Returns 0, or the toolkit's error code when the file is not a DICOM file or cannot be
 // read, or when it holds multi-referenced records, which this writer does not keep up to date;
 // such a DICOMDIR is left as it is.
-int ReadDicomDir(const std::filesystem::path& path, DicomDirContents& contents);
+[[nodiscard]] int ReadDicomDir(const std::filesystem::path& path, DicomDirContents& contents);
 
 }  // namespace mirabel

@@ -6,7 +6,7 @@ DicomDirSession::DicomDirSession(const std::string& mediaRoot)
     : opened_(medium_.Open(mediaRoot, std::string())) {}
 
 DicomDirSession::~DicomDirSession() {
-    medium_.Write();
+    (void)medium_.Write();  // a session ended early keeps what it added; no one to tell
 }
 
 void DicomDirSession::AddFile(const std::string& copiedFile,

@@ -20,8 +20,8 @@ namespace mirabel {
 // (see MediaFileId); "/" in it is stored as "\". A file already listed by its SOP Instance
 // UID adds nothing. Returns 0 when the DICOMDIR was read and written, otherwise the toolkit's
 // error code (-1 when it could not be written); the copied file is never touched.
-int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
-                      const std::string& referencedFileName);
+[[nodiscard]] int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
+                                    const std::string& referencedFileName);
 
 // The same for many files with one read and one write of the DICOMDIR: open a session for a
 // study, add its files, and the DICOMDIR is complete once Write() has run or the session has
@@ -41,7 +41,7 @@ class DicomDirSession {
     void AddFile(const std::string& copiedFile, const std::string& referencedFileName);
     // Writes the DICOMDIR when files were added since the last write. Returns 0 or the
     // error code.
-    int Write();
+    [[nodiscard]] int Write();
 
   private:
     MediumDicomDir medium_;

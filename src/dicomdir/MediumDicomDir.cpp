@@ -24,8 +24,7 @@ constexpr int kNotOpened = -1;
 constexpr int kNotWritten = -1;
 
 // DICOM viewers on other accounts read the medium too.
-constexpr fs::perms kDicomDirPermissions =
-    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read;
+constexpr unsigned kDicomDirPermissions = 0644;
 
 constexpr RecordLevel kLevels[] = {RecordLevel::Patient, RecordLevel::Study, RecordLevel::Series,
                                    RecordLevel::Image};

@@ -21,7 +21,7 @@ class MediumDicomDir {
     // medium, or a DICOMDIR changed by someone else) it is read again, or started anew when the
     // medium has none. Returns 0, or the toolkit's error code when the DICOMDIR cannot be read:
     // then nothing is added or written until an Open succeeds, and the file is left as it is.
-    int Open(const std::string& mediaRoot, const std::string& mediumLabel);
+    [[nodiscard]] int Open(const std::string& mediaRoot, const std::string& mediumLabel);
 
     // Lists the copied file under its PATIENT, STUDY, SERIES and IMAGE records, in memory.
     // fileId is the copy's path relative to the media root (see MediaFileId); "/" in it is
@@ -31,7 +31,7 @@ class MediumDicomDir {
     // Writes the DICOMDIR when files were added since it was last written. Returns the open
     // result, 0 when written, or -1 when it could not be written (the old file stays, and the
     // next Write tries again with everything added meanwhile).
-    int Write();
+    [[nodiscard]] int Write();
 
   private:
     struct State;

@@ -1,7 +1,8 @@
 #include "dicomdir/RecordIndex.h"
 
-#include <cctype>
 #include <cstring>
+
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -13,9 +14,7 @@ std::string Slot(const DirectoryRecord& parent, RecordLevel level, const std::st
     std::string slot(sizeof address + 1 + key.size(), '\0');
     std::memcpy(slot.data(), &address, sizeof address);
     slot[sizeof address] = static_cast<char>(level);
-    for (std::size_t i = 0; i < key.size(); ++i)
-        slot[sizeof address + 1 + i] =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(key[i])));
+    for (std::size_t i = 0; i < key.size(); ++i) slot[sizeof address + 1 + i] = AsciiUpper(key[i]);
     return slot;
 }
 

@@ -7,13 +7,11 @@
 
 namespace mirabel {
 
-inline constexpr std::filesystem::perms kOwnerOnly =
-    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
-
 // True when the file now holds exactly `bytes`; on false the file is as it was and no
-// temporary file is left behind. The folder must exist. An existing file keeps its
-// permissions; a new one gets `newFilePermissions` (by default readable by its owner only).
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                         std::filesystem::perms newFilePermissions = kOwnerOnly);
+// temporary file is left behind. The folder must exist. An existing regular file keeps its
+// permissions; a new one gets `newFilePermissions` (by default readable by its owner only). A
+// link at the path is replaced by the file, and what it pointed at is left alone.
+[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                       unsigned newFilePermissions = 0600);
 
 }  // namespace mirabel

@@ -1,7 +1,5 @@
 #include "app/ui/ArchiverDlg.h"
 
-#include <cctype>
-
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -14,8 +12,10 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
+#include "core/Text.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
 #include "config/ArchiveDestination.h"
@@ -24,7 +24,9 @@
 #include "config/ui/EditRemArchiveDlg.h"
 #include "config/ui/EditServerArchiveDlg.h"
 #include "log/ui/LogDlg.h"
+#include "removal/ui/StudyDeletionDlg.h"
 #include "log/Logs.h"
+#include "selection/ui/SelectArchiveStudiesDlg.h"
 
 namespace mirabel {
 
@@ -57,13 +59,6 @@ int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
             break;
     }
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
-}
-
-// A refusal ("another run is in progress in this directory") as a message box says it.
-std::string AsSentence(std::string reason) {
-    if (!reason.empty())
-        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-    return reason + ".";
 }
 
 }  // namespace
@@ -173,6 +168,8 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
     onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
     onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
+    onButton("IDC_REMOVE_STUDIES", [this] { OpenStudyDeletion(RemovalMode::Manual); });
+    onButton("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
     onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
@@ -514,6 +511,12 @@ void CArchiverDlg::OnStartArchiveNow() {
     RefreshStudyCount();
 }
 
+void CArchiverDlg::OnSelectStudiesToArchive() {
+    CoreSelectionHost host(core_);
+    CSelectArchiveStudiesDlg dialog(host);
+    dialog.ShowModal();
+}
+
 void CArchiverDlg::OnViewLog(bool errorLog) {
     auto* viewer = new CLogDlg(this, errorLog ? kErrorLogFile : kActivityLogFile);
     if (errorLog) viewer->SetTitle("Error Log");
@@ -577,10 +580,15 @@ void CArchiverDlg::RunScheduledArchive() {
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();
-    // In Archive method the unattended removal pass follows each run; the Study Deletion
-    // dialog that runs it arrives with study removal.
+    // In Archive method the unattended removal pass follows each run, as a run of its own.
+    if (!core_.Config().m_bReplicate) OpenStudyDeletion(RemovalMode::Auto);
     StartTimer1(core_.SchedulePeriodMs());
     RefreshStudyCount();
+}
+
+void CArchiverDlg::OpenStudyDeletion(RemovalMode mode) {
+    CStudyDeletionDlg deletion(removalHost_, this, mode);
+    deletion.ShowModal();
 }
 
 void CArchiverDlg::OnCountTick() {
