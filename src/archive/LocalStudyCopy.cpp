@@ -123,7 +123,8 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const S
     dicomDirEntries.reset();  // the DICOMDIR is written before the copy is verified
 
     // Verified and recorded is only what really lies on the destination.
-    if (!FlushFolderToStorage(plan.destinationDir)) {
+    if (!FlushFolderToStorage(plan.destinationDir,
+                              DestinationRootFolder(destination.m_strRootPath))) {
         ErrorLog(StudyFailureText(study, "copy could not be written to the destination"));
         return TransferOutcome::Failed;
     }
