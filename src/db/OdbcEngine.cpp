@@ -184,7 +184,26 @@ class OdbcConnection final : public DbConnection {
         return {};
     }
 
+    // ODBC has no BEGIN: switching automatic commits off starts the transaction, and they are
+    // switched on again when it ends, so that every other change commits on its own as before.
+    void BeginTransaction() override {
+        Check(SetAutoCommit(SQL_AUTOCOMMIT_OFF), SQL_HANDLE_DBC, dbc_.get());
+    }
+    void CommitTransaction() override {
+        Check(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_COMMIT), SQL_HANDLE_DBC, dbc_.get());
+        Check(SetAutoCommit(SQL_AUTOCOMMIT_ON), SQL_HANDLE_DBC, dbc_.get());
+    }
+    void RollbackTransaction() noexcept override {
+        SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_ROLLBACK);
+        SetAutoCommit(SQL_AUTOCOMMIT_ON);
+    }
+
   private:
+    SQLRETURN SetAutoCommit(SQLULEN mode) {
+        return SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT,
+                                 reinterpret_cast<SQLPOINTER>(mode), SQL_IS_UINTEGER);
+    }
+
     OdbcStatementHandle Prepare(const std::string& sql) {
         OdbcStatementHandle statement;
         Check(statement.Allocate(dbc_.get()), SQL_HANDLE_DBC, dbc_.get());
