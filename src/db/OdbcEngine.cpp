@@ -184,6 +184,8 @@ class OdbcConnection final : public DbConnection {
         return {};
     }
 
+    void SetQueryTimeout(int seconds) override { queryTimeoutSeconds_ = seconds; }
+
     // ODBC has no BEGIN: switching automatic commits off starts the transaction, and they are
     // switched on again when it ends, so that every other change commits on its own as before.
     void BeginTransaction() override {
@@ -210,6 +212,11 @@ class OdbcConnection final : public DbConnection {
         Check(SQLPrepare(statement.get(),
                          reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
               SQL_HANDLE_STMT, statement.get());
+        // A driver that cannot time statements out runs them without a limit.
+        if (queryTimeoutSeconds_ > 0)
+            SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeoutSeconds_)),
+                           SQL_IS_UINTEGER);
         return statement;
     }
 
@@ -229,6 +236,7 @@ class OdbcConnection final : public DbConnection {
 
     OdbcEnvironmentHandle env_;
     OdbcConnectionHandle dbc_;
+    int queryTimeoutSeconds_ = 0;  // 0: the driver's own
 };
 
 std::int64_t ParseInteger(const std::string& text) {

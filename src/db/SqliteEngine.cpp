@@ -15,7 +15,7 @@ namespace mirabel {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait
+constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait, unless set otherwise
 constexpr std::size_t kStorageClasses = SQLITE_NULL + 1;
 
 std::string Upper(const char* text) {
@@ -186,6 +186,8 @@ class SqliteConnection final : public DbConnection {
             key.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(info.get(), 0)));
         return key;
     }
+
+    void SetQueryTimeout(int seconds) override { sqlite3_busy_timeout(db_.get(), seconds * 1000); }
 
     // A savepoint rather than BEGIN: it also works while a recordset's statement still reads.
     void BeginTransaction() override { Execute("SAVEPOINT mirabel_change"); }
