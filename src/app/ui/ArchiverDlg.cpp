@@ -182,12 +182,11 @@ void CArchiverDlg::BindHandlers() {
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(true); }, XRCID("IDC_VIEW_ERROR_LOG"));
 
-    // A tick during a run is lost: the schedule waits for the next one, and the count must
-    // not rebuild the list the run works through.
+    // A schedule tick during a run is lost: the schedule waits for the next one.
     BindGuarded(
         *this, wxEVT_TIMER, [this] { OnScheduleTick(); }, kTimer1);
-    BindGuarded(
-        *this, wxEVT_TIMER, [this] { OnCountTick(); }, kTimer2);
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { OnCountTick(); }, kTimer2);
 
     // The window has no OK button: Enter and the OK command change nothing. Escape and the
     // close box end the dialog, and with it the program.
@@ -584,7 +583,10 @@ void CArchiverDlg::RunScheduledArchive() {
 }
 
 void CArchiverDlg::OnCountTick() {
-    if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+    // During a run the count must not rebuild the list the run works through; the tick ends
+    // in the debug log all the same, as every tick does.
+    if (!core_.RunInProgress() && core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+    DebugLog("OnTimer ended");
 }
 
 void CArchiverDlg::OnSize(wxSizeEvent& event) {
