@@ -5,6 +5,7 @@
 #include <wx/msgdlg.h>
 
 #include "app/ui/ArchiverDlg.h"
+#include "app/ui/QueuedEvents.h"
 #include "core/ui/WxText.h"
 #include "archive/ui/ArchiveProgressDlg.h"
 #include "config/ui/EnterLabelDlg.h"
@@ -82,14 +83,17 @@ std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {
 bool WxOperator::PumpEvents(int maxEvents) {
     wxEventLoopBase* loop = wxEventLoopBase::GetActive();
     if (!loop) return true;
-    for (int handled = 0; handled < maxEvents && loop->Pending(); ++handled) {
+    // Queued events first, one at a time: while one waits, the toolkit's next idle step would
+    // handle all of them at once.
+    for (int handled = 0; handled < maxEvents; ++handled) {
+        if (HandleOneQueuedEvent()) continue;
+        if (!loop->Pending()) break;
         if (!loop->Dispatch()) {
             // The loop met a quit request: keep it for the main loop and stop pumping.
             wxTheApp->ExitMainLoop();
             return false;
         }
     }
-    if (wxTheApp) wxTheApp->ProcessPendingEvents();
     return true;
 }
 
