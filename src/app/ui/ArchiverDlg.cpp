@@ -8,7 +8,6 @@
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,6 +15,7 @@
 
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
 #include "config/ArchiveDestination.h"
@@ -214,7 +214,7 @@ void CArchiverDlg::BindHandlers() {
 bool CArchiverDlg::Initialise() {
     core_.SetTitle(FromWx(GetTitle()));
     if (!core_.ReadCurrentArchiveFile()) {
-        wxMessageBox("Could not create Default.cfg!\nExiting.", GetTitle(), wxOK, this);
+        ProgramMessageBox("Could not create Default.cfg!\nExiting.", wxOK, this);
         return false;
     }
     FillDestinationList(core_.ReadDestinationList());
@@ -271,7 +271,7 @@ bool CArchiverDlg::ReadControls() {
 
     const std::optional<IntegerEdit> unreadable = core_.TakeControlValues(values);
     if (!unreadable) return true;
-    wxMessageBox("Please enter an integer.", GetTitle(), wxOK | wxICON_EXCLAMATION, this);
+    ProgramMessageBox("Please enter an integer.", wxOK | wxICON_EXCLAMATION, this);
     switch (*unreadable) {
         case IntegerEdit::MaxStudies:
             maxStudiesCount_->SetFocus();
@@ -502,7 +502,7 @@ void CArchiverDlg::OnStartArchiveNow() {
     std::string refusal;
     std::optional<RunMarker> run = core_.BeginRun(refusal);
     if (!run) {
-        wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+        ProgramMessageBox(ToWx(AsSentence(refusal)), wxOK, this);
         return;
     }
     timer1_.Stop();
@@ -545,7 +545,7 @@ void CArchiverDlg::OnSetStop() {
 void CArchiverDlg::OnSetIncrement() {
     if (!ReadControls()) return;
     if (!core_.SetIncrement()) {
-        wxMessageBox(kIncrementRefused, GetTitle(), wxOK, this);
+        ProgramMessageBox(kIncrementRefused, wxOK, this);
         WriteControls();
         return;
     }

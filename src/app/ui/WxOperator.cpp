@@ -2,10 +2,10 @@
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/msgdlg.h>
 
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/QueuedEvents.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "archive/ui/ArchiveProgressDlg.h"
 #include "config/ui/EnterLabelDlg.h"
@@ -60,14 +60,10 @@ class WxProgressWindow : public ProgressWindow {
     CArchiveProgressDlg* dialog_;
 };
 
-wxString Caption() {
-    return g_pMainDlg ? g_pMainDlg->GetTitle() : wxString("Corvana Study Archiver");
-}
-
 }  // namespace
 
 Answer WxOperator::MessageBox(const std::string& text, Buttons buttons) {
-    return AnswerFor(wxMessageBox(ToWx(text), Caption(), StyleFor(buttons), g_pMainDlg));
+    return AnswerFor(ProgramMessageBox(ToWx(text), StyleFor(buttons), g_pMainDlg));
 }
 
 std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed) {
