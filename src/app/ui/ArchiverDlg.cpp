@@ -375,6 +375,7 @@ void CArchiverDlg::OnStoreDatabaseText(wxTextCtrl* edit, const char* key) {
 }
 
 void CArchiverDlg::OnDbType(DatabaseKind kind) {
+    ReadControls();
     core_.ChooseDatabaseKind(kind);
 }
 
