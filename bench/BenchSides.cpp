@@ -1,5 +1,6 @@
 #include "BenchSides.h"
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -72,8 +73,9 @@ double Median(std::vector<double> v) {
 
 }  // namespace
 
-BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra) {
-    BenchSettings s;
+BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra,
+                                  BenchSettings defaults) {
+    BenchSettings s = std::move(defaults);
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string name = argv[i];
         const std::string value = argv[i + 1];
@@ -109,6 +111,17 @@ fs::path MakeWorkFolder(const BenchSettings& s) {
     std::string pattern = (s.dir / "mirabel-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a work folder");
     return pattern;
+}
+
+fs::path StartWorkWithStudies(const BenchSettings& s) {
+    const fs::path work = MakeWorkFolder(s);
+    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
+                s.rounds, work.c_str());
+    std::fflush(stdout);
+    MakeStudies(s, work / "source");
+    fs::create_directories(work / "logs");
+    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
+    return work;
 }
 
 std::string StudyPath(int study) {
@@ -172,17 +185,40 @@ Measure InChild(const std::function<bool()>& work) {
     return {seconds, usage.ru_maxrss, CpuSeconds(usage)};
 }
 
-bool RunTool(const std::vector<std::string>& args, ToolUsage& used) {
+namespace {
+
+// Runs the tool and waits. With an input file, the tool reads it and its output is dropped.
+bool SpawnTool(const std::vector<std::string>& args, const std::string& inputFile,
+               ToolUsage& used) {
     std::vector<char*> argv;
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!inputFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inputFile.c_str(), O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    }
     pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return false;
+    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return false;
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
     used.Add(usage);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+}  // namespace
+
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used) {
+    return SpawnTool(args, "", used);
+}
+
+bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
+                      ToolUsage& used) {
+    return SpawnTool(args, inputFile, used);
 }
 
 Measure Tools(const std::function<bool(ToolUsage&)>& work) {
@@ -213,8 +249,6 @@ bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, con
     return true;
 }
 
-namespace {
-
 bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpServer& server,
                     const std::string& remoteRoot, ToolUsage& used) {
     for (int study = 0; study < s.studies; ++study) {
@@ -231,8 +265,6 @@ bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpSer
     }
     return true;
 }
-
-}  // namespace
 
 Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
                            const FtpServer& server) {

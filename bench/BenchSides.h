@@ -28,13 +28,19 @@ struct BenchSettings {
 // Reads the common options ("--studies N" and so on). An option the common set does not know
 // goes to `extra`, which returns false when it does not know it either.
 using ExtraOption = std::function<bool(const std::string& name, const std::string& value)>;
-BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra = {});
+// Options not given keep the values of `defaults`.
+BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra = {},
+                                  BenchSettings defaults = {});
 
 // Leaves room for the source, one local copy and one FTP copy at a time, plus a margin.
 void FitToFreeSpace(BenchSettings& s);
 
 // A fresh folder under s.dir for one benchmark run.
 std::filesystem::path MakeWorkFolder(const BenchSettings& s);
+
+// A fresh work folder (returned) with the study tree in work/source, after printing the
+// settings; the current folder becomes work/logs, where the program's logs land.
+std::filesystem::path StartWorkWithStudies(const BenchSettings& s);
 
 // The folder of a study relative to the tree's root ("images/2004/0101/ST000") and the same
 // folder as the image system stores it below the image root ("\2004\0101\ST000").
@@ -69,6 +75,9 @@ Measure Tools(const std::function<bool(ToolUsage&)>& work);
 
 // Runs a tool and waits; what it used is added to `used`.
 bool RunTool(const std::vector<std::string>& args, ToolUsage& used);
+// The same with the file as the tool's input; its output is dropped.
+bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
+                      ToolUsage& used);
 
 // Waits up to 70 s until the connections closed by the previous FTP side have cleared (each
 // active-mode upload leaves one, and thousands of them slow every new connection).
@@ -81,6 +90,10 @@ Measure CopyAndCompareSide(const BenchSettings& s, const std::filesystem::path& 
 // cp -r of source/images into target, then cmp of the middle file of every study.
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
                              const std::filesystem::path& target, ToolUsage& used);
+
+// One curl -T per study with all of the study's files, below remoteRoot on the server.
+bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
+                    const FtpServer& server, const std::string& remoteRoot, ToolUsage& used);
 
 // The standard tools' FTP side: one curl -T per study with all of the study's files, below
 // "curl" on the server (removed afterwards), once the closed connections have cleared.

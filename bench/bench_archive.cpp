@@ -19,6 +19,7 @@
 #include <string>
 
 #include "BenchSides.h"
+#include "BenchStudies.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
@@ -35,74 +36,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kArchiveColumn = "ARCHIVE_PATH";
-
-StudyRecord Study(int study, bool updateDatabase) {
-    StudyRecord record = TransferSetup::Study(StoredImagePath(study), std::to_string(study + 1));
-    record.m_bUpdateDatabase = updateDatabase ? 1 : 0;
-    return record;
-}
-
-ArchiverConfig Config(const fs::path& source) {
-    ArchiverConfig config;
-    config.m_strImagePath = (source / "images").string();
-    config.m_strDbField = kArchiveColumn;
-    return config;
-}
-
-ArchiveDestination FtpDestination(const FtpServer& server, const std::string& root) {
-    ArchiveDestination destination(DestinationKind::Ftp);
-    destination.m_strIpAddress = server.Address();
-    destination.m_strRootPath = root;
-    destination.m_strUserName = server.User();
-    destination.m_strPassword = server.Password();
-    destination.BuildId();
-    return destination;
-}
-
-// Every study through ArchiveStudy, as the archive run calls it, without the database write.
-bool ArchiveEveryStudy(const BenchSettings& s, const fs::path& source,
-                       ArchiveDestination destination) {
-    ScopedOperator op;
-    const ArchiverConfig config = Config(source);
-    const ProgressScope progress;
-    MediaBudget budget;
-    for (int study = 0; study < s.studies; ++study) {
-        progress.Window().SetStudyProgress(study + 1, s.studies);
-        StudyRecord record = Study(study, false);
-        if (ArchiveStudy(config, destination, record, budget) != TransferOutcome::Archived)
-            return false;
-    }
-    return true;
-}
-
-// The image database the archive run writes back to: one EXAM row per study.
-void MakeImageDatabase(const BenchSettings& s, const fs::path& file) {
-    ImageDatabaseContent content;
-    content.patients.push_back({7, "Smith", "Ann"});
-    for (int study = 0; study < s.studies; ++study) {
-        ExamRow exam;
-        exam.examId = study + 1;
-        exam.patientId = 7;
-        exam.imagePath = StoredImagePath(study);
-        exam.examDate = "2004-01-17 10:15:00";
-        exam.archiveValue.reset();
-        content.exams.push_back(exam);
-    }
-    CreateImageDatabase(file, content, true, kArchiveColumn);
-}
-
 // A whole archive run to a folder destination with every study's location written back.
 bool RunArchiveWithWriteBack(const BenchSettings& s, const fs::path& source, const fs::path& root,
                              const fs::path& database) {
     ScopedOperator op;
-    ArchiverConfig config = Config(source);
-    config.m_strDbType = "JET";
-    config.m_strDatabaseFile = database.string();
+    const ArchiverConfig config = BenchConfig(source, database);
     ResetDatabaseLayer();
     g_StudyList.clear();
     for (int study = 0; study < s.studies; ++study)
-        g_StudyList.push_back(std::make_unique<StudyRecord>(Study(study, true)));
+        g_StudyList.push_back(std::make_unique<StudyRecord>(BenchStudy(study, true)));
     g_Archives.push_back(
         std::make_unique<ArchiveDestination>(TransferSetup::FolderDestination(root)));
     g_pCurrentArchive = g_Archives.back().get();
@@ -117,7 +59,7 @@ bool CopyCompareAndUpdateWithTools(const BenchSettings& s, const fs::path& sourc
                                    ToolUsage& used) {
     if (!CopyAndCompareWithTools(s, source, target, used)) return false;
     for (int study = 0; study < s.studies; ++study) {
-        const std::string update = std::string("UPDATE EXAM SET ") + kArchiveColumn +
+        const std::string update = std::string("UPDATE EXAM SET ") + kBenchArchiveColumn +
                                    " = 'NFS:ARCH:" + (target / StudyPath(study)).string() +
                                    "/' WHERE EXAM_ID = " + std::to_string(study + 1);
         if (!RunTool({"sqlite3", database.string(), update}, used)) return false;
@@ -136,21 +78,14 @@ int main(int argc, char** argv) try {
             return true;
         });
     FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+    const fs::path work = StartWorkWithStudies(s);
     const fs::path source = work / "source";
-    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
-                s.rounds, work.c_str());
-    std::fflush(stdout);
-    MakeStudies(s, source);
-    // The logs land in the current folder.
-    fs::create_directories(work / "logs");
-    if (::chdir((work / "logs").c_str()) != 0) throw std::runtime_error("cannot enter the logs");
 
     const fs::path served = work / "served";
     const fs::path target = work / "target";
     const fs::path database = work / "corvana.mdb";
     fs::create_directories(served);
-    if (withRunArchive) MakeImageDatabase(s, database);
+    if (withRunArchive) MakeBenchImageDatabase(s, database);
     FtpServer server(served);
     Contest folder{"archive to folder", "cp+cmp"};
     Contest ftp{"archive to FTP", "curl -T"};
@@ -160,7 +95,8 @@ int main(int argc, char** argv) try {
             round,
             [&] {
                 return InChildInFreshFolder(target, [&] {
-                    return ArchiveEveryStudy(s, source, TransferSetup::FolderDestination(target));
+                    return ArchiveEveryStudy(s, BenchConfig(source),
+                                             TransferSetup::FolderDestination(target));
                 });
             },
             [&] { return CopyAndCompareSide(s, source, target); });
@@ -169,7 +105,9 @@ int main(int argc, char** argv) try {
             [&] {
                 WaitForClosedConnectionsToClear(s.settle);
                 return InChildInFreshFolder(served / "ours", [&] {
-                    return ArchiveEveryStudy(s, source, FtpDestination(server, "/ours"));
+                    return ArchiveEveryStudy(
+                        s, BenchConfig(source),
+                        ServerDestination(DestinationKind::Ftp, server, "/ours"));
                 });
             },
             [&] { return UploadWithCurlSide(s, source, server); });

@@ -6,7 +6,6 @@ namespace mirabel {
 
 std::string g_strAppDir;
 std::string g_strArchivesFile;
-std::string g_strScriptFile;
 
 void InitAppPaths() {
     std::error_code error;

@@ -8,6 +8,8 @@
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
 #include "archive/ScheduleRule.h"
+#include "archive/TableDataSend.h"
+#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -405,6 +407,18 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 
 void ArchiverCore::RunArchive(const RunMarker&) {
     mirabel::RunArchive(config_);
+}
+
+bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
+                                std::vector<std::string>& values, const std::string& key) const {
+    return mirabel::ReadTableRow(config_, table, names, values, key);
+}
+
+bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
+                                 const std::vector<std::string>& values, std::string& reply,
+                                 const std::string& studyDirectory) const {
+    return g_pCurrentArchive &&
+           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -1,13 +1,13 @@
 #include "archive/ArchiveRun.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyTransfer.h"
+#include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 #include "log/Logs.h"
@@ -105,12 +105,7 @@ std::size_t StudiesToAttempt(const ArchiverConfig& config) {
 }
 
 std::chrono::milliseconds RetryPause() {
-    const char* text = std::getenv("MIRABEL_RETRY_PAUSE_MS");
-    if (!text || !*text) return kDefaultRetryPause;
-    char* end = nullptr;
-    const long long ms = std::strtoll(text, &end, 10);
-    if (*end != '\0' || ms < 0) return kDefaultRetryPause;
-    return std::chrono::milliseconds(ms);
+    return DurationFromEnvironment("MIRABEL_RETRY_PAUSE_MS", kDefaultRetryPause);
 }
 
 void RunArchive(const ArchiverConfig& config) {

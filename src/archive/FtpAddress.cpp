@@ -7,7 +7,16 @@ namespace mirabel {
 
 namespace {
 
-std::optional<int> ParsePort(const std::string& text) {
+std::optional<FtpAddress> WithPort(std::string host, const std::string& portText) {
+    if (host.empty()) return std::nullopt;
+    const std::optional<int> port = ParsePortNumber(portText);
+    if (!port) return std::nullopt;
+    return FtpAddress{std::move(host), *port};
+}
+
+}  // namespace
+
+std::optional<int> ParsePortNumber(const std::string& text) {
     if (text.empty() || text.size() > 5 ||
         !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
         return std::nullopt;
@@ -15,15 +24,6 @@ std::optional<int> ParsePort(const std::string& text) {
     if (port < 1 || port > 65535) return std::nullopt;
     return port;
 }
-
-std::optional<FtpAddress> WithPort(std::string host, const std::string& portText) {
-    if (host.empty()) return std::nullopt;
-    const std::optional<int> port = ParsePort(portText);
-    if (!port) return std::nullopt;
-    return FtpAddress{std::move(host), *port};
-}
-
-}  // namespace
 
 std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress) {
     if (ipAddress.empty()) return std::nullopt;

@@ -1,6 +1,6 @@
 #pragma once
-// Where an FTP destination's "IP address" points: "host" or "host:port" ("[v6]:port" for an
-// IPv6 address with a port). Without a port, 21.
+// Where an FTP or image-server destination's "IP address" points: "host" or "host:port"
+// ("[v6]:port" for an IPv6 address with a port). Without a port, 21.
 #include <optional>
 #include <string>
 
@@ -10,6 +10,9 @@ struct FtpAddress {
     std::string host;
     int port = 21;
 };
+
+// A port number from 1 to 65535 written in decimal digits only; nullopt for anything else.
+std::optional<int> ParsePortNumber(const std::string& text);
 
 // nullopt when the host is empty or the port is not a number from 1 to 65535.
 std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);

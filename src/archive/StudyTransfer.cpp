@@ -7,6 +7,7 @@
 #include "archive/FtpStudyUpload.h"
 #include "archive/LocalStudyCopy.h"
 #include "archive/MediaLabel.h"
+#include "archive/ServerTableTransfer.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "archive/StudyTransferPlan.h"
@@ -37,22 +38,33 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
                                              " does not name a folder below the image root"));
         return TransferOutcome::Failed;
     }
-    if (study.m_bUpdateDatabase && !IsNumericExamId(study.m_strExamId)) {
+    // Exam and patient ids stand unquoted in statements: only numbers may go there. An image
+    // server's table data is read by both ids, and is found out before any file is sent.
+    const bool server = destination.Kind() == DestinationKind::Server;
+    if ((study.m_bUpdateDatabase || server) && !IsNumericExamId(study.m_strExamId)) {
         ErrorLog(StudyFailureText(study, "exam id " + study.m_strExamId + " is not a number"));
         return TransferOutcome::Failed;
     }
-    // Files sent to an image server without their table data would lie there unknown to it.
-    if (destination.Kind() == DestinationKind::Server) {
-        DebugLog("Table data transfer to an image server is not available yet");
-        return TransferOutcome::DestinationFullOrRefused;
+    if (server && !IsNumericExamId(study.m_strPatientId)) {
+        ErrorLog(
+            StudyFailureText(study, "patient id " + study.m_strPatientId + " is not a number"));
+        return TransferOutcome::Failed;
     }
     return std::nullopt;
 }
 
-TransferOutcome SendStudy(const ArchiveDestination& destination, const StudyRecord& study,
-                          const StudyTransferPlan& plan, MediaBudget& budget) {
+TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
+                          const StudyRecord& study, const StudyTransferPlan& plan,
+                          MediaBudget& budget) {
     if (destination.Kind() == DestinationKind::Ftp)
         return UploadStudyToFtp(destination, study, plan);
+    if (destination.Kind() == DestinationKind::Server) {
+        // The rows go only after every file arrived: the server must find the images its
+        // rows point at.
+        const TransferOutcome uploaded = UploadStudyToFtp(destination, study, plan);
+        if (uploaded != TransferOutcome::Archived) return uploaded;
+        return SendStudyTableData(config, destination, study, plan.destinationDir);
+    }
     return CopyStudyToFolder(destination, study, plan, budget);
 }
 
@@ -87,7 +99,7 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
         ActivityLog(kManifestBlocked);
         return TransferOutcome::Failed;
     }
-    if (const TransferOutcome sent = SendStudy(destination, study, *plan, budget);
+    if (const TransferOutcome sent = SendStudy(config, destination, study, *plan, budget);
         sent != TransferOutcome::Archived)
         return sent;
 

@@ -1,7 +1,8 @@
 #pragma once
 // The transfer of one study to an archive destination: the study folder is listed, its
-// manifest "exam.ver" written, every file uploaded (FTP) or copied and verified (folders and
-// removable media), and the study's EXAM row records where the copy lies.
+// manifest "exam.ver" written, every file uploaded (FTP; an image server then also receives
+// the study's PATIENT and EXAM rows) or copied and verified (folders and removable media), and
+// the study's EXAM row records where the copy lies.
 #include "core/ArchiverConfig.h"
 #include "archive/MediaBudget.h"
 #include "archive/TransferOutcome.h"
@@ -14,8 +15,8 @@ namespace mirabel {
 //   Archived (1): archived, and recorded in the database unless the study's update flag is 0;
 //   Failed (-1): may be tried again (the reason is in the logs or was shown to the operator);
 //   DestinationFullOrRefused (-2): the destination cannot take the study: the medium's size or
-//      the free space is too small, or the destination is an image server (its table data
-//      cannot be sent yet).
+//      the free space is too small, or an image server did not accept the study's PATIENT or
+//      EXAM row.
 // For removable media the destination's current medium label is set first (the operator may
 // be asked for it) and the study is charged to the medium's budget. Never throws.
 TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,

@@ -1,14 +1,11 @@
 // The built program without a window, as a scheduler or a script runs it.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <thread>
-#include <utility>
 
+#include "ProgramRun.h"
 #include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -18,42 +15,6 @@
 namespace mirabel {
 
 namespace {
-
-struct Outcome {
-    int status = -1;
-    std::string output;
-};
-
-// The built program, started in the current directory, its standard error joined to its
-// standard output.
-class Program {
-  public:
-    explicit Program(const std::string& arguments)
-        : pipe_(popen((std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(), "r")) {}
-    ~Program() {
-        if (pipe_) Finish();
-    }
-
-    // Waits for the program to end.
-    Outcome Finish() {
-        Outcome outcome;
-        if (!pipe_) return outcome;
-        char buffer[4096];
-        std::size_t read;
-        while ((read = std::fread(buffer, 1, sizeof buffer, pipe_)) > 0)
-            outcome.output.append(buffer, read);
-        const int status = pclose(std::exchange(pipe_, nullptr));
-        outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return outcome;
-    }
-
-  private:
-    FILE* pipe_;
-};
-
-Outcome RunProgram(const std::string& arguments) {
-    return Program(arguments).Finish();
-}
 
 std::size_t Occurrences(const std::string& text, const std::string& part) {
     std::size_t count = 0;
@@ -71,25 +32,25 @@ class CommandLine : public ::testing::Test {
 
 TEST_F(CommandLine, ArchiveNowArchivesTheWaitingStudiesOfTheStoredDestination) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-    const Outcome before = RunProgram("--count");
+    const ProgramOutcome before = RunProgram("--count");
     EXPECT_EQ(before.status, 0);
     EXPECT_EQ(before.output, "4 studies to be archived\n");
 
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("Transferring 4 of 4 studies"), std::string::npos) << run.output;
     EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("Archive finished"), std::string::npos);
 
-    const Outcome after = RunProgram("--count");
+    const ProgramOutcome after = RunProgram("--count");
     EXPECT_EQ(after.output, "No Studies To Archive!!\n");
 }
 
 TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("mirabel: cannot start"), std::string::npos) << run.output;
 
-    const Outcome unknown = RunProgram("--archive-later");
+    const ProgramOutcome unknown = RunProgram("--archive-later");
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
 }
@@ -99,7 +60,7 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
     RunSqlite(dir / "echo.db", {"UPDATE PATIENT SET NAME_L = 'Smith' || char(13, 10) || "
                                 "'01/17/2004 10:00:00 Study for Eve Doe on 01/01/2004 has been "
                                 "archived'"});
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     // Archive started, four studies archived, Archive finished: six entries, six lines.
     const std::vector<std::string> entries = ReadLogMessages(dir / "mirabel.log");
@@ -111,7 +72,7 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
 TEST_F(CommandLine, ALogThatCannotBeWrittenIsReportedOnceOnStandardError) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     std::filesystem::create_directory(dir / "mirabel.log");  // a folder cannot be appended to
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     const std::string report = "mirabel: cannot write to the log mirabel.log: Is a directory\n";
     const std::size_t first = run.output.find(report);
@@ -135,7 +96,7 @@ TEST_F(CommandLine, FileNamesAnFtpServerWouldChangeFailTheirStudy) {
     for (std::size_t i = 0; i < hostile.size(); ++i)
         WriteFileBytes(studies[i] / hostile[i].first, "x");
     ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
 
     EXPECT_EQ(run.status, 1) << run.output;
@@ -162,7 +123,7 @@ TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
     dir.Store("NFS:lab", "Archive", "ReplicateMethod", "FALSE");
     dir.Store("NFS:lab", "Archive", "DBField", "REPLICA");
     const int columns = ExamColumnCount(dir / "echo.db");
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
     for (long examId = 1000; examId < 1004; ++examId)
         EXPECT_NE(ReadArchiveValue(dir / "echo.db", examId), "") << examId;
@@ -173,7 +134,7 @@ TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
     dir.Store("NFS:lab", "Archive", "DBField", "");
     const int columns = ExamColumnCount(dir / "echo.db");
-    const Outcome run = RunProgram("--archive-now");
+    const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 2) << run.output;
     EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
     EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
@@ -187,7 +148,7 @@ TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {
     const std::string missing = (dir / "missing.db").string();
     for (const std::string& databaseFile : {missing, std::string()}) {
         dir.Store("NFS:lab", "Database", "Database File", databaseFile);
-        const Outcome count = RunProgram("--count");
+        const ProgramOutcome count = RunProgram("--count");
         EXPECT_EQ(count.status, 2) << databaseFile;
         EXPECT_EQ(count.output.rfind("No Studies To Archive!!\nmirabel: cannot count: ", 0), 0u)
             << count.output;
@@ -212,8 +173,8 @@ TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInPro
     while (!std::filesystem::exists(dir / "mirabel.log") &&
            std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    const Outcome second = RunProgram("--archive-now");
-    const Outcome firstOutcome = first.Finish();
+    const ProgramOutcome second = RunProgram("--archive-now");
+    const ProgramOutcome firstOutcome = first.Finish();
     ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
 
     EXPECT_EQ(second.status, 2) << second.output;

@@ -168,16 +168,22 @@ TEST_F(StudyTransfer, ACopyThatDoesNotVerifyIsNeverRecorded) {
     EXPECT_FALSE(Contains(setup.Activity(), "has been archived"));
 }
 
-TEST_F(StudyTransfer, AnImageServerReceivesNoFilesWithoutItsTableData) {
+TEST_F(StudyTransfer, AnImageServerReceivesNothingForIdsThatAreNoNumbers) {
     setup.MakeStudy(kPath, {{"a", "1"}});
     ArchiveDestination server(DestinationKind::Server);
     server.m_strIpAddress = "127.0.0.1:1";  // never contacted
     server.m_strRootPath = "vol1";
     server.BuildId();
-    EXPECT_EQ(Archive(server, kPath, "7"), TransferOutcome::DestinationFullOrRefused);
-    EXPECT_TRUE(
-        Contains(setup.Debug(), "Table data transfer to an image server is not available yet"));
-    EXPECT_TRUE(setup.Errors().empty());
+    StudyRecord study = TransferSetup::Study(kPath, "42");
+    study.m_bUpdateDatabase = 0;  // the rows are read by both ids all the same
+    study.m_strPatientId = "7 OR 1=1";
+    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    study.m_strPatientId = "7";
+    study.m_strExamId = "42;";
+    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    EXPECT_EQ(setup.Errors(),
+              (std::vector<std::string>{kFailure + "patient id 7 OR 1=1 is not a number",
+                                        kFailure + "exam id 42; is not a number"}));
 }
 
 TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {

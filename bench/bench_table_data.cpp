@@ -1,0 +1,122 @@
+// The archiving to another image server against the standard tools, on the same files in the
+// same run, both to pyftpdlib and the tests' table-data server on 127.0.0.1:
+//   ArchiveStudy of every study to an image-server destination   vs   curl -T of each study's
+//   (files over FTP, then the PATIENT and EXAM rows read from a       files, plus one nc round
+//   SQLite image database and sent as table-data scripts)             trip of the same two
+//                                                                     scripts per study
+// The Mirabel side is the whole study transfer without the database write-back: exam.ver, the
+// files, the two row reads, the two scripts with the procedure of pcode.txt, the replies, the
+// progress calls and the three logs. Each side runs in its own process; prints the times,
+// their ratio and the peak memory of each side.
+//
+//   bench_table_data [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
+//                    [--settle yes|no]
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "BenchSides.h"
+#include "BenchStudies.h"
+#include "archive/FrameReassembly.h"
+#include "archive/TableRowRead.h"
+#include "archive/TableScript.h"
+#include "archive/StudyTransferPlan.h"
+#include "log/Logs.h"
+#include "fixtures/FtpServer.h"
+#include "fixtures/TableDataServer.h"
+#include "fixtures/TempDir.h"
+
+using namespace mirabel;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kServerRoot = "ours";
+
+// The two framed scripts of a study, as Mirabel sends them, for the nc side to send.
+void WriteStudyScripts(const BenchSettings& s, const ArchiverConfig& config,
+                       const ArchiveDestination& destination, const fs::path& folder) {
+    fs::create_directories(folder);
+    for (int study = 0; study < s.studies; ++study) {
+        const StudyRecord record = BenchStudy(study, false);
+        const std::string dir = DestinationStudyDirectory(destination, record.m_strImagePath);
+        for (const char* table : {"PATIENT", "EXAM"}) {
+            std::vector<std::string> names, values;
+            const bool patient = std::string(table) == "PATIENT";
+            if (!ReadTableRow(config, table, names, values,
+                              patient ? record.m_strPatientId : record.m_strExamId))
+                throw std::runtime_error("cannot read the rows of study " + record.m_strExamId);
+            if (!patient) names.push_back("PAT_ID"), values.push_back("4711");
+            WriteFileBytes(
+                folder / (std::to_string(study) + table),
+                FrameMessage(FormatTableScript(table, names, values, dir) + CachedTableScript()));
+        }
+    }
+}
+
+bool UploadAndSendWithTools(const BenchSettings& s, const fs::path& source, const FtpServer& server,
+                            int tablePort, const fs::path& scripts, ToolUsage& used) {
+    if (!UploadWithCurl(s, source, server, "curl", used)) return false;
+    for (int study = 0; study < s.studies; ++study)
+        for (const char* table : {"PATIENT", "EXAM"})
+            if (!RunToolWithInput({"nc", "-N", "127.0.0.1", std::to_string(tablePort)},
+                                  (scripts / (std::to_string(study) + table)).string(), used))
+                return false;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) try {
+    BenchSettings s;
+    s.files = 5;
+    s.totalMb = 20;
+    s = ParseBenchArguments(argc, argv, {}, s);
+    FitToFreeSpace(s);
+    const fs::path work = StartWorkWithStudies(s);
+    const fs::path source = work / "source";
+    const fs::path database = work / "corvana.mdb";
+    MakeBenchImageDatabase(s, database);
+    // The procedure is read from the current folder, beside the logs.
+    WriteFileBytes("pcode.txt", "Call(StoreRow)\nCall(IndexStudy)\n");
+
+    const fs::path served = work / "served";
+    fs::create_directories(served);
+    FtpServer server(served);
+    TableDataServer table(
+        {{"PATIENT", {TableAnswer::Reply("4711")}}, {"EXAM", {TableAnswer::Reply("OK")}}});
+    const ArchiverConfig config = BenchConfig(source, database);
+    const ArchiveDestination destination =
+        ServerDestination(DestinationKind::Server, server, kServerRoot, table.Port());
+    WriteStudyScripts(s, config, destination, work / "scripts");
+
+    Contest contest{"archive to server", "curl -T + nc"};
+    for (int round = 0; round < s.rounds; ++round)
+        contest.Round(
+            round,
+            [&] {
+                WaitForClosedConnectionsToClear(s.settle);
+                return InChildInFreshFolder(served / "images" / kServerRoot, [&] {
+                    return ArchiveEveryStudy(s, config, destination);
+                });
+            },
+            [&] {
+                WaitForClosedConnectionsToClear(s.settle);
+                return ToolsInFreshFolder(served / "curl", [&](ToolUsage& used) {
+                    return UploadAndSendWithTools(s, source, server, table.Port(), work / "scripts",
+                                                  used);
+                });
+            });
+    contest.Report();
+    std::error_code ec;
+    std::printf("error log: %s\n", fs::exists(kErrorLogFile, ec) ? "NOT EMPTY" : "empty");
+    fs::remove_all(work);
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_table_data: %s\n", e.what());
+    return 1;
+}

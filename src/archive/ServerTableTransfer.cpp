@@ -1,0 +1,50 @@
+#include "archive/ServerTableTransfer.h"
+
+#include <vector>
+
+#include "archive/RunState.h"
+#include "archive/StudyFileLoop.h"
+#include "archive/TableDataSend.h"
+#include "archive/TableRowRead.h"
+#include "log/Logs.h"
+
+namespace mirabel {
+
+namespace {
+
+// A send that failed because Cancel was pressed ends the study as stopped, not the run as
+// refused by the server.
+TransferOutcome SendFailed() {
+    if (!StopRequested()) return TransferOutcome::DestinationFullOrRefused;
+    LogStoppedByUser();
+    return TransferOutcome::Failed;
+}
+
+}  // namespace
+
+TransferOutcome SendStudyTableData(const ArchiverConfig& config,
+                                   const ArchiveDestination& destination, const StudyRecord& study,
+                                   const std::string& studyDirectory) {
+    std::vector<std::string> names, values;
+    if (!ReadTableRow(config, "PATIENT", names, values, study.m_strPatientId))
+        return TransferOutcome::DestinationFullOrRefused;
+    DebugLog("writing patient table data");
+    std::string serverPatientId;
+    if (!SendTableData(destination, "PATIENT", names, values, serverPatientId, studyDirectory))
+        return SendFailed();
+
+    names.clear();
+    values.clear();
+    DebugLog("reading exam data");
+    if (!ReadTableRow(config, "EXAM", names, values, study.m_strExamId))
+        return TransferOutcome::DestinationFullOrRefused;
+    names.push_back("PAT_ID");
+    values.push_back(serverPatientId);
+    DebugLog("writing exam data");
+    std::string examReply;
+    if (!SendTableData(destination, "EXAM", names, values, examReply, studyDirectory))
+        return SendFailed();
+    return TransferOutcome::Archived;
+}
+
+}  // namespace mirabel

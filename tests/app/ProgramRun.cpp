@@ -1,0 +1,32 @@
+#include "ProgramRun.h"
+
+#include <sys/wait.h>
+
+#include <utility>
+
+namespace mirabel {
+
+Program::Program(const std::string& arguments)
+    : pipe_(popen((std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(), "r")) {}
+
+Program::~Program() {
+    if (pipe_) Finish();
+}
+
+ProgramOutcome Program::Finish() {
+    ProgramOutcome outcome;
+    if (!pipe_) return outcome;
+    char buffer[4096];
+    std::size_t read;
+    while ((read = std::fread(buffer, 1, sizeof buffer, pipe_)) > 0)
+        outcome.output.append(buffer, read);
+    const int status = pclose(std::exchange(pipe_, nullptr));
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+}
+
+ProgramOutcome RunProgram(const std::string& arguments) {
+    return Program(arguments).Finish();
+}
+
+}  // namespace mirabel
