@@ -7,6 +7,7 @@
 #include "app/DefaultExtension.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
+#include "archive/RunState.h"
 #include "archive/ScheduleRule.h"
 #include "archive/TableDataSend.h"
 #include "archive/TableRowRead.h"
@@ -384,7 +385,9 @@ void ArchiverCore::RefreshStudyCount() {
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
-    if (runInProgress_) {
+    // A progress window open without a run (the manual selection measuring the studies it
+    // adds) keeps runs out as well: there is only ever one progress window.
+    if (runInProgress_ || g_pProgressDlg) {
         refusal = kRunAlreadyInProgress;
         return std::nullopt;
     }

@@ -27,12 +27,7 @@ class OracleKind : public DbTest {
         quoted.examDate = "2004-03-07 14:05:00";
         quoted.reader = "Dr. O'Neil";
         content_.exams.push_back(quoted);
-        std::string sql = "DROP TABLE IF EXISTS EXAM; DROP TABLE IF EXISTS PATIENT;";
-        for (const std::string& statement : ImageDatabaseSchema(true, true))
-            sql += statement + ";\n";
-        for (const std::string& statement : ServerInsertStatements(content_))
-            sql += statement + ";\n";
-        server_->Run(sql);
+        server_->LoadImageDatabase(content_);
 
         config_.m_strDbType = "ORACLE";
         config_.m_strSqlServer = kPostgresDsn;

@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
+#include <wx/uiaction.h>
 #include <wx/xrc/xmlres.h>
 
 #include "archive/RunState.h"
+#include "ui/DialogTesting.h"
 
 namespace mirabel {
 
@@ -47,6 +50,36 @@ TEST(ProgressWindow, DeletionTextsAndCancelSetsTheStopFlag) {
     EXPECT_TRUE(StopRequested());
     EXPECT_FALSE(window->IsShown());
     window->Destroy();
+    ResetRunState();
+}
+
+// Lets the display and the toolkit catch up with what was just done.
+void Settle() {
+    for (int i = 0; i < 25; ++i) {
+        wxTheApp->Yield();
+        wxMilliSleep(20);
+    }
+}
+
+TEST(ProgressWindow, CancelTakesAMouseClickWhileAModalDialogRuns) {
+    wxDialog modal(nullptr, wxID_ANY, "modal", wxPoint(0, 0), wxSize(300, 200));
+    ResetRunState();
+    RunModal(modal, [&] {
+        auto* window = new CArchiveProgressDlg(&modal, false);
+        // Out of the way of windows other tests on the same display open near the top left.
+        window->Move(980, 860);
+        window->Show();
+        window->Raise();
+        Settle();
+        const wxWindow* cancel = window->FindWindow(wxID_CANCEL);
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(cancel->GetScreenRect().GetPosition() + cancel->GetSize() / 2);
+        Settle();
+        mouse.MouseClick();
+        Settle();
+        window->Destroy();
+    });
+    EXPECT_TRUE(StopRequested());
     ResetRunState();
 }
 

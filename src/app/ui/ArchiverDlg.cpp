@@ -13,6 +13,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/ui/ProgramMessageBox.h"
@@ -25,6 +26,7 @@
 #include "config/ui/EditServerArchiveDlg.h"
 #include "log/ui/LogDlg.h"
 #include "log/Logs.h"
+#include "selection/ui/SelectArchiveStudiesDlg.h"
 
 namespace mirabel {
 
@@ -173,6 +175,7 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
     onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
     onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
+    onButton("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
     onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
@@ -512,6 +515,12 @@ void CArchiverDlg::OnStartArchiveNow() {
     StartTimer1(kMinuteMs);
     ReadControls();
     RefreshStudyCount();
+}
+
+void CArchiverDlg::OnSelectStudiesToArchive() {
+    CoreSelectionHost host(core_);
+    CSelectArchiveStudiesDlg dialog(host);
+    dialog.ShowModal();
 }
 
 void CArchiverDlg::OnViewLog(bool errorLog) {

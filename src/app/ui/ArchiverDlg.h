@@ -80,6 +80,7 @@ class CArchiverDlg : public wxDialog {
     void OnAddArchive();
     void OnEditArchive();
     void OnStartArchiveNow();
+    void OnSelectStudiesToArchive();
     void OnSetStart();
     void OnSetStop();
     void OnSetIncrement();

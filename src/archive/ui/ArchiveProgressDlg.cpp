@@ -4,13 +4,32 @@
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
+#ifdef __WXGTK__
+#include <gtk/gtk.h>
+#endif
 
 #include "archive/RunState.h"
 
 namespace mirabel {
 
+namespace {
+
+// The progress window opens while a modal dialog runs (the main window itself, or the manual
+// selection). GTK lets only that dialog's window group take input, so a progress window in the
+// same group could never be cancelled; one of its own takes its clicks.
+void TakeInputBesideModalDialogs([[maybe_unused]] wxDialog& window) {
+#ifdef __WXGTK__
+    GtkWindowGroup* group = gtk_window_group_new();
+    gtk_window_group_add_window(group, GTK_WINDOW(window.GetHandle()));
+    g_object_unref(group);
+#endif
+}
+
+}  // namespace
+
 CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting) : m_bDeleting(deleting) {
     wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ARCHIVE_PROGRESS");
+    TakeInputBesideModalDialogs(*this);
     studiesBar_ = XRCCTRL(*this, "IDC_STUDIES_BAR", wxGauge);
     filesBar_ = XRCCTRL(*this, "IDC_FILES_BAR", wxGauge);
     studiesText_ = XRCCTRL(*this, "IDC_STUDIES_TEXT", wxStaticText);

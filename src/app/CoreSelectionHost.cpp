@@ -1,0 +1,24 @@
+#include "app/CoreSelectionHost.h"
+
+namespace mirabel {
+
+std::string CoreSelectionHost::GetSetting(const std::string& section, const std::string& key,
+                                          const std::string& defaultValue) const {
+    return core_.GetSetting(section, key, defaultValue);
+}
+
+void CoreSelectionHost::SetSetting(const std::string& section, const std::string& key,
+                                   const std::string& value) {
+    core_.SetSetting(section, key, value);
+}
+
+bool CoreSelectionHost::RunArchive(const std::function<void()>& fillStudyList,
+                                   std::string& refusal) {
+    std::optional<RunMarker> run = core_.BeginRun(refusal);
+    if (!run) return false;
+    fillStudyList();
+    core_.RunArchive(*run);
+    return true;
+}
+
+}  // namespace mirabel

@@ -1,0 +1,85 @@
+#include "selection/ManualArchiveSelection.h"
+
+#include <algorithm>
+#include <numeric>
+#include <optional>
+
+#include "archive/RunState.h"
+#include "archive/StudyFiles.h"
+#include "db/ArchiveColumnRule.h"
+#include "db/ImageDatabase.h"
+#include "db/StudySelection.h"
+#include "log/Logs.h"
+#include "selection/StudyListHandover.h"
+
+namespace mirabel {
+
+SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, SearchForm form) {
+    const SearchOutcome checked = CheckSearchDates(form);
+    if (checked != SearchOutcome::Searched) return checked;
+    if (!ConnectionValuesPresent(config)) return SearchOutcome::ConnectionIncomplete;
+    m_results.clear();
+    // Without an archive column of its own no study can be told archived or not, nor be
+    // recorded: the search finds nothing, as the study selection does.
+    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {
+        ErrorLog(*refusal);
+        return SearchOutcome::Searched;
+    }
+    AddArchiveColumn(config);
+    m_results = ReadSearchResults(config, BuildArchiveSearchStatement(form, config.m_strDbField));
+    return SearchOutcome::Searched;
+}
+
+std::size_t ManualArchiveSelection::Add(const std::vector<std::size_t>& indexes,
+                                        const std::string& imageRoot) {
+    // Measuring a folder reads its whole listing; many of them take a while.
+    std::optional<ProgressScope> progress;
+    if (indexes.size() > kQuietlyAddedStudies) progress.emplace();
+    const int total = static_cast<int>(indexes.size());
+    std::size_t added = 0;
+    for (std::size_t index : indexes) {
+        if (index >= m_results.size()) continue;
+        if (progress) progress->Window().SetStudyProgress(static_cast<int>(added) + 1, total);
+        SearchResult& entry = m_writeList.emplace_back(m_results[index]);
+        entry.m_nSize = std::max(0LL, GetStudySizeMB(imageRoot, entry.m_strImagePath));
+        ++added;
+        if (progress) {
+            PeekAndPump();
+            if (StopRequested()) break;
+        }
+    }
+    return added;
+}
+
+std::size_t ManualArchiveSelection::AddAll(const std::string& imageRoot) {
+    std::vector<std::size_t> all(m_results.size());
+    std::iota(all.begin(), all.end(), 0);
+    return Add(all, imageRoot);
+}
+
+void ManualArchiveSelection::Remove(const std::vector<std::size_t>& indexes) {
+    std::vector<bool> removed(m_writeList.size(), false);
+    for (std::size_t index : indexes)
+        if (index < removed.size()) removed[index] = true;
+    std::vector<SearchResult> kept;
+    kept.reserve(m_writeList.size());
+    for (std::size_t i = 0; i < m_writeList.size(); ++i)
+        if (!removed[i]) kept.push_back(std::move(m_writeList[i]));
+    m_writeList = std::move(kept);
+}
+
+std::string ManualArchiveSelection::CurrentSizeText() const {
+    long long total = 0;
+    for (const SearchResult& entry : m_writeList) total += entry.m_nSize;
+    return "Current Size: " + std::to_string(total) + " MB";
+}
+
+bool ManualArchiveSelection::WriteToArchive(SelectionHost& host, bool markArchived,
+                                            std::string& refusal) {
+    const bool ran =
+        host.RunArchive([&] { HandOverToStudyList(m_writeList, markArchived); }, refusal);
+    if (ran) KeepStudiesNotArchived(m_writeList);
+    return ran;
+}
+
+}  // namespace mirabel

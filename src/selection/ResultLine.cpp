@@ -1,0 +1,32 @@
+#include "selection/ResultLine.h"
+
+namespace mirabel {
+
+namespace {
+
+bool ContinuesCharacter(char byte) {
+    return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+std::string FitToWidth(const std::string& text, std::size_t width) {
+    std::size_t characters = 0;
+    std::size_t end = 0;
+    for (; end < text.size(); ++end) {
+        if (ContinuesCharacter(text[end])) continue;
+        if (characters == width) break;
+        ++characters;
+    }
+    return text.substr(0, end) + std::string(width - characters, ' ');
+}
+
+std::string ResultLine(const SearchResult& result) {
+    std::string line = FitToWidth(result.m_strLastName + ", " + result.m_strFirstName, 23);
+    line = FitToWidth(line + "  " + result.m_strMrn, 38);
+    line = FitToWidth(line + "  " + result.m_strExamDate, 57);
+    line = FitToWidth(line + "  " + result.m_strExamType, 70);
+    return line + (result.m_strArchiveValue.empty() ? " N" : " Y");
+}
+
+}  // namespace mirabel

@@ -1,0 +1,18 @@
+#pragma once
+// How a study shows in the result and write lists: one line in fixed columns.
+#include <cstddef>
+#include <string>
+
+#include "selection/SearchResult.h"
+
+namespace mirabel {
+
+// "Last, First" in 23 characters, then two blanks and the MRN up to column 38, the exam date
+// up to column 57, the exam type up to column 70, and " Y" or " N" for archived or not.
+std::string ResultLine(const SearchResult& result);
+
+// The text cut to `width` characters, or filled up to them with blanks. A character is one
+// UTF-8 sequence, so a name is never cut in the middle of a letter.
+std::string FitToWidth(const std::string& text, std::size_t width);
+
+}  // namespace mirabel

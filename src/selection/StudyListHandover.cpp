@@ -1,0 +1,40 @@
+#include "selection/StudyListHandover.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "db/StudyRecord.h"
+
+namespace mirabel {
+
+void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markArchived) {
+    g_StudyList.clear();
+    for (const SearchResult& entry : writeList) {
+        if (entry.m_strImagePath.empty()) continue;
+        auto study = std::make_unique<StudyRecord>();
+        study->m_strName = entry.m_strFirstName + " " + entry.m_strLastName;
+        study->m_strExamDate = entry.m_strExamDate;
+        study->m_strImagePath = entry.m_strImagePath;
+        study->m_strExamId = entry.m_strExamId;
+        study->m_strPatientId = entry.m_strPatientId;
+        if (!markArchived || !entry.m_strArchiveValue.empty()) study->m_bUpdateDatabase = 0;
+        g_StudyList.push_back(std::move(study));
+    }
+}
+
+void KeepStudiesNotArchived(std::vector<SearchResult>& writeList) {
+    std::erase_if(g_StudyList, [](const auto& study) { return study->m_bArchived != 0; });
+    // Both lists keep the order of the hand-over, so one walk pairs every remaining study with
+    // its entry; the entries between two pairs are the ones that left the list.
+    std::vector<SearchResult> remaining;
+    std::size_t next = 0;
+    for (SearchResult& entry : writeList) {
+        if (next < g_StudyList.size() && g_StudyList[next]->m_strExamId == entry.m_strExamId) {
+            remaining.push_back(std::move(entry));
+            ++next;
+        }
+    }
+    writeList = std::move(remaining);
+}
+
+}  // namespace mirabel

@@ -1,0 +1,254 @@
+#include "selection/ui/SelectArchiveStudiesDlg.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/utils.h>
+#include <wx/xrc/xmlres.h>
+
+#include "archive/RunState.h"
+#include "core/ui/ProgramMessageBox.h"
+#include "core/ui/WxText.h"
+#include "selection/ResultLine.h"
+#include "selection/SelectionSettings.h"
+#include "selection/ui/SelectDateDlg.h"
+
+namespace mirabel {
+
+namespace {
+
+// The column captions above the result list and how many characters of a line each spans.
+struct ColumnCaption {
+    const char* name;
+    int characters;
+};
+constexpr ColumnCaption kColumnCaptions[] = {{"IDC_CAPTION_NAME", 25},
+                                             {"IDC_CAPTION_MRN", 15},
+                                             {"IDC_CAPTION_DATE", 19},
+                                             {"IDC_CAPTION_TYPE", 12},
+                                             {"IDC_CAPTION_ARCHIVED", 8}};
+
+template <typename T>
+T* Find(wxWindow* parent, const char* name) {
+    T* control = wxDynamicCast(parent->FindWindow(XRCID(name)), T);
+    wxASSERT_MSG(control, name);
+    return control;
+}
+
+// A refusal ("another run is in progress in this directory") as a message box says it.
+wxString Sentence(std::string reason) {
+    if (!reason.empty())
+        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+    return ToWx(reason + ".");
+}
+
+wxArrayString Lines(const std::vector<SearchResult>& entries) {
+    wxArrayString lines;
+    lines.reserve(entries.size());
+    for (const SearchResult& entry : entries) lines.push_back(ToWx(ResultLine(entry)));
+    return lines;
+}
+
+}  // namespace
+
+CSelectArchiveStudiesDlg::CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow* parent)
+    : host_(host) {
+    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SELECT_ARCHIVE_STUDIES");
+    m_bMarkArchived = LoadMarkArchived(host_);
+    m_bNonArchivedOnly = LoadNonArchivedOnly(host_);
+    FindControls();
+    UseFixedPitch();
+    markArchived_->SetValue(m_bMarkArchived);
+    nonArchivedOnly_->SetValue(m_bNonArchivedOnly);
+    BindHandlers();
+}
+
+void CSelectArchiveStudiesDlg::FindControls() {
+    m_lbWriteList = Find<wxListBox>(this, "IDC_WRITE_LIST");
+    m_lbResults = Find<wxListBox>(this, "IDC_RESULTS");
+    firstName_ = Find<wxTextCtrl>(this, "IDC_FIRST_NAME");
+    lastName_ = Find<wxTextCtrl>(this, "IDC_LAST_NAME");
+    markArchived_ = Find<wxCheckBox>(this, "IDC_MARK_ARCHIVED");
+    mrn_ = Find<wxTextCtrl>(this, "IDC_MRN");
+    nonArchivedOnly_ = Find<wxCheckBox>(this, "IDC_NON_ARCHIVED_ONLY");
+    dateFrom_ = Find<wxTextCtrl>(this, "IDC_DATE_FROM");
+    currentSize_ = Find<wxStaticText>(this, "IDC_CURRENT_SIZE");
+    dateTo_ = Find<wxTextCtrl>(this, "IDC_DATE_TO");
+}
+
+// The lines are laid out in character columns; a fixed-pitch font keeps them under their
+// captions.
+void CSelectArchiveStudiesDlg::UseFixedPitch() {
+    const wxFont fixed(
+        wxFontInfo(m_lbResults->GetFont().GetPointSize()).Family(wxFONTFAMILY_TELETYPE));
+    m_lbResults->SetFont(fixed);
+    m_lbWriteList->SetFont(fixed);
+    const int characterWidth = m_lbResults->GetTextExtent("M").GetWidth();
+    for (const ColumnCaption& column : kColumnCaptions) {
+        wxStaticText* caption = Find<wxStaticText>(this, column.name);
+        caption->SetFont(fixed);
+        caption->SetMinSize(wxSize(column.characters * characterWidth, -1));
+    }
+    Layout();
+}
+
+void CSelectArchiveStudiesDlg::BindButton(const char* name, std::function<void()> handler) {
+    Bind(
+        wxEVT_BUTTON,
+        [this, handler = std::move(handler)](wxCommandEvent&) {
+            if (!Busy()) handler();
+        },
+        XRCID(name));
+}
+
+bool CSelectArchiveStudiesDlg::Busy() const {
+    return g_pProgressDlg != nullptr;
+}
+
+void CSelectArchiveStudiesDlg::BindHandlers() {
+    BindButton("IDC_SEARCH", [this] { OnSearch(); });
+    BindButton("IDC_ADD", [this] { OnAdd(); });
+    BindButton("IDC_ADD_ALL", [this] { OnAddAll(); });
+    BindButton("IDC_REMOVE", [this] { OnRemove(); });
+    BindButton("IDC_WRITE_TO_ARCHIVE", [this] { OnWriteToArchive(); });
+    BindButton("IDC_DATE_FROM_PICK", [this] { OnDateFrom(); });
+    BindButton("IDC_DATE_TO_PICK", [this] { OnDateTo(); });
+    markArchived_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnMarkArchived(); });
+    nonArchivedOnly_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnNonArchivedOnly(); });
+    // The dialog closes only between operations: a run or the measuring works on its lists.
+    Bind(
+        wxEVT_BUTTON,
+        [this](wxCommandEvent& event) {
+            if (!Busy()) event.Skip();
+        },
+        wxID_CANCEL);
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent& event) {
+        if (Busy() && event.CanVeto())
+            event.Veto();
+        else
+            event.Skip();
+    });
+}
+
+// ---- data exchange ----------------------------------------------------------------------------
+
+void CSelectArchiveStudiesDlg::ReadControls() {
+    m_strFirstName = FromWx(firstName_->GetValue());
+    m_strLastName = FromWx(lastName_->GetValue());
+    m_bMarkArchived = markArchived_->GetValue();
+    m_strMrn = FromWx(mrn_->GetValue());
+    m_bNonArchivedOnly = nonArchivedOnly_->GetValue();
+    m_strDateFrom = FromWx(dateFrom_->GetValue());
+    m_strDateTo = FromWx(dateTo_->GetValue());
+}
+
+SearchForm CSelectArchiveStudiesDlg::Form() const {
+    return {m_strFirstName, m_strLastName, m_strMrn,
+            m_strDateFrom,  m_strDateTo,   m_bNonArchivedOnly};
+}
+
+void CSelectArchiveStudiesDlg::ShowResults() {
+    m_lbResults->Set(Lines(selection_.Results()));
+}
+
+void CSelectArchiveStudiesDlg::ShowWriteList() {
+    m_lbWriteList->Set(Lines(selection_.WriteList()));
+}
+
+void CSelectArchiveStudiesDlg::UpdateCurrentSize() {
+    m_strCurrentSize = selection_.CurrentSizeText();
+    currentSize_->SetLabel(ToWx(m_strCurrentSize));
+}
+
+std::vector<std::size_t> CSelectArchiveStudiesDlg::SelectedLines(const wxListBox& list) {
+    wxArrayInt selections;
+    list.GetSelections(selections);
+    std::vector<std::size_t> lines(selections.begin(), selections.end());
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+// ---- handlers ---------------------------------------------------------------------------------
+
+void CSelectArchiveStudiesDlg::OnSearch() {
+    ReadControls();
+    wxBusyCursor searching;
+    switch (selection_.Search(host_.Config(), Form())) {
+        case SearchOutcome::Searched:
+            ShowResults();
+            break;
+        case SearchOutcome::ConnectionIncomplete:
+            break;
+        case SearchOutcome::DateFromNotADate:
+            ProgramMessageBox("Date From must be a date (MM/DD/YYYY).", wxOK, this);
+            break;
+        case SearchOutcome::DateToNotADate:
+            ProgramMessageBox("Date To must be a date (MM/DD/YYYY).", wxOK, this);
+            break;
+    }
+}
+
+void CSelectArchiveStudiesDlg::OnAdd() {
+    ReadControls();
+    const std::vector<std::size_t> lines = SelectedLines(*m_lbResults);
+    if (lines.empty()) return;
+    selection_.Add(lines, host_.Config().m_strImagePath);
+    ShowWriteList();
+    UpdateCurrentSize();
+}
+
+void CSelectArchiveStudiesDlg::OnAddAll() {
+    selection_.AddAll(host_.Config().m_strImagePath);
+    ShowWriteList();
+    UpdateCurrentSize();
+}
+
+void CSelectArchiveStudiesDlg::OnRemove() {
+    const std::vector<std::size_t> lines = SelectedLines(*m_lbWriteList);
+    if (lines.empty()) return;
+    selection_.Remove(lines);
+    ShowWriteList();
+    UpdateCurrentSize();
+}
+
+void CSelectArchiveStudiesDlg::OnWriteToArchive() {
+    m_bMarkArchived = markArchived_->GetValue();
+    std::string refusal;
+    if (!selection_.WriteToArchive(host_, m_bMarkArchived, refusal)) {
+        ProgramMessageBox(Sentence(refusal), wxOK, this);
+        return;
+    }
+    ShowWriteList();
+    UpdateCurrentSize();
+}
+
+void CSelectArchiveStudiesDlg::OnDateFrom() {
+    PickDate(dateFrom_, m_strDateFrom);
+}
+
+void CSelectArchiveStudiesDlg::OnDateTo() {
+    PickDate(dateTo_, m_strDateTo);
+}
+
+void CSelectArchiveStudiesDlg::PickDate(wxTextCtrl* edit, std::string& member) {
+    CSelectDateDlg pick(this);
+    if (pick.ShowModal() != wxID_OK) return;
+    member = pick.m_strDate;
+    edit->ChangeValue(ToWx(member));
+}
+
+void CSelectArchiveStudiesDlg::OnMarkArchived() {
+    ReadControls();
+    StoreMarkArchived(host_, m_bMarkArchived);
+}
+
+void CSelectArchiveStudiesDlg::OnNonArchivedOnly() {
+    ReadControls();
+    StoreNonArchivedOnly(host_, m_bNonArchivedOnly);
+}
+
+}  // namespace mirabel

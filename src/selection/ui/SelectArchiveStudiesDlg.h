@@ -1,0 +1,80 @@
+#pragma once
+// Select Studies To Write To Archive: the operator searches the image system's database, collects
+// studies from the result into the write list, which shows their total size, and archives
+// exactly those to the current destination. A thin window over ManualArchiveSelection.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <wx/dialog.h>
+
+#include "selection/ManualArchiveSelection.h"
+#include "selection/SelectionHost.h"
+
+class wxCheckBox;
+class wxListBox;
+class wxStaticText;
+class wxTextCtrl;
+
+namespace mirabel {
+
+class CSelectArchiveStudiesDlg : public wxDialog {
+  public:
+    explicit CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow* parent = nullptr);
+
+    // The controls' values as last read (the search form, the check boxes) or shown.
+    std::string m_strFirstName;
+    std::string m_strLastName;
+    bool m_bMarkArchived = true;
+    std::string m_strMrn;
+    bool m_bNonArchivedOnly = true;
+    std::string m_strDateFrom;
+    std::string m_strCurrentSize;
+    std::string m_strDateTo;
+
+    const ManualArchiveSelection& Selection() const { return selection_; }
+
+  private:
+    void FindControls();
+    void UseFixedPitch();
+    void BindHandlers();
+    // Binds a button to handler; while a long operation is in progress (a run, or studies being
+    // measured) the button does nothing, since the lists are in use.
+    void BindButton(const char* name, std::function<void()> handler);
+    bool Busy() const;
+
+    void ReadControls();
+    SearchForm Form() const;
+    void ShowResults();
+    void ShowWriteList();
+    void UpdateCurrentSize();
+    static std::vector<std::size_t> SelectedLines(const wxListBox& list);
+
+    void OnSearch();
+    void OnAdd();
+    void OnAddAll();
+    void OnRemove();
+    void OnWriteToArchive();
+    void OnDateFrom();
+    void OnDateTo();
+    // Opens Select Date; on OK the picked date goes into the edit and its member.
+    void PickDate(wxTextCtrl* edit, std::string& member);
+    void OnMarkArchived();
+    void OnNonArchivedOnly();
+
+    SelectionHost& host_;
+    ManualArchiveSelection selection_;
+
+    wxListBox* m_lbWriteList = nullptr;
+    wxListBox* m_lbResults = nullptr;
+    wxTextCtrl* firstName_ = nullptr;
+    wxTextCtrl* lastName_ = nullptr;
+    wxCheckBox* markArchived_ = nullptr;
+    wxTextCtrl* mrn_ = nullptr;
+    wxCheckBox* nonArchivedOnly_ = nullptr;
+    wxTextCtrl* dateFrom_ = nullptr;
+    wxStaticText* currentSize_ = nullptr;
+    wxTextCtrl* dateTo_ = nullptr;
+};
+
+}  // namespace mirabel

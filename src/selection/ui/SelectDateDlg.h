@@ -1,0 +1,25 @@
+#pragma once
+// Select Date: a calendar for the search's Date From and Date To.
+#include <string>
+
+#include <wx/datetime.h>
+#include <wx/dialog.h>
+
+class wxDatePickerCtrl;
+
+namespace mirabel {
+
+class CSelectDateDlg : public wxDialog {
+  public:
+    explicit CSelectDateDlg(wxWindow* parent = nullptr);
+
+    wxDateTime m_time = wxDateTime::Now();  // the picked date; today until OK
+    std::string m_strDate;                  // after OK: the picked date as MM/DD/YYYY
+
+  private:
+    void OnOK(wxCommandEvent& event);
+
+    wxDatePickerCtrl* picker_ = nullptr;
+};
+
+}  // namespace mirabel
