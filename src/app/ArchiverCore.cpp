@@ -1,7 +1,6 @@
 #include "app/ArchiverCore.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "app/AppPaths.h"
 #include "app/DefaultExtension.h"
@@ -14,6 +13,7 @@
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
+#include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
@@ -56,12 +56,8 @@ std::string StoredTime(const std::string& typed) {
 // The column of EXAM that is name ignoring case, as the column list's search finds it; empty
 // when EXAM has none.
 std::string ColumnNamed(const std::vector<std::string>& columns, const std::string& name) {
-    auto sameIgnoringCase = [&name](const std::string& column) {
-        return std::ranges::equal(column, name, [](unsigned char a, unsigned char b) {
-            return std::tolower(a) == std::tolower(b);
-        });
-    };
-    const auto found = std::ranges::find_if(columns, sameIgnoringCase);
+    const auto found = std::ranges::find_if(
+        columns, [&name](const std::string& column) { return EqualIgnoringCase(column, name); });
     return found == columns.end() ? std::string() : *found;
 }
 
@@ -135,7 +131,8 @@ bool ArchiverCore::ReadCurrentArchiveFile() {
 }
 
 std::vector<std::string> ArchiverCore::ReadDestinationList() {
-    ReadArchiveList(g_strArchivesFile);
+    // A missing or unreadable list is an empty one: the program starts without destinations.
+    (void)ReadArchiveList(g_strArchivesFile);
     return DestinationIds();
 }
 
@@ -425,15 +422,17 @@ bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {
-    SetSetting(section, key, value);
+    // A setting that cannot be stored is not reported: the window keeps showing the value and
+    // the run uses it; only the next start does not see it.
+    (void)SetSetting(section, key, value);
 }
 
 void ArchiverCore::StoreBool(const char* section, const char* key, bool value) {
-    SetSetting(section, key, BoolToSetting(value));
+    StoreText(section, key, BoolToSetting(value));
 }
 
 void ArchiverCore::StoreInt(const char* section, const char* key, int value) {
-    SetSetting(section, key, IntToSetting(value));
+    StoreText(section, key, IntToSetting(value));
 }
 
 }  // namespace mirabel

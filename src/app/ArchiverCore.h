@@ -35,7 +35,7 @@ class ArchiverCore {
     // Settings under the current destination (or directly under the product key while no
     // destination is selected).
     std::string GetSetting(std::string section, std::string key, std::string defaultValue) const;
-    bool SetSetting(std::string section, std::string key, std::string value);
+    [[nodiscard]] bool SetSetting(std::string section, std::string key, std::string value);
 
     // ---- start-up and destinations ----------------------------------------------------------
 
@@ -48,7 +48,7 @@ class ArchiverCore {
 
     // Start-up: reads "Default.cfg" into m_strCurrentArchive, creating it empty when missing.
     // False when it can neither be opened nor created (the program must end).
-    bool ReadCurrentArchiveFile();
+    [[nodiscard]] bool ReadCurrentArchiveFile();
 
     // Start-up: reads "archives.p" into g_Archives; returns the ids for the destination list.
     std::vector<std::string> ReadDestinationList();
@@ -71,7 +71,7 @@ class ArchiverCore {
     std::string Caption() const;
 
     // Rewrites "archives.p" from g_Archives; false when it could not be written.
-    bool SaveArchiveList() const;
+    [[nodiscard]] bool SaveArchiveList() const;
 
     // The ids of all destinations, in list order.
     static std::vector<std::string> DestinationIds();

@@ -9,7 +9,8 @@ std::string CoreSelectionHost::GetSetting(const std::string& section, const std:
 
 void CoreSelectionHost::SetSetting(const std::string& section, const std::string& key,
                                    const std::string& value) {
-    core_.SetSetting(section, key, value);
+    // As every control of the main window stores its setting: an unsaved one is not reported.
+    (void)core_.SetSetting(section, key, value);
 }
 
 bool CoreSelectionHost::RunArchive(const std::function<void()>& fillStudyList,

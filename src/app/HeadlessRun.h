@@ -18,12 +18,12 @@ inline constexpr int kHeadlessCannotStart = 2;
 // directory, no destination selected, no image path, database settings incomplete, database
 // unreachable, study selection failed, "Default.cfg" unusable). The run holds the start
 // directory's run lock from the study selection to its end.
-int RunArchiveNowHeadless();
+[[nodiscard]] int RunArchiveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or
 // "No Studies To Archive!!") on standard output. 0 when the studies were counted; 2 when the
 // configuration cannot be loaded, or the image database cannot be opened or read (after the
 // status line; the reason on standard error).
-int PrintStudyCountHeadless();
+[[nodiscard]] int PrintStudyCountHeadless();
 
 }  // namespace mirabel

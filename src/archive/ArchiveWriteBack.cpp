@@ -1,9 +1,9 @@
 #include "archive/ArchiveWriteBack.h"
 
-#include <algorithm>
-#include <cctype>
+#include <string_view>
 #include <vector>
 
+#include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
@@ -23,10 +23,8 @@ void ThrowOnDatabaseError() {
 }  // namespace
 
 bool IsNumericExamId(const std::string& examId) {
-    const std::size_t digits = !examId.empty() && examId.front() == '-' ? 1 : 0;
-    return examId.size() > digits &&
-           std::all_of(examId.begin() + static_cast<long>(digits), examId.end(),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
+    // An optional minus sign, then digits only.
+    return AllDigits(std::string_view(examId).substr(examId.starts_with('-') ? 1 : 0));
 }
 
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,

@@ -14,7 +14,7 @@ bool IsNumericExamId(const std::string& examId);
 // exists. Throws CCVAException("database error") when a database call fails (the layer has
 // logged why), and CCVAException with the reason when the archive column is refused
 // (ArchiveColumnRefusal). The connection is closed on every way out.
-bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
-                           const std::string& value);
+[[nodiscard]] bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
+                                         const std::string& value);
 
 }  // namespace mirabel

@@ -1,18 +1,15 @@
 #include "archive/CopyVerification.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <optional>
 
 #include "archive/StudyFiles.h"
 #include "archive/StudyPaths.h"
+#include "core/Text.h"
 #include "log/Logs.h"
-#include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -23,38 +20,17 @@ namespace {
 // cost more than the reading itself.
 constexpr std::size_t kBlockBytes = 1 << 16;
 
-std::string ToLower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-// Fills the block as far as the file allows; the count read, or -1 on a read error.
-ssize_t ReadBlock(int fd, char* block, std::size_t size) {
-    std::size_t filled = 0;
-    while (filled < size) {
-        const ssize_t got = ::read(fd, block + filled, size - filled);
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return -1;
-        }
-        if (got == 0) break;
-        filled += static_cast<std::size_t>(got);
-    }
-    return static_cast<ssize_t>(filled);
-}
-
 // Both files read in step; false at the first difference in length or content. A read error
 // counts as a difference: a copy we cannot read is no verified copy.
 bool SameContents(int local, int media) {
     char localBlock[kBlockBytes];
     char mediaBlock[kBlockBytes];
     for (;;) {
-        const ssize_t localCount = ReadBlock(local, localBlock, kBlockBytes);
-        const ssize_t mediaCount = ReadBlock(media, mediaBlock, kBlockBytes);
-        if (localCount < 0 || localCount != mediaCount) return false;
-        if (std::memcmp(localBlock, mediaBlock, static_cast<std::size_t>(localCount)) != 0)
-            return false;
-        if (localCount < static_cast<ssize_t>(kBlockBytes)) return true;
+        const std::optional<std::size_t> localCount = ReadFully(local, localBlock, kBlockBytes);
+        const std::optional<std::size_t> mediaCount = ReadFully(media, mediaBlock, kBlockBytes);
+        if (!localCount || localCount != mediaCount) return false;
+        if (std::memcmp(localBlock, mediaBlock, *localCount) != 0) return false;
+        if (*localCount < kBlockBytes) return true;
     }
 }
 
@@ -78,7 +54,7 @@ bool SameNamesAndSizes(const SortedFileList& local, const SortedFileList& media)
 }  // namespace
 
 void InsertSorted(SortedFileList& list, CompareEntry entry) {
-    entry.name = ToLower(std::move(entry.name));
+    entry.name = ToAsciiLower(std::move(entry.name));
     const auto place = std::upper_bound(
         list.begin(), list.end(), entry,
         [](const CompareEntry& a, const CompareEntry& b) { return a.name < b.name; });
@@ -86,19 +62,21 @@ void InsertSorted(SortedFileList& list, CompareEntry entry) {
 }
 
 bool CompareFiles(const std::string& localFile, const std::string& mediaFile) {
-    FileDescriptor local = FileDescriptor::Open(ToNativeSeparators(localFile), O_RDONLY);
-    if (!local.IsValid()) {
+    // Neither side is read through a link or from a FIFO or device put in a file's place.
+    std::string reason;
+    const std::optional<RegularFile> local = OpenRegularFile(ToNativeSeparators(localFile), reason);
+    if (!local) {
         ErrorLog("Compare Directories: Could not open original file");
         return false;
     }
-    FileDescriptor media = FileDescriptor::Open(ToNativeSeparators(mediaFile), O_RDONLY);
-    if (!media.IsValid()) {
+    const std::optional<RegularFile> media = OpenRegularFile(ToNativeSeparators(mediaFile), reason);
+    if (!media) {
         ErrorLog("Compare Directories: Could not open file on media");
         return false;
     }
-    ::posix_fadvise(local.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    ::posix_fadvise(media.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    if (!SameContents(local.Get(), media.Get())) {
+    AdviseSequentialReading(local->fd.Get());
+    AdviseSequentialReading(media->fd.Get());
+    if (!SameContents(local->fd.Get(), media->fd.Get())) {
         ErrorLog("Compare Directories: File compare/verify had errors");
         return false;
     }

@@ -23,10 +23,10 @@ using SortedFileList = std::vector<CompareEntry>;
 void InsertSorted(SortedFileList& list, CompareEntry entry);
 
 // True when both files can be read and hold the same bytes. Logs why not otherwise.
-bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
+[[nodiscard]] bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
 
 // True when the folder on the medium is a faithful copy of the local folder (either may use
 // "\" or "/" separators). Two folders that both exist but hold no files count as equal.
-bool CompareDirectories(const std::string& localDir, const std::string& mediaDir);
+[[nodiscard]] bool CompareDirectories(const std::string& localDir, const std::string& mediaDir);
 
 }  // namespace mirabel

@@ -1,7 +1,8 @@
 #include "archive/FrameReassembly.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -9,11 +10,6 @@ namespace {
 
 // Digits of kMaxFramePayload: a longer length can only be too large.
 constexpr std::size_t kMaxLengthDigits = 7;
-
-bool AllDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(),
-                       [](unsigned char c) { return std::isdigit(c) != 0; });
-}
 
 enum class Cut { Message, NeedMore, Malformed };
 
@@ -31,8 +27,7 @@ Cut CutFirstMessage(FrameReassembly& r) {
         tab == std::string_view::npos ? std::string_view::npos : tab - kFrameMarker.size());
     if (!AllDigits(digits) || digits.size() > kMaxLengthDigits) return Cut::Malformed;
     if (tab == std::string_view::npos) return Cut::NeedMore;
-    if (digits.empty()) return Cut::Malformed;
-    const std::size_t length = std::stoul(std::string(digits));
+    const auto length = static_cast<std::size_t>(LeadingInteger(digits));
     if (length > kMaxFramePayload) return Cut::Malformed;
 
     const std::size_t payloadStart = tab + 1;

@@ -1,7 +1,6 @@
 #include "archive/FtpAddress.h"
 
-#include <algorithm>
-#include <cctype>
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -17,10 +16,8 @@ std::optional<FtpAddress> WithPort(std::string host, const std::string& portText
 }  // namespace
 
 std::optional<int> ParsePortNumber(const std::string& text) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); }))
-        return std::nullopt;
-    const int port = std::stoi(text);
+    if (text.size() > 5 || !AllDigits(text)) return std::nullopt;
+    const auto port = static_cast<int>(LeadingInteger(text));
     if (port < 1 || port > 65535) return std::nullopt;
     return port;
 }

@@ -15,7 +15,7 @@ struct FtpAddress {
 std::optional<int> ParsePortNumber(const std::string& text);
 
 // nullopt when the host is empty or the port is not a number from 1 to 65535.
-std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);
+[[nodiscard]] std::optional<FtpAddress> ParseFtpAddress(const std::string& ipAddress);
 
 // "ftp://host:port" with an IPv6 host in brackets; no trailing "/".
 std::string FtpBaseUrl(const FtpAddress& address);

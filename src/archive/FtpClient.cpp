@@ -1,16 +1,13 @@
 #include "archive/FtpClient.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <memory>
 #include <sstream>
 
 #include "archive/CurlStringList.h"
-#include "platform/FileDescriptor.h"
+#include "core/Text.h"
+#include "platform/FileIo.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -26,11 +23,8 @@ struct CurlFree {
 // libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
 extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
     const int fd = *static_cast<const int*>(user);
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, size * count);
-        if (got >= 0) return static_cast<size_t>(got);
-        if (errno != EINTR) return CURL_READFUNC_ABORT;
-    }
+    const std::optional<std::size_t> got = ReadSome(fd, buffer, size * count);
+    return got ? *got : CURL_READFUNC_ABORT;
 }
 
 // Listings are not wanted anywhere.
@@ -66,11 +60,6 @@ std::optional<std::uint64_t> SizeInReply(const std::string& reply) {
     if (error != std::errc() || end == first || (end != last && *end != '\r' && *end != '\n'))
         return std::nullopt;
     return size;
-}
-
-std::string WithoutLineEnd(std::string line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
-    return line;
 }
 
 // The components of a remote path, each percent-encoded; "/" between them. An absolute path
@@ -124,17 +113,18 @@ bool FtpClient::CreateDirectories(const std::string& remoteDir) {
 
 bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath) {
     if (!address_) return false;
-    FileDescriptor file = FileDescriptor::Open(localFile, O_RDONLY);
-    struct stat info {};
-    if (!file.IsValid() || ::fstat(file.Get(), &info) != 0)
-        return Fail("cannot open " + localFile.string() + ": " + LastSystemError());
-    int fd = file.Get();
+    // Never a link, nor a FIFO that would hold the upload until the server's timeout.
+    std::string reason;
+    const std::optional<RegularFile> file = OpenRegularFile(localFile, reason);
+    if (!file) return Fail(reason);
+    const std::uint64_t localSize = file->size;
+    int fd = file->fd.Get();
     PrepareRequest(remotePath, false);
     CURL* curl = curl_.Get();
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
     curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromDescriptor);
     curl_easy_setopt(curl, CURLOPT_READDATA, &fd);
-    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(info.st_size));
+    curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(localSize));
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     if (options_.maxSendBytesPerSecond > 0)
         curl_easy_setopt(curl, CURLOPT_MAX_SEND_SPEED_LARGE,
@@ -147,7 +137,7 @@ bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string
         return Fail("out of memory for the SIZE command");
     curl_easy_setopt(curl, CURLOPT_POSTQUOTE, sizeCommand.Get());
     if (!Perform(remotePath, false)) return false;
-    return CheckStoredSize(remotePath, static_cast<std::uint64_t>(info.st_size));
+    return CheckStoredSize(remotePath, localSize);
 }
 
 bool FtpClient::CheckStoredSize(const std::string& remotePath, std::uint64_t localSize) {
@@ -168,7 +158,7 @@ bool FtpClient::CheckStoredSize(const std::string& remotePath, std::uint64_t loc
                     remotePath + " were sent");
     }
     return Fail("the server answered SIZE for " + remotePath + " with \"" +
-                WithoutLineEnd(lastReply_) + "\"");
+                std::string(FirstLine(lastReply_)) + "\"");
 }
 
 std::optional<std::uint64_t> FtpClient::RemoteSize(const std::string& remotePath) {

@@ -37,36 +37,37 @@ class FtpClient {
 
     // Connects and logs in. False when the address is invalid, the server cannot be reached
     // or refuses the login.
-    bool Connect();
+    [[nodiscard]] bool Connect();
 
     // True when the folder exists (the server lets us change into it).
-    bool DirectoryExists(const std::string& remoteDir);
+    [[nodiscard]] bool DirectoryExists(const std::string& remoteDir);
 
     // Changes into every level of the folder, creating the levels that are missing.
     // False when a level can neither be entered nor created.
-    bool CreateDirectories(const std::string& remoteDir);
+    [[nodiscard]] bool CreateDirectories(const std::string& remoteDir);
 
     // Uploads the local file to the remote path (its folder must exist), replacing what was
     // there, and asks SIZE right after it that the server holds every byte. A server that
     // answers SIZE with a 5xx code does not know the command: the upload is then judged by
     // libcurl's result and the number of bytes sent. False when the file cannot be read, the
     // transfer fails, SIZE answers another size (or nothing usable), or fewer bytes went out.
-    bool Upload(const std::filesystem::path& localFile, const std::string& remotePath);
+    [[nodiscard]] bool Upload(const std::filesystem::path& localFile,
+                              const std::string& remotePath);
 
     // True once an upload's SIZE was answered with a 5xx code.
     bool SizeUnanswered() const { return sizeUnanswered_; }
 
     // The size of a remote file (SIZE command); nullopt when it is missing or unknown.
-    std::optional<std::uint64_t> RemoteSize(const std::string& remotePath);
+    [[nodiscard]] std::optional<std::uint64_t> RemoteSize(const std::string& remotePath);
 
     // Why the last operation failed, for the logs (never holds the password).
     const std::string& LastError() const { return lastError_; }
 
   private:
-    bool Perform(const std::string& remotePath, bool isDirectory);
+    [[nodiscard]] bool Perform(const std::string& remotePath, bool isDirectory);
     void PrepareRequest(const std::string& remotePath, bool isDirectory);
     std::string UrlFor(const std::string& remotePath, bool isDirectory) const;
-    bool CheckStoredSize(const std::string& remotePath, std::uint64_t localSize);
+    [[nodiscard]] bool CheckStoredSize(const std::string& remotePath, std::uint64_t localSize);
     bool Fail(std::string message);
 
     CurlHandle curl_;

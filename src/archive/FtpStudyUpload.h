@@ -22,7 +22,7 @@ TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const St
 // Makes the study folder on the server. For an FTP destination the root path must already
 // exist; the levels below it are created as needed. False when the root is missing or a level
 // can neither be entered nor created.
-bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
-                             const std::string& destinationDir);
+[[nodiscard]] bool CreateFtpStudyDirectory(FtpClient& ftp, const ArchiveDestination& destination,
+                                           const std::string& destinationDir);
 
 }  // namespace mirabel

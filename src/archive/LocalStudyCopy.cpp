@@ -47,7 +47,9 @@ class DicomDirEntries {
     DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
         : study_(study), session_(DestinationRootFolder(destination.m_strRootPath)) {}
     ~DicomDirEntries() {
-        session_.Write();
+        // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
+        // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
+        (void)session_.Write();
         if (nonConformant_)
             ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
                         study_.m_strExamDate + " do not follow the DICOM media naming rules");
@@ -77,9 +79,11 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
         std::error_code ec;
+        // A level that is a link would take the copy out of the archive.
+        if (fs::is_symlink(level, ec)) return false;
         if (fs::is_directory(level, ec)) continue;
         fs::create_directory(level, ec);
-        if (!fs::is_directory(level, ec)) return false;
+        if (!fs::is_directory(fs::symlink_status(level, ec))) return false;
     }
     return true;
 }
@@ -89,9 +93,12 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const S
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
+        ErrorLog(StudyFailureText(study, "study folder " + plan.destinationDir +
+                                             " cannot be created, or is reached through a link"));
         TheOperator().MessageBox("unable to create directory");
         return TransferOutcome::Failed;
     }
+    RemoveUnfinishedCopies(plan.destinationDir);
     std::unique_ptr<DicomDirEntries> dicomDir;
     if (destination.m_strDicomDir == kSaveDicomDir)
         dicomDir = std::make_unique<DicomDirEntries>(destination, study);

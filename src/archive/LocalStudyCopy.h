@@ -22,7 +22,8 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const S
                                   const StudyTransferPlan& plan, MediaBudget& budget);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
-// root itself must exist. False when a level can neither be found nor created.
-bool CreateLocalStudyDirectory(const ArchiveDestination& destination, const std::string& imagePath);
+// root itself must exist. False when a level can neither be found nor created, or is a link.
+[[nodiscard]] bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
+                                             const std::string& imagePath);
 
 }  // namespace mirabel

@@ -1,12 +1,12 @@
 #include "archive/MediaBudget.h"
 
-#include <cstdlib>
+#include "core/Text.h"
 
 namespace mirabel {
 
 MediaBudget MediaBudget::FromMediaSize(const std::string& megabytes) {
     constexpr std::uint64_t kMegabyte = 1048576;
-    const long long size = std::atoll(megabytes.c_str());
+    const long long size = LeadingInteger(megabytes);
     if (size <= 0) return MediaBudget();
     return MediaBudget(static_cast<std::uint64_t>(size) * kMegabyte);
 }

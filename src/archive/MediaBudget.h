@@ -24,7 +24,7 @@ class MediaBudget {
     // Takes a study's bytes from the medium. The study is named by its folder on the medium:
     // a retry of the same study overwrites its own files, so it is charged once only. False,
     // and nothing taken, when the medium cannot hold the study.
-    bool Charge(const std::string& studyFolder, std::uint64_t bytes);
+    [[nodiscard]] bool Charge(const std::string& studyFolder, std::uint64_t bytes);
 
   private:
     bool limited_ = false;

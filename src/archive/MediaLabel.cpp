@@ -1,36 +1,25 @@
 #include "archive/MediaLabel.h"
 
-#include <fstream>
 #include <optional>
 
 #include "core/Operator.h"
+#include "core/TextFile.h"
 #include "archive/StudyPaths.h"
 #include "db/LabelDatabase.h"
 #include "log/Logs.h"
+#include "platform/AtomicFileWrite.h"
 
 namespace mirabel {
 
 namespace {
 
+constexpr unsigned kLabelFilePermissions = 0644;
 constexpr const char* kLabelNotWritten =
     "Could not write file to media\n\nPlease check and make sure drive is write-able!!!";
 
-// The first line of the label file, or nullopt when the medium has no label file.
-std::optional<std::string> ReadLabelFile(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string line;
-    std::getline(in, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    return line;
-}
-
+// Replaced whole, never through a link; readable by all, as the medium may travel.
 bool WriteLabelFile(const std::string& file, const std::string& label) {
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << label;
-    out.close();
-    return static_cast<bool>(out);
+    return WriteFileAtomically(file, label, kLabelFilePermissions);
 }
 
 // The first label of the series base, base1, base2, ... that is not registered.
@@ -51,7 +40,7 @@ std::string MediaLabelFile(const ArchiveDestination& destination) {
 
 std::string GetMediaLabel(ArchiveDestination& destination) {
     const std::string file = MediaLabelFile(destination);
-    if (const std::optional<std::string> label = ReadLabelFile(file)) {
+    if (const std::optional<std::string> label = ReadFirstLine(file)) {
         if (label->empty()) ErrorLog("The label file " + file + " on the medium is empty");
         return *label;
     }
@@ -66,7 +55,9 @@ std::string GetMediaLabel(ArchiveDestination& destination) {
             destination.m_strLabel = *entered;
             continue;
         }
-        AddLabel(*entered);
+        // A label the register cannot take (the layer logs why) is still given to the medium: the
+        // medium needs its label now, and the register's gap only weakens the uniqueness test.
+        (void)AddLabel(*entered);
         if (!WriteLabelFile(file, *entered)) {
             TheOperator().MessageBox(kLabelNotWritten);
             return "";

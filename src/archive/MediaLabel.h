@@ -17,7 +17,7 @@ inline constexpr const char* kMediaLabelFile = "cvlabel.txt";
 // (the new base) and the series starts again from it. The chosen label is registered and
 // written to the medium. Empty when the operator cancels, the label file is empty, or the
 // label file cannot be written (the operator is told).
-std::string GetMediaLabel(ArchiveDestination& destination);
+[[nodiscard]] std::string GetMediaLabel(ArchiveDestination& destination);
 
 // The path of the label file on the destination's medium.
 std::string MediaLabelFile(const ArchiveDestination& destination);

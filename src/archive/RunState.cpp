@@ -29,7 +29,9 @@ void ResetRunState() {
 }
 
 void PeekAndPump() {
-    TheOperator().PumpEvents(kEventsPerPump);
+    // A quit request is kept by the operator and ends the main loop once the run is over; the
+    // run itself goes on until then, as its Cancel button is the way to stop it.
+    (void)TheOperator().PumpEvents(kEventsPerPump);
 }
 
 void WaitPumping(std::chrono::milliseconds duration) {

@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <limits>
+
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -13,13 +14,10 @@ constexpr int kMinutesPerDay = 1440;
 constexpr int kRunWindowMinutes = 15;
 constexpr std::int64_t kMinuteMs = 60000;
 
-// The leading integer of a text ("07" is 7, "5x" is 5, "x" is 0), as the settings are read.
-int LeadingInteger(const std::string& text) {
-    const long value = std::strtol(text.c_str(), nullptr, 10);
-    // Absurd stored values stay absurd without overflowing the minute arithmetic.
-    if (value > kMinutesPerDay * 10) return kMinutesPerDay * 10;
-    if (value < -kMinutesPerDay * 10) return -kMinutesPerDay * 10;
-    return static_cast<int>(value);
+// The leading integer of a text, as the settings are read. Absurd stored values stay absurd
+// without overflowing the minute arithmetic.
+int TimePart(const std::string& text) {
+    return LeadingIntegerWithin(text, -kMinutesPerDay * 10, kMinutesPerDay * 10);
 }
 
 }  // namespace
@@ -28,8 +26,8 @@ bool IsRunDue(bool incrementMode, const std::string& startTime, int nowHour, int
     if (incrementMode) return true;
     const std::size_t colon = startTime.find(':');
     if (colon == std::string::npos) return false;
-    const int startHour = LeadingInteger(startTime.substr(0, colon));
-    const int start = startHour * 60 + LeadingInteger(startTime.substr(colon + 1));
+    const int startHour = TimePart(startTime.substr(0, colon));
+    const int start = startHour * 60 + TimePart(startTime.substr(colon + 1));
     int now = nowHour * 60 + nowMinute;
     if (nowHour == 0 && startHour == 23) now += kMinutesPerDay;
     const int since = now - start;

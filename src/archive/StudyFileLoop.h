@@ -26,8 +26,9 @@ struct FileLoopOptions {
 // Sends every file of the plan. Failed: a file failed three times ("Failure archiving study
 // for <name> on <date> - error transmitting file(<local path>)" in the error log). Stopped: the
 // operator pressed Cancel ("Archive stopped by user" in the activity and debug logs).
-FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan, const StudyRecord& study,
-                                  const FileLoopOptions& options);
+[[nodiscard]] FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan,
+                                                const StudyRecord& study,
+                                                const FileLoopOptions& options);
 
 // "Failure archiving study for <name> on <date> - <reason>", the error-log line of a study.
 std::string StudyFailureText(const StudyRecord& study, const std::string& reason);

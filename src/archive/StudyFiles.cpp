@@ -1,13 +1,9 @@
 #include "archive/StudyFiles.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "archive/StudyPaths.h"
-#include "platform/FileDescriptor.h"
+#include "dicomdir/DicomFileMarker.h"
 
 namespace mirabel {
 
@@ -40,19 +36,13 @@ std::uint64_t TotalSize(const std::vector<StudyFile>& files) {
 }
 
 bool IsDicomFile(const fs::path& file) {
-    constexpr std::size_t kPreamble = 128;
-    FileDescriptor fd = FileDescriptor::Open(file, O_RDONLY);
-    if (!fd.IsValid()) return false;
-    char marker[4];
-    return ::pread(fd.Get(), marker, sizeof marker, kPreamble) ==
-               static_cast<ssize_t>(sizeof marker) &&
-           std::memcmp(marker, "DICM", sizeof marker) == 0;
+    return HasDicomFileMarker(file);
 }
 
 long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath) {
     constexpr std::uint64_t kMegabyte = 1048576;
     const std::optional<fs::path> folder = LocalStudyDirectory(imageRoot, imagePath);
-    if (!folder) return -1;
+    if (!folder || LinkOnTheWayToStudy(imageRoot, imagePath)) return -1;
     const std::optional<std::vector<StudyFile>> files = ListStudyFiles(*folder);
     if (!files) return -1;
     return static_cast<long long>(TotalSize(*files) / kMegabyte) + 1;

@@ -18,17 +18,19 @@ struct StudyFile {
 // The regular files directly inside `folder`, in name order. Subfolders, and special files
 // that a copy could hang on (pipes, sockets, devices), are left out. nullopt when the folder
 // does not exist or cannot be listed.
-std::optional<std::vector<StudyFile>> ListStudyFiles(const std::filesystem::path& folder);
+[[nodiscard]] std::optional<std::vector<StudyFile>> ListStudyFiles(
+    const std::filesystem::path& folder);
 
 // Sum of the file sizes.
 std::uint64_t TotalSize(const std::vector<StudyFile>& files);
 
-// True when the file can be read and holds "DICM" at bytes 128 to 131.
+// True when the file is a regular file (not a link, FIFO or device) holding "DICM" at bytes 128
+// to 131.
 bool IsDicomFile(const std::filesystem::path& file);
 
 // Size of the study's files in megabytes, counted as whole megabytes plus one (so a study of
-// any size shows at least 1); -1 when the image root or image path is empty, refused, or the
-// folder does not exist.
-long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath);
+// any size shows at least 1); -1 when the image root or image path is empty, refused, reached
+// through a link, or when the folder does not exist.
+[[nodiscard]] long long GetStudySizeMB(const std::string& imageRoot, const std::string& imagePath);
 
 }  // namespace mirabel

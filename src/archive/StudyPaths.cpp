@@ -34,4 +34,17 @@ std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
     return fs::path(ToNativeSeparators(imageRoot)) / study;
 }
 
+std::optional<fs::path> LinkOnTheWayToStudy(const std::string& imageRoot,
+                                            const std::string& imagePath) {
+    const std::optional<fs::path> study = LocalStudyDirectory(imageRoot, imagePath);
+    if (!study) return std::nullopt;
+    fs::path level(ToNativeSeparators(imageRoot));
+    for (const fs::path& part : study->lexically_relative(level)) {
+        level /= part;
+        std::error_code ec;
+        if (fs::is_symlink(level, ec)) return level;
+    }
+    return std::nullopt;
+}
+
 }  // namespace mirabel

@@ -38,6 +38,12 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
                                              " does not name a folder below the image root"));
         return TransferOutcome::Failed;
     }
+    if (const std::optional<std::filesystem::path> link =
+            LinkOnTheWayToStudy(config.m_strImagePath, study.m_strImagePath)) {
+        ErrorLog(StudyFailureText(study, "study folder " + study.m_strImagePath +
+                                             " is reached through the link " + link->string()));
+        return TransferOutcome::Failed;
+    }
     // Exam and patient ids stand unquoted in statements: only numbers may go there. An image
     // server's table data is read by both ids, and is found out before any file is sent.
     const bool server = destination.Kind() == DestinationKind::Server;

@@ -1,9 +1,8 @@
 #include "archive/StudyTransferPlan.h"
 
-#include <fstream>
-
 #include "archive/StudyFiles.h"
 #include "archive/StudyPaths.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -87,14 +86,9 @@ std::optional<StudyTransferPlan> PlanStudyTransfer(const fs::path& localDir,
 }
 
 bool WriteManifest(const StudyTransferPlan& plan) {
-    // A link in the manifest's place would have the manifest written wherever it points.
-    std::error_code ec;
-    if (fs::is_symlink(plan.localDir / kManifestFileName, ec)) return false;
-    std::ofstream out(plan.localDir / kManifestFileName, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out.write(plan.manifest.data(), static_cast<std::streamsize>(plan.manifest.size()));
-    out.close();
-    return static_cast<bool>(out);
+    // A link in the manifest's place would have the manifest written wherever it points, and a
+    // FIFO would hold the run until someone read it: both are refused.
+    return WriteRegularFile(plan.localDir / kManifestFileName, plan.manifest);
 }
 
 }  // namespace mirabel

@@ -56,12 +56,12 @@ std::string FormatManifest(const std::string& examId, const std::string& destina
 
 // Lists the local folder and fills the plan (exam.ver included, not yet written). nullopt
 // when the folder does not exist or cannot be listed.
-std::optional<StudyTransferPlan> PlanStudyTransfer(const std::filesystem::path& localDir,
-                                                   const std::string& destinationDir,
-                                                   const std::string& examId);
+[[nodiscard]] std::optional<StudyTransferPlan> PlanStudyTransfer(
+    const std::filesystem::path& localDir, const std::string& destinationDir,
+    const std::string& examId);
 
 // Writes plan.manifest into the local folder as "exam.ver", replacing an older one. False when
-// the file cannot be created or written.
-bool WriteManifest(const StudyTransferPlan& plan);
+// the file cannot be created or written, or when a link, FIFO or device is in its place.
+[[nodiscard]] bool WriteManifest(const StudyTransferPlan& plan);
 
 }  // namespace mirabel

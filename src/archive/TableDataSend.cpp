@@ -1,7 +1,6 @@
 #include "archive/TableDataSend.h"
 
 #include <algorithm>
-#include <cctype>
 #include <optional>
 
 #include "archive/FrameReassembly.h"
@@ -9,6 +8,7 @@
 #include "archive/RunState.h"
 #include "archive/TableScript.h"
 #include "core/EnvironmentDuration.h"
+#include "core/Text.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -39,12 +39,6 @@ bool PumpUntilStopped() {
     return !StopRequested();
 }
 
-std::string Lowered(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
 // A refusing reply for the log, cut to the length of a line (the log keeps it on one line).
 std::string LoggedReply(const std::string& reply) {
     return reply.substr(0, kLoggedReplyLength);
@@ -60,19 +54,19 @@ std::chrono::milliseconds TableReplyWait() {
     return DurationFromEnvironment("MIRABEL_TABLE_REPLY_WAIT_MS", kDefaultReplyWait);
 }
 
-bool SendFramedMessage(TableSocket& socket, const std::string& payload) {
-    const auto deadline = TableSocket::Clock::now() + TableReplyWait();
-    return socket.SendAll(FrameMessage(payload), deadline) == TableSocket::Result::Done;
+bool SendFramedMessage(TcpConnection& socket, const std::string& payload) {
+    const auto deadline = TcpConnection::Clock::now() + TableReplyWait();
+    return socket.SendAll(FrameMessage(payload), deadline) == TcpConnection::Result::Done;
 }
 
-bool WaitForMessage(TableSocket& socket, std::string& reply, std::chrono::milliseconds timeout) {
-    const auto deadline = TableSocket::Clock::now() + timeout;
+bool WaitForMessage(TcpConnection& socket, std::string& reply, std::chrono::milliseconds timeout) {
+    const auto deadline = TcpConnection::Clock::now() + timeout;
     FrameReassembly received;
     std::string bytes;
     while (received.messages.empty()) {
         if (received.malformed) return false;
         bytes.clear();
-        if (socket.Receive(bytes, deadline) != TableSocket::Result::Done) return false;
+        if (socket.Receive(bytes, deadline) != TcpConnection::Result::Done) return false;
         Reassemble(received, bytes);
     }
     reply = received.messages.front();
@@ -92,9 +86,10 @@ bool SendTableData(const ArchiveDestination& destination, const std::string& tab
         FormatTableScript(table, names, values, studyDirectory) + CachedTableScript();
     const std::string where = address->host + " port " + std::to_string(address->port);
 
-    TableSocket socket(PumpUntilStopped);
-    if (socket.Connect(address->host, address->port, TableSocket::Clock::now() + kConnectTimeout) !=
-        TableSocket::Result::Done) {
+    TcpConnection socket(PumpUntilStopped);
+    if (socket.Connect(address->host, address->port,
+                       TcpConnection::Clock::now() + kConnectTimeout) !=
+        TcpConnection::Result::Done) {
         LogTableFailure(table, "cannot connect to " + where + ": " + socket.LastError());
         return false;
     }
@@ -109,7 +104,7 @@ bool SendTableData(const ArchiveDestination& destination, const std::string& tab
                                                                : socket.LastError()));
         return false;
     }
-    if (Lowered(answer).find("error") != std::string::npos) {
+    if (ToAsciiLower(answer).find("error") != std::string::npos) {
         LogTableFailure(table, "refused by " + where + ": " + LoggedReply(answer));
         return false;
     }

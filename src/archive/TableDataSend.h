@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "archive/TableSocket.h"
 #include "config/ArchiveDestination.h"
+#include "platform/TcpConnection.h"
 
 namespace mirabel {
 
@@ -27,12 +27,12 @@ bool SendTableData(const ArchiveDestination& destination, const std::string& tab
                    std::string& reply, const std::string& studyDirectory);
 
 // Frames the payload and sends all of it. False when the connection fails first.
-bool SendFramedMessage(TableSocket& socket, const std::string& payload);
+bool SendFramedMessage(TcpConnection& socket, const std::string& payload);
 
 // Waits up to timeout for one whole framed message and puts its payload into reply. Bytes
 // after the first whole message are ignored: a request has one reply. False, reply untouched,
 // when the time runs out, the operator presses Cancel, the connection ends first, or the
 // bytes are no frame.
-bool WaitForMessage(TableSocket& socket, std::string& reply, std::chrono::milliseconds timeout);
+bool WaitForMessage(TcpConnection& socket, std::string& reply, std::chrono::milliseconds timeout);
 
 }  // namespace mirabel

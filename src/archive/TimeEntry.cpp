@@ -1,6 +1,6 @@
 #include "archive/TimeEntry.h"
 
-#include <algorithm>
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -9,12 +9,6 @@ namespace {
 constexpr const char* kBadFormat = "Time not in correct format!!";
 constexpr const char* kBadHour = "Hour must be 0-23";
 constexpr const char* kBadMinute = "Minute must be 0-59";
-
-// Every character one of 0 to 9; an empty part fails.
-bool AllDigits(const std::string& text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 // The value of a digit string, or `limit` + 1 once it exceeds limit (no overflow).
 int BoundedValue(const std::string& digits, int limit) {

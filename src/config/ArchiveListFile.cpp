@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "config/ArchiveDestination.h"
+#include "core/Text.h"
+#include "platform/AtomicFileWrite.h"
 
 namespace mirabel {
 
@@ -14,7 +16,7 @@ constexpr const char* kEndLine = "END";
 // One line without its line end (LF or CR LF); false at the end of the file.
 bool ReadLine(std::istream& in, std::string& line) {
     if (!std::getline(in, line)) return false;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    line.resize(FirstLine(line).size());  // drops the CR of a CR LF line end
     return true;
 }
 
@@ -30,10 +32,10 @@ bool ReadValueLines(std::istream& in, ArchiveDestination& record) {
 
 // A value cannot hold a line feed in this format: one would shift every later line into the
 // wrong field, so it is left out.
-void WriteLine(std::ostream& out, const std::string& value) {
+void AppendLine(std::string& text, const std::string& value) {
     for (char c : value)
-        if (c != '\n') out.put(c);
-    out.put('\n');
+        if (c != '\n') text += c;
+    text += '\n';
 }
 
 }  // namespace
@@ -55,16 +57,16 @@ bool ReadArchiveList(const std::string& path) {
 }
 
 bool WriteArchiveList(const std::string& path) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    std::string text;
     for (const auto& record : g_Archives) {
-        WriteLine(out, record->TypeLine());
+        AppendLine(text, record->TypeLine());
         for (const DestinationValue& value : RulesOf(record->Kind()).values)
-            WriteLine(out, (*record).*value.field);
+            AppendLine(text, (*record).*value.field);
     }
-    WriteLine(out, kEndLine);
-    out.close();
-    return !out.fail();
+    AppendLine(text, kEndLine);
+    // Replaced whole, so that a failed write leaves the previous list; new files are the
+    // owner's alone, as they hold the FTP passwords.
+    return WriteFileAtomically(path, text);
 }
 
 }  // namespace mirabel

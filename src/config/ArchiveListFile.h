@@ -12,11 +12,11 @@ inline constexpr const char* kArchiveListFile = "archives.p";
 // "END" or at the end of the file. A type line other than "FTP", "NFS" and "CORVA" is read as
 // removable media and keeps its text as the type. False when the file cannot be opened (the
 // list is then unchanged).
-bool ReadArchiveList(const std::string& path);
+[[nodiscard]] bool ReadArchiveList(const std::string& path);
 
-// Writes g_Archives to path, replacing the file, with "END" last. Unknown types are written
-// back unchanged with the removable-media value lines. False when the file cannot be created
-// or written.
-bool WriteArchiveList(const std::string& path);
+// Writes g_Archives to path, replacing the file atomically, with "END" last. Unknown types are
+// written back unchanged with the removable-media value lines. A new file is readable by its
+// owner only (it holds passwords). False when the file cannot be written; it is then as it was.
+[[nodiscard]] bool WriteArchiveList(const std::string& path);
 
 }  // namespace mirabel

@@ -19,7 +19,7 @@ enum class CurrentArchiveFileResult {
 // Opens "Default.cfg" for reading and writing without creating it and sets id to its first
 // kCurrentArchiveIdMaxBytes bytes, all of them, when at least one byte was read. When it
 // cannot be opened, creates it empty.
-CurrentArchiveFileResult ReadOrCreateCurrentArchiveFile(std::string& id);
+[[nodiscard]] CurrentArchiveFileResult ReadOrCreateCurrentArchiveFile(std::string& id);
 
 // Replaces the whole content of an existing "Default.cfg" with the characters of id. A file
 // that cannot be opened without creating it is left alone.

@@ -2,8 +2,10 @@
 
 #include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <optional>
+
+#include "core/Text.h"
+#include "core/TextFile.h"
 
 namespace mirabel {
 
@@ -22,13 +24,10 @@ const std::string& ProductKey() {
 }  // namespace
 
 bool ReadProductKeyFile() {
-    std::ifstream file(kProductKeyFile, std::ios::binary);
-    if (!file) return false;
-    std::string line;
-    std::getline(file, line);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::optional<std::string> line = ReadFirstLine(kProductKeyFile);
+    if (!line) return false;
     // A key name is C text: a NUL ends it.
-    g_strProductKey = line.substr(0, line.find('\0'));
+    g_strProductKey = line->substr(0, line->find('\0'));
     return !g_strProductKey.empty();
 }
 
@@ -61,12 +60,8 @@ bool SettingIsTrue(const std::string& value) {
 }
 
 int SettingToInt(const std::string& value) {
-    // atoi's rules (leading blanks, a sign, digits up to the first other character), but an
-    // out-of-range number is clamped where atoi would be undefined.
-    const long number = std::strtol(value.c_str(), nullptr, 10);
-    if (number > INT_MAX) return INT_MAX;
-    if (number < INT_MIN) return INT_MIN;
-    return static_cast<int>(number);
+    // atoi's rules, but an out-of-range number is clamped where atoi would be undefined.
+    return LeadingIntegerWithin(value, INT_MIN, INT_MAX);
 }
 
 std::string IntToSetting(int value) {

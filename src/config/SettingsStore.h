@@ -16,7 +16,7 @@ extern std::string g_strProductKey;
 
 // Reads the first line of "regkey.txt" into g_strProductKey (CR before LF dropped, no trim);
 // true when the key is then not empty.
-bool ReadProductKeyFile();
+[[nodiscard]] bool ReadProductKeyFile();
 
 // Forgets the cached product key (tests; a new process starts empty anyway).
 void ResetProductKey();
@@ -34,7 +34,7 @@ class SettingsStore {
     std::string GetSetting(std::string section, std::string key, std::string defaultValue) const;
 
     // Creates the path as needed and stores the value; false when it could not be stored.
-    bool SetSetting(std::string section, std::string key, std::string value);
+    [[nodiscard]] bool SetSetting(std::string section, std::string key, std::string value);
 
   private:
     RegistryPath SectionPath(const std::string& section) const;

@@ -30,14 +30,14 @@ class Operator {
 
     // The "Enter Label" prompt for a medium, showing the proposed label;
     // the typed label on OK, nullopt on Cancel.
-    virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
+    [[nodiscard]] virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
 
     // Opens the progress window ("Archiving Studies"); deleting switches its texts.
     virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) = 0;
 
     // Dispatches at most maxEvents waiting events; returns false when the program was asked
     // to quit (the request is kept so that the main loop still ends after the operation).
-    virtual bool PumpEvents(int maxEvents) = 0;
+    [[nodiscard]] virtual bool PumpEvents(int maxEvents) = 0;
 };
 
 // The installed operator; a console one that answers every question with its safe choice

@@ -1,7 +1,6 @@
 #include "db/DaoDatabase.h"
 
-#include <strings.h>
-
+#include "core/Text.h"
 #include "db/DatabaseFile.h"
 
 namespace mirabel {
@@ -20,7 +19,7 @@ auto AsDaoFailure(Body&& body) {
 int FindField(const DbCursor& cursor, const std::string& field) {
     const auto& columns = cursor.Columns();
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (strcasecmp(columns[i].name.c_str(), field.c_str()) == 0) return static_cast<int>(i);
+        if (EqualIgnoringCase(columns[i].name, field)) return static_cast<int>(i);
     throw DaoException("Item not found in this collection.");
 }
 

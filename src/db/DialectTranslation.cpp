@@ -1,7 +1,8 @@
 #include "db/DialectTranslation.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -18,13 +19,9 @@ namespace {
 void RenameOracleReservedNames(std::string& text) {
     ReplaceAll(text, "[2D]", "[\"2D\"]");
     for (const char* word : {"LOCK", "TABLE", "TYPE"}) {
-        std::string upper = word;
-        std::string capital = upper.substr(0, 1);
-        std::string lower = upper;
-        for (std::size_t i = 1; i < upper.size(); ++i)
-            capital += static_cast<char>(std::tolower(static_cast<unsigned char>(upper[i])));
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        const std::string upper = word;
+        const std::string lower = ToAsciiLower(upper);
+        const std::string capital = upper.substr(0, 1) + lower.substr(1);
         for (const std::string& spelling : {upper, capital, lower})
             ReplaceAll(text, "[" + spelling + "]", upper + "_");
     }
@@ -78,8 +75,7 @@ std::string QuoteDateLiterals(std::string statement) {
 
 std::string TranslateFieldName(std::string fieldName) {
     std::replace(fieldName.begin(), fieldName.end(), ' ', '_');
-    std::transform(fieldName.begin(), fieldName.end(), fieldName.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    fieldName = ToAsciiUpper(std::move(fieldName));
     if (fieldName == "TABLE" || fieldName == "TYPE" || fieldName == "LOCK") fieldName += '_';
     return fieldName;
 }

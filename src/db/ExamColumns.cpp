@@ -1,6 +1,5 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
-#include <strings.h>
-
+#include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
 #include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
@@ -30,7 +29,7 @@ CAdoRecordset* OpenExamColumns(HandleScope& handles, const ArchiverConfig& confi
 bool HasColumn(CAdoRecordset* rs, const std::string& wanted) {
     const int count = GetFieldCount(rs);
     for (int i = 0; i < count; ++i)
-        if (strcasecmp(GetFieldName(rs, i).c_str(), wanted.c_str()) == 0) return true;
+        if (EqualIgnoringCase(GetFieldName(rs, i), wanted)) return true;
     return false;
 }
 

@@ -14,8 +14,8 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 
 // A new handle of that name in the scope, connected; the handle, or null when the connection
 // failed (the failure is logged by the layer).
-CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
-                                const ArchiverConfig& config);
+[[nodiscard]] CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
+                                              const ArchiverConfig& config);
 
 // True for the kind whose connection values are all present; the study selection does not
 // even try an Access file with no name, nor a server without its names.

@@ -13,7 +13,7 @@ int LabelExists(const std::string& label);
 
 // Registers the label; 1 once the row was started, 0 when the database or table could not be
 // opened. Never throws.
-int AddLabel(const std::string& label);
+[[nodiscard]] int AddLabel(const std::string& label);
 
 // 'text' as a quoted SQL literal: quotes inside are doubled.
 std::string QuotedSqlText(const std::string& text);

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <strings.h>
 
 #include <cstdlib>
 
+#include "core/Text.h"
 #include "db/OdbcHandles.h"
 
 namespace mirabel {
@@ -172,12 +172,7 @@ class OdbcConnection final : public DbConnection {
     // Catalog names are matched exactly by most drivers, and servers fold unquoted names
     // differently (PostgreSQL to lower, Oracle to upper case): try the name as written first.
     std::vector<std::string> PrimaryKey(const std::string& table) override {
-        std::string lower = table, upper = table;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        std::transform(upper.begin(), upper.end(), upper.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        for (const std::string& name : {table, lower, upper}) {
+        for (const std::string& name : {table, ToAsciiLower(table), ToAsciiUpper(table)}) {
             std::vector<std::string> key = PrimaryKeyAsSpelled(name);
             if (!key.empty()) return key;
         }
@@ -240,7 +235,7 @@ class OdbcConnection final : public DbConnection {
 };
 
 std::int64_t ParseInteger(const std::string& text) {
-    return std::strtoll(text.c_str(), nullptr, 10);
+    return LeadingInteger(text);
 }
 
 Decimal ParseDecimal(const std::string& text) {
@@ -282,7 +277,7 @@ bool OdbcDataSourceExists(const std::string& name) {
     while (SQL_SUCCEEDED(SQLDataSources(env.get(), direction, dsn, sizeof dsn, &dsnLength,
                                         description, sizeof description, &descriptionLength))) {
         direction = SQL_FETCH_NEXT;
-        if (strcasecmp(reinterpret_cast<const char*>(dsn), name.c_str()) == 0) return true;
+        if (EqualIgnoringCase(reinterpret_cast<const char*>(dsn), name)) return true;
     }
     return false;
 }

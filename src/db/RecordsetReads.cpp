@@ -1,8 +1,7 @@
 // Opening statements and reading rows through recordset handles.
-#include <strings.h>
-
 #include <algorithm>
 
+#include "core/Text.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/LayerFailure.h"
@@ -87,7 +86,7 @@ DbCursor& RequireCursor(CAdoRecordset* rs) {
 int RequireColumn(CAdoRecordset* rs, const std::string& name) {
     const auto& columns = RequireCursor(rs).Columns();
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (strcasecmp(columns[i].name.c_str(), name.c_str()) == 0) return static_cast<int>(i);
+        if (EqualIgnoringCase(columns[i].name, name)) return static_cast<int>(i);
     throw DbFailure(kItemNotFoundText);
 }
 

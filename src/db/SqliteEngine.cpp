@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
 #include <regex>
 
+#include "core/Text.h"
 #include "db/SqliteHandles.h"
 
 namespace mirabel {
@@ -19,10 +19,7 @@ constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait, un
 constexpr std::size_t kStorageClasses = SQLITE_NULL + 1;
 
 std::string Upper(const char* text) {
-    std::string upper = text ? text : "";
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
+    return ToAsciiUpper(text ? text : "");
 }
 
 bool DeclaredAsDate(const std::string& declared) {

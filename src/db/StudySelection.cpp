@@ -5,6 +5,7 @@
 #include "db/DatabaseLayer.h"
 #include "db/ImageDatabase.h"
 #include "log/Logs.h"
+#include "platform/LocalTime.h"
 
 namespace mirabel {
 
@@ -27,8 +28,7 @@ const char* const kPrelimOrFinalClause =
 
 std::string CutoffLiteral(int daysBefore, std::time_t now) {
     const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
-    std::tm local{};
-    localtime_r(&cutoff, &local);
+    const std::tm local = LocalTime(cutoff);
     char text[32];
     std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
     return text;

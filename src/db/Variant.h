@@ -93,7 +93,7 @@ std::string FormatVariantDate(const DateTime& date);
 
 // Parses "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (ISO, also with 'T') or "MM/DD/YYYY[ HH:MM[:SS]]".
 // False when the text is neither.
-bool ParseDateTime(std::string_view text, DateTime& date);
+[[nodiscard]] bool ParseDateTime(std::string_view text, DateTime& date);
 
 // "YYYY-MM-DD HH:MM:SS", the stored form of dates in the embedded database.
 std::string FormatIsoDateTime(const DateTime& date);

@@ -12,14 +12,15 @@
 #include "dcmtk/oflog/spi/logevent.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <vector>
 
+#include "core/Text.h"
+#include "dicomdir/DicomFileMarker.h"
 #include "log/Logs.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -75,20 +76,10 @@ std::string Traced(const std::string& what, const OFCondition& condition) {
 }
 
 // DCMTK reads any bytes as an empty DICOMDIR and would replace them on writing; a file
-// without the DICOM file marker ("DICM" after the preamble) is refused instead, so a damaged
-// DICOMDIR is never overwritten.
+// without the DICOM file marker is refused instead, so a damaged DICOMDIR is never
+// overwritten. Nor is a link, a FIFO or a device in its place read or replaced.
 bool IsAbsentOrDicomFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return !std::filesystem::exists(path);
-    char head[132] = {};
-    in.read(head, sizeof head);
-    return in.gcount() == sizeof head && std::string(head + 128, 4) == "DICM";
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::toupper(x) == std::toupper(y);
-    });
+    return KindOfEntry(path) == EntryKind::Missing || HasDicomFileMarker(path);
 }
 
 // The element's value; nullopt when the item lacks the element (or it cannot be read), ""

@@ -25,8 +25,8 @@ inline constexpr const char* kPlaceholderImageUid = "1.2.840.12345.67890.123.45.
 // (see MediaFileId); "/" in it is stored as "\". A file already listed by its SOP Instance
 // UID adds nothing. Returns 0 when the DICOMDIR was read and written, otherwise the toolkit's
 // error code; the copied file is never touched.
-int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
-                      const std::string& referencedFileName);
+[[nodiscard]] int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
+                                    const std::string& referencedFileName);
 
 // The same for many files with one read and one write of the DICOMDIR: open a session for a
 // study, add its files, and the DICOMDIR is complete once Write() has run or the session has
@@ -46,7 +46,7 @@ class DicomDirSession {
     void AddFile(const std::string& copiedFile, const std::string& referencedFileName);
     // Writes the DICOMDIR when files were added since the last write. Returns 0 or the
     // toolkit's error code.
-    int Write();
+    [[nodiscard]] int Write();
 
   private:
     class Impl;

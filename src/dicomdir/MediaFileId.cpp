@@ -1,8 +1,9 @@
 #include "dicomdir/MediaFileId.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
+
+#include "core/Text.h"
 
 namespace mirabel {
 
@@ -26,12 +27,6 @@ std::vector<std::string> SplitAtSeparators(const std::string& path) {
     return components;
 }
 
-std::string ToUpper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
-
 bool IsConformantComponent(const std::string& component) {
     if (component.empty() || component.size() > kMaxComponentLength) return false;
     return std::all_of(component.begin(), component.end(), [](char c) {
@@ -45,7 +40,7 @@ std::string MediaFileId(const std::string& imagePath, const std::string& fileNam
     std::string id = "images";
     for (const std::string& component : SplitAtSeparators(imagePath)) id += "\\" + component;
     id += "\\" + fileName;
-    return ToUpper(id);
+    return ToAsciiUpper(id);
 }
 
 bool IsConformantFileId(const std::string& fileId) {

@@ -4,7 +4,9 @@
 
 #include "log/OneLineMessage.h"
 #include "log/UnwritableLogReport.h"
+#include "platform/FileAppend.h"
 #include "platform/FileDescriptor.h"
+#include "platform/LocalTime.h"
 
 namespace mirabel {
 
@@ -19,15 +21,9 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 }
 
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const std::string entry = FormatLogEntry(local, message);
+    const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
     // Opened and closed for every entry so that a deleted log is simply created again.
-    std::FILE* file = std::fopen(fileName.c_str(), "ab");
-    if (!file) return ReportUnwritableLog(fileName, LastSystemError());
-    const bool written = std::fwrite(entry.data(), 1, entry.size(), file) == entry.size();
-    if (std::fclose(file) != 0 || !written) ReportUnwritableLog(fileName, LastSystemError());
+    if (!AppendToFile(fileName, entry)) ReportUnwritableLog(fileName, LastSystemError());
 }
 
 void ActivityLog(std::string message) {

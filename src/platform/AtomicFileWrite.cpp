@@ -4,44 +4,41 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <string>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
 namespace {
 
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-void KeepPermissionsOf(const std::filesystem::path& file, int fd) {
+void SetPermissions(const std::filesystem::path& file, int fd, unsigned newFilePermissions) {
     struct stat existing {};
-    if (::stat(file.c_str(), &existing) == 0) ::fchmod(fd, existing.st_mode & 07777);
+    const bool replacing = ::lstat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    // Where the mode cannot be set (a FAT medium) the temporary file keeps mkostemp's
+    // owner-only mode, the safe side for what it holds.
+    (void)::fchmod(fd, replacing ? existing.st_mode & 07777 : newFilePermissions);
 }
 
 // The rename itself is only durable once the folder's entry is on disk too.
 void SyncFolder(const std::filesystem::path& folder) {
-    const FileDescriptor fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY));
-    if (fd.IsValid()) ::fsync(fd.Get());
+    const FileDescriptor fd =
+        FileDescriptor::Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
+    // The new contents are in place already; a folder that cannot be synced only leaves the
+    // rename to the kernel's own write-back.
+    if (fd.IsValid()) (void)::fsync(fd.Get());
 }
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                         unsigned newFilePermissions) {
     std::string temporary = file.string() + ".XXXXXX";
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.IsValid()) return false;
-    KeepPermissionsOf(file, fd.Get());
+    SetPermissions(file, fd.Get(), newFilePermissions);
     const bool replaced = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 && fd.Close() &&
                           std::rename(temporary.c_str(), file.c_str()) == 0;
     if (!replaced) {

@@ -8,8 +8,10 @@
 namespace mirabel {
 
 // True when the file now holds exactly `bytes`; on false the file is as it was and no
-// temporary file is left behind. The folder must exist. An existing file keeps its
-// permissions; a new one is readable by its owner only.
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes);
+// temporary file is left behind. The folder must exist. An existing regular file keeps its
+// permissions; a new one gets `newFilePermissions` (by default readable by its owner only). A
+// link at the path is replaced by the file, and what it pointed at is left alone.
+[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                       unsigned newFilePermissions = 0600);
 
 }  // namespace mirabel

@@ -3,7 +3,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 
-#include <cerrno>
+#include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
 
@@ -14,11 +14,7 @@ ExclusiveFileLock::ExclusiveFileLock(const std::filesystem::path& lockFile, Wait
         return;
     }
     const int operation = wait == Wait::No ? LOCK_EX | LOCK_NB : LOCK_EX;
-    int result = 0;
-    do {
-        result = ::flock(fd_.Get(), operation);
-    } while (result != 0 && errno == EINTR);
-    locked_ = result == 0;
+    locked_ = RetryOnInterrupt([&] { return ::flock(fd_.Get(), operation); }) == 0;
     if (locked_) return;
     heldElsewhere_ = errno == EWOULDBLOCK;
     if (!heldElsewhere_) failure_ = "cannot lock " + lockFile.string() + ": " + LastSystemError();

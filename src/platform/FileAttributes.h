@@ -7,12 +7,13 @@
 
 namespace mirabel {
 
-// True when the file exists and its owner may not write it.
+// True when a regular file (not a link) is at the path and its owner may not write it.
 bool IsReadOnly(const std::filesystem::path& file);
 
 // After a file was transferred: a read-only file becomes readable and writable for its owner,
-// and the archive attribute is cleared (nothing to do on Linux). Returns false and fills
-// `error` when the attributes cannot be changed.
-bool ResetTransferredFileAttributes(const std::filesystem::path& file, std::string& error);
+// and the archive attribute is cleared (nothing to do on Linux). A link is left alone, and so
+// is what it points at. Returns false and fills `error` when the attributes cannot be changed.
+[[nodiscard]] bool ResetTransferredFileAttributes(const std::filesystem::path& file,
+                                                  std::string& error);
 
 }  // namespace mirabel

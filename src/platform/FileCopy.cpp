@@ -5,11 +5,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
+#include "platform/RegularFile.h"
+#include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -17,30 +24,14 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 // copy_file_range moves at most this much per call; larger files loop.
 constexpr std::size_t kChunkBytes = 1 << 30;
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // The portable path: read and write through one buffer. Returns false with errno set.
 bool CopyThroughBuffer(int in, int out) {
     std::vector<char> buffer(kBufferBytes);
     for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (got == 0) return true;
-        if (!WriteAll(out, buffer.data(), static_cast<std::size_t>(got))) return false;
+        const std::optional<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
+        if (!got) return false;
+        if (*got == 0) return true;
+        if (!WriteAll(out, std::string_view(buffer.data(), *got))) return false;
     }
 }
 
@@ -50,65 +41,116 @@ bool CopyThroughBuffer(int in, int out) {
 bool CopyInKernel(int in, int out, bool& unsupported) {
     bool copiedAny = false;
     for (;;) {
-        const ssize_t moved = ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0);
+        const ssize_t moved = RetryOnInterrupt(
+            [&] { return ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0); });
         if (moved == 0) return true;
         if (moved > 0) {
             copiedAny = true;
             continue;
         }
-        if (errno == EINTR) continue;
         unsupported = !copiedAny &&
                       (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL);
         return false;
     }
 }
 
-}  // namespace
+// A copy in the making, under a name of its own in the destination folder, so that an
+// earlier copy stays whole until the new one is complete. Removed unless put in place.
+class UnfinishedCopy {
+  public:
+    explicit UnfinishedCopy(const fs::path& folder)
+        : name_((folder / (std::string(kUnfinishedCopyPrefix) + "XXXXXX")).string()),
+          fd_(::mkostemp(name_.data(), O_CLOEXEC)) {}
+    ~UnfinishedCopy() {
+        // Only our own temporary name is removed; nothing else can be at it.
+        if (created_ && !placed_) ::unlink(name_.c_str());
+    }
+    UnfinishedCopy(const UnfinishedCopy&) = delete;
+    UnfinishedCopy& operator=(const UnfinishedCopy&) = delete;
 
-bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
-                       std::string& error) {
-    FileDescriptor in = FileDescriptor::Open(from, O_RDONLY);
-    struct stat info {};
-    if (!in.IsValid() || ::fstat(in.Get(), &info) != 0) {
-        error = "cannot open " + from.string() + ": " + LastSystemError();
-        return false;
+    bool Created() const { return created_; }
+    int Get() const { return fd_.Get(); }
+
+    // Closes the copy and renames it over `to`: a link there is replaced, not followed.
+    bool PutInPlace(const fs::path& to) {
+        // A full medium may report itself only when the data is flushed on close.
+        if (!fd_.Close() || ::rename(name_.c_str(), to.c_str()) != 0) return false;
+        placed_ = true;
+        return true;
     }
-    if (!S_ISREG(info.st_mode)) {
-        error = from.string() + " is not a regular file";
-        return false;
-    }
-    FileDescriptor out = FileDescriptor::Open(to, O_WRONLY | O_CREAT);
+
+  private:
+    std::string name_;
+    FileDescriptor fd_;
+    bool created_ = fd_.IsValid();
+    bool placed_ = false;
+};
+
+// True when the entry at `to` may be replaced by the copy: nothing there yet, an earlier
+// copy, or a link (the link goes, whatever it points at stays as it is). Not a folder, not a
+// FIFO or device that someone placed there, and not the source itself reached through another
+// path (a destination set up to overlap the image store).
+bool MayReplace(const fs::path& to, const RegularFile& source, const fs::path& from,
+                std::string& error) {
     struct stat existing {};
-    if (!out.IsValid() || ::fstat(out.Get(), &existing) != 0) {
+    if (::lstat(to.c_str(), &existing) != 0) {
+        if (errno == ENOENT) return true;
         error = "cannot create " + to.string() + ": " + LastSystemError();
         return false;
     }
-    // A destination folder that is the study folder itself (a root set up to overlap the
-    // image store) must not truncate the original.
-    if (existing.st_dev == info.st_dev && existing.st_ino == info.st_ino) {
+    if (S_ISLNK(existing.st_mode)) return true;
+    if (!S_ISREG(existing.st_mode)) {
+        error = to.string() + " is not a regular file";
+        return false;
+    }
+    if (existing.st_dev == source.device && existing.st_ino == source.inode) {
         error = from.string() + " and " + to.string() + " are the same file";
         return false;
     }
-    // Only an older copy is cut back. ext4 takes a truncation, even of a new empty file, for a
-    // replacement and starts writing the file out on close (its guard for replaced files):
-    // one disk write per copied file in the middle of the copy.
-    if (existing.st_size > 0 && ::ftruncate(out.Get(), 0) != 0) {
-        error = "cannot overwrite " + to.string() + ": " + LastSystemError();
+    return true;
+}
+
+bool CopyBytes(int in, int out) {
+    bool unsupported = false;
+    const bool copied = CopyInKernel(in, out, unsupported);
+    return copied || (unsupported && CopyThroughBuffer(in, out));
+}
+
+}  // namespace
+
+bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& error) {
+    const std::optional<RegularFile> source = OpenRegularFile(from, error);
+    if (!source || !MayReplace(to, *source, from, error)) return false;
+    UnfinishedCopy copy(to.parent_path().empty() ? "." : to.parent_path());
+    if (!copy.Created()) {
+        error = "cannot create " + to.string() + ": " + LastSystemError();
         return false;
     }
-    bool unsupported = false;
-    bool copied = CopyInKernel(in.Get(), out.Get(), unsupported);
-    if (!copied && unsupported) copied = CopyThroughBuffer(in.Get(), out.Get());
-    if (!copied) {
+    if (!CopyBytes(source->fd.Get(), copy.Get())) {
         error = "copying " + from.string() + " to " + to.string() + ": " + LastSystemError();
         return false;
     }
-    // A full medium may report itself only when the data is flushed on close.
-    if (::close(out.Release()) != 0) {
-        error = "closing " + to.string() + ": " + LastSystemError();
+    // The copy is never more readable than its original. A file system without modes (a FAT
+    // medium) may refuse; the copy then keeps the owner-only mode it was created with.
+    (void)::fchmod(copy.Get(), source->permissions);
+    if (!copy.PutInPlace(to)) {
+        error = "cannot put " + to.string() + " in place: " + LastSystemError();
         return false;
     }
     return true;
+}
+
+void RemoveUnfinishedCopies(const fs::path& folder) {
+    const std::size_t nameLength = std::string_view(kUnfinishedCopyPrefix).size() + 6;
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with(kUnfinishedCopyPrefix) || name.size() != nameLength) continue;
+        std::error_code entryError;
+        // remove unlinks a link itself; a leftover that stays makes the verification fail.
+        if (entry.symlink_status(entryError).type() == fs::file_type::regular)
+            fs::remove(entry.path(), entryError);
+    }
 }
 
 }  // namespace mirabel

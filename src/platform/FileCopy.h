@@ -5,12 +5,22 @@
 
 namespace mirabel {
 
-// Copies the regular file `from` to `to`, replacing what `to` held. The kernel moves the
-// bytes where it can (copy_file_range); otherwise they go through a 1 MiB buffer.
-// Returns false and fills `error` when the source cannot be read, the destination cannot be
-// written, or the copy stops early; a partly written destination is left for the next
-// attempt to overwrite.
-bool CopyFileReplacing(const std::filesystem::path& from, const std::filesystem::path& to,
-                       std::string& error);
+// Names that a copy in the making has in its destination folder: the prefix and six more
+// characters.
+inline constexpr const char* kUnfinishedCopyPrefix = ".mirabel-";
+
+// Copies the regular file `from` to `to`. The bytes go to a new file in the folder of `to`
+// (the kernel moves them where it can, copy_file_range; otherwise through a 1 MiB buffer),
+// which takes the permission bits of `from` and is then renamed over `to`: a file already at
+// `to` stays whole until the copy is complete, and a link at `to` is replaced, never followed.
+// Returns false and fills `error`, leaving `to` as it was, when the source is a link or not a
+// regular file, when `to` is a folder, a FIFO or device, or the source itself, or when the
+// copy cannot be written or stops early.
+[[nodiscard]] bool CopyFileReplacing(const std::filesystem::path& from,
+                                     const std::filesystem::path& to, std::string& error);
+
+// Removes what copies that never finished (the program was killed) left in the folder, so
+// that they are not taken for files of the study.
+void RemoveUnfinishedCopies(const std::filesystem::path& folder);
 
 }  // namespace mirabel

@@ -6,9 +6,14 @@
 #include <cerrno>
 #include <system_error>
 
+#include "platform/RetryOnInterrupt.h"
+
 namespace mirabel {
 
 FileDescriptor::~FileDescriptor() noexcept {
+    // A close error has nowhere to go from here; files whose data matters are closed with
+    // Close() and its result is checked. close is never made again after EINTR: on Linux the
+    // descriptor is gone either way.
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -21,7 +26,12 @@ FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
 }
 
 FileDescriptor FileDescriptor::Open(const std::filesystem::path& path, int flags, int mode) {
-    return FileDescriptor(::open(path.c_str(), flags | O_CLOEXEC, mode));
+    return FileDescriptor(
+        RetryOnInterrupt([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); }));
+}
+
+FileDescriptor FileDescriptor::OpenForReading(const std::filesystem::path& path) {
+    return Open(path, O_RDONLY);
 }
 
 int FileDescriptor::Release() noexcept {

@@ -16,13 +16,16 @@ class FileDescriptor {
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     // open(2) with O_CLOEXEC added; an invalid descriptor (errno set) when it fails.
-    static FileDescriptor Open(const std::filesystem::path& path, int flags, int mode = 0666);
+    [[nodiscard]] static FileDescriptor Open(const std::filesystem::path& path, int flags,
+                                             int mode = 0666);
+    // An existing file opened for reading only.
+    [[nodiscard]] static FileDescriptor OpenForReading(const std::filesystem::path& path);
 
     bool IsValid() const { return fd_ >= 0; }
     int Get() const { return fd_; }
     int Release() noexcept;
     // Closes now; false when close reported an error (for a written file: data may be lost).
-    bool Close() noexcept;
+    [[nodiscard]] bool Close() noexcept;
 
   private:
     int fd_ = -1;

@@ -1,6 +1,5 @@
 #include "platform/RegFileHive.h"
 
-#include <fcntl.h>
 #include <pwd.h>
 #include <unistd.h>
 
@@ -11,6 +10,7 @@
 #include "platform/AtomicFileWrite.h"
 #include "platform/ExclusiveFileLock.h"
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
@@ -30,17 +30,9 @@ std::string UpToNul(const std::string& text) {
 
 // The file's bytes; an empty string for a missing file, nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-    const FileDescriptor fd(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor fd = FileDescriptor::OpenForReading(file);
     if (!fd.IsValid()) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd.Get(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return std::nullopt;
-        if (got == 0) return bytes;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
+    return ReadToEnd(fd.Get());
 }
 
 }  // namespace

@@ -27,17 +27,17 @@ class RegFileHive final : public RegistryHive {
     const std::filesystem::path& file() const { return file_; }
 
     bool KeyExists(const RegistryPath& key) const override;
-    std::optional<std::string> QueryValue(const RegistryPath& key,
-                                          const std::string& name) const override;
+    [[nodiscard]] std::optional<std::string> QueryValue(const RegistryPath& key,
+                                                        const std::string& name) const override;
     // Also creates the file's folder. Names and data end at a NUL, as REG_SZ text does;
     // false as well for a key name holding a line feed, which a key line cannot carry.
-    bool SetValue(const RegistryPath& key, const std::string& name,
-                  const std::string& value) override;
+    [[nodiscard]] bool SetValue(const RegistryPath& key, const std::string& name,
+                                const std::string& value) override;
 
   private:
     // The document in the file: empty when the file does not exist, nullopt when it exists
     // but cannot be read.
-    std::optional<RegFileDocument> Load() const;
+    [[nodiscard]] std::optional<RegFileDocument> Load() const;
     // Where writes go: the file, or the file a symbolic link at that path leads to.
     std::filesystem::path WriteTarget() const;
 

@@ -24,13 +24,13 @@ class RegistryHive {
 
     // The text of the named value of an existing key; nullopt when the key or value is missing
     // or the store cannot be read. Never creates anything.
-    virtual std::optional<std::string> QueryValue(const RegistryPath& key,
-                                                  const std::string& name) const = 0;
+    [[nodiscard]] virtual std::optional<std::string> QueryValue(const RegistryPath& key,
+                                                                const std::string& name) const = 0;
 
     // Creates the missing keys along the path and sets the value (type REG_SZ).
     // False when the store cannot be written; the stored data is then unchanged.
-    virtual bool SetValue(const RegistryPath& key, const std::string& name,
-                          const std::string& value) = 0;
+    [[nodiscard]] virtual bool SetValue(const RegistryPath& key, const std::string& name,
+                                        const std::string& value) = 0;
 };
 
 // The registry's naming rules, shared by every hive implementation.

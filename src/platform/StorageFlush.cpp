@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
@@ -16,8 +17,8 @@ bool FlushFolderToStorage(const fs::path& folder) {
     for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
         std::error_code entryError;
         if (!entry.is_regular_file(entryError)) continue;
-        const FileDescriptor file = FileDescriptor::Open(entry.path(), O_RDONLY);
-        if (file.IsValid()) ::posix_fadvise(file.Get(), 0, 0, POSIX_FADV_DONTNEED);
+        const FileDescriptor file = FileDescriptor::OpenForReading(entry.path());
+        if (file.IsValid()) DropCachedPages(file.Get());
     }
     return true;
 }

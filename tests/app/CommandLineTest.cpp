@@ -1,9 +1,13 @@
 // The built program without a window, as a scheduler or a script runs it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "ProgramRun.h"
 #include "fixtures/ArchiveColumnReader.h"
@@ -13,6 +17,8 @@
 #include "fixtures/ProgramDirectory.h"
 
 namespace mirabel {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -43,6 +49,56 @@ TEST_F(CommandLine, ArchiveNowArchivesTheWaitingStudiesOfTheStoredDestination) {
 
     const ProgramOutcome after = RunProgram("--count");
     EXPECT_EQ(after.output, "No Studies To Archive!!\n");
+}
+
+// The study folders below the image root, in name order.
+std::vector<fs::path> StudyFolders(const fs::path& imageRoot) {
+    std::vector<fs::path> folders;
+    for (const auto& entry : fs::recursive_directory_iterator(imageRoot))
+        if (entry.is_directory() && entry.path().filename().string().starts_with("ST"))
+            folders.push_back(entry.path().lexically_relative(imageRoot));
+    std::sort(folders.begin(), folders.end());
+    return folders;
+}
+
+TEST_F(CommandLine, LinksAndFifosAtEitherEndFailTheirStudyAndTouchNothingOutside) {
+    WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+    const fs::path outside = dir / "outside";  // neither the image store nor the archive
+    fs::create_directory(outside);
+    WriteFileBytes(outside / "victim.dcm", "not ours");
+    const std::vector<fs::path> studies = StudyFolders(dir / "images");
+    ASSERT_EQ(studies.size(), 4u);
+    auto local = [&](int i) { return dir / "images" / studies[i]; };
+    auto copy = [&](int i) { return dir / "archive" / "images" / studies[i]; };
+    // A link in the archive where a file of the first study goes: the copy replaces it.
+    fs::create_directories(copy(0));
+    fs::create_symlink(outside / "victim.dcm", copy(0) / "IMG1.dcm");
+    // The second study's folder is a link to a folder outside the image store.
+    fs::rename(local(1), outside / "study");
+    fs::create_directory_symlink(outside / "study", local(1));
+    // A FIFO where the third study's manifest goes, and one in the archive where a file of
+    // the fourth goes: neither is opened, so nothing waits for a reader or a writer.
+    mkfifo((local(2) / "exam.ver").c_str(), 0600);
+    fs::create_directories(copy(3));
+    mkfifo((copy(3) / "IMG2.dcm").c_str(), 0600);
+
+    ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
+    const ProgramOutcome run = RunProgram("--archive-now");
+    ::unsetenv("MIRABEL_RETRY_PAUSE_MS");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(ReadFileBytes(outside / "victim.dcm"), "not ours");
+    EXPECT_FALSE(fs::exists(outside / "study" / "exam.ver"));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(copy(0) / "IMG1.dcm")));
+    EXPECT_EQ(ReadFileBytes(copy(0) / "IMG1.dcm"), "image 0");
+    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
+    EXPECT_NE(errors.find(" is reached through the link " + local(1).string()), std::string::npos)
+        << errors;
+    EXPECT_NE(errors.find("error transmitting file(" + (local(3) / "IMG2.dcm").string()),
+              std::string::npos)
+        << errors;
+    EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("exam.ver creation was blocked"),
+              std::string::npos);
+    EXPECT_EQ(RunProgram("--count").output, "3 studies to be archived\n");
 }
 
 TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {

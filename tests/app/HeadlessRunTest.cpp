@@ -59,8 +59,9 @@ class HeadlessRun : public ::testing::Test {
     }
     // A setting of the selected destination, as the main window stores it.
     static void StoreDatabaseSetting(const std::string& key, const std::string& value) {
-        OpenUserHive()->SetValue({"Software", kDefaultProductKey, "NFS:ARCH", "Database"}, key,
-                                 value);
+        ASSERT_TRUE(OpenUserHive()->SetValue(
+            {"Software", kDefaultProductKey, "NFS:ARCH", "Database"}, key, value))
+            << key;
     }
     int Run(int (*command)()) {
         testing::internal::CaptureStdout();

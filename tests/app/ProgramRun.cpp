@@ -6,8 +6,12 @@
 
 namespace mirabel {
 
+// A program that hangs ends after two minutes with status 124: its test fails instead of the
+// whole run waiting.
 Program::Program(const std::string& arguments)
-    : pipe_(popen((std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(), "r")) {}
+    : pipe_(
+          popen(("timeout 120 " + std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(),
+                "r")) {}
 
 Program::~Program() {
     if (pipe_) Finish();

@@ -24,7 +24,7 @@ class MediaLabel : public ::testing::Test {
     ~MediaLabel() override { ResetDatabaseLayer(); }
 
     void Register(const std::vector<std::string>& labels) {
-        for (const std::string& label : labels) AddLabel(label);
+        for (const std::string& label : labels) ASSERT_EQ(AddLabel(label), 1) << label;
     }
     std::string LabelFile() const { return ReadFileBytes(medium / kMediaLabelFile); }
 

@@ -132,6 +132,19 @@ TEST_F(StudyTransfer, LinksInAStudyFolderAreNeitherFollowedNorSent) {
     EXPECT_EQ(ReadFileBytes(outside), "not part of any study");
 }
 
+TEST_F(StudyTransfer, ADestinationFolderThatIsALinkReceivesNothing) {
+    setup.MakeStudy(kPath, {{"a", "1"}});
+    const fs::path outside = setup.Work() / "outside";
+    fs::create_directories(outside);
+    fs::create_directories(archive / "images");
+    fs::create_directory_symlink(outside, archive / "images" / "2004");
+    EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
+    EXPECT_TRUE(fs::is_empty(outside));
+    EXPECT_EQ(setup.Errors(), std::vector<std::string>{kFailure + "study folder " + copy.string() +
+                                                       "/ cannot be created, or is reached "
+                                                       "through a link"});
+}
+
 TEST_F(StudyTransfer, ADestinationWithoutARootReceivesNothing) {
     setup.MakeStudy(kPath, {{"a", "1"}});
     EXPECT_EQ(Archive(TransferSetup::FolderDestination("")), TransferOutcome::Failed);

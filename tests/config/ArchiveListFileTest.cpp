@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "config/ArchiveDestination.h"
+#include "fixtures/FileCreationLimits.h"
 #include "fixtures/TempDir.h"
 
 namespace mirabel {
@@ -137,6 +138,25 @@ TEST_F(ArchiveListFile, WritingReplacesTheWholeFile) {
     ASSERT_TRUE(WriteArchiveList((dir / "archives.p").string()));
     // Empty fields still take their lines, so the next reading stays in step.
     EXPECT_EQ(ReadFileBytes(dir / "archives.p"), "REM\nCD\n\n\n\n\nEND\n");
+}
+
+TEST_F(ArchiveListFile, ANewListIsTheOwnersAloneAndAFailedWriteKeepsTheOldOne) {
+    const ScopedUmask usualMask(022);
+    ASSERT_TRUE(WriteArchiveList((dir / "new.p").string()));  // it holds FTP passwords
+    EXPECT_EQ(std::filesystem::status(dir / "new.p").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
+    WriteFileBytes(dir / "archives.p", kEveryType);
+    for (int i = 0; i < 100; ++i) {
+        auto nfs = std::make_unique<ArchiveDestination>(DestinationKind::Nfs);
+        nfs->m_strRootPath = "//server/share/" + std::string(100, 'p');
+        g_Archives.push_back(std::move(nfs));
+    }
+    {
+        const FileSizeLimit diskFullAfter(4096);
+        EXPECT_FALSE(WriteArchiveList((dir / "archives.p").string()));
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "archives.p"), kEveryType);
 }
 
 TEST_F(ArchiveListFile, LineFeedInsideAValueCannotShiftLaterRecords) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fixtures/FileCreationLimits.h"
 #include "fixtures/TempDir.h"
 #include "log/LogFileReader.h"
 #include "log/UnwritableLogReport.h"
@@ -64,6 +65,15 @@ TEST(LogFiles, EachWriterAppendsToItsFileAndRecreatesADeletedOne) {
     std::filesystem::remove(dir / "mirabel.log");
     ActivityLog("again");
     EXPECT_EQ(ReadFileBytes(dir / "mirabel.log").substr(20), "again\r\n");
+}
+
+TEST(LogFiles, ANewLogIsReadableByItsOwnerOnly) {
+    TempDir dir;
+    ScopedCurrentDir cwd(dir.path());
+    const ScopedUmask usualMask(022);
+    ErrorLog("Failure archiving study for DOE^JANE on 03/07/2004");  // logs name patients
+    EXPECT_EQ(std::filesystem::status(dir / "mirabelerror.log").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
 }
 
 TEST(LogFiles, UnwritableLogLosesTheEntryQuietly) {

@@ -1,7 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <thread>
+
+#include "fixtures/FileCreationLimits.h"
 #include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 #include "platform/FileAttributes.h"
@@ -53,6 +62,105 @@ TEST(FileCopy, NeverTruncatesTheSourceThroughAnotherPathToIt) {
     EXPECT_EQ(ReadFileBytes(dir / "a.dcm"), "original");
 }
 
+// The call's result when it ends within the time, in a child process so that a call that
+// waits for ever (an open of a FIFO) fails the test instead of hanging it; nullopt when it had
+// to be stopped.
+std::optional<bool> FinishesWithin(std::chrono::seconds limit, const std::function<bool()>& call) {
+    const pid_t child = fork();
+    if (child == 0) _exit(call() ? 0 : 1);
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > end) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+fs::file_type TypeAt(const fs::path& path) {
+    return fs::symlink_status(path).type();
+}
+
+TEST(FileCopy, AFailedCopyLeavesTheEarlierCopyWhole) {
+    TempDir dir;
+    WriteFileBytes(dir / "image.dcm", RandomBytes(256 * 1024, 2));
+    WriteFileBytes(dir / "copy.dcm", "the earlier copy");
+    std::string error;
+    {
+        const FileSizeLimit diskFullAfter(64 * 1024);
+        EXPECT_FALSE(CopyFileReplacing(dir / "image.dcm", dir / "copy.dcm", error));
+    }
+    EXPECT_EQ(ReadFileBytes(dir / "copy.dcm"), "the earlier copy");
+    // Nor does the unfinished copy stay behind to be taken for a file of the study.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+}
+
+TEST(FileCopy, LinksAndSpecialFilesAtEitherEndAreNeverFollowedOrOpened) {
+    const struct {
+        const char* name;
+        std::function<void(const TempDir&)> plant;
+        const char* from;
+        bool copied;
+        fs::file_type destinationAfter;
+    } cases[] = {
+        {"a link at the destination is replaced",
+         [](const TempDir& d) { fs::create_symlink(d / "victim.txt", d / "copy.dcm"); },
+         "image.dcm", true, fs::file_type::regular},
+        {"a FIFO at the destination is refused",
+         [](const TempDir& d) { mkfifo((d / "copy.dcm").c_str(), 0600); }, "image.dcm", false,
+         fs::file_type::fifo},
+        {"a FIFO as the source is refused",
+         [](const TempDir& d) { mkfifo((d / "pipe.dcm").c_str(), 0600); }, "pipe.dcm", false,
+         fs::file_type::not_found},
+        {"a link as the source is refused",
+         [](const TempDir& d) { fs::create_symlink(d / "victim.txt", d / "link.dcm"); }, "link.dcm",
+         false, fs::file_type::not_found},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFileBytes(dir / "image.dcm", "study image");
+        WriteFileBytes(dir / "victim.txt", "outside the stores");
+        c.plant(dir);
+        const std::optional<bool> copied = FinishesWithin(std::chrono::seconds(5), [&] {
+            std::string error;
+            return CopyFileReplacing(dir / c.from, dir / "copy.dcm", error);
+        });
+        EXPECT_EQ(copied, c.copied) << c.name;
+        EXPECT_EQ(TypeAt(dir / "copy.dcm"), c.destinationAfter) << c.name;
+        if (c.copied) {
+            EXPECT_EQ(ReadFileBytes(dir / "copy.dcm"), "study image") << c.name;
+        }
+        EXPECT_EQ(ReadFileBytes(dir / "victim.txt"), "outside the stores") << c.name;
+    }
+}
+
+TEST(FileCopy, TheCopyIsNeverMoreReadableThanItsOriginal) {
+    const ScopedUmask usualMask(022);
+    const struct {
+        fs::perms original;
+        bool earlierCopy;
+    } cases[] = {
+        {fs::perms::owner_read | fs::perms::owner_write, false},
+        {fs::perms::owner_read | fs::perms::owner_write, true},
+        {fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read, false},
+        {fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read, true},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        WriteFileBytes(dir / "image.dcm", "x");
+        fs::permissions(dir / "image.dcm", c.original);
+        if (c.earlierCopy) WriteFileBytes(dir / "copy.dcm", "older");
+        std::string error;
+        ASSERT_TRUE(CopyFileReplacing(dir / "image.dcm", dir / "copy.dcm", error)) << error;
+        EXPECT_EQ(fs::status(dir / "copy.dcm").permissions(), c.original)
+            << static_cast<int>(c.original) << (c.earlierCopy ? " over an earlier copy" : "");
+    }
+}
+
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {
     TempDir dir;
     const std::optional<std::uint64_t> free = FreeBytesAvailable(dir.path());
@@ -77,6 +185,17 @@ TEST(FileAttributes, ReadOnlyFileBecomesWritableOthersStayAsTheyWere) {
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(fs::status(dir / "rw.dcm").permissions(),
               fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST(FileAttributes, ALinkAndWhatItPointsAtAreLeftAlone) {
+    TempDir dir;
+    WriteFileBytes(dir / "outside.dcm", "x");
+    fs::permissions(dir / "outside.dcm", fs::perms::owner_read);
+    fs::create_symlink(dir / "outside.dcm", dir / "link.dcm");
+    EXPECT_FALSE(IsReadOnly(dir / "link.dcm"));
+    std::string error;
+    EXPECT_TRUE(ResetTransferredFileAttributes(dir / "link.dcm", error)) << error;
+    EXPECT_EQ(fs::status(dir / "outside.dcm").permissions(), fs::perms::owner_read);
 }
 
 }  // namespace

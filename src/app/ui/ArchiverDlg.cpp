@@ -1,7 +1,5 @@
 #include "app/ui/ArchiverDlg.h"
 
-#include <cctype>
-
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -16,6 +14,7 @@
 #include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
+#include "core/Text.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
@@ -59,13 +58,6 @@ int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
             break;
     }
     return CEditRemArchiveDlg(&destination, parent).ShowModal();
-}
-
-// A refusal ("another run is in progress in this directory") as a message box says it.
-std::string AsSentence(std::string reason) {
-    if (!reason.empty())
-        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-    return reason + ".";
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "selection/ui/SelectArchiveStudiesDlg.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
@@ -11,6 +10,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "archive/RunState.h"
+#include "core/Text.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "selection/ResultLine.h"
@@ -37,13 +37,6 @@ T* Find(wxWindow* parent, const char* name) {
     T* control = wxDynamicCast(parent->FindWindow(XRCID(name)), T);
     wxASSERT_MSG(control, name);
     return control;
-}
-
-// A refusal ("another run is in progress in this directory") as a message box says it.
-wxString Sentence(std::string reason) {
-    if (!reason.empty())
-        reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-    return ToWx(reason + ".");
 }
 
 wxArrayString Lines(const std::vector<SearchResult>& entries) {
@@ -219,7 +212,7 @@ void CSelectArchiveStudiesDlg::OnWriteToArchive() {
     m_bMarkArchived = markArchived_->GetValue();
     std::string refusal;
     if (!selection_.WriteToArchive(host_, m_bMarkArchived, refusal)) {
-        ProgramMessageBox(Sentence(refusal), wxOK, this);
+        ProgramMessageBox(ToWx(AsSentence(refusal)), wxOK, this);
         return;
     }
     ShowWriteList();

@@ -1,5 +1,5 @@
 #pragma once
-// A TCP connection to an image server's table-data port, carrying one request and its reply.
+// A TCP connection carrying one request and its reply (an image server's table-data port).
 // The socket never blocks the program: connecting, sending and reading wait in short slices,
 // and between two slices the owner's `between` runs (the event pump, so the windows stay alive)
 // and may end the wait (Cancel). The connection is closed when the object goes away.
@@ -12,13 +12,13 @@
 
 namespace mirabel {
 
-class TableSocket {
+class TcpConnection {
   public:
     using Clock = std::chrono::steady_clock;
     // Runs between two slices of a wait; false ends the wait.
     using Between = std::function<bool()>;
 
-    enum class Result {
+    enum class [[nodiscard]] Result{
         Done,      // connected, every byte sent, or bytes received
         Closed,    // the peer closed the connection (receiving only)
         TimedOut,  // the deadline passed first
@@ -26,7 +26,7 @@ class TableSocket {
         Failed     // refused, unreachable, reset or another system error (see LastError)
     };
 
-    explicit TableSocket(Between between);
+    explicit TcpConnection(Between between);
 
     // Connects to host (a name or an address) at port, trying each address of the name in turn.
     Result Connect(const std::string& host, int port, Clock::time_point deadline);

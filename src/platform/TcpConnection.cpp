@@ -1,4 +1,4 @@
-#include "archive/TableSocket.h"
+#include "platform/TcpConnection.h"
 
 #include <netdb.h>
 #include <poll.h>
@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+
+#include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
 
@@ -22,22 +24,22 @@ struct AddressListDeleter {
 };
 using AddressList = std::unique_ptr<addrinfo, AddressListDeleter>;
 
-int SliceUntil(TableSocket::Clock::time_point deadline) {
-    const auto left =
-        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - TableSocket::Clock::now());
+int SliceUntil(TcpConnection::Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - TcpConnection::Clock::now());
     return static_cast<int>(std::clamp(left, std::chrono::milliseconds{0}, kSlice).count());
 }
 
 }  // namespace
 
-TableSocket::TableSocket(Between between) : between_(std::move(between)) {}
+TcpConnection::TcpConnection(Between between) : between_(std::move(between)) {}
 
-TableSocket::Result TableSocket::Fail(std::string reason) {
+TcpConnection::Result TcpConnection::Fail(std::string reason) {
     lastError_ = std::move(reason);
     return Result::Failed;
 }
 
-TableSocket::Result TableSocket::WaitFor(short events, Clock::time_point deadline) {
+TcpConnection::Result TcpConnection::WaitFor(short events, Clock::time_point deadline) {
     for (;;) {
         if (Clock::now() >= deadline) {
             lastError_ = "timed out";
@@ -54,8 +56,8 @@ TableSocket::Result TableSocket::WaitFor(short events, Clock::time_point deadlin
     }
 }
 
-TableSocket::Result TableSocket::Connect(const std::string& host, int port,
-                                         Clock::time_point deadline) {
+TcpConnection::Result TcpConnection::Connect(const std::string& host, int port,
+                                             Clock::time_point deadline) {
     addrinfo hints{};
     hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
@@ -73,8 +75,8 @@ TableSocket::Result TableSocket::Connect(const std::string& host, int port,
     return result;
 }
 
-TableSocket::Result TableSocket::ConnectTo(const void* address, unsigned length, int family,
-                                           Clock::time_point deadline) {
+TcpConnection::Result TcpConnection::ConnectTo(const void* address, unsigned length, int family,
+                                               Clock::time_point deadline) {
     socket_ = FileDescriptor(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (!socket_.IsValid()) return Fail(LastSystemError());
     if (::connect(socket_.Get(), static_cast<const sockaddr*>(address), length) == 0)
@@ -89,27 +91,29 @@ TableSocket::Result TableSocket::ConnectTo(const void* address, unsigned length,
     return Result::Done;
 }
 
-TableSocket::Result TableSocket::SendAll(std::string_view bytes, Clock::time_point deadline) {
+TcpConnection::Result TcpConnection::SendAll(std::string_view bytes, Clock::time_point deadline) {
     while (!bytes.empty()) {
         // MSG_NOSIGNAL: a peer that has gone away must fail the send, not end the program.
-        const ssize_t sent = ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        const ssize_t sent = RetryOnInterrupt(
+            [&] { return ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL); });
         if (sent > 0) {
             bytes.remove_prefix(static_cast<std::size_t>(sent));
         } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
             if (const Result waited = WaitFor(POLLOUT, deadline); waited != Result::Done)
                 return waited;
-        } else if (errno != EINTR) {
+        } else {
             return Fail(LastSystemError());
         }
     }
     return Result::Done;
 }
 
-TableSocket::Result TableSocket::Receive(std::string& received, Clock::time_point deadline) {
+TcpConnection::Result TcpConnection::Receive(std::string& received, Clock::time_point deadline) {
     lastError_.clear();
     char buffer[kReadSize];
     for (;;) {
-        const ssize_t read = ::recv(socket_.Get(), buffer, sizeof buffer, 0);
+        const ssize_t read =
+            RetryOnInterrupt([&] { return ::recv(socket_.Get(), buffer, sizeof buffer, 0); });
         if (read > 0) {
             received.append(buffer, static_cast<std::size_t>(read));
             return Result::Done;
@@ -121,7 +125,7 @@ TableSocket::Result TableSocket::Receive(std::string& received, Clock::time_poin
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
             if (const Result waited = WaitFor(POLLIN, deadline); waited != Result::Done)
                 return waited;
-        } else if (errno != EINTR) {
+        } else {
             return Fail(LastSystemError());
         }
     }
