@@ -6,6 +6,7 @@
 #include "archive/RunState.h"
 #include "fixtures/DicomDirOutline.h"
 #include "fixtures/DicomFiles.h"
+#include "fixtures/FileCreationLimits.h"
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
@@ -99,6 +100,23 @@ TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
     EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{
                                     "exam.ver creation was blocked...bypassing sharing violation"});
+    EXPECT_TRUE(fs::is_empty(archive));
+}
+
+// Blocked is a manifest that cannot be created; one that cannot be written once created is a
+// file error whose reason goes to the error log.
+TEST_F(StudyTransfer, AManifestThatCannotBeWrittenIsAFileError) {
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 30; ++i) files["an-image-with-a-long-name-" + std::to_string(i)] = "x";
+    const fs::path local = setup.MakeStudy(kPath, files);
+    {
+        FileSizeLimit limit(1000);  // the manifest is longer, the log lines are not
+        EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
+    }
+    EXPECT_EQ(setup.Errors(),
+              std::vector<std::string>{"Error writing " + (local / "exam.ver").string() +
+                                       ": File too large"});
+    EXPECT_TRUE(setup.Activity().empty());
     EXPECT_TRUE(fs::is_empty(archive));
 }
 
