@@ -44,15 +44,13 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
 // the DICOMDIR per study.
 class DicomDirEntries {
   public:
-    DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
+    DicomDirEntries(const ArchiveDestination& destination, StudyRecord& study)
         : study_(study), session_(DestinationRootFolder(destination.m_strRootPath)) {}
     ~DicomDirEntries() {
         // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
         // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
         (void)session_.Write();
-        if (nonConformant_)
-            ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
-                        study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        WriteNamingNotice();
     }
     DicomDirEntries(const DicomDirEntries&) = delete;
     DicomDirEntries& operator=(const DicomDirEntries&) = delete;
@@ -66,7 +64,16 @@ class DicomDirEntries {
     }
 
   private:
-    const StudyRecord& study_;
+    // Names that break the rules are said once a study, not at every attempt, and only for a
+    // DICOMDIR that was opened: one that could not be, lists nothing.
+    void WriteNamingNotice() {
+        if (!nonConformant_ || session_.OpenResult() != 0 || study_.m_bNamingNoticeWritten) return;
+        ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
+                    study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        study_.m_bNamingNoticeWritten = 1;
+    }
+
+    StudyRecord& study_;
     DicomDirSession session_;
     bool nonConformant_ = false;
 };
@@ -88,7 +95,7 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
                                   const StudyTransferPlan& plan, MediaBudget& budget) {
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;

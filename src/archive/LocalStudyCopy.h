@@ -17,8 +17,8 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // Copies the planned study and verifies the copy. Archived when the copy is complete and equal
 // to the local folder; DestinationFullOrRefused when the medium's size or the destination's free
 // space cannot take the study (nothing written); Failed on any other failure (logged, or told
-// to the operator).
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+// to the operator). The study notes there that its naming notice was written.
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
                                   const StudyTransferPlan& plan, MediaBudget& budget);
 
 // Creates the levels "images" and those of the image path below the destination's root, the

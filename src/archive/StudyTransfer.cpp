@@ -60,8 +60,7 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
 }
 
 TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
-                          const StudyRecord& study, const StudyTransferPlan& plan,
-                          MediaBudget& budget) {
+                          StudyRecord& study, const StudyTransferPlan& plan, MediaBudget& budget) {
     if (destination.Kind() == DestinationKind::Ftp)
         return UploadStudyToFtp(destination, study, plan);
     if (destination.Kind() == DestinationKind::Server) {
