@@ -328,8 +328,8 @@ void Contest::Report() const {
     // ratio is the steadiest figure on a shared machine.
     std::vector<double> perRound;
     for (std::size_t i = 0; i < ours_.size(); ++i) perRound.push_back(ours_[i] / theirs_[i]);
-    std::printf("  ratio          median of the rounds' ratios %.2f   (goal <= 1.30)\n",
-                Median(perRound));
+    std::printf("  ratio          median of the rounds' ratios %.2f   (goal <= %.2f)\n",
+                Median(perRound), goal_);
     std::printf("  client CPU, median: mirabel %.2f s, %s %.2f s\n", Median(oursCpu_), peer_,
                 Median(theirsCpu_));
     std::fflush(stdout);

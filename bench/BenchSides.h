@@ -109,7 +109,9 @@ Measure ToolsInFreshFolder(const std::filesystem::path& folder,
 // One comparison: every round's time of each side, and each side's peak memory.
 class Contest {
   public:
-    Contest(const char* what, const char* peer) : what_(what), peer_(peer) {}
+    // goal: the ratio of the rounds' medians that the comparison aims at.
+    Contest(const char* what, const char* peer, double goal = 1.30)
+        : what_(what), peer_(peer), goal_(goal) {}
 
     // Runs both sides once, in alternating order so that neither always goes first.
     void Round(int round, const std::function<Measure()>& mine,
@@ -119,6 +121,7 @@ class Contest {
   private:
     const char* what_;
     const char* peer_;
+    double goal_;
     std::vector<double> ours_, theirs_, oursCpu_, theirsCpu_;
     long oursPeakKb_ = 0, theirsPeakKb_ = 0;
 };

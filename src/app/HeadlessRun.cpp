@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/ArchiverCore.h"
+#include "app/CoreRemovalHost.h"
 #include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
@@ -16,6 +17,7 @@
 #include "db/StudyRecord.h"
 #include "log/UnwritableLogReport.h"
 #include "platform/RegistryHive.h"
+#include "removal/UnattendedRemoval.h"
 
 namespace mirabel {
 
@@ -113,6 +115,24 @@ int RunArchiveNowHeadless() {
         core.RunArchive(*run);
         return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
                                                             : kHeadlessSomeFailed;
+    });
+}
+
+int RunRemoveNowHeadless() {
+    return WithStoredConfiguration([](ArchiverCore& core) {
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        CoreRemovalHost host(core);
+        std::string refusal;
+        switch (RunUnattendedRemoval(host, refusal)) {
+            case UnattendedRemovalResult::AllDeleted:
+                return kHeadlessAllArchived;
+            case UnattendedRemovalResult::SomeLeft:
+                return kHeadlessSomeFailed;
+            case UnattendedRemovalResult::NotStarted:
+                break;
+        }
+        return CannotStart(refusal);
     });
 }
 

@@ -20,6 +20,15 @@ inline constexpr int kHeadlessCannotStart = 2;
 // directory's run lock from the study selection to its end.
 [[nodiscard]] int RunArchiveNowHeadless();
 
+// "mirabel --remove-now": the unattended removal pass with the current destination's stored
+// "Delete" rules. The verification question is answered Yes (the copy is checked when its
+// medium is there), the medium prompt Cancel (that study stays), the deletion-problem prompt No
+// (that study stays untouched). 0 when every selected study was deleted (or none was
+// selected), 1 when a selected study was left in place or the pass stopped, 2 when it could
+// not start (the reason on standard error: the configuration as for --archive-now, or another
+// run in progress in this directory).
+int RunRemoveNowHeadless();
+
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or
 // "No Studies To Archive!!") on standard output. 0 when the studies were counted; 2 when the
 // configuration cannot be loaded, or the image database cannot be opened or read (after the

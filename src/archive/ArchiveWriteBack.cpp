@@ -16,10 +16,6 @@ namespace {
 // Rows read at most when looking the exam up, as every statement on EXAM does.
 constexpr int kMaxExamRows = 500000;
 
-void ThrowOnDatabaseError() {
-    if (g_bDbError) throw CCVAException("database error");
-}
-
 }  // namespace
 
 bool IsNumericExamId(const std::string& examId) {
@@ -29,31 +25,30 @@ bool IsNumericExamId(const std::string& examId) {
 
 bool RecordArchiveLocation(const ArchiverConfig& config, const std::string& examId,
                            const std::string& value) {
-    if (!IsNumericExamId(examId)) throw CCVAException("database error");
     if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField))
         throw CCVAException(*refusal);
+    return WriteExamField(config, examId, config.m_strDbField, value);
+}
+
+bool WriteExamField(const ArchiverConfig& config, const std::string& examId,
+                    const std::string& field, const std::string& value) {
+    if (!IsNumericExamId(examId)) throw CCVAException("database error");
     HandleScope handles;
-    CAdoDatabase* db = handles.NewDatabase("corvana");
-    ThrowOnDatabaseError();
-    ConnectImageDatabase(db, config);
-    ThrowOnDatabaseError();
-    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
-    ThrowOnDatabaseError();
-    OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
-    ThrowOnDatabaseError();
+    const ImageStatement exam = OpenImageStatement(
+        handles, config, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+    CAdoRecordset* rs = exam.rs;
     std::vector<std::string> ids;
     GetColumn(rs, "EXAM_ID", ids, kMaxExamRows);
     ThrowOnDatabaseError();
     if (!ids.empty()) {
         MoveToRow(rs, 0);
         ThrowOnDatabaseError();
-        SetFieldValue(rs, config.m_strDbField, value);
+        SetFieldValue(rs, field, value);
         ThrowOnDatabaseError();
         Update(rs);
         ThrowOnDatabaseError();
     }
-    handles.Close(rs);
-    handles.Close(db);
+    CloseImageStatement(handles, exam);
     return !ids.empty();
 }
 

@@ -9,6 +9,13 @@ namespace mirabel {
 // True when the exam id is a plain decimal number: it is placed unquoted in a statement.
 bool IsNumericExamId(const std::string& examId);
 
+// Writes value into the named column of the EXAM row with the given exam id, which must be
+// numeric. True when the row was updated; false when the row no longer exists. Throws
+// CCVAException("database error") when a database call fails (the layer has logged why). The
+// connection is closed on every way out.
+bool WriteExamField(const ArchiverConfig& config, const std::string& examId,
+                    const std::string& field, const std::string& value);
+
 // Writes value into the archive column (config.m_strDbField) of the EXAM row with the given
 // exam id, which must be numeric. True when the row was updated; false when the row no longer
 // exists. Throws CCVAException("database error") when a database call fails (the layer has

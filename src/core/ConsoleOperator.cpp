@@ -19,6 +19,11 @@ Answer SafeAnswer(Buttons buttons) {
     return Answer::Cancel;
 }
 
+void PrintLine(const std::string& text) {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
 class ConsoleProgress : public ProgressWindow {
   public:
     explicit ConsoleProgress(bool deleting) : verb_(deleting ? "Deleting" : "Transferring") {}
@@ -38,14 +43,29 @@ class ConsoleProgress : public ProgressWindow {
 }  // namespace
 
 Answer ConsoleOperator::MessageBox(const std::string& text, Buttons buttons) {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
+    PrintLine(text);
     return SafeAnswer(buttons);
 }
 
 std::optional<std::string> ConsoleOperator::AskMediaLabel(const std::string& proposed) {
     std::printf("Media label: %s\n", proposed.c_str());
     return proposed;
+}
+
+Answer ConsoleOperator::AskToVerifyCopy(const std::string& text) {
+    PrintLine(text);
+    return Answer::Yes;
+}
+
+bool ConsoleOperator::AskForMedium(const std::string& text) {
+    PrintLine(text);
+    return false;
+}
+
+DeleteProblemAnswer ConsoleOperator::AskDeleteProblem(const std::string& studyName,
+                                                      const std::string& examDate) {
+    PrintLine(DeleteProblemText(studyName, examDate));
+    return DeleteProblemAnswer::No;
 }
 
 std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deleting) {

@@ -1,6 +1,9 @@
 #pragma once
 // The operator of unattended runs: messages and progress go to standard output, the label
 // prompt takes the proposed label, every other question gets its safe answer (Cancel or No).
+// Before a deletion the copy on a medium is checked whenever the medium is there: the
+// verification question is answered Yes, the medium prompt Cancel (that study stays), and
+// the deletion-problem prompt No (that study stays untouched).
 #include "core/Operator.h"
 
 namespace mirabel {
@@ -9,6 +12,10 @@ class ConsoleOperator : public Operator {
   public:
     Answer MessageBox(const std::string& text, Buttons buttons) override;
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
+    Answer AskToVerifyCopy(const std::string& text) override;
+    bool AskForMedium(const std::string& text) override;
+    DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
+                                         const std::string& examDate) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;
     bool PumpEvents(int maxEvents) override;
 };

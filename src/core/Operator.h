@@ -1,6 +1,7 @@
 #pragma once
 // Everything the engine asks of the person at the desk goes through this one interface:
-// message boxes, questions, the media-label prompt, the progress window and the event pump.
+// message boxes, questions, the media-label prompt, the deletion-problem prompt, the medium
+// prompt, the progress window and the event pump.
 // The windows install a real implementation at start-up, tests a scripted one, and the
 // headless mode a console one. The engine never includes window code.
 #include <memory>
@@ -11,6 +12,15 @@ namespace mirabel {
 
 enum class Answer { Ok, Cancel, Yes, No };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+
+// The answers to a study that cannot be deleted cleanly ("Do you still wish to set the study as
+// archived?"), valued as the prompt's results.
+enum class DeleteProblemAnswer { Yes = 1, YesToAll = 2, No = 3, NoToAll = 4, Cancel = 5 };
+
+// The first line of the deletion-problem prompt.
+inline std::string DeleteProblemText(const std::string& studyName, const std::string& examDate) {
+    return "There was a problem deleting study for " + studyName + " on " + examDate + ".";
+}
 
 // The modeless progress window of a long operation (an archive run or a deletion pass).
 class ProgressWindow {
@@ -31,6 +41,21 @@ class Operator {
     // The "Enter Label" prompt for a medium, showing the proposed label;
     // the typed label on OK, nullopt on Cancel.
     [[nodiscard]] virtual std::optional<std::string> AskMediaLabel(const std::string& proposed) = 0;
+
+    // The question before a study's copy on removable media is checked (Yes: check, No: delete
+    // without checking, Cancel: stop). A Yes/No/Cancel message box unless overridden.
+    virtual Answer AskToVerifyCopy(const std::string& text) {
+        return MessageBox(text, Buttons::YesNoCancel);
+    }
+
+    // The medium prompt of the copy check ("Archive Verify", OK and Cancel): true when the
+    // operator says the medium is in, false on Cancel.
+    virtual bool AskForMedium(const std::string& text) = 0;
+
+    // The deletion-problem prompt for one study ("There was a problem deleting study for
+    // <name> on <date>.").
+    virtual DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
+                                                 const std::string& examDate) = 0;
 
     // Opens the progress window ("Archiving Studies"); deleting switches its texts.
     virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) = 0;

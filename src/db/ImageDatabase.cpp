@@ -1,5 +1,7 @@
 #include "db/ImageDatabase.h"
 
+#include "db/CCVAException.h"
+
 namespace mirabel {
 
 void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config) {
@@ -24,6 +26,29 @@ CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleN
     CAdoDatabase* db = handles.NewDatabase(handleName);
     ConnectImageDatabase(db, config);
     return g_bDbError ? nullptr : db;
+}
+
+void ThrowOnDatabaseError() {
+    if (g_bDbError) throw CCVAException("database error");
+}
+
+ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& config,
+                                  const std::string& statement) {
+    ImageStatement opened;
+    opened.db = handles.NewDatabase("corvana");
+    ThrowOnDatabaseError();
+    ConnectImageDatabase(opened.db, config);
+    ThrowOnDatabaseError();
+    opened.rs = handles.NewRecordset("echorec", opened.db);
+    ThrowOnDatabaseError();
+    OpenRecordset(opened.rs, statement);
+    ThrowOnDatabaseError();
+    return opened;
+}
+
+void CloseImageStatement(HandleScope& handles, const ImageStatement& statement) {
+    handles.Close(statement.rs);
+    handles.Close(statement.db);
 }
 
 bool ConnectionValuesPresent(const ArchiverConfig& c) {

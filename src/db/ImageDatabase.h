@@ -17,6 +17,22 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 [[nodiscard]] CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
                                               const ArchiverConfig& config);
 
+// Throws CCVAException("database error") when the layer's last call failed (it has logged why).
+void ThrowOnDatabaseError();
+
+// A statement opened on the image database: "corvana" and its recordset "echorec".
+struct ImageStatement {
+    CAdoDatabase* db = nullptr;
+    CAdoRecordset* rs = nullptr;
+};
+
+// Connects "corvana" and opens "echorec" on the statement, both held by the scope. Throws
+// CCVAException("database error") at the first step that fails.
+ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& config,
+                                  const std::string& statement);
+// Closes the recordset, then the connection, through the scope.
+void CloseImageStatement(HandleScope& handles, const ImageStatement& statement);
+
 // True for the kind whose connection values are all present; the study selection does not
 // even try an Access file with no name, nor a server without its names.
 bool ConnectionValuesPresent(const ArchiverConfig& config);

@@ -26,14 +26,6 @@ const char* const kPrelimOrFinalClause =
     " AND ((EXAM.PRELIM is NOT NULL) OR ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE "
     "'$$$READING$$$%')))";
 
-std::string CutoffLiteral(int daysBefore, std::time_t now) {
-    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
-    const std::tm local = LocalTime(cutoff);
-    char text[32];
-    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
-    return text;
-}
-
 // The four connection values as the debug log and the failure text show them; the password
 // is masked.
 std::string ConnectionDescription(const ArchiverConfig& c) {
@@ -87,6 +79,14 @@ void FillStudyList(std::vector<std::string>& values) {
 }
 
 }  // namespace
+
+std::string CutoffLiteral(int daysBefore, std::time_t now) {
+    const std::time_t cutoff = now - static_cast<std::time_t>(daysBefore) * 24 * 60 * 60;
+    const std::tm local = LocalTime(cutoff);
+    char text[32];
+    std::strftime(text, sizeof text, "%m/%d/%Y %H:%M", &local);
+    return text;
+}
 
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now) {
     std::string statement =

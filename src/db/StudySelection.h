@@ -22,6 +22,10 @@ inline constexpr int kMaxSelectedStudies = 500000;
 //   failed read) and the error log says why.
 bool GetStudyList(const ArchiverConfig& config);
 
+// The age limit of a statement: "now" minus the given days (the time of day kept), as the text
+// of an Access date literal, "%m/%d/%Y %H:%M" in local time.
+std::string CutoffLiteral(int daysBefore, std::time_t now);
+
 // The selection statement (Access dialect) for the criteria, with "now" as the age reference.
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now);
 

@@ -10,11 +10,15 @@
 #include <vector>
 
 #include "ProgramRun.h"
+#include "config/ArchiveDestination.h"
+#include "config/ArchiveListFile.h"
 #include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/LogMessages.h"
 #include "fixtures/ProgramDirectory.h"
+#include "fixtures/RemovalSetup.h"
+#include "platform/ExclusiveFileLock.h"
 
 namespace mirabel {
 
@@ -240,6 +244,71 @@ TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInPro
     const std::string activity = ReadFileBytes(dir / "mirabel.log");
     EXPECT_EQ(Occurrences(activity, "Archive started"), 1u) << activity;
     EXPECT_EQ(Occurrences(activity, "has been archived"), 3u) << activity;
+}
+
+// "--remove-now" in a start directory whose current destination is a DVD drive at ./dvd: its
+// stored "Delete" rules select every archived study and every temporary one.
+class RemoveNow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ArchiveDestination drive(DestinationKind::Removable);
+        drive.m_strRootPath = (dir / "dvd").string();
+        drive.m_strMediaType = "DVD";
+        drive.m_strMediaSize = "4700";
+        drive.BuildId();
+        g_Archives.push_back(std::make_unique<ArchiveDestination>(drive));
+        ASSERT_TRUE(WriteArchiveList(kArchiveListFile));
+        ResetArchives();
+        WriteFileBytes(dir / "Default.cfg", "REM:DVD");
+        const auto store = [this](const char* section, const char* key, const std::string& v) {
+            dir.Store("REM:DVD", section, key, v);
+        };
+        store("Database", "Database File", setup.Database().string());
+        store("Database", "Image Path", setup.ImageRoot().string());
+        for (const char* box : {"ByDate", "TempDel"}) store("Delete", box, "TRUE");
+        RemovalStudy study;
+        const auto add = [&](long id, const std::string& archiveValue) {
+            study.examId = id;
+            study.archiveValue = archiveValue;
+            return setup.Add(study);
+        };
+        add(1, "FTP:10.1.2.3:/data/");
+        const std::filesystem::path onMedium = add(2, "REM:DVD:L1:/dvd/images/2004/ST2/");
+        add(3, "REM:DVD:L9:/dvd/images/2004/ST3/");                         // a medium not inserted
+        std::filesystem::remove(add(4, "FTP:10.1.2.3:/data/") / "cv.dir");  // a problem
+        study.mediaType = "TEMP";
+        add(5, "FTP:10.1.2.3:/data/");
+        setup.WriteTempStudies({{5, "2004-02-01 08:00:00"}});
+        std::filesystem::create_directories(dir / "dvd/images/2004/ST2");
+        WriteFileBytes(dir / "dvd" / "cvlabel.txt", "L1");
+        std::filesystem::copy(onMedium, dir / "dvd/images/2004/ST2");
+    }
+
+    ProgramDirectory dir;
+    RemovalSetup setup{dir.path()};
+};
+
+TEST_F(RemoveNow, DeletesWhatTheStoredRulesSelectAndLeavesWhatItCannotCheck) {
+    const ProgramOutcome run = RunProgram("--remove-now");
+    EXPECT_EQ(run.status, 1) << run.output;
+    for (long deleted : {1, 2, 5}) EXPECT_EQ(setup.MediaType(deleted), "Archive") << deleted;
+    for (long left : {3, 4}) EXPECT_EQ(setup.MediaType(left), "Image Server") << left;
+    EXPECT_TRUE(std::filesystem::exists(setup.FolderOf(3) / "IMG1.dcm"));
+    for (const char* line :
+         {"Deleting 3 of 5 studies", "Please enter media labeled L9.",
+          "There was a problem deleting study for Ann Smith on 01/17/2004 10:15."})
+        EXPECT_NE(run.output.find(line), std::string::npos) << line << "\n" << run.output;
+
+    // What was left is no longer archived: nothing is selected, and that is success.
+    RunSqlite(setup.Database(), {"UPDATE EXAM SET ARCHIVE_PATH = NULL WHERE EXAM_ID IN (3, 4)"});
+    EXPECT_EQ(RunProgram("--remove-now").status, 0);
+
+    // Another run holds the start directory.
+    const ExclusiveFileLock held(dir / "mirabel.lock");
+    const ProgramOutcome refused = RunProgram("--remove-now");
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.output.find("another run is in progress"), std::string::npos)
+        << refused.output;
 }
 
 }  // namespace

@@ -44,9 +44,10 @@ class CArchiverApp : public wxApp {
 
 void PrintUsage() {
     std::printf(
-        "usage: mirabel [--archive-now | --count]\n"
+        "usage: mirabel [--archive-now | --remove-now | --count]\n"
         "  (no option)    the main window, working in the current directory\n"
         "  --archive-now  one archive run to the current destination, without a window\n"
+        "  --remove-now   one study removal pass by the stored rules, without a window\n"
         "  --count        print how many studies wait to be archived\n");
 }
 
@@ -56,6 +57,7 @@ int RunMirabel(int argc, char** argv) {
     if (argc > 1) {
         const std::string option = argv[1];
         if (argc == 2 && option == "--archive-now") return RunArchiveNowHeadless();
+        if (argc == 2 && option == "--remove-now") return RunRemoveNowHeadless();
         if (argc == 2 && option == "--count") return PrintStudyCountHeadless();
         if (option == "--help" || option == "-h") {
             PrintUsage();

@@ -24,6 +24,7 @@
 #include "config/ui/EditRemArchiveDlg.h"
 #include "config/ui/EditServerArchiveDlg.h"
 #include "log/ui/LogDlg.h"
+#include "removal/ui/StudyDeletionDlg.h"
 #include "log/Logs.h"
 #include "selection/ui/SelectArchiveStudiesDlg.h"
 
@@ -167,6 +168,7 @@ void CArchiverDlg::BindHandlers() {
     onButton("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
     onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
     onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
+    onButton("IDC_REMOVE_STUDIES", [this] { OpenStudyDeletion(RemovalMode::Manual); });
     onButton("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
     onButton("IDC_SET_START", [this] { OnSetStart(); });
     onButton("IDC_SET_STOP", [this] { OnSetStop(); });
@@ -578,10 +580,15 @@ void CArchiverDlg::RunScheduledArchive() {
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();
-    // In Archive method the unattended removal pass follows each run; the Study Deletion
-    // dialog that runs it arrives with study removal.
+    // In Archive method the unattended removal pass follows each run, as a run of its own.
+    if (!core_.Config().m_bReplicate) OpenStudyDeletion(RemovalMode::Auto);
     StartTimer1(core_.SchedulePeriodMs());
     RefreshStudyCount();
+}
+
+void CArchiverDlg::OpenStudyDeletion(RemovalMode mode) {
+    CStudyDeletionDlg deletion(removalHost_, this, mode);
+    deletion.ShowModal();
 }
 
 void CArchiverDlg::OnCountTick() {

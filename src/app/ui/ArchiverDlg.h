@@ -8,6 +8,8 @@
 #include <wx/timer.h>
 
 #include "app/ArchiverCore.h"
+#include "app/CoreRemovalHost.h"
+#include "removal/ui/SelectStudiesDlg.h"
 
 class wxCheckBox;
 class wxComboBox;
@@ -88,11 +90,15 @@ class CArchiverDlg : public wxDialog {
     void OnScheduleTick();
     void OnCountTick();
     void RunScheduledArchive();
+    // The Study Deletion dialog: by Remove Studies, or as the unattended pass after a
+    // scheduled run.
+    void OpenStudyDeletion(RemovalMode mode);
     void OnSize(wxSizeEvent& event);
     void OnAbout();
     void OnActivate(wxActivateEvent& event);
 
     ArchiverCore core_;
+    CoreRemovalHost removalHost_{core_};
     wxTimer timer1_;
     wxTimer timer2_;
 

@@ -9,6 +9,7 @@
 #include "core/ui/WxText.h"
 #include "archive/ui/ArchiveProgressDlg.h"
 #include "config/ui/EnterLabelDlg.h"
+#include "removal/ui/DeleteProblemDlg.h"
 
 namespace mirabel {
 
@@ -70,6 +71,18 @@ std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed
     CEnterLabelDlg dialog(proposed, g_pMainDlg);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     return dialog.m_strLabel;
+}
+
+bool WxOperator::AskForMedium(const std::string& text) {
+    // A box of its own, without owner, that stays until the medium is in.
+    return wxMessageBox(ToWx(text), "Archive Verify", wxOK | wxCANCEL) == wxOK;
+}
+
+DeleteProblemAnswer WxOperator::AskDeleteProblem(const std::string& studyName,
+                                                 const std::string& examDate) {
+    wxWindow* parent = wxGetActiveWindow();
+    CDeleteProblemDlg dialog(studyName, examDate, parent ? parent : g_pMainDlg);
+    return dialog.Ask();
 }
 
 std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {

@@ -1,0 +1,163 @@
+#include "removal/CandidateSelection.h"
+
+#include <ctime>
+#include <stdexcept>
+#include <vector>
+
+#include "core/Text.h"
+#include "db/CCVAException.h"
+#include "db/DaoDatabase.h"
+#include "db/DatabaseLayer.h"
+#include "db/DialectTranslation.h"
+#include "db/ImageDatabase.h"
+#include "db/StudySelection.h"
+#include "log/Logs.h"
+#include "removal/DeletionCandidates.h"
+#include "removal/MediaTypeArchive.h"
+#include "removal/SizeRule.h"
+
+namespace mirabel {
+
+namespace {
+
+constexpr std::size_t kMaxLoggedMessage = 299;
+
+// The columns a candidate is built from, in the order the rows hand them over.
+enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kArchiveValue };
+
+std::string MediaTypeName(const ArchiverConfig& config) {
+    return "[" + MediaTypeColumn(config) + "]";
+}
+
+// The named fields of every row of the statement on the image database, row after row. Throws
+// CCVAException when a step fails, so that no record is built from a half-read result.
+std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::string& statement,
+                                       std::vector<std::string> fields) {
+    HandleScope handles;
+    const ImageStatement opened = OpenImageStatement(handles, config, statement);
+    if (g_bOracleSyntax)
+        for (std::string& field : fields) field = TranslateFieldName(std::move(field));
+    std::vector<std::string> values;
+    GetRows(opened.rs, fields, values, kMaxCandidateRows);
+    ThrowOnDatabaseError();
+    CloseImageStatement(handles, opened);
+    return values;
+}
+
+// Runs one operation of the pass; its failure goes to the error log and ends only it.
+template <typename Body>
+void LoggingFailure(Body&& body) {
+    try {
+        body();
+    } catch (const std::exception& failure) {
+        ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+    }
+}
+
+void FillCandidates(CandidateList& list, std::vector<std::string>& values, std::size_t width) {
+    list.reserve(values.size() / width);
+    for (std::size_t row = 0; row + width <= values.size(); row += width) {
+        std::string* v = &values[row];
+        if (v[kImagePath].empty()) continue;  // a study without a folder has nothing to delete
+        auto record = std::make_unique<StudyRecord>();
+        record->m_strExamDate = std::move(v[kExamDate]);
+        record->m_strImagePath = std::move(v[kImagePath]);
+        record->m_strExamId = std::move(v[kExamId]);
+        record->m_strFirstName = std::move(v[kFirstName]);
+        record->m_strLastName = std::move(v[kLastName]);
+        record->m_strName = record->m_strFirstName + " " + record->m_strLastName;
+        if (width > kArchiveValue) record->m_strArchiveValue = std::move(v[kArchiveValue]);
+        list.push_back(std::move(record));
+    }
+}
+
+void SelectCandidates(CandidateList& list, const ArchiverConfig& config,
+                      const std::string& statement, bool withArchiveValue) {
+    list.clear();
+    LoggingFailure([&] {
+        std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L", "NAME_F",
+                                           "EXAM_DATE"};
+        if (withArchiveValue) fields.push_back(config.m_strDbField);
+        std::vector<std::string> values = ReadImageRows(config, statement, fields);
+        FillCandidates(list, values, fields.size());
+    });
+}
+
+// Far more days than any archive is old, and still a date the calendar can name.
+constexpr int kMaxDays = 1000000;
+
+std::string CutoffDaysBefore(const std::string& daysText) {
+    return CutoffLiteral(LeadingIntegerWithin(daysText, -kMaxDays, kMaxDays), std::time(nullptr));
+}
+
+std::vector<std::string> ReadTransferredExams(const std::string& statement) {
+    std::unique_ptr<CDaoDatabase> db = CreateDaoDatabase();
+    OpenDaoDatabase(*db, kTempStudiesDatabaseFile, "");
+    std::unique_ptr<CDaoRecordset> rs = CreateDaoRecordset(*db);
+    OpenDaoRecordset(*rs, statement);
+    std::vector<std::string> examIds;
+    GetDaoColumn(*rs, "EXAM_ID", examIds, kMaxCandidateRows);
+    CloseDaoRecordset(*rs);
+    CloseDaoDatabase(*db);
+    return examIds;
+}
+
+}  // namespace
+
+std::string ServerCandidatesStatement(const ArchiverConfig& config) {
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND("
+           "EXAM.[" +
+           config.m_strDbField + "] is NOT NULL)AND(EXAM." + MediaTypeName(config) +
+           "='Image Server')AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
+}
+
+std::string TempCandidatesStatement(const ArchiverConfig& config) {
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND("
+           "EXAM.[" +
+           config.m_strDbField + "] IS NOT NULL)AND(EXAM." + MediaTypeName(config) +
+           "='TEMP') ORDER BY EXAM.EXAM_DATE";
+}
+
+std::string ExamDateStatement(const ArchiverConfig& config, const std::string& cutoff) {
+    return "SELECT EXAM.* FROM EXAM WHERE (((EXAM.[" + config.m_strDbField +
+           "]) Is Not Null)AND(EXAM.EXAM_DATE < #" + cutoff +
+           "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
+}
+
+std::string TransferDateStatement(const std::string& cutoff) {
+    return "SELECT TempStudies.* FROM TempStudies WHERE ((TempStudies.[Transfer Date] < #" +
+           cutoff + "#)) ORDER BY TempStudies.[Transfer Date]";
+}
+
+void SelectServerCandidates(const ArchiverConfig& config) {
+    SelectCandidates(g_ServerCandidates, config, ServerCandidatesStatement(config), true);
+}
+
+void SelectTempCandidates(const ArchiverConfig& config) {
+    SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), false);
+}
+
+void MarkByExamDate(const ArchiverConfig& config, const std::string& daysText) {
+    LoggingFailure([&] {
+        const std::string statement = ExamDateStatement(config, CutoffDaysBefore(daysText));
+        MarkCandidates(ReadImageRows(config, statement, {"EXAM_ID"}));
+    });
+}
+
+void MarkTempByTransferDate(const std::string& daysText) {
+    LoggingFailure([&] {
+        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(daysText))));
+    });
+}
+
+void RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules) {
+    SelectServerCandidates(config);
+    if (rules.m_bByDate && !rules.m_strNumbDays.empty())
+        MarkByExamDate(config, rules.m_strNumbDays);
+    SelectTempCandidates(config);
+    if (rules.m_bTempDel && !rules.m_strTempDays.empty())
+        MarkTempByTransferDate(rules.m_strTempDays);
+    if (rules.m_bBySize) MarkBySize(config, rules.m_strNumbGBytes);
+}
+
+}  // namespace mirabel

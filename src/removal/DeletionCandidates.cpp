@@ -1,0 +1,59 @@
+#include "removal/DeletionCandidates.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+
+namespace mirabel {
+
+CandidateList g_ServerCandidates;
+CandidateList g_TempCandidates;
+
+namespace {
+
+StudyRecord* FindFirst(CandidateList& list, const std::string& examId) {
+    for (const auto& record : list)
+        if (record->m_strExamId == examId) return record.get();
+    return nullptr;
+}
+
+int CountSelectedIn(const CandidateList& list) {
+    return static_cast<int>(std::count_if(list.begin(), list.end(),
+                                          [](const auto& record) { return record->m_bSelected; }));
+}
+
+}  // namespace
+
+void MarkCandidate(const std::string& examId) {
+    StudyRecord* record = FindFirst(g_ServerCandidates, examId);
+    if (!record) record = FindFirst(g_TempCandidates, examId);
+    if (record) record->m_bSelected = 1;
+}
+
+void MarkCandidates(const std::vector<std::string>& examIds) {
+    // The first record of an id wins, and every server record comes before the temporary ones,
+    // as MarkCandidate searches.
+    std::unordered_map<std::string_view, StudyRecord*> byExamId;
+    byExamId.reserve(g_ServerCandidates.size() + g_TempCandidates.size());
+    for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+        for (const auto& record : *list) byExamId.emplace(record->m_strExamId, record.get());
+    for (const std::string& examId : examIds)
+        if (const auto found = byExamId.find(examId); found != byExamId.end())
+            found->second->m_bSelected = 1;
+}
+
+int CountSelected() {
+    return CountSelectedIn(g_ServerCandidates) + CountSelectedIn(g_TempCandidates);
+}
+
+void RemoveDeletedCandidates() {
+    for (CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+        std::erase_if(*list, [](const auto& record) { return record->m_bDeleted != 0; });
+}
+
+void ResetDeletionCandidates() {
+    g_ServerCandidates.clear();
+    g_TempCandidates.clear();
+}
+
+}  // namespace mirabel

@@ -1,0 +1,29 @@
+#include "removal/MediaTypeArchive.h"
+
+#include <exception>
+
+#include "archive/ArchiveWriteBack.h"
+#include "log/Logs.h"
+
+namespace mirabel {
+
+namespace {
+constexpr std::size_t kMaxLoggedMessage = 399;
+}
+
+std::string MediaTypeColumn(const ArchiverConfig& config) {
+    const DatabaseKind kind = config.DbKind();
+    const bool oracle = kind == DatabaseKind::Oracle || kind == DatabaseKind::Unknown;
+    return oracle ? "MEDIA_TYPE" : "Media Type";
+}
+
+int SetMediaTypeArchive(const ArchiverConfig& config, const std::string& examId) {
+    try {
+        return WriteExamField(config, examId, MediaTypeColumn(config), "Archive") ? 1 : 0;
+    } catch (const std::exception& failure) {
+        ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+        return 0;
+    }
+}
+
+}  // namespace mirabel

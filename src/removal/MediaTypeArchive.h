@@ -1,0 +1,19 @@
+#pragma once
+// The last step of a study's deletion: its EXAM row records that the study now lives only in
+// the archive.
+#include <string>
+
+#include "core/ArchiverConfig.h"
+
+namespace mirabel {
+
+// The EXAM column that holds the media type: "Media Type" on Access/JET and SQL Server,
+// "MEDIA_TYPE" on the Oracle kind (and on an unknown kind, which is connected as Oracle).
+std::string MediaTypeColumn(const ArchiverConfig& config);
+
+// Sets the media type column ("Media Type", or MEDIA_TYPE on the Oracle kind) of the EXAM row
+// with that exam id to "Archive". 1 when the row was updated; 0 when the row is missing, the
+// id is not numeric, or the database failed (the failure is written to the error log).
+int SetMediaTypeArchive(const ArchiverConfig& config, const std::string& examId);
+
+}  // namespace mirabel

@@ -1,0 +1,185 @@
+#include "removal/StudyDeletion.h"
+
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
+
+#include "archive/ArchiveWriteBack.h"
+#include "archive/RunState.h"
+#include "archive/StudyPaths.h"
+#include "db/CCVAException.h"
+#include "log/Logs.h"
+#include "platform/FolderEntries.h"
+#include "removal/CopyCheck.h"
+#include "removal/MediaTypeArchive.h"
+#include "removal/ProblemDecision.h"
+#include "removal/StudyFileList.h"
+
+namespace mirabel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMaxLoggedMessage = 399;
+
+enum class StudyOutcome { Deleted, LeftInPlace, StopPass };
+
+// A file that could be opened but not deleted: the pass stops on it.
+class FileDeleteFailure : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+void LogMilestone(const std::string& text) {
+    ActivityLog(text);
+    DebugLog(text);
+}
+
+// "Error: <name> <date> - <why>", the error-log line of a study.
+std::string StudyErrorLine(const StudyRecord& study, const std::string& why) {
+    return "Error: " + study.m_strName + " " + study.m_strExamDate + " - " +
+           why.substr(0, kMaxLoggedMessage);
+}
+
+// Studies on one medium come together, each medium's studies in exam-date order.
+void SortByArchiveValue(CandidateList& list) {
+    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+        return a->m_strArchiveValue < b->m_strArchiveValue;
+    });
+}
+
+// The names to delete; an empty list when a problem with "cv.dir" was accepted, nullopt when
+// the study is to be left.
+std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const StudyRecord& study,
+                                                    DeletionFlags& flags) {
+    StudyFileList list = ReadStudyFileList(dir);
+    if (list.state == FileListState::Read) {
+        RemoveDuplicates(list.names);
+        return std::move(list.names);
+    }
+    DebugLog((dir / kStudyListFile).string() + ": " + list.problem);
+    switch (DecideProblem(flags, study)) {
+        case ProblemOutcome::GoOn:
+            return std::vector<std::string>();
+        case ProblemOutcome::LeaveStudy:
+            return std::nullopt;
+        case ProblemOutcome::Cancel:
+            break;
+    }
+    throw CCVAException(list.state == FileListState::NotOpened
+                            ? "Could not open cv.dir file"
+                            : "cv.dir file was not correct version");
+}
+
+// Deletes the names in order; false when a problem file ended the loop and the study is to be
+// left with its database row as it is.
+bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& names,
+                       const StudyRecord& study, DeletionFlags& flags) {
+    const FolderEntries entries(dir);
+    const int n = static_cast<int>(names.size());
+    for (int k = 0; k < n; ++k) {
+        // Once Cancel is pressed the study is finished without showing its files.
+        if (!StopRequested()) {
+            if (g_pProgressDlg) g_pProgressDlg->SetFileProgress(k + 1, n);
+            PeekAndPump();
+        }
+        const RemovalOutcome outcome = entries.Remove(names[static_cast<std::size_t>(k)]);
+        if (outcome.result == RemovalResult::Removed) continue;
+        if (outcome.result == RemovalResult::Failed)
+            throw FileDeleteFailure("Cannot delete " + outcome.reason);
+        DebugLog(outcome.reason);
+        switch (DecideProblem(flags, study)) {
+            case ProblemOutcome::GoOn:
+                continue;
+            case ProblemOutcome::LeaveStudy:
+                return false;
+            case ProblemOutcome::Cancel:
+                throw CCVAException("Could not open cv.dir file");
+        }
+    }
+    return true;
+}
+
+// Checks, then deletes one selected study.
+StudyOutcome DeleteStudy(const ArchiverConfig& config, StudyRecord& study, DeletionFlags& flags,
+                         const CopyCheckOptions& check, int& counter, int total) {
+    // The exam id goes unquoted into the statement that sets the row.
+    if (!IsNumericExamId(study.m_strExamId)) {
+        ErrorLog(StudyErrorLine(study, "the exam id " + study.m_strExamId + " is not a number"));
+        return StudyOutcome::LeftInPlace;
+    }
+    const std::optional<fs::path> dir =
+        LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath);
+    if (!dir) {
+        ErrorLog(StudyErrorLine(study, "the image path " + study.m_strImagePath +
+                                           " is not a folder below the image root"));
+        return StudyOutcome::LeftInPlace;
+    }
+    switch (CheckCopyBeforeDeletion(study, *dir, flags, check)) {
+        case CopyCheckResult::Delete:
+            break;
+        case CopyCheckResult::LeaveStudy:
+            return StudyOutcome::LeftInPlace;
+        case CopyCheckResult::StopPass:
+            return StudyOutcome::StopPass;
+    }
+    ++counter;
+    if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(counter, total);
+    DebugLog("Deleting " + study.m_strName + " " + study.m_strExamDate);
+    const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, flags);
+    if (!names || !DeleteListedFiles(*dir, *names, study, flags)) return StudyOutcome::LeftInPlace;
+    if (!SetMediaTypeArchive(config, study.m_strExamId)) return StudyOutcome::StopPass;
+    study.m_bDeleted = 1;
+    ActivityLog(study.m_strName + " " + study.m_strExamDate + " Successfully Deleted");
+    return StudyOutcome::Deleted;
+}
+
+}  // namespace
+
+int DeleteSelectedStudies(const ArchiverConfig& config, CandidateList& list, int& counter,
+                          int total, const DeletionOptions& options, bool isTemp) {
+    DeletionFlags flags;
+    flags.suppress = options.skip == "TRUE" ? 1 : 0;
+    const CopyCheckOptions check{isTemp, options.verifyFolderCopies};
+    SortByArchiveValue(list);
+    for (const auto& record : list) {
+        if (!record->m_bSelected) continue;
+        try {
+            switch (DeleteStudy(config, *record, flags, check, counter, total)) {
+                case StudyOutcome::LeftInPlace:
+                    continue;
+                case StudyOutcome::StopPass:
+                    return 0;
+                case StudyOutcome::Deleted:
+                    break;
+            }
+        } catch (const std::exception& failure) {
+            ErrorLog(StudyErrorLine(*record, failure.what()));
+            return 0;
+        }
+        if (StopRequested()) {
+            LogMilestone("Delete stopped by user");
+            return 0;
+        }
+    }
+    return 1;
+}
+
+int RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options) {
+    LogMilestone("Delete started");
+    int result = 0;
+    {
+        ProgressScope progress(true);
+        int counter = 0;
+        const int total = CountSelected();
+        result = DeleteSelectedStudies(config, g_ServerCandidates, counter, total, options, false);
+        if (result == 1)
+            result = DeleteSelectedStudies(config, g_TempCandidates, counter, total, options, true);
+        RemoveDeletedCandidates();
+    }
+    LogMilestone("Delete finished");
+    return result;
+}
+
+}  // namespace mirabel

@@ -1,0 +1,18 @@
+#pragma once
+// The unattended removal pass without a window: the current destination's stored rules select
+// the candidates, and the selected ones are deleted at once, as one run of the start directory.
+#include <string>
+
+#include "removal/RemovalHost.h"
+
+namespace mirabel {
+
+enum class UnattendedRemovalResult {
+    AllDeleted,  // every selected study was deleted, or none was selected
+    SomeLeft,    // a selected study was left in place, or the pass stopped
+    NotStarted,  // another run held the start directory (refusal says why)
+};
+
+UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& refusal);
+
+}  // namespace mirabel

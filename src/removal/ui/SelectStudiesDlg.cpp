@@ -1,0 +1,99 @@
+#include "removal/ui/SelectStudiesDlg.h"
+
+#include <wx/listbox.h>
+#include <wx/msgdlg.h>
+#include <wx/wupdlock.h>
+#include <wx/xrc/xmlres.h>
+
+#include "config/SettingsStore.h"
+#include "core/Text.h"
+#include "core/ui/WxText.h"
+#include "log/Logs.h"
+#include "removal/CandidateLines.h"
+#include "removal/DeletionSettings.h"
+#include "removal/StudyDeletion.h"
+
+namespace mirabel {
+
+namespace {
+constexpr int kTimer6 = 6;
+constexpr int kDeleteDelayMs = 1000;
+}  // namespace
+
+CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode)
+    : host_(host),
+      m_bAutoMode(mode == RemovalMode::Auto),
+      m_strSkip(ReadDeleteSetting(host, kSkip)),
+      m_bVerifyFolderCopies(SettingIsTrue(ReadDeleteSetting(host, kVerifyFolderCopies))),
+      m_font(wxFontInfo(10).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New")),
+      timer6_(this, kTimer6) {
+    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SELECT_STUDIES");
+    m_lbStudies = XRCCTRL(*this, "IDC_STUDY_LIST", wxListBox);
+    m_lbStudies->SetFont(m_font);
+    XRCCTRL(*this, "IDC_CAPTIONS", wxWindow)->SetFont(m_font);
+    FillList();
+    const auto onButton = [this](const char* name, auto handler) {
+        Bind(
+            wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, XRCID(name));
+    };
+    onButton("IDC_SELECT_ALL", [this] { HighlightAll(true); });
+    onButton("IDC_DESELECT_ALL", [this] { HighlightAll(false); });
+    onButton("IDC_DELETE_NOW", [this] { OnDeleteNow(); });
+    onButton("wxID_OK", [this] { OnClose(); });
+    // Esc and the close box leave the selection as it was, though there is no Cancel button.
+    SetEscapeId(wxID_CANCEL);
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { OnDeleteNow(); }, kTimer6);
+    // The timer only ticks once the dialog runs its loop: one second after it has opened.
+    if (m_bAutoMode) timer6_.StartOnce(kDeleteDelayMs);
+}
+
+void CSelectStudiesDlg::FillList() {
+    for (const std::string& line : CandidateListLines()) m_lbStudies->Append(ToWx(line));
+    for (int line : SelectedLineIndices()) m_lbStudies->SetSelection(line);
+}
+
+void CSelectStudiesDlg::HighlightAll(bool on) {
+    // Frozen rather than hidden: hiding a modal dialog would end it.
+    wxWindowUpdateLocker frozen(m_lbStudies);
+    const int count = static_cast<int>(m_lbStudies->GetCount());
+    for (int line = 0; line < count; ++line) {
+        if (on)
+            m_lbStudies->SetSelection(line);
+        else
+            m_lbStudies->Deselect(line);
+    }
+}
+
+void CSelectStudiesDlg::SyncSelection() {
+    wxArrayInt highlighted;
+    m_lbStudies->GetSelections(highlighted);
+    mirabel::SyncSelection(std::vector<int>(highlighted.begin(), highlighted.end()));
+}
+
+void CSelectStudiesDlg::OnClose() {
+    SyncSelection();
+    EndModal(wxID_OK);
+}
+
+void CSelectStudiesDlg::OnDeleteNow() {
+    timer6_.Stop();
+    SyncSelection();
+    DeletionOptions options;
+    options.skip = m_strSkip;
+    options.verifyFolderCopies = m_bVerifyFolderCopies;
+    std::string refusal;
+    const bool ran =
+        host_.RunExclusively([&] { RunDeletionPass(host_.Config(), options); }, refusal);
+    if (!ran) {
+        ErrorLog("Delete not started: " + refusal);
+        // Nobody waits at the unattended pass; the operator can try again later.
+        if (!m_bAutoMode) {
+            wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+            return;
+        }
+    }
+    EndModal(wxID_OK);
+}
+
+}  // namespace mirabel

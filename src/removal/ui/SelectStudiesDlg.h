@@ -1,0 +1,45 @@
+#pragma once
+// "Select Studies": every deletion candidate in one fixed-width list with the selected ones
+// highlighted. Delete Now deletes the highlighted studies; Close keeps the highlighting as the
+// selection, Esc and the close box keep the selection as it was. In the unattended pass the
+// dialog deletes the preselected studies one second after it opens, and closes.
+#include <string>
+
+#include <wx/dialog.h>
+#include <wx/font.h>
+#include <wx/timer.h>
+
+#include "removal/RemovalHost.h"
+
+class wxListBox;
+
+namespace mirabel {
+
+enum class RemovalMode { Manual, Auto };
+
+class CSelectStudiesDlg : public wxDialog {
+  public:
+    CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
+
+    // "Delete Now": the highlighted studies are deleted as one run of the start directory,
+    // then the dialog closes with OK.
+    void OnDeleteNow();
+
+    bool DeleteTimerRunning() const { return timer6_.IsRunning(); }
+
+  private:
+    void FillList();
+    void HighlightAll(bool on);
+    void SyncSelection();
+    void OnClose();
+
+    RemovalHost& host_;
+    bool m_bAutoMode;
+    std::string m_strSkip;       // "Skip" as it was when the dialog opened
+    bool m_bVerifyFolderCopies;  // "VerifyFolderCopies" likewise
+    wxFont m_font;
+    wxListBox* m_lbStudies = nullptr;
+    wxTimer timer6_;
+};
+
+}  // namespace mirabel

@@ -1,0 +1,107 @@
+#include "removal/ui/StudyDeletionDlg.h"
+
+#include <wx/checkbox.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include "core/ui/WxText.h"
+#include "removal/CandidateLines.h"
+#include "removal/CandidateSelection.h"
+#include "removal/DeletionCandidates.h"
+
+namespace mirabel {
+
+namespace {
+constexpr int kTimer5 = 5;
+constexpr int kAutoPassDelayMs = 1000;
+}  // namespace
+
+CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode)
+    : host_(host),
+      m_bAutoMode(mode == RemovalMode::Auto),
+      settings_(LoadDeletionSettings(host)),
+      timer5_(this, kTimer5) {
+    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_STUDY_DELETION");
+    FindControls();
+    WriteControls();
+    // Every change is stored at once; OK and Cancel only close the dialog.
+    for (const RuleBox& rule : boxes_)
+        rule.box->Bind(wxEVT_CHECKBOX, [this, rule](wxCommandEvent&) {
+            ReadControls();
+            StoreDeleteSetting(host_, *rule.setting, settings_.*rule.member);
+        });
+    for (const RuleText& rule : texts_)
+        rule.edit->Bind(wxEVT_TEXT, [this, rule](wxCommandEvent&) {
+            ReadControls();
+            StoreDeleteSetting(host_, *rule.setting, settings_.*rule.member);
+        });
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { UpdateSelectedStudies(); },
+        XRCID("IDC_UPDATE_SELECTED"));
+    Bind(
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectStudies(); }, XRCID("IDC_SELECT_STUDIES"));
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { OnAutoPass(); }, kTimer5);
+    if (m_bAutoMode) {
+        timer5_.StartOnce(kAutoPassDelayMs);
+    } else if (!g_ServerCandidates.empty() || !g_TempCandidates.empty()) {
+        // The lists outlive the dialog: a reopened dialog shows the selection left behind.
+        ShowCount();
+    } else {
+        UpdateSelectedStudies();
+    }
+    GetSizer()->Fit(this);
+}
+
+void CStudyDeletionDlg::FindControls() {
+    const auto box = [this](const char* name) { return XRCCTRL(*this, name, wxCheckBox); };
+    const auto edit = [this](const char* name) { return XRCCTRL(*this, name, wxTextCtrl); };
+    boxes_ = {{box("IDC_BY_SIZE"), &kBySize, &DeletionSettings::m_bBySize},
+              {box("IDC_BY_DATE"), &kByDate, &DeletionSettings::m_bByDate},
+              {box("IDC_TEMP_DEL"), &kTempDel, &DeletionSettings::m_bTempDel},
+              {box("IDC_SKIP"), &kSkip, &DeletionSettings::m_bSkip},
+              {box("IDC_VERIFY_FOLDER_COPIES"), &kVerifyFolderCopies,
+               &DeletionSettings::m_bVerifyFolderCopies}};
+    texts_ = {{edit("IDC_NUMB_DAYS"), &kNumbDays, &DeletionSettings::m_strNumbDays},
+              {edit("IDC_NUMB_GBYTES"), &kNumbGBytes, &DeletionSettings::m_strNumbGBytes},
+              {edit("IDC_TEMP_DAYS"), &kTempDays, &DeletionSettings::m_strTempDays}};
+    selectedCount_ = XRCCTRL(*this, "IDC_SELECTED_COUNT", wxStaticText);
+}
+
+void CStudyDeletionDlg::WriteControls() {
+    for (const RuleBox& rule : boxes_) rule.box->SetValue(settings_.*rule.member);
+    // ChangeValue, not SetValue: showing a setting must not store it again.
+    for (const RuleText& rule : texts_) rule.edit->ChangeValue(ToWx(settings_.*rule.member));
+}
+
+void CStudyDeletionDlg::ReadControls() {
+    for (const RuleBox& rule : boxes_) settings_.*rule.member = rule.box->GetValue();
+    for (const RuleText& rule : texts_) settings_.*rule.member = FromWx(rule.edit->GetValue());
+}
+
+void CStudyDeletionDlg::ShowCount() {
+    selectedCount_->SetLabel(ToWx(SelectedCountText()));
+}
+
+void CStudyDeletionDlg::UpdateSelectedStudies() {
+    ReadControls();
+    RunSelectionPass(host_.Config(), settings_);
+    ShowCount();
+}
+
+void CStudyDeletionDlg::OnSelectStudies() {
+    CSelectStudiesDlg select(host_, this);
+    select.ShowModal();
+    ShowCount();
+}
+
+void CStudyDeletionDlg::OnAutoPass() {
+    UpdateSelectedStudies();
+    CSelectStudiesDlg select(host_, this, RemovalMode::Auto);
+    select.ShowModal();
+    EndModal(wxID_OK);
+}
+
+}  // namespace mirabel

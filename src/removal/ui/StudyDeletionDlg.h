@@ -1,0 +1,61 @@
+#pragma once
+// "Study Deletion": the rules by which archived studies leave the local image store, each
+// stored the moment it changes, the count they select, and the Select Studies list from which
+// the deletion starts. In auto mode the dialog is the unattended pass after a scheduled run:
+// one second after it opens it applies the rules, lets Select Studies delete, and closes.
+#include <string>
+#include <vector>
+
+#include <wx/dialog.h>
+#include <wx/timer.h>
+
+#include "removal/DeletionSettings.h"
+#include "removal/RemovalHost.h"
+#include "removal/ui/SelectStudiesDlg.h"
+
+class wxCheckBox;
+class wxStaticText;
+class wxTextCtrl;
+
+namespace mirabel {
+
+class CStudyDeletionDlg : public wxDialog {
+  public:
+    CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
+
+    // "Update Selected Studies": the rules as the controls show them select afresh.
+    void UpdateSelectedStudies();
+
+    bool AutoTimerRunning() const { return timer5_.IsRunning(); }
+
+  private:
+    // A check box and the setting it stores.
+    struct RuleBox {
+        wxCheckBox* box;
+        const DeleteSetting* setting;
+        bool DeletionSettings::*member;
+    };
+    // An edit and the setting it stores.
+    struct RuleText {
+        wxTextCtrl* edit;
+        const DeleteSetting* setting;
+        std::string DeletionSettings::*member;
+    };
+
+    void FindControls();
+    void WriteControls();
+    void ReadControls();
+    void ShowCount();
+    void OnSelectStudies();
+    void OnAutoPass();
+
+    RemovalHost& host_;
+    bool m_bAutoMode;
+    DeletionSettings settings_;  // the members bound to the controls
+    std::vector<RuleBox> boxes_;
+    std::vector<RuleText> texts_;
+    wxStaticText* selectedCount_ = nullptr;
+    wxTimer timer5_;
+};
+
+}  // namespace mirabel

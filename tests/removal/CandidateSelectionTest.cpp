@@ -1,0 +1,188 @@
+// The deletion candidates and the rules that select among them, on a SQLite image database, a
+// "tempstudies.mdb", and the Oracle kind on the PostgreSQL server.
+#include "removal/CandidateSelection.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/OdbcTestSetup.h"
+#include "fixtures/PostgresServer.h"
+#include "fixtures/RemovalSetup.h"
+#include "removal/DeletionCandidates.h"
+#include "removal/MediaTypeArchive.h"
+
+namespace mirabel {
+
+namespace {
+
+using Ids = std::set<std::string>;
+
+Ids Ids_(const CandidateList& list) {
+    Ids ids;
+    for (const auto& record : list) ids.insert(record->m_strExamId);
+    return ids;
+}
+
+Ids Selected() {
+    Ids ids;
+    for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+        for (const auto& record : *list)
+            if (record->m_bSelected) ids.insert(record->m_strExamId);
+    return ids;
+}
+
+class CandidateSelection : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        auto add = [this](long id, const char* media, std::optional<int> oldCvs,
+                          std::optional<std::string> archive, std::string date,
+                          std::optional<std::string> imagePath = std::nullopt) {
+            RemovalStudy study;
+            study.examId = id;
+            study.mediaType = media;
+            study.oldCvs = oldCvs;
+            study.archiveValue = std::move(archive);
+            study.examDate = std::move(date);
+            study.imagePath = std::move(imagePath);
+            setup.Add(study);
+        };
+        add(1, "Image Server", 0, "NFS:lab:/a/1/", "2004-01-10 09:00:00");
+        add(2, "Image Server", 1, "NFS:lab:/a/2/", "2004-01-09 09:00:00");
+        add(3, "Image Server", std::nullopt, "NFS:lab:/a/3/", "2004-01-08 09:00:00");
+        add(4, "Image Server", 0, std::nullopt, "2004-01-07 09:00:00");
+        add(5, "TEMP", 1, "FTP:x:/t/5/", "2004-01-06 09:00:00");
+        add(6, "Image Server", 0, "NFS:lab:/a/6/", "2004-01-05 09:00:00", "");
+        add(7, "Image Server", 0, "NFS:lab:/a/7/", DaysAgo(1));
+        add(8, "TEMP", 0, "FTP:x:/t/8/", "2004-01-04 09:00:00");
+        add(9, "Image Server", 0, "REM:DVD:L1:/m/9/", "2003-12-31 09:00:00");
+        setup.WriteTempStudies(
+            {{5, DaysAgo(20)}, {9, DaysAgo(20)}, {8, DaysAgo(1)}, {999, DaysAgo(90)}});
+    }
+
+    RemovalSetup setup;
+};
+
+TEST_F(CandidateSelection, OnlyArchivedStudiesWithAFolderAreCandidatesOldestFirst) {
+    SelectServerCandidates(setup.config);
+    SelectTempCandidates(setup.config);
+    ASSERT_EQ(g_ServerCandidates.size(), 3u);
+    EXPECT_EQ(g_ServerCandidates[0]->m_strExamId, "9");
+    EXPECT_EQ(g_ServerCandidates[1]->m_strExamId, "1");
+    EXPECT_EQ(g_ServerCandidates[2]->m_strExamId, "7");
+    const StudyRecord& first = *g_ServerCandidates[0];
+    EXPECT_EQ(first.m_strName, "Ann Smith");
+    EXPECT_EQ(first.m_strArchiveValue, "REM:DVD:L1:/m/9/");
+    EXPECT_EQ(first.m_strImagePath, "\\2004\\ST9");
+    EXPECT_EQ(Ids_(g_TempCandidates), (Ids{"5", "8"}));
+    EXPECT_EQ(g_TempCandidates[0]->m_strArchiveValue, "");
+    EXPECT_EQ(CountSelected(), 0);
+    EXPECT_TRUE(setup.Errors().empty());
+}
+
+TEST_F(CandidateSelection, RulesSelectAndEveryPassStartsAfresh) {
+    const struct {
+        bool byDate;
+        const char* days;
+        bool tempDel;
+        const char* tempDays;
+        Ids selected;
+    } cases[] = {
+        {true, "0", false, "", {"1", "7", "9"}},
+        {true, "30 days", false, "", {"1", "9"}},
+        {true, "none", false, "", {"1", "7", "9"}},
+        {true, "", false, "", {}},
+        {false, "0", false, "0", {}},
+        {false, "", true, "10", {"5", "9"}},
+        {false, "", true, "", {}},
+        {true, "30", true, "0", {"1", "5", "8", "9"}},
+    };
+    for (const auto& c : cases) {
+        // A selection made by hand is lost with the rebuild.
+        for (const auto& record : g_ServerCandidates) record->m_bSelected = 1;
+        DeletionSettings rules;
+        rules.m_bByDate = c.byDate;
+        rules.m_strNumbDays = c.days;
+        rules.m_bTempDel = c.tempDel;
+        rules.m_strTempDays = c.tempDays;
+        RunSelectionPass(setup.config, rules);
+        EXPECT_EQ(Selected(), c.selected) << c.days << " / " << c.tempDays;
+    }
+    EXPECT_TRUE(setup.Errors().empty());
+}
+
+TEST_F(CandidateSelection, FailuresAreLoggedAndTheRestOfThePassGoesOn) {
+    std::filesystem::remove(setup.Work() / "tempstudies.mdb");
+    DeletionSettings rules;
+    rules.m_bByDate = rules.m_bTempDel = true;
+    RunSelectionPass(setup.config, rules);
+    EXPECT_EQ(Selected(), (Ids{"1", "7", "9"}));
+    EXPECT_EQ(setup.Errors(), std::vector<std::string>{"Could not find file 'tempstudies.mdb'."});
+
+    setup.config.m_strDatabaseFile = (setup.Work() / "gone.mdb").string();
+    RunSelectionPass(setup.config, rules);
+    EXPECT_TRUE(g_ServerCandidates.empty());
+    EXPECT_TRUE(g_TempCandidates.empty());
+    EXPECT_EQ(CountSelected(), 0);
+    // The layer's line and the pass's line for each of the three database operations, and
+    // the temporary-study database once more.
+    EXPECT_EQ(setup.Errors().size(), 1u + 3 * 2 + 1);
+}
+
+TEST(MarkCandidate, TheServerListWinsAndUnknownIdsAreIgnored) {
+    RemovalSetup setup;
+    for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
+        for (const char* id : {"4", "4", "5"}) {
+            list->push_back(std::make_unique<StudyRecord>());
+            list->back()->m_strExamId = id;
+        }
+    MarkCandidate("4");
+    MarkCandidates({"5", "5", "6", "05"});
+    EXPECT_EQ(g_ServerCandidates[0]->m_bSelected, 1);
+    EXPECT_EQ(g_ServerCandidates[1]->m_bSelected, 0);
+    EXPECT_EQ(g_ServerCandidates[2]->m_bSelected, 1);
+    EXPECT_EQ(CountSelected(), 2);
+}
+
+TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
+    RemovalSetup setup;
+    const PostgresServer& server = PostgresServer::Instance();
+    ImageDatabaseContent content;
+    content.patients.push_back({1, "Lind", "Eva"});
+    for (long id : {31, 32}) {
+        ExamRow exam;
+        exam.examId = id;
+        exam.patientId = 1;
+        exam.imagePath = "\\2004\\ST" + std::to_string(id);
+        exam.examDate = "2004-02-0" + std::to_string(id - 30) + " 08:00:00";
+        exam.archiveValue = "NFS:lab:/a/";
+        exam.mediaType = id == 31 ? "Image Server" : "TEMP";
+        content.exams.push_back(exam);
+    }
+    std::string sql = "DROP TABLE IF EXISTS EXAM; DROP TABLE IF EXISTS PATIENT;";
+    for (const std::string& statement : ImageDatabaseSchema(true, true)) sql += statement + ";";
+    for (const std::string& statement : ServerInsertStatements(content)) sql += statement + ";";
+    server.Run(sql);
+    ArchiverConfig& config = setup.config;
+    config.m_strDbType = "ORACLE";
+    config.m_strSqlServer = kPostgresDsn;
+    config.m_strSqlUser = kPostgresUser;
+    config.m_strSqlPassword = kPostgresPassword;
+
+    DeletionSettings rules;
+    rules.m_bByDate = true;
+    RunSelectionPass(config, rules);
+    EXPECT_EQ(Ids_(g_ServerCandidates), Ids{"31"});
+    EXPECT_EQ(Ids_(g_TempCandidates), Ids{"32"});
+    EXPECT_EQ(Selected(), Ids{"31"});
+    EXPECT_EQ(SetMediaTypeArchive(config, "31"), 1);
+    EXPECT_EQ(SetMediaTypeArchive(config, "33"), 0);  // no such row
+    SelectServerCandidates(config);
+    EXPECT_TRUE(g_ServerCandidates.empty());
+    EXPECT_TRUE(setup.Errors().empty()) << ::testing::PrintToString(setup.Errors());
+}
+
+}  // namespace
+
+}  // namespace mirabel

@@ -1,0 +1,196 @@
+// The study removal windows for real: the Study Deletion dialog, the Select Studies list, the
+// deletion-problem prompt, and the unattended pass after a scheduled run.
+#include <gtest/gtest.h>
+
+#include <wx/checkbox.h>
+#include <wx/listbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/xrc/xmlres.h>
+
+#include "app/ui/ArchiverDlg.h"
+#include "app/ui/WxOperator.h"
+#include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/ProgramDirectory.h"
+#include "fixtures/RemovalSetup.h"
+#include "removal/CandidateSelection.h"
+#include "removal/DeletionCandidates.h"
+#include "removal/ui/StudyDeletionDlg.h"
+#include "ui/DialogTesting.h"
+
+namespace mirabel {
+
+namespace {
+
+// Destination "NFS:lab" in Archive method over the removal setup's database and images; two
+// archived server studies (10 and 11) and one temporary study (12).
+class StudyRemovalWindows : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteFileBytes(dir / "archives.p", "NFS\n" + dir.path().string() + "/archive\nlab\nEND\n");
+        WriteFileBytes(dir / "Default.cfg", "NFS:lab");
+        Store("Database", "Database File", setup.Database().string());
+        Store("Database", "Image Path", setup.ImageRoot().string());
+        Store("Archive", "ReplicateMethod", "FALSE");
+        RemovalStudy study;
+        for (long id : {10, 11, 12}) {
+            study.examId = id;
+            study.lastName = id == 10 ? "Featherstonehaugh-Smythe" : "Okafor";
+            study.mediaType = id == 12 ? "TEMP" : "Image Server";
+            setup.Add(study);
+        }
+        core.LoadInitialSettings();
+        ASSERT_TRUE(core.ReadCurrentArchiveFile());
+        core.ReadDestinationList();
+        core.SelectArchive("NFS:lab");
+    }
+    void Store(const char* section, const char* key, const std::string& value) {
+        dir.Store("NFS:lab", section, key, value);
+    }
+    std::optional<std::string> Stored(const char* key) {
+        return dir.Stored("NFS:lab", "Delete", key);
+    }
+    static std::string CountText(wxDialog& dialog) {
+        return XRCCTRL(dialog, "IDC_SELECTED_COUNT", wxStaticText)->GetLabel().ToStdString();
+    }
+    static wxListBox& List(wxDialog& dialog) {
+        return *XRCCTRL(dialog, "IDC_STUDY_LIST", wxListBox);
+    }
+
+    ProgramDirectory dir;
+    RemovalSetup setup{dir.path()};
+    ArchiverCore core{dir.Hive()};
+    CoreRemovalHost host{core};
+};
+
+TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows) {
+    {
+        CStudyDeletionDlg dialog(host, nullptr);
+        EXPECT_EQ(CountText(dialog), "0 studies selected for deletion");
+        EXPECT_TRUE(XRCCTRL(dialog, "IDC_NUMB_GBYTES", wxTextCtrl)->IsShown());
+        RunModal(dialog, [&] {
+            auto* byDate = XRCCTRL(dialog, "IDC_BY_DATE", wxCheckBox);
+            byDate->SetValue(true);
+            wxCommandEvent click(wxEVT_CHECKBOX, byDate->GetId());
+            click.SetInt(1);
+            byDate->ProcessWindowEvent(click);
+            XRCCTRL(dialog, "IDC_NUMB_DAYS", wxTextCtrl)->SetValue("30 days");
+            Press(dialog, "IDC_UPDATE_SELECTED");
+            EXPECT_EQ(CountText(dialog), "2 studies selected for deletion");
+            Press(dialog, wxID_CANCEL);
+        });
+    }
+    EXPECT_EQ(Stored("ByDate"), "TRUE");
+    EXPECT_EQ(Stored("NumbDays"), "30 days");
+    EXPECT_FALSE(Stored("TempDel"));
+
+    // Reopened, it shows the selection the lists still hold, without asking the database.
+    RunSqlite(setup.Database(), {"DELETE FROM EXAM"});
+    CStudyDeletionDlg again(host, nullptr);
+    EXPECT_EQ(CountText(again), "2 studies selected for deletion");
+    EXPECT_TRUE(XRCCTRL(again, "IDC_BY_DATE", wxCheckBox)->GetValue());
+}
+
+TEST_F(StudyRemovalWindows, TheListLinesUpItsColumnsAndHighlightsTheSelection) {
+    RunSelectionPass(core.Config(), {});
+    g_ServerCandidates[1]->m_bSelected = 1;
+    CSelectStudiesDlg dialog(host, nullptr);
+    wxListBox& list = List(dialog);
+    ASSERT_EQ(list.GetCount(), 3u);
+    EXPECT_EQ(list.GetString(0), " TMP  Okafor       Ann         01/17/2004 10:15 ");
+    EXPECT_EQ(list.GetString(1), " SVR  Featherstone Ann         01/17/2004 10:15 ");
+    wxArrayInt highlighted;
+    list.GetSelections(highlighted);
+    EXPECT_EQ(std::vector<int>(highlighted.begin(), highlighted.end()), std::vector<int>{2});
+}
+
+TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
+    RunSelectionPass(core.Config(), {});
+    CSelectStudiesDlg all(host, nullptr);
+    EXPECT_EQ(RunModal(all,
+                       [&] {
+                           Press(all, "IDC_SELECT_ALL");
+                           Press(all, wxID_OK);
+                       })
+                  .result,
+              wxID_OK);
+    EXPECT_EQ(CountSelected(), 3);
+
+    CSelectStudiesDlg none(host, nullptr);
+    RunModal(none, [&] {
+        Press(none, "IDC_DESELECT_ALL");
+        Press(none, wxID_CANCEL);
+    });
+    EXPECT_EQ(CountSelected(), 3);
+}
+
+TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
+    CStudyDeletionDlg deletion(host, nullptr);
+    RunModal(deletion, [&] {
+        ActInNextDialog select([&](wxDialog& dialog) {
+            List(dialog).SetSelection(0);  // the temporary study only
+            Press(dialog, "IDC_DELETE_NOW");
+            EXPECT_FALSE(dialog.IsModal());
+        });
+        Press(deletion, "IDC_SELECT_STUDIES");
+        EXPECT_TRUE(select.Used());
+        EXPECT_EQ(CountText(deletion), "0 studies selected for deletion");
+    });
+    EXPECT_EQ(setup.MediaType(12), "Archive");
+    EXPECT_EQ(setup.MediaType(10), "Image Server");
+    EXPECT_TRUE(g_TempCandidates.empty());
+}
+
+TEST_F(StudyRemovalWindows, TheProblemPromptAnswersWithItsFiveButtons) {
+    WxOperator op;
+    const struct {
+        int button;
+        DeleteProblemAnswer answer;
+    } cases[] = {
+        {wxID_YES, DeleteProblemAnswer::Yes},
+        {XRCID("IDC_YES_TO_ALL"), DeleteProblemAnswer::YesToAll},
+        {wxID_NO, DeleteProblemAnswer::No},
+        {XRCID("IDC_NO_TO_ALL"), DeleteProblemAnswer::NoToAll},
+        {wxID_CANCEL, DeleteProblemAnswer::Cancel},
+    };
+    for (const auto& c : cases) {
+        ActInNextDialog press([&](wxDialog& dialog) {
+            EXPECT_EQ(XRCCTRL(dialog, "IDC_PROBLEM_TEXT", wxStaticText)->GetLabel(),
+                      "There was a problem deleting study for Ann Smith on 01/17/2004.");
+            Press(dialog, c.button);
+        });
+        EXPECT_EQ(op.AskDeleteProblem("Ann Smith", "01/17/2004"), c.answer);
+        EXPECT_TRUE(press.Used());
+    }
+}
+
+TEST_F(StudyRemovalWindows,
+       RemoveStudiesOpensTheRulesAndAScheduledRunIsFollowedByTheUnattendedPass) {
+    Store("Archive", "IncrementMode", "TRUE");
+    Store("Delete", "TempDel", "TRUE");
+    setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
+    std::unique_ptr<Operator> previous = InstallOperator(std::make_unique<WxOperator>());
+    {
+        CArchiverDlg window(dir.Hive());
+        ASSERT_TRUE(window.Initialise());
+        ActInNextDialog opened(
+            [](wxDialog& dialog) { EXPECT_EQ(dialog.GetTitle(), "Study Deletion"); });
+        wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_REMOVE_STUDIES"));
+        window.GetEventHandler()->ProcessEvent(click);
+        EXPECT_TRUE(opened.Used());
+        window.Tick(1);  // the run, then the pass: one second to open, one to delete
+        EXPECT_TRUE(window.Timer1Running());
+    }
+    InstallOperator(std::move(previous));
+    EXPECT_EQ(setup.MediaType(12), "Archive");
+    EXPECT_EQ(setup.MediaType(10), "Image Server");
+    const auto activity = setup.Activity();
+    ASSERT_GE(activity.size(), 4u);
+    EXPECT_EQ(activity[1], "Archive finished");
+    EXPECT_EQ(activity[2], "Delete started");
+    EXPECT_EQ(activity.back(), "Delete finished");
+}
+
+}  // namespace
+
+}  // namespace mirabel
