@@ -44,21 +44,19 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
 // study's files are copied (or the copy stopped).
 class DicomDirEntries {
   public:
-    DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study,
+    DicomDirEntries(const ArchiveDestination& destination, StudyRecord& study,
                     MediumDicomDir& dicomDir)
-        : study_(study), dicomDir_(dicomDir) {
-        // A DICOMDIR that cannot be read is left as it is (DirWrite.log says why); the study is
-        // copied all the same.
-        (void)dicomDir_.Open(DestinationRootFolder(destination.m_strRootPath),
-                             destination.m_strCurrentLabel);
-    }
+        : study_(study),
+          dicomDir_(dicomDir),
+          // A DICOMDIR that cannot be read is left as it is (DirWrite.log says why); the study
+          // is copied all the same.
+          opened_(dicomDir_.Open(DestinationRootFolder(destination.m_strRootPath),
+                                 destination.m_strCurrentLabel)) {}
     ~DicomDirEntries() {
         // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
         // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
         (void)dicomDir_.Write();
-        if (nonConformant_)
-            ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
-                        study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        WriteNamingNotice();
     }
     DicomDirEntries(const DicomDirEntries&) = delete;
     DicomDirEntries& operator=(const DicomDirEntries&) = delete;
@@ -72,8 +70,18 @@ class DicomDirEntries {
     }
 
   private:
-    const StudyRecord& study_;
+    // Names that break the rules are said once a study, not at every attempt, and only for a
+    // DICOMDIR that was opened: one that could not be, lists nothing.
+    void WriteNamingNotice() {
+        if (!nonConformant_ || opened_ != 0 || study_.m_bNamingNoticeWritten) return;
+        ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
+                    study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        study_.m_bNamingNoticeWritten = 1;
+    }
+
+    StudyRecord& study_;
     MediumDicomDir& dicomDir_;
+    int opened_;
     bool nonConformant_ = false;
 };
 
@@ -94,7 +102,7 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
                                   const StudyTransferPlan& plan, MediaBudget& budget,
                                   MediumDicomDir& dicomDir) {
     if (!FitsOnDestination(destination, plan, budget))

@@ -60,8 +60,8 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
 }
 
 TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
-                          const StudyRecord& study, const StudyTransferPlan& plan,
-                          MediaBudget& budget, MediumDicomDir& dicomDir) {
+                          StudyRecord& study, const StudyTransferPlan& plan, MediaBudget& budget,
+                          MediumDicomDir& dicomDir) {
     if (destination.Kind() == DestinationKind::Ftp)
         return UploadStudyToFtp(destination, study, plan);
     if (destination.Kind() == DestinationKind::Server) {
