@@ -62,15 +62,6 @@ std::string MiddleFile(const fs::path& folder) {
     return files[files.size() / 2].name;
 }
 
-double Min(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
 }  // namespace
 
 BenchSettings ParseBenchArguments(int argc, char** argv, const ExtraOption& extra,
@@ -111,6 +102,11 @@ fs::path MakeWorkFolder(const BenchSettings& s) {
     std::string pattern = (s.dir / "mirabel-bench-XXXXXX").string();
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a work folder");
     return pattern;
+}
+
+std::string WorkSize(const BenchSettings& s) {
+    return std::to_string(s.studies) + " studies x " + std::to_string(s.files) + " files, " +
+           std::to_string(s.totalMb) + " MB";
 }
 
 fs::path StartWorkWithStudies(const BenchSettings& s) {
@@ -165,64 +161,73 @@ std::vector<StudyFile> FilesOf(const fs::path& folder) {
     return std::move(*files);
 }
 
-void ToolUsage::Add(const rusage& usage) {
-    peakKb = std::max(peakKb, usage.ru_maxrss);
-    cpuSeconds += CpuSeconds(usage);
-}
-
-Measure InChild(const std::function<bool()>& work) {
-    ::sync();  // earlier runs' dirty pages are not this run's cost
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) _exit(work() ? 0 : 1);
-    int status = 0;
-    rusage usage{};
-    ::wait4(pid, &status, 0, &usage);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        throw std::runtime_error("a benchmark side failed");
-    return {seconds, usage.ru_maxrss, CpuSeconds(usage)};
-}
-
 namespace {
 
-// Runs the tool and waits. With an input file, the tool reads it and its output is dropped.
-bool SpawnTool(const std::vector<std::string>& args, const std::string& inputFile,
-               ToolUsage& used) {
+// The peak resident set of the program /usr/bin/time ran, as it reported it. Our own wait4
+// would not do: a child starts as a copy of this process and keeps that size as its peak
+// across exec, whereas time's child starts from time's few pages.
+bool ReadPeakKb(const fs::path& report, ToolUsage& used) {
+    std::ifstream in(report);
+    std::string line, last;
+    while (std::getline(in, line))
+        if (!line.empty()) last = line;
+    long peakKb = 0;
+    if (!(std::istringstream(last) >> peakKb)) return false;
+    used.peakKb = std::max(used.peakKb, peakKb);
+    return true;
+}
+
+fs::path UsageReport() {
+    return fs::temp_directory_path() / ("mirabel-bench-usage-" + std::to_string(::getpid()));
+}
+
+}  // namespace
+
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place) {
+    const fs::path report = UsageReport();
+    std::vector<std::string> timed = {"/usr/bin/time", "-q", "-f", "%M", "-o", report.string()};
+    timed.insert(timed.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    for (const std::string& a : timed) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (!inputFile.empty()) {
-        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, inputFile.c_str(), O_RDONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    }
+    if (!place.folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, place.folder.c_str());
+    if (!place.output.empty())
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, place.output.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!place.input.empty())
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, place.input.c_str(), O_RDONLY, 0);
     pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) return false;
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
-    used.Add(usage);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // time's CPU with its child's in microseconds; time's own is a few of them.
+    used.cpuSeconds += CpuSeconds(usage);
+    const bool measured = ReadPeakKb(report, used);
+    fs::remove(report);
+    return measured && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-}  // namespace
-
-bool RunTool(const std::vector<std::string>& args, ToolUsage& used) {
-    return SpawnTool(args, "", used);
+bool FlushAndEvictWithTools(const fs::path& folder, ToolUsage& used) {
+    return RunTool({"sync", "-f", folder.string()}, used) &&
+           RunTool({"vmtouch", "-q", "-e", folder.string()}, used);
 }
 
 bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
                       ToolUsage& used) {
-    return SpawnTool(args, inputFile, used);
+    return RunTool(args, used, {{}, "/dev/null", inputFile});
 }
 
 Measure Tools(const std::function<bool(ToolUsage&)>& work) {
-    ::sync();
+    ::sync();  // earlier sides' unwritten data is not this side's cost
+    return ReadingTools(work);
+}
+
+Measure ReadingTools(const std::function<bool(ToolUsage&)>& work) {
     ToolUsage used;
     const auto start = std::chrono::steady_clock::now();
     if (!work(used)) throw std::runtime_error("a standard tool failed");
@@ -238,7 +243,9 @@ void WaitForClosedConnectionsToClear(bool settle) {
 
 bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, const fs::path& target,
                              ToolUsage& used) {
-    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used)) return false;
+    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used) ||
+        !FlushAndEvictWithTools(target, used))
+        return false;
     for (int study = 0; study < s.studies; ++study) {
         const std::string middle = MiddleFile(source / StudyPath(study));
         if (!RunTool({"cmp", "-s", (source / StudyPath(study) / middle).string(),
@@ -266,73 +273,26 @@ bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpSer
     return true;
 }
 
-Measure UploadWithCurlSide(const BenchSettings& s, const fs::path& source,
-                           const FtpServer& server) {
-    WaitForClosedConnectionsToClear(s.settle);
-    return ToolsInFreshFolder(server.Root() / "curl", [&](ToolUsage& used) {
-        return UploadWithCurl(s, source, server, "curl", used);
-    });
+bool UpdateEachStudyWithSqlite(const BenchSettings& s, const fs::path& database,
+                               const std::string& destination, ToolUsage& used) {
+    for (int study = 0; study < s.studies; ++study) {
+        const std::string update = "UPDATE EXAM SET ARCHIVE_PATH = '" + destination +
+                                   StudyPath(study) +
+                                   "/' WHERE EXAM_ID = " + std::to_string(study + 1);
+        if (!RunTool({"sqlite3", database.string(), update}, used)) return false;
+    }
+    return true;
 }
 
-Measure CopyAndCompareSide(const BenchSettings& s, const fs::path& source, const fs::path& target) {
-    return ToolsInFreshFolder(
-        target, [&](ToolUsage& used) { return CopyAndCompareWithTools(s, source, target, used); });
-}
-
-Measure InChildInFreshFolder(const fs::path& folder, const std::function<bool()>& work) {
+Measure InFreshFolder(const fs::path& folder, const std::function<Measure()>& side) {
     fs::create_directories(folder);
-    const Measure m = InChild(work);
+    const Measure m = side();
     fs::remove_all(folder);
     return m;
 }
 
 Measure ToolsInFreshFolder(const fs::path& folder, const std::function<bool(ToolUsage&)>& work) {
-    fs::create_directories(folder);
-    const Measure m = Tools(work);
-    fs::remove_all(folder);
-    return m;
-}
-
-void Contest::Round(int round, const std::function<Measure()>& mine,
-                    const std::function<Measure()>& tool) {
-    const auto runMine = [&] {
-        const Measure m = mine();
-        ours_.push_back(m.seconds);
-        oursCpu_.push_back(m.cpuSeconds);
-        oursPeakKb_ = std::max(oursPeakKb_, m.peakKb);
-    };
-    const auto runTool = [&] {
-        const Measure m = tool();
-        theirs_.push_back(m.seconds);
-        theirsCpu_.push_back(m.cpuSeconds);
-        theirsPeakKb_ = std::max(theirsPeakKb_, m.peakKb);
-    };
-    if (round % 2 == 0)
-        runMine(), runTool();
-    else
-        runTool(), runMine();
-    std::printf("  round %d %-17s mirabel %6.2f s   %-14s %6.2f s\n", round + 1, what_,
-                ours_.back(), peer_, theirs_.back());
-    std::fflush(stdout);
-}
-
-void Contest::Report() const {
-    const double best = Min(ours_) / Min(theirs_), median = Median(ours_) / Median(theirs_);
-    std::printf("%s\n", what_);
-    std::printf("  mirabel        best %6.2f s  median %6.2f s   peak %6.1f MB\n", Min(ours_),
-                Median(ours_), oursPeakKb_ / 1024.0);
-    std::printf("  %-14s best %6.2f s  median %6.2f s   peak %6.1f MB\n", peer_, Min(theirs_),
-                Median(theirs_), theirsPeakKb_ / 1024.0);
-    std::printf("  ratio          best %6.2f    median %6.2f\n", best, median);
-    // The two sides of one round ran back to back under the same load from elsewhere; their
-    // ratio is the steadiest figure on a shared machine.
-    std::vector<double> perRound;
-    for (std::size_t i = 0; i < ours_.size(); ++i) perRound.push_back(ours_[i] / theirs_[i]);
-    std::printf("  ratio          median of the rounds' ratios %.2f   (goal <= %.2f)\n",
-                Median(perRound), goal_);
-    std::printf("  client CPU, median: mirabel %.2f s, %s %.2f s\n", Median(oursCpu_), peer_,
-                Median(theirsCpu_));
-    std::fflush(stdout);
+    return InFreshFolder(folder, [&] { return Tools(work); });
 }
 
 }  // namespace mirabel

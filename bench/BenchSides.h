@@ -1,8 +1,7 @@
 #pragma once
 // What the archiving benchmarks share: the study tree they work on, the runner that times one
-// side in its own process (or the standard tools one after the other) with its peak memory,
-// the standard-tool sides (cp -r + cmp, curl -T), and the rounds that alternate which side
-// goes first and report the ratios.
+// side's processes with their peak memory, and the standard-tool sides (cp -r + sync + cmp,
+// curl -T). The rounds and their report are the Contest's.
 #include <sys/resource.h>
 
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "Contest.h"
 #include "archive/StudyFiles.h"
 
 namespace mirabel {
@@ -21,7 +21,7 @@ struct BenchSettings {
     int files = 20;
     long long totalMb = 1000;
     std::filesystem::path dir = std::filesystem::temp_directory_path();
-    int rounds = 3;
+    int rounds = kLeastRounds;
     bool settle = true;  // let closed connections clear before each FTP side
 };
 
@@ -37,6 +37,9 @@ void FitToFreeSpace(BenchSettings& s);
 
 // A fresh folder under s.dir for one benchmark run.
 std::filesystem::path MakeWorkFolder(const BenchSettings& s);
+
+// "200 studies x 20 files, 1000 MB": the size of the work, for the table.
+std::string WorkSize(const BenchSettings& s);
 
 // A fresh work folder (returned) with the study tree in work/source, after printing the
 // settings; the current folder becomes work/logs, where the program's logs land.
@@ -54,27 +57,34 @@ void MakeStudies(const BenchSettings& s, const std::filesystem::path& root);
 // The files of a study folder; throws when it cannot be listed.
 std::vector<StudyFile> FilesOf(const std::filesystem::path& folder);
 
-struct Measure {
-    double seconds = 0;
-    long peakKb = 0;        // the largest resident set of the side's processes
-    double cpuSeconds = 0;  // user + system time of the side's processes
-};
-
 // What the standard tools of one side used together.
 struct ToolUsage {
     long peakKb = 0;
     double cpuSeconds = 0;
-    void Add(const rusage& usage);
 };
 
-// Runs `work` in a child process and measures its time and peak memory.
-Measure InChild(const std::function<bool()>& work);
-
-// The tools run from this process one after the other; time and the largest of them.
+// The tools run from this process one after the other; time and the largest of them. What is
+// still unwritten is flushed first, untimed.
 Measure Tools(const std::function<bool(ToolUsage&)>& work);
+// The same without the flush, for sides that write nothing: the flush's own aftermath (the
+// system's writeback threads on a 2-core machine) would only add noise to both sides.
+Measure ReadingTools(const std::function<bool(ToolUsage&)>& work);
 
-// Runs a tool and waits; what it used is added to `used`.
-bool RunTool(const std::vector<std::string>& args, ToolUsage& used);
+// Where a program runs: its current folder (empty: this one) and the file that receives its
+// standard output (empty: this process's), and what it reads.
+struct ToolPlace {
+    std::filesystem::path folder;
+    std::filesystem::path output;
+    std::filesystem::path input;  // the file it reads as standard input (empty: none given)
+};
+
+// Runs a program (found on PATH) and waits; what it used is added to `used`. True when it
+// exited with status 0.
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place = {});
+
+// Makes the files below `folder` durable and drops their cached pages, as Mirabel does with a
+// copy before it reads it back: sync -f (the file system that holds them), then vmtouch -e.
+bool FlushAndEvictWithTools(const std::filesystem::path& folder, ToolUsage& used);
 // The same with the file as the tool's input; its output is dropped.
 bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
                       ToolUsage& used);
@@ -83,11 +93,8 @@ bool RunToolWithInput(const std::vector<std::string>& args, const std::string& i
 // active-mode upload leaves one, and thousands of them slow every new connection).
 void WaitForClosedConnectionsToClear(bool settle);
 
-// The standard tools' folder side: CopyAndCompareWithTools into a fresh target.
-Measure CopyAndCompareSide(const BenchSettings& s, const std::filesystem::path& source,
-                           const std::filesystem::path& target);
-
-// cp -r of source/images into target, then cmp of the middle file of every study.
+// cp -r of source/images into target, flushed and evicted, then cmp of the middle file of
+// every study.
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
                              const std::filesystem::path& target, ToolUsage& used);
 
@@ -95,35 +102,14 @@ bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path
 bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
                     const FtpServer& server, const std::string& remoteRoot, ToolUsage& used);
 
-// The standard tools' FTP side: one curl -T per study with all of the study's files, below
-// "curl" on the server (removed afterwards), once the closed connections have cleared.
-Measure UploadWithCurlSide(const BenchSettings& s, const std::filesystem::path& source,
-                           const FtpServer& server);
+// One sqlite3 UPDATE per study of the image database (MakeBenchImageDatabase), writing
+// where the study went into its archive column, as the archive run does.
+bool UpdateEachStudyWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
+                               const std::string& destination, ToolUsage& used);
 
 // A side writing into `folder`: made before, removed after, neither of them timed.
-Measure InChildInFreshFolder(const std::filesystem::path& folder,
-                             const std::function<bool()>& work);
+Measure InFreshFolder(const std::filesystem::path& folder, const std::function<Measure()>& side);
 Measure ToolsInFreshFolder(const std::filesystem::path& folder,
                            const std::function<bool(ToolUsage&)>& work);
-
-// One comparison: every round's time of each side, and each side's peak memory.
-class Contest {
-  public:
-    // goal: the ratio of the rounds' medians that the comparison aims at.
-    Contest(const char* what, const char* peer, double goal = 1.30)
-        : what_(what), peer_(peer), goal_(goal) {}
-
-    // Runs both sides once, in alternating order so that neither always goes first.
-    void Round(int round, const std::function<Measure()>& mine,
-               const std::function<Measure()>& tool);
-    void Report() const;
-
-  private:
-    const char* what_;
-    const char* peer_;
-    double goal_;
-    std::vector<double> ours_, theirs_, oursCpu_, theirsCpu_;
-    long oursPeakKb_ = 0, theirsPeakKb_ = 0;
-};
 
 }  // namespace mirabel

@@ -1,10 +1,7 @@
 #include "BenchStudies.h"
 
-#include "archive/RunState.h"
-#include "archive/StudyTransfer.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
-#include "fixtures/ScriptedOperator.h"
 #include "fixtures/TransferSetup.h"
 
 namespace mirabel {
@@ -52,20 +49,6 @@ void MakeBenchImageDatabase(const BenchSettings& s, const fs::path& file) {
         content.exams.push_back(exam);
     }
     CreateImageDatabase(file, content, true, kBenchArchiveColumn);
-}
-
-bool ArchiveEveryStudy(const BenchSettings& s, const ArchiverConfig& config,
-                       ArchiveDestination destination) {
-    ScopedOperator op;
-    const ProgressScope progress;
-    MediaBudget budget;
-    for (int study = 0; study < s.studies; ++study) {
-        progress.Window().SetStudyProgress(study + 1, s.studies);
-        StudyRecord record = BenchStudy(study, false);
-        if (ArchiveStudy(config, destination, record, budget) != TransferOutcome::Archived)
-            return false;
-    }
-    return true;
 }
 
 }  // namespace mirabel

@@ -1,7 +1,6 @@
 #pragma once
-// The Mirabel side of the archiving benchmarks: the study records, configuration, image
-// database and destinations of the benchmark's study tree, and every study through
-// ArchiveStudy as the archive run calls it.
+// The benchmark's study tree as Mirabel sees it: the study records, configuration, image
+// database and destinations.
 #include <filesystem>
 #include <string>
 
@@ -33,10 +32,5 @@ ArchiveDestination ServerDestination(DestinationKind kind, const FtpServer& serv
 
 // The image database of the tree: one PATIENT row, one EXAM row per study.
 void MakeBenchImageDatabase(const BenchSettings& s, const std::filesystem::path& file);
-
-// Every study through ArchiveStudy with a scripted operator and a progress window, without the
-// database write-back. False at the first study that is not archived.
-bool ArchiveEveryStudy(const BenchSettings& s, const ArchiverConfig& config,
-                       ArchiveDestination destination);
 
 }  // namespace mirabel

@@ -1,22 +1,23 @@
-// Speed of the manual search. Two steps, run as separate processes by scripts/bench-manual-search
-// so that making the data does not count in the peak memory:
-//   bench_manual_search make FILE EXAMS   an image-system database with EXAMS exams, one hour
-//                                         apart up to now
-//   bench_manual_search search FILE       times a search whose date range holds a little more
-//                                         than 5,000 exams, and prints the statement that the
-//                                         sqlite3 tool runs for comparison
-#include <sys/resource.h>
-
-#include <chrono>
+// The manual search against the sqlite3 tool on the same database, in the same run, each side a
+// whole process:
+//   bench_manual_search search FILE (a search whose date   vs  sqlite3 running the same SELECT,
+//   range holds a little more than the 5,000 exams it         its rows to /dev/null
+//   reads, over exams one hour apart up to now)
+//
+//   bench_manual_search [--exams N] [--rounds N] [--dir FOLDER]   (defaults 500000, 5, /tmp)
+//   bench_manual_search search FILE                               the Mirabel side
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string>
 
+#include "BenchSides.h"
+#include "QuerySides.h"
 #include "db/DialectTranslation.h"
 #include "db/SqliteEngine.h"
 #include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/TempDir.h"
 #include "selection/ManualArchiveSelection.h"
 
 using namespace mirabel;
@@ -27,12 +28,10 @@ constexpr std::time_t kDay = 24 * 3600;
 // 215 days of hourly exams, less those with OLD_CVS 1: just over the 5,000 the search reads.
 constexpr int kRangeDays = 215;
 
-int Make(const std::string& file, int exams) {
+void MakeExams(const std::filesystem::path& file, int exams) {
     ExamMix mix;
     mix.exams = exams;
-    std::filesystem::remove(file);
     CreateImageDatabase(file, GenerateImageDatabaseContent(mix));
-    return 0;
 }
 
 std::string Day(std::time_t when) {
@@ -43,33 +42,58 @@ std::string Day(std::time_t when) {
     return text;
 }
 
-int Search(const std::string& file) {
+SearchForm RangeForm() {
+    const std::time_t lastDay = std::time(nullptr) - 30 * kDay;
+    return {.m_strDateFrom = Day(lastDay - (kRangeDays - 1) * kDay),
+            .m_strDateTo = Day(lastDay),
+            .m_bNonArchivedOnly = false};
+}
+
+ArchiverConfig SearchConfig(const std::string& file) {
     ArchiverConfig config;
     config.m_strDatabaseFile = file;
     config.m_strDbField = "ARCHIVE_PATH";
-    const std::time_t lastDay = std::time(nullptr) - 30 * kDay;
-    const SearchForm form{.m_strDateFrom = Day(lastDay - (kRangeDays - 1) * kDay),
-                          .m_strDateTo = Day(lastDay),
-                          .m_bNonArchivedOnly = false};
+    return config;
+}
+
+int Search(const std::string& file) {
     ManualArchiveSelection selection;
-    const auto start = std::chrono::steady_clock::now();
-    selection.Search(config, form);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const std::string statement = RewriteAccessDateLiterals(
-        TranslateStatement(BuildArchiveSearchStatement(form, config.m_strDbField), false));
-    std::printf("studies %zu\nseconds %.4f\npeak_kb %ld\nstatement %s\n",
-                selection.Results().size(), elapsed.count(), usage.ru_maxrss, statement.c_str());
+    selection.Search(SearchConfig(file), RangeForm());
+    std::printf("%zu\n", selection.Results().size());
     return selection.Results().empty() ? 1 : 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::string mode = argc > 2 ? argv[1] : "";
-    if (mode == "make" && argc == 4) return Make(argv[2], std::atoi(argv[3]));
-    if (mode == "search" && argc == 3) return Search(argv[2]);
-    std::fprintf(stderr, "usage: %s make FILE EXAMS | search FILE\n", argv[0]);
-    return 2;
+int main(int argc, char** argv) try {
+    if (argc == 3 && std::string(argv[1]) == "search") return Search(argv[2]);
+    int exams = 500000;
+    const BenchSettings s =
+        ParseBenchArguments(argc, argv, [&](const std::string& name, const std::string& value) {
+            if (name != "--exams") return false;
+            exams = std::stoi(value);
+            return true;
+        });
+    const std::filesystem::path work = MakeWorkFolder(s);
+    const std::filesystem::path database = work / "corvana.mdb";
+    MakeExams(database, exams);
+    const std::string statement = RewriteAccessDateLiterals(TranslateStatement(
+        BuildArchiveSearchStatement(RangeForm(), SearchConfig(database).m_strDbField), false));
+    SqliteSide(database, statement);  // the database's pages in memory for both sides
+
+    Contest search{"manual search, 5,000 of " + std::to_string(exams) + " exams",
+                   "sqlite3 same SELECT"};
+    for (int round = 0; round < s.rounds; ++round)
+        search.Round(
+            round,
+            [&] {
+                return ProgramSide(work, {ThisProgram(), "search", database.string()});
+            },
+            [&] { return SqliteSide(database, statement); });
+    search.Report();
+    std::filesystem::remove_all(work);
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_manual_search: %s\n", e.what());
+    return 1;
 }

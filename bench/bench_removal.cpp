@@ -1,31 +1,29 @@
-// Study removal against the standard tools, on the same data in the same run.
+// Study removal against the standard tools, on the same data in the same run, each side a
+// whole process (or the tools one after the other):
+//   the deletion: mirabel --remove-now (by exam date)  vs   rm of the same files, and   vs   rm
+//   of N archived studies of F files (each named by          + one sqlite3 UPDATE per study
+//   its cv.dir, each row set to "Archive" in a
+//   SQLite image database), on a fresh copy of the
+//   studies made outside the timing
+//   the selection pass (by exam date and temporary     vs   sqlite3 running the same statements
+//   studies) over EXAMS archived exams
 //
-//   bench_removal delete [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
-//       RunDeletionPass over N selected studies of F files (each study's files named by its
-//       cv.dir, each row set to "Archive" in a SQLite image database)   vs   rm of the same
-//       files, and   vs   rm + one sqlite3 UPDATE per study. Every round starts from a fresh
-//       copy of the studies, made outside the timing.
-//   bench_removal make FILE EXAMS    a SQLite image database of EXAMS archived exams
-//   bench_removal select FILE        times RunSelectionPass (by exam date and temporary
-//       studies) over it and prints the statements for the sqlite3 tool (scripts/bench-removal
-//       runs both and compares)
-#include <sys/resource.h>
-#include <unistd.h>
-
-#include <chrono>
+//   bench_removal [--studies N] [--files N] [--total-mb N] [--exams N] [--dir FOLDER]
+//                 [--rounds N]              (defaults 1000, 50, 100, 500000, /tmp, 5)
+//   bench_removal select FILE               the Mirabel side of the selection pass
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
 #include "BenchSides.h"
-#include "db/DatabaseLayer.h"
+#include "MirabelProgram.h"
+#include "QuerySides.h"
 #include "db/DialectTranslation.h"
 #include "db/SqliteEngine.h"
 #include "db/StudySelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
-#include "fixtures/ScriptedOperator.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/StudyDeletion.h"
@@ -37,14 +35,6 @@ namespace fs = std::filesystem;
 namespace {
 
 // ---- the deletion -----------------------------------------------------------------------------
-
-ArchiverConfig DeletionConfig(const fs::path& tree) {
-    ArchiverConfig config;
-    config.m_strDatabaseFile = (tree / "echo.db").string();
-    config.m_strImagePath = (tree / "images").string();
-    config.m_strDbField = "ARCHIVE_PATH";
-    return config;
-}
 
 // The studies with a cv.dir each, and their archived rows.
 void MakeDeletionTree(const BenchSettings& s, const fs::path& tree) {
@@ -60,24 +50,10 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree) {
         exam.patientId = 7;
         exam.imagePath = StoredImagePath(study);
         exam.examDate = "2004-01-17 10:15:00";
+        exam.archiveValue = "NFS:bench:" + StoredImagePath(study);
         content.exams.push_back(exam);
     }
     CreateImageDatabase(tree / "echo.db", content);
-}
-
-// Every study selected and deleted, as Delete Now does it.
-bool DeleteEveryStudy(const BenchSettings& s, const fs::path& tree) {
-    ScopedOperator op;
-    ResetDatabaseLayer();
-    for (int study = 0; study < s.studies; ++study) {
-        auto record = std::make_unique<StudyRecord>();
-        record->m_strExamId = std::to_string(study + 1);
-        record->m_strImagePath = StoredImagePath(study);
-        record->m_strName = "Ann Smith";
-        record->m_bSelected = 1;
-        g_ServerCandidates.push_back(std::move(record));
-    }
-    return RunDeletionPass(DeletionConfig(tree), {}) == 1 && g_ServerCandidates.empty();
 }
 
 // The same files removed by rm, a hundred studies to a call, as xargs would.
@@ -99,6 +75,14 @@ bool RemoveWithTools(const BenchSettings& s, const fs::path& tree, bool updateRo
     return true;
 }
 
+// Whether a study folder still holds files its cv.dir names (the list itself may stay).
+bool ImagesRemain(const fs::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.path().filename() != "cv.dir") return true;
+    return false;
+}
+
 // Each side on a fresh copy of the tree; the copy is not timed.
 Measure OnFreshCopy(const fs::path& pristine, const fs::path& tree,
                     const std::function<Measure()>& side) {
@@ -109,22 +93,27 @@ Measure OnFreshCopy(const fs::path& pristine, const fs::path& tree,
     return m;
 }
 
-int Delete(int argc, char** argv) {
-    BenchSettings s = ParseBenchArguments(argc - 1, argv + 1);
-    FitToFreeSpace(s);
-    const fs::path work = MakeWorkFolder(s);
+void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     const fs::path pristine = work / "pristine";
     const fs::path tree = work / "tree";
-    std::printf("%d studies x %d files, %lld MB, %d rounds, in %s\n", s.studies, s.files, s.totalMb,
-                s.rounds, work.c_str());
-    std::fflush(stdout);
     MakeDeletionTree(s, pristine);
-    if (::chdir(work.c_str()) != 0) throw std::runtime_error("cannot enter the work folder");
-    Contest files{"deletion", "rm", 1.2};
-    Contest rows{"deletion", "rm+sqlite3", 1.2};
+    // Every study is archived to a folder and older than 30 days: a pass by exam date deletes
+    // them all.
+    MirabelStartDirectory start(work / "start", tree / "images", tree / "echo.db");
+    start.UseFolderDestination(tree / "archive");
+    start.Store("Delete", "ByDate", "TRUE");
+    start.Store("Delete", "NumbDays", "30");
+    Contest files{"deletion, " + WorkSize(s), "rm"};
+    Contest rows{"deletion, " + WorkSize(s), "rm + sqlite3"};
+    // A pass that selects nothing also ends well: the files must be gone.
     const auto ours = [&] {
-        return OnFreshCopy(pristine, tree,
-                           [&] { return InChild([&] { return DeleteEveryStudy(s, tree); }); });
+        return OnFreshCopy(pristine, tree, [&] {
+            const Measure m = start.RemoveNow();
+            for (int study : {0, s.studies - 1})
+                if (ImagesRemain(tree / StudyPath(study)))
+                    throw std::runtime_error("mirabel --remove-now left " + StudyPath(study));
+            return m;
+        });
     };
     for (int round = 0; round < s.rounds; ++round) {
         files.Round(round, ours, [&] {
@@ -141,58 +130,98 @@ int Delete(int argc, char** argv) {
     }
     files.Report();
     rows.Report();
-    fs::remove_all(work);
-    return 0;
 }
 
 // ---- the selection ----------------------------------------------------------------------------
 
-int Make(const std::string& file, int exams) {
+void MakeArchivedExams(const fs::path& file, int exams) {
     ExamMix mix;
     mix.exams = exams;
     mix.archivedShare = 1;
     mix.nullImagePathShare = 0;
-    std::filesystem::remove(file);
     CreateImageDatabase(file, GenerateImageDatabaseContent(mix));
-    return 0;
 }
 
 std::string ForSqliteTool(const std::string& statement) {
     return RewriteAccessDateLiterals(TranslateStatement(statement, false));
 }
 
-int Select(const std::string& file) {
+ArchiverConfig SelectionConfig(const std::string& file) {
     ArchiverConfig config;
     config.m_strDatabaseFile = file;
     config.m_strDbField = "ARCHIVE_PATH";
+    return config;
+}
+
+DeletionSettings ByDate() {
     DeletionSettings rules;
     rules.m_bByDate = true;
     rules.m_strNumbDays = "30";
-    const auto start = std::chrono::steady_clock::now();
-    RunSelectionPass(config, rules);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("candidates %zu\nselected %d\nseconds %.3f\npeak_kb %ld\n",
-                g_ServerCandidates.size() + g_TempCandidates.size(), CountSelected(),
-                elapsed.count(), usage.ru_maxrss);
+    return rules;
+}
+
+int Select(const std::string& file) {
+    RunSelectionPass(SelectionConfig(file), ByDate());
+    std::printf("%zu candidates, %d selected\n",
+                g_ServerCandidates.size() + g_TempCandidates.size(), CountSelected());
+    return g_ServerCandidates.empty() ? 1 : 0;
+}
+
+// The statements of the selection pass, as the sqlite3 tool takes them.
+std::string SelectionStatements(const ArchiverConfig& config) {
     const std::string cutoff = CutoffLiteral(30, std::time(nullptr));
+    std::string statements;
     for (const std::string& statement :
          {ServerCandidatesStatement(config), ExamDateStatement(config, cutoff),
           TempCandidatesStatement(config)})
-        std::printf("statement %s;\n", ForSqliteTool(statement).c_str());
-    return g_ServerCandidates.empty() ? 1 : 0;
+        statements += ForSqliteTool(statement) + ";\n";
+    return statements;
+}
+
+void RunSelectionContest(const BenchSettings& s, const fs::path& work, int exams) {
+    const fs::path database = work / "corvana.mdb";
+    MakeArchivedExams(database, exams);
+    const std::string statements = SelectionStatements(SelectionConfig(database));
+    SqliteSide(database, statements);  // the database's pages in memory for both sides
+    Contest selection{"removal selection pass, " + std::to_string(exams) + " archived exams",
+                      "sqlite3 same statements"};
+    for (int round = 0; round < s.rounds; ++round)
+        selection.Round(
+            round,
+            [&] {
+                return ProgramSide(work, {ThisProgram(), "select", database.string()});
+            },
+            [&] { return SqliteSide(database, statements); });
+    selection.Report();
 }
 
 }  // namespace
 
 int main(int argc, char** argv) try {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "delete") return Delete(argc, argv);
-    if (mode == "make" && argc == 4) return Make(argv[2], std::atoi(argv[3]));
     if (mode == "select" && argc == 3) return Select(argv[2]);
-    std::fprintf(stderr, "usage: %s delete [options] | make FILE EXAMS | select FILE\n", argv[0]);
-    return 2;
+    int exams = 500000;
+    BenchSettings defaults;
+    defaults.studies = 1000;
+    defaults.files = 50;
+    defaults.totalMb = 100;
+    BenchSettings s = ParseBenchArguments(
+        argc, argv,
+        [&](const std::string& name, const std::string& value) {
+            if (name != "--exams") return false;
+            exams = std::stoi(value);
+            return true;
+        },
+        defaults);
+    FitToFreeSpace(s);
+    const fs::path work = MakeWorkFolder(s);
+    std::printf("%s, %d archived exams, %d rounds, in %s\n", WorkSize(s).c_str(), exams, s.rounds,
+                work.c_str());
+    std::fflush(stdout);
+    RunDeletionContests(s, work);
+    RunSelectionContest(s, work, exams);
+    fs::remove_all(work);
+    return 0;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_removal: %s\n", e.what());
     return 1;

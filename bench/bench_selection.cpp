@@ -1,57 +1,104 @@
-// Study selection speed and memory. Two steps, run as separate processes by
-// scripts/bench-selection so that making the data does not count in the peak memory:
-//   bench_selection make FILE EXAMS   an image-system database with EXAMS waiting studies
-//   bench_selection select FILE       times GetStudyList over it and prints the statement that
-//                                     the sqlite3 tool runs for comparison
-#include <sys/resource.h>
+// The study selection and the waiting-study count over a large backlog against the sqlite3 tool
+// on the same database, in the same run, each side a whole process:
+//   bench_selection select FILE (GetStudyList, as a run   vs  sqlite3 running the same SELECT,
+//   starts: every waiting study into the study list)         its rows to /dev/null
+//   mirabel --count                                      vs  sqlite3 counting with the same WHERE
+//
+//   bench_selection [--exams N] [--rounds N] [--dir FOLDER]   (defaults 500000, 5, /tmp)
+//   bench_selection select FILE                               the Mirabel side of the selection
+#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "BenchSides.h"
+#include "MirabelProgram.h"
+#include "QuerySides.h"
 #include "db/DialectTranslation.h"
+#include "db/SelectionSteps.h"
 #include "db/StudySelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
+#include "fixtures/TempDir.h"
 
 using namespace mirabel;
 
+namespace fs = std::filesystem;
+
 namespace {
 
-int Make(const std::string& file, int exams) {
+ArchiverConfig SendAllConfig(const fs::path& database) {
+    ArchiverConfig config;
+    config.m_strDatabaseFile = database.string();
+    config.m_strDbField = "ARCHIVE_PATH";
+    config.m_bSendAll = true;
+    return config;
+}
+
+int Select(const std::string& file) {
+    GetStudyList(SendAllConfig(file));
+    std::printf("%zu\n", g_StudyList.size());
+    return g_StudyList.empty() ? 1 : 0;
+}
+
+void MakeBacklog(const fs::path& file, int exams) {
     ExamMix mix;
     mix.exams = exams;
     mix.archivedShare = 0;
     mix.oldCvsShare = 0;
     mix.nullImagePathShare = 0;
-    std::filesystem::remove(file);
     CreateImageDatabase(file, GenerateImageDatabaseContent(mix));
-    return 0;
-}
-
-int Select(const std::string& file) {
-    ArchiverConfig config;
-    config.m_strDatabaseFile = file;
-    config.m_strDbField = "ARCHIVE_PATH";
-    config.m_bSendAll = true;
-    const auto start = std::chrono::steady_clock::now();
-    GetStudyList(config);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    std::printf("studies %zu\nseconds %.3f\npeak_kb %ld\nstatement %s\n", g_StudyList.size(),
-                elapsed.count(), usage.ru_maxrss,
-                TranslateStatement(BuildStudySelectStatement(config, 0), false).c_str());
-    return g_StudyList.empty() ? 1 : 0;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    const std::string mode = argc > 2 ? argv[1] : "";
-    if (mode == "make" && argc == 4) return Make(argv[2], std::atoi(argv[3]));
-    if (mode == "select" && argc == 3) return Select(argv[2]);
-    std::fprintf(stderr, "usage: %s make FILE EXAMS | select FILE\n", argv[0]);
-    return 2;
+int main(int argc, char** argv) try {
+    if (argc == 3 && std::string(argv[1]) == "select") return Select(argv[2]);
+    int exams = 500000;
+    BenchSettings s =
+        ParseBenchArguments(argc, argv, [&](const std::string& name, const std::string& value) {
+            if (name != "--exams") return false;
+            exams = std::stoi(value);
+            return true;
+        });
+    const fs::path work = MakeWorkFolder(s);
+    const fs::path database = work / "corvana.mdb";
+    MakeBacklog(database, exams);
+    MirabelStartDirectory start(work / "start", work / "images", database);
+    start.UseFolderDestination(work / "archive");
+
+    const ArchiverConfig config = SendAllConfig(database);
+    const std::string select = TranslateStatement(BuildStudySelectStatement(config, 0), false);
+    const std::string count =
+        "SELECT COUNT(*) " + TranslateStatement(WaitingStudiesFilter(config, 0), false);
+    const std::string listed = std::to_string(std::min(exams, kMaxSelectedStudies));
+    SqliteSide(database, select);  // the database's pages in memory for both sides
+
+    const std::string size = std::to_string(exams) + " waiting";
+    Contest selection{"study selection, " + size, "sqlite3 same SELECT"};
+    Contest counting{"mirabel --count, " + size, "sqlite3 COUNT(*) same WHERE"};
+    for (int round = 0; round < s.rounds; ++round) {
+        selection.Round(
+            round,
+            [&] {
+                const Measure m = ProgramSide(work, {ThisProgram(), "select", database.string()});
+                if (ReadFileBytes(work / "output.txt") != listed + "\n")
+                    throw std::runtime_error("the selection listed " +
+                                             ReadFileBytes(work / "output.txt"));
+                return m;
+            },
+            [&] { return SqliteSide(database, select); });
+        counting.Round(
+            round, [&] { return start.Count(listed + " studies to be archived"); },
+            [&] { return SqliteSide(database, count); });
+    }
+    selection.Report();
+    counting.Report();
+    fs::remove_all(work);
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_selection: %s\n", e.what());
+    return 1;
 }

@@ -1,13 +1,13 @@
 // The archiving to another image server against the standard tools, on the same files in the
-// same run, both to pyftpdlib and the tests' table-data server on 127.0.0.1:
-//   ArchiveStudy of every study to an image-server destination   vs   curl -T of each study's
-//   (files over FTP, then the PATIENT and EXAM rows read from a       files, plus one nc round
-//   SQLite image database and sent as table-data scripts)             trip of the same two
-//                                                                     scripts per study
-// The Mirabel side is the whole study transfer without the database write-back: exam.ver, the
-// files, the two row reads, the two scripts with the procedure of pcode.txt, the replies, the
-// progress calls and the three logs. Each side runs in its own process; prints the times,
-// their ratio and the peak memory of each side.
+// same run, both to pyftpdlib and the tests' table-data server on 127.0.0.1, each side a whole
+// process (or the tools one after the other):
+//   mirabel --archive-now to an image-server      vs   curl -T of each study's files, one nc
+//   destination (files over FTP, then the PATIENT       round trip of the same two scripts per
+//   and EXAM rows read from a SQLite image              study, one sqlite3 UPDATE per study
+//   database and sent as table-data scripts)
+// The Mirabel side is the whole headless run: exam.ver, the files, the two row reads, the two
+// scripts with the procedure of pcode.txt, the replies, the write-back and the three logs. Its
+// CPU is shown beside the wall time, which the test servers set.
 //
 //   bench_table_data [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
 //                    [--settle yes|no]
@@ -20,6 +20,7 @@
 
 #include "BenchSides.h"
 #include "BenchStudies.h"
+#include "MirabelProgram.h"
 #include "archive/FrameReassembly.h"
 #include "archive/TableRowRead.h"
 #include "archive/TableScript.h"
@@ -81,8 +82,10 @@ int main(int argc, char** argv) try {
     const fs::path source = work / "source";
     const fs::path database = work / "corvana.mdb";
     MakeBenchImageDatabase(s, database);
-    // The procedure is read from the current folder, beside the logs.
-    WriteFileBytes("pcode.txt", "Call(StoreRow)\nCall(IndexStudy)\n");
+    // The procedure is read from the current folder, beside the logs, for the tools' scripts,
+    // and from Mirabel's start directory.
+    const std::string procedure = "Call(StoreRow)\nCall(IndexStudy)\n";
+    WriteFileBytes("pcode.txt", procedure);
 
     const fs::path served = work / "served";
     fs::create_directories(served);
@@ -93,27 +96,31 @@ int main(int argc, char** argv) try {
     const ArchiveDestination destination =
         ServerDestination(DestinationKind::Server, server, kServerRoot, table.Port());
     WriteStudyScripts(s, config, destination, work / "scripts");
+    MirabelStartDirectory start(work / "start", source / "images", database);
+    start.UseServerDestination(server, table.Port(), kServerRoot, procedure);
 
-    Contest contest{"archive to server", "curl -T + nc"};
+    Contest contest{"archive to image server, " + WorkSize(s), "curl -T + nc + sqlite3", true};
     for (int round = 0; round < s.rounds; ++round)
         contest.Round(
             round,
             [&] {
+                ClearArchiveColumn(database);
                 WaitForClosedConnectionsToClear(s.settle);
-                return InChildInFreshFolder(served / "images" / kServerRoot, [&] {
-                    return ArchiveEveryStudy(s, config, destination);
-                });
+                return InFreshFolder(served / "images" / kServerRoot,
+                                     [&] { return start.ArchiveNow(); });
             },
             [&] {
                 WaitForClosedConnectionsToClear(s.settle);
                 return ToolsInFreshFolder(served / "curl", [&](ToolUsage& used) {
                     return UploadAndSendWithTools(s, source, server, table.Port(), work / "scripts",
-                                                  used);
+                                                  used) &&
+                           UpdateEachStudyWithSqlite(s, database, destination.m_strId, used);
                 });
             });
     contest.Report();
     std::error_code ec;
-    std::printf("error log: %s\n", fs::exists(kErrorLogFile, ec) ? "NOT EMPTY" : "empty");
+    std::printf("error log: %s\n",
+                fs::exists(work / "start" / kErrorLogFile, ec) ? "NOT EMPTY" : "empty");
     fs::remove_all(work);
     return 0;
 } catch (const std::exception& e) {

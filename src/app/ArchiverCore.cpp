@@ -17,6 +17,7 @@
 #include "db/ArchiveColumnRule.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
+#include "db/WaitingStudyCount.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -371,14 +372,20 @@ bool ArchiverCore::GetStudyList() {
 }
 
 bool ArchiverCore::CountStudiesAtStartUp() {
-    const bool counted = GetStudyList();
-    if (!g_StudyList.empty()) config_.m_strStatus = StudyCountStatus();
+    const bool counted = CountWaitingStudies(config_, waitingStudies_);
+    if (waitingStudies_ > 0) config_.m_strStatus = StudyCountStatus(waitingStudies_);
     return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {
+    CountWaitingStudies(config_, waitingStudies_);
+    config_.m_strStatus = StudyCountStatus(waitingStudies_);
+}
+
+void ArchiverCore::ListStudiesForRun() {
     GetStudyList();
-    config_.m_strStatus = StudyCountStatus();
+    waitingStudies_ = g_StudyList.size();
+    config_.m_strStatus = StudyCountStatus(waitingStudies_);
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {

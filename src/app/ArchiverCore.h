@@ -4,6 +4,7 @@
 // window. The window reads its controls, calls one of these methods and shows the
 // configuration again; nothing in this class knows about windows, so the same core serves the
 // window, the headless mode and the tests.
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -151,11 +152,14 @@ class ArchiverCore {
     // Fills the study list from the image system's database; false when the waiting studies
     // could not all be read (see mirabel::GetStudyList).
     bool GetStudyList();
-    // Start-up count: GetStudyList; the status changes only when studies are waiting. False as
-    // GetStudyList.
+    // Start-up count: the number GetStudyList would list, counted without listing; the status
+    // changes only when studies are waiting. False as GetStudyList.
     bool CountStudiesAtStartUp();
-    // GetStudyList, then m_strStatus = the count text.
+    // m_strStatus = the count text of the studies waiting now (counted, not listed). When the
+    // connection values are missing it shows the last count, as the list keeps its content.
     void RefreshStudyCount();
+    // GetStudyList for the run about to start, then m_strStatus = the count text of that list.
+    void ListStudiesForRun();
 
     // Begins an archive run or a deletion pass: the returned marker keeps this core's run in
     // progress and holds the start directory's run lock until it goes away. nullopt, with
@@ -198,6 +202,7 @@ class ArchiverCore {
     ArchiverConfig config_;
     SettingsStore store_;
     bool runInProgress_ = false;
+    std::size_t waitingStudies_ = 0;  // the last count shown
 };
 
 // The main window's core of this process; set by its constructor, read by other windows.

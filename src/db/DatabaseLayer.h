@@ -7,6 +7,7 @@
 // Open...Database calls; test g_bDbError; GetNewRecordset(name, connection); test;
 // OpenRecordset; test; read, or MoveToRow/AddNew + SetFieldValue + Update; CloseRecordset;
 // CloseDatabase.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -79,6 +80,13 @@ void OpenRecordset(CAdoRecordset* rs, std::string statement);
 // NULL reads as "". Returns the number of rows read.
 int GetRows(CAdoRecordset* rs, const std::vector<std::string>& fields,
             std::vector<std::string>& output, int maxRows);
+// The same, one row at a time: `row` receives the named fields of each row in order (it may take
+// the strings over) and nothing else is kept, so a large result never sits in memory whole.
+// Returns the number of rows handed over; a failure ends the reading there (flagged and logged
+// as GetRows does), and the rows handed before it stay handed.
+using RowReader = std::function<void(std::vector<std::string>& values)>;
+int ForEachRow(CAdoRecordset* rs, const std::vector<std::string>& fields, int maxRows,
+               const RowReader& row);
 // One field of up to maxRows rows (name through TranslateFieldName under Oracle syntax).
 int GetColumn(CAdoRecordset* rs, std::string field, std::vector<std::string>& output, int maxRows);
 int GetColumnByIndex(CAdoRecordset* rs, int position, std::vector<std::string>& output,

@@ -47,27 +47,41 @@ std::string ReadText(DbCursor& cursor, int column) {
     return text;
 }
 
-// Reads the given columns of up to maxRows rows from the first; returns the rows read.
-int ReadRows(CAdoRecordset* rs, const std::vector<int>& columns, std::vector<std::string>& output,
-             int maxRows) {
+// Hands the given columns of up to maxRows rows, from the first, to `row`, one row at a time
+// in one reused array, so that nothing but the current row is held here.
+void ReadRows(CAdoRecordset* rs, const std::vector<int>& columns, int maxRows,
+              const RowReader& row) {
     DbCursor& cursor = RequireCursor(rs);
     MoveFirst(rs);
+    std::vector<std::string> values(columns.size());
+    for (int rows = 0; !rs->eof && rows < maxRows; ++rows) {
+        for (std::size_t i = 0; i < columns.size(); ++i) values[i] = ReadText(cursor, columns[i]);
+        row(values);
+        MoveNext(rs);
+    }
+}
+
+// The same, collecting the values row after row into `output`.
+void ReadRowsInto(CAdoRecordset* rs, const std::vector<int>& columns,
+                  std::vector<std::string>& output, int maxRows) {
     // Room for the whole limit up front: memory the rows do not fill is never touched, and half
     // a million rows are not copied again and again as the array grows.
     output.reserve(static_cast<std::size_t>(std::max(maxRows, 0)) * columns.size());
-    int rows = 0;
-    while (!rs->eof && rows < maxRows) {
-        for (int column : columns) output.push_back(ReadText(cursor, column));
-        ++rows;
-        MoveNext(rs);
-    }
-    return rows;
+    ReadRows(rs, columns, maxRows, [&](std::vector<std::string>& values) {
+        for (std::string& value : values) output.push_back(std::move(value));
+    });
 }
 
 // An empty result is no failure: the reads return 0 without looking at the fields.
 bool HasNoRows(CAdoRecordset* rs) {
     RequireCursor(rs);
     return rs->noRows;
+}
+
+std::vector<int> RequireColumns(CAdoRecordset* rs, const std::vector<std::string>& fields) {
+    std::vector<int> columns;
+    for (const std::string& field : fields) columns.push_back(RequireColumn(rs, field));
+    return columns;
 }
 
 int RequirePosition(CAdoRecordset* rs, int position) {
@@ -112,11 +126,23 @@ int GetRows(CAdoRecordset* rs, const std::vector<std::string>& fields,
     if (fields.empty()) return 0;
     RunLayerOperation([&] {
         if (HasNoRows(rs)) return;
-        std::vector<int> columns;
-        for (const std::string& field : fields) columns.push_back(RequireColumn(rs, field));
-        ReadRows(rs, columns, output, maxRows);
+        ReadRowsInto(rs, RequireColumns(rs, fields), output, maxRows);
     });
     return static_cast<int>(output.size() / fields.size());
+}
+
+int ForEachRow(CAdoRecordset* rs, const std::vector<std::string>& fields, int maxRows,
+               const RowReader& row) {
+    int rows = 0;
+    if (fields.empty()) return rows;
+    RunLayerOperation([&] {
+        if (HasNoRows(rs)) return;
+        ReadRows(rs, RequireColumns(rs, fields), maxRows, [&](std::vector<std::string>& values) {
+            ++rows;
+            row(values);
+        });
+    });
+    return rows;
 }
 
 int GetColumn(CAdoRecordset* rs, std::string field, std::vector<std::string>& output, int maxRows) {
@@ -124,7 +150,7 @@ int GetColumn(CAdoRecordset* rs, std::string field, std::vector<std::string>& ou
     if (g_bOracleSyntax) field = TranslateFieldName(std::move(field));
     RunLayerOperation([&] {
         if (HasNoRows(rs)) return;
-        ReadRows(rs, {RequireColumn(rs, field)}, output, maxRows);
+        ReadRowsInto(rs, {RequireColumn(rs, field)}, output, maxRows);
     });
     return static_cast<int>(output.size());
 }
@@ -134,7 +160,7 @@ int GetColumnByIndex(CAdoRecordset* rs, int position, std::vector<std::string>& 
     output.clear();
     RunLayerOperation([&] {
         if (HasNoRows(rs)) return;
-        ReadRows(rs, {RequirePosition(rs, position)}, output, maxRows);
+        ReadRowsInto(rs, {RequirePosition(rs, position)}, output, maxRows);
     });
     return static_cast<int>(output.size());
 }

@@ -1,9 +1,6 @@
 #include "db/StudySelection.h"
 
-#include "db/ArchiveColumnRule.h"
-#include "db/CCVAException.h"
-#include "db/DatabaseLayer.h"
-#include "db/ImageDatabase.h"
+#include "db/SelectionSteps.h"
 #include "log/Logs.h"
 #include "platform/LocalTime.h"
 
@@ -13,69 +10,44 @@ std::vector<std::unique_ptr<StudyRecord>> g_StudyList;
 
 namespace {
 
-constexpr std::size_t kMaxLoggedMessage = 299;
-// The order in which GetRows hands the values of each row.
-const std::vector<std::string> kSelectedFields = {"EXAM_ID",   "IMAGE_PATH", "NAME_L", "NAME_F",
-                                                  "EXAM_DATE", "PAT_ID",     "READER"};
-enum SelectedField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kPatientId, kReader };
+// The fields each row hands over, in this order. The statement also selects READER, which
+// no record keeps: it is not read.
+const std::vector<std::string> kSelectedFields = {"EXAM_ID", "IMAGE_PATH", "NAME_L",
+                                                  "NAME_F",  "EXAM_DATE",  "PAT_ID"};
+enum SelectedField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kPatientId };
 
-const char* const kPrelimClause = " AND (EXAM.PRELIM is NOT NULL)";
-const char* const kFinalClause =
-    " AND ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE '$$$READING$$$%'))";
-const char* const kPrelimOrFinalClause =
-    " AND ((EXAM.PRELIM is NOT NULL) OR ((EXAM.READER is NOT NULL) AND (EXAM.READER NOT LIKE "
-    "'$$$READING$$$%')))";
-
-// The four connection values as the debug log and the failure text show them; the password
-// is masked.
-std::string ConnectionDescription(const ArchiverConfig& c) {
-    return c.m_strSqlServer + "\r\n" + c.m_strSqlDb + "\r\n" + c.m_strSqlUser + "\r\n" +
-           MaskedPassword(c.m_strSqlPassword) + "\r\n";
+// One row into the study list; the row's strings are taken over.
+void ListStudy(std::vector<std::string>& v) {
+    if (!HasStudyFolder(v[kImagePath])) return;  // a study without a folder cannot be archived
+    auto study = std::make_unique<StudyRecord>();
+    study->m_strExamDate = std::move(v[kExamDate]);
+    study->m_strImagePath = std::move(v[kImagePath]);
+    study->m_strExamId = std::move(v[kExamId]);
+    study->m_strName = v[kFirstName] + " " + v[kLastName];
+    study->m_strPatientId = std::move(v[kPatientId]);
+    g_StudyList.push_back(std::move(study));
 }
 
-// The waiting studies' values, row after row. `complete` is false when reading stopped at a
-// failure: the rows read before it are still used.
-std::vector<std::string> ReadWaitingStudies(const ArchiverConfig& config, bool& complete) {
+// Lists the waiting studies into g_StudyList as their rows arrive, so that only the records are
+// ever held. `complete` is false when reading stopped at a failure: the rows listed before it
+// stay. Returns the number of rows read, those without a study folder included.
+int ListWaitingStudies(const ArchiverConfig& config, int maxStudies, bool& complete) {
     HandleScope handles;
-    CAdoDatabase* db = handles.NewDatabase("corvana");
-    if (g_bDbError) throw CCVAException("database error GetNewDatabase");
-    ConnectImageDatabase(db, config);
-    DebugLog("sql database\r\n" + ConnectionDescription(config));
-    if (g_bDbError) throw CCVAException("database error\r\n" + ConnectionDescription(config));
-
+    CAdoDatabase* db = ConnectForSelection(handles, config);
     const std::string statement = BuildStudySelectStatement(config, std::time(nullptr));
     DebugLog("GetStudyList 1");
-    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
-    if (g_bDbError) throw CCVAException("database error");
+    CAdoRecordset* rs = NewSelectionRecordset(handles, db);
     DebugLog("GetStudyList 1b");
     DebugLog(statement);
-    OpenRecordset(rs, statement);
-    if (g_bDbError) throw CCVAException("database error");
+    OpenSelection(rs, statement);
 
     DebugLog("GetStudyList 1c");
-    std::vector<std::string> values;
-    GetRows(rs, kSelectedFields, values, kMaxSelectedStudies);
+    const int rows = ForEachRow(rs, kSelectedFields, maxStudies, ListStudy);
     complete = g_bDbError == 0;
     DebugLog("GetStudyList 1d");
     handles.Close(rs);
     handles.Close(db);
-    return values;
-}
-
-void FillStudyList(std::vector<std::string>& values) {
-    const std::size_t width = kSelectedFields.size();
-    g_StudyList.reserve(values.size() / width);
-    for (std::size_t row = 0; row + width <= values.size(); row += width) {
-        std::string* v = &values[row];
-        if (v[kImagePath].empty()) continue;  // a study without a folder cannot be archived
-        auto study = std::make_unique<StudyRecord>();
-        study->m_strExamDate = std::move(v[kExamDate]);
-        study->m_strImagePath = std::move(v[kImagePath]);
-        study->m_strExamId = std::move(v[kExamId]);
-        study->m_strName = v[kFirstName] + " " + v[kLastName];
-        study->m_strPatientId = std::move(v[kPatientId]);
-        g_StudyList.push_back(std::move(study));
-    }
+    return rows;
 }
 
 }  // namespace
@@ -89,34 +61,20 @@ std::string CutoffLiteral(int daysBefore, std::time_t now) {
 }
 
 std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t now) {
-    std::string statement =
-        "SELECT EXAM.IMAGE_PATH,EXAM.EXAM_DATE,PATIENT.NAME_L,PATIENT.NAME_F,EXAM.EXAM_ID,"
-        "EXAM.PAT_ID ,EXAM.READER FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND("
-        "(EXAM.[" +
-        config.m_strDbField + "]) Is Null) AND (EXAM.OLD_CVS <> 1))";
-    if (!config.m_bSendAll) {
-        if (config.m_bReside)
-            statement +=
-                " AND (EXAM.EXAM_DATE < #" + CutoffLiteral(config.m_nDaysBeforeArchive, now) + "#)";
-        if (config.m_bPrelim && config.m_bFinal)
-            statement += kPrelimOrFinalClause;
-        else if (config.m_bPrelim)
-            statement += kPrelimClause;
-        else if (config.m_bFinal)
-            statement += kFinalClause;
-    }
-    return statement + " ORDER BY EXAM.EXAM_DATE";
+    return "SELECT EXAM.IMAGE_PATH,EXAM.EXAM_DATE,PATIENT.NAME_L,PATIENT.NAME_F,EXAM.EXAM_ID,"
+           "EXAM.PAT_ID ,EXAM.READER " +
+           WaitingStudiesFilter(config, now) + " ORDER BY EXAM.EXAM_DATE";
 }
 
-bool GetStudyList(const ArchiverConfig& config) {
-    if (!ConnectionValuesPresent(config)) {
-        if (config.DbKind() != DatabaseKind::Jet) DebugLog("Variable is empty");
-        return false;
-    }
-    if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {
-        g_StudyList.clear();
-        ErrorLog(*refusal);
-        return false;
+bool GetStudyList(const ArchiverConfig& config, int maxStudies) {
+    switch (CheckSelection(config)) {
+        case SelectionCheck::MissingValues:
+            return false;
+        case SelectionCheck::RefusedColumn:
+            g_StudyList.clear();
+            return false;
+        case SelectionCheck::Ready:
+            break;
     }
     DebugLog("Add Archive PathToDB");
     AddArchiveColumn(config);
@@ -124,25 +82,27 @@ bool GetStudyList(const ArchiverConfig& config) {
     g_StudyList.clear();
     try {
         bool complete = true;
-        std::vector<std::string> values = ReadWaitingStudies(config, complete);
-        if (values.empty()) {
+        if (ListWaitingStudies(config, maxStudies, complete) == 0) {
             DebugLog("GetStudyList end(no records)");
             return complete;
         }
         DebugLog("GetStudyList 2");
         DebugLog("GetStudyList 3");
-        FillStudyList(values);
         DebugLog("GetStudyList end");
         return complete;
     } catch (const CCVAException& failure) {
-        ErrorLog(failure.Message().substr(0, kMaxLoggedMessage));
+        LogSelectionFailure(failure);
         return false;
     }
 }
 
 std::string StudyCountStatus() {
-    if (g_StudyList.empty()) return "No studies to be archived";
-    return std::to_string(g_StudyList.size()) + " studies to be archived";
+    return StudyCountStatus(g_StudyList.size());
+}
+
+std::string StudyCountStatus(std::size_t waitingStudies) {
+    if (waitingStudies == 0) return "No studies to be archived";
+    return std::to_string(waitingStudies) + " studies to be archived";
 }
 
 }  // namespace mirabel

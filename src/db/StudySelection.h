@@ -1,6 +1,7 @@
 #pragma once
 // The selection of studies waiting to be archived: exams whose archive column is still empty,
 // filtered by the main window's criteria, oldest exam first, into g_StudyList.
+#include <cstddef>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -12,15 +13,15 @@ namespace mirabel {
 
 inline constexpr int kMaxSelectedStudies = 500000;
 
-// Refills g_StudyList from the image system's database. Never throws. True when every waiting
-// study was read; false when:
+// Refills g_StudyList from the image system's database: the oldest maxStudies rows, less those
+// without a study folder. Never throws. True when every waiting study was read; false when:
 // - connection values are missing: it returns at once and the list keeps its content
 //   ("Variable is empty" in the debug log for the server kinds);
 // - the archive column is refused (ArchiveColumnRefusal): the list is emptied, nothing is
 //   added to EXAM, and the reason goes to the error log;
 // - the database cannot be opened or read: the list is empty (or holds the rows read before a
 //   failed read) and the error log says why.
-bool GetStudyList(const ArchiverConfig& config);
+bool GetStudyList(const ArchiverConfig& config, int maxStudies = kMaxSelectedStudies);
 
 // The age limit of a statement: "now" minus the given days (the time of day kept), as the text
 // of an Access date literal, "%m/%d/%Y %H:%M" in local time.
@@ -41,5 +42,7 @@ std::vector<std::string> ListExamColumns(const ArchiverConfig& config);
 
 // "%d studies to be archived" for a non-empty g_StudyList, else "No studies to be archived".
 std::string StudyCountStatus();
+// The same for a number of waiting studies.
+std::string StudyCountStatus(std::size_t waitingStudies);
 
 }  // namespace mirabel

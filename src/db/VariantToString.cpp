@@ -1,3 +1,4 @@
+#include <charconv>
 #include <cstdio>
 #include <map>
 
@@ -52,6 +53,13 @@ const std::map<std::uint16_t, const char*>& TypeNames() {
         {72, "VT_CLSID"},
     };
     return names;
+}
+
+// "%d" without the format machinery: ids are read half a million at a time.
+std::string DecimalText(long long value) {
+    char buffer[24];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
 }
 
 template <typename... Args>
@@ -196,9 +204,9 @@ std::string VariantToString(const Variant& value) {
         case VT_NULL:
             return "NULL";
         case VT_I2:
-            return Printf("%hd", static_cast<short>(value.integer));
+            return DecimalText(static_cast<short>(value.integer));
         case VT_I4:
-            return Printf("%d", static_cast<int>(value.integer));
+            return DecimalText(static_cast<int>(value.integer));
         case VT_R4:
         case VT_R8:
             return Printf("%e", value.real);

@@ -3,6 +3,7 @@
 #include "db/DbTestSupport.h"
 #include "db/ExpectedSelection.h"
 #include "db/StudySelection.h"
+#include "db/WaitingStudyCount.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/OdbcTestSetup.h"
 #include "fixtures/PostgresServer.h"
@@ -73,6 +74,27 @@ TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
     EXPECT_NE(log.find("((EXAM.ARCHIVE_PATH) Is Null)"), std::string::npos);
     EXPECT_NE(log.find("EXAM.EXAM_DATE < TO_DATE('"), std::string::npos);
     EXPECT_NE(log.find("', 'MM/DD/YYYY HH24:MI')"), std::string::npos);
+    EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
+}
+
+// The server counts in its own number types; the count still matches the list, with rows
+// without a path (the mix has some) and with every row having one.
+TEST_F(OracleKind, CountIsWhatTheListWouldHold) {
+    for (const char* change : {"SELECT 1",
+                               "UPDATE EXAM SET IMAGE_PATH = 'P' WHERE IMAGE_PATH "
+                               "IS NULL OR IMAGE_PATH = ''"}) {
+        server_->Run(change);
+        for (bool sendAll : {true, false}) {
+            for (int cap : {3, kMaxSelectedStudies}) {
+                config_.m_bSendAll = sendAll;
+                config_.m_bReside = config_.m_bFinal = true;
+                ASSERT_TRUE(GetStudyList(config_, cap)) << ::testing::PrintToString(ErrorLines());
+                std::size_t count = 0;
+                EXPECT_TRUE(CountWaitingStudies(config_, count, cap));
+                EXPECT_EQ(count, g_StudyList.size()) << change << ", cap " << cap;
+            }
+        }
+    }
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
 }
 

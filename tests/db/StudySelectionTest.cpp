@@ -1,11 +1,14 @@
 // Selecting the studies waiting to be archived from a SQLite image-system database.
 #include "db/StudySelection.h"
 
+#include <functional>
+
 #include <algorithm>
 #include <map>
 
 #include "db/DbTestSupport.h"
 #include "db/ExpectedSelection.h"
+#include "db/WaitingStudyCount.h"
 #include "fixtures/ArchiveColumnReader.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
@@ -215,6 +218,69 @@ TEST_F(StudySelection, DebugTraceOfASelection) {
     EXPECT_TRUE(g_StudyList.empty());
     EXPECT_NE(DebugText().find("GetStudyList end(no records)"), std::string::npos);
     EXPECT_TRUE(ErrorLines().empty());
+}
+
+// The status line's number is the size of the list a run would work through, whatever the
+// rows hold: paths missing, empty or the word NULL (dropped), blanks (kept), the oldest rows
+// among them, and a cap below, at and above where they lie.
+TEST_F(StudySelection, CountIsWhatTheListWouldHold) {
+    // The four oldest waiting rows: no path, an empty one, the word NULL, blanks.
+    const char* const paths[] = {"NULL", "''", "'NULL'", "'  '"};
+    for (int i = 0; i < 4; ++i)
+        RunSqlite(Path("corvana.mdb"),
+                  {"UPDATE EXAM SET EXAM_DATE = '1990-01-0" + std::to_string(i + 1) +
+                   " 08:00:00', IMAGE_PATH = " + paths[i] +
+                   ", ARCHIVE_PATH = NULL, OLD_CVS = 0, PRELIM = 'p', READER = 'Dr. A' "
+                   "WHERE EXAM_ID = " +
+                   std::to_string(content_.exams[static_cast<std::size_t>(i)].examId)});
+    const struct {
+        const char* rows;
+        std::vector<std::string> change;
+    } variants[] = {
+        {"some without a folder", {}},
+        {"every one with a folder",
+         {"UPDATE EXAM SET IMAGE_PATH = 'P' || EXAM_ID WHERE IMAGE_PATH IS NULL OR IMAGE_PATH "
+          "IN ('', 'NULL')"}},
+    };
+    for (const auto& variant : variants) {
+        RunSqlite(Path("corvana.mdb"), variant.change);
+        for (const Criteria& c : kAllCriteria) {
+            for (int cap : {1, 2, 3, 4, 5, 150, kMaxSelectedStudies}) {
+                ArchiverConfig config = config_;
+                config.m_bSendAll = c.sendAll, config.m_bReside = c.reside;
+                config.m_bPrelim = c.prelim, config.m_bFinal = c.final;
+                ASSERT_TRUE(GetStudyList(config, cap));
+                std::size_t count = 7;
+                EXPECT_TRUE(CountWaitingStudies(config, count, cap));
+                EXPECT_EQ(count, g_StudyList.size())
+                    << variant.rows << ", cap " << cap << ", send all " << c.sendAll << " reside "
+                    << c.reside << " prelim " << c.prelim << " final " << c.final;
+            }
+        }
+    }
+    EXPECT_TRUE(ErrorLines().empty());
+}
+
+TEST_F(StudySelection, CountFailsWhereTheListFails) {
+    const auto missingFile = [](ArchiverConfig& c) { c.m_strDatabaseFile.clear(); };
+    const auto refusedColumn = [](ArchiverConfig& c) { c.m_strDbField = "EXAM_ID"; };
+    const auto unreachable = [this](ArchiverConfig& c) {
+        c.m_strDatabaseFile = Path("gone.mdb").string();
+    };
+    const struct {
+        const char* why;
+        std::function<void(ArchiverConfig&)> change;
+        std::size_t countAfter;  // 9: left as it was
+    } rows[] = {{"missing file name", missingFile, 9},
+                {"refused column", refusedColumn, 0},
+                {"unreachable file", unreachable, 0}};
+    for (const auto& row : rows) {
+        ArchiverConfig config = config_;
+        row.change(config);
+        std::size_t count = 9;
+        EXPECT_FALSE(CountWaitingStudies(config, count)) << row.why;
+        EXPECT_EQ(count, row.countAfter) << row.why;
+    }
 }
 
 class ArchiveColumn : public DbTest {

@@ -11,6 +11,7 @@
 
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
+#include "db/StudySelection.h"
 #include "fixtures/ProgramDirectory.h"
 #include "ui/DialogTesting.h"
 
@@ -304,9 +305,11 @@ TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {
     EXPECT_EQ(field->FindString("Media Type"), wxNOT_FOUND);
     EXPECT_NE(field->FindString("ARCHIVE_PATH"), wxNOT_FOUND);
 
-    // Archive method archives into ARCHIVE_PATH and counts what waits there.
+    // Archive method archives into ARCHIVE_PATH and counts what waits there: as many studies
+    // as a run would list.
     Click(Control<wxRadioButton>(window, "IDC_METHOD_ARCHIVE"));
     EXPECT_EQ(field->GetValue(), "ARCHIVE_PATH");
+    ASSERT_TRUE(GetStudyList(window.Core().Config()));
     ASSERT_FALSE(g_StudyList.empty());
     EXPECT_EQ(Control<wxStaticText>(window, "IDC_STATUS")->GetLabel(),
               wxString::Format("%d studies to be archived", int(g_StudyList.size())));

@@ -574,9 +574,10 @@ void CArchiverDlg::RunScheduledArchive() {
         if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
         return;
     }
-    // The run works through the list counted here, under its lock, so that no other run
-    // selects the same studies meanwhile.
-    RefreshStudyCount();
+    // The run works through the list made here, under its lock, so that no other run selects
+    // the same studies meanwhile.
+    core_.ListStudiesForRun();
+    WriteControls();
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();

@@ -1,0 +1,83 @@
+// A whole archive run against the standard tools doing the same job, on the same files in the
+// same run, each side a whole process (or the tools one after the other):
+//   mirabel --archive-now to a folder   vs  cp -r of the tree, sync -f + vmtouch -e (durable,
+//                                            read back from storage), diff -r of every file,
+//                                            one sqlite3 UPDATE per study
+//                                       vs  rsync -a --checksum of the tree, sync -f
+// The Mirabel side is the whole headless run: settings, run lock, selection, exam.ver, the
+// files, the flush and verification of every file, the write-back of each study, the logs.
+//
+//   bench_end_to_end [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "BenchSides.h"
+#include "BenchStudies.h"
+#include "BenchStudies.h"
+#include "MirabelProgram.h"
+
+using namespace mirabel;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool CopyDiffAndUpdateWithTools(const BenchSettings& s, const fs::path& source,
+                                const fs::path& target, const fs::path& database, ToolUsage& used) {
+    return RunTool({"cp", "-r", (source / "images").string(), target.string()}, used) &&
+           FlushAndEvictWithTools(target, used) &&
+           RunTool({"diff", "-r", "-q", (source / "images").string(), (target / "images").string()},
+                   used) &&
+           UpdateEachStudyWithSqlite(s, database, "NFS:bench:" + target.string(), used);
+}
+
+bool RsyncWithTools(const fs::path& source, const fs::path& target, ToolUsage& used) {
+    return RunTool({"rsync", "-a", "--checksum", (source / "images").string(), target.string()},
+                   used) &&
+           RunTool({"sync", "-f", target.string()}, used);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) try {
+    BenchSettings defaults;
+    defaults.studies = 100;
+    defaults.files = 40;
+    defaults.totalMb = 400;
+    BenchSettings s = ParseBenchArguments(argc, argv, {}, defaults);
+    FitToFreeSpace(s);
+    const fs::path work = StartWorkWithStudies(s);
+    const fs::path source = work / "source";
+    const std::string size = WorkSize(s);
+    const fs::path database = work / "corvana.mdb";
+    MakeBenchImageDatabase(s, database);
+    MirabelStartDirectory start(work / "start", source / "images", database);
+    const fs::path target = work / "target";
+    start.UseFolderDestination(target);
+
+    const auto archiveNow = [&] {
+        ClearArchiveColumn(database);
+        return InFreshFolder(target, [&] { return start.ArchiveNow(); });
+    };
+    Contest copy{"archive run, " + size, "cp -r + sync + diff -r + sqlite3"};
+    Contest rsync{"archive run, " + size, "rsync -a --checksum + sync"};
+    for (int round = 0; round < s.rounds; ++round) {
+        copy.Round(round, archiveNow, [&] {
+            return ToolsInFreshFolder(target, [&](ToolUsage& used) {
+                return CopyDiffAndUpdateWithTools(s, source, target, database, used);
+            });
+        });
+        rsync.Round(round, archiveNow, [&] {
+            return ToolsInFreshFolder(
+                target, [&](ToolUsage& used) { return RsyncWithTools(source, target, used); });
+        });
+    }
+    copy.Report();
+    rsync.Report();
+    fs::remove_all(work);
+    return 0;
+} catch (const std::exception& e) {
+    std::fprintf(stderr, "bench_end_to_end: %s\n", e.what());
+    return 1;
+}
