@@ -195,17 +195,6 @@ double AddStudyWithDcmmkdir(const fs::path& medium, const Study& study, bool fir
     return MillisecondsSince(start);
 }
 
-// The IMAGE lines of an outline, sorted: what both DICOMDIRs must list.
-std::vector<std::string> ListedImages(const fs::path& dicomDir) {
-    std::vector<std::string> images;
-    for (const std::string& line : DicomDirOutline(dicomDir)) {
-        const std::size_t image = line.find("IMAGE ");
-        if (image != std::string::npos) images.push_back(line.substr(image));
-    }
-    std::sort(images.begin(), images.end());
-    return images;
-}
-
 double Median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
