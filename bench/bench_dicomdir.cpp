@@ -100,17 +100,6 @@ double BuildWithDcmmkdir(const fs::path& medium) {
     return ms;
 }
 
-// The IMAGE lines of an outline, sorted: what every DICOMDIR of these files must list.
-std::vector<std::string> ListedImages(const fs::path& dicomDir) {
-    std::vector<std::string> images;
-    for (const std::string& line : DicomDirOutline(dicomDir)) {
-        const std::size_t image = line.find("IMAGE ");
-        if (image != std::string::npos) images.push_back(line.substr(image));
-    }
-    std::sort(images.begin(), images.end());
-    return images;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {

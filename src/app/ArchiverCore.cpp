@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/AppPaths.h"
+#include "app/DefaultExtension.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
@@ -248,7 +249,8 @@ void ArchiverCore::StoreDaysBeforeArchive() {
     StoreInt(kArchive, "Days Before Archive", config_.m_nDaysBeforeArchive);
 }
 
-void ArchiverCore::ChangeDatabaseFile(const std::string& path) {
+void ArchiverCore::ChangeDatabaseFile(const std::string& chosen) {
+    const std::string path = WithDefaultExtension(chosen, kDatabaseFileExtension);
     config_.m_strDatabaseFile = path;
     StoreText(kDatabase, "Database File", path);
 }

@@ -20,6 +20,8 @@ namespace mirabel {
 enum class Criterion { Reside, Prelim, MaxStudies, Final };
 
 inline constexpr const char* kIncrementRefused = "Increment must be greater than zero.";
+// What the database file dialog offers and completes a typed name with.
+inline constexpr const char* kDatabaseFileExtension = ".mdb";
 
 class ArchiverCore {
   public:
@@ -98,8 +100,9 @@ class ArchiverCore {
     // Store the count edits' current values ("Max Studies", "Days Before Archive").
     void StoreMaxStudiesCount();
     void StoreDaysBeforeArchive();
-    // A path chosen with Browse: taken and stored.
-    void ChangeDatabaseFile(const std::string& path);
+    // A path chosen with Browse: taken and stored. The database file's name gets the default
+    // extension kDatabaseFileExtension when it has none (see WithDefaultExtension).
+    void ChangeDatabaseFile(const std::string& chosen);
     void ChangeImagePath(const std::string& path);
 
     // ---- method and criteria ------------------------------------------------------------------

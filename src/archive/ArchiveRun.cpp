@@ -10,6 +10,7 @@
 #include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
+#include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -57,8 +58,9 @@ void ReportDestinationFull(const ArchiveDestination& destination) {
 
 // Up to three attempts, a pause before each retry; Cancel and a full destination end at once.
 TransferOutcome ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destination,
-                                   StudyRecord& study, MediaBudget& budget) {
-    TransferOutcome result = ArchiveStudy(config, destination, study, budget);
+                                   StudyRecord& study, MediaBudget& budget,
+                                   MediumDicomDir& dicomDir) {
+    TransferOutcome result = ArchiveStudy(config, destination, study, budget, dicomDir);
     for (int attempt = 1; attempt < kAttemptsPerStudy; ++attempt) {
         if (result != TransferOutcome::Failed || StopRequested()) break;
         WaitPumping(RetryPause());
@@ -66,7 +68,7 @@ TransferOutcome ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestinat
             LogStoppedByUser();
             break;
         }
-        result = ArchiveStudy(config, destination, study, budget);
+        result = ArchiveStudy(config, destination, study, budget, dicomDir);
     }
     return result;
 }
@@ -75,12 +77,14 @@ TransferOutcome ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestinat
 // destination or Cancel), having told the operator.
 bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destination) {
     MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
+    MediumDicomDir dicomDir;  // read at the first study that lists files in it
     const std::size_t n = StudiesToAttempt(config);
     for (std::size_t i = 0; i < n; ++i) {
         if (g_pProgressDlg)
             g_pProgressDlg->SetStudyProgress(static_cast<int>(i + 1), static_cast<int>(n));
         StudyRecord& study = *g_StudyList[i];
-        const TransferOutcome result = ArchiveWithRetries(config, destination, study, budget);
+        const TransferOutcome result =
+            ArchiveWithRetries(config, destination, study, budget, dicomDir);
         if (result == TransferOutcome::Archived) study.m_bArchived = 1;
         if (result == TransferOutcome::DestinationFullOrRefused) {
             ReportDestinationFull(destination);

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
+#include <stdexcept>
 
 #include "archive/StudyFiles.h"
 #include "archive/StudyPaths.h"
 #include "core/Text.h"
 #include "log/Logs.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
 #include "platform/RegularFile.h"
 
@@ -20,17 +22,29 @@ namespace {
 // cost more than the reading itself.
 constexpr std::size_t kBlockBytes = 1 << 16;
 
-// Both files read in step; false at the first difference in length or content. A read error
-// counts as a difference: a copy we cannot read is no verified copy.
-bool SameContents(int local, int media) {
+struct OpenFile {
+    const RegularFile& file;
+    const std::string& path;
+};
+
+// Fills the block as far as the file allows. A read error is no difference of contents but a
+// failure of the file: it is thrown, for the caller's exception rule to report.
+std::size_t ReadBlock(const OpenFile& from, char* block) {
+    const std::optional<std::size_t> count = ReadFully(from.file.fd.Get(), block, kBlockBytes);
+    if (!count) throw std::runtime_error("Error reading " + from.path + ": " + LastSystemError());
+    return *count;
+}
+
+// Both files read in step; false at the first difference in length or content.
+bool SameContents(const OpenFile& local, const OpenFile& media) {
     char localBlock[kBlockBytes];
     char mediaBlock[kBlockBytes];
     for (;;) {
-        const std::optional<std::size_t> localCount = ReadFully(local, localBlock, kBlockBytes);
-        const std::optional<std::size_t> mediaCount = ReadFully(media, mediaBlock, kBlockBytes);
-        if (!localCount || localCount != mediaCount) return false;
-        if (std::memcmp(localBlock, mediaBlock, *localCount) != 0) return false;
-        if (*localCount < kBlockBytes) return true;
+        const std::size_t localCount = ReadBlock(local, localBlock);
+        const std::size_t mediaCount = ReadBlock(media, mediaBlock);
+        if (localCount != mediaCount) return false;
+        if (std::memcmp(localBlock, mediaBlock, localCount) != 0) return false;
+        if (localCount < kBlockBytes) return true;
     }
 }
 
@@ -76,7 +90,7 @@ bool CompareFiles(const std::string& localFile, const std::string& mediaFile) {
     }
     AdviseSequentialReading(local->fd.Get());
     AdviseSequentialReading(media->fd.Get());
-    if (!SameContents(local->fd.Get(), media->fd.Get())) {
+    if (!SameContents({*local, localFile}, {*media, mediaFile})) {
         ErrorLog("Compare Directories: File compare/verify had errors");
         return false;
     }

@@ -22,11 +22,13 @@ using SortedFileList = std::vector<CompareEntry>;
 // Lower-cases the entry's name and inserts it after every entry whose name is not greater.
 void InsertSorted(SortedFileList& list, CompareEntry entry);
 
-// True when both files can be read and hold the same bytes. Logs why not otherwise.
+// True when both files can be opened and hold the same bytes. Logs why not otherwise. A read
+// error throws std::runtime_error naming the file, for the caller's exception rule.
 [[nodiscard]] bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
 
 // True when the folder on the medium is a faithful copy of the local folder (either may use
-// "\" or "/" separators). Two folders that both exist but hold no files count as equal.
+// "\" or "/" separators). Two folders that both exist but hold no files count as equal. A read
+// error throws, as in CompareFiles.
 [[nodiscard]] bool CompareDirectories(const std::string& localDir, const std::string& mediaDir);
 
 }  // namespace mirabel

@@ -1,6 +1,7 @@
 #include "archive/FtpStudyUpload.h"
 
 #include <optional>
+#include <stdexcept>
 
 #include "archive/FtpFileNames.h"
 #include "archive/StudyFileLoop.h"
@@ -36,10 +37,12 @@ TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const St
     if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
-        ErrorLog(StudyFailureText(
+        // A server that refuses the connection or the login fails the study as an exception
+        // does: one error-log line from the transfer's exception rule; why the client gave up
+        // is tracing.
+        DebugLog(ftp.LastError());
+        throw std::runtime_error(StudyFailureText(
             study, "FTP connection could not be created for " + destination.m_strId));
-        ErrorLog(ftp.LastError());
-        return TransferOutcome::Failed;
     }
     // Without its folder no file of the study can be sent: the study fails with the line of a
     // file that could not be transmitted, the first one, and the server's reason.

@@ -12,9 +12,10 @@
 namespace mirabel {
 
 // Uploads the planned study. Archived when every file is on the server with its full size;
-// Failed when a name of the study is not portable (FtpFileNames.h), the server cannot be reached
-// or logged into, the study folder cannot be made, a file fails three times (each logged), or
-// the operator pressed Cancel.
+// Failed when a name of the study is not portable (FtpFileNames.h), the study folder cannot be
+// made, a file fails three times (each logged), or the operator pressed Cancel. A server that
+// cannot be reached or logged into throws std::runtime_error with the study's failure line (the
+// client's reason goes to the debug log).
 TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
                                  const StudyTransferPlan& plan);
 

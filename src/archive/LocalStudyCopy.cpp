@@ -8,8 +8,8 @@
 #include "archive/DestinationRoot.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
-#include "dicomdir/DicomDirWriter.h"
 #include "dicomdir/MediaFileId.h"
+#include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
 #include "platform/FileCopy.h"
 #include "platform/FreeSpace.h"
@@ -40,19 +40,23 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
     return levels;
 }
 
-// Lists every DICOM file copied onto the medium in its DICOMDIR, one read and one write of
-// the DICOMDIR per study.
+// Lists every DICOM file copied onto the medium in its DICOMDIR, which is written once the
+// study's files are copied (or the copy stopped).
 class DicomDirEntries {
   public:
-    DicomDirEntries(const ArchiveDestination& destination, const StudyRecord& study)
-        : study_(study), session_(DestinationRootFolder(destination.m_strRootPath)) {}
+    DicomDirEntries(const ArchiveDestination& destination, StudyRecord& study,
+                    MediumDicomDir& dicomDir)
+        : study_(study),
+          dicomDir_(dicomDir),
+          // A DICOMDIR that cannot be read is left as it is (DirWrite.log says why); the study
+          // is copied all the same.
+          opened_(dicomDir_.Open(DestinationRootFolder(destination.m_strRootPath),
+                                 destination.m_strCurrentLabel)) {}
     ~DicomDirEntries() {
         // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
         // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
-        (void)session_.Write();
-        if (nonConformant_)
-            ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
-                        study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        (void)dicomDir_.Write();
+        WriteNamingNotice();
     }
     DicomDirEntries(const DicomDirEntries&) = delete;
     DicomDirEntries& operator=(const DicomDirEntries&) = delete;
@@ -62,12 +66,22 @@ class DicomDirEntries {
         const std::string fileId =
             MediaFileId(study_.m_strImagePath, item.source.filename().string());
         if (!IsConformantFileId(fileId)) nonConformant_ = true;
-        session_.AddFile(item.destination, fileId);
+        dicomDir_.AddFile(item.destination, fileId);
     }
 
   private:
-    const StudyRecord& study_;
-    DicomDirSession session_;
+    // Names that break the rules are said once a study, not at every attempt, and only for a
+    // DICOMDIR that was opened: one that could not be, lists nothing.
+    void WriteNamingNotice() {
+        if (!nonConformant_ || opened_ != 0 || study_.m_bNamingNoticeWritten) return;
+        ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
+                    study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        study_.m_bNamingNoticeWritten = 1;
+    }
+
+    StudyRecord& study_;
+    MediumDicomDir& dicomDir_;
+    int opened_;
     bool nonConformant_ = false;
 };
 
@@ -88,8 +102,9 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                                  const StudyTransferPlan& plan, MediaBudget& budget) {
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
+                                  const StudyTransferPlan& plan, MediaBudget& budget,
+                                  MediumDicomDir& dicomDir) {
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
@@ -99,23 +114,25 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const S
         return TransferOutcome::Failed;
     }
     RemoveUnfinishedCopies(plan.destinationDir);
-    std::unique_ptr<DicomDirEntries> dicomDir;
+    std::unique_ptr<DicomDirEntries> dicomDirEntries;
     if (destination.m_strDicomDir == kSaveDicomDir)
-        dicomDir = std::make_unique<DicomDirEntries>(destination, study);
+        dicomDirEntries = std::make_unique<DicomDirEntries>(destination, study, dicomDir);
 
     FileLoopOptions options;
     options.send = [](const TransferItem& item, std::string& error) {
         return CopyFileReplacing(item.source, item.destination, error);
     };
-    if (dicomDir) options.afterSend = [&](const TransferItem& item) { dicomDir->Add(item); };
+    if (dicomDirEntries)
+        options.afterSend = [&](const TransferItem& item) { dicomDirEntries->Add(item); };
     options.traceAttempts = true;
     options.reportAttributeFailures = true;
     if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed)
         return TransferOutcome::Failed;
-    dicomDir.reset();  // the DICOMDIR is written before the copy is verified
+    dicomDirEntries.reset();  // the DICOMDIR is written before the copy is verified
 
     // Verified and recorded is only what really lies on the destination.
-    if (!FlushFolderToStorage(plan.destinationDir)) {
+    if (!FlushFolderToStorage(plan.destinationDir,
+                              DestinationRootFolder(destination.m_strRootPath))) {
         ErrorLog(StudyFailureText(study, "copy could not be written to the destination"));
         return TransferOutcome::Failed;
     }

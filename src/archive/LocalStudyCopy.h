@@ -8,6 +8,7 @@
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
+#include "dicomdir/MediumDicomDir.h"
 
 namespace mirabel {
 
@@ -17,9 +18,12 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // Copies the planned study and verifies the copy. Archived when the copy is complete and equal
 // to the local folder; DestinationFullOrRefused when the medium's size or the destination's free
 // space cannot take the study (nothing written); Failed on any other failure (logged, or told
-// to the operator).
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, const StudyRecord& study,
-                                  const StudyTransferPlan& plan, MediaBudget& budget);
+// to the operator). The study notes there that its naming notice was written. With the
+// DICOMDIR on, the copied DICOM files are listed in `dicomDir`, which is written before the
+// copy is verified.
+TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
+                                  const StudyTransferPlan& plan, MediaBudget& budget,
+                                  MediumDicomDir& dicomDir);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created, or is a link.

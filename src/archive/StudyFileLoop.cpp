@@ -15,21 +15,32 @@ constexpr std::chrono::milliseconds kPauseBetweenAttempts{1000};
 
 enum class SendOutcome { Sent, Failed, Stopped };
 
+// The copy trace is the plain sequence of attempts, "Start Copy File1", "End Copy File1 ok"
+// and so on; why an attempt failed follows the trace, once.
 SendOutcome SendWithRetries(const TransferItem& item, const FileLoopOptions& options) {
+    SendOutcome outcome = SendOutcome::Failed;
+    std::string reason;
     for (int attempt = 1; attempt <= kAttemptsPerFile; ++attempt) {
         const std::string n = std::to_string(attempt);
         if (options.traceAttempts) DebugLog("Start Copy File" + n);
         std::string error;
         const bool sent = options.send(item, error);
         if (options.traceAttempts) DebugLog("End Copy File" + n + (sent ? " ok" : " with error"));
-        if (sent) return SendOutcome::Sent;
-        if (!error.empty()) DebugLog(error);
+        if (sent) {
+            outcome = SendOutcome::Sent;
+            break;
+        }
+        if (!error.empty()) reason = std::move(error);
         if (attempt == kAttemptsPerFile) break;
         // The pause pumps events, so Cancel can come in it: the study then ends as stopped.
         WaitPumping(kPauseBetweenAttempts);
-        if (StopRequested()) return SendOutcome::Stopped;
+        if (StopRequested()) {
+            outcome = SendOutcome::Stopped;
+            break;
+        }
     }
-    return SendOutcome::Failed;
+    if (!reason.empty()) DebugLog(reason);
+    return outcome;
 }
 
 void ApplyLocalAttributeRule(const TransferItem& item, const FileLoopOptions& options) {

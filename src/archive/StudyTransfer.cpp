@@ -60,8 +60,8 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
 }
 
 TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
-                          const StudyRecord& study, const StudyTransferPlan& plan,
-                          MediaBudget& budget) {
+                          StudyRecord& study, const StudyTransferPlan& plan, MediaBudget& budget,
+                          MediumDicomDir& dicomDir) {
     if (destination.Kind() == DestinationKind::Ftp)
         return UploadStudyToFtp(destination, study, plan);
     if (destination.Kind() == DestinationKind::Server) {
@@ -71,7 +71,7 @@ TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination
         if (uploaded != TransferOutcome::Archived) return uploaded;
         return SendStudyTableData(config, destination, study, plan.destinationDir);
     }
-    return CopyStudyToFolder(destination, study, plan, budget);
+    return CopyStudyToFolder(destination, study, plan, budget, dicomDir);
 }
 
 // A folder or medium without a root would receive the study (and a label file) wherever the
@@ -83,7 +83,7 @@ bool HasRoot(const ArchiveDestination& destination, const StudyRecord& study) {
 }
 
 TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                              StudyRecord& study, MediaBudget& budget) {
+                              StudyRecord& study, MediaBudget& budget, MediumDicomDir& dicomDir) {
     if (!HasRoot(destination, study)) return TransferOutcome::Failed;
     if (destination.Kind() == DestinationKind::Removable) {
         destination.m_strCurrentLabel = GetMediaLabel(destination);
@@ -105,7 +105,7 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
         ActivityLog(kManifestBlocked);
         return TransferOutcome::Failed;
     }
-    if (const TransferOutcome sent = SendStudy(config, destination, study, *plan, budget);
+    if (const TransferOutcome sent = SendStudy(config, destination, study, *plan, budget, dicomDir);
         sent != TransferOutcome::Archived)
         return sent;
 
@@ -120,13 +120,20 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
 }  // namespace
 
 TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                             StudyRecord& study, MediaBudget& remainingMediaBytes) {
+                             StudyRecord& study, MediaBudget& remainingMediaBytes,
+                             MediumDicomDir& dicomDir) {
     try {
-        return TransferStudy(config, destination, study, remainingMediaBytes);
+        return TransferStudy(config, destination, study, remainingMediaBytes, dicomDir);
     } catch (const std::exception& e) {
         ErrorLog(std::string(e.what()).substr(0, kMaxExceptionText));
         return TransferOutcome::Failed;
     }
+}
+
+TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
+                             StudyRecord& study, MediaBudget& remainingMediaBytes) {
+    MediumDicomDir dicomDir;
+    return ArchiveStudy(config, destination, study, remainingMediaBytes, dicomDir);
 }
 
 }  // namespace mirabel

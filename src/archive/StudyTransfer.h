@@ -8,6 +8,7 @@
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
+#include "dicomdir/MediumDicomDir.h"
 
 namespace mirabel {
 
@@ -18,7 +19,13 @@ namespace mirabel {
 //      the free space is too small, or an image server did not accept the study's PATIENT or
 //      EXAM row.
 // For removable media the destination's current medium label is set first (the operator may
-// be asked for it) and the study is charged to the medium's budget. Never throws.
+// be asked for it) and the study is charged to the medium's budget; a run passes the medium's
+// DICOMDIR, kept in memory from study to study. Never throws.
+TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
+                             StudyRecord& study, MediaBudget& remainingMediaBytes,
+                             MediumDicomDir& dicomDir);
+
+// One study on its own: the medium's DICOMDIR is read for it alone.
 TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
                              StudyRecord& study, MediaBudget& remainingMediaBytes);
 

@@ -1,7 +1,12 @@
 #include "archive/StudyTransferPlan.h"
 
+#include <optional>
+#include <stdexcept>
+
 #include "archive/StudyFiles.h"
 #include "archive/StudyPaths.h"
+#include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 #include "platform/RegularFile.h"
 
 namespace mirabel {
@@ -88,7 +93,14 @@ std::optional<StudyTransferPlan> PlanStudyTransfer(const fs::path& localDir,
 bool WriteManifest(const StudyTransferPlan& plan) {
     // A link in the manifest's place would have the manifest written wherever it points, and a
     // FIFO would hold the run until someone read it: both are refused.
-    return WriteRegularFile(plan.localDir / kManifestFileName, plan.manifest);
+    const fs::path path = plan.localDir / kManifestFileName;
+    std::optional<FileDescriptor> file = CreateRegularFile(path);
+    if (!file) return false;
+    // Once it is open, a failure to write it is a file error like any other, not a blocked
+    // manifest: its reason is what the operator needs.
+    if (!WriteAll(file->Get(), plan.manifest) || !file->Close())
+        throw std::runtime_error("Error writing " + path.string() + ": " + LastSystemError());
+    return true;
 }
 
 }  // namespace mirabel

@@ -61,7 +61,9 @@ std::string FormatManifest(const std::string& examId, const std::string& destina
     const std::string& examId);
 
 // Writes plan.manifest into the local folder as "exam.ver", replacing an older one. False when
-// the file cannot be created or written, or when a link, FIFO or device is in its place.
+// the file cannot be created, or when a link, FIFO or device is in its place. Throws
+// std::runtime_error, with the file and the system's reason, when the file was created but
+// could not be written (a full disk, say).
 [[nodiscard]] bool WriteManifest(const StudyTransferPlan& plan);
 
 }  // namespace mirabel

@@ -31,6 +31,7 @@ std::unique_ptr<CDaoDatabase> CreateDaoDatabase() {
 
 void OpenDaoDatabase(CDaoDatabase& db, const std::string& file, const std::string& password) {
     db.connection = AsDaoFailure([&] { return OpenDatabaseFile(file, password); });
+    db.connection->SetQueryTimeout(kSideDatabaseQueryTimeoutSeconds);
 }
 
 std::unique_ptr<CDaoRecordset> CreateDaoRecordset(CDaoDatabase& db) {

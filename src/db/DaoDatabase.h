@@ -28,7 +28,8 @@ struct CDaoRecordset {
 };
 
 std::unique_ptr<CDaoDatabase> CreateDaoDatabase();
-// Opens the file (read and write, shared) with the connect text ";PWD=" + password.
+// Opens the file (read and write, shared) with the connect text ";PWD=" + password; its
+// statements wait up to kSideDatabaseQueryTimeoutSeconds for a file another program holds.
 void OpenDaoDatabase(CDaoDatabase& db, const std::string& file, const std::string& password);
 std::unique_ptr<CDaoRecordset> CreateDaoRecordset(CDaoDatabase& db);
 void OpenDaoRecordset(CDaoRecordset& rs, const std::string& statement);

@@ -109,6 +109,13 @@ void OpenOracleDatabase(CAdoDatabase* db, std::string dataSource, std::string us
     });
 }
 
+void SetQueryTimeout(CAdoDatabase* db, int seconds) {
+    RunLayerOperation([&] {
+        if (db == nullptr || !db->connection) throw DbFailure(kObjectClosedText);
+        db->connection->SetQueryTimeout(seconds);
+    });
+}
+
 CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db) {
     g_bDbError = 0;
     if (auto old = FindByName(g_Recordsets, name); old != g_Recordsets.end())

@@ -66,6 +66,9 @@ void OpenSqlServerDatabase(CAdoDatabase* db, std::string server, std::string dat
 void OpenOracleDatabase(CAdoDatabase* db, std::string dataSource, std::string user,
                         std::string password);
 
+// How long statements on the connected handle may wait (the connection's command timeout).
+void SetQueryTimeout(CAdoDatabase* db, int seconds);
+
 // Replaces any recordset handle of that name with a new one on the given connection.
 CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db);
 

@@ -12,6 +12,10 @@
 
 namespace mirabel {
 
+// The label and temporary-study databases wait this long for a statement (the image-system
+// database keeps its engine's own wait).
+inline constexpr int kSideDatabaseQueryTimeoutSeconds = 60;
+
 class DbFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
@@ -54,6 +58,16 @@ class DbConnection {
     virtual long Change(const std::string& statement, const std::vector<BoundValue>& params) = 0;
     // The primary-key columns of a table; empty when it has none or they cannot be read.
     virtual std::vector<std::string> PrimaryKey(const std::string& table) = 0;
+
+    // How long a statement may wait, for a database file another program holds locked too.
+    virtual void SetQueryTimeout(int seconds) = 0;
+
+    // A transaction around the changes that follow: they stay invisible to others until
+    // CommitTransaction and are undone by RollbackTransaction. Begin and Commit throw
+    // DbFailure; Rollback is a way out after a failure and never throws.
+    virtual void BeginTransaction() = 0;
+    virtual void CommitTransaction() = 0;
+    virtual void RollbackTransaction() noexcept = 0;
 };
 
 }  // namespace mirabel

@@ -18,6 +18,7 @@ CAdoRecordset* OpenLabels(HandleScope& handles, const std::string& statement, CA
     db = handles.NewDatabase("labels");
     OpenAccessDatabase(db, kLabelDatabaseFile, "");
     if (g_bDbError) throw CCVAException("database error");
+    SetQueryTimeout(db, kSideDatabaseQueryTimeoutSeconds);
     CAdoRecordset* rs = handles.NewRecordset("labelrec", db);
     if (g_bDbError) throw CCVAException("database error");
     OpenRecordset(rs, statement);

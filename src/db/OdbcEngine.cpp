@@ -179,13 +179,39 @@ class OdbcConnection final : public DbConnection {
         return {};
     }
 
+    void SetQueryTimeout(int seconds) override { queryTimeoutSeconds_ = seconds; }
+
+    // ODBC has no BEGIN: switching automatic commits off starts the transaction, and they are
+    // switched on again when it ends, so that every other change commits on its own as before.
+    void BeginTransaction() override {
+        Check(SetAutoCommit(SQL_AUTOCOMMIT_OFF), SQL_HANDLE_DBC, dbc_.get());
+    }
+    void CommitTransaction() override {
+        Check(SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_COMMIT), SQL_HANDLE_DBC, dbc_.get());
+        Check(SetAutoCommit(SQL_AUTOCOMMIT_ON), SQL_HANDLE_DBC, dbc_.get());
+    }
+    void RollbackTransaction() noexcept override {
+        SQLEndTran(SQL_HANDLE_DBC, dbc_.get(), SQL_ROLLBACK);
+        SetAutoCommit(SQL_AUTOCOMMIT_ON);
+    }
+
   private:
+    SQLRETURN SetAutoCommit(SQLULEN mode) {
+        return SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT,
+                                 reinterpret_cast<SQLPOINTER>(mode), SQL_IS_UINTEGER);
+    }
+
     OdbcStatementHandle Prepare(const std::string& sql) {
         OdbcStatementHandle statement;
         Check(statement.Allocate(dbc_.get()), SQL_HANDLE_DBC, dbc_.get());
         Check(SQLPrepare(statement.get(),
                          reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str())), SQL_NTS),
               SQL_HANDLE_STMT, statement.get());
+        // A driver that cannot time statements out runs them without a limit.
+        if (queryTimeoutSeconds_ > 0)
+            SQLSetStmtAttr(statement.get(), SQL_ATTR_QUERY_TIMEOUT,
+                           reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(queryTimeoutSeconds_)),
+                           SQL_IS_UINTEGER);
         return statement;
     }
 
@@ -205,6 +231,7 @@ class OdbcConnection final : public DbConnection {
 
     OdbcEnvironmentHandle env_;
     OdbcConnectionHandle dbc_;
+    int queryTimeoutSeconds_ = 0;  // 0: the driver's own
 };
 
 std::int64_t ParseInteger(const std::string& text) {

@@ -51,6 +51,37 @@ std::vector<int> RowIdentifyingColumns(CAdoRecordset* rs, const std::string& tab
     return key;
 }
 
+// Undoes the transaction it began unless Commit was reached.
+class ChangeTransaction {
+  public:
+    explicit ChangeTransaction(DbConnection& connection) : connection_(connection) {
+        connection_.BeginTransaction();
+    }
+    ~ChangeTransaction() {
+        if (!committed_) connection_.RollbackTransaction();
+    }
+    ChangeTransaction(const ChangeTransaction&) = delete;
+    ChangeTransaction& operator=(const ChangeTransaction&) = delete;
+    void Commit() {
+        connection_.CommitTransaction();
+        committed_ = true;
+    }
+
+  private:
+    DbConnection& connection_;
+    bool committed_ = false;
+};
+
+// Without a key the row is found by its values, and identical rows cannot be told apart: the
+// UPDATE runs in a transaction that is kept only when it changed exactly one row, so that a
+// failure leaves every row as it was.
+void ChangeExactlyOneRow(DbConnection& connection, const std::string& sql,
+                         const std::vector<BoundValue>& values) {
+    ChangeTransaction transaction(connection);
+    if (connection.Change(sql, values) != 1) throw DbFailure(kRowNotFoundText);
+    transaction.Commit();
+}
+
 void InsertNewRow(CAdoRecordset* rs, const std::string& table) {
     std::string names, marks;
     std::vector<BoundValue> values;
@@ -87,7 +118,7 @@ void UpdateCurrentRow(CAdoRecordset* rs, const std::string& table) {
     }
     if (conditions.empty()) throw DbFailure(kRowNotFoundText);
     const std::string sql = "UPDATE " + table + " SET " + assignments + " WHERE " + conditions;
-    if (rs->owner->connection->Change(sql, values) != 1) throw DbFailure(kRowNotFoundText);
+    ChangeExactlyOneRow(*rs->owner->connection, sql, values);
 }
 
 }  // namespace

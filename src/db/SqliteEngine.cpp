@@ -15,7 +15,7 @@ namespace mirabel {
 
 namespace {
 
-constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait
+constexpr int kBusyTimeoutMs = 1000;  // a locked file fails after this wait, unless set otherwise
 constexpr std::size_t kStorageClasses = SQLITE_NULL + 1;
 
 std::string Upper(const char* text) {
@@ -184,7 +184,21 @@ class SqliteConnection final : public DbConnection {
         return key;
     }
 
+    void SetQueryTimeout(int seconds) override { sqlite3_busy_timeout(db_.get(), seconds * 1000); }
+
+    // A savepoint rather than BEGIN: it also works while a recordset's statement still reads.
+    void BeginTransaction() override { Execute("SAVEPOINT mirabel_change"); }
+    void CommitTransaction() override { Execute("RELEASE mirabel_change"); }
+    void RollbackTransaction() noexcept override {
+        sqlite3_exec(db_.get(), "ROLLBACK TO mirabel_change; RELEASE mirabel_change", nullptr,
+                     nullptr, nullptr);
+    }
+
   private:
+    void Execute(const char* sql) {
+        if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) Fail(db_.get());
+    }
+
     SqliteStatementHandle Prepare(const std::string& statement) {
         const std::string sql = RewriteAccessDateLiterals(statement);
         sqlite3_stmt* prepared = nullptr;

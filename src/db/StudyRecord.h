@@ -20,6 +20,9 @@ struct StudyRecord {
     int m_bDeleted = 0;
     int m_bArchived = 0;
     int m_bUpdateDatabase = 1;  // the archive run writes the archive value into EXAM
+    // The run's notice that the study's file names break the DICOM media naming rules was
+    // written: once a study, however often it is tried.
+    int m_bNamingNoticeWritten = 0;
 };
 
 // The studies waiting to be archived, oldest exam first. Owns its records; whoever refills it

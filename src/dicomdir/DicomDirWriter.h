@@ -2,21 +2,16 @@
 // The DICOMDIR of a removable medium: every DICOM file copied to the medium is listed under
 // PATIENT, STUDY, SERIES and IMAGE records so that DICOM viewers can browse the medium.
 // The toolkit's own messages and the writer's trace lines go to "DirWrite.log" in the current
-// directory.
+// directory. An archive run keeps the medium's DICOMDIR in memory (MediumDicomDir); what is
+// here reads it afresh for each call or study.
 #include <memory>
 #include <string>
 
+#include "dicomdir/DirWriteLog.h"
+#include "dicomdir/ImageHeader.h"
+#include "dicomdir/MediumDicomDir.h"
+
 namespace mirabel {
-
-inline constexpr const char* kDicomDirLogFile = "DirWrite.log";
-
-// Fixed values for elements an image lacks. Images without UIDs therefore share one STUDY,
-// one SERIES and one IMAGE record.
-inline constexpr const char* kPlaceholderPatientName = "UNKNOWN^PATIENT";
-inline constexpr const char* kPlaceholderPatientId = "UNKNOWN";
-inline constexpr const char* kPlaceholderStudyUid = "1.2.840.12345.67890.123";
-inline constexpr const char* kPlaceholderSeriesUid = "1.2.840.12345.67890.123.45";
-inline constexpr const char* kPlaceholderImageUid = "1.2.840.12345.67890.123.45.678";
 
 // mediaRoot is the medium's root folder (on Windows "E:\", not the drive-relative "E:").
 //
@@ -24,7 +19,7 @@ inline constexpr const char* kPlaceholderImageUid = "1.2.840.12345.67890.123.45.
 // the DICOMDIR back. referencedFileName is the copy's path relative to the media root
 // (see MediaFileId); "/" in it is stored as "\". A file already listed by its SOP Instance
 // UID adds nothing. Returns 0 when the DICOMDIR was read and written, otherwise the toolkit's
-// error code; the copied file is never touched.
+// error code (-1 when it could not be written); the copied file is never touched.
 [[nodiscard]] int AddFileToDicomDir(const std::string& copiedFile, const std::string& mediaRoot,
                                     const std::string& referencedFileName);
 
@@ -41,16 +36,16 @@ class DicomDirSession {
 
     // 0 when the DICOMDIR was read or is new; otherwise the toolkit's error code, and the
     // session adds and writes nothing (an unreadable DICOMDIR is left as it is).
-    int OpenResult() const;
+    int OpenResult() const { return opened_; }
     // Adds the file's records in memory.
     void AddFile(const std::string& copiedFile, const std::string& referencedFileName);
     // Writes the DICOMDIR when files were added since the last write. Returns 0 or the
-    // toolkit's error code.
+    // error code.
     [[nodiscard]] int Write();
 
   private:
-    class Impl;
-    std::unique_ptr<Impl> impl_;
+    MediumDicomDir medium_;
+    int opened_;
 };
 
 }  // namespace mirabel

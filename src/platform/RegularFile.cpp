@@ -53,14 +53,21 @@ std::optional<RegularFile> OpenRegularFile(const std::filesystem::path& path, st
     return file;
 }
 
-bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes) {
+std::optional<FileDescriptor> CreateRegularFile(const std::filesystem::path& path) {
     const EntryKind kind = KindOfEntry(path);
-    if (kind != EntryKind::Missing && kind != EntryKind::RegularFile) return false;
+    if (kind != EntryKind::Missing && kind != EntryKind::RegularFile) return std::nullopt;
     // Emptied only once it is known to be a regular file: O_TRUNC would act before the check.
     FileDescriptor fd = FileDescriptor::Open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK);
     struct stat info {};
-    return fd.IsValid() && ::fstat(fd.Get(), &info) == 0 && S_ISREG(info.st_mode) &&
-           ::ftruncate(fd.Get(), 0) == 0 && WriteAll(fd.Get(), bytes) && fd.Close();
+    if (!fd.IsValid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        ::ftruncate(fd.Get(), 0) != 0)
+        return std::nullopt;
+    return fd;
+}
+
+bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes) {
+    std::optional<FileDescriptor> fd = CreateRegularFile(path);
+    return fd && WriteAll(fd->Get(), bytes) && fd->Close();
 }
 
 }  // namespace mirabel

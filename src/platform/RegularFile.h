@@ -25,9 +25,12 @@ struct RegularFile {
 [[nodiscard]] std::optional<RegularFile> OpenRegularFile(const std::filesystem::path& path,
                                                          std::string& error);
 
-// Creates the file, or empties the regular file at `path`, and writes `bytes` into it; a new
-// file gets the usual mode (0666 less the umask). False, with nothing opened, when the path is
-// a link, a folder, a FIFO or a device; false as well when the file cannot be written.
+// Creates the file, or empties the regular file at `path`, open for writing; a new file gets
+// the usual mode (0666 less the umask). nullopt, with nothing opened, when the path is a link, a
+// folder, a FIFO or a device, or when the file cannot be created.
+[[nodiscard]] std::optional<FileDescriptor> CreateRegularFile(const std::filesystem::path& path);
+
+// CreateRegularFile, then `bytes` written into it. False when it cannot be created or written.
 [[nodiscard]] bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes);
 
 // What is at `path` itself, a link not followed.

@@ -143,6 +143,29 @@ TEST_F(ArchiverCoreRules, ControlValuesAreTakenInOrderUpToTheFirstEditThatIsNoNu
     }
 }
 
+// The database file dialog's default extension: only a name without one that names no file
+// is completed.
+TEST_F(ArchiverCoreRules, ABrowsedDatabaseFileWithoutExtensionGetsMdb) {
+    auto core = LoadedCore();
+    WriteFileBytes(dir / "plain", "an existing file without extension");
+    const std::string root = dir.path().string();
+    const struct {
+        std::string chosen;
+        std::string stored;
+    } cases[] = {
+        {root + "/corvana", root + "/corvana.mdb"},
+        {root + "/echo.v2/corvana", root + "/echo.v2/corvana.mdb"},  // a dot in a folder
+        {root + "/corvana.MDB", root + "/corvana.MDB"},
+        {root + "/corvana.db", root + "/corvana.db"},
+        {root + "/plain", root + "/plain"},
+    };
+    for (const auto& c : cases) {
+        core->ChangeDatabaseFile(c.chosen);
+        EXPECT_EQ(dir.Stored("NFS:lab", "Database", "Database File"), c.stored);
+        EXPECT_EQ(core->Config().m_strDatabaseFile, c.stored);
+    }
+}
+
 TEST(IntegerEdit, ReadsASignedNumberBetweenBlanksAndNothingElse) {
     const struct {
         const char* text;

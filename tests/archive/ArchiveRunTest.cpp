@@ -6,6 +6,9 @@
 #include <cstdlib>
 
 #include "archive/RunState.h"
+#include "dicomdir/DicomDirWriter.h"
+#include "fixtures/DicomDirOutline.h"
+#include "fixtures/DicomFiles.h"
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
@@ -163,6 +166,26 @@ TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
     const std::string full = "Error: NFS server does not have enough space to complete archive";
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{full});
     EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Archive started", full}));
+}
+
+TEST_F(ArchiveRun, AMediumsDicomDirIsReadOnceAndCompleteAfterEveryStudy) {
+    ArchiveDestination& medium = Select(TransferSetup::MediumDestination(Medium("DVD3")));
+    medium.m_strDicomDir = kSaveDicomDir;
+    for (const std::string n : {"1", "2", "3"}) {
+        WriteDicomStudy(setup.MakeStudy("\\S" + n, {}), "P^" + n, "P" + n, TestUid(n), 1, 2);
+        AddStudy("\\S" + n, false);
+    }
+    RunArchive(setup.config);
+    EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 1, 1}));
+    EXPECT_EQ(DicomDirOutline(setup.Work() / "medium/DICOMDIR").size(), 3u * 5);
+    const std::string log = ReadFileBytes(setup.Work() / kDicomDirLogFile);
+    const auto count = [&](const std::string& text) {
+        std::size_t n = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++n;
+        return n;
+    };
+    EXPECT_EQ(count("open DICOMDIR"), 1u) << log;
+    EXPECT_EQ(count("write DICOMDIR RC= 0x0000 (0)"), 3u) << log;
 }
 
 }  // namespace

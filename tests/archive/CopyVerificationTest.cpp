@@ -135,6 +135,18 @@ TEST_F(CopyVerificationTest, FilesThatCannotBeOpenedAreReported) {
                                         "Compare Directories: Could not open file on media"}));
 }
 
+// A file whose reading fails (here memory that is not mapped) makes no difference of contents
+// but a file error for the caller's exception rule; nothing is logged here.
+TEST_F(CopyVerificationTest, AReadErrorReachesTheCallerAsAnException) {
+    try {
+        (void)CompareFiles((local_ / "a.dcm").string(), "/proc/self/mem");
+        ADD_FAILURE() << "no exception";
+    } catch (const std::runtime_error& failure) {
+        EXPECT_STREQ(failure.what(), "Error reading /proc/self/mem: Input/output error");
+    }
+    EXPECT_TRUE(Errors().empty());
+}
+
 TEST(InsertSorted, KeepsLowerCaseNameOrderAndPutsEqualNamesAfter) {
     SortedFileList list;
     InsertSorted(list, {"B.dcm", "1", 1});

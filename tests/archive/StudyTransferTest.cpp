@@ -6,6 +6,7 @@
 #include "archive/RunState.h"
 #include "fixtures/DicomDirOutline.h"
 #include "fixtures/DicomFiles.h"
+#include "fixtures/FileCreationLimits.h"
 #include "fixtures/TransferSetup.h"
 #include "platform/FreeSpace.h"
 
@@ -99,6 +100,23 @@ TEST_F(StudyTransfer, RefusesStudiesItCannotOrMustNotRead) {
     EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{
                                     "exam.ver creation was blocked...bypassing sharing violation"});
+    EXPECT_TRUE(fs::is_empty(archive));
+}
+
+// Blocked is a manifest that cannot be created; one that cannot be written once created is a
+// file error whose reason goes to the error log.
+TEST_F(StudyTransfer, AManifestThatCannotBeWrittenIsAFileError) {
+    std::map<std::string, std::string> files;
+    for (int i = 0; i < 30; ++i) files["an-image-with-a-long-name-" + std::to_string(i)] = "x";
+    const fs::path local = setup.MakeStudy(kPath, files);
+    {
+        FileSizeLimit limit(1000);  // the manifest is longer, the log lines are not
+        EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
+    }
+    EXPECT_EQ(setup.Errors(),
+              std::vector<std::string>{"Error writing " + (local / "exam.ver").string() +
+                                       ": File too large"});
+    EXPECT_TRUE(setup.Activity().empty());
     EXPECT_TRUE(fs::is_empty(archive));
 }
 
@@ -207,9 +225,15 @@ TEST_F(StudyTransfer, AFileThatVanishesFailsAfterThreeAttempts) {
     EXPECT_EQ(Archive(Folder()), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors(), std::vector<std::string>{kFailure + "error transmitting file(" +
                                                        (local / "b").string() + ")"});
-    for (const char* line :
-         {"End Copy File1 with error", "Start Copy File3", "End Copy File3 with error"})
-        EXPECT_TRUE(Contains(setup.Debug(), line)) << line;
+    // The copy trace of "b" as it is, then the reason, once.
+    const std::vector<std::string> debug = setup.Debug();
+    ASSERT_GE(debug.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(debug.end() - 7, debug.end() - 1),
+              (std::vector<std::string>{"Start Copy File1", "End Copy File1 with error",
+                                        "Start Copy File2", "End Copy File2 with error",
+                                        "Start Copy File3", "End Copy File3 with error"}));
+    EXPECT_EQ(debug.back(),
+              "cannot open " + (local / "b").string() + ": No such file or directory");
     EXPECT_FALSE(fs::exists(copy / "exam.ver"));
 }
 
@@ -273,27 +297,38 @@ TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
               "      IMAGE " + TestUid("5.1.2") + " IMAGES\\2004\\0117\\ST01\\IM000002");
 }
 
-TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedOnceAndLoggedOncePerAttempt) {
+int NamingNotices(const std::vector<std::string>& activity) {
+    return static_cast<int>(std::count_if(activity.begin(), activity.end(), [](const auto& line) {
+        return line.find("DICOM media naming rules") != std::string::npos;
+    }));
+}
+
+// File names that break the DICOM media naming rules are noted once a study, however often it
+// is tried, and not where the DICOMDIR cannot be opened (nothing is listed there).
+TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedAndNotedOnce) {
     constexpr const char* kLongPath = "\\2004\\0117\\LONGSTUDYNAME";
+    WriteDicomStudy(setup.MakeStudy(kLongPath, {}), "Smith^Ann", "P1", TestUid("6"), 1, 2);
     ArchiveDestination medium = Medium("DVD7");
     medium.m_strDicomDir = kSaveDicomDir;
-    WriteDicomStudy(setup.MakeStudy(kLongPath, {}), "Smith^Ann", "P1", TestUid("6"), 1, 2);
-    ASSERT_EQ(Archive(medium, kLongPath), TransferOutcome::Archived);
-    ASSERT_EQ(Archive(medium, kLongPath),
+    StudyRecord study = TransferSetup::Study(kLongPath);
+    ASSERT_EQ(ArchiveStudy(setup.config, medium, study, budget), TransferOutcome::Archived);
+    ASSERT_EQ(ArchiveStudy(setup.config, medium, study, budget),
               TransferOutcome::Archived);  // a retried study: copied again, listed once
 
     const auto outline = DicomDirOutline(archive / "DICOMDIR");
     ASSERT_EQ(outline.size(), 5u);
     EXPECT_EQ(outline[4],
               "      IMAGE " + TestUid("6.1.2") + " IMAGES\\2004\\0117\\LONGSTUDYNAME\\IM000002");
-    int namingLines = 0;
-    for (const std::string& line : setup.Activity())
-        if (line.find("DICOM media naming rules") != std::string::npos) ++namingLines;
-    EXPECT_EQ(namingLines, 2);
+    EXPECT_EQ(NamingNotices(setup.Activity()), 1);
     // DCMTK's own dump tool reads the medium's DICOMDIR.
     const std::string dump =
         "/usr/bin/dcmdump -q " + (archive / "DICOMDIR").string() + " >/dev/null";
     EXPECT_EQ(std::system(dump.c_str()), 0);
+
+    WriteFileBytes(archive / "DICOMDIR", "no DICOMDIR");
+    StudyRecord again = TransferSetup::Study(kLongPath);
+    ASSERT_EQ(ArchiveStudy(setup.config, medium, again, budget), TransferOutcome::Archived);
+    EXPECT_EQ(NamingNotices(setup.Activity()), 1);
 }
 
 }  // namespace

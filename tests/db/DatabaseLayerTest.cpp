@@ -175,6 +175,16 @@ TEST_F(DatabaseLayer, UpdateWithoutAKeyMatchesTheWholeRow) {
               (std::vector<std::string>{"x", "x", "y"}));
 }
 
+TEST_F(DatabaseLayer, AnUpdateThatWouldChangeTwoIdenticalRowsChangesNone) {
+    RunSqlite(Path("side.mdb"), {kTwinsTable});
+    CAdoRecordset* rs = Open("SELECT * FROM Twins ORDER BY B");
+    ChangeATwinThenTheThirdRow(rs);
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>{kRowNotFoundText});
+    // Read through a new connection: only what was committed.
+    EXPECT_EQ(Column("SELECT * FROM Twins ORDER BY B", "A"),
+              (std::vector<std::string>{"x", "x", "w"}));
+}
+
 TEST_F(DatabaseLayer, WritesNeedARowAndASingleTable) {
     CAdoRecordset* rs = Open("SELECT * FROM T WHERE ID > 5");
     SetFieldValue(rs, "Name", "x");

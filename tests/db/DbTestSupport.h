@@ -13,6 +13,23 @@
 
 namespace mirabel {
 
+// The table Twins, without a key, holds ('x', 1) twice and then ('z', 2).
+inline constexpr const char* kTwinsTable =
+    "CREATE TABLE Twins (A VARCHAR(9), B INTEGER); "
+    "INSERT INTO Twins VALUES ('x', 1), ('x', 1), ('z', 2);";
+
+// Through rs (all of Twins, ordered by B): changes the first twin, which cannot be told apart
+// from the other, then the third row, which can.
+inline void ChangeATwinThenTheThirdRow(CAdoRecordset* rs) {
+    SetFieldValue(rs, "A", "y");
+    Update(rs);
+    EXPECT_EQ(g_bDbError, 1);
+    MoveToRow(rs, 2);
+    SetFieldValue(rs, "A", "w");
+    Update(rs);
+    EXPECT_EQ(g_bDbError, 0);
+}
+
 class DbTest : public ::testing::Test {
   protected:
     DbTest() : cwd_(dir_.path()) { ResetDatabaseLayer(); }

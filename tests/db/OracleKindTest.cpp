@@ -134,6 +134,15 @@ TEST_F(OracleKind, RowReadsAndASingleRowWriteBack) {
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
 }
 
+TEST_F(OracleKind, AnUpdateThatWouldChangeTwoIdenticalRowsChangesNone) {
+    server_->Run(std::string("DROP TABLE IF EXISTS Twins; ") + kTwinsTable);
+    ChangeATwinThenTheThirdRow(OpenOnServer("SELECT * FROM Twins ORDER BY B"));
+    EXPECT_EQ(ErrorLines(), std::vector<std::string>{kRowNotFoundText});
+    std::vector<std::string> values;
+    GetColumn(OpenOnServer("SELECT * FROM Twins ORDER BY B"), "A", values, 10);
+    EXPECT_EQ(values, (std::vector<std::string>{"x", "x", "w"}));
+}
+
 TEST_F(OracleKind, TheMediaTypeColumnIsNeverTheArchiveColumn) {
     // A study whose media type is not set would otherwise be listed, and archived into it.
     server_->Run("UPDATE EXAM SET MEDIA_TYPE = NULL WHERE EXAM_ID = 77;");

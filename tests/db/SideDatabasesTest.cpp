@@ -1,7 +1,14 @@
 // The label database and the temporary-study database, as SQLite files under their names.
+#include <sqlite3.h>
+
+#include <chrono>
+#include <future>
+#include <thread>
+
 #include "db/DaoDatabase.h"
 #include "db/DbTestSupport.h"
 #include "db/LabelDatabase.h"
+#include "db/SqliteHandles.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
 namespace mirabel {
@@ -110,6 +117,46 @@ TEST_F(TempStudies, FailuresAreThrownAndNotLogged) {
     RunSqlite(Path(kTempStudiesDatabaseFile), {"DROP TABLE TempStudies"});
     EXPECT_THROW(ReadBefore("03/07/2004 14:05", kTempStudiesDatabaseFile), DaoException);
     EXPECT_FALSE(std::filesystem::exists(Path(kErrorLogFile)));
+}
+
+// Another program holding a file locked, from another thread, for the time given.
+class FileHeldLocked {
+  public:
+    FileHeldLocked(const std::filesystem::path& file, std::chrono::milliseconds duration) {
+        std::promise<void> locked;
+        thread_ = std::thread([file, duration, &locked] {
+            sqlite3* raw = nullptr;
+            sqlite3_open(file.c_str(), &raw);
+            SqliteDatabaseHandle holder(raw);
+            sqlite3_exec(raw, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr);
+            locked.set_value();
+            std::this_thread::sleep_for(duration);
+        });
+        locked.get_future().wait();
+    }
+    ~FileHeldLocked() { thread_.join(); }
+
+  private:
+    std::thread thread_;
+};
+
+// Held longer than the image-system database would wait, the side databases still answer.
+TEST_F(TempStudies, SideDatabasesWaitForAFileAnotherProgramHolds) {
+    RunSqlite(Path(kLabelDatabaseFile), {"CREATE TABLE Labels (Label VARCHAR(255))",
+                                         "INSERT INTO Labels VALUES ('CARD0001')"});
+    const struct {
+        const char* file;
+        std::function<bool()> answers;
+    } cases[] = {
+        {kLabelDatabaseFile, [] { return LabelExists("CARD0001") == 1; }},
+        {kTempStudiesDatabaseFile,
+         [this] { return ReadBefore("03/07/2004 14:05", kTempStudiesDatabaseFile).size() == 2; }},
+    };
+    for (const auto& side : cases) {
+        FileHeldLocked held(Path(side.file), std::chrono::milliseconds(2000));
+        EXPECT_TRUE(side.answers()) << side.file;
+    }
+    EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());
 }
 
 }  // namespace

@@ -2,10 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
+#include <regex>
 
 #include "dicomdir/MediaFileId.h"
 #include "fixtures/DicomDirOutline.h"
@@ -263,6 +268,125 @@ TEST_F(DicomDirWriterTest, TraceLinesGoToDirWriteLogInTheCurrentDirectory) {
     EXPECT_NE(log.find("already listed " + TestUid("10.1.1")), std::string::npos);
     EXPECT_NE(log.find("write DICOMDIR RC= 0x0000 (0)"), std::string::npos);
     EXPECT_FALSE(fs::exists(medium / kDicomDirLogFile));
+}
+
+// A run keeps one DICOMDIR in memory from study to study on the same medium.
+class MediumDicomDirTest : public DicomDirWriterTest {
+  protected:
+    // One study of one series and two images, copied to the medium and listed in `dir`.
+    Outline AddStudy(MediumDicomDir& dir, const std::string& folder, const std::string& patient,
+                     const std::string& uid, const std::string& label = "DVD1") {
+        EXPECT_EQ(dir.Open(medium.path().string(), label), 0);
+        for (const fs::path& file : WriteDicomStudy(medium / "IMAGES" / folder, patient,
+                                                    "ID" + patient, TestUid(uid), 1, 2))
+            dir.AddFile(file.string(), "IMAGES\\" + folder + "\\" + file.filename().string());
+        EXPECT_EQ(dir.Write(), 0);
+        return StudyOutline(folder, patient, uid);
+    }
+
+    static Outline StudyOutline(const std::string& folder, const std::string& patient,
+                                const std::string& uid) {
+        const std::string images = " IMAGES\\" + folder + "\\IM00000";
+        return {"PATIENT " + patient + " ID" + patient, "  STUDY " + TestUid(uid),
+                "    SERIES " + TestUid(uid + ".1"),
+                "      IMAGE " + TestUid(uid + ".1.1") + images + "1",
+                "      IMAGE " + TestUid(uid + ".1.2") + images + "2"};
+    }
+};
+
+Outline Joined(std::initializer_list<Outline> parts) {
+    Outline all;
+    for (const Outline& part : parts) all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+// The offset a dcmdump line such as "(0004,1202) up 392" or "#  offset=$392" gives.
+std::vector<long> Offsets(const std::string& dump, const std::string& pattern) {
+    std::vector<long> offsets;
+    const std::regex number(pattern + "([0-9]+)");
+    for (auto it = std::sregex_iterator(dump.begin(), dump.end(), number);
+         it != std::sregex_iterator(); ++it)
+        offsets.push_back(std::stol((*it)[1]));
+    return offsets;
+}
+
+TEST_F(MediumDicomDirTest, StudiesOfAnEarlierPatientAreLinkedInBeforeTheLaterOnes) {
+    MediumDicomDir dir;
+    const Outline first = AddStudy(dir, "A", "ANN", "10");
+    const Outline second = AddStudy(dir, "B", "BOB", "20");
+    const Outline third = AddStudy(dir, "C", "ANN", "30");  // ANN's records grow in the middle
+    EXPECT_EQ(Read(), Joined({first, Outline(third.begin() + 1, third.end()), second}));
+
+    // The root's first and last offsets name the first and the last PATIENT record.
+    const ToolRun dump =
+        RunTool("/usr/bin/dcmdump +P 0004,1200 +P 0004,1202 +L " + (medium / "DICOMDIR").string());
+    ASSERT_EQ(dump.status, 0) << dump.output;
+    const ToolRun records = RunTool("/usr/bin/dcmdump " + (medium / "DICOMDIR").string() +
+                                    " | grep -A1 '\"Directory Record\" PATIENT'");
+    const std::vector<long> patients = Offsets(records.output, "offset=\\$");
+    ASSERT_EQ(patients.size(), 2u) << records.output;
+    EXPECT_EQ(Offsets(dump.output, "\\(0004,1200\\) up "), std::vector<long>{patients.front()});
+    EXPECT_EQ(Offsets(dump.output, "\\(0004,1202\\) up "), std::vector<long>{patients.back()});
+}
+
+// Whatever happened to the medium's DICOMDIR between two studies, the next study extends the
+// DICOMDIR that is on the medium now, not the one in memory.
+TEST_F(MediumDicomDirTest, ADicomDirChangedBetweenStudiesIsReadAgain) {
+    struct Case {
+        const char* what;
+        std::string nextLabel;
+        // Changes the medium; returns the records the medium's DICOMDIR then holds.
+        std::function<Outline(const Outline& ours)> change;
+    };
+    const std::vector<Case> cases{
+        {"another program added a study", "DVD1",
+         [&](const Outline& ours) {
+             MediumDicomDir other;
+             return Joined({ours, AddStudy(other, "X", "XAVER", "90")});
+         }},
+        {"another medium with its own DICOMDIR", "DVD2",
+         [&](const Outline&) {
+             fs::remove(medium / "DICOMDIR");
+             MediumDicomDir other;
+             return AddStudy(other, "Y", "YVES", "80", "DVD2");
+         }},
+        {"the DICOMDIR was removed", "DVD1",
+         [&](const Outline&) {
+             fs::remove(medium / "DICOMDIR");
+             return Outline{};
+         }},
+    };
+    for (const Case& c : cases) {
+        fs::remove_all(medium / "IMAGES");
+        fs::remove(medium / "DICOMDIR");
+        MediumDicomDir dir;
+        const Outline onMedium = c.change(AddStudy(dir, "A", "ANN", "10"));
+        const Outline next = AddStudy(dir, "B", "BOB", "20", c.nextLabel);
+        EXPECT_EQ(Read(), Joined({onMedium, next})) << c.what;
+    }
+}
+
+TEST_F(MediumDicomDirTest, TheDicomDirIsReplacedWholeAndReadableByViewersOnOtherAccounts) {
+    MediumDicomDir dir;
+    AddStudy(dir, "A", "ANN", "10");
+    const std::string before = ReadFileBytes(medium / "DICOMDIR");
+    const int reader = ::open((medium / "DICOMDIR").c_str(), O_RDONLY);
+    ASSERT_GE(reader, 0);
+    AddStudy(dir, "B", "BOB", "20");
+
+    // A viewer that had the old DICOMDIR open reads it to its end, unchanged.
+    std::string seen(before.size() + 1, '\0');
+    seen.resize(static_cast<std::size_t>(::pread(reader, seen.data(), seen.size(), 0)));
+    ::close(reader);
+    EXPECT_EQ(seen, before);
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(medium.path()))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"DICOMDIR", "IMAGES"}));
+    struct stat status {};
+    ASSERT_EQ(::stat((medium / "DICOMDIR").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0644u);
 }
 
 }  // namespace

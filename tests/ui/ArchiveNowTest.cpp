@@ -83,6 +83,25 @@ TEST_F(ArchiveNowTest, TicksDuringARunAreIgnored) {
     EXPECT_EQ(ReadFileBytes(dir / kDebugLogFile).find("OnTimer started"), std::string::npos);
 }
 
+// The count's tick has no "OnTimer started", but ends like every tick, during a run too.
+TEST_F(ArchiveNowTest, ACountTickEndsWithTheTickTrace) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    std::filesystem::remove(dir / kDebugLogFile);
+    window.Tick(2);
+    {
+        std::string refusal;
+        const auto run = window.Core().BeginRun(refusal);
+        ASSERT_TRUE(run) << refusal;
+        window.Tick(2);
+    }
+    const std::string debug = ReadFileBytes(dir / kDebugLogFile);
+    const auto ended = debug.find("OnTimer ended\r\n");
+    ASSERT_NE(ended, std::string::npos) << debug;
+    EXPECT_NE(debug.find("OnTimer ended\r\n", ended + 1), std::string::npos) << debug;
+    EXPECT_EQ(debug.find("OnTimer started"), std::string::npos);
+}
+
 TEST_F(ArchiveNowTest, WhileAnotherRunHoldsTheDirectoryNeitherButtonNorTickStartsOne) {
     dir.Store("NFS:lab", "Archive", "IncrementMode", "TRUE");
     dir.Store("NFS:lab", "Archive", "Increment", "7");

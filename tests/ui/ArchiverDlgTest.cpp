@@ -190,6 +190,17 @@ TEST_F(MainWindowTest, EveryEditAndBoxStoresAtOnceUnderTheCurrentDestination) {
     EXPECT_FALSE(dir.Stored("", "Archive", "Reside"));
 }
 
+// A database kind's radio takes what the other controls hold before it stores its word.
+TEST_F(MainWindowTest, TheDatabaseKindRadiosReadTheControlsFirst) {
+    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    Control<wxTextCtrl>(window, "IDC_INCREMENT")->ChangeValue("9");  // no event of its own
+    Click(Control<wxRadioButton>(window, "IDC_DB_SQL"));
+    EXPECT_EQ(window.Core().Config().m_nIncrement, 9);
+    EXPECT_EQ(dir.Stored("NFS:lab", "Database", "DB_Type"), "SQL");
+}
+
 TEST_F(MainWindowTest, DuringARunTheControlsStoreNothing) {
     WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
     CArchiverDlg window(dir.Hive());

@@ -3,6 +3,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 
 namespace mirabel {
@@ -25,6 +26,7 @@ void MessageBoxHook::ReportFailure(const wxString& message) {
 
 int ExpectMessage::OnInvoked(wxMessageDialog* dialog) const {
     EXPECT_EQ(FromWx(dialog->GetMessage()), m_text);
+    EXPECT_EQ(dialog->GetCaption(), ProgramName()) << m_text;
     return wxID_OK;
 }
 

@@ -25,7 +25,8 @@ class MessageBoxHook : public wxTestingModalHook {
 #undef wxTEST_DIALOG_HOOK_CLASS
 #define wxTEST_DIALOG_HOOK_CLASS MessageBoxHook
 
-// Expects a message box with exactly this text and answers OK.
+// Expects a message box with exactly this text, captioned with the program's name, and answers
+// OK.
 class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
   public:
     explicit ExpectMessage(std::string text) : m_text(std::move(text)) {}

@@ -20,6 +20,7 @@ TEST(LogViewer, ShowsTheWholeFileAsItWasWhenOpened) {
 
     auto* viewer = new CLogDlg(nullptr);
     EXPECT_EQ(viewer->GetTitle(), "Log");
+    EXPECT_EQ(viewer->GetClientSize(), viewer->ConvertDialogToPixels(wxSize(374, 230)));
     EXPECT_EQ(viewer->Text(), exactlyOneRead);
     auto* text = wxDynamicCast(viewer->FindWindow(135), wxTextCtrl);
     ASSERT_NE(text, nullptr);

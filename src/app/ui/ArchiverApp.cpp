@@ -28,6 +28,8 @@ class CArchiverApp : public wxApp {
     // The program lives exactly as long as its main window: OnInit runs it modally and then
     // returns false, which ends the program.
     bool OnInit() override {
+        // The name message boxes carry, whatever the program file is called.
+        SetAppDisplayName("Mirabel");
         LoadMirabelResources();
         InstallOperator(std::make_unique<WxOperator>());
         std::unique_ptr<RegistryHive> hive = OpenUserHive();

@@ -6,7 +6,6 @@
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
 #include <wx/menu.h>
-#include <wx/msgdlg.h>
 #include <wx/radiobut.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
@@ -16,6 +15,7 @@
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/Text.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "config/ui/AddArchiveDlg.h"
 #include "config/ArchiveDestination.h"
@@ -179,12 +179,11 @@ void CArchiverDlg::BindHandlers() {
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(true); }, XRCID("IDC_VIEW_ERROR_LOG"));
 
-    // A tick during a run is lost: the schedule waits for the next one, and the count must
-    // not rebuild the list the run works through.
+    // A schedule tick during a run is lost: the schedule waits for the next one.
     BindGuarded(
         *this, wxEVT_TIMER, [this] { OnScheduleTick(); }, kTimer1);
-    BindGuarded(
-        *this, wxEVT_TIMER, [this] { OnCountTick(); }, kTimer2);
+    Bind(
+        wxEVT_TIMER, [this](wxTimerEvent&) { OnCountTick(); }, kTimer2);
 
     // The window has no OK button: Enter and the OK command change nothing. Escape and the
     // close box end the dialog, and with it the program.
@@ -212,7 +211,7 @@ void CArchiverDlg::BindHandlers() {
 bool CArchiverDlg::Initialise() {
     core_.SetTitle(FromWx(GetTitle()));
     if (!core_.ReadCurrentArchiveFile()) {
-        wxMessageBox("Could not create Default.cfg!\nExiting.", GetTitle(), wxOK, this);
+        ProgramMessageBox("Could not create Default.cfg!\nExiting.", wxOK, this);
         return false;
     }
     FillDestinationList(core_.ReadDestinationList());
@@ -269,7 +268,7 @@ bool CArchiverDlg::ReadControls() {
 
     const std::optional<IntegerEdit> unreadable = core_.TakeControlValues(values);
     if (!unreadable) return true;
-    wxMessageBox("Please enter an integer.", GetTitle(), wxOK | wxICON_EXCLAMATION, this);
+    ProgramMessageBox("Please enter an integer.", wxOK | wxICON_EXCLAMATION, this);
     switch (*unreadable) {
         case IntegerEdit::MaxStudies:
             maxStudiesCount_->SetFocus();
@@ -373,6 +372,7 @@ void CArchiverDlg::OnStoreDatabaseText(wxTextCtrl* edit, const char* key) {
 }
 
 void CArchiverDlg::OnDbType(DatabaseKind kind) {
+    ReadControls();
     core_.ChooseDatabaseKind(kind);
 }
 
@@ -500,7 +500,7 @@ void CArchiverDlg::OnStartArchiveNow() {
     std::string refusal;
     std::optional<RunMarker> run = core_.BeginRun(refusal);
     if (!run) {
-        wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+        ProgramMessageBox(ToWx(AsSentence(refusal)), wxOK, this);
         return;
     }
     timer1_.Stop();
@@ -549,7 +549,7 @@ void CArchiverDlg::OnSetStop() {
 void CArchiverDlg::OnSetIncrement() {
     if (!ReadControls()) return;
     if (!core_.SetIncrement()) {
-        wxMessageBox(kIncrementRefused, GetTitle(), wxOK, this);
+        ProgramMessageBox(kIncrementRefused, wxOK, this);
         WriteControls();
         return;
     }
@@ -593,7 +593,10 @@ void CArchiverDlg::OpenStudyDeletion(RemovalMode mode) {
 }
 
 void CArchiverDlg::OnCountTick() {
-    if (core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+    // During a run the count must not rebuild the list the run works through; the tick ends
+    // in the debug log all the same, as every tick does.
+    if (!core_.RunInProgress() && core_.CountIsWatched(IsIconized())) RefreshStudyCount();
+    DebugLog("OnTimer ended");
 }
 
 void CArchiverDlg::OnSize(wxSizeEvent& event) {

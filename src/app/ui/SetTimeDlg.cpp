@@ -1,10 +1,10 @@
 #include "app/ui/SetTimeDlg.h"
 
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "archive/TimeEntry.h"
 
@@ -22,7 +22,7 @@ CSetTimeDlg::CSetTimeDlg(wxWindow* parent, const std::string& label, const std::
 bool CSetTimeDlg::Accept() {
     const TimeEntryCheck check = CheckTimeEntry(FromWx(timeEdit_->GetValue()));
     if (!check.message.empty()) {
-        wxMessageBox(ToWx(check.message), GetTitle(), wxOK, this);
+        ProgramMessageBox(ToWx(check.message), wxOK, this);
         return false;
     }
     m_strTime = check.time;

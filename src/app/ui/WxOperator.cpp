@@ -2,9 +2,10 @@
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
-#include <wx/msgdlg.h>
 
 #include "app/ui/ArchiverDlg.h"
+#include "app/ui/QueuedEvents.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "archive/ui/ArchiveProgressDlg.h"
 #include "config/ui/EnterLabelDlg.h"
@@ -60,14 +61,10 @@ class WxProgressWindow : public ProgressWindow {
     CArchiveProgressDlg* dialog_;
 };
 
-wxString Caption() {
-    return g_pMainDlg ? g_pMainDlg->GetTitle() : wxString("Corvana Study Archiver");
-}
-
 }  // namespace
 
 Answer WxOperator::MessageBox(const std::string& text, Buttons buttons) {
-    return AnswerFor(wxMessageBox(ToWx(text), Caption(), StyleFor(buttons), g_pMainDlg));
+    return AnswerFor(ProgramMessageBox(ToWx(text), StyleFor(buttons), g_pMainDlg));
 }
 
 std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed) {
@@ -95,14 +92,17 @@ std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {
 bool WxOperator::PumpEvents(int maxEvents) {
     wxEventLoopBase* loop = wxEventLoopBase::GetActive();
     if (!loop) return true;
-    for (int handled = 0; handled < maxEvents && loop->Pending(); ++handled) {
+    // Queued events first, one at a time: while one waits, the toolkit's next idle step would
+    // handle all of them at once.
+    for (int handled = 0; handled < maxEvents; ++handled) {
+        if (HandleOneQueuedEvent()) continue;
+        if (!loop->Pending()) break;
         if (!loop->Dispatch()) {
             // The loop met a quit request: keep it for the main loop and stop pumping.
             wxTheApp->ExitMainLoop();
             return false;
         }
     }
-    if (wxTheApp) wxTheApp->ProcessPendingEvents();
     return true;
 }
 

@@ -1,12 +1,11 @@
 #include "config/ui/DestinationFields.h"
 
-#include <wx/app.h>
 #include <wx/checkbox.h>
-#include <wx/msgdlg.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 
 namespace mirabel {
@@ -42,7 +41,7 @@ void ReadSectionFields(const wxWindow& dialog, DestinationKind kind,
 }
 
 void ShowDestinationMessage(wxWindow* parent, const std::string& text) {
-    wxMessageBox(ToWx(text), wxTheApp->GetAppDisplayName(), wxOK, parent);
+    ProgramMessageBox(ToWx(text), wxOK, parent);
 }
 
 }  // namespace mirabel

@@ -9,9 +9,11 @@
 namespace mirabel {
 
 CLogDlg::CLogDlg(wxWindow* parent, const std::string& fileName)
-    : wxDialog(parent, wxID_ANY, "Log", wxDefaultPosition, wxSize(748, 460),
+    : wxDialog(parent, wxID_ANY, "Log", wxDefaultPosition, wxDefaultSize,
                wxDEFAULT_DIALOG_STYLE | wxRESIZE_BORDER),
       m_strFileName(fileName) {
+    // Sized in dialog units, which follow the dialog's font as the window's own layout does.
+    SetClientSize(ConvertDialogToPixels(kLogViewerSize));
     m_ctlText = new wxTextCtrl(
         this, 135, wxString(), wxDefaultPosition, wxDefaultSize,
         wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxHSCROLL | wxTE_DONTWRAP | wxVSCROLL);

@@ -8,6 +8,9 @@ class wxTextCtrl;
 
 namespace mirabel {
 
+// The viewer's client area, in dialog units.
+inline const wxSize kLogViewerSize(374, 230);
+
 class CLogDlg : public wxDialog {
   public:
     // fileName: "mirabel.log" by default; the caption is "Log" until the caller changes it.

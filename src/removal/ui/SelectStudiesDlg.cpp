@@ -1,12 +1,12 @@
 #include "removal/ui/SelectStudiesDlg.h"
 
 #include <wx/listbox.h>
-#include <wx/msgdlg.h>
 #include <wx/wupdlock.h>
 #include <wx/xrc/xmlres.h>
 
 #include "config/SettingsStore.h"
 #include "core/Text.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "log/Logs.h"
 #include "removal/CandidateLines.h"
@@ -89,7 +89,7 @@ void CSelectStudiesDlg::OnDeleteNow() {
         ErrorLog("Delete not started: " + refusal);
         // Nobody waits at the unattended pass; the operator can try again later.
         if (!m_bAutoMode) {
-            wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+            ProgramMessageBox(ToWx(AsSentence(refusal)), wxOK, this);
             return;
         }
     }

@@ -4,7 +4,6 @@
 
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
-#include <wx/msgdlg.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
@@ -12,6 +11,7 @@
 
 #include "archive/RunState.h"
 #include "core/Text.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "selection/ResultLine.h"
 #include "selection/SelectionSettings.h"
@@ -177,10 +177,10 @@ void CSelectArchiveStudiesDlg::OnSearch() {
         case SearchOutcome::ConnectionIncomplete:
             break;
         case SearchOutcome::DateFromNotADate:
-            wxMessageBox("Date From must be a date (MM/DD/YYYY).", GetTitle(), wxOK, this);
+            ProgramMessageBox("Date From must be a date (MM/DD/YYYY).", wxOK, this);
             break;
         case SearchOutcome::DateToNotADate:
-            wxMessageBox("Date To must be a date (MM/DD/YYYY).", GetTitle(), wxOK, this);
+            ProgramMessageBox("Date To must be a date (MM/DD/YYYY).", wxOK, this);
             break;
     }
 }
@@ -212,7 +212,7 @@ void CSelectArchiveStudiesDlg::OnWriteToArchive() {
     m_bMarkArchived = markArchived_->GetValue();
     std::string refusal;
     if (!selection_.WriteToArchive(host_, m_bMarkArchived, refusal)) {
-        wxMessageBox(ToWx(AsSentence(refusal)), GetTitle(), wxOK, this);
+        ProgramMessageBox(ToWx(AsSentence(refusal)), wxOK, this);
         return;
     }
     ShowWriteList();
