@@ -7,7 +7,7 @@ trap 'rm -rf "$tree"' EXIT
 mkdir -p "$tree"/{platform,core,log,config,db,archive,app}/ui
 
 plant() {  # folder/file.h, the line to plant, expected result (pass|fail)
-    rm -rf "$tree"/*/*.h "$tree"/*/ui/*.h
+    rm -rf "$tree"/*.cpp "$tree"/*/*.h "$tree"/*/ui/*.h
     printf '%s\n' "$2" >"$tree/$1"
     if "$check" "$tree" 2>/dev/null; then got=pass; else got=fail; fi
     if [ "$got" != "$3" ]; then
@@ -24,4 +24,5 @@ plant db/A.h '#include "config/B.h"' fail        # peers do not include each oth
 plant archive/A.h '#include <wx/string.h>' fail  # window header in the core
 plant archive/A.h '#include "core/ui/B.h"' fail  # window code in the core
 plant core/ui/A.h '#include "log/B.h"' fail      # a ui folder keeps its layer
+plant main.cpp '#include "app/ui/B.h"' fail       # every file has a layer, the entry too
 echo "layer check: every planted crossing found"
