@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "archive/ArchiveWriteBack.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -18,8 +17,14 @@ std::string MediaTypeColumn(const ArchiverConfig& config) {
 }
 
 int SetMediaTypeArchive(const ArchiverConfig& config, const std::string& examId) {
+    ExamRowWriter rows(config, "corvana");
+    return SetMediaTypeArchive(rows, config, examId);
+}
+
+int SetMediaTypeArchive(ExamRowWriter& rows, const ArchiverConfig& config,
+                        const std::string& examId) {
     try {
-        return WriteExamField(config, examId, MediaTypeColumn(config), "Archive") ? 1 : 0;
+        return rows.Write(examId, MediaTypeColumn(config), "Archive") ? 1 : 0;
     } catch (const std::exception& failure) {
         ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
         return 0;

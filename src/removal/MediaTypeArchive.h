@@ -3,6 +3,7 @@
 // the archive.
 #include <string>
 
+#include "archive/ExamRowWriter.h"
 #include "core/ArchiverConfig.h"
 
 namespace mirabel {
@@ -15,5 +16,8 @@ std::string MediaTypeColumn(const ArchiverConfig& config);
 // with that exam id to "Archive". 1 when the row was updated; 0 when the row is missing, the
 // id is not numeric, or the database failed (the failure is written to the error log).
 int SetMediaTypeArchive(const ArchiverConfig& config, const std::string& examId);
+// The same through the writer's connection, which a deletion pass keeps for all its studies.
+int SetMediaTypeArchive(ExamRowWriter& rows, const ArchiverConfig& config,
+                        const std::string& examId);
 
 }  // namespace mirabel

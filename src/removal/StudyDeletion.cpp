@@ -23,6 +23,11 @@ namespace {
 
 constexpr std::size_t kMaxLoggedMessage = 399;
 
+// The pass keeps its connection to the image database from the first study's row to the last,
+// across the message pumps between files, under a name of its own: a window handler that runs
+// in a pump (the main window's count refresh opens "corvana") cannot take it away.
+constexpr const char* kDeletionConnection = "corvanadelete";
+
 enum class StudyOutcome { Deleted, LeftInPlace, StopPass };
 
 // A file that could be opened but not deleted: the pass stops on it.
@@ -102,8 +107,9 @@ bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& name
 }
 
 // Checks, then deletes one selected study.
-StudyOutcome DeleteStudy(const ArchiverConfig& config, StudyRecord& study, DeletionFlags& flags,
-                         const CopyCheckOptions& check, int& counter, int total) {
+StudyOutcome DeleteStudy(ExamRowWriter& rows, const ArchiverConfig& config, StudyRecord& study,
+                         DeletionFlags& flags, const CopyCheckOptions& check, int& counter,
+                         int total) {
     // The exam id goes unquoted into the statement that sets the row.
     if (!IsNumericExamId(study.m_strExamId)) {
         ErrorLog(StudyErrorLine(study, "the exam id " + study.m_strExamId + " is not a number"));
@@ -129,7 +135,7 @@ StudyOutcome DeleteStudy(const ArchiverConfig& config, StudyRecord& study, Delet
     DebugLog("Deleting " + study.m_strName + " " + study.m_strExamDate);
     const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, flags);
     if (!names || !DeleteListedFiles(*dir, *names, study, flags)) return StudyOutcome::LeftInPlace;
-    if (!SetMediaTypeArchive(config, study.m_strExamId)) return StudyOutcome::StopPass;
+    if (!SetMediaTypeArchive(rows, config, study.m_strExamId)) return StudyOutcome::StopPass;
     study.m_bDeleted = 1;
     ActivityLog(study.m_strName + " " + study.m_strExamDate + " Successfully Deleted");
     return StudyOutcome::Deleted;
@@ -137,8 +143,8 @@ StudyOutcome DeleteStudy(const ArchiverConfig& config, StudyRecord& study, Delet
 
 }  // namespace
 
-int DeleteSelectedStudies(const ArchiverConfig& config, CandidateList& list, int& counter,
-                          int total, const DeletionOptions& options, bool isTemp) {
+int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, CandidateList& list,
+                          int& counter, int total, const DeletionOptions& options, bool isTemp) {
     DeletionFlags flags;
     flags.suppress = options.skip == "TRUE" ? 1 : 0;
     const CopyCheckOptions check{isTemp, options.verifyFolderCopies};
@@ -146,7 +152,7 @@ int DeleteSelectedStudies(const ArchiverConfig& config, CandidateList& list, int
     for (const auto& record : list) {
         if (!record->m_bSelected) continue;
         try {
-            switch (DeleteStudy(config, *record, flags, check, counter, total)) {
+            switch (DeleteStudy(rows, config, *record, flags, check, counter, total)) {
                 case StudyOutcome::LeftInPlace:
                     continue;
                 case StudyOutcome::StopPass:
@@ -173,9 +179,12 @@ int RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options
         ProgressScope progress(true);
         int counter = 0;
         const int total = CountSelected();
-        result = DeleteSelectedStudies(config, g_ServerCandidates, counter, total, options, false);
+        ExamRowWriter rows(config, kDeletionConnection);
+        result =
+            DeleteSelectedStudies(rows, config, g_ServerCandidates, counter, total, options, false);
         if (result == 1)
-            result = DeleteSelectedStudies(config, g_TempCandidates, counter, total, options, true);
+            result = DeleteSelectedStudies(rows, config, g_TempCandidates, counter, total, options,
+                                           true);
         RemoveDeletedCandidates();
     }
     LogMilestone("Delete finished");

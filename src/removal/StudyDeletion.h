@@ -4,6 +4,7 @@
 // type becomes "Archive". The study folder itself and every file the list does not name stay.
 #include <string>
 
+#include "archive/ExamRowWriter.h"
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionCandidates.h"
 
@@ -21,9 +22,10 @@ struct DeletionOptions {
 // database row that could not be set, or Cancel in the progress window after the study that
 // was then completed. A study is left untouched when its exam id is not numeric or its image
 // path leaves the image root (with an error-log line), when its medium is not inserted, or
-// when a problem is answered No.
-int DeleteSelectedStudies(const ArchiverConfig& config, CandidateList& list, int& counter,
-                          int total, const DeletionOptions& options, bool isTemp);
+// when a problem is answered No. Each study's row is written, and committed, through rows
+// after its files are gone and before the next study is touched.
+int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, CandidateList& list,
+                          int& counter, int total, const DeletionOptions& options, bool isTemp);
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress
 // window, the server list and then (unless the pass stopped) the temporary list, the deleted

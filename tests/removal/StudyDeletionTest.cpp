@@ -9,6 +9,7 @@
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
 #include "fixtures/TransferSetup.h"
+#include "db/WaitingStudyCount.h"
 #include "removal/CandidateSelection.h"
 
 namespace mirabel {
@@ -266,6 +267,34 @@ TEST(StudyDeletion, ARowThatCannotBeSetStopsThePassWithTheStudyListed) {
     EXPECT_FALSE(fs::exists(setup.FolderOf(1) / "IMG1.dcm"));
     EXPECT_TRUE(fs::exists(setup.FolderOf(2) / "IMG1.dcm"));
     EXPECT_EQ(g_ServerCandidates.size(), 2u);
+}
+
+// The pass keeps one connection for all its rows; each row is committed before the next study's
+// files go, the database stays open to others, and nothing is left beside the database file,
+// whose journal mode is the image system's own.
+TEST(StudyDeletion, EachRowIsCommittedBeforeTheNextStudysFilesGo) {
+    for (const bool wal : {false, true}) {
+        RemovalSetup setup;
+        Add(setup, 1);
+        Add(setup, 2);
+        RunSqlite(setup.Database(),
+                  {wal ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=DELETE"});
+        std::optional<std::string> firstRow;
+        setup.op->onPump = [&](int) {
+            if (firstRow || fs::exists(setup.FolderOf(2) / "cv.dir")) return;
+            firstRow = setup.MediaType(1);
+            // Another program writes, and the main window counts on "corvana", meanwhile.
+            RunSqlite(setup.Database(), {"UPDATE PATIENT SET NAME_F = 'Anne'"});
+            std::size_t waiting = 0;
+            EXPECT_TRUE(CountWaitingStudies(setup.config, waiting));
+        };
+        EXPECT_EQ(DeleteAll(setup), 1) << wal;
+        EXPECT_EQ(firstRow, "Archive") << wal;
+        EXPECT_TRUE(Deleted(setup, 2)) << wal;
+        EXPECT_FALSE(fs::exists(setup.Database().string() + "-journal")) << wal;
+        EXPECT_EQ(ReadFileBytes(setup.Database())[18], wal ? 2 : 1);  // the file's journal mode
+        EXPECT_TRUE(setup.Errors().empty()) << ::testing::PrintToString(setup.Errors());
+    }
 }
 
 TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {

@@ -1,0 +1,40 @@
+#pragma once
+// Writes single fields of EXAM rows, one row at a time, over one connection to the image
+// database that stays open from the first write until the writer goes. A pass that sets many
+// rows (the deletion sets one a study) then pays for connecting once instead of once a row.
+#include <optional>
+#include <string>
+
+#include "core/ArchiverConfig.h"
+#include "db/HandleScope.h"
+
+namespace mirabel {
+
+class ExamRowWriter {
+  public:
+    // Connects under handleName at the first Write. A connection held across message pumps
+    // needs a name no window handler uses, as a handler that opens a handle of the same name
+    // would destroy it.
+    ExamRowWriter(const ArchiverConfig& config, std::string handleName);
+    ExamRowWriter(const ExamRowWriter&) = delete;
+    ExamRowWriter& operator=(const ExamRowWriter&) = delete;
+
+    // Writes value into the named column of the EXAM row with the given exam id, which must be
+    // numeric, and commits it before returning. True when the row was updated; false when the
+    // row no longer exists. Throws CCVAException("database error") when a database call fails
+    // (the layer has logged why); the connection is then closed, and the next Write connects
+    // again.
+    bool Write(const std::string& examId, const std::string& field, const std::string& value);
+
+  private:
+    CAdoDatabase* Connection();
+    bool WriteOnConnection(CAdoDatabase* db, const std::string& examId, const std::string& field,
+                           const std::string& value);
+
+    const ArchiverConfig& config_;
+    std::string handleName_;
+    std::optional<HandleScope> handles_;  // the connection's scope, while connected
+    CAdoDatabase* db_ = nullptr;
+};
+
+}  // namespace mirabel
