@@ -60,6 +60,7 @@ void Connect(CAdoDatabase* db, Open&& open) {
         if (db == nullptr) throw DbFailure(kObjectClosedText);
         DetachRecordsets(db);
         db->connection.reset();
+        db->primaryKeys.clear();
         db->connection = open();
     });
 }

@@ -8,6 +8,7 @@
 // OpenRecordset; test; read, or MoveToRow/AddNew + SetFieldValue + Update; CloseRecordset;
 // CloseDatabase.
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,9 @@ struct CAdoDatabase {
     std::string name;
     int kind = 0;
     std::unique_ptr<DbConnection> connection;
+    // The primary key of each table an Update changed, asked of the engine once a connection:
+    // a connection that changes one row after another would otherwise ask before each.
+    std::map<std::string, std::vector<std::string>> primaryKeys;
 };
 
 // A recordset handle: a statement opened on its owner's connection, with a current row.

@@ -34,9 +34,16 @@ BoundValue ValueFor(const CAdoRecordset* rs, int column, std::optional<std::stri
 
 // The columns that identify the current row: the table's primary key when the statement reads
 // all of it, otherwise every column that can be compared exactly.
+const std::vector<std::string>& PrimaryKeyOf(CAdoDatabase& db, const std::string& table) {
+    auto known = db.primaryKeys.find(table);
+    if (known == db.primaryKeys.end())
+        known = db.primaryKeys.emplace(table, db.connection->PrimaryKey(table)).first;
+    return known->second;
+}
+
 std::vector<int> RowIdentifyingColumns(CAdoRecordset* rs, const std::string& table) {
     std::vector<int> key;
-    for (const std::string& name : rs->owner->connection->PrimaryKey(table)) {
+    for (const std::string& name : PrimaryKeyOf(*rs->owner, table)) {
         try {
             key.push_back(RequireColumn(rs, name));
         } catch (const DbFailure&) {
