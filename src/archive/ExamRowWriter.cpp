@@ -38,6 +38,8 @@ CAdoDatabase* ExamRowWriter::Connection() {
     ThrowOnDatabaseError();
     ConnectImageDatabase(db_, config_);
     ThrowOnDatabaseError();
+    ExpectManyCommits(db_);
+    ThrowOnDatabaseError();
     return db_;
 }
 

@@ -117,6 +117,13 @@ void SetQueryTimeout(CAdoDatabase* db, int seconds) {
     });
 }
 
+void ExpectManyCommits(CAdoDatabase* db) {
+    RunLayerOperation([&] {
+        if (db == nullptr || !db->connection) throw DbFailure(kObjectClosedText);
+        db->connection->ExpectManyCommits();
+    });
+}
+
 CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db) {
     g_bDbError = 0;
     if (auto old = FindByName(g_Recordsets, name); old != g_Recordsets.end())

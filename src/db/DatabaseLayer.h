@@ -72,6 +72,9 @@ void OpenOracleDatabase(CAdoDatabase* db, std::string dataSource, std::string us
 
 // How long statements on the connected handle may wait (the connection's command timeout).
 void SetQueryTimeout(CAdoDatabase* db, int seconds);
+// Tells the connected handle that many small changes follow, each committed on its own, so that
+// the engine may make those commits cheaper without making them less durable.
+void ExpectManyCommits(CAdoDatabase* db);
 
 // Replaces any recordset handle of that name with a new one on the given connection.
 CAdoRecordset* GetNewRecordset(std::string name, CAdoDatabase* db);

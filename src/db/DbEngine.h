@@ -62,6 +62,11 @@ class DbConnection {
     // How long a statement may wait, for a database file another program holds locked too.
     virtual void SetQueryTimeout(int seconds) = 0;
 
+    // Many small commits follow, each of which must be durable when it returns. An engine whose
+    // commits create and remove a file of their own may keep that file until the connection
+    // closes; the default does nothing.
+    virtual void ExpectManyCommits() {}
+
     // A transaction around the changes that follow: they stay invisible to others until
     // CommitTransaction and are undone by RollbackTransaction. Begin and Commit throw
     // DbFailure; Rollback is a way out after a failure and never throws.
