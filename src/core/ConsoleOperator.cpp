@@ -1,5 +1,6 @@
 #include "core/ConsoleOperator.h"
 
+#include <chrono>
 #include <cstdio>
 
 namespace mirabel {
@@ -24,20 +25,35 @@ void PrintLine(const std::string& text) {
     std::fflush(stdout);
 }
 
+// File lines reach the output at most this long after they were printed.
+constexpr auto kFileLineDelay = std::chrono::milliseconds(100);
+
 class ConsoleProgress : public ProgressWindow {
   public:
     explicit ConsoleProgress(bool deleting) : verb_(deleting ? "Deleting" : "Transferring") {}
+    ~ConsoleProgress() override { std::fflush(stdout); }
+    ConsoleProgress(const ConsoleProgress&) = delete;
+    ConsoleProgress& operator=(const ConsoleProgress&) = delete;
+
     void SetStudyProgress(int current, int total) override {
         std::printf("%s %d of %d studies\n", verb_, current, total);
-        std::fflush(stdout);
+        Flush();
     }
+    // Small files go by the thousand a second, and a write a line would add a system call to
+    // every file: the same lines go out together, a few times a second.
     void SetFileProgress(int current, int total) override {
         std::printf("  %s %d of %d files\n", verb_, current, total);
-        std::fflush(stdout);
+        if (std::chrono::steady_clock::now() - lastFlush_ >= kFileLineDelay) Flush();
     }
 
   private:
+    void Flush() {
+        std::fflush(stdout);
+        lastFlush_ = std::chrono::steady_clock::now();
+    }
+
     const char* verb_;
+    std::chrono::steady_clock::time_point lastFlush_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace
