@@ -92,10 +92,7 @@ class SqliteCursor final : public DbCursor {
 
     Variant Value(int column) override {
         sqlite3_stmt* s = statement_.get();
-        const int storage = sqlite3_column_type(s, column);
-        const std::uint16_t type =
-            variantTypes_[static_cast<std::size_t>(column)][static_cast<std::size_t>(storage)];
-        switch (type) {
+        switch (TypeOf(column)) {
             case VT_NULL:
                 return Variant::Null();
             case VT_BSTR:
@@ -120,8 +117,20 @@ class SqliteCursor final : public DbCursor {
                 return bytes;
             }
             default:
-                return IntegerVariant(type, sqlite3_column_int64(s, column));
+                return IntegerVariant(TypeOf(column), sqlite3_column_int64(s, column));
         }
+    }
+
+    // Text and dates, most of what a selection reads, go straight from the row into `text`.
+    void ValueText(int column, std::string& text) override {
+        const std::uint16_t type = TypeOf(column);
+        DateTime date;
+        if (type == VT_DATE && ParseDateTime(ColumnView(column), date))
+            FormatVariantDate(date, text);
+        else if (type == VT_BSTR || type == VT_DATE)
+            text.assign(ColumnView(column));
+        else
+            text = VariantToString(Value(column));
     }
 
     std::optional<std::string> StoredText(int column) override {
@@ -130,6 +139,11 @@ class SqliteCursor final : public DbCursor {
     }
 
   private:
+    std::uint16_t TypeOf(int column) {
+        const int storage = sqlite3_column_type(statement_.get(), column);
+        return variantTypes_[static_cast<std::size_t>(column)][static_cast<std::size_t>(storage)];
+    }
+
     std::string ColumnText(int column) { return std::string(ColumnView(column)); }
 
     std::string_view ColumnView(int column) {
