@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -41,6 +42,15 @@ Variant IntegerVariant(std::uint16_t type, std::int64_t value) {
         return wide;
     }
     return Variant::Integer(type, value);
+}
+
+// The digits of a value that fits a 32-bit column value, as VariantToString writes them; false
+// (text untouched) for one that does not.
+bool AssignInt32(std::int64_t value, std::string& text) {
+    if (value < INT32_MIN || value > INT32_MAX) return false;
+    char digits[16];
+    text.assign(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    return true;
 }
 
 [[noreturn]] void Fail(sqlite3* db) {
@@ -121,7 +131,7 @@ class SqliteCursor final : public DbCursor {
         }
     }
 
-    // Text and dates, most of what a selection reads, go straight from the row into `text`.
+    // Texts, dates and ids, most of what a selection reads, go straight from the row into `text`.
     void ValueText(int column, std::string& text) override {
         const std::uint16_t type = TypeOf(column);
         DateTime date;
@@ -129,6 +139,8 @@ class SqliteCursor final : public DbCursor {
             FormatVariantDate(date, text);
         else if (type == VT_BSTR || type == VT_DATE)
             text.assign(ColumnView(column));
+        else if (type == VT_I4 && AssignInt32(sqlite3_column_int64(statement_.get(), column), text))
+            return;
         else
             text = VariantToString(Value(column));
     }

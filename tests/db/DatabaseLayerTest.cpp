@@ -58,10 +58,11 @@ TEST_F(DatabaseLayer, HandlesAreReplacedByName) {
 }
 
 TEST_F(DatabaseLayer, ValuesReadAsTextByTheirType) {
-    // Row after row in the same texts: a long one after short ones, a date column's non-date.
+    // Row after row in the same texts: a long one after short ones, a date column's non-date, an
+    // integer beyond 32 bits.
     RunSqlite(Path("side.mdb"),
-              {"INSERT INTO T VALUES (4, 'Featherstonehaugh', 'soon', NULL, NULL, NULL, NULL, "
-               "NULL)"});
+              {"INSERT INTO T VALUES (3000000000, 'Featherstonehaugh', 'soon', NULL, NULL, NULL, "
+               "NULL, NULL)"});
     CAdoRecordset* rs = Open("SELECT * FROM T ORDER BY ID");
     std::vector<std::string> rows;
     ASSERT_EQ(
@@ -71,7 +72,7 @@ TEST_F(DatabaseLayer, ValuesReadAsTextByTheirType) {
                                               "0", "-3", "", "", "", "2",
                                               // The word NULL in a text column reads as empty too.
                                               "", "", "", "", "", "", "", "3", "Featherstonehaugh",
-                                              "soon", "", "", "", "", "", "4"}));
+                                              "soon", "", "", "", "", "", "3000000000"}));
     EXPECT_EQ(g_bDbError, 0);
     // GetFieldValue keeps "NULL"; MoveToRow counts from the first row.
     MoveToRow(rs, 1);
