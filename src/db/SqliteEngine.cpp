@@ -102,7 +102,8 @@ class SqliteCursor final : public DbCursor {
 
     Variant Value(int column) override {
         sqlite3_stmt* s = statement_.get();
-        switch (TypeOf(column)) {
+        const std::uint16_t type = TypeOf(column);
+        switch (type) {
             case VT_NULL:
                 return Variant::Null();
             case VT_BSTR:
@@ -127,7 +128,7 @@ class SqliteCursor final : public DbCursor {
                 return bytes;
             }
             default:
-                return IntegerVariant(TypeOf(column), sqlite3_column_int64(s, column));
+                return IntegerVariant(type, sqlite3_column_int64(s, column));
         }
     }
 
@@ -139,9 +140,8 @@ class SqliteCursor final : public DbCursor {
             FormatVariantDate(date, text);
         else if (type == VT_BSTR || type == VT_DATE)
             text.assign(ColumnView(column));
-        else if (type == VT_I4 && AssignInt32(sqlite3_column_int64(statement_.get(), column), text))
-            return;
-        else
+        else if (type != VT_I4 ||
+                 !AssignInt32(sqlite3_column_int64(statement_.get(), column), text))
             text = VariantToString(Value(column));
     }
 

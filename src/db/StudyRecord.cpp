@@ -3,12 +3,27 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <utility>
 
 namespace mirabel {
 
 StudyRecord& StudyRecord::operator=(const StudyRecord& other) {
     if (this != &other) {
         SetText(other.Text());
+        CopyFlags(other);
+    }
+    return *this;
+}
+
+StudyRecord::StudyRecord(StudyRecord&& other) noexcept
+    : text_(std::move(other.text_)), ends_(std::exchange(other.ends_, {})) {
+    CopyFlags(other);
+}
+
+StudyRecord& StudyRecord::operator=(StudyRecord&& other) noexcept {
+    if (this != &other) {
+        text_ = std::move(other.text_);
+        ends_ = std::exchange(other.ends_, {});
         CopyFlags(other);
     }
     return *this;

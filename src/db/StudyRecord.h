@@ -33,8 +33,9 @@ class StudyRecord {
     explicit StudyRecord(const StudyText& text) { SetText(text); }
     StudyRecord(const StudyRecord& other) : StudyRecord(other.Text()) { CopyFlags(other); }
     StudyRecord& operator=(const StudyRecord& other);
-    StudyRecord(StudyRecord&&) noexcept = default;
-    StudyRecord& operator=(StudyRecord&&) noexcept = default;
+    // The record moved from is left empty (its offsets would otherwise outlive its buffer).
+    StudyRecord(StudyRecord&& other) noexcept;
+    StudyRecord& operator=(StudyRecord&& other) noexcept;
 
     std::string_view Name() const { return Field(kName); }
     std::string_view LastName() const { return Field(kLastName); }

@@ -66,7 +66,7 @@ TEST(StudyRecord, ASetterMayBeGivenTheRecordsOwnText) {
               "01/17/2004 10:30|\\2004\\0117\\ST00000001|42|7|bench");
 }
 
-TEST(StudyRecord, ACopyHasItsOwnTextAndTheSameFlags) {
+TEST(StudyRecord, ACopyHasItsOwnTextAndTheSameFlagsAndAMovedFromRecordIsEmpty) {
     StudyRecord original = FullRecord();
     original.m_bSelected = 1;
     original.m_bUpdateDatabase = 0;
@@ -78,6 +78,13 @@ TEST(StudyRecord, ACopyHasItsOwnTextAndTheSameFlags) {
     EXPECT_EQ(copy.m_bUpdateDatabase, 0);
     copy = original;
     EXPECT_EQ(copy.ExamId(), "1");
+
+    StudyRecord moved = std::move(copy);
+    EXPECT_EQ(moved.ExamId(), "1");
+    EXPECT_EQ(AllFields(copy), "|||||||");
+    copy = std::move(moved);
+    EXPECT_EQ(copy.ExamId(), "1");
+    EXPECT_EQ(AllFields(moved), "|||||||");
 }
 
 }  // namespace
