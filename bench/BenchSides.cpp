@@ -163,9 +163,18 @@ std::vector<StudyFile> FilesOf(const fs::path& folder) {
 
 namespace {
 
-// The peak resident set of the program /usr/bin/time ran, as it reported it. Our own wait4
-// would not do: a child starts as a copy of this process and keeps that size as its peak
-// across exec, whereas time's child starts from time's few pages.
+fs::path UsageReport() {
+    return fs::temp_directory_path() / ("mirabel-bench-usage-" + std::to_string(::getpid()));
+}
+
+}  // namespace
+
+std::vector<std::string> UnderTime(const std::vector<std::string>& args, const fs::path& report) {
+    std::vector<std::string> timed = {"/usr/bin/time", "-q", "-f", "%M", "-o", report.string()};
+    timed.insert(timed.end(), args.begin(), args.end());
+    return timed;
+}
+
 bool ReadPeakKb(const fs::path& report, ToolUsage& used) {
     std::ifstream in(report);
     std::string line, last;
@@ -177,16 +186,9 @@ bool ReadPeakKb(const fs::path& report, ToolUsage& used) {
     return true;
 }
 
-fs::path UsageReport() {
-    return fs::temp_directory_path() / ("mirabel-bench-usage-" + std::to_string(::getpid()));
-}
-
-}  // namespace
-
 bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place) {
     const fs::path report = UsageReport();
-    std::vector<std::string> timed = {"/usr/bin/time", "-q", "-f", "%M", "-o", report.string()};
-    timed.insert(timed.end(), args.begin(), args.end());
+    std::vector<std::string> timed = UnderTime(args, report);
     std::vector<char*> argv;
     for (const std::string& a : timed) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -78,8 +78,17 @@ struct ToolPlace {
     std::filesystem::path input;  // the file it reads as standard input (empty: none given)
 };
 
-// Runs a program (found on PATH) and waits; what it used is added to `used`. True when it
-// exited with status 0.
+// The command that runs `args` under /usr/bin/time, which writes the program's peak memory to
+// `report`. A program this process started itself would report this process's peak instead
+// when it is larger: it begins as a copy of this process and keeps that peak across exec,
+// whereas time's child begins from time's few pages.
+std::vector<std::string> UnderTime(const std::vector<std::string>& args,
+                                   const std::filesystem::path& report);
+// Reads such a report into used.peakKb (the larger of the two); false when it holds none.
+bool ReadPeakKb(const std::filesystem::path& report, ToolUsage& used);
+
+// Runs a program (found on PATH) under /usr/bin/time and waits; what it used is added to
+// `used`. True when it exited with status 0.
 bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place = {});
 
 // Makes the files below `folder` durable and drops their cached pages, as Mirabel does with a

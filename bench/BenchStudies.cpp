@@ -10,7 +10,7 @@ namespace fs = std::filesystem;
 
 StudyRecord BenchStudy(int study, bool updateDatabase) {
     StudyRecord record = TransferSetup::Study(StoredImagePath(study), std::to_string(study + 1));
-    record.m_strPatientId = std::to_string(kBenchPatientId);
+    record.SetPatientId(std::to_string(kBenchPatientId));
     record.m_bUpdateDatabase = updateDatabase ? 1 : 0;
     return record;
 }

@@ -8,12 +8,12 @@
 //
 // Reported for the studies that bring the medium to 100, 2,000 and 20,000 images (the median
 // of up to three studies ending there): each side's time per study, the median of the rounds'
-// ratios with their min and max, and each side's peak memory.
+// ratios with their min and max, and each side's peak memory; the same as rows of the table
+// scripts/bench prints (AddTableRow).
 //
 // Usage: bench_dicomdir_growth [--studies 200] [--files 100 (images a study)] [--rounds 3]
 //                              [--dir FOLDER]   (dcmmkdir from $DCMMKDIR, else from PATH)
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,12 +21,12 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BenchSides.h"
+#include "QuerySides.h"
 #include "dicomdir/MediaFileId.h"
 #include "dicomdir/MediumDicomDir.h"
 #include "fixtures/DicomDirOutline.h"
@@ -87,23 +87,6 @@ void LinkImages(const fs::path& from, const fs::path& to) {
     }
 }
 
-// Work that grows this process's memory (the toolkit writing and reading DICOM files) runs in
-// a child: a program started from here inherits this process's peak memory in what wait4
-// reports for it, which would blur both sides' figures.
-void InForkedChild(const std::function<bool()>& work, const char* what) {
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        try {
-            _exit(work() ? 0 : 1);
-        } catch (const std::exception&) {
-            _exit(1);
-        }
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) throw std::runtime_error(what);
-}
-
 double MillisecondsSince(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
         .count();
@@ -128,10 +111,12 @@ int Serve(const fs::path& medium, const std::vector<Study>& studies) {
     return 0;
 }
 
-// The serving process, started fresh (not forked) so that its peak memory is its own.
+// The serving process, under /usr/bin/time (UnderTime) so that its peak memory is its own.
 class MirabelSide {
   public:
-    MirabelSide(const fs::path& medium, int studies) {
+    MirabelSide(const fs::path& medium, int studies)
+        : report_(fs::temp_directory_path() /
+                  ("mirabel-bench-serve-" + std::to_string(::getpid()))) {
         int go[2], done[2];
         if (::pipe(go) != 0 || ::pipe(done) != 0) throw std::runtime_error("no pipes");
         posix_spawn_file_actions_t actions;
@@ -141,13 +126,12 @@ class MirabelSide {
         posix_spawn_file_actions_addclose(&actions, go[1]);
         posix_spawn_file_actions_addclose(&actions, done[0]);
         const std::string count = std::to_string(studies);
-        std::vector<std::string> args{"bench_dicomdir_growth", "--serve", medium.string(),
-                                      "--studies", count};
+        std::vector<std::string> args =
+            UnderTime({ThisProgram(), "--serve", medium.string(), "--studies", count}, report_);
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int spawned =
-            posix_spawn(&pid_, "/proc/self/exe", &actions, nullptr, argv.data(), environ);
+        const int spawned = posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
         ::close(go[0]);
         ::close(done[1]);
@@ -169,12 +153,16 @@ class MirabelSide {
         ::close(go_);
         ::close(done_);
         int status = 0;
-        rusage usage{};
-        ::wait4(pid_, &status, 0, &usage);
-        return usage.ru_maxrss;
+        ::waitpid(pid_, &status, 0);
+        ToolUsage used;
+        const bool measured = ReadPeakKb(report_, used);
+        fs::remove(report_);
+        if (!measured) throw std::runtime_error("Mirabel's side reported no peak memory");
+        return used.peakKb;
     }
 
   private:
+    fs::path report_;
     pid_t pid_ = -1;
     int go_ = -1;
     int done_ = -1;
@@ -227,9 +215,8 @@ Round FillOneMedium(const fs::path& ours, const fs::path& theirs, const std::vec
     }
     r.oursPeakKb = mirabel.Finish();
     r.theirsPeakKb = used.peakKb;
-    InForkedChild(
-        [&] { return ListedImages(ours / "DICOMDIR") == ListedImages(theirs / "DICOMDIR"); },
-        "the two DICOMDIRs list different images");
+    if (ListedImages(ours / "DICOMDIR") != ListedImages(theirs / "DICOMDIR"))
+        throw std::runtime_error("the two DICOMDIRs list different images");
     return r;
 }
 
@@ -239,7 +226,19 @@ double AtCheckpoint(const std::vector<double>& perStudy, int last) {
     return Median(std::vector<double>(perStudy.begin() + first - 1, perStudy.begin() + last));
 }
 
+std::string Cell(const char* format, double a, double b = 0, double c = 0) {
+    char text[96];
+    std::snprintf(text, sizeof text, format, a, b, c);
+    return text;
+}
+
 void Report(const BenchSettings& s, const std::vector<Round>& rounds) {
+    long oursKb = 0, theirsKb = 0;
+    for (const Round& r : rounds) {
+        oursKb = std::max(oursKb, r.oursPeakKb);
+        theirsKb = std::max(theirsKb, r.theirsPeakKb);
+    }
+    const std::string memory = Cell("%.0f MB / %.0f MB", oursKb / 1024.0, theirsKb / 1024.0);
     std::printf("\nDICOMDIR per study as one medium fills: %d studies x %d images, %zu rounds\n",
                 s.studies, s.files, rounds.size());
     std::printf("  %9s  %14s  %18s  %s\n", "images", "mirabel ms", "dcmmkdir +A ms",
@@ -253,14 +252,15 @@ void Report(const BenchSettings& s, const std::vector<Round>& rounds) {
             theirs.push_back(AtCheckpoint(r.theirs, study));
             ratios.push_back(ours.back() / theirs.back());
         }
-        std::printf("  %9d  %14.1f  %18.1f  %.3f (%.3f-%.3f)\n", images, Median(ours),
-                    Median(theirs), Median(ratios), *std::min_element(ratios.begin(), ratios.end()),
-                    *std::max_element(ratios.begin(), ratios.end()));
-    }
-    long oursKb = 0, theirsKb = 0;
-    for (const Round& r : rounds) {
-        oursKb = std::max(oursKb, r.oursPeakKb);
-        theirsKb = std::max(theirsKb, r.theirsPeakKb);
+        const std::string ratio = Cell("%.3f (%.3f-%.3f)", Median(ratios),
+                                       *std::min_element(ratios.begin(), ratios.end()),
+                                       *std::max_element(ratios.begin(), ratios.end()));
+        std::printf("  %9d  %14.1f  %18.1f  %s\n", images, Median(ours), Median(theirs),
+                    ratio.c_str());
+        AddTableRow({"DICOMDIR per study, the medium at " + std::to_string(images) + " images (" +
+                         std::to_string(s.studies) + " studies x " + std::to_string(s.files) + ")",
+                     Cell("%.1f ms", Median(ours)),
+                     Cell("dcmmkdir +A per study: %.1f ms", Median(theirs)), ratio, memory});
     }
     std::printf("  peak memory: mirabel %.1f MB, dcmmkdir %.1f MB\n", oursKb / 1024.0,
                 theirsKb / 1024.0);
@@ -287,12 +287,7 @@ int main(int argc, char** argv) {
                 s.rounds, work.c_str());
     std::fflush(stdout);
     const fs::path ours = work / "mirabel", theirs = work / "dcmmkdir";
-    InForkedChild(
-        [&] {
-            WriteStudies(ours, s);
-            return true;
-        },
-        "the studies could not be written");
+    WriteStudies(ours, s);
     const std::vector<Study> studies = StudiesOn(ours, s.studies);
     LinkImages(ours, theirs);
     fs::create_directories(work / "logs");  // DirWrite.log grows there

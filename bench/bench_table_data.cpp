@@ -22,13 +22,14 @@
 #include "BenchStudies.h"
 #include "MirabelProgram.h"
 #include "archive/FrameReassembly.h"
+#include "archive/StudyTransferPlan.h"
 #include "archive/TableRowRead.h"
 #include "archive/TableScript.h"
-#include "archive/StudyTransferPlan.h"
-#include "log/Logs.h"
+#include "core/Text.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/TableDataServer.h"
 #include "fixtures/TempDir.h"
+#include "log/Logs.h"
 
 using namespace mirabel;
 
@@ -44,13 +45,14 @@ void WriteStudyScripts(const BenchSettings& s, const ArchiverConfig& config,
     fs::create_directories(folder);
     for (int study = 0; study < s.studies; ++study) {
         const StudyRecord record = BenchStudy(study, false);
-        const std::string dir = DestinationStudyDirectory(destination, record.m_strImagePath);
+        const std::string dir = DestinationStudyDirectory(destination, record.ImagePath());
         for (const char* table : {"PATIENT", "EXAM"}) {
             std::vector<std::string> names, values;
             const bool patient = std::string(table) == "PATIENT";
             if (!ReadTableRow(config, table, names, values,
-                              patient ? record.m_strPatientId : record.m_strExamId))
-                throw std::runtime_error("cannot read the rows of study " + record.m_strExamId);
+                              std::string(patient ? record.PatientId() : record.ExamId())))
+                throw std::runtime_error(
+                    Concat({"cannot read the rows of study ", record.ExamId()}));
             if (!patient) names.push_back("PAT_ID"), values.push_back("4711");
             WriteFileBytes(
                 folder / (std::to_string(study) + table),

@@ -3,11 +3,12 @@
 #include <memory>
 #include <sstream>
 
-#include "core/Operator.h"
 #include "archive/CopyVerification.h"
 #include "archive/DestinationRoot.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
+#include "core/Operator.h"
+#include "core/Text.h"
 #include "dicomdir/MediaFileId.h"
 #include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
@@ -64,7 +65,7 @@ class DicomDirEntries {
     void Add(const TransferItem& item) {
         if (!IsDicomFile(item.destination)) return;
         const std::string fileId =
-            MediaFileId(study_.m_strImagePath, item.source.filename().string());
+            MediaFileId(std::string(study_.ImagePath()), item.source.filename().string());
         if (!IsConformantFileId(fileId)) nonConformant_ = true;
         dicomDir_.AddFile(item.destination, fileId);
     }
@@ -74,8 +75,8 @@ class DicomDirEntries {
     // DICOMDIR that was opened: one that could not be, lists nothing.
     void WriteNamingNotice() {
         if (!nonConformant_ || opened_ != 0 || study_.m_bNamingNoticeWritten) return;
-        ActivityLog("DICOMDIR: file names of study for " + study_.m_strName + " on " +
-                    study_.m_strExamDate + " do not follow the DICOM media naming rules");
+        ActivityLog(Concat({"DICOMDIR: file names of study for ", study_.Name(), " on ",
+                            study_.ExamDate(), " do not follow the DICOM media naming rules"}));
         study_.m_bNamingNoticeWritten = 1;
     }
 
@@ -107,7 +108,7 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRe
                                   MediumDicomDir& dicomDir) {
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;
-    if (!CreateLocalStudyDirectory(destination, study.m_strImagePath)) {
+    if (!CreateLocalStudyDirectory(destination, std::string(study.ImagePath()))) {
         ErrorLog(StudyFailureText(study, "study folder " + plan.destinationDir +
                                              " cannot be created, or is reached through a link"));
         TheOperator().MessageBox("unable to create directory");

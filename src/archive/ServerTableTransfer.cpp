@@ -26,7 +26,7 @@ TransferOutcome SendStudyTableData(const ArchiverConfig& config,
                                    const ArchiveDestination& destination, const StudyRecord& study,
                                    const std::string& studyDirectory) {
     std::vector<std::string> names, values;
-    if (!ReadTableRow(config, "PATIENT", names, values, study.m_strPatientId))
+    if (!ReadTableRow(config, "PATIENT", names, values, std::string(study.PatientId())))
         return TransferOutcome::DestinationFullOrRefused;
     DebugLog("writing patient table data");
     std::string serverPatientId;
@@ -36,7 +36,7 @@ TransferOutcome SendStudyTableData(const ArchiverConfig& config,
     names.clear();
     values.clear();
     DebugLog("reading exam data");
-    if (!ReadTableRow(config, "EXAM", names, values, study.m_strExamId))
+    if (!ReadTableRow(config, "EXAM", names, values, std::string(study.ExamId())))
         return TransferOutcome::DestinationFullOrRefused;
     names.push_back("PAT_ID");
     values.push_back(serverPatientId);

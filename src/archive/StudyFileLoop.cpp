@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "archive/RunState.h"
+#include "core/Text.h"
 #include "log/Logs.h"
 #include "platform/FileAttributes.h"
 
@@ -52,8 +53,8 @@ void ApplyLocalAttributeRule(const TransferItem& item, const FileLoopOptions& op
 }  // namespace
 
 std::string StudyFailureText(const StudyRecord& study, const std::string& reason) {
-    return "Failure archiving study for " + study.m_strName + " on " + study.m_strExamDate + " - " +
-           reason;
+    return Concat(
+        {"Failure archiving study for ", study.Name(), " on ", study.ExamDate(), " - ", reason});
 }
 
 void LogStoppedByUser() {

@@ -17,9 +17,9 @@ std::string ToNativeSeparators(std::string path) {
 }
 
 std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
-                                            const std::string& imagePath) {
+                                            std::string_view imagePath) {
     if (imageRoot.empty() || imagePath.empty()) return std::nullopt;
-    std::string relative = ToNativeSeparators(imagePath);
+    std::string relative = ToNativeSeparators(std::string(imagePath));
     if (relative.front() == fs::path::preferred_separator) relative.erase(0, 1);
     const fs::path study(relative);
     if (study.has_root_path()) return std::nullopt;
@@ -35,7 +35,7 @@ std::optional<fs::path> LocalStudyDirectory(const std::string& imageRoot,
 }
 
 std::optional<fs::path> LinkOnTheWayToStudy(const std::string& imageRoot,
-                                            const std::string& imagePath) {
+                                            std::string_view imagePath) {
     const std::optional<fs::path> study = LocalStudyDirectory(imageRoot, imagePath);
     if (!study) return std::nullopt;
     fs::path level(ToNativeSeparators(imageRoot));

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace mirabel {
 
@@ -16,14 +17,14 @@ std::string ToNativeSeparators(std::string path);
 // The study folder: image root + image path (one leading separator of the image path
 // dropped). nullopt when either is empty, or when the image path is absolute or climbs out of
 // the root with "..": nothing outside the image root is touched.
-[[nodiscard]] std::optional<std::filesystem::path> LocalStudyDirectory(
-    const std::string& imageRoot, const std::string& imagePath);
+[[nodiscard]] std::optional<std::filesystem::path> LocalStudyDirectory(const std::string& imageRoot,
+                                                                       std::string_view imagePath);
 
 // The first folder on the way from the image root to the study folder (the study folder
 // included, the root itself not) that is a symbolic link; nullopt when there is none, or when
 // LocalStudyDirectory refuses the path. Such a link could lead the copy, and later the
 // removal, out of the image store.
-[[nodiscard]] std::optional<std::filesystem::path> LinkOnTheWayToStudy(
-    const std::string& imageRoot, const std::string& imagePath);
+[[nodiscard]] std::optional<std::filesystem::path> LinkOnTheWayToStudy(const std::string& imageRoot,
+                                                                       std::string_view imagePath);
 
 }  // namespace mirabel

@@ -11,6 +11,7 @@
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "archive/StudyTransferPlan.h"
+#include "core/Text.h"
 #include "log/Logs.h"
 
 namespace mirabel {
@@ -24,36 +25,36 @@ constexpr const char* kManifestBlocked =
     "exam.ver creation was blocked...bypassing sharing violation\r\n";
 
 std::string StudyName(const StudyRecord& study) {
-    return study.m_strName + " on " + study.m_strExamDate;
+    return Concat({study.Name(), " on ", study.ExamDate()});
 }
 
 // Checks that the study can be sent at all: the outcome when it cannot, nullopt when it can.
 std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
                                                  const ArchiveDestination& destination,
                                                  const StudyRecord& study) {
-    if (config.m_strImagePath.empty() || study.m_strImagePath.empty())
-        return TransferOutcome::Failed;
-    if (!LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath)) {
-        ErrorLog(StudyFailureText(study, "image path " + study.m_strImagePath +
-                                             " does not name a folder below the image root"));
+    if (config.m_strImagePath.empty() || study.ImagePath().empty()) return TransferOutcome::Failed;
+    if (!LocalStudyDirectory(config.m_strImagePath, study.ImagePath())) {
+        ErrorLog(StudyFailureText(study, Concat({"image path ", study.ImagePath(),
+                                                 " does not name a folder below the image root"})));
         return TransferOutcome::Failed;
     }
     if (const std::optional<std::filesystem::path> link =
-            LinkOnTheWayToStudy(config.m_strImagePath, study.m_strImagePath)) {
-        ErrorLog(StudyFailureText(study, "study folder " + study.m_strImagePath +
-                                             " is reached through the link " + link->string()));
+            LinkOnTheWayToStudy(config.m_strImagePath, study.ImagePath())) {
+        ErrorLog(
+            StudyFailureText(study, Concat({"study folder ", study.ImagePath(),
+                                            " is reached through the link ", link->string()})));
         return TransferOutcome::Failed;
     }
     // Exam and patient ids stand unquoted in statements: only numbers may go there. An image
     // server's table data is read by both ids, and is found out before any file is sent.
     const bool server = destination.Kind() == DestinationKind::Server;
-    if ((study.m_bUpdateDatabase || server) && !IsNumericExamId(study.m_strExamId)) {
-        ErrorLog(StudyFailureText(study, "exam id " + study.m_strExamId + " is not a number"));
+    if ((study.m_bUpdateDatabase || server) && !IsNumericExamId(std::string(study.ExamId()))) {
+        ErrorLog(StudyFailureText(study, Concat({"exam id ", study.ExamId(), " is not a number"})));
         return TransferOutcome::Failed;
     }
-    if (server && !IsNumericExamId(study.m_strPatientId)) {
-        ErrorLog(
-            StudyFailureText(study, "patient id " + study.m_strPatientId + " is not a number"));
+    if (server && !IsNumericExamId(std::string(study.PatientId()))) {
+        ErrorLog(StudyFailureText(study,
+                                  Concat({"patient id ", study.PatientId(), " is not a number"})));
         return TransferOutcome::Failed;
     }
     return std::nullopt;
@@ -95,8 +96,8 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
         return *refused;
 
     const std::optional<StudyTransferPlan> plan = PlanStudyTransfer(
-        *LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath),
-        DestinationStudyDirectory(destination, study.m_strImagePath), study.m_strExamId);
+        *LocalStudyDirectory(config.m_strImagePath, study.ImagePath()),
+        DestinationStudyDirectory(destination, study.ImagePath()), std::string(study.ExamId()));
     if (!plan) {
         ErrorLog(StudyFailureText(study, "study directory does not exist"));
         return TransferOutcome::Failed;
@@ -110,7 +111,7 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
         return sent;
 
     if (!study.m_bUpdateDatabase) return TransferOutcome::Archived;
-    if (!RecordArchiveLocation(config, study.m_strExamId,
+    if (!RecordArchiveLocation(config, std::string(study.ExamId()),
                                ArchiveLocationValue(destination, plan->destinationDir)))
         return TransferOutcome::Failed;
     ActivityLog("Study for " + StudyName(study) + " has been archived");

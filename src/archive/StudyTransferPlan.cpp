@@ -41,7 +41,7 @@ char DestinationSeparator(const ArchiveDestination& destination) {
 }
 
 std::string DestinationStudyDirectory(const ArchiveDestination& destination,
-                                      const std::string& imagePath) {
+                                      std::string_view imagePath) {
     const char separator = DestinationSeparator(destination);
     const std::string root = WithSeparator(destination.m_strRootPath, separator);
     std::string dir;
@@ -53,7 +53,7 @@ std::string DestinationStudyDirectory(const ArchiveDestination& destination,
         dir = root;
         AppendPart(dir, "images", separator);
     }
-    AppendPart(dir, WithSeparator(imagePath, separator), separator);
+    AppendPart(dir, WithSeparator(std::string(imagePath), separator), separator);
     dir += separator;
     return dir;
 }

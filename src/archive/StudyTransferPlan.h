@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "archive/StudyFiles.h"
@@ -42,7 +43,7 @@ char DestinationSeparator(const ArchiveDestination& destination);
 // Either separator in root or image path becomes the destination's one; no separator is
 // doubled. The image path must already have been checked (LocalStudyDirectory).
 std::string DestinationStudyDirectory(const ArchiveDestination& destination,
-                                      const std::string& imagePath);
+                                      std::string_view imagePath);
 
 // The value the study's archive column receives: destination id + ":" + (removable media:
 // medium label + ":") + the study folder on the destination.

@@ -2,6 +2,7 @@
 // The text rules the whole program shares. Text is single-byte: case folding touches only the
 // ASCII letters A to Z, whatever the locale, so names compare the same on every machine and
 // bytes beyond ASCII keep their values.
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,8 @@ std::string AsSentence(std::string reason);
 // The text up to its first line feed, without the line end (LF or CR LF); the whole text when
 // it holds no line feed (a CR at its very end is dropped as well).
 std::string_view FirstLine(std::string_view text);
+
+// The parts one after the other, in one allocation (texts and the views records hand out).
+std::string Concat(std::initializer_list<std::string_view> parts);
 
 }  // namespace mirabel

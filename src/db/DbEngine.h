@@ -44,6 +44,9 @@ class DbCursor {
     virtual void Rewind() = 0;
     // The value of a column of the current row.
     virtual Variant Value(int column) = 0;
+    // The same as text (VariantToString), written into `text`: a reader of many rows keeps one
+    // text a column, whose room serves row after row.
+    virtual void ValueText(int column, std::string& text) { text = VariantToString(Value(column)); }
     // The stored text of a column of the current row (nullopt for NULL), used to find the row
     // again in an UPDATE.
     virtual std::optional<std::string> StoredText(int column) = 0;

@@ -41,10 +41,9 @@ void MoveNext(CAdoRecordset* rs) {
 }
 
 // The reading rule shared by GetRows and GetColumn: NULL, and the word NULL, read as "".
-std::string ReadText(DbCursor& cursor, int column) {
-    std::string text = VariantToString(cursor.Value(column));
+void ReadText(DbCursor& cursor, int column, std::string& text) {
+    cursor.ValueText(column, text);
     if (text == "NULL") text.clear();
-    return text;
 }
 
 // Hands the given columns of up to maxRows rows, from the first, to `row`, one row at a time
@@ -55,7 +54,7 @@ void ReadRows(CAdoRecordset* rs, const std::vector<int>& columns, int maxRows,
     MoveFirst(rs);
     std::vector<std::string> values(columns.size());
     for (int rows = 0; !rs->eof && rows < maxRows; ++rows) {
-        for (std::size_t i = 0; i < columns.size(); ++i) values[i] = ReadText(cursor, columns[i]);
+        for (std::size_t i = 0; i < columns.size(); ++i) ReadText(cursor, columns[i], values[i]);
         row(values);
         MoveNext(rs);
     }

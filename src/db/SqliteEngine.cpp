@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -41,6 +42,15 @@ Variant IntegerVariant(std::uint16_t type, std::int64_t value) {
         return wide;
     }
     return Variant::Integer(type, value);
+}
+
+// The digits of a value that fits a 32-bit column value, as VariantToString writes them; false
+// (text untouched) for one that does not.
+bool AssignInt32(std::int64_t value, std::string& text) {
+    if (value < INT32_MIN || value > INT32_MAX) return false;
+    char digits[16];
+    text.assign(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    return true;
 }
 
 [[noreturn]] void Fail(sqlite3* db) {
@@ -92,9 +102,7 @@ class SqliteCursor final : public DbCursor {
 
     Variant Value(int column) override {
         sqlite3_stmt* s = statement_.get();
-        const int storage = sqlite3_column_type(s, column);
-        const std::uint16_t type =
-            variantTypes_[static_cast<std::size_t>(column)][static_cast<std::size_t>(storage)];
+        const std::uint16_t type = TypeOf(column);
         switch (type) {
             case VT_NULL:
                 return Variant::Null();
@@ -124,12 +132,30 @@ class SqliteCursor final : public DbCursor {
         }
     }
 
+    // Texts, dates and ids, most of what a selection reads, go straight from the row into `text`.
+    void ValueText(int column, std::string& text) override {
+        const std::uint16_t type = TypeOf(column);
+        DateTime date;
+        if (type == VT_DATE && ParseDateTime(ColumnView(column), date))
+            FormatVariantDate(date, text);
+        else if (type == VT_BSTR || type == VT_DATE)
+            text.assign(ColumnView(column));
+        else if (type != VT_I4 ||
+                 !AssignInt32(sqlite3_column_int64(statement_.get(), column), text))
+            text = VariantToString(Value(column));
+    }
+
     std::optional<std::string> StoredText(int column) override {
         if (sqlite3_column_type(statement_.get(), column) == SQLITE_NULL) return std::nullopt;
         return ColumnText(column);
     }
 
   private:
+    std::uint16_t TypeOf(int column) {
+        const int storage = sqlite3_column_type(statement_.get(), column);
+        return variantTypes_[static_cast<std::size_t>(column)][static_cast<std::size_t>(storage)];
+    }
+
     std::string ColumnText(int column) { return std::string(ColumnView(column)); }
 
     std::string_view ColumnView(int column) {

@@ -16,17 +16,22 @@ const std::vector<std::string> kSelectedFields = {"EXAM_ID", "IMAGE_PATH", "NAME
                                                   "NAME_F",  "EXAM_DATE",  "PAT_ID"};
 enum SelectedField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kPatientId };
 
-// One row into the study list; the row's strings are taken over.
-void ListStudy(std::vector<std::string>& v) {
-    if (!HasStudyFolder(v[kImagePath])) return;  // a study without a folder cannot be archived
-    auto study = std::make_unique<StudyRecord>();
-    study->m_strExamDate = std::move(v[kExamDate]);
-    study->m_strImagePath = std::move(v[kImagePath]);
-    study->m_strExamId = std::move(v[kExamId]);
-    study->m_strName = v[kFirstName] + " " + v[kLastName];
-    study->m_strPatientId = std::move(v[kPatientId]);
-    g_StudyList.push_back(std::move(study));
-}
+// Lists one row at a time; the display names are put together in one room for all rows.
+class StudyLister {
+  public:
+    void operator()(std::vector<std::string>& v) {
+        if (!HasStudyFolder(v[kImagePath])) return;  // a study without a folder cannot be archived
+        g_StudyList.push_back(std::make_unique<StudyRecord>(
+            StudyText{.name = DisplayName(v[kFirstName], v[kLastName], name_),
+                      .examDate = v[kExamDate],
+                      .imagePath = v[kImagePath],
+                      .examId = v[kExamId],
+                      .patientId = v[kPatientId]}));
+    }
+
+  private:
+    std::string name_;
+};
 
 // Lists the waiting studies into g_StudyList as their rows arrive, so that only the records are
 // ever held. `complete` is false when reading stopped at a failure: the rows listed before it
@@ -42,7 +47,7 @@ int ListWaitingStudies(const ArchiverConfig& config, int maxStudies, bool& compl
     OpenSelection(rs, statement);
 
     DebugLog("GetStudyList 1c");
-    const int rows = ForEachRow(rs, kSelectedFields, maxStudies, ListStudy);
+    const int rows = ForEachRow(rs, kSelectedFields, maxStudies, StudyLister());
     complete = g_bDbError == 0;
     DebugLog("GetStudyList 1d");
     handles.Close(rs);

@@ -90,6 +90,8 @@ std::string VariantToString(Variant&& value);
 
 // "%m/%d/%Y %H:%M" with the midnight rule above; also used for date literals in statements.
 std::string FormatVariantDate(const DateTime& date);
+// The same, written into `text`.
+void FormatVariantDate(const DateTime& date, std::string& text);
 
 // Parses "YYYY-MM-DD[ HH:MM[:SS[.fff]]]" (ISO, also with 'T') or "MM/DD/YYYY[ HH:MM[:SS]]".
 // False when the text is neither.

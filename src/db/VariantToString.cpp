@@ -114,20 +114,29 @@ char* PutDigits(char* out, int value, int width) {
 }  // namespace
 
 std::string FormatVariantDate(const DateTime& d) {
-    if (d.year < 0 || d.year > 9999)
-        return Printf("%02d/%02d/%04d %02d:%02d", d.month, d.day, d.year, d.hour, d.minute);
-    char text[16];  // "MM/DD/YYYY HH:MM"
-    char* out = PutDigits(text, d.month, 2);
+    std::string text;
+    FormatVariantDate(d, text);
+    return text;
+}
+
+void FormatVariantDate(const DateTime& d, std::string& text) {
+    if (d.year < 0 || d.year > 9999) {
+        text = Printf("%02d/%02d/%04d %02d:%02d", d.month, d.day, d.year, d.hour, d.minute);
+        return;
+    }
+    char digits[16];  // "MM/DD/YYYY HH:MM"
+    char* out = PutDigits(digits, d.month, 2);
     *out++ = '/';
     out = PutDigits(out, d.day, 2);
     *out++ = '/';
     out = PutDigits(out, d.year, 4);
-    if (d.hour == 0 && d.minute == 0) return std::string(text, out);  // midnight: the date only
-    *out++ = ' ';
-    out = PutDigits(out, d.hour, 2);
-    *out++ = ':';
-    out = PutDigits(out, d.minute, 2);
-    return std::string(text, out);
+    if (d.hour != 0 || d.minute != 0) {  // at midnight the date only
+        *out++ = ' ';
+        out = PutDigits(out, d.hour, 2);
+        *out++ = ':';
+        out = PutDigits(out, d.minute, 2);
+    }
+    text.assign(digits, out);
 }
 
 std::string FormatIsoDateTime(const DateTime& d) {

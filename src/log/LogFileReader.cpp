@@ -3,12 +3,18 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/FileDescriptor.h"
+
 namespace mirabel {
 
 std::string ReadLogText(const std::string& fileName) {
     std::string text;
-    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    // Only a regular file is read: a FIFO put in a log's place would keep the viewer waiting.
+    FileDescriptor fd = FileDescriptor::OpenForReading(fileName);
+    if (!fd.IsValid()) return text;
+    std::FILE* file = ::fdopen(fd.Get(), "rb");
     if (!file) return text;
+    (void)fd.Release();  // the stream owns it now
     char buffer[1024 + 1];
     for (;;) {
         const std::size_t read = std::fread(buffer, 1, 1024, file);

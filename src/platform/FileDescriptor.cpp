@@ -1,6 +1,7 @@
 #include "platform/FileDescriptor.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -31,7 +32,17 @@ FileDescriptor FileDescriptor::Open(const std::filesystem::path& path, int flags
 }
 
 FileDescriptor FileDescriptor::OpenForReading(const std::filesystem::path& path) {
-    return Open(path, O_RDONLY);
+    // O_NONBLOCK keeps the open of a FIFO without a writer from waiting; it changes nothing
+    // for the regular file that is kept.
+    FileDescriptor fd = Open(path, O_RDONLY | O_NONBLOCK);
+    if (!fd.IsValid()) return fd;
+    struct stat info {};
+    if (::fstat(fd.Get(), &info) != 0) return FileDescriptor();
+    if (!S_ISREG(info.st_mode)) {
+        errno = EINVAL;
+        return FileDescriptor();
+    }
+    return fd;
 }
 
 int FileDescriptor::Release() noexcept {

@@ -18,7 +18,9 @@ class FileDescriptor {
     // open(2) with O_CLOEXEC added; an invalid descriptor (errno set) when it fails.
     [[nodiscard]] static FileDescriptor Open(const std::filesystem::path& path, int flags,
                                              int mode = 0666);
-    // An existing file opened for reading only.
+    // An existing regular file opened for reading only (a link is followed). A FIFO, socket,
+    // device or folder is refused at once, errno EINVAL: opening or reading one could wait for
+    // ever where a settings, label or log file was expected.
     [[nodiscard]] static FileDescriptor OpenForReading(const std::filesystem::path& path);
 
     bool IsValid() const { return fd_ >= 0; }

@@ -1,5 +1,6 @@
 #include "removal/CandidateLines.h"
 
+#include "core/Text.h"
 #include "removal/DeletionCandidates.h"
 
 namespace mirabel {
@@ -23,11 +24,11 @@ void ForEachLine(Visit&& visit) {
 }  // namespace
 
 std::string CandidateLine(const StudyRecord& record, bool isTemp) {
-    std::string line = (isTemp ? " TMP  " : " SVR  ") + record.m_strLastName;
+    std::string line = Concat({isTemp ? " TMP  " : " SVR  ", record.LastName()});
     PadAndCut(line, 18);
-    line += " " + record.m_strFirstName;
+    line.append(" ").append(record.FirstName());
     PadAndCut(line, 30);
-    line += " " + record.m_strExamDate;
+    line.append(" ").append(record.ExamDate());
     PadAndCut(line, 48);
     return line;
 }

@@ -54,20 +54,23 @@ void LoggingFailure(Body&& body) {
     }
 }
 
+// Builds one record a row. Each row's texts are released once its record holds them, so that
+// the records reuse that memory instead of adding to it.
 void FillCandidates(CandidateList& list, std::vector<std::string>& values, std::size_t width) {
     list.reserve(values.size() / width);
+    std::string name;
     for (std::size_t row = 0; row + width <= values.size(); row += width) {
         std::string* v = &values[row];
         if (v[kImagePath].empty()) continue;  // a study without a folder has nothing to delete
-        auto record = std::make_unique<StudyRecord>();
-        record->m_strExamDate = std::move(v[kExamDate]);
-        record->m_strImagePath = std::move(v[kImagePath]);
-        record->m_strExamId = std::move(v[kExamId]);
-        record->m_strFirstName = std::move(v[kFirstName]);
-        record->m_strLastName = std::move(v[kLastName]);
-        record->m_strName = record->m_strFirstName + " " + record->m_strLastName;
-        if (width > kArchiveValue) record->m_strArchiveValue = std::move(v[kArchiveValue]);
-        list.push_back(std::move(record));
+        list.push_back(std::make_unique<StudyRecord>(StudyText{
+            .name = DisplayName(v[kFirstName], v[kLastName], name),
+            .lastName = v[kLastName],
+            .firstName = v[kFirstName],
+            .examDate = v[kExamDate],
+            .imagePath = v[kImagePath],
+            .examId = v[kExamId],
+            .archiveValue = width > kArchiveValue ? v[kArchiveValue] : std::string_view()}));
+        for (std::size_t i = 0; i < width; ++i) std::string().swap(v[i]);
     }
 }
 

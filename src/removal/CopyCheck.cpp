@@ -3,6 +3,7 @@
 #include "archive/CopyVerification.h"
 #include "archive/StudyPaths.h"
 #include "core/Operator.h"
+#include "core/Text.h"
 #include "log/Logs.h"
 #include "removal/MediaSearch.h"
 
@@ -15,15 +16,15 @@ bool StartsWith(const std::string& text, const char* prefix) {
 }
 
 std::string CannotDeleteText(const StudyRecord& study) {
-    return "Cannot delete study for " + study.m_strFirstName + " " + study.m_strLastName + " on " +
-           study.m_strExamDate;
+    return Concat({"Cannot delete study for ", study.FirstName(), " ", study.LastName(), " on ",
+                   study.ExamDate()});
 }
 
 // The copy on the medium at drive: drive + "images" + the study's image path.
 bool MediumCopyMatches(const StudyRecord& study, const std::filesystem::path& studyDir,
                        const std::string& drive) {
     const std::optional<std::filesystem::path> copy =
-        LocalStudyDirectory(drive + "/images", study.m_strImagePath);
+        LocalStudyDirectory(drive + "/images", study.ImagePath());
     return copy && CompareDirectories(studyDir.string(), copy->string());
 }
 
@@ -49,7 +50,7 @@ CopyCheckResult CheckMediumCopy(const StudyRecord& study, const std::filesystem:
 }
 
 CopyCheckResult CheckFolderCopy(const StudyRecord& study, const std::filesystem::path& studyDir) {
-    const std::optional<std::string> folder = FolderCopyOf(study.m_strArchiveValue);
+    const std::optional<std::string> folder = FolderCopyOf(std::string(study.ArchiveValue()));
     if (folder && CompareDirectories(studyDir.string(), *folder)) return CopyCheckResult::Delete;
     ErrorLog(CannotDeleteText(study) + " - the copy in " + folder.value_or("(none)") +
              " is missing or does not match");
@@ -85,7 +86,7 @@ std::string VerifyQuestionText(const std::string& label) {
 CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
                                         const std::filesystem::path& studyDir, DeletionFlags& flags,
                                         const CopyCheckOptions& options) {
-    const std::string& value = study.m_strArchiveValue;
+    const std::string value(study.ArchiveValue());
     if (!flags.noVerify && !options.isTemp && StartsWith(value, "REM"))
         if (const std::optional<std::string> label = MediaLabelOf(value))
             return CheckMediumCopy(study, studyDir, *label, flags);

@@ -13,7 +13,7 @@ namespace {
 
 StudyRecord* FindFirst(CandidateList& list, const std::string& examId) {
     for (const auto& record : list)
-        if (record->m_strExamId == examId) return record.get();
+        if (record->ExamId() == examId) return record.get();
     return nullptr;
 }
 
@@ -36,7 +36,7 @@ void MarkCandidates(const std::vector<std::string>& examIds) {
     std::unordered_map<std::string_view, StudyRecord*> byExamId;
     byExamId.reserve(g_ServerCandidates.size() + g_TempCandidates.size());
     for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
-        for (const auto& record : *list) byExamId.emplace(record->m_strExamId, record.get());
+        for (const auto& record : *list) byExamId.emplace(record->ExamId(), record.get());
     for (const std::string& examId : examIds)
         if (const auto found = byExamId.find(examId); found != byExamId.end())
             found->second->m_bSelected = 1;

@@ -7,7 +7,8 @@ namespace mirabel {
 ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study) {
     if (flags.yesToAll || flags.suppress)
         return flags.suppress ? ProblemOutcome::LeaveStudy : ProblemOutcome::GoOn;
-    switch (TheOperator().AskDeleteProblem(study.m_strName, study.m_strExamDate)) {
+    switch (
+        TheOperator().AskDeleteProblem(std::string(study.Name()), std::string(study.ExamDate()))) {
         case DeleteProblemAnswer::Yes:
             return ProblemOutcome::GoOn;
         case DeleteProblemAnswer::YesToAll:

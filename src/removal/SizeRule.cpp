@@ -19,7 +19,7 @@ namespace {
 // The room a candidate takes up, by its listed files.
 std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record) {
     const std::optional<fs::path> dir =
-        LocalStudyDirectory(config.m_strImagePath, record.m_strImagePath);
+        LocalStudyDirectory(config.m_strImagePath, record.ImagePath());
     return dir ? ListedStudyBytes(*dir) : 0;
 }
 

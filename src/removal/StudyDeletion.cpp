@@ -7,6 +7,7 @@
 #include "archive/ArchiveWriteBack.h"
 #include "archive/RunState.h"
 #include "archive/StudyPaths.h"
+#include "core/Text.h"
 #include "db/CCVAException.h"
 #include "log/Logs.h"
 #include "platform/FolderEntries.h"
@@ -43,14 +44,14 @@ void LogMilestone(const std::string& text) {
 
 // "Error: <name> <date> - <why>", the error-log line of a study.
 std::string StudyErrorLine(const StudyRecord& study, const std::string& why) {
-    return "Error: " + study.m_strName + " " + study.m_strExamDate + " - " +
-           why.substr(0, kMaxLoggedMessage);
+    return Concat({"Error: ", study.Name(), " ", study.ExamDate(), " - ",
+                   std::string_view(why).substr(0, kMaxLoggedMessage)});
 }
 
 // Studies on one medium come together, each medium's studies in exam-date order.
 void SortByArchiveValue(CandidateList& list) {
     std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return a->m_strArchiveValue < b->m_strArchiveValue;
+        return a->ArchiveValue() < b->ArchiveValue();
     });
 }
 
@@ -111,15 +112,16 @@ StudyOutcome DeleteStudy(ExamRowWriter& rows, const ArchiverConfig& config, Stud
                          DeletionFlags& flags, const CopyCheckOptions& check, int& counter,
                          int total) {
     // The exam id goes unquoted into the statement that sets the row.
-    if (!IsNumericExamId(study.m_strExamId)) {
-        ErrorLog(StudyErrorLine(study, "the exam id " + study.m_strExamId + " is not a number"));
+    if (!IsNumericExamId(std::string(study.ExamId()))) {
+        ErrorLog(
+            StudyErrorLine(study, Concat({"the exam id ", study.ExamId(), " is not a number"})));
         return StudyOutcome::LeftInPlace;
     }
     const std::optional<fs::path> dir =
-        LocalStudyDirectory(config.m_strImagePath, study.m_strImagePath);
+        LocalStudyDirectory(config.m_strImagePath, study.ImagePath());
     if (!dir) {
-        ErrorLog(StudyErrorLine(study, "the image path " + study.m_strImagePath +
-                                           " is not a folder below the image root"));
+        ErrorLog(StudyErrorLine(study, Concat({"the image path ", study.ImagePath(),
+                                               " is not a folder below the image root"})));
         return StudyOutcome::LeftInPlace;
     }
     switch (CheckCopyBeforeDeletion(study, *dir, flags, check)) {
@@ -132,12 +134,13 @@ StudyOutcome DeleteStudy(ExamRowWriter& rows, const ArchiverConfig& config, Stud
     }
     ++counter;
     if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(counter, total);
-    DebugLog("Deleting " + study.m_strName + " " + study.m_strExamDate);
+    DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
     const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, flags);
     if (!names || !DeleteListedFiles(*dir, *names, study, flags)) return StudyOutcome::LeftInPlace;
-    if (!SetMediaTypeArchive(rows, config, study.m_strExamId)) return StudyOutcome::StopPass;
+    if (!SetMediaTypeArchive(rows, config, std::string(study.ExamId())))
+        return StudyOutcome::StopPass;
     study.m_bDeleted = 1;
-    ActivityLog(study.m_strName + " " + study.m_strExamDate + " Successfully Deleted");
+    ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
     return StudyOutcome::Deleted;
 }
 

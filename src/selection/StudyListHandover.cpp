@@ -9,14 +9,15 @@ namespace mirabel {
 
 void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markArchived) {
     g_StudyList.clear();
+    std::string name;
     for (const SearchResult& entry : writeList) {
         if (entry.m_strImagePath.empty()) continue;
-        auto study = std::make_unique<StudyRecord>();
-        study->m_strName = entry.m_strFirstName + " " + entry.m_strLastName;
-        study->m_strExamDate = entry.m_strExamDate;
-        study->m_strImagePath = entry.m_strImagePath;
-        study->m_strExamId = entry.m_strExamId;
-        study->m_strPatientId = entry.m_strPatientId;
+        auto study = std::make_unique<StudyRecord>(
+            StudyText{.name = DisplayName(entry.m_strFirstName, entry.m_strLastName, name),
+                      .examDate = entry.m_strExamDate,
+                      .imagePath = entry.m_strImagePath,
+                      .examId = entry.m_strExamId,
+                      .patientId = entry.m_strPatientId});
         if (!markArchived || !entry.m_strArchiveValue.empty()) study->m_bUpdateDatabase = 0;
         g_StudyList.push_back(std::move(study));
     }
@@ -29,7 +30,7 @@ void KeepStudiesNotArchived(std::vector<SearchResult>& writeList) {
     std::vector<SearchResult> remaining;
     std::size_t next = 0;
     for (SearchResult& entry : writeList) {
-        if (next < g_StudyList.size() && g_StudyList[next]->m_strExamId == entry.m_strExamId) {
+        if (next < g_StudyList.size() && g_StudyList[next]->ExamId() == entry.m_strExamId) {
             remaining.push_back(std::move(entry));
             ++next;
         }

@@ -59,12 +59,12 @@ TEST_F(ArchiveWriteBack, TheRowRecordsTheDestinationTheMediumsLabelAndTheCopysFo
 
 TEST_F(ArchiveWriteBack, AStudyWhoseRowIsGoneOrWhoseDatabaseFailsIsNotArchived) {
     ArchiveDestination destination = TransferSetup::FolderDestination(setup.Work());
-    study.m_strExamId = "43";
+    study.SetExamId("43");
     EXPECT_EQ(Archive(destination), TransferOutcome::Failed);
     EXPECT_TRUE(setup.Activity().empty());
     EXPECT_TRUE(setup.Errors().empty());
 
-    study.m_strExamId = "42";
+    study.SetExamId("42");
     setup.config.m_strDbField = "NO_SUCH_COLUMN";
     EXPECT_EQ(Archive(destination), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors().back(), "database error");

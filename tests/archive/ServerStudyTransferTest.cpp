@@ -37,7 +37,7 @@ class ServerStudyTransfer : public ::testing::Test {
         server.m_strPassword = ftp.Password();
         server.BuildId();
         StudyRecord study = TransferSetup::Study(kPath, examId);
-        study.m_strPatientId = patientId;
+        study.SetPatientId(patientId);
         MediaBudget budget;
         return ArchiveStudy(setup.config, server, study, budget);
     }

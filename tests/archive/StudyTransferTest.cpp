@@ -207,10 +207,10 @@ TEST_F(StudyTransfer, AnImageServerReceivesNothingForIdsThatAreNoNumbers) {
     server.BuildId();
     StudyRecord study = TransferSetup::Study(kPath, "42");
     study.m_bUpdateDatabase = 0;  // the rows are read by both ids all the same
-    study.m_strPatientId = "7 OR 1=1";
+    study.SetPatientId("7 OR 1=1");
     EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
-    study.m_strPatientId = "7";
-    study.m_strExamId = "42;";
+    study.SetPatientId("7");
+    study.SetExamId("42;");
     EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors(),
               (std::vector<std::string>{kFailure + "patient id 7 OR 1=1 is not a number",

@@ -58,15 +58,21 @@ TEST_F(DatabaseLayer, HandlesAreReplacedByName) {
 }
 
 TEST_F(DatabaseLayer, ValuesReadAsTextByTheirType) {
+    // Row after row in the same texts: a long one after short ones, a date column's non-date, an
+    // integer beyond 32 bits.
+    RunSqlite(Path("side.mdb"),
+              {"INSERT INTO T VALUES (3000000000, 'Featherstonehaugh', 'soon', NULL, NULL, NULL, "
+               "NULL, NULL)"});
     CAdoRecordset* rs = Open("SELECT * FROM T ORDER BY ID");
     std::vector<std::string> rows;
     ASSERT_EQ(
-        GetRows(rs, {"Name", "Seen", "ok", "Small", "Data", "Price", "Ratio", "ID"}, rows, 10), 3);
+        GetRows(rs, {"Name", "Seen", "ok", "Small", "Data", "Price", "Ratio", "ID"}, rows, 10), 4);
     EXPECT_EQ(rows, (std::vector<std::string>{"O'Brien", "03/07/2004", "-1", "7", "Array of VT_UI1",
                                               "12.5", "2.500000e-01", "1", "", "03/07/2004 14:05",
                                               "0", "-3", "", "", "", "2",
                                               // The word NULL in a text column reads as empty too.
-                                              "", "", "", "", "", "", "", "3"}));
+                                              "", "", "", "", "", "", "", "3", "Featherstonehaugh",
+                                              "soon", "", "", "", "", "", "3000000000"}));
     EXPECT_EQ(g_bDbError, 0);
     // GetFieldValue keeps "NULL"; MoveToRow counts from the first row.
     MoveToRow(rs, 1);

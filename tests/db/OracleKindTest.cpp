@@ -63,11 +63,11 @@ TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
         const auto expected = ExpectedWaitingIds(content_.exams, config_, std::time(nullptr));
         ASSERT_FALSE(expected.empty());
         std::vector<std::string> listed;
-        for (const auto& study : g_StudyList) listed.push_back(study->m_strExamId);
+        for (const auto& study : g_StudyList) listed.emplace_back(study->ExamId());
         EXPECT_EQ(listed, expected) << "final " << final << ::testing::PrintToString(ErrorLines());
     }
     ASSERT_FALSE(g_StudyList.empty());
-    EXPECT_EQ(g_StudyList.front()->m_strExamDate, "03/07/2004 14:05");
+    EXPECT_EQ(g_StudyList.front()->ExamDate(), "03/07/2004 14:05");
     EXPECT_EQ(g_bOracleSyntax, 1);
     // The server received the Oracle form of the column test and of the date literal.
     const std::string log = server_->ServerLog();

@@ -85,7 +85,7 @@ class StudySelection : public DbTest {
 
     static std::vector<std::string> ListedIds() {
         std::vector<std::string> ids;
-        for (const auto& study : g_StudyList) ids.push_back(study->m_strExamId);
+        for (const auto& study : g_StudyList) ids.emplace_back(study->ExamId());
         return ids;
     }
 
@@ -116,7 +116,7 @@ TEST_F(StudySelection, EveryListedStudyHasItsFolder) {
     GetStudyList(config_);
     ASSERT_FALSE(g_StudyList.empty());
     for (const auto& study : g_StudyList) {
-        std::string relative = study->m_strImagePath.substr(1);
+        std::string relative(study->ImagePath().substr(1));
         std::replace(relative.begin(), relative.end(), '\\', '/');
         EXPECT_TRUE(std::filesystem::exists(Path("images") / relative / "IMG1.dcm")) << relative;
     }
@@ -135,14 +135,14 @@ TEST_F(StudySelection, RecordsCarryTheRowsValues) {
     GetStudyList(config_);
     ASSERT_FALSE(g_StudyList.empty());
     const StudyRecord& first = *g_StudyList.front();
-    EXPECT_EQ(first.m_strExamId, "77");
-    EXPECT_EQ(first.m_strName, "Seán O'Brien");
-    EXPECT_EQ(first.m_strExamDate, "01/01/1999");
-    EXPECT_EQ(first.m_strImagePath, "\\1999\\0101\\ST77");
-    EXPECT_EQ(first.m_strPatientId, "9001");
+    EXPECT_EQ(first.ExamId(), "77");
+    EXPECT_EQ(first.Name(), "Seán O'Brien");
+    EXPECT_EQ(first.ExamDate(), "01/01/1999");
+    EXPECT_EQ(first.ImagePath(), "\\1999\\0101\\ST77");
+    EXPECT_EQ(first.PatientId(), "9001");
     EXPECT_EQ(first.m_bUpdateDatabase, 1);
     EXPECT_EQ(first.m_bSelected + first.m_bDeleted + first.m_bArchived, 0);
-    EXPECT_TRUE(first.m_strLastName.empty() && first.m_strArchiveValue.empty());
+    EXPECT_TRUE(first.LastName().empty() && first.ArchiveValue().empty());
     EXPECT_EQ(StudyCountStatus(), std::to_string(g_StudyList.size()) + " studies to be archived");
 }
 

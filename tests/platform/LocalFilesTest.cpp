@@ -13,6 +13,8 @@
 #include "fixtures/FileCreationLimits.h"
 #include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
+#include "core/TextFile.h"
+#include "log/LogFileReader.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
 #include "platform/FreeSpace.h"
@@ -159,6 +161,21 @@ TEST(FileCopy, TheCopyIsNeverMoreReadableThanItsOriginal) {
         EXPECT_EQ(fs::status(dir / "copy.dcm").permissions(), c.original)
             << static_cast<int>(c.original) << (c.earlierCopy ? " over an earlier copy" : "");
     }
+}
+
+// A label or log file replaced by a FIFO or a folder reads as unreadable, and at once.
+TEST(FileReaders, AFifoOrFolderWhereAFileWasExpectedIsRefusedWithoutWaiting) {
+    TempDir dir;
+    mkfifo((dir / "cvlabel.txt").c_str(), 0600);
+    fs::create_directory(dir / "Error.log");
+    WriteFileBytes(dir / "regkey.txt", "Corvana\r\nrest");
+    const auto within = [](const std::function<bool()>& call) {
+        return FinishesWithin(std::chrono::seconds(5), call);
+    };
+    EXPECT_EQ(within([&] { return !ReadFirstLine(dir / "cvlabel.txt"); }), true);
+    EXPECT_EQ(within([&] { return ReadFirstLine(dir / "regkey.txt") == "Corvana"; }), true);
+    for (const char* name : {"cvlabel.txt", "Error.log"})
+        EXPECT_EQ(within([&] { return ReadLogText((dir / name).string()).empty(); }), true) << name;
 }
 
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {

@@ -21,7 +21,7 @@ using Ids = std::set<std::string>;
 
 Ids Ids_(const CandidateList& list) {
     Ids ids;
-    for (const auto& record : list) ids.insert(record->m_strExamId);
+    for (const auto& record : list) ids.emplace(record->ExamId());
     return ids;
 }
 
@@ -29,7 +29,7 @@ Ids Selected() {
     Ids ids;
     for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
         for (const auto& record : *list)
-            if (record->m_bSelected) ids.insert(record->m_strExamId);
+            if (record->m_bSelected) ids.emplace(record->ExamId());
     return ids;
 }
 
@@ -68,15 +68,15 @@ TEST_F(CandidateSelection, OnlyArchivedStudiesWithAFolderAreCandidatesOldestFirs
     SelectServerCandidates(setup.config);
     SelectTempCandidates(setup.config);
     ASSERT_EQ(g_ServerCandidates.size(), 3u);
-    EXPECT_EQ(g_ServerCandidates[0]->m_strExamId, "9");
-    EXPECT_EQ(g_ServerCandidates[1]->m_strExamId, "1");
-    EXPECT_EQ(g_ServerCandidates[2]->m_strExamId, "7");
+    EXPECT_EQ(g_ServerCandidates[0]->ExamId(), "9");
+    EXPECT_EQ(g_ServerCandidates[1]->ExamId(), "1");
+    EXPECT_EQ(g_ServerCandidates[2]->ExamId(), "7");
     const StudyRecord& first = *g_ServerCandidates[0];
-    EXPECT_EQ(first.m_strName, "Ann Smith");
-    EXPECT_EQ(first.m_strArchiveValue, "REM:DVD:L1:/m/9/");
-    EXPECT_EQ(first.m_strImagePath, "\\2004\\ST9");
+    EXPECT_EQ(first.Name(), "Ann Smith");
+    EXPECT_EQ(first.ArchiveValue(), "REM:DVD:L1:/m/9/");
+    EXPECT_EQ(first.ImagePath(), "\\2004\\ST9");
     EXPECT_EQ(Ids_(g_TempCandidates), (Ids{"5", "8"}));
-    EXPECT_EQ(g_TempCandidates[0]->m_strArchiveValue, "");
+    EXPECT_EQ(g_TempCandidates[0]->ArchiveValue(), "");
     EXPECT_EQ(CountSelected(), 0);
     EXPECT_TRUE(setup.Errors().empty());
 }
@@ -135,7 +135,7 @@ TEST(MarkCandidate, TheServerListWinsAndUnknownIdsAreIgnored) {
     for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
         for (const char* id : {"4", "4", "5"}) {
             list->push_back(std::make_unique<StudyRecord>());
-            list->back()->m_strExamId = id;
+            list->back()->SetExamId(id);
         }
     MarkCandidate("4");
     MarkCandidates({"5", "5", "6", "05"});

@@ -158,8 +158,8 @@ TEST(StudyDeletion, UnsafeIdsAndPathsLeaveTheStudyWithAnErrorLine) {
     Add(setup, 1);
     Add(setup, 2);
     SelectAll(setup);
-    g_ServerCandidates[0]->m_strExamId = "1 OR 1=1";
-    g_ServerCandidates[1]->m_strImagePath = "\\..\\..";
+    g_ServerCandidates[0]->SetExamId("1 OR 1=1");
+    g_ServerCandidates[1]->SetImagePath("\\..\\..");
     EXPECT_EQ(RunDeletionPass(setup.config, {}), 1);
     EXPECT_FALSE(Deleted(setup, 1));
     EXPECT_FALSE(Deleted(setup, 2));

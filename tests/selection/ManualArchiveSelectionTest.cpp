@@ -95,7 +95,7 @@ TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived
 
         EXPECT_EQ(ExamIds(selection.WriteList()), std::vector<std::string>{"106"});
         ASSERT_EQ(g_StudyList.size(), 1u);
-        EXPECT_EQ(g_StudyList[0]->m_strExamId, "106");
+        EXPECT_EQ(g_StudyList[0]->ExamId(), "106");
         EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 0 MB");
         EXPECT_TRUE(fs::exists(dir / "archive/images/2004/ST101/IMG1.dcm"));
         EXPECT_TRUE(fs::exists(dir / "archive/images/2004/ST105/exam.ver"));

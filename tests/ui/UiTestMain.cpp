@@ -1,6 +1,14 @@
 // Window tests run real windows (under Xvfb in the test script). Listing the tests needs no
 // display, so wx starts only when tests are actually run.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -28,19 +36,36 @@ class TestApp : public wxApp {
     bool OnInit() override { return true; }
 };
 
-bool OnlyListing(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--gtest_list_tests") == 0) return true;
-    return false;
+// When the toolkit cannot start, says what the X server's local socket answers, so a failure
+// in a test run tells a missing server from a refused or overloaded one.
+std::string DescribeDisplay() {
+    const char* display = std::getenv("DISPLAY");
+    if (!display || !*display) return "DISPLAY is not set";
+    std::string text = std::string("DISPLAY=") + display;
+    if (display[0] != ':') return text;
+    const std::string number = std::string(display + 1).substr(0, std::strcspn(display + 1, "."));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "/tmp/.X11-unix/X%s", number.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return text + ", no socket: " + std::strerror(errno);
+    const bool connected =
+        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    const int error = errno;
+    ::close(fd);
+    return text + (connected ? ", its socket accepts connections"
+                             : std::string(", its socket refuses: ") + std::strerror(error));
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (OnlyListing(argc, argv)) return RUN_ALL_TESTS();
+    // InitGoogleTest has taken its own options out of argv, so ask it whether this is a listing.
+    if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv) || !wxTheApp->CallOnInit()) {
-        std::fprintf(stderr, "window tests need a display: run them under xvfb-run\n");
+        std::fprintf(stderr, "window tests need a display (%s): run them under Xvfb\n",
+                     DescribeDisplay().c_str());
         return 1;
     }
     // Toolkit messages and assertions must fail or inform the run, never open a window that
