@@ -23,6 +23,23 @@ struct RemovalOutcome {
     std::string reason;  // why not removed, with the path; empty when removed
 };
 
+// An entry that has passed the checks before its removal, or why it did not.
+class CheckedEntry {
+  public:
+    bool MayGo() const { return why_.empty(); }
+    // Why it may not go, with the path.
+    const std::string& Reason() const { return why_; }
+
+  private:
+    friend class FolderEntries;
+    std::string path_;
+    FileDescriptor owned_;  // the folder that holds it, when it had to be opened on the way
+    int parent_ = -1;
+    std::string leaf_;
+    unsigned mode_ = 0;  // st_mode as the check saw it
+    std::string why_;
+};
+
 class FolderEntries {
   public:
     // Opens the folder once for all the names below it. A folder that cannot be opened (or
@@ -35,6 +52,13 @@ class FolderEntries {
     // becomes writable for its owner before it goes. Nothing is opened: links and special
     // files are removed as they are.
     RemovalOutcome Remove(const std::string& relative) const;
+
+    // Remove in two steps, so that the files of a list can be checked in the list's order and
+    // then removed side by side: Check makes every check and changes nothing; Remove(entry)
+    // removes an entry that passed, and may run on several threads at once. An entry that is
+    // gone by then is a problem, as it would have been at the check.
+    CheckedEntry Check(const std::string& relative) const;
+    RemovalOutcome Remove(CheckedEntry& entry) const;
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
     std::optional<std::uint64_t> RegularFileSize(const std::string& relative) const;

@@ -11,6 +11,7 @@
 #include "db/CCVAException.h"
 #include "log/Logs.h"
 #include "platform/FolderEntries.h"
+#include "platform/WorkerThreads.h"
 #include "removal/CopyCheck.h"
 #include "removal/MediaTypeArchive.h"
 #include "removal/ProblemDecision.h"
@@ -78,39 +79,74 @@ std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const S
                             : "cv.dir file was not correct version");
 }
 
+// Files are removed this many at a time: removing a file mostly waits on the storage, and
+// these waits overlap.
+constexpr int kRemovingThreads = 4;
+// At most this many checked files wait for removal (a name in a subfolder holds that folder
+// open until then).
+constexpr std::size_t kLargestRun = 256;
+
+// Shows file k of n and lets the windows live, until Cancel is pressed: then the study is
+// finished without showing its files.
+void ShowFileProgress(std::size_t k, std::size_t n) {
+    if (StopRequested()) return;
+    if (g_pProgressDlg)
+        g_pProgressDlg->SetFileProgress(static_cast<int>(k + 1), static_cast<int>(n));
+    PeekAndPump();
+}
+
+// What the operator decides about a listed file that cannot be deleted; false when the study
+// is to be left with its database row as it is.
+bool GoOnAfterProblemFile(const std::string& reason, const StudyRecord& study,
+                          DeletionFlags& flags) {
+    DebugLog(reason);
+    switch (DecideProblem(flags, study)) {
+        case ProblemOutcome::GoOn:
+            return true;
+        case ProblemOutcome::LeaveStudy:
+            return false;
+        case ProblemOutcome::Cancel:
+            break;
+    }
+    throw CCVAException("Could not open cv.dir file");
+}
+
 // Deletes the names in order; false when a problem file ended the loop and the study is to be
-// left with its database row as it is.
+// left with its database row as it is. The files are checked in the list's order; each run of
+// files that pass goes side by side, so a file after a problem file is still there when the
+// operator is asked about it.
 bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& names,
-                       const StudyRecord& study, DeletionFlags& flags) {
+                       const StudyRecord& study, DeletionFlags& flags, WorkerThreads& removers) {
     const FolderEntries entries(dir);
-    const int n = static_cast<int>(names.size());
-    for (int k = 0; k < n; ++k) {
-        // Once Cancel is pressed the study is finished without showing its files.
-        if (!StopRequested()) {
-            if (g_pProgressDlg) g_pProgressDlg->SetFileProgress(k + 1, n);
-            PeekAndPump();
+    const std::size_t n = names.size();
+    std::vector<CheckedEntry> run;
+    std::vector<RemovalOutcome> outcomes;
+    for (std::size_t k = 0; k < n;) {
+        run.clear();
+        while (k + run.size() < n && run.size() < kLargestRun) {
+            CheckedEntry entry = entries.Check(names[k + run.size()]);
+            if (!entry.MayGo() && !run.empty()) break;  // the problem file waits for its turn
+            run.push_back(std::move(entry));
+            if (!run.back().MayGo()) break;
         }
-        const RemovalOutcome outcome = entries.Remove(names[static_cast<std::size_t>(k)]);
-        if (outcome.result == RemovalResult::Removed) continue;
-        if (outcome.result == RemovalResult::Failed)
-            throw FileDeleteFailure("Cannot delete " + outcome.reason);
-        DebugLog(outcome.reason);
-        switch (DecideProblem(flags, study)) {
-            case ProblemOutcome::GoOn:
-                continue;
-            case ProblemOutcome::LeaveStudy:
+        outcomes.assign(run.size(), RemovalOutcome());
+        removers.ForEach(run.size(), [&](std::size_t i) { outcomes[i] = entries.Remove(run[i]); });
+        for (const RemovalOutcome& outcome : outcomes) {
+            ShowFileProgress(k++, n);
+            if (outcome.result == RemovalResult::Failed)
+                throw FileDeleteFailure("Cannot delete " + outcome.reason);
+            if (outcome.result == RemovalResult::Problem &&
+                !GoOnAfterProblemFile(outcome.reason, study, flags))
                 return false;
-            case ProblemOutcome::Cancel:
-                throw CCVAException("Could not open cv.dir file");
         }
     }
     return true;
 }
 
 // Checks, then deletes one selected study.
-StudyOutcome DeleteStudy(ExamRowWriter& rows, const ArchiverConfig& config, StudyRecord& study,
-                         DeletionFlags& flags, const CopyCheckOptions& check, int& counter,
-                         int total) {
+StudyOutcome DeleteStudy(ExamRowWriter& rows, WorkerThreads& removers, const ArchiverConfig& config,
+                         StudyRecord& study, DeletionFlags& flags, const CopyCheckOptions& check,
+                         int& counter, int total) {
     // The exam id goes unquoted into the statement that sets the row.
     if (!IsNumericExamId(std::string(study.ExamId()))) {
         ErrorLog(
@@ -136,7 +172,8 @@ StudyOutcome DeleteStudy(ExamRowWriter& rows, const ArchiverConfig& config, Stud
     if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(counter, total);
     DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
     const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, flags);
-    if (!names || !DeleteListedFiles(*dir, *names, study, flags)) return StudyOutcome::LeftInPlace;
+    if (!names || !DeleteListedFiles(*dir, *names, study, flags, removers))
+        return StudyOutcome::LeftInPlace;
     if (!SetMediaTypeArchive(rows, config, std::string(study.ExamId())))
         return StudyOutcome::StopPass;
     study.m_bDeleted = 1;
@@ -152,10 +189,11 @@ int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, Can
     flags.suppress = options.skip == "TRUE" ? 1 : 0;
     const CopyCheckOptions check{isTemp, options.verifyFolderCopies};
     SortByArchiveValue(list);
+    WorkerThreads removers(kRemovingThreads - 1);
     for (const auto& record : list) {
         if (!record->m_bSelected) continue;
         try {
-            switch (DeleteStudy(rows, config, *record, flags, check, counter, total)) {
+            switch (DeleteStudy(rows, removers, config, *record, flags, check, counter, total)) {
                 case StudyOutcome::LeftInPlace:
                     continue;
                 case StudyOutcome::StopPass:

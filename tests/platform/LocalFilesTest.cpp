@@ -17,6 +17,7 @@
 #include "log/LogFileReader.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
+#include "platform/FolderEntries.h"
 #include "platform/FreeSpace.h"
 
 namespace mirabel {
@@ -176,6 +177,35 @@ TEST(FileReaders, AFifoOrFolderWhereAFileWasExpectedIsRefusedWithoutWaiting) {
     EXPECT_EQ(within([&] { return ReadFirstLine(dir / "regkey.txt") == "Corvana"; }), true);
     for (const char* name : {"cvlabel.txt", "Error.log"})
         EXPECT_EQ(within([&] { return ReadLogText((dir / name).string()).empty(); }), true) << name;
+}
+
+// An entry that changes between its check and its removal is a problem, as it would have been
+// at the check, not a failed removal; a file that stays goes.
+TEST(FolderEntries, AnEntryThatChangesAfterItsCheckIsAProblem) {
+    const struct {
+        const char* name;
+        std::function<void(const fs::path&)> change;
+        RemovalResult result;
+    } cases[] = {
+        {"stays.dcm", [](const fs::path&) {}, RemovalResult::Removed},
+        {"gone.dcm", [](const fs::path& file) { fs::remove(file); }, RemovalResult::Problem},
+        {"folder.dcm",
+         [](const fs::path& file) {
+             fs::remove(file);
+             fs::create_directory(file);
+         },
+         RemovalResult::Problem},
+    };
+    TempDir dir;
+    const FolderEntries entries(dir.path());
+    for (const auto& c : cases) {
+        WriteFileBytes(dir / c.name, "x");
+        CheckedEntry entry = entries.Check(c.name);
+        ASSERT_TRUE(entry.MayGo()) << entry.Reason();
+        c.change(dir / c.name);
+        EXPECT_EQ(entries.Remove(entry).result, c.result) << c.name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "stays.dcm"));
 }
 
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {

@@ -153,6 +153,36 @@ TEST(StudyDeletion, AListThatCannotBeTrustedOrAMissingFileDeletesNothingUnasked)
     }
 }
 
+// A long list goes in several runs of files at once; none passes its problem file, so with No
+// the files after it stay.
+TEST(StudyDeletion, ALongListStopsAtItsProblemFile) {
+    constexpr int kFiles = 700, kMissing = 450;
+    for (const DeleteProblemAnswer answer : {DeleteProblemAnswer::No, DeleteProblemAnswer::Yes}) {
+        RemovalSetup fresh;
+        RemovalStudy study;
+        study.examId = 1;
+        study.files.clear();
+        std::vector<std::string> listed;
+        for (int k = 0; k < kFiles; ++k) {
+            listed.push_back("IM" + std::to_string(k) + ".dcm");
+            if (k != kMissing) study.files[listed.back()] = "x";
+        }
+        study.cvDir = CvDirListing(listed);
+        const fs::path folder = fresh.Add(study);
+        fresh.op->problemAnswers = {answer};
+        EXPECT_EQ(DeleteAll(fresh), 1);
+        const bool yes = answer == DeleteProblemAnswer::Yes;
+        for (int k = 0; k < kFiles; ++k)
+            ASSERT_EQ(fs::exists(folder / listed[k]), k > kMissing && !yes) << k;
+        EXPECT_EQ(fresh.MediaType(1) == "Archive", yes);
+        // Every file up to the problem file was shown, in order.
+        const auto files = fresh.op->ProgressOf("file");
+        ASSERT_EQ(files.size(), yes ? kFiles + 1u : kMissing + 2u);
+        for (std::size_t k = 0; k < files.size(); ++k)
+            ASSERT_EQ(files[k].current, static_cast<int>(k) + 1);
+    }
+}
+
 TEST(StudyDeletion, UnsafeIdsAndPathsLeaveTheStudyWithAnErrorLine) {
     RemovalSetup setup;
     Add(setup, 1);

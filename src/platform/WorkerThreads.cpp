@@ -1,0 +1,70 @@
+#include "platform/WorkerThreads.h"
+
+namespace mirabel {
+
+WorkerThreads::WorkerThreads(int helpers) {
+    for (int k = 0; k < helpers; ++k) helpers_.emplace_back([this] { Serve(); });
+}
+
+WorkerThreads::~WorkerThreads() {
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        ending_ = true;
+    }
+    started_.notify_all();
+    for (std::thread& helper : helpers_) helper.join();
+}
+
+void WorkerThreads::ForEach(std::size_t count, const std::function<void(std::size_t)>& task) {
+    // One task is not worth waking anybody for.
+    if (count <= 1 || helpers_.empty()) {
+        for (std::size_t i = 0; i < count; ++i) task(i);
+        return;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        task_ = &task;
+        count_ = count;
+        next_ = 0;
+        ++round_;
+        helpersBusy_ = static_cast<int>(helpers_.size());
+    }
+    started_.notify_all();
+    TakeTasks();
+    std::unique_lock<std::mutex> lock(mutex_);
+    finished_.wait(lock, [this] { return helpersBusy_ == 0; });
+    task_ = nullptr;
+}
+
+// Hands out indices one at a time, so a slow task holds up only its own thread.
+void WorkerThreads::TakeTasks() {
+    for (;;) {
+        std::size_t index;
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (next_ >= count_) return;
+            index = next_++;
+        }
+        (*task_)(index);
+    }
+}
+
+void WorkerThreads::Serve() {
+    std::uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> lock(mutex_);
+            started_.wait(lock, [&] { return ending_ || round_ != seen; });
+            if (ending_) return;
+            seen = round_;
+        }
+        TakeTasks();
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            --helpersBusy_;
+        }
+        finished_.notify_one();
+    }
+}
+
+}  // namespace mirabel

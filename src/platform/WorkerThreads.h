@@ -1,0 +1,44 @@
+#pragma once
+// A few threads kept for the length of one piece of work, for many small tasks that spend
+// their time waiting on the storage (removing files, for one): several such waits overlap
+// where one thread would wait for each in turn.
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace mirabel {
+
+class WorkerThreads {
+  public:
+    // helpers: threads besides the caller's own, which takes part in every ForEach.
+    explicit WorkerThreads(int helpers);
+    ~WorkerThreads();
+    WorkerThreads(const WorkerThreads&) = delete;
+    WorkerThreads& operator=(const WorkerThreads&) = delete;
+
+    // Calls task(i) once for every i in [0, count), on the helpers and the calling thread, and
+    // returns when every call has returned. The calls run side by side in no set order, so
+    // task must be safe to call from several threads at once and must not throw.
+    void ForEach(std::size_t count, const std::function<void(std::size_t)>& task);
+
+  private:
+    void Serve();
+    void TakeTasks();
+
+    std::mutex mutex_;
+    std::condition_variable started_;   // a new ForEach, or the end
+    std::condition_variable finished_;  // a helper is done with the current ForEach
+    const std::function<void(std::size_t)>* task_ = nullptr;
+    std::size_t count_ = 0;
+    std::size_t next_ = 0;     // the next index to hand out
+    std::uint64_t round_ = 0;  // counts ForEach calls, so a helper joins each one once
+    int helpersBusy_ = 0;
+    bool ending_ = false;
+    std::vector<std::thread> helpers_;
+};
+
+}  // namespace mirabel
