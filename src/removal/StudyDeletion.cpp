@@ -82,9 +82,9 @@ std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const S
 // Files are removed this many at a time: removing a file mostly waits on the storage, and
 // these waits overlap.
 constexpr int kRemovingThreads = 4;
-// At most this many checked files wait for removal (a name in a subfolder holds that folder
-// open until then).
-constexpr std::size_t kLargestRun = 256;
+// At most this many checked files go in one run: the windows are served between runs, and a
+// name in a subfolder holds that folder open until its run.
+constexpr std::size_t kLargestRun = 64;
 
 // Shows file k of n and lets the windows live, until Cancel is pressed: then the study is
 // finished without showing its files.
