@@ -82,7 +82,7 @@ CheckedEntry FolderEntries::Check(const std::string& relative) const {
 
 // A read-only regular file becomes writable for its owner before it goes; links and special
 // files are removed as they are.
-RemovalOutcome FolderEntries::Remove(CheckedEntry& entry) const {
+RemovalOutcome FolderEntries::Remove(const CheckedEntry& entry) const {
     if (!entry.MayGo()) return {RemovalResult::Problem, entry.why_};
     const int parent = entry.parent_;
     const char* leaf = entry.leaf_.c_str();
@@ -94,11 +94,6 @@ RemovalOutcome FolderEntries::Remove(CheckedEntry& entry) const {
     // Gone, or a folder now: what the check would have called a problem.
     if (errno == ENOENT || errno == EISDIR) return Problem(entry.path_, LastSystemError());
     return {RemovalResult::Failed, entry.path_ + ": " + LastSystemError()};
-}
-
-RemovalOutcome FolderEntries::Remove(const std::string& relative) const {
-    CheckedEntry entry = Check(relative);
-    return Remove(entry);
 }
 
 std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& relative) const {

@@ -46,19 +46,17 @@ class FolderEntries {
     // has vanished) makes every name a problem.
     explicit FolderEntries(const std::filesystem::path& folder);
 
-    // Removes folder/relative, where relative uses the native separator and has been checked
-    // to stay below the folder (no "..", not absolute). A regular file must be readable
-    // first, as a file locked away is left for the operator to decide about; a read-only one
-    // becomes writable for its owner before it goes. Nothing is opened: links and special
-    // files are removed as they are.
-    RemovalOutcome Remove(const std::string& relative) const;
-
-    // Remove in two steps, so that the files of a list can be checked in the list's order and
-    // then removed side by side: Check makes every check and changes nothing; Remove(entry)
-    // removes an entry that passed, and may run on several threads at once. An entry that is
-    // gone by then is a problem, as it would have been at the check.
+    // Removal goes in two steps, so that the files of a list can be checked in the list's
+    // order and then removed side by side.
+    // Check looks at folder/relative, where relative uses the native separator and has been
+    // checked to stay below the folder (no "..", not absolute), and changes nothing. A regular
+    // file must be readable, as a file locked away is left for the operator to decide about.
+    // Remove takes an entry that passed, and may run on several threads at once: a read-only
+    // file becomes writable for its owner before it goes; nothing is opened, so links and
+    // special files are removed as they are. An entry that is gone or a folder by then is a
+    // problem, as it would have been at the check.
     CheckedEntry Check(const std::string& relative) const;
-    RemovalOutcome Remove(CheckedEntry& entry) const;
+    RemovalOutcome Remove(const CheckedEntry& entry) const;
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
     std::optional<std::uint64_t> RegularFileSize(const std::string& relative) const;
