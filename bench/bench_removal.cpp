@@ -2,7 +2,7 @@
 // whole process (or the tools one after the other):
 //   the deletion: mirabel --remove-now (by exam date)  vs   rm of the same files, and   vs   rm
 //   of N archived studies of F files (each named by          + one sqlite3 UPDATE per study
-//   its cv.dir, each row set to "Archive" in a
+//   its cv.dir, each row set to "Archive" in a        and   vs   four rm processes at once
 //   SQLite image database), on a fresh copy of the
 //   studies made outside the timing
 //   the selection pass (by exam date and temporary     vs   sqlite3 running the same statements
@@ -75,6 +75,16 @@ bool RemoveWithTools(const BenchSettings& s, const fs::path& tree, bool updateRo
     return true;
 }
 
+// The same files removed by four rm processes at once, a hundred studies' worth of names to
+// each: the same overlap of removals as Mirabel's.
+bool RemoveWithParallelTools(const BenchSettings& s, const fs::path& tree, ToolUsage& used) {
+    const int perCall = 100 * (s.files + 1);
+    return RunTool(
+        {"sh", "-c",
+         "find . -type f -print0 | xargs -0 -P 4 -n " + std::to_string(perCall) + " rm --"},
+        used, {tree / "images", {}, {}});
+}
+
 // Whether a study folder still holds files its cv.dir names (the list itself may stay).
 bool ImagesRemain(const fs::path& folder) {
     std::error_code ec;
@@ -105,6 +115,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     start.Store("Delete", "NumbDays", "30");
     Contest files{"deletion, " + WorkSize(s), "rm"};
     Contest rows{"deletion, " + WorkSize(s), "rm + sqlite3"};
+    Contest parallel{"deletion, " + WorkSize(s), "rm, 4 at once"};
     // A pass that selects nothing also ends well: the files must be gone.
     const auto ours = [&] {
         return OnFreshCopy(pristine, tree, [&] {
@@ -127,9 +138,16 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
                 return Tools([&](ToolUsage& used) { return RemoveWithTools(s, tree, true, used); });
             });
         });
+        parallel.Round(round, ours, [&] {
+            return OnFreshCopy(pristine, tree, [&] {
+                return Tools(
+                    [&](ToolUsage& used) { return RemoveWithParallelTools(s, tree, used); });
+            });
+        });
     }
     files.Report();
     rows.Report();
+    parallel.Report();
 }
 
 // ---- the selection ----------------------------------------------------------------------------
