@@ -111,6 +111,21 @@ bool GoOnAfterProblemFile(const std::string& reason, const StudyRecord& study,
     throw CCVAException("Could not open cv.dir file");
 }
 
+// The checked files from names[first] on, up to the first that does not pass: that one ends
+// the run, or is the whole run when it comes first, so it is asked about in its turn.
+std::vector<CheckedEntry> NextRun(const FolderEntries& entries,
+                                  const std::vector<std::string>& names, std::size_t first) {
+    std::vector<CheckedEntry> run;
+    for (std::size_t k = first; k < names.size() && run.size() < kLargestRun; ++k) {
+        CheckedEntry entry = entries.Check(names[k]);
+        const bool passed = entry.MayGo();
+        if (!passed && !run.empty()) break;
+        run.push_back(std::move(entry));
+        if (!passed) break;
+    }
+    return run;
+}
+
 // Deletes the names in order; false when a problem file ended the loop and the study is to be
 // left with its database row as it is. The files are checked in the list's order; each run of
 // files that pass goes side by side, so a file after a problem file is still there when the
@@ -119,16 +134,9 @@ bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& name
                        const StudyRecord& study, DeletionFlags& flags, WorkerThreads& removers) {
     const FolderEntries entries(dir);
     const std::size_t n = names.size();
-    std::vector<CheckedEntry> run;
     std::vector<RemovalOutcome> outcomes;
     for (std::size_t k = 0; k < n;) {
-        run.clear();
-        while (k + run.size() < n && run.size() < kLargestRun) {
-            CheckedEntry entry = entries.Check(names[k + run.size()]);
-            if (!entry.MayGo() && !run.empty()) break;  // the problem file waits for its turn
-            run.push_back(std::move(entry));
-            if (!run.back().MayGo()) break;
-        }
+        const std::vector<CheckedEntry> run = NextRun(entries, names, k);
         outcomes.assign(run.size(), RemovalOutcome());
         removers.ForEach(run.size(), [&](std::size_t i) { outcomes[i] = entries.Remove(run[i]); });
         for (const RemovalOutcome& outcome : outcomes) {
