@@ -16,11 +16,6 @@ std::string MediaTypeColumn(const ArchiverConfig& config) {
     return oracle ? "MEDIA_TYPE" : "Media Type";
 }
 
-int SetMediaTypeArchive(const ArchiverConfig& config, const std::string& examId) {
-    ExamRowWriter rows(config, "corvana");
-    return SetMediaTypeArchive(rows, config, examId);
-}
-
 int SetMediaTypeArchive(ExamRowWriter& rows, const ArchiverConfig& config,
                         const std::string& examId) {
     try {

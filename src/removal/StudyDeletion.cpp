@@ -25,6 +25,10 @@ namespace {
 
 constexpr std::size_t kMaxLoggedMessage = 399;
 
+// Why Cancel in the problem prompt stopped the pass: about a listed file too, as the image
+// system's operators know it.
+constexpr const char* kListNotOpened = "Could not open cv.dir file";
+
 // The pass keeps its connection to the image database from the first study's row to the last,
 // across the message pumps between files, under a name of its own: a window handler that runs
 // in a pump (the main window's count refresh opens "corvana") cannot take it away.
@@ -56,6 +60,23 @@ void SortByArchiveValue(CandidateList& list) {
     });
 }
 
+// What the operator decides about a problem of the study (its list, or a listed file), logged
+// first; false when the study is to be left with its database row as it is. Cancel stops the
+// pass with cancelWhy.
+bool GoOnAfterProblem(const std::string& problem, const StudyRecord& study, DeletionFlags& flags,
+                      const char* cancelWhy) {
+    DebugLog(problem);
+    switch (DecideProblem(flags, study)) {
+        case ProblemOutcome::GoOn:
+            return true;
+        case ProblemOutcome::LeaveStudy:
+            return false;
+        case ProblemOutcome::Cancel:
+            break;
+    }
+    throw CCVAException(cancelWhy);
+}
+
 // The names to delete; an empty list when a problem with "cv.dir" was accepted, nullopt when
 // the study is to be left.
 std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const StudyRecord& study,
@@ -65,18 +86,13 @@ std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const S
         RemoveDuplicates(list.names);
         return std::move(list.names);
     }
-    DebugLog((dir / kStudyListFile).string() + ": " + list.problem);
-    switch (DecideProblem(flags, study)) {
-        case ProblemOutcome::GoOn:
-            return std::vector<std::string>();
-        case ProblemOutcome::LeaveStudy:
-            return std::nullopt;
-        case ProblemOutcome::Cancel:
-            break;
-    }
-    throw CCVAException(list.state == FileListState::NotOpened
-                            ? "Could not open cv.dir file"
-                            : "cv.dir file was not correct version");
+    const char* cancelWhy = list.state == FileListState::NotOpened
+                                ? kListNotOpened
+                                : "cv.dir file was not correct version";
+    if (!GoOnAfterProblem((dir / kStudyListFile).string() + ": " + list.problem, study, flags,
+                          cancelWhy))
+        return std::nullopt;
+    return std::vector<std::string>();
 }
 
 // Files are removed this many at a time: removing a file mostly waits on the storage, and
@@ -93,22 +109,6 @@ void ShowFileProgress(std::size_t k, std::size_t n) {
     if (g_pProgressDlg)
         g_pProgressDlg->SetFileProgress(static_cast<int>(k + 1), static_cast<int>(n));
     PeekAndPump();
-}
-
-// What the operator decides about a listed file that cannot be deleted; false when the study
-// is to be left with its database row as it is.
-bool GoOnAfterProblemFile(const std::string& reason, const StudyRecord& study,
-                          DeletionFlags& flags) {
-    DebugLog(reason);
-    switch (DecideProblem(flags, study)) {
-        case ProblemOutcome::GoOn:
-            return true;
-        case ProblemOutcome::LeaveStudy:
-            return false;
-        case ProblemOutcome::Cancel:
-            break;
-    }
-    throw CCVAException("Could not open cv.dir file");
 }
 
 // The checked files from names[first] on, up to the first that does not pass: that one ends
@@ -144,7 +144,7 @@ bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& name
             if (outcome.result == RemovalResult::Failed)
                 throw FileDeleteFailure("Cannot delete " + outcome.reason);
             if (outcome.result == RemovalResult::Problem &&
-                !GoOnAfterProblemFile(outcome.reason, study, flags))
+                !GoOnAfterProblem(outcome.reason, study, flags, kListNotOpened))
                 return false;
         }
     }

@@ -176,9 +176,9 @@ TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
     EXPECT_EQ(Ids_(g_ServerCandidates), Ids{"31"});
     EXPECT_EQ(Ids_(g_TempCandidates), Ids{"32"});
     EXPECT_EQ(Selected(), Ids{"31"});
-    EXPECT_EQ(SetMediaTypeArchive(config, "31"), 1);
     // One connection for several rows, as a deletion pass keeps it.
     ExamRowWriter rows(config, "corvanadelete");
+    EXPECT_EQ(SetMediaTypeArchive(rows, config, "31"), 1);
     EXPECT_EQ(SetMediaTypeArchive(rows, config, "33"), 0);  // no such row
     EXPECT_EQ(SetMediaTypeArchive(rows, config, "32"), 1);
     SelectServerCandidates(config);
