@@ -129,6 +129,9 @@ int RunRemoveNowHeadless() {
                 return kHeadlessAllArchived;
             case UnattendedRemovalResult::SomeLeft:
                 return kHeadlessSomeFailed;
+            case UnattendedRemovalResult::DatabaseUnavailable:
+                std::fprintf(stderr, "mirabel: removal stopped: %s\n", refusal.c_str());
+                return kHeadlessCannotStart;
             case UnattendedRemovalResult::NotStarted:
                 break;
         }

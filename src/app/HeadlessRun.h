@@ -26,7 +26,8 @@ inline constexpr int kHeadlessCannotStart = 2;
 // (that study stays untouched). 0 when every selected study was deleted (or none was
 // selected), 1 when a selected study was left in place or the pass stopped, 2 when it could
 // not start (the reason on standard error: the configuration as for --archive-now, or another
-// run in progress in this directory).
+// run in progress in this directory) or stopped because a study's row or the removal journal
+// could not be written (locked, read-only or full; the reason on standard error).
 int RunRemoveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or

@@ -1,9 +1,12 @@
 #pragma once
 // Writes single fields of EXAM rows, one row at a time, over one connection to the image
-// database that stays open from the first write until the writer goes. A pass that sets many
-// rows (the deletion sets one a study) then pays for connecting once instead of once a row.
+// database that stays open from the first write until the writer goes. Each write is a
+// transaction of its own that waits for other writers as long as the busy timeout allows. A pass
+// that sets many rows (the deletion sets one a study) then pays for connecting once instead of once
+// a row.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/ArchiverConfig.h"
 #include "db/HandleScope.h"
@@ -26,10 +29,19 @@ class ExamRowWriter {
     // again.
     bool Write(const std::string& examId, const std::string& field, const std::string& value);
 
+    // The named fields of the EXAM row with that exam id, as text; nullopt when the row no
+    // longer exists. Throws as Write does.
+    std::optional<std::vector<std::string>> Read(const std::string& examId,
+                                                 const std::vector<std::string>& fields);
+
+    // Proves, without changing anything, that the field of the row could be written now
+    // (waiting for other writers as long as the busy timeout allows). Throws as Write does.
+    void ProveWritable(const std::string& examId, const std::string& field);
+
   private:
     CAdoDatabase* Connection();
-    bool WriteOnConnection(CAdoDatabase* db, const std::string& examId, const std::string& field,
-                           const std::string& value);
+    template <typename Step>
+    auto OnConnection(Step&& step);
 
     const ArchiverConfig& config_;
     std::string handleName_;

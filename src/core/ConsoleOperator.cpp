@@ -79,7 +79,8 @@ bool ConsoleOperator::AskForMedium(const std::string& text) {
 }
 
 DeleteProblemAnswer ConsoleOperator::AskDeleteProblem(const std::string& studyName,
-                                                      const std::string& examDate) {
+                                                      const std::string& examDate, bool mayAccept) {
+    (void)mayAccept;  // No either way
     PrintLine(DeleteProblemText(studyName, examDate));
     return DeleteProblemAnswer::No;
 }

@@ -14,8 +14,8 @@ class ConsoleOperator : public Operator {
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     Answer AskToVerifyCopy(const std::string& text) override;
     bool AskForMedium(const std::string& text) override;
-    DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
-                                         const std::string& examDate) override;
+    DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
+                                         bool mayAccept = true) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;
     bool PumpEvents(int maxEvents) override;
 };

@@ -53,9 +53,11 @@ class Operator {
     virtual bool AskForMedium(const std::string& text) = 0;
 
     // The deletion-problem prompt for one study ("There was a problem deleting study for
-    // <name> on <date>.").
+    // <name> on <date>."). Without mayAccept the study cannot go whatever is answered (a file
+    // its copy lacks): the prompt offers only No, No To All and Cancel.
     virtual DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
-                                                 const std::string& examDate) = 0;
+                                                 const std::string& examDate,
+                                                 bool mayAccept = true) = 0;
 
     // Opens the progress window ("Archiving Studies"); deleting switches its texts.
     virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) = 0;

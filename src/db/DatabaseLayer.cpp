@@ -18,9 +18,18 @@ std::vector<std::unique_ptr<CAdoRecordset>>& g_Recordsets =
 int g_bDbError = 0;
 unsigned char g_bOracleSyntax = 0;
 
+namespace {
+std::string g_lastDbFailure;
+}
+
 void ReportDbFailure(const std::string& text) {
     g_bDbError = 1;
+    g_lastDbFailure = text;
     ErrorLog(text);
+}
+
+const std::string& LastDbFailureText() {
+    return g_lastDbFailure;
 }
 
 namespace {

@@ -114,6 +114,20 @@ void SetFieldValue(CAdoRecordset* rs, std::string field, std::string value);
 // only) into the statement's single table.
 void Update(CAdoRecordset* rs);
 
+// Writes value into one column of the row of `table` whose numeric key column equals key, as a
+// change of its own that waits for other writers as long as the connection's query timeout
+// allows (DbConnection::ChangeOneRow). 1 when written, 0 when there is no such row, -1 on
+// failure (g_bDbError set, the reason logged).
+long SetRowField(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
+                 const std::string& key, std::string field, const std::string& value);
+// Proves, without changing anything, that such a row's field could be written now
+// (DbConnection::ProveRowWritable). Sets g_bDbError (the reason logged) when it could not.
+void ProveRowWritable(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
+                      const std::string& key, std::string field);
+
+// The text of the layer's last reported failure ("" before the first one).
+const std::string& LastDbFailureText();
+
 // Unregisters and destroys the recordset handle; one that is not registered is left alone.
 void CloseRecordset(CAdoRecordset* rs);
 // Unregisters and destroys the connection handle (null: nothing).

@@ -52,6 +52,14 @@ class DbCursor {
     virtual std::optional<std::string> StoredText(int column) = 0;
 };
 
+// One row of a table, named by a numeric key, for ProveRowWritable.
+struct RowProbe {
+    std::string table;
+    std::string keyColumn;
+    std::string key;     // numeric: it goes into the statement as it is
+    std::string column;  // the column that is to be written later
+};
+
 class DbConnection {
   public:
     virtual ~DbConnection() = default;
@@ -76,6 +84,19 @@ class DbConnection {
     virtual void BeginTransaction() = 0;
     virtual void CommitTransaction() = 0;
     virtual void RollbackTransaction() noexcept = 0;
+
+    // Runs a change in a transaction of its own that waits for other writers as long as the
+    // query timeout allows, and keeps it only when it changed exactly one row. Returns the rows
+    // changed: 1, or 0 when the row is missing; throws DbFailure when more rows matched (all
+    // undone) or the change or its commit failed.
+    virtual long ChangeOneRow(const std::string& statement,
+                              const std::vector<BoundValue>& params) = 0;
+
+    // Proves that the row could be written now, without changing it and without firing
+    // anything the database would run on a change: the row is locked (or, on a database file,
+    // the file's write lock taken and the row written to its own value) inside a transaction
+    // that is rolled back at once. Throws DbFailure with the reason when it could not.
+    virtual void ProveRowWritable(const RowProbe& probe) = 0;
 };
 
 }  // namespace mirabel

@@ -195,7 +195,56 @@ class OdbcConnection final : public DbConnection {
         SetAutoCommit(SQL_AUTOCOMMIT_ON);
     }
 
+    long ChangeOneRow(const std::string& statement,
+                      const std::vector<BoundValue>& params) override {
+        BeginTransaction();
+        try {
+            const long changed = Change(statement, params);
+            if (changed > 1) throw DbFailure("The change would have written more than one row.");
+            if (changed == 1)
+                CommitTransaction();
+            else
+                RollbackTransaction();
+            return changed;
+        } catch (...) {
+            RollbackTransaction();
+            throw;
+        }
+    }
+
+    // Server databases lock the row without waiting (NOWAIT): an UPDATE, even to the same
+    // value, would fire the image system's triggers. An Access file behind ODBC has none.
+    void ProveRowWritable(const RowProbe& probe) override {
+        const std::string dbms = ToAsciiUpper(DbmsName());
+        const std::string where = " WHERE " + probe.keyColumn + " = " + probe.key;
+        BeginTransaction();
+        try {
+            if (dbms.find("SQL SERVER") != std::string::npos)
+                Run("SELECT " + probe.keyColumn + " FROM " + probe.table +
+                    " WITH (UPDLOCK, NOWAIT)" + where);
+            else if (dbms.find("ACCESS") != std::string::npos)
+                Change("UPDATE " + probe.table + " SET [" + probe.column + "] = [" + probe.column +
+                           "]" + where,
+                       {});
+            else
+                Run("SELECT " + probe.keyColumn + " FROM " + probe.table + where +
+                    " FOR UPDATE NOWAIT");
+        } catch (...) {
+            RollbackTransaction();
+            throw;
+        }
+        RollbackTransaction();
+    }
+
   private:
+    std::string DbmsName() {
+        SQLCHAR name[128] = {};
+        SQLSMALLINT length = 0;
+        if (!SQL_SUCCEEDED(SQLGetInfo(dbc_.get(), SQL_DBMS_NAME, name, sizeof name, &length)))
+            return "";
+        return reinterpret_cast<const char*>(name);
+    }
+
     SQLRETURN SetAutoCommit(SQLULEN mode) {
         return SQLSetConnectAttr(dbc_.get(), SQL_ATTR_AUTOCOMMIT,
                                  reinterpret_cast<SQLPOINTER>(mode), SQL_IS_UINTEGER);

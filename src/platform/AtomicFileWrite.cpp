@@ -9,6 +9,7 @@
 
 #include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -39,7 +40,7 @@ bool WriteFileAtomically(const std::filesystem::path& file, std::string_view byt
     FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
     if (!fd.IsValid()) return false;
     SetPermissions(file, fd.Get(), newFilePermissions);
-    const bool replaced = WriteAll(fd.Get(), bytes) && ::fsync(fd.Get()) == 0 && fd.Close() &&
+    const bool replaced = WriteAll(fd.Get(), bytes) && Fsync(fd.Get()) == 0 && fd.Close() &&
                           std::rename(temporary.c_str(), file.c_str()) == 0;
     if (!replaced) {
         ::unlink(temporary.c_str());

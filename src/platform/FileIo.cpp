@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/RetryOnInterrupt.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -53,8 +54,7 @@ std::optional<std::string> ReadToEnd(int fd, std::size_t maxBytes) {
 
 bool WriteAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written =
-            RetryOnInterrupt([&] { return ::write(fd, bytes.data(), bytes.size()); });
+        const ssize_t written = WriteSome(fd, bytes.data(), bytes.size());
         if (written <= 0) return false;
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }

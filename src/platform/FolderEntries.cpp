@@ -7,16 +7,13 @@
 #include <cerrno>
 
 #include "platform/RetryOnInterrupt.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
 namespace {
 
 constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
-
-RemovalOutcome Problem(const std::string& path, const std::string& why) {
-    return {RemovalResult::Problem, path + ": " + why};
-}
 
 // The folder below `folder` that holds the last part of relative, opened part by part without
 // following links (flat names open nothing); -1 when the way down is closed.
@@ -40,8 +37,8 @@ int OpenParent(int folder, const std::string& relative, FileDescriptor& owned, s
     return parent;
 }
 
-// Looks at the last part without following a link; false with why set when there is nothing
-// that could be removed there.
+// Looks at the last part without following a link; false with why set when it is not a
+// regular file.
 bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string& why) {
     if (leaf.empty()) {
         why = "names a folder";
@@ -49,17 +46,29 @@ bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string&
         why = LastSystemError();
     } else if (S_ISDIR(info.st_mode)) {
         why = "names a folder";
+    } else if (S_ISLNK(info.st_mode)) {
+        why = "is a link";
+    } else if (!S_ISREG(info.st_mode)) {
+        why = "is not a regular file";
     }
     return why.empty();
+}
+
+RemovalOutcome Outcome(int result, const std::string& path) {
+    if (result == 0) return {RemovalResult::Removed, ""};
+    // Gone, or a folder now: what the check would have called a problem.
+    if (errno == ENOENT || errno == EISDIR)
+        return {RemovalResult::Problem, path + ": " + LastSystemError()};
+    return {RemovalResult::Failed, path + ": " + LastSystemError()};
 }
 
 }  // namespace
 
 FolderEntries::FolderEntries(const std::filesystem::path& folder)
-    : folder_(folder), dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY)) {}
+    : folder_(folder), dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)) {}
 
-// A regular file must prove readable. Readability is asked of the file system rather than
-// proved by opening it: the answer is the same, and the file's contents are never touched.
+// Readability is asked of the file system rather than proved by opening it: the answer is the
+// same, and the file's contents are never touched.
 CheckedEntry FolderEntries::Check(const std::string& relative) const {
     CheckedEntry entry;
     entry.path_ = (folder_ / relative).string();
@@ -70,30 +79,53 @@ CheckedEntry FolderEntries::Check(const std::string& relative) const {
     } else {
         entry.parent_ = OpenParent(dir_.Get(), relative, entry.owned_, entry.leaf_, why);
         if (entry.parent_ >= 0 && LookAt(entry.parent_, entry.leaf_, info, why) &&
-            S_ISREG(info.st_mode) &&
             RetryOnInterrupt(
                 [&] { return ::faccessat(entry.parent_, entry.leaf_.c_str(), R_OK, 0); }) != 0)
             why = LastSystemError();
     }
-    entry.mode_ = info.st_mode;
+    entry.size_ = static_cast<std::uint64_t>(info.st_size);
     if (!why.empty()) entry.why_ = entry.path_ + ": " + why;
     return entry;
 }
 
-// A read-only regular file becomes writable for its owner before it goes; links and special
-// files are removed as they are.
+bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLeaf,
+                         std::string& why) const {
+    if (!entry.MayGo()) {
+        why = entry.why_;
+        return false;
+    }
+    if (RenameAtNoReplace(entry.parent_, entry.leaf_.c_str(), entry.parent_, hiddenLeaf.c_str()) ==
+        0)
+        return true;
+    why = entry.path_ + ": " + LastSystemError();
+    return false;
+}
+
+bool FolderEntries::Unhide(const CheckedEntry& entry, const std::string& hiddenLeaf,
+                           std::string& why) const {
+    if (RenameAtNoReplace(entry.parent_, hiddenLeaf.c_str(), entry.parent_, entry.leaf_.c_str()) ==
+        0)
+        return true;
+    why = entry.path_ + ": " + LastSystemError();
+    return false;
+}
+
 RemovalOutcome FolderEntries::Remove(const CheckedEntry& entry) const {
     if (!entry.MayGo()) return {RemovalResult::Problem, entry.why_};
-    const int parent = entry.parent_;
-    const char* leaf = entry.leaf_.c_str();
-    if (S_ISREG(entry.mode_) && (entry.mode_ & S_IWUSR) == 0)
-        RetryOnInterrupt(
-            [&] { return ::fchmodat(parent, leaf, (entry.mode_ & 07777) | S_IRUSR | S_IWUSR, 0); });
-    if (RetryOnInterrupt([&] { return ::unlinkat(parent, leaf, 0); }) == 0)
+    return Outcome(UnlinkAt(entry.parent_, entry.leaf_.c_str()), entry.path_);
+}
+
+RemovalOutcome FolderEntries::RemoveLeaf(const std::string& leaf) const {
+    const std::string path = (folder_ / leaf).string();
+    if (!dir_.IsValid()) return {RemovalResult::Failed, path + ": the folder cannot be opened"};
+    if (UnlinkAt(dir_.Get(), leaf.c_str()) == 0 || errno == ENOENT)
         return {RemovalResult::Removed, ""};
-    // Gone, or a folder now: what the check would have called a problem.
-    if (errno == ENOENT || errno == EISDIR) return Problem(entry.path_, LastSystemError());
-    return {RemovalResult::Failed, entry.path_ + ": " + LastSystemError()};
+    return {RemovalResult::Failed, path + ": " + LastSystemError()};
+}
+
+bool FolderEntries::HasLeaf(const std::string& leaf) const {
+    struct stat info {};
+    return dir_.IsValid() && ::fstatat(dir_.Get(), leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& relative) const {
@@ -102,8 +134,7 @@ std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& r
     std::string leaf, why;
     struct stat info {};
     const int parent = OpenParent(dir_.Get(), relative, owned, leaf, why);
-    if (parent < 0 || !LookAt(parent, leaf, info, why) || !S_ISREG(info.st_mode))
-        return std::nullopt;
+    if (parent < 0 || !LookAt(parent, leaf, info, why)) return std::nullopt;
     return static_cast<std::uint64_t>(info.st_size);
 }
 

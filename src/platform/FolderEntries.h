@@ -1,8 +1,8 @@
 #pragma once
-// The files a list names below one folder, reached without ever following a link: a link is
-// removed itself, never its target, and a name whose way down passes through a link is not
-// reached at all. So nothing outside the folder can be removed or counted through a name
-// inside it.
+// The files a list names below one folder, reached without ever following a link: a name whose
+// way down passes through a link, or that is a link itself, is not reached at all. So nothing
+// outside the folder can be removed, renamed or counted through a name inside it, and a file's
+// mode is never touched (removing a file needs no permission on the file itself).
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -14,8 +14,8 @@ namespace mirabel {
 
 enum class RemovalResult {
     Removed,  // the entry is gone
-    Problem,  // not removed: missing, a folder, unreadable, or reached through a link
-    Failed,   // a file that could be read but whose removal failed
+    Problem,  // not removed: missing, not a regular file, or reached through a link
+    Failed,   // a regular file whose removal failed
 };
 
 struct RemovalOutcome {
@@ -29,6 +29,9 @@ class CheckedEntry {
     bool MayGo() const { return why_.empty(); }
     // Why it may not go, with the path.
     const std::string& Reason() const { return why_; }
+    // The size the check saw (regular files only).
+    std::uint64_t Size() const { return size_; }
+    const std::string& Path() const { return path_; }
 
   private:
     friend class FolderEntries;
@@ -36,27 +39,35 @@ class CheckedEntry {
     FileDescriptor owned_;  // the folder that holds it, when it had to be opened on the way
     int parent_ = -1;
     std::string leaf_;
-    unsigned mode_ = 0;  // st_mode as the check saw it
+    std::uint64_t size_ = 0;
     std::string why_;
 };
 
 class FolderEntries {
   public:
-    // Opens the folder once for all the names below it. A folder that cannot be opened (or
-    // has vanished) makes every name a problem.
+    // Opens the folder once for all the names below it; the folder itself must not be a link.
+    // A folder that cannot be opened (or has vanished) makes every name a problem.
     explicit FolderEntries(const std::filesystem::path& folder);
 
-    // Removal goes in two steps, so that the files of a list can be checked in the list's
-    // order and then removed side by side.
-    // Check looks at folder/relative, where relative uses the native separator and has been
-    // checked to stay below the folder (no "..", not absolute), and changes nothing. A regular
-    // file must be readable, as a file locked away is left for the operator to decide about.
-    // Remove takes an entry that passed, and may run on several threads at once: a read-only
-    // file becomes writable for its owner before it goes; nothing is opened, so links and
-    // special files are removed as they are. An entry that is gone or a folder by then is a
-    // problem, as it would have been at the check.
+    bool IsOpen() const { return dir_.IsValid(); }
+
+    // Looks at folder/relative, where relative uses the native separator and has been checked
+    // to stay below the folder (no "..", not absolute), and changes nothing. It passes when it
+    // is a regular file that can be read, reached without a link.
     CheckedEntry Check(const std::string& relative) const;
+
+    // Renames an entry that passed to hiddenLeaf in the same folder, or back again. The hidden
+    // name must not exist: nothing is ever replaced. False with why (and the path) otherwise.
+    bool Hide(const CheckedEntry& entry, const std::string& hiddenLeaf, std::string& why) const;
+    bool Unhide(const CheckedEntry& entry, const std::string& hiddenLeaf, std::string& why) const;
+
+    // Removes an entry that passed. May run on several threads at once.
     RemovalOutcome Remove(const CheckedEntry& entry) const;
+    // Removes a name directly in the folder (a hidden name); one that is already gone counts as
+    // removed. May run on several threads at once.
+    RemovalOutcome RemoveLeaf(const std::string& leaf) const;
+    // True when the folder holds an entry of that name (not following a link).
+    bool HasLeaf(const std::string& leaf) const;
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
     std::optional<std::uint64_t> RegularFileSize(const std::string& relative) const;

@@ -8,6 +8,7 @@
 
 #include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
+#include "platform/SystemCalls.h"
 #include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
@@ -44,7 +45,7 @@ bool FlushFolderEntries(const fs::path& folder) {
     const FileDescriptor dir = FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY);
     if (!dir.IsValid()) return false;
     // A file system that cannot flush a folder (some network ones) writes its entries at once.
-    return RetryOnInterrupt([&] { return ::fsync(dir.Get()); }) == 0 || errno == EINVAL;
+    return Fsync(dir.Get()) == 0 || errno == EINVAL;
 }
 
 // The folder and each one above it up to the root; only the folder when it is not below root.

@@ -1,18 +1,31 @@
 #include "platform/WorkerThreads.h"
 
+#include <utility>
+
 namespace mirabel {
 
 WorkerThreads::WorkerThreads(int helpers) {
-    for (int k = 0; k < helpers; ++k) helpers_.emplace_back([this] { Serve(); });
+    try {
+        helpers_.reserve(static_cast<std::size_t>(helpers > 0 ? helpers : 0));
+        for (int k = 0; k < helpers; ++k) helpers_.emplace_back([this] { Serve(); });
+    } catch (...) {
+        Stop();
+        throw;
+    }
 }
 
 WorkerThreads::~WorkerThreads() {
+    Stop();
+}
+
+void WorkerThreads::Stop() noexcept {
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         ending_ = true;
     }
     started_.notify_all();
     for (std::thread& helper : helpers_) helper.join();
+    helpers_.clear();
 }
 
 void WorkerThreads::ForEach(std::size_t count, const std::function<void(std::size_t)>& task) {
@@ -26,6 +39,7 @@ void WorkerThreads::ForEach(std::size_t count, const std::function<void(std::siz
         task_ = &task;
         count_ = count;
         next_ = 0;
+        failure_ = nullptr;
         ++round_;
         helpersBusy_ = static_cast<int>(helpers_.size());
     }
@@ -34,6 +48,7 @@ void WorkerThreads::ForEach(std::size_t count, const std::function<void(std::siz
     std::unique_lock<std::mutex> lock(mutex_);
     finished_.wait(lock, [this] { return helpersBusy_ == 0; });
     task_ = nullptr;
+    if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }
 
 // Hands out indices one at a time, so a slow task holds up only its own thread.
@@ -45,7 +60,13 @@ void WorkerThreads::TakeTasks() {
             if (next_ >= count_) return;
             index = next_++;
         }
-        (*task_)(index);
+        try {
+            (*task_)(index);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            if (!failure_) failure_ = std::current_exception();
+            next_ = count_;  // hand out nothing more
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // their time waiting on the storage (removing files, for one): several such waits overlap
 // where one thread would wait for each in turn.
 #include <condition_variable>
+#include <exception>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -14,7 +15,9 @@ namespace mirabel {
 
 class WorkerThreads {
   public:
-    // helpers: threads besides the caller's own, which takes part in every ForEach.
+    // helpers: threads besides the caller's own, which takes part in every ForEach. When a
+    // thread cannot be started, the ones already started are stopped and joined before the
+    // exception leaves the constructor.
     explicit WorkerThreads(int helpers);
     ~WorkerThreads();
     WorkerThreads(const WorkerThreads&) = delete;
@@ -22,10 +25,13 @@ class WorkerThreads {
 
     // Calls task(i) once for every i in [0, count), on the helpers and the calling thread, and
     // returns when every call has returned. The calls run side by side in no set order, so
-    // task must be safe to call from several threads at once and must not throw.
+    // task must be safe to call from several threads at once. When a call throws, no further
+    // index is handed out, and the first exception is thrown here once every thread has
+    // stopped working on this ForEach.
     void ForEach(std::size_t count, const std::function<void(std::size_t)>& task);
 
   private:
+    void Stop() noexcept;
     void Serve();
     void TakeTasks();
 
@@ -37,6 +43,7 @@ class WorkerThreads {
     std::size_t next_ = 0;     // the next index to hand out
     std::uint64_t round_ = 0;  // counts ForEach calls, so a helper joins each one once
     int helpersBusy_ = 0;
+    std::exception_ptr failure_;  // the first exception of the current ForEach
     bool ending_ = false;
     std::vector<std::thread> helpers_;
 };

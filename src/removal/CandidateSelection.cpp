@@ -137,19 +137,20 @@ void SelectServerCandidates(const ArchiverConfig& config) {
 }
 
 void SelectTempCandidates(const ArchiverConfig& config) {
-    SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), false);
+    SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), true);
 }
 
 void MarkByExamDate(const ArchiverConfig& config, const std::string& daysText) {
     LoggingFailure([&] {
         const std::string statement = ExamDateStatement(config, CutoffDaysBefore(daysText));
-        MarkCandidates(ReadImageRows(config, statement, {"EXAM_ID"}));
+        MarkCandidates(ReadImageRows(config, statement, {"EXAM_ID"}), kSelectedByExamDate);
     });
 }
 
 void MarkTempByTransferDate(const std::string& daysText) {
     LoggingFailure([&] {
-        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(daysText))));
+        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(daysText))),
+                       kSelectedByTransferDate);
     });
 }
 

@@ -16,8 +16,8 @@ inline constexpr int kMaxCandidateRows = 500000;
 // oldest exam first, with their archive value. Studies without an image path are left out.
 void SelectServerCandidates(const ArchiverConfig& config);
 
-// Rebuilds g_TempCandidates: archived studies with media type 'TEMP', oldest exam first; their
-// archive value stays empty.
+// Rebuilds g_TempCandidates: archived studies with media type 'TEMP', oldest exam first, with
+// their archive value (their copy is checked before they go, as every study's).
 void SelectTempCandidates(const ArchiverConfig& config);
 
 // Marks the archived studies (OLD_CVS not 1) whose exam date lies more than the leading integer

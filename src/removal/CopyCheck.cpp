@@ -1,79 +1,66 @@
 #include "removal/CopyCheck.h"
 
-#include "archive/CopyVerification.h"
 #include "archive/StudyPaths.h"
 #include "core/Operator.h"
 #include "core/Text.h"
+#include "db/CCVAException.h"
 #include "log/Logs.h"
 #include "removal/MediaSearch.h"
+#include "removal/ServerCopyCheck.h"
 
 namespace mirabel {
 
 namespace {
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
 
 std::string CannotDeleteText(const StudyRecord& study) {
     return Concat({"Cannot delete study for ", study.FirstName(), " ", study.LastName(), " on ",
                    study.ExamDate()});
 }
 
-// The copy on the medium at drive: drive + "images" + the study's image path.
-bool MediumCopyMatches(const StudyRecord& study, const std::filesystem::path& studyDir,
-                       const std::string& drive) {
-    const std::optional<std::filesystem::path> copy =
-        LocalStudyDirectory(drive + "/images", study.ImagePath());
-    return copy && CompareDirectories(studyDir.string(), copy->string());
+CopyCheckResult LeaveWithError(const StudyRecord& study, const std::string& why) {
+    ErrorLog(CannotDeleteText(study) + " - " + why);
+    return CopyCheckResult::LeaveStudy;
+}
+
+// A file missing from the copy: the study stays whatever the answer; Cancel still stops.
+CopyCheckResult LeaveLackingStudy(const StudyRecord& study, const Evidence& evidence,
+                                  DeletionFlags& flags) {
+    ErrorLog(CannotDeleteText(study) + " - " + evidence.why);
+    if (DecideProblem(flags, study, ProblemChoice::LeaveOnly) == ProblemOutcome::Cancel)
+        throw CCVAException("Cancelled: " + evidence.why);
+    return CopyCheckResult::LeaveStudy;
 }
 
 CopyCheckResult CheckMediumCopy(const StudyRecord& study, const std::filesystem::path& studyDir,
-                                const std::string& label, DeletionFlags& flags) {
-    switch (TheOperator().AskToVerifyCopy(VerifyQuestionText(label))) {
-        case Answer::Cancel:
-            return CopyCheckResult::StopPass;
-        case Answer::No:
-            flags.noVerify = 1;
-            return CopyCheckResult::Delete;
-        case Answer::Yes:
-        case Answer::Ok:
-            break;
-    }
-    const std::string drive = FindMediaByLabel(label);
+                                const std::string& imageRoot, const CopyPlace& place,
+                                const std::vector<FileToGo>& files, bool compareBytes,
+                                Evidence& evidence) {
+    if (place.label.empty() && place.folder.empty())
+        return LeaveWithError(study, "the archive value names no medium");
+    const std::string drive = FindMediaByLabel(place.label);
     if (drive.empty()) return CopyCheckResult::LeaveStudy;
-    if (MediumCopyMatches(study, studyDir, drive)) return CopyCheckResult::Delete;
+    const std::optional<std::filesystem::path> copy =
+        LocalStudyDirectory(drive + "/images", study.ImagePath());
+    evidence = copy ? CheckFolderCopy(*copy, studyDir, imageRoot, files, compareBytes)
+                    : Evidence{EvidenceVerdict::NotReached, "no copy folder on the medium", ""};
+    if (evidence.verdict == EvidenceVerdict::Complete) return CopyCheckResult::Delete;
+    ErrorLog(CannotDeleteText(study) + " - " + evidence.why);
     TheOperator().MessageBox(CannotDeleteText(study) +
                              "\r\nThe media is either damaged or doesn't contain the correct "
                              "study");
     return CopyCheckResult::StopPass;
 }
 
-CopyCheckResult CheckFolderCopy(const StudyRecord& study, const std::filesystem::path& studyDir) {
-    const std::optional<std::string> folder = FolderCopyOf(std::string(study.ArchiveValue()));
-    if (folder && CompareDirectories(studyDir.string(), *folder)) return CopyCheckResult::Delete;
-    ErrorLog(CannotDeleteText(study) + " - the copy in " + folder.value_or("(none)") +
-             " is missing or does not match");
-    return CopyCheckResult::LeaveStudy;
+Evidence LookAtCopy(const CopyPlace& place, const std::filesystem::path& studyDir,
+                    const std::string& imageRoot, const std::vector<FileToGo>& files,
+                    bool compareBytes) {
+    if (place.destination->Kind() == DestinationKind::Nfs)
+        return CheckFolderCopy(ToNativeSeparators(place.folder), studyDir, imageRoot, files,
+                               compareBytes);
+    return CheckServerCopy(*place.destination, place.folder, files);
 }
 
 }  // namespace
-
-std::optional<std::string> MediaLabelOf(const std::string& archiveValue) {
-    if (archiveValue.size() < 4) return std::nullopt;
-    const std::string rest = archiveValue.substr(4);
-    const std::size_t first = rest.find(':');
-    if (first == std::string::npos) return std::nullopt;
-    const std::size_t next = rest.find(':', first + 1);
-    return rest.substr(first + 1, next == std::string::npos ? std::string::npos : next - first - 1);
-}
-
-std::optional<std::string> FolderCopyOf(const std::string& archiveValue) {
-    if (!StartsWith(archiveValue, "NFS:")) return std::nullopt;
-    const std::size_t colon = archiveValue.find(':', 4);
-    if (colon == std::string::npos || colon + 1 == archiveValue.size()) return std::nullopt;
-    return archiveValue.substr(colon + 1);
-}
 
 std::string VerifyQuestionText(const std::string& label) {
     return "Corvana needs to verify that the studies you are about to delete were written to the "
@@ -83,16 +70,53 @@ std::string VerifyQuestionText(const std::string& label) {
            "to delete without verifying study";
 }
 
-CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
-                                        const std::filesystem::path& studyDir, DeletionFlags& flags,
-                                        const CopyCheckOptions& options) {
-    const std::string value(study.ArchiveValue());
-    if (!flags.noVerify && !options.isTemp && StartsWith(value, "REM"))
-        if (const std::optional<std::string> label = MediaLabelOf(value))
-            return CheckMediumCopy(study, studyDir, *label, flags);
-    if (options.verifyFolderCopies && StartsWith(value, "NFS:"))
-        return CheckFolderCopy(study, studyDir);
+CopyCheckResult AskAboutMediumCopy(const StudyRecord& study, DeletionFlags& flags,
+                                   const CopyCheckOptions& options, bool& compareBytes) {
+    compareBytes = false;
+    const std::optional<CopyPlace> place = FindCopyPlace(std::string(study.ArchiveValue()));
+    if (!place || place->destination->Kind() != DestinationKind::Removable || flags.noVerify ||
+        options.isTemp)
+        return CopyCheckResult::Delete;
+    switch (TheOperator().AskToVerifyCopy(VerifyQuestionText(place->label))) {
+        case Answer::Cancel:
+            return CopyCheckResult::StopPass;
+        case Answer::No:
+            flags.noVerify = 1;
+            return CopyCheckResult::Delete;
+        case Answer::Yes:
+        case Answer::Ok:
+            break;
+    }
+    compareBytes = true;
     return CopyCheckResult::Delete;
+}
+
+CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
+                                        const std::filesystem::path& studyDir,
+                                        const std::string& imageRoot,
+                                        const std::vector<FileToGo>& files, DeletionFlags& flags,
+                                        const CopyCheckOptions& options, bool compareMediumBytes,
+                                        Evidence& evidence) {
+    const std::string value(study.ArchiveValue());
+    const std::optional<CopyPlace> place = FindCopyPlace(value);
+    if (!place)
+        return LeaveWithError(study, "the destination of " + value +
+                                         " is no longer in archives.p: its copy cannot be checked");
+    if (place->destination->Kind() == DestinationKind::Removable)
+        return CheckMediumCopy(study, studyDir, imageRoot, *place, files, compareMediumBytes,
+                               evidence);
+    evidence = LookAtCopy(*place, studyDir, imageRoot, files, options.verifyFolderCopies);
+    switch (evidence.verdict) {
+        case EvidenceVerdict::Complete:
+            return CopyCheckResult::Delete;
+        case EvidenceVerdict::Lacking:
+            return LeaveLackingStudy(study, evidence, flags);
+        case EvidenceVerdict::Differs:
+        case EvidenceVerdict::IsOriginal:
+        case EvidenceVerdict::NotReached:
+            break;
+    }
+    return LeaveWithError(study, evidence.why);
 }
 
 }  // namespace mirabel

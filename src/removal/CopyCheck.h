@@ -1,11 +1,14 @@
 #pragma once
-// The check of a study's archived copy before its local files go: a copy on removable media,
-// with the operator's consent and the medium inserted, and, when "VerifyFolderCopies" is set, a
-// copy in a hard-drive or network folder.
+// The check of a study's archived copy before its local files go. Every study needs evidence
+// that its copy holds each file that is to go (CopyEvidence): in a folder, on a medium that the
+// operator inserts, or on a server. A copy on removable media is first announced by the
+// verification question, whose Yes also compares every file's bytes; "VerifyFolderCopies" does
+// the same for folder copies.
 #include <filesystem>
-#include <optional>
 #include <string>
+#include <vector>
 
+#include "removal/CopyEvidence.h"
 #include "removal/ProblemDecision.h"
 
 namespace mirabel {
@@ -16,31 +19,32 @@ enum class CopyCheckResult {
     StopPass,    // stop the whole pass
 };
 
-// The medium label of an archive value "REM:<media type>:<label>:<folder>": the text after the
-// first ":" that follows "REM?" up to the next ":" (to the end when there is none); nullopt
-// when there is no such ":" (nothing to verify).
-std::optional<std::string> MediaLabelOf(const std::string& archiveValue);
-
-// The folder of an archive value "NFS:<label>:<folder>": the text after the first ":" that
-// follows "NFS:"; nullopt when the value names none.
-std::optional<std::string> FolderCopyOf(const std::string& archiveValue);
+struct CopyCheckOptions {
+    bool isTemp = false;              // a temporary study's medium is not asked about
+    bool verifyFolderCopies = false;  // "VerifyFolderCopies"
+};
 
 // "Corvana needs to verify that the studies you are about to delete were written to the media
 // correctly. ..." with the label.
 std::string VerifyQuestionText(const std::string& label);
 
-struct CopyCheckOptions {
-    bool isTemp = false;              // temporary studies have no archived copy to check
-    bool verifyFolderCopies = false;  // "VerifyFolderCopies"
-};
+// The verification question for a study on removable media, before anything else is done for
+// it (Cancel stops the pass; No stops the byte comparison for the rest of the list, not the
+// check of names and sizes). compareBytes tells whether this study's copy is compared byte for
+// byte. Delete for every other study.
+CopyCheckResult AskAboutMediumCopy(const StudyRecord& study, DeletionFlags& flags,
+                                   const CopyCheckOptions& options, bool& compareBytes);
 
-// Checks the copy of one selected study whose local folder is studyDir. A removable-media copy
-// is checked while the operator answers Yes (No ends the checks for the rest of the list,
-// Cancel stops the pass); a medium the operator does not insert leaves the study; a copy that
-// does not match is reported to the operator and stops the pass. A folder copy that is missing
-// or does not match leaves the study, with an error-log line.
+// Looks for the evidence. A copy on a medium that does not match is reported to the operator
+// and stops the pass; a medium the operator does not insert, a destination no longer in the
+// list, a copy that cannot be reached or is the original leave the study, with an error-log
+// line. A file the copy lacks is never deleted: unless a standing answer applies, the operator
+// is asked (No, No To All or Cancel only) and the study is left.
 CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
-                                        const std::filesystem::path& studyDir, DeletionFlags& flags,
-                                        const CopyCheckOptions& options);
+                                        const std::filesystem::path& studyDir,
+                                        const std::string& imageRoot,
+                                        const std::vector<FileToGo>& files, DeletionFlags& flags,
+                                        const CopyCheckOptions& options, bool compareMediumBytes,
+                                        Evidence& evidence);
 
 }  // namespace mirabel

@@ -22,15 +22,33 @@ int CountSelectedIn(const CandidateList& list) {
                                           [](const auto& record) { return record->m_bSelected; }));
 }
 
-}  // namespace
-
-void MarkCandidate(const std::string& examId) {
-    StudyRecord* record = FindFirst(g_ServerCandidates, examId);
-    if (!record) record = FindFirst(g_TempCandidates, examId);
-    if (record) record->m_bSelected = 1;
+// A study selected twice keeps what selected it first.
+void Select(StudyRecord& record, int selectedBy) {
+    if (!record.m_bSelected) record.m_bSelected = selectedBy;
 }
 
-void MarkCandidates(const std::vector<std::string>& examIds) {
+}  // namespace
+
+std::string SelectedByText(int selected) {
+    switch (selected) {
+        case kSelectedByExamDate:
+            return "Auto-Delete By Date";
+        case kSelectedByTransferDate:
+            return "Auto-Delete Temporary Studies";
+        case kSelectedBySize:
+            return "Auto-Delete By Size";
+        default:
+            return "the operator";
+    }
+}
+
+void MarkCandidate(const std::string& examId, int selectedBy) {
+    StudyRecord* record = FindFirst(g_ServerCandidates, examId);
+    if (!record) record = FindFirst(g_TempCandidates, examId);
+    if (record) Select(*record, selectedBy);
+}
+
+void MarkCandidates(const std::vector<std::string>& examIds, int selectedBy) {
     // The first record of an id wins, and every server record comes before the temporary ones,
     // as MarkCandidate searches.
     std::unordered_map<std::string_view, StudyRecord*> byExamId;
@@ -39,7 +57,7 @@ void MarkCandidates(const std::vector<std::string>& examIds) {
         for (const auto& record : *list) byExamId.emplace(record->ExamId(), record.get());
     for (const std::string& examId : examIds)
         if (const auto found = byExamId.find(examId); found != byExamId.end())
-            found->second->m_bSelected = 1;
+            Select(*found->second, selectedBy);
 }
 
 int CountSelected() {

@@ -4,14 +4,16 @@
 
 namespace mirabel {
 
-ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study) {
+ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study, ProblemChoice choice) {
+    const bool mayAccept = choice == ProblemChoice::Any;
     if (flags.yesToAll || flags.suppress)
-        return flags.suppress ? ProblemOutcome::LeaveStudy : ProblemOutcome::GoOn;
-    switch (
-        TheOperator().AskDeleteProblem(std::string(study.Name()), std::string(study.ExamDate()))) {
+        return flags.suppress || !mayAccept ? ProblemOutcome::LeaveStudy : ProblemOutcome::GoOn;
+    switch (TheOperator().AskDeleteProblem(std::string(study.Name()), std::string(study.ExamDate()),
+                                           mayAccept)) {
         case DeleteProblemAnswer::Yes:
-            return ProblemOutcome::GoOn;
+            return mayAccept ? ProblemOutcome::GoOn : ProblemOutcome::LeaveStudy;
         case DeleteProblemAnswer::YesToAll:
+            if (!mayAccept) return ProblemOutcome::LeaveStudy;
             flags.yesToAll = 1;
             return ProblemOutcome::GoOn;
         case DeleteProblemAnswer::No:

@@ -19,8 +19,15 @@ enum class ProblemOutcome {
     Cancel,      // stop the pass
 };
 
+enum class ProblemChoice {
+    Any,        // the study may still go
+    LeaveOnly,  // the study cannot go (a file its copy lacks): only No, No To All and Cancel
+};
+
 // Asks the operator unless a standing answer applies; "Yes To All" and "No To All" become the
-// standing answer.
-ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study);
+// standing answer. With LeaveOnly the study is never accepted: a standing Yes To All leaves it
+// without asking.
+ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study,
+                             ProblemChoice choice = ProblemChoice::Any);
 
 }  // namespace mirabel

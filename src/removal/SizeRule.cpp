@@ -83,7 +83,7 @@ void MarkBySize(const ArchiverConfig& config, const std::string& gigabytesText) 
     for (const auto& record : g_ServerCandidates) {
         if (room.Reached()) return;
         if (record->m_bSelected) continue;
-        record->m_bSelected = 1;
+        record->m_bSelected = kSelectedBySize;
         room.Count(CandidateBytes(config, *record));
     }
 }

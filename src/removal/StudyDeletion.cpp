@@ -5,17 +5,20 @@
 #include <stdexcept>
 
 #include "archive/ArchiveWriteBack.h"
+#include "archive/ExamRowWriter.h"
 #include "archive/RunState.h"
 #include "archive/StudyPaths.h"
+#include "catalog/RemovalJournal.h"
 #include "core/Text.h"
 #include "db/CCVAException.h"
+#include "db/DatabaseLayer.h"
 #include "log/Logs.h"
-#include "platform/FolderEntries.h"
 #include "platform/WorkerThreads.h"
 #include "removal/CopyCheck.h"
+#include "removal/JournalRecovery.h"
 #include "removal/MediaTypeArchive.h"
-#include "removal/ProblemDecision.h"
 #include "removal/StudyFileList.h"
+#include "removal/StudyFilesRemoval.h"
 
 namespace mirabel {
 
@@ -34,12 +37,29 @@ constexpr const char* kListNotOpened = "Could not open cv.dir file";
 // in a pump (the main window's count refresh opens "corvana") cannot take it away.
 constexpr const char* kDeletionConnection = "corvanadelete";
 
+// Files are removed this many at a time: removing a file mostly waits on the storage, and
+// these waits overlap.
+constexpr int kRemovingThreads = 4;
+
 enum class StudyOutcome { Deleted, LeftInPlace, StopPass };
 
-// A file that could be opened but not deleted: the pass stops on it.
-class FileDeleteFailure : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
+// What one pass carries from study to study.
+struct Pass {
+    const ArchiverConfig& config;
+    ExamRowWriter& rows;
+    RemovalJournal& journal;
+    WorkerThreads& removers;
+    DeletionPassResult& result;
+    int& counter;
+    int total;
+    bool subFolderExplained = false;
+};
+
+// What one candidate list carries from study to study.
+struct ListState {
+    DeletionFlags flags;
+    CopyCheckOptions check;
+    const char* mediaType;  // what the rows of this list say while their images are here
 };
 
 void LogMilestone(const std::string& text) {
@@ -51,6 +71,18 @@ void LogMilestone(const std::string& text) {
 std::string StudyErrorLine(const StudyRecord& study, const std::string& why) {
     return Concat({"Error: ", study.Name(), " ", study.ExamDate(), " - ",
                    std::string_view(why).substr(0, kMaxLoggedMessage)});
+}
+
+StudyOutcome Leave(const StudyRecord& study, const std::string& why) {
+    ErrorLog(StudyErrorLine(study, why));
+    return StudyOutcome::LeftInPlace;
+}
+
+// The image database (or the catalog) cannot take what the pass must write: nothing more goes.
+StudyOutcome StopOnDatabase(Pass& pass, const StudyRecord& study, const std::string& why) {
+    pass.result.databaseFailure = why;
+    ErrorLog(StudyErrorLine(study, why));
+    return StudyOutcome::StopPass;
 }
 
 // Studies on one medium come together, each medium's studies in exam-date order.
@@ -77,13 +109,14 @@ bool GoOnAfterProblem(const std::string& problem, const StudyRecord& study, Dele
     throw CCVAException(cancelWhy);
 }
 
-// The names to delete; an empty list when a problem with "cv.dir" was accepted, nullopt when
-// the study is to be left.
+// The names to delete, "cv.dir" last; an empty list when a problem with "cv.dir" was accepted,
+// nullopt when the study is to be left.
 std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const StudyRecord& study,
                                                     DeletionFlags& flags) {
     StudyFileList list = ReadStudyFileList(dir);
     if (list.state == FileListState::Read) {
         RemoveDuplicates(list.names);
+        std::rotate(list.names.begin(), list.names.begin() + 1, list.names.end());
         return std::move(list.names);
     }
     const char* cancelWhy = list.state == FileListState::NotOpened
@@ -95,12 +128,90 @@ std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const S
     return std::vector<std::string>();
 }
 
-// Files are removed this many at a time: removing a file mostly waits on the storage, and
-// these waits overlap.
-constexpr int kRemovingThreads = 4;
-// At most this many checked files go in one run: the windows are served between runs, and a
-// name in a subfolder holds that folder open until its run.
-constexpr std::size_t kLargestRun = 64;
+// A name in a sub-folder: the archive copies the study folder's own files only.
+const std::string* NameInSubFolder(const std::vector<std::string>& names) {
+    const auto found = std::find_if(names.begin(), names.end(), [](const std::string& name) {
+        return name.find(static_cast<char>(fs::path::preferred_separator)) != std::string::npos;
+    });
+    return found == names.end() ? nullptr : &*found;
+}
+
+StudyOutcome LeaveSubFolderStudy(Pass& pass, const StudyRecord& study, const std::string& name) {
+    if (!pass.subFolderExplained)
+        ErrorLog(
+            "A study whose cv.dir names files in sub-folders is never removed: the archive "
+            "copies only the files of the study folder itself");
+    pass.subFolderExplained = true;
+    return Leave(study, "cv.dir names a file in a sub-folder: " + name);
+}
+
+// Every listed file checked before any goes: a problem is decided while the study is whole.
+// Files that do not pass and were accepted stay where they are. nullopt when the study is to
+// be left.
+std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entries,
+                                                       const std::vector<std::string>& names,
+                                                       const StudyRecord& study,
+                                                       DeletionFlags& flags) {
+    std::vector<FileGoing> going;
+    going.reserve(names.size());
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        CheckedEntry entry = entries.Check(names[k]);
+        if (!entry.MayGo()) {
+            if (!GoOnAfterProblem(entry.Reason(), study, flags, kListNotOpened))
+                return std::nullopt;
+            continue;
+        }
+        going.push_back({std::move(entry), names[k], HiddenNameOf(std::string(study.ExamId()), k)});
+    }
+    return going;
+}
+
+std::vector<FileToGo> FilesToGo(const std::vector<FileGoing>& going) {
+    std::vector<FileToGo> files;
+    files.reserve(going.size());
+    for (const FileGoing& file : going)
+        files.push_back({file.name, file.entry.Path(), file.entry.Size()});
+    return files;
+}
+
+// Just before its files go, the study's row must still say what it said when it was listed,
+// and must be writable: the media type it has now is returned.
+std::optional<std::string> RowAsListed(Pass& pass, const StudyRecord& study, const ListState& list,
+                                       StudyOutcome& outcome) {
+    const std::string examId(study.ExamId());
+    const std::string mediaColumn = MediaTypeColumn(pass.config);
+    try {
+        const auto row = pass.rows.Read(examId, {pass.config.m_strDbField, mediaColumn});
+        if (!row || (*row)[0] != study.ArchiveValue() || (*row)[1] != list.mediaType) {
+            outcome = Leave(study, "its row changed since the candidates were listed");
+            return std::nullopt;
+        }
+        pass.rows.ProveWritable(examId, mediaColumn);
+        return (*row)[1];
+    } catch (const std::exception&) {
+        outcome = StopOnDatabase(pass, study, "its row cannot be written: " + LastDbFailureText());
+        return std::nullopt;
+    }
+}
+
+RemovalIntent IntentFor(const Pass& pass, const StudyRecord& study, const fs::path& dir,
+                        const std::vector<FileGoing>& going, const std::string& mediaTypeBefore,
+                        const Evidence& evidence) {
+    RemovalIntent intent;
+    intent.examId = study.ExamId();
+    intent.studyName = study.Name();
+    intent.examDate = study.ExamDate();
+    std::error_code error;
+    intent.folder = fs::canonical(dir, error).string();
+    intent.archiveValue = study.ArchiveValue();
+    intent.mediaTypeColumn = MediaTypeColumn(pass.config);
+    intent.mediaTypeBefore = mediaTypeBefore;
+    intent.selectedBy = SelectedByText(study.m_bSelected);
+    intent.evidence = evidence.found;
+    for (const FileGoing& file : going)
+        intent.files.push_back({file.name, file.hidden, file.entry.Size()});
+    return intent;
+}
 
 // Shows file k of n and lets the windows live, until Cancel is pressed: then the study is
 // finished without showing its files.
@@ -111,97 +222,121 @@ void ShowFileProgress(std::size_t k, std::size_t n) {
     PeekAndPump();
 }
 
-// The checked files from names[first] on, up to the first that does not pass: that one ends
-// the run, or is the whole run when it comes first, so it is asked about in its turn.
-std::vector<CheckedEntry> NextRun(const FolderEntries& entries,
-                                  const std::vector<std::string>& names, std::size_t first) {
-    std::vector<CheckedEntry> run;
-    for (std::size_t k = first; k < names.size() && run.size() < kLargestRun; ++k) {
-        CheckedEntry entry = entries.Check(names[k]);
-        const bool passed = entry.MayGo();
-        if (!passed && !run.empty()) break;
-        run.push_back(std::move(entry));
-        if (!passed) break;
+// The files go and the row is written, with the intent in the journal throughout.
+StudyOutcome RemoveStudy(Pass& pass, const StudyRecord& study, const FolderEntries& folder,
+                         const std::vector<FileGoing>& going, const RemovalIntent& intent) {
+    try {
+        pass.journal.Record(intent);
+    } catch (const std::exception& failure) {
+        return StopOnDatabase(pass, study, failure.what());
     }
-    return run;
-}
-
-// Deletes the names in order; false when a problem file ended the loop and the study is to be
-// left with its database row as it is. The files are checked in the list's order; each run of
-// files that pass goes side by side, so a file after a problem file is still there when the
-// operator is asked about it.
-bool DeleteListedFiles(const fs::path& dir, const std::vector<std::string>& names,
-                       const StudyRecord& study, DeletionFlags& flags, WorkerThreads& removers) {
-    const FolderEntries entries(dir);
-    const std::size_t n = names.size();
-    std::vector<RemovalOutcome> outcomes;
-    for (std::size_t k = 0; k < n;) {
-        const std::vector<CheckedEntry> run = NextRun(entries, names, k);
-        outcomes.assign(run.size(), RemovalOutcome());
-        removers.ForEach(run.size(), [&](std::size_t i) { outcomes[i] = entries.Remove(run[i]); });
-        for (const RemovalOutcome& outcome : outcomes) {
-            ShowFileProgress(k++, n);
-            if (outcome.result == RemovalResult::Failed)
-                throw FileDeleteFailure("Cannot delete " + outcome.reason);
-            if (outcome.result == RemovalResult::Problem &&
-                !GoOnAfterProblem(outcome.reason, study, flags, kListNotOpened))
-                return false;
-        }
-    }
-    return true;
-}
-
-// Checks, then deletes one selected study.
-StudyOutcome DeleteStudy(ExamRowWriter& rows, WorkerThreads& removers, const ArchiverConfig& config,
-                         StudyRecord& study, DeletionFlags& flags, const CopyCheckOptions& check,
-                         int& counter, int total) {
-    // The exam id goes unquoted into the statement that sets the row.
-    if (!IsNumericExamId(std::string(study.ExamId()))) {
-        ErrorLog(
-            StudyErrorLine(study, Concat({"the exam id ", study.ExamId(), " is not a number"})));
-        return StudyOutcome::LeftInPlace;
-    }
-    const std::optional<fs::path> dir =
-        LocalStudyDirectory(config.m_strImagePath, study.ImagePath());
-    if (!dir) {
-        ErrorLog(StudyErrorLine(study, Concat({"the image path ", study.ImagePath(),
-                                               " is not a folder below the image root"})));
-        return StudyOutcome::LeftInPlace;
-    }
-    switch (CheckCopyBeforeDeletion(study, *dir, flags, check)) {
-        case CopyCheckResult::Delete:
+    std::string why;
+    switch (HideAll(folder, going, why)) {
+        case HideResult::AllHidden:
             break;
-        case CopyCheckResult::LeaveStudy:
-            return StudyOutcome::LeftInPlace;
-        case CopyCheckResult::StopPass:
+        case HideResult::LeftWhole:
+            pass.journal.Forget(intent.examId);
+            return Leave(study, "a file cannot be removed, so the study stays whole: " + why);
+        case HideResult::Stranded:
+            ErrorLog(StudyErrorLine(study, why));
             return StudyOutcome::StopPass;
     }
-    ++counter;
-    if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(counter, total);
-    DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
-    const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, flags);
-    if (!names || !DeleteListedFiles(*dir, *names, study, flags, removers))
-        return StudyOutcome::LeftInPlace;
-    if (!SetMediaTypeArchive(rows, config, std::string(study.ExamId())))
-        return StudyOutcome::StopPass;
-    study.m_bDeleted = 1;
-    ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
+    std::vector<std::string> hidden;
+    for (const FileGoing& file : going) hidden.push_back(file.hidden);
+    why = RemoveHidden(folder, hidden, pass.removers,
+                       [&](std::size_t k) { ShowFileProgress(k, hidden.size()); });
+    if (!why.empty())
+        return Leave(study, "its removal stays in the journal for the next pass: " + why);
+    if (!SetMediaTypeArchive(pass.rows, pass.config, intent.examId))
+        return StopOnDatabase(pass, study,
+                              "its files are gone but its row cannot be written (the next pass "
+                              "writes it): " +
+                                  LastDbFailureText());
+    try {
+        pass.journal.Complete(intent);
+    } catch (const std::exception& failure) {
+        ErrorLog(StudyErrorLine(study, failure.what()));
+    }
     return StudyOutcome::Deleted;
 }
 
-}  // namespace
+// The study's own checks, before any evidence is looked for: false when it is left.
+std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) {
+    // The exam id goes unquoted into the statement that sets the row.
+    if (!IsNumericExamId(std::string(study.ExamId()))) {
+        Leave(study, Concat({"the exam id ", study.ExamId(), " is not a number"}));
+        return std::nullopt;
+    }
+    const std::string& root = pass.config.m_strImagePath;
+    std::optional<fs::path> dir = LocalStudyDirectory(root, study.ImagePath());
+    if (!dir) {
+        Leave(study, Concat({"the image path ", study.ImagePath(),
+                             " is not a folder below the image root"}));
+        return std::nullopt;
+    }
+    if (const auto link = LinkOnTheWayToStudy(root, study.ImagePath())) {
+        Leave(study, "the study folder is reached through the link " + link->string());
+        return std::nullopt;
+    }
+    return dir;
+}
 
-int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, CandidateList& list,
-                          int& counter, int total, const DeletionOptions& options, bool isTemp) {
-    DeletionFlags flags;
-    flags.suppress = options.skip == "TRUE" ? 1 : 0;
-    const CopyCheckOptions check{isTemp, options.verifyFolderCopies};
+// Checks, then deletes one selected study.
+StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
+    const std::optional<fs::path> dir = StudyFolder(pass, study);
+    if (!dir) return StudyOutcome::LeftInPlace;
+    bool compareMediumBytes = false;
+    if (AskAboutMediumCopy(study, list.flags, list.check, compareMediumBytes) ==
+        CopyCheckResult::StopPass)
+        return StudyOutcome::StopPass;
+    ++pass.counter;
+    if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(pass.counter, pass.total);
+    DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
+    const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, list.flags);
+    if (!names) return StudyOutcome::LeftInPlace;
+    if (const std::string* name = NameInSubFolder(*names))
+        return LeaveSubFolderStudy(pass, study, *name);
+    const FolderEntries entries(*dir);
+    const std::optional<std::vector<FileGoing>> going =
+        CheckListedFiles(entries, *names, study, list.flags);
+    if (!going) return StudyOutcome::LeftInPlace;
+    Evidence evidence{EvidenceVerdict::Complete, "", "no file to remove"};
+    if (!going->empty()) {
+        switch (CheckCopyBeforeDeletion(study, *dir, pass.config.m_strImagePath, FilesToGo(*going),
+                                        list.flags, list.check, compareMediumBytes, evidence)) {
+            case CopyCheckResult::Delete:
+                break;
+            case CopyCheckResult::LeaveStudy:
+                return StudyOutcome::LeftInPlace;
+            case CopyCheckResult::StopPass:
+                return StudyOutcome::StopPass;
+        }
+    }
+    StudyOutcome outcome = StudyOutcome::LeftInPlace;
+    const std::optional<std::string> mediaType = RowAsListed(pass, study, list, outcome);
+    if (!mediaType) return outcome;
+    outcome = RemoveStudy(pass, study, entries, *going,
+                          IntentFor(pass, study, *dir, *going, *mediaType, evidence));
+    if (outcome != StudyOutcome::Deleted) return outcome;
+    study.m_bDeleted = 1;
+    ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
+    return outcome;
+}
+
+// Deletes the selected studies of one list, sorted by archive value first (the list keeps that
+// order), counting on towards the total on the progress window. 1 when every selected study was
+// handled; 0 when the pass stopped.
+int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions& options,
+                          bool isTemp) {
+    ListState state;
+    state.flags.suppress = options.skip == "TRUE" ? 1 : 0;
+    state.check = {isTemp, options.verifyFolderCopies};
+    state.mediaType = isTemp ? "TEMP" : "Image Server";
     SortByArchiveValue(list);
-    WorkerThreads removers(kRemovingThreads - 1);
     for (const auto& record : list) {
         if (!record->m_bSelected) continue;
         try {
-            switch (DeleteStudy(rows, removers, config, *record, flags, check, counter, total)) {
+            switch (DeleteStudy(pass, state, *record)) {
                 case StudyOutcome::LeftInPlace:
                     continue;
                 case StudyOutcome::StopPass:
@@ -221,19 +356,40 @@ int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, Can
     return 1;
 }
 
-int RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options) {
+// The journal first, then the server list and the temporary list.
+void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options,
+                    DeletionPassResult& result) {
+    ExamRowWriter rows(config, kDeletionConnection);
+    WorkerThreads removers(kRemovingThreads - 1);
+    CatalogDatabase catalog;
+    RemovalJournal journal(catalog);
+    if (!FinishJournaledStudies(journal, rows, removers, result.databaseFailure) &&
+        !result.databaseFailure.empty()) {
+        result.result = 0;
+        return;
+    }
+    int counter = 0;
+    Pass pass{config, rows, journal, removers, result, counter, CountSelected()};
+    result.result = DeleteSelectedStudies(pass, g_ServerCandidates, options, false);
+    if (result.result == 1)
+        result.result = DeleteSelectedStudies(pass, g_TempCandidates, options, true);
+}
+
+}  // namespace
+
+DeletionPassResult RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options) {
     LogMilestone("Delete started");
-    int result = 0;
+    DeletionPassResult result;
     {
         ProgressScope progress(true);
-        int counter = 0;
-        const int total = CountSelected();
-        ExamRowWriter rows(config, kDeletionConnection);
-        result =
-            DeleteSelectedStudies(rows, config, g_ServerCandidates, counter, total, options, false);
-        if (result == 1)
-            result = DeleteSelectedStudies(rows, config, g_TempCandidates, counter, total, options,
-                                           true);
+        try {
+            DeleteAllLists(config, options, result);
+        } catch (const std::exception& failure) {
+            // The catalog cannot be opened or written: nothing may go without its journal.
+            result.result = 0;
+            result.databaseFailure = failure.what();
+            ErrorLog("Delete stopped: " + result.databaseFailure);
+        }
         RemoveDeletedCandidates();
     }
     LogMilestone("Delete finished");

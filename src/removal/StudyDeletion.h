@@ -1,10 +1,11 @@
 #pragma once
 // Verified study deletion: the selected deletion candidates lose exactly the local files their
-// "cv.dir" names (after an optional check of their archived copy), and their EXAM row's media
-// type becomes "Archive". The study folder itself and every file the list does not name stay.
+// "cv.dir" names, once their archived copy is proved to hold every one of those files, and their
+// EXAM row's media type becomes "Archive". The study folder itself and every file the list does
+// not name stay. Each study goes as a whole or not at all: its intent is in the removal journal
+// before its first file goes, and every pass first finishes what the journal holds.
 #include <string>
 
-#include "archive/ExamRowWriter.h"
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionCandidates.h"
 
@@ -15,22 +16,23 @@ struct DeletionOptions {
     bool verifyFolderCopies = false;  // "VerifyFolderCopies"
 };
 
-// Deletes the selected studies of one list, sorted by archive value first (the list keeps that
-// order), counting on from counter towards total on the progress window. 1 when every selected
-// study was handled; 0 when the pass stopped: Cancel of the verification question or the
-// problem prompt, a copy on a medium that does not match, a file that could not be deleted, a
-// database row that could not be set, or Cancel in the progress window after the study that
-// was then completed. A study is left untouched when its exam id is not numeric or its image
-// path leaves the image root (with an error-log line), when its medium is not inserted, or
-// when a problem is answered No. Each study's row is written, and committed, through rows
-// after its files are gone and before the next study is touched.
-int DeleteSelectedStudies(ExamRowWriter& rows, const ArchiverConfig& config, CandidateList& list,
-                          int& counter, int total, const DeletionOptions& options, bool isTemp);
+struct DeletionPassResult {
+    // 1 when every selected study was handled (deleted, or left in place); 0 when the pass
+    // stopped: Cancel of the verification question or the problem prompt, a copy on a medium
+    // that does not match, a study row or the removal journal that could not be written, or
+    // Cancel in the progress window after the study that was then completed.
+    int result = 1;
+    // Why the pass stopped on the image database or the catalog; empty otherwise.
+    std::string databaseFailure;
+};
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress
-// window, the server list and then (unless the pass stopped) the temporary list, the deleted
-// studies taken out of both lists, "Delete finished". The caller holds the start directory's
-// run. Returns what the last DeleteSelectedStudies returned.
-int RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options);
+// window, the studies the journal still holds, the server list and then (unless the pass
+// stopped) the temporary list, the deleted studies taken out of both lists, "Delete finished".
+// The caller holds the start directory's run. A study is left in place, with an error-log line,
+// when its exam id is not numeric, its folder leaves the image root or is reached through a
+// link, its list names a file in a sub-folder, its copy lacks a file or cannot be checked, or
+// its row changed since it was listed; and when a problem is answered No.
+DeletionPassResult RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options);
 
 }  // namespace mirabel

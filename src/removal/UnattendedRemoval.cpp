@@ -9,6 +9,7 @@ namespace mirabel {
 
 UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& refusal) {
     bool allDeleted = false;
+    std::string databaseFailure;
     const bool ran = host.RunExclusively(
         [&] {
             const DeletionSettings rules = LoadDeletionSettings(host);
@@ -17,10 +18,16 @@ UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& ref
             options.skip = ReadDeleteSetting(host, kSkip);
             options.verifyFolderCopies = rules.m_bVerifyFolderCopies;
             // Deleted studies leave the lists; a selected one still listed was left in place.
-            allDeleted = RunDeletionPass(host.Config(), options) == 1 && CountSelected() == 0;
+            const DeletionPassResult pass = RunDeletionPass(host.Config(), options);
+            databaseFailure = pass.databaseFailure;
+            allDeleted = pass.result == 1 && CountSelected() == 0;
         },
         refusal);
     if (!ran) return UnattendedRemovalResult::NotStarted;
+    if (!databaseFailure.empty()) {
+        refusal = databaseFailure;
+        return UnattendedRemovalResult::DatabaseUnavailable;
+    }
     return allDeleted ? UnattendedRemovalResult::AllDeleted : UnattendedRemovalResult::SomeLeft;
 }
 

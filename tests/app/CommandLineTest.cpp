@@ -246,8 +246,9 @@ TEST_F(CommandLine, ASecondRunInTheSameDirectoryDoesNotStartWhileTheFirstIsInPro
     EXPECT_EQ(Occurrences(activity, "has been archived"), 3u) << activity;
 }
 
-// "--remove-now" in a start directory whose current destination is a DVD drive at ./dvd: its
-// stored "Delete" rules select every archived study and every temporary one.
+// "--remove-now" in a start directory whose current destination is a DVD drive at ./dvd, beside
+// the folder destination of the removal setup: its stored "Delete" rules select every archived
+// study and every temporary one.
 class RemoveNow : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -272,12 +273,12 @@ class RemoveNow : public ::testing::Test {
             study.archiveValue = archiveValue;
             return setup.Add(study);
         };
-        add(1, "FTP:10.1.2.3:/data/");
+        add(1, kFolderCopy);
         const std::filesystem::path onMedium = add(2, "REM:DVD:L1:/dvd/images/2004/ST2/");
-        add(3, "REM:DVD:L9:/dvd/images/2004/ST3/");                         // a medium not inserted
-        std::filesystem::remove(add(4, "FTP:10.1.2.3:/data/") / "cv.dir");  // a problem
+        add(3, "REM:DVD:L9:/dvd/images/2004/ST3/");               // a medium not inserted
+        std::filesystem::remove(add(4, kFolderCopy) / "cv.dir");  // a problem
         study.mediaType = "TEMP";
-        add(5, "FTP:10.1.2.3:/data/");
+        add(5, kFolderCopy);
         setup.WriteTempStudies({{5, "2004-02-01 08:00:00"}});
         std::filesystem::create_directories(dir / "dvd/images/2004/ST2");
         WriteFileBytes(dir / "dvd" / "cvlabel.txt", "L1");

@@ -79,9 +79,9 @@ bool WxOperator::AskForMedium(const std::string& text) {
 }
 
 DeleteProblemAnswer WxOperator::AskDeleteProblem(const std::string& studyName,
-                                                 const std::string& examDate) {
+                                                 const std::string& examDate, bool mayAccept) {
     wxWindow* parent = wxGetActiveWindow();
-    CDeleteProblemDlg dialog(studyName, examDate, parent ? parent : g_pMainDlg);
+    CDeleteProblemDlg dialog(studyName, examDate, parent ? parent : g_pMainDlg, mayAccept);
     return dialog.Ask();
 }
 

@@ -11,8 +11,8 @@ class WxOperator : public Operator {
     Answer MessageBox(const std::string& text, Buttons buttons) override;
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     bool AskForMedium(const std::string& text) override;
-    DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
-                                         const std::string& examDate) override;
+    DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
+                                         bool mayAccept = true) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;
     bool PumpEvents(int maxEvents) override;
 };

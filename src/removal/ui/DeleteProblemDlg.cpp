@@ -9,10 +9,15 @@
 namespace mirabel {
 
 CDeleteProblemDlg::CDeleteProblemDlg(const std::string& studyName, const std::string& examDate,
-                                     wxWindow* parent) {
+                                     wxWindow* parent, bool mayAccept) {
     wxXmlResource::Get()->LoadDialog(this, parent, "IDD_DELETE_PROBLEM");
     XRCCTRL(*this, "IDC_PROBLEM_TEXT", wxStaticText)
         ->SetLabel(ToWx(DeleteProblemText(studyName, examDate)));
+    if (!mayAccept) {
+        FindWindow(wxID_YES)->Hide();
+        FindWindow(XRCID("IDC_YES_TO_ALL"))->Hide();
+        SetDefaultItem(FindWindow(wxID_NO));
+    }
     GetSizer()->Fit(this);
     const auto bind = [this](int id, DeleteProblemAnswer answer) {
         Bind(

@@ -11,7 +11,9 @@ namespace mirabel {
 
 class CDeleteProblemDlg : public wxDialog {
   public:
-    CDeleteProblemDlg(const std::string& studyName, const std::string& examDate, wxWindow* parent);
+    // Without mayAccept, Yes and Yes To All are not shown: the study cannot go.
+    CDeleteProblemDlg(const std::string& studyName, const std::string& examDate, wxWindow* parent,
+                      bool mayAccept = true);
 
     // Shows the prompt and waits; Esc and the close box answer Cancel.
     DeleteProblemAnswer Ask();

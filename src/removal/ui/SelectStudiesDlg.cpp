@@ -83,8 +83,12 @@ void CSelectStudiesDlg::OnDeleteNow() {
     options.skip = m_strSkip;
     options.verifyFolderCopies = m_bVerifyFolderCopies;
     std::string refusal;
+    DeletionPassResult pass;
     const bool ran =
-        host_.RunExclusively([&] { RunDeletionPass(host_.Config(), options); }, refusal);
+        host_.RunExclusively([&] { pass = RunDeletionPass(host_.Config(), options); }, refusal);
+    if (ran && !pass.databaseFailure.empty() && !m_bAutoMode)
+        ProgramMessageBox(ToWx("The deletion stopped: " + AsSentence(pass.databaseFailure)), wxOK,
+                          this);
     if (!ran) {
         ErrorLog("Delete not started: " + refusal);
         // Nobody waits at the unattended pass; the operator can try again later.

@@ -1,0 +1,105 @@
+#include "catalog/CatalogDatabase.h"
+
+namespace mirabel {
+
+namespace {
+
+// Another process (a second Mirabel in the same directory, a report) may hold the write lock
+// for a moment.
+constexpr int kBusyTimeoutMs = 30000;
+
+[[noreturn]] void Fail(sqlite3* db, const std::string& doing) {
+    throw CatalogFailure(std::string(kCatalogFile) + ": " + doing + ": " +
+                         (db ? sqlite3_errmsg(db) : "out of memory"));
+}
+
+constexpr const char* kSchema = R"(
+CREATE TABLE IF NOT EXISTS removal_journal (
+  exam_id TEXT PRIMARY KEY, started TEXT NOT NULL, study_name TEXT, exam_date TEXT,
+  folder TEXT NOT NULL, archive_value TEXT, media_type_column TEXT,
+  media_type_before TEXT, media_type_after TEXT, selected_by TEXT, evidence TEXT);
+CREATE TABLE IF NOT EXISTS removal_journal_files (
+  exam_id TEXT NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL, hidden TEXT NOT NULL,
+  size INTEGER NOT NULL, PRIMARY KEY (exam_id, position));
+CREATE TABLE IF NOT EXISTS removal_register (
+  id INTEGER PRIMARY KEY, exam_id TEXT NOT NULL, removed TEXT NOT NULL, study_name TEXT,
+  exam_date TEXT, folder TEXT, selected_by TEXT, archive_value TEXT, media_type_before TEXT,
+  evidence TEXT);
+CREATE TABLE IF NOT EXISTS removal_register_files (
+  register_id INTEGER NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL,
+  size INTEGER NOT NULL, PRIMARY KEY (register_id, position));
+CREATE INDEX IF NOT EXISTS removal_register_exam ON removal_register (exam_id);
+)";
+
+}  // namespace
+
+CatalogStatement::CatalogStatement(sqlite3* db, const char* sql) : db_(db) {
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) Fail(db, "prepare");
+    statement_ = SqliteStatementHandle(prepared);
+}
+
+CatalogStatement& CatalogStatement::Bind(int index, const std::string& text) {
+    if (sqlite3_bind_text(statement_.get(), index, text.data(), static_cast<int>(text.size()),
+                          SQLITE_TRANSIENT) != SQLITE_OK)
+        Fail(db_, "bind");
+    return *this;
+}
+
+CatalogStatement& CatalogStatement::Bind(int index, std::int64_t number) {
+    if (sqlite3_bind_int64(statement_.get(), index, number) != SQLITE_OK) Fail(db_, "bind");
+    return *this;
+}
+
+bool CatalogStatement::Step() {
+    const int rc = sqlite3_step(statement_.get());
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    Fail(db_, "step");
+}
+
+void CatalogStatement::Run() {
+    while (Step()) {
+    }
+}
+
+std::string CatalogStatement::Text(int column) const {
+    const auto* text = sqlite3_column_text(statement_.get(), column);
+    return text ? std::string(
+                      reinterpret_cast<const char*>(text),
+                      static_cast<std::size_t>(sqlite3_column_bytes(statement_.get(), column)))
+                : std::string();
+}
+
+std::int64_t CatalogStatement::Number(int column) const {
+    return sqlite3_column_int64(statement_.get(), column);
+}
+
+CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
+    std::error_code ignored;
+    const bool isNew = !std::filesystem::exists(file, ignored);
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(file.c_str(), &raw,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    db_ = SqliteDatabaseHandle(raw);
+    if (rc != SQLITE_OK) Fail(raw, "open");
+    // It names patients and their folders: for the account that runs Mirabel only, as the logs.
+    if (isNew)
+        std::filesystem::permissions(
+            file, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+            ignored);
+    sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+    // WAL keeps a reader and a writer out of each other's way; FULL syncs the log at every
+    // commit, so a recorded intent survives a power cut.
+    Execute("PRAGMA journal_mode=WAL");
+    Execute("PRAGMA synchronous=FULL");
+    Execute(kSchema);
+}
+
+void CatalogDatabase::Execute(const char* sql) {
+    if (sqlite3_exec(db_.get(), sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+        Fail(db_.get(), "write");
+}
+
+}  // namespace mirabel

@@ -1,0 +1,150 @@
+#include "removal/CopyEvidence.h"
+
+#include <sys/stat.h>
+
+#include <unordered_map>
+
+#include "archive/CopyVerification.h"
+#include "archive/StudyFiles.h"
+#include "archive/StudyPaths.h"
+#include "core/Text.h"
+
+namespace mirabel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct CopyFile {
+    std::uint64_t size = 0;
+    fs::path path;  // file-system copies only
+};
+
+// The copy's files by name: an exact match first, else one whose name differs in case only.
+class CopyFiles {
+  public:
+    void Add(const std::string& name, CopyFile file) {
+        byLowerName_.emplace(ToAsciiLower(name), file);
+        byName_.emplace(name, std::move(file));
+    }
+    const CopyFile* Find(const std::string& name) const {
+        if (auto exact = byName_.find(name); exact != byName_.end()) return &exact->second;
+        auto other = byLowerName_.find(ToAsciiLower(name));
+        return other == byLowerName_.end() ? nullptr : &other->second;
+    }
+
+  private:
+    std::unordered_map<std::string, CopyFile> byName_;
+    std::unordered_map<std::string, CopyFile> byLowerName_;
+};
+
+bool SameObject(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The copy folder is the study folder itself, or lies inside the image root (after following
+// every link on its way).
+bool IsInsideOriginal(const fs::path& copyFolder, const fs::path& studyFolder,
+                      const std::string& imageRoot) {
+    struct stat copy {
+    }, study{}, root{};
+    if (::stat(copyFolder.c_str(), &copy) != 0) return false;
+    if (::stat(studyFolder.c_str(), &study) == 0 && SameObject(copy, study)) return true;
+    if (::stat(ToNativeSeparators(imageRoot).c_str(), &root) != 0) return false;
+    std::error_code error;
+    for (fs::path at = fs::canonical(copyFolder, error); !error && !at.empty();
+         at = at.parent_path()) {
+        struct stat level {};
+        if (::stat(at.c_str(), &level) == 0 && SameObject(level, root)) return true;
+        if (at == at.parent_path()) break;
+    }
+    return false;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    struct stat first {
+    }, second{};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+           SameObject(first, second);
+}
+
+Evidence Verdict(EvidenceVerdict verdict, std::string why) {
+    return {verdict, std::move(why), ""};
+}
+
+// Names and sizes of every file against the copy's files; the first that does not match.
+std::optional<Evidence> FirstLacking(const CopyFiles& copy, const std::string& where,
+                                     const std::vector<FileToGo>& files) {
+    for (const FileToGo& file : files) {
+        const CopyFile* copied = copy.Find(file.name);
+        if (!copied)
+            return Verdict(EvidenceVerdict::Lacking, file.name + " is not in the copy " + where);
+        if (copied->size != file.size)
+            return Verdict(EvidenceVerdict::Lacking, file.name + " has " +
+                                                         std::to_string(copied->size) +
+                                                         " bytes in the copy " + where + ", " +
+                                                         std::to_string(file.size) + " here");
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<CopyPlace> FindCopyPlace(const std::string& archiveValue) {
+    const ArchiveDestination* best = nullptr;
+    for (const auto& destination : g_Archives) {
+        const std::string& id = destination->m_strId;
+        if (id.empty() || archiveValue.size() <= id.size() ||
+            archiveValue.compare(0, id.size(), id) != 0 || archiveValue[id.size()] != ':')
+            continue;
+        if (!best || id.size() > best->m_strId.size()) best = destination.get();
+    }
+    if (!best) return std::nullopt;
+    CopyPlace place{best, "", archiveValue.substr(best->m_strId.size() + 1)};
+    if (best->Kind() == DestinationKind::Removable) {
+        const std::size_t colon = place.folder.find(':');
+        place.label = place.folder.substr(0, colon);
+        place.folder = colon == std::string::npos ? "" : place.folder.substr(colon + 1);
+    }
+    return place;
+}
+
+Evidence CheckFolderCopy(const fs::path& copyFolder, const fs::path& studyFolder,
+                         const std::string& imageRoot, const std::vector<FileToGo>& files,
+                         bool compareBytes) {
+    const std::string where = copyFolder.string();
+    if (IsInsideOriginal(copyFolder, studyFolder, imageRoot))
+        return Verdict(
+            EvidenceVerdict::IsOriginal,
+            "the copy " + where + " is the study folder itself or inside the image root");
+    const std::optional<std::vector<StudyFile>> listed = ListStudyFiles(copyFolder);
+    if (!listed)
+        return Verdict(EvidenceVerdict::NotReached, "the copy " + where + " cannot be read");
+    CopyFiles copy;
+    for (const StudyFile& file : *listed) copy.Add(file.name, {file.size, file.path});
+    if (std::optional<Evidence> lacking = FirstLacking(copy, where, files)) return *lacking;
+    for (const FileToGo& file : files) {
+        const fs::path& copied = copy.Find(file.name)->path;
+        if (SameFile(file.path, copied))
+            return Verdict(EvidenceVerdict::IsOriginal,
+                           file.name + " in the copy " + where + " is the original file itself");
+        if (compareBytes && !CompareFiles(file.path.string(), copied.string()))
+            return Verdict(EvidenceVerdict::Differs,
+                           file.name + " differs from its copy in " + where);
+    }
+    return {EvidenceVerdict::Complete, "",
+            where + ": " + std::to_string(files.size()) + " files, names and sizes" +
+                (compareBytes ? ", bytes compared" : "")};
+}
+
+Evidence CheckListedCopy(const std::vector<ListedCopyFile>& listing, const std::string& where,
+                         const std::vector<FileToGo>& files) {
+    CopyFiles copy;
+    for (const ListedCopyFile& entry : listing)
+        if (!entry.isFolder) copy.Add(entry.name, {entry.size, {}});
+    if (std::optional<Evidence> lacking = FirstLacking(copy, where, files)) return *lacking;
+    return {EvidenceVerdict::Complete, "",
+            where + ": " + std::to_string(files.size()) + " files, names and sizes listed"};
+}
+
+}  // namespace mirabel

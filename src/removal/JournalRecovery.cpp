@@ -1,0 +1,79 @@
+#include "removal/JournalRecovery.h"
+
+#include <filesystem>
+
+#include "db/DatabaseLayer.h"
+#include "log/Logs.h"
+#include "removal/StudyFilesRemoval.h"
+
+namespace mirabel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string StudyLine(const RemovalIntent& intent, const std::string& why) {
+    return "Error: " + intent.studyName + " " + intent.examDate + " - " + why;
+}
+
+// The folder as it was recorded (its real path then), reached now without a link on the way.
+bool SameWayDown(const RemovalIntent& intent) {
+    std::error_code error;
+    const fs::path now = fs::canonical(intent.folder, error);
+    return !error && now == fs::path(intent.folder);
+}
+
+// Removes what is left of the study's files: a hidden name, or the listed name where the pass
+// stopped before renaming it (only a regular file of the recorded size: anything else is not
+// the file whose copy was proved). "" when nothing is left, otherwise why.
+std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers) {
+    std::error_code error;
+    if (!fs::exists(fs::symlink_status(intent.folder, error))) return "";
+    if (!SameWayDown(intent)) return "the folder " + intent.folder + " is reached another way now";
+    const FolderEntries folder(intent.folder);
+    if (!folder.IsOpen()) return "the folder " + intent.folder + " cannot be opened";
+    std::vector<std::string> hidden;
+    for (const JournalFile& file : intent.files) {
+        if (folder.HasLeaf(file.hidden)) {
+            hidden.push_back(file.hidden);
+            continue;
+        }
+        const CheckedEntry entry = folder.Check(file.name);
+        if (entry.MayGo() && entry.Size() == file.size) {
+            const RemovalOutcome outcome = folder.Remove(entry);
+            if (outcome.result == RemovalResult::Failed) return outcome.reason;
+        }
+    }
+    return RemoveHidden(folder, hidden, workers, [](std::size_t) {});
+}
+
+}  // namespace
+
+bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, WorkerThreads& workers,
+                            std::string& databaseFailure) {
+    bool allFinished = true;
+    for (RemovalIntent& intent : journal.Pending()) {
+        DebugLog("Finishing the removal of " + intent.studyName + " " + intent.examDate);
+        if (const std::string why = RemoveWhatIsLeft(intent, workers); !why.empty()) {
+            ErrorLog(StudyLine(intent, "its interrupted removal cannot be finished: " + why));
+            allFinished = false;
+            continue;
+        }
+        try {
+            if (!rows.Write(intent.examId, intent.mediaTypeColumn, intent.mediaTypeAfter))
+                ErrorLog(StudyLine(intent, "its row no longer exists; its files are gone"));
+        } catch (const std::exception&) {
+            databaseFailure = "the row of " + intent.studyName + " " + intent.examDate +
+                              " cannot be written: " + LastDbFailureText();
+            ErrorLog(StudyLine(intent,
+                               "its interrupted removal stays in the journal: " + databaseFailure));
+            return false;
+        }
+        intent.evidence += " (finished after an interruption)";
+        journal.Complete(intent);
+        ActivityLog(intent.studyName + " " + intent.examDate + " Successfully Deleted");
+    }
+    return allFinished;
+}
+
+}  // namespace mirabel
