@@ -13,8 +13,8 @@ namespace mirabel {
 
 namespace {
 
-// What one line of a listing says.
-enum class LineKind { Entry, NoEntry, Unread };
+// What one line of a listing says. A "total" line says nothing about the listing's format.
+enum class LineKind { Entry, NoEntry, Total, Unread };
 
 struct Line {
     LineKind kind = LineKind::Unread;
@@ -25,6 +25,7 @@ Line Entry(std::string_view name, std::uint64_t size, bool isFolder) {
     return {LineKind::Entry, RemoteEntry{std::string(name), size, isFolder}};
 }
 const Line kNoEntry{LineKind::NoEntry, {}};
+const Line kTotal{LineKind::Total, {}};
 const Line kUnread{LineKind::Unread, {}};
 
 // Listings end their lines with CR LF; a line feed alone then stays inside its line, where it
@@ -185,8 +186,8 @@ Line ReadDosLine(std::string_view line, const std::vector<Word>& words) {
 
 Line ReadListLine(std::string_view line) {
     const std::vector<Word> words = SplitWords(line);
-    if (words.empty()) return kNoEntry;
-    if (words.size() == 2 && words[0].text == "total" && AllDigits(words[1].text)) return kNoEntry;
+    if (words.empty()) return kTotal;
+    if (words.size() == 2 && words[0].text == "total" && AllDigits(words[1].text)) return kTotal;
     if (IsUnixMode(words[0].text)) return ReadUnixLine(line, words);
     if (words.size() >= 3 && IsDosDate(words[0].text) && IsDosTime(words[1].text))
         return ReadDosLine(line, words);
@@ -218,7 +219,7 @@ ListingText ReadLines(std::string_view text, Line (*readLine)(std::string_view))
             if (result.unreadLine.empty()) result.unreadLine = line;
             continue;
         }
-        anyRead = true;
+        anyRead = anyRead || read.kind != LineKind::Total;
         if (read.kind == LineKind::Entry && IsKeptName(read.entry.name))
             result.entries.push_back(std::move(read.entry));
     }

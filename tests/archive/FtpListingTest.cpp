@@ -119,7 +119,9 @@ TEST(FtpListing, UnixAndDosListLinesGiveNameSizeAndKind) {
          ListingFormat::Broken,
          {}},
         {"a format no line of which is known",
-         "+i8388621.29609,m824255902,/,\tdev\r\n+i8388621.44468,m839956783,r,s10376,\tRFCEPLF\r\n",
+         "total "
+         "2\r\n+i8388621.29609,m824255902,/"
+         ",\tdev\r\n+i8388621.44468,m839956783,r,s10376,\tRFCEPLF\r\n",
          ListingFormat::Unknown,
          {}},
     };
