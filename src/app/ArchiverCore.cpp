@@ -157,8 +157,7 @@ void ArchiverCore::FindCurrentArchive() {
 void ArchiverCore::LoadArchiveSettings() {
     config_.m_bReplicate = SettingIsTrue(GetSetting(kArchive, "ReplicateMethod", "TRUE"));
     // The column of the stored method, so that a headless run uses it as the window does.
-    config_.m_strDbField = ArchiveColumnOfMethod(
-        config_.m_bReplicate, GetSetting(kArchive, "DBField", kDefaultArchiveColumn));
+    config_.m_strDbField = ArchiveColumnOfMethod(config_.m_bReplicate, StoredArchiveColumn());
     LoadDatabaseSettings();
     config_.m_nIncrement = SettingToInt(GetSetting(kArchive, "Increment", "1"));
     LoadScheduleTimes();
@@ -270,13 +269,29 @@ void ArchiverCore::ChooseArchiveMethod() {
 }
 
 std::vector<std::string> ArchiverCore::ChooseReplicateMethod() {
-    const std::string stored = GetSetting(kArchive, "DBField", kDefaultArchiveColumn);
     std::vector<std::string> columns = ArchiveColumnChoices();
-    config_.m_strDbField = ColumnNamed(columns, stored);
+    config_.m_strDbField = ColumnNamed(columns, StoredArchiveColumn());
     StoreBool(kArchive, "ReplicateMethod", true);
     config_.m_bReplicate = true;
     RefreshStudyCount();
     return columns;
+}
+
+bool ArchiverCore::SettleReplicateColumn(std::string& refusal) {
+    if (!config_.m_bReplicate) return true;
+    const std::string stored = StoredArchiveColumn();
+    // Adding the stored name to EXAM instead would give the table a column nobody chose.
+    config_.m_strDbField = ColumnNamed(ArchiveColumnChoices(), stored);
+    if (!config_.m_strDbField.empty()) return true;
+    refusal = stored.empty() ? "no archive column is set for the Replicate method"
+                             : "the archive column \"" + stored +
+                                   "\" of the Replicate method is not a column of EXAM that may "
+                                   "hold the archive value";
+    return false;
+}
+
+std::string ArchiverCore::StoredArchiveColumn() const {
+    return GetSetting(kArchive, "DBField", kDefaultArchiveColumn);
 }
 
 std::vector<std::string> ArchiverCore::ArchiveColumnChoices() const {

@@ -114,6 +114,10 @@ class ArchiverCore {
     // (spelled as EXAM spells it), else the archive column is empty; recounts. Returns the
     // EXAM columns for the column list.
     std::vector<std::string> ChooseReplicateMethod();
+    // The same rule for a run without the window: under Replicate the archive column becomes
+    // the stored column as EXAM spells it, or empty when EXAM lacks it; nothing is stored and
+    // nothing is counted. False, with the reason, when the column is then empty.
+    [[nodiscard]] bool SettleReplicateColumn(std::string& refusal);
     // The columns of EXAM, for the column list; what was read before a database error.
     std::vector<std::string> ArchiveColumnChoices() const;
     // A column chosen from the list: stored as "DBField"; recounts.
@@ -194,6 +198,8 @@ class ArchiverCore {
     void LoadCountSettings();
     void LoadScheduleTimes();
     void LoadOdbcDriverNames();
+    // "Archive"/"DBField", the column the Replicate method stores.
+    std::string StoredArchiveColumn() const;
 
     void StoreText(const char* section, const char* key, const std::string& value);
     void StoreBool(const char* section, const char* key, bool value);

@@ -110,6 +110,8 @@ int RunArchiveNowHeadless() {
         if (!run) return CannotStart(refusal);
         if (const std::string reason = ReasonNotToStart(core); !reason.empty())
             return CannotStart(reason);
+        // The window's rule for the stored column, or the selection would add it to EXAM.
+        if (!core.SettleReplicateColumn(refusal)) return CannotStart(refusal);
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
         core.RunArchive(*run);

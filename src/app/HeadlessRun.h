@@ -16,7 +16,9 @@ inline constexpr int kHeadlessCannotStart = 2;
 // 0 when every study the run was to take was archived, 1 when some were not, 2 when the run
 // could not start (the reason is printed on standard error: another run is in progress in this
 // directory, no destination selected, no image path, database settings incomplete, database
-// unreachable, study selection failed, "Default.cfg" unusable). The run holds the start
+// unreachable, under Replicate a stored "DBField" that EXAM lacks (the window clears such a
+// name; the run neither adds it nor takes another), study selection failed, "Default.cfg"
+// unusable). The run holds the start
 // directory's run lock from the study selection to its end.
 [[nodiscard]] int RunArchiveNowHeadless();
 

@@ -12,9 +12,11 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "archive/CurlHandle.h"
 #include "archive/FtpAddress.h"
+#include "archive/FtpListing.h"
 
 namespace mirabel {
 
@@ -60,10 +62,29 @@ class FtpClient {
     // The size of a remote file (SIZE command); nullopt when it is missing or unknown.
     [[nodiscard]] std::optional<std::uint64_t> RemoteSize(const std::string& remotePath);
 
+    // The entries of one remote folder, over the client's one connection: MLSD when the server
+    // offers it (FEAT, asked once per client), else LIST (Unix "ls -l" and DOS lines), else,
+    // when LIST is in no known format, NLST and SIZE for each name (a name SIZE does not
+    // answer is a folder when it can be entered, else it is left out). "." and "..", and
+    // names that could be cut or rewritten, are left out (see FtpListing.h). nullopt, with
+    // LastError() set, when the folder cannot be listed or its listing cannot be read.
+    [[nodiscard]] std::optional<std::vector<RemoteEntry>> ListFolder(const std::string& remoteDir);
+
     // Why the last operation failed, for the logs (never holds the password).
     const std::string& LastError() const { return lastError_; }
 
   private:
+    enum class ListingCommand { Mlsd, List, NameList };
+    [[nodiscard]] std::optional<bool> OffersMlsd();
+    [[nodiscard]] std::optional<std::string> FetchListing(const std::string& remoteDir,
+                                                          ListingCommand command);
+    [[nodiscard]] std::optional<std::vector<RemoteEntry>> Entries(const std::string& remoteDir,
+                                                                  const ListingText& listing);
+    [[nodiscard]] std::optional<std::vector<RemoteEntry>> ListByNames(const std::string& remoteDir);
+    [[nodiscard]] bool AddNamedEntry(const std::string& remoteDir, const std::string& name,
+                                     std::vector<RemoteEntry>& entries);
+    // The code of the server's last reply.
+    long ResponseCode() const;
     [[nodiscard]] bool Perform(const std::string& remotePath, bool isDirectory);
     void PrepareRequest(const std::string& remotePath, bool isDirectory);
     std::string UrlFor(const std::string& remotePath, bool isDirectory) const;
@@ -78,6 +99,8 @@ class FtpClient {
     std::string lastError_;
     std::string lastReply_;  // the server's last reply line
     bool sizeUnanswered_ = false;
+    CURLcode lastResult_ = CURLE_OK;
+    std::optional<bool> offersMlsd_;  // the server's FEAT, once asked
     char errorBuffer_[CURL_ERROR_SIZE] = {};
 };
 

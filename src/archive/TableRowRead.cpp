@@ -1,6 +1,7 @@
 #include "archive/TableRowRead.h"
 
 #include "archive/ArchiveWriteBack.h"
+#include "archive/TableScript.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/HandleScope.h"
@@ -36,14 +37,6 @@ std::string RowStatement(const ArchiverConfig& config, const std::string& table,
     for (const std::string& value : {table, table, key})
         statement.replace(statement.find("%s"), 2, value);
     return statement;
-}
-
-// Line breaks inside a value would end the script line early.
-std::string EscapeLineBreaks(const std::string& value) {
-    std::string escaped = value;
-    ReplaceAll(escaped, "\r", "\\cr");
-    ReplaceAll(escaped, "\n", "\\lf");
-    return escaped;
 }
 
 // The current row's fields; false when one of them cannot be read.

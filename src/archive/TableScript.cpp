@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "db/DialectTranslation.h"
+
 namespace mirabel {
 
 std::string g_strScriptFile = "pcode.txt";
@@ -27,12 +29,21 @@ std::string ReadScriptFile(const std::filesystem::path& file) {
     return text;
 }
 
+// Escaped here, where the script is written, and not only where rows are read: a value can
+// also come from elsewhere, such as the patient id in the server's reply.
 void AppendPair(std::string& script, const std::string& name, const std::string& value) {
-    script += "AddArrayValue(FieldNames,{\"" + name + "\"})\r\n";
-    script += "AddArrayValue(FieldValues,{\"" + value + "\"})\r\n";
+    script += "AddArrayValue(FieldNames,{\"" + EscapeLineBreaks(name) + "\"})\r\n";
+    script += "AddArrayValue(FieldValues,{\"" + EscapeLineBreaks(value) + "\"})\r\n";
 }
 
 }  // namespace
+
+std::string EscapeLineBreaks(const std::string& text) {
+    std::string escaped = text;
+    ReplaceAll(escaped, "\r", "\\cr");
+    ReplaceAll(escaped, "\n", "\\lf");
+    return escaped;
+}
 
 void ResetTableScript() {
     g_strTableScript.clear();

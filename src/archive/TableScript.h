@@ -21,9 +21,14 @@ void ResetTableScript();
 // tries again.
 const std::string& CachedTableScript();
 
-// The script of one row without the procedure. Names and values are placed as they are, in
-// list order; NFields counts them. For "EXAM" a last pair "IMAGE_PATH" follows (not counted)
-// with the study folder on the server after its leading "/images/".
+// The text with every carriage return replaced by the three characters \cr and every line
+// feed by \lf, so that it can never start a new script line.
+std::string EscapeLineBreaks(const std::string& text);
+
+// The script of one row without the procedure. Names and values are placed in list order, with
+// their line breaks escaped (EscapeLineBreaks) and nothing else changed; NFields counts them. For
+// "EXAM" a last pair "IMAGE_PATH" follows (not counted) with the study folder on the server after
+// its leading "/images/".
 std::string FormatTableScript(const std::string& table, const std::vector<std::string>& names,
                               const std::vector<std::string>& values,
                               const std::string& studyDirectory);

@@ -190,17 +190,25 @@ TEST_F(CommandLine, UnderTheArchiveMethodTheStudiesAreRecordedInArchivePath) {
     EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
 }
 
-TEST_F(CommandLine, AnEmptyArchiveColumnArchivesNothingAndAddsNoColumn) {
+// The window clears a Replicate column that EXAM lacks; a run without it must neither add the
+// column nor take another.
+TEST_F(CommandLine, AReplicateColumnThatIsEmptyOrNotInExamArchivesNothingAndAddsNoColumn) {
     WriteFileBytes(dir / "Default.cfg", "NFS:lab");
-    dir.Store("NFS:lab", "Archive", "DBField", "");
     const int columns = ExamColumnCount(dir / "echo.db");
-    const ProgramOutcome run = RunProgram("--archive-now");
-    EXPECT_EQ(run.status, 2) << run.output;
-    EXPECT_NE(run.output.find("the study selection failed"), std::string::npos) << run.output;
-    EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
-    EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
-    const std::string errors = ReadFileBytes(dir / "mirabelerror.log");
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"", "no archive column is set for the Replicate method"},
+        {"COPY_PLACE",
+         "the archive column \"COPY_PLACE\" of the Replicate method is not a "
+         "column of EXAM"}};
+    for (const auto& [stored, reason] : cases) {
+        dir.Store("NFS:lab", "Archive", "DBField", stored);
+        const ProgramOutcome run = RunProgram("--archive-now");
+        EXPECT_EQ(run.status, 2) << run.output;
+        EXPECT_NE(run.output.find("mirabel: cannot start: " + reason), std::string::npos)
+            << run.output;
+        EXPECT_EQ(ExamColumnCount(dir / "echo.db"), columns);
+        EXPECT_TRUE(std::filesystem::is_empty(dir / "archive"));
+    }
 }
 
 TEST_F(CommandLine, CountFailsLoudlyWhenTheDatabaseCannotBeRead) {

@@ -35,7 +35,7 @@ class HeadlessRun : public ::testing::Test {
             exam.examDate = "2004-01-1" + std::to_string(id) + " 10:15:00";
             content.exams.push_back(exam);
         }
-        CreateImageDatabase(database, content, false);
+        CreateImageDatabase(database, content);
         MakeStudyFolders(setup.ImageRoot(), content.exams);
         StoreConfiguration();
     }
@@ -100,7 +100,7 @@ TEST_F(HeadlessRun, AStudyThatFailsGivesStatusOne) {
 }
 
 TEST_F(HeadlessRun, SaysWhyARunCannotStart) {
-    RunSqlite(database, {"DROP TABLE EXAM"});
+    RunSqlite(database, {"DROP TABLE PATIENT"});
     EXPECT_EQ(Run(RunArchiveNowHeadless), kHeadlessCannotStart);
     EXPECT_NE(err.find("the study selection failed"), std::string::npos) << err;
 

@@ -83,6 +83,19 @@ TEST_F(ServerArchive, TheFilesAndBothRowsLandAndOnlyThenIsTheStudyRecorded) {
     EXPECT_TRUE(Has(Log(kActivityLogFile), "Archive finished"));
 }
 
+TEST_F(ServerArchive, ALineBreakInTheServersPatientIdReachesTheExamScriptEscaped) {
+    TableDataServer table(
+        {{"PATIENT", {TableAnswer::Reply("47\r\n11")}}, {"EXAM", {TableAnswer::Reply("OK")}}});
+    const ProgramOutcome run = Run(std::to_string(table.Port()));
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::vector<std::string> requests = table.Requests();
+    ASSERT_EQ(requests.size(), 4u);
+    EXPECT_NE(requests[1].find("AddArrayValue(FieldNames,{\"PAT_ID\"})\r\n"
+                               "AddArrayValue(FieldValues,{\"47\\cr\\lf11\"})\r\n"),
+              std::string::npos)
+        << requests[1];
+}
+
 TEST_F(ServerArchive, EveryRefusalEndsTheRunWithTheStudyUnrecorded) {
     ::setenv("MIRABEL_TABLE_REPLY_WAIT_MS", "300", 1);
     struct Case {

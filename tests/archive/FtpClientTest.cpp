@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
 #include "fixtures/FtpServer.h"
+#include "fixtures/RemoteEntryPrint.h"
 #include "fixtures/RandomBytes.h"
 #include "fixtures/TempDir.h"
 
@@ -22,6 +24,15 @@ FtpOptions QuickOptions() {
     options.responseTimeout = std::chrono::milliseconds(2000);
     options.stallTimeout = std::chrono::seconds(2);
     return options;
+}
+
+// How many sessions logged in on the server.
+std::size_t Logins(const std::string& log) {
+    std::size_t logins = 0;
+    for (std::size_t at = log.find("logged in"); at != std::string::npos;
+         at = log.find("logged in", at + 1))
+        ++logins;
+    return logins;
 }
 
 class FtpClientTest : public ::testing::Test {
@@ -87,12 +98,7 @@ TEST_F(FtpClientTest, OneLoginServesAWholeStudy) {
     ASSERT_TRUE(client.CreateDirectories("/data/images/ST03/")) << client.LastError();
     for (const char* name : {"a.dcm", "b.dcm", "c.dcm"})
         ASSERT_TRUE(client.Upload(Local(name, name), std::string("/data/images/ST03/") + name));
-    const std::string log = server_.LogText();
-    std::size_t logins = 0;
-    for (std::size_t at = log.find("logged in"); at != std::string::npos;
-         at = log.find("logged in", at + 1))
-        ++logins;
-    EXPECT_EQ(logins, 1u) << log;
+    EXPECT_EQ(Logins(server_.LogText()), 1u) << server_.LogText();
 }
 
 TEST_F(FtpClientTest, RelativePathsStartAtTheLoginFolderAndBackslashesSeparate) {
@@ -100,6 +106,44 @@ TEST_F(FtpClientTest, RelativePathsStartAtTheLoginFolderAndBackslashesSeparate) 
     ASSERT_TRUE(client.CreateDirectories("images\\2004\\ST02")) << client.LastError();
     ASSERT_TRUE(client.Upload(Local("a.dcm", "abc"), "images/2004/ST02/a.dcm"));
     EXPECT_EQ(ReadFileBytes(serverRoot_ / "images/2004/ST02/a.dcm"), "abc");
+}
+
+TEST(FtpClientListing, EntriesAreTheSameWhicheverListingTheServerOffers) {
+    const std::vector<RemoteEntry> expected = {{"IM 0001.dcm", 3, false},
+                                               {"semi;colon=1.dcm", 0, false},
+                                               {"sub", 0, true},
+                                               {"\xc3\xbcn\xc3\xaf.dcm", 5, false}};
+    for (const FtpListingOffer offer :
+         {FtpListingOffer::Mlsd, FtpListingOffer::List, FtpListingOffer::NameList}) {
+        SCOPED_TRACE(static_cast<int>(offer));
+        TempDir served;
+        const fs::path study = served.path() / "data/images/ST01";
+        fs::create_directories(study / "sub");
+        WriteFileBytes(study / "IM 0001.dcm", "abc");
+        WriteFileBytes(study / "semi;colon=1.dcm", "");
+        WriteFileBytes(study / "\xc3\xbcn\xc3\xaf.dcm", "12345");
+        WriteFileBytes(study / "tab\t.dcm", "x");  // no upload of ours has such a name
+        FtpServer server(served.path(), offer);
+        FtpClient client(server.Address(), server.User(), server.Password(), QuickOptions());
+        for (int listing = 0; listing < 2; ++listing) {
+            std::optional<std::vector<RemoteEntry>> entries =
+                client.ListFolder("/data/images/ST01/");
+            ASSERT_TRUE(entries) << client.LastError();
+            std::ranges::sort(*entries, {}, &RemoteEntry::name);
+            EXPECT_EQ(*entries, expected);
+        }
+        EXPECT_FALSE(client.ListFolder("/data/images/ST02"));
+        EXPECT_NE(client.LastError().find("ST02"), std::string::npos) << client.LastError();
+        EXPECT_EQ(Logins(server.LogText()), 1u) << server.LogText();
+    }
+}
+
+TEST_F(FtpClientTest, ANameHoldingALineBreakFailsTheListingRatherThanListAPartOfIt) {
+    fs::create_directories(serverRoot_ / "data/ST01");
+    WriteFileBytes(serverRoot_ / "data/ST01/IM2.dcm\r\nleft.dcm", "abc");
+    FtpClient client = Client();
+    EXPECT_FALSE(client.ListFolder("/data/ST01"));
+    EXPECT_NE(client.LastError().find("\"left.dcm\""), std::string::npos) << client.LastError();
 }
 
 TEST_F(FtpClientTest, FailuresSayWhat) {
