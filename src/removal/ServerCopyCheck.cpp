@@ -22,12 +22,14 @@ Evidence CheckServerCopy(const ArchiveDestination& destination, const std::strin
     if (!ftp.Connect())
         return {EvidenceVerdict::NotReached,
                 "the server of " + where + " cannot be reached: " + ftp.LastError(), ""};
+    const std::optional<std::vector<RemoteEntry>> entries = ftp.ListFolder(WithSlash(folder));
+    if (!entries)
+        return {EvidenceVerdict::NotReached,
+                "the copy " + where + " cannot be listed: " + ftp.LastError(), ""};
     std::vector<ListedCopyFile> listing;
-    const std::string dir = WithSlash(folder);
-    for (const FileToGo& file : files) {
-        const std::optional<std::uint64_t> size = ftp.RemoteSize(dir + file.name);
-        if (size) listing.push_back({file.name, *size, false});
-    }
+    listing.reserve(entries->size());
+    for (const RemoteEntry& entry : *entries)
+        listing.push_back({entry.name, entry.size, entry.isFolder});
     return CheckListedCopy(listing, where, files);
 }
 

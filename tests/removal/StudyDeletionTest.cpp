@@ -16,6 +16,7 @@
 #include "catalog/RemovalJournal.h"
 #include "config/ArchiveDestination.h"
 #include "db/WaitingStudyCount.h"
+#include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
 #include "fixtures/TransferSetup.h"
@@ -286,6 +287,38 @@ TEST(StudyDeletion, ALackingCopyIsNeverAcceptedByTheOperator) {
     for (long id : {1, 2}) {
         EXPECT_FALSE(Deleted(setup, id));
         EXPECT_TRUE(fs::exists(setup.FolderOf(id) / "IMG1.dcm"));
+    }
+}
+
+// A copy on an FTP server is proved by the server's listing of its folder, whatever listing the
+// server offers; a server that is gone proves nothing.
+TEST(StudyDeletion, CopiesOnAServerAreCheckedByItsListing) {
+    for (const FtpListingOffer offer :
+         {FtpListingOffer::Mlsd, FtpListingOffer::List, FtpListingOffer::NameList}) {
+        RemovalSetup setup;
+        const fs::path served = setup.Work() / "served";
+        fs::create_directories(served / "images");
+        FtpServer ftp(served, offer);
+        ArchiveDestination server(DestinationKind::Ftp);
+        server.m_strIpAddress = ftp.Address();
+        server.m_strUserName = ftp.User();
+        server.m_strPassword = ftp.Password();
+        server.BuildId();
+        g_Archives.push_back(std::make_unique<ArchiveDestination>(server));
+        for (long id : {1, 2, 3}) {
+            Add(setup, id, server.m_strId + ":/images/ST" + std::to_string(id) + "/");
+            fs::copy(setup.FolderOf(id), served / "images" / ("ST" + std::to_string(id)),
+                     fs::copy_options::recursive);
+        }
+        fs::remove(served / "images/ST2/IMG2.dcm");
+        fs::rename(served / "images/ST3", served / "elsewhere");
+        EXPECT_EQ(DeleteAll(setup), 1);
+        EXPECT_TRUE(Deleted(setup, 1)) << static_cast<int>(offer);
+        EXPECT_FALSE(Deleted(setup, 2)) << static_cast<int>(offer);
+        EXPECT_FALSE(Deleted(setup, 3)) << static_cast<int>(offer);
+        EXPECT_NE(JoinedErrors(setup).find("IMG2.dcm is not in the copy"), std::string::npos);
+        EXPECT_NE(JoinedErrors(setup).find("cannot be listed"), std::string::npos)
+            << JoinedErrors(setup);
     }
 }
 
