@@ -4,7 +4,10 @@
 //   of N archived studies of F files (each named by          + one sqlite3 UPDATE per study
 //   its cv.dir, each row set to "Archive" in a        and   vs   four rm processes at once
 //   SQLite image database), on a fresh copy of the
-//   studies made outside the timing
+//   studies made outside the timing; Mirabel checks
+//   every file's copy in the folder destination by
+//   name and size first (in one contest also byte
+//   for byte, which rm does not)
 //   the selection pass (by exam date and temporary     vs   sqlite3 running the same statements
 //   studies) over EXAMS archived exams
 //
@@ -36,8 +39,10 @@ namespace {
 
 // ---- the deletion -----------------------------------------------------------------------------
 
-// The studies with a cv.dir each, and their archived rows.
-void MakeDeletionTree(const BenchSettings& s, const fs::path& tree) {
+// The studies with a cv.dir each, their copies in the folder destination ./archive (which the
+// deletion checks file by file before anything goes), and their archived rows naming the copies
+// where the timed tree will have them.
+void MakeDeletionTree(const BenchSettings& s, const fs::path& tree, const fs::path& timedTree) {
     MakeStudies(s, tree);
     ImageDatabaseContent content;
     content.patients.push_back({7, "Smith", "Ann"});
@@ -45,12 +50,16 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree) {
         std::vector<std::string> names;
         for (const StudyFile& file : FilesOf(tree / StudyPath(study))) names.push_back(file.name);
         std::ofstream(tree / StudyPath(study) / "cv.dir", std::ios::binary) << CvDirListing(names);
+        const fs::path copy = fs::path("archive") / "images" / StudyPath(study);
+        fs::create_directories(tree / copy);
+        fs::copy(tree / StudyPath(study), tree / copy, fs::copy_options::recursive);
         ExamRow exam;
         exam.examId = study + 1;
         exam.patientId = 7;
         exam.imagePath = StoredImagePath(study);
         exam.examDate = "2004-01-17 10:15:00";
-        exam.archiveValue = "NFS:bench:" + StoredImagePath(study);
+        exam.archiveValue =
+            "NFS:bench:" + (timedTree / "archive" / "images" / StudyPath(study)).string() + "/";
         content.exams.push_back(exam);
     }
     CreateImageDatabase(tree / "echo.db", content);
@@ -106,7 +115,7 @@ Measure OnFreshCopy(const fs::path& pristine, const fs::path& tree,
 void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     const fs::path pristine = work / "pristine";
     const fs::path tree = work / "tree";
-    MakeDeletionTree(s, pristine);
+    MakeDeletionTree(s, pristine, tree);
     // Every study is archived to a folder and older than 30 days: a pass by exam date deletes
     // them all.
     MirabelStartDirectory start(work / "start", tree / "images", tree / "echo.db");
@@ -116,6 +125,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     Contest files{"deletion, " + WorkSize(s), "rm"};
     Contest rows{"deletion, " + WorkSize(s), "rm + sqlite3"};
     Contest parallel{"deletion, " + WorkSize(s), "rm, 4 at once"};
+    Contest verified{"deletion comparing every copy byte for byte, " + WorkSize(s), "rm"};
     // A pass that selects nothing also ends well: the files must be gone.
     const auto ours = [&] {
         return OnFreshCopy(pristine, tree, [&] {
@@ -126,13 +136,20 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
             return m;
         });
     };
-    for (int round = 0; round < s.rounds; ++round) {
-        files.Round(round, ours, [&] {
-            return OnFreshCopy(pristine, tree, [&] {
-                return Tools(
-                    [&](ToolUsage& used) { return RemoveWithTools(s, tree, false, used); });
-            });
+    const auto oursVerified = [&] {
+        start.Store("Delete", "VerifyFolderCopies", "TRUE");
+        const Measure m = ours();
+        start.Store("Delete", "VerifyFolderCopies", "FALSE");
+        return m;
+    };
+    const auto toolsRemove = [&] {
+        return OnFreshCopy(pristine, tree, [&] {
+            return Tools([&](ToolUsage& used) { return RemoveWithTools(s, tree, false, used); });
         });
+    };
+    for (int round = 0; round < s.rounds; ++round) {
+        verified.Round(round, oursVerified, toolsRemove);
+        files.Round(round, ours, toolsRemove);
         rows.Round(round, ours, [&] {
             return OnFreshCopy(pristine, tree, [&] {
                 return Tools([&](ToolUsage& used) { return RemoveWithTools(s, tree, true, used); });
@@ -146,6 +163,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
         });
     }
     files.Report();
+    verified.Report();
     rows.Report();
     parallel.Report();
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 namespace mirabel {
@@ -33,6 +34,28 @@ TEST(WorkerThreads, TasksRunSideBySide) {
         if (started < 4) allMet = false;
     });
     EXPECT_TRUE(allMet);
+}
+
+// A task that throws stops the handing out; the first exception arrives once every thread has
+// stopped, and the threads serve the next round as before.
+TEST(WorkerThreads, TheFirstExceptionOfATaskIsThrownAfterEveryThreadStopped) {
+    WorkerThreads workers(3);
+    std::atomic<int> running{0};
+    std::atomic<int> ran{0};
+    EXPECT_THROW(workers.ForEach(1000,
+                                 [&](std::size_t i) {
+                                     ++running;
+                                     ++ran;
+                                     std::this_thread::sleep_for(std::chrono::microseconds(100));
+                                     --running;
+                                     if (i == 10) throw std::runtime_error("task 10");
+                                 }),
+                 std::runtime_error);
+    EXPECT_EQ(running, 0);
+    EXPECT_LT(ran, 1000);
+    std::atomic<int> next{0};
+    workers.ForEach(50, [&](std::size_t) { ++next; });
+    EXPECT_EQ(next, 50);
 }
 
 }  // namespace
