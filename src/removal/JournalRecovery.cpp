@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "archive/StudyPaths.h"
 #include "db/DatabaseLayer.h"
 #include "log/Logs.h"
 #include "removal/StudyFilesRemoval.h"
@@ -16,20 +17,37 @@ std::string StudyLine(const RemovalIntent& intent, const std::string& why) {
     return "Error: " + intent.studyName + " " + intent.examDate + " - " + why;
 }
 
-// The folder as it was recorded (its real path then), reached now without a link on the way.
-bool SameWayDown(const RemovalIntent& intent) {
+// The folder as it was recorded (its real path then), reached now without a link on the way,
+// and below the image root.
+bool SameWayDown(const RemovalIntent& intent, const std::string& imageRoot) {
     std::error_code error;
     const fs::path now = fs::canonical(intent.folder, error);
-    return !error && now == fs::path(intent.folder);
+    if (error || now != fs::path(intent.folder)) return false;
+    const fs::path root = fs::canonical(ToNativeSeparators(imageRoot), error);
+    if (error) return false;
+    const fs::path below = now.lexically_relative(root);
+    return !below.empty() && *below.begin() != ".." && below != ".";
+}
+
+// A name the pass itself could have written: directly in the folder, never leading out of it.
+bool PlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+           name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
 // Removes what is left of the study's files: a hidden name, or the listed name where the pass
 // stopped before renaming it (only a regular file of the recorded size: anything else is not
 // the file whose copy was proved). "" when nothing is left, otherwise why.
-std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers) {
+std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers,
+                             const std::string& imageRoot) {
+    for (const JournalFile& file : intent.files)
+        if (!PlainName(file.name) || !PlainName(file.hidden) ||
+            file.hidden.rfind(".mirabel-removing-", 0) != 0)
+            return "the journal names a file it could not have written: " + file.name;
     std::error_code error;
     if (!fs::exists(fs::symlink_status(intent.folder, error))) return "";
-    if (!SameWayDown(intent)) return "the folder " + intent.folder + " is reached another way now";
+    if (!SameWayDown(intent, imageRoot))
+        return "the folder " + intent.folder + " is not where it was below the image root";
     const FolderEntries folder(intent.folder);
     if (!folder.IsOpen()) return "the folder " + intent.folder + " cannot be opened";
     std::vector<std::string> hidden;
@@ -50,11 +68,11 @@ std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers
 }  // namespace
 
 bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, WorkerThreads& workers,
-                            std::string& databaseFailure) {
+                            const std::string& imageRoot, std::string& databaseFailure) {
     bool allFinished = true;
     for (RemovalIntent& intent : journal.Pending()) {
         DebugLog("Finishing the removal of " + intent.studyName + " " + intent.examDate);
-        if (const std::string why = RemoveWhatIsLeft(intent, workers); !why.empty()) {
+        if (const std::string why = RemoveWhatIsLeft(intent, workers, imageRoot); !why.empty()) {
             ErrorLog(StudyLine(intent, "its interrupted removal cannot be finished: " + why));
             allFinished = false;
             continue;

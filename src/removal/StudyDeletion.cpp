@@ -363,7 +363,8 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
     WorkerThreads removers(kRemovingThreads - 1);
     CatalogDatabase catalog;
     RemovalJournal journal(catalog);
-    if (!FinishJournaledStudies(journal, rows, removers, result.databaseFailure) &&
+    if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath,
+                                result.databaseFailure) &&
         !result.databaseFailure.empty()) {
         result.result = 0;
         return;

@@ -467,6 +467,24 @@ TEST(StudyDeletion, TheNextPassFinishesAnInterruptedStudy) {
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"cv.dir"});
     EXPECT_TRUE(journal.Pending().empty());
     EXPECT_EQ(setup.Activity()[1], std::string("Ann Smith ") + kDate + " Successfully Deleted");
+
+    // A record that names a folder outside the image root, or a name leading out of its folder,
+    // is not the pass's own: nothing is removed for it, and it stays for someone to look at.
+    fs::create_directory(setup.Work() / "outside");
+    WriteFileBytes(setup.Work() / "outside" / "IMG1.dcm", "image 1");
+    WriteFileBytes(setup.Work() / "keep.dcm", "image 1");
+    for (const auto& [where, name] :
+         {std::pair{setup.Work() / "outside", std::string("IMG1.dcm")},
+          std::pair{fs::canonical(folder), std::string("../../../keep.dcm")}}) {
+        intent.examId = "2";
+        intent.folder = where.string();
+        intent.files = {{name, ".mirabel-removing-2-0", 7}};
+        journal.Record(intent);
+        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+        EXPECT_TRUE(fs::exists(setup.Work() / "outside" / "IMG1.dcm"));
+        EXPECT_TRUE(fs::exists(setup.Work() / "keep.dcm"));
+        EXPECT_EQ(journal.Pending().size(), 1u);
+    }
 }
 
 // Another program holds the image database's write lock for a moment: the pass waits for it.
