@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "db/ArchiveValue.h"
 #include "db/CCVAException.h"
 #include "db/DaoDatabase.h"
 #include "db/DatabaseLayer.h"
@@ -27,6 +28,11 @@ enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kAr
 
 std::string MediaTypeName(const ArchiverConfig& config) {
     return "[" + MediaTypeColumn(config) + "]";
+}
+
+// Only a study whose archive column records an archive has a copy to fall back on.
+std::string Archived(const ArchiverConfig& config) {
+    return ArchivedCondition(config.DbKind(), "EXAM.[" + config.m_strDbField + "]");
 }
 
 // The named fields of every row of the statement on the image database, row after row. Throws
@@ -108,23 +114,20 @@ std::vector<std::string> ReadTransferredExams(const std::string& statement) {
 }  // namespace
 
 std::string ServerCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND("
-           "EXAM.[" +
-           config.m_strDbField + "] is NOT NULL)AND(EXAM." + MediaTypeName(config) +
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
+           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
            "='Image Server')AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string TempCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND("
-           "EXAM.[" +
-           config.m_strDbField + "] IS NOT NULL)AND(EXAM." + MediaTypeName(config) +
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
+           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
            "='TEMP') ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string ExamDateStatement(const ArchiverConfig& config, const std::string& cutoff) {
-    return "SELECT EXAM.* FROM EXAM WHERE (((EXAM.[" + config.m_strDbField +
-           "]) Is Not Null)AND(EXAM.EXAM_DATE < #" + cutoff +
-           "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
+    return "SELECT EXAM.* FROM EXAM WHERE (" + Archived(config) + "AND(EXAM.EXAM_DATE < #" +
+           cutoff + "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string TransferDateStatement(const std::string& cutoff) {
