@@ -129,7 +129,11 @@ int RunRemoveNowHeadless() {
                 return kHeadlessAllArchived;
             case UnattendedRemovalResult::SomeLeft:
                 return kHeadlessSomeFailed;
+            case UnattendedRemovalResult::Braked:
+                std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
+                return kHeadlessSomeFailed;
             case UnattendedRemovalResult::NotStarted:
+            case UnattendedRemovalResult::SelectionFailed:
                 break;
         }
         return CannotStart(refusal);

@@ -8,20 +8,30 @@
 namespace mirabel {
 
 UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& refusal) {
-    bool allDeleted = false;
+    UnattendedRemovalResult result = UnattendedRemovalResult::SomeLeft;
     const bool ran = host.RunExclusively(
         [&] {
             const DeletionSettings rules = LoadDeletionSettings(host);
-            RunSelectionPass(host.Config(), rules);
+            const SelectionOutcome selection = RunSelectionPass(host.Config(), rules);
+            // Nobody looks at the rules before an unattended pass deletes: any doubt stops it.
+            if (!selection.Clean()) {
+                refusal = selection.Problems().front();
+                result = selection.failed || !selection.refusals.empty()
+                             ? UnattendedRemovalResult::SelectionFailed
+                             : UnattendedRemovalResult::Braked;
+                return;
+            }
             DeletionOptions options;
             options.skip = ReadDeleteSetting(host, kSkip);
             options.verifyFolderCopies = rules.m_bVerifyFolderCopies;
             // Deleted studies leave the lists; a selected one still listed was left in place.
-            allDeleted = RunDeletionPass(host.Config(), options) == 1 && CountSelected() == 0;
+            const bool allDeleted =
+                RunDeletionPass(host.Config(), options) == 1 && CountSelected() == 0;
+            result = allDeleted ? UnattendedRemovalResult::AllDeleted
+                                : UnattendedRemovalResult::SomeLeft;
         },
         refusal);
-    if (!ran) return UnattendedRemovalResult::NotStarted;
-    return allDeleted ? UnattendedRemovalResult::AllDeleted : UnattendedRemovalResult::SomeLeft;
+    return ran ? result : UnattendedRemovalResult::NotStarted;
 }
 
 }  // namespace mirabel

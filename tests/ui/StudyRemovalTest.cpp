@@ -64,6 +64,7 @@ class StudyRemovalWindows : public ::testing::Test {
 };
 
 TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows) {
+    Store("Delete", "Max Delete Percent", "100");  // the rule below selects two of three
     {
         CStudyDeletionDlg dialog(host, nullptr);
         EXPECT_EQ(CountText(dialog), "0 studies selected for deletion");
