@@ -77,8 +77,10 @@ int main(int argc, char** argv) try {
     const std::filesystem::path work = MakeWorkFolder(s);
     const std::filesystem::path database = work / "corvana.mdb";
     MakeExams(database, exams);
-    const std::string statement = RewriteAccessDateLiterals(TranslateStatement(
-        BuildArchiveSearchStatement(RangeForm(), SearchConfig(database).m_strDbField), false));
+    const std::string statement = RewriteAccessDateLiterals(
+        TranslateStatement(BuildArchiveSearchStatement(
+                               RangeForm(), SearchConfig(database).m_strDbField, DatabaseKind::Jet),
+                           false));
     SqliteSide(database, statement);  // the database's pages in memory for both sides
 
     Contest search{"manual search, 5,000 of " + std::to_string(exams) + " exams",

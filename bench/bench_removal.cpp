@@ -193,6 +193,7 @@ DeletionSettings ByDate() {
     DeletionSettings rules;
     rules.m_bByDate = true;
     rules.m_strNumbDays = "30";
+    rules.m_strMaxDeletePercent = "100";  // every exam is old: the rule selects them all
     return rules;
 }
 

@@ -134,7 +134,11 @@ int RunRemoveNowHeadless() {
             case UnattendedRemovalResult::DatabaseUnavailable:
                 std::fprintf(stderr, "mirabel: removal stopped: %s\n", refusal.c_str());
                 return kHeadlessCannotStart;
+            case UnattendedRemovalResult::Braked:
+                std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
+                return kHeadlessSomeFailed;
             case UnattendedRemovalResult::NotStarted:
+            case UnattendedRemovalResult::SelectionFailed:
                 break;
         }
         return CannotStart(refusal);

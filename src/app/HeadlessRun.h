@@ -26,10 +26,12 @@ inline constexpr int kHeadlessCannotStart = 2;
 // "Delete" rules. The verification question is answered Yes (the copy is checked when its
 // medium is there), the medium prompt Cancel (that study stays), the deletion-problem prompt No
 // (that study stays untouched). 0 when every selected study was deleted (or none was
-// selected), 1 when a selected study was left in place or the pass stopped, 2 when it could
-// not start (the reason on standard error: the configuration as for --archive-now, or another
-// run in progress in this directory) or stopped because a study's row or the removal journal
-// could not be written (locked, read-only or full; the reason on standard error).
+// selected), 1 when a selected study was left in place or the pass stopped, or when the rules
+// selected more of the archived studies than "Max Delete Percent" allows (nothing deleted; the
+// reason on standard error), 2 when it could not start (the reason on standard error: the
+// configuration as for --archive-now, another run in progress in this directory, a rule value
+// refused, or the deletion candidates could not be read; nothing deleted) or stopped because a
+// study's row or the removal journal could not be written (locked, read-only or full).
 int RunRemoveNowHeadless();
 
 // "mirabel --count": prints the main window's status line ("%d studies to be archived" or

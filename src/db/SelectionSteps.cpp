@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "db/ArchiveColumnRule.h"
+#include "db/ArchiveValue.h"
 #include "db/ImageDatabase.h"
 #include "db/StudySelection.h"
 #include "log/Logs.h"
@@ -42,8 +43,10 @@ SelectionCheck CheckSelection(const ArchiverConfig& config) {
 }
 
 std::string WaitingStudiesFilter(const ArchiverConfig& config, std::time_t now) {
-    std::string filter = "FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND((EXAM.[" +
-                         config.m_strDbField + "]) Is Null) AND (EXAM.OLD_CVS <> 1))";
+    std::string filter =
+        "FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
+        NotArchivedCondition(config.DbKind(), "EXAM.[" + config.m_strDbField + "]") +
+        " AND (EXAM.OLD_CVS <> 1))";
     if (config.m_bSendAll) return filter;
     if (config.m_bReside)
         filter +=

@@ -6,27 +6,34 @@ namespace mirabel {
 
 namespace {
 // The answer a test has set, if any; it stands for every folder.
-bool g_freeBytesSet = false;
-std::optional<std::uint64_t> g_freeBytes;
+bool g_spaceSet = false;
+std::optional<FileSystemSpace> g_space;
 }  // namespace
 
-std::optional<std::uint64_t> FreeBytesAvailable(const std::filesystem::path& folder) {
-    if (g_freeBytesSet) return g_freeBytes;
+std::optional<FileSystemSpace> SpaceOfFileSystem(const std::filesystem::path& folder) {
+    if (g_spaceSet) return g_space;
     struct statvfs info {};
     if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
     // f_bavail leaves out the blocks reserved for the superuser, as the caller cannot use them.
-    return static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize;
+    return FileSystemSpace{static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize,
+                           static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize};
 }
 
-ScopedFreeBytes::ScopedFreeBytes(std::optional<std::uint64_t> bytes)
-    : wasSet_(g_freeBytesSet), previous_(g_freeBytes) {
-    g_freeBytesSet = true;
-    g_freeBytes = bytes;
+std::optional<std::uint64_t> FreeBytesAvailable(const std::filesystem::path& folder) {
+    const std::optional<FileSystemSpace> space = SpaceOfFileSystem(folder);
+    if (!space) return std::nullopt;
+    return space->freeBytes;
+}
+
+ScopedFreeBytes::ScopedFreeBytes(std::optional<std::uint64_t> bytes, std::uint64_t totalBytes)
+    : wasSet_(g_spaceSet), previous_(g_space) {
+    g_spaceSet = true;
+    g_space = bytes ? std::optional(FileSystemSpace{*bytes, totalBytes}) : std::nullopt;
 }
 
 ScopedFreeBytes::~ScopedFreeBytes() {
-    g_freeBytesSet = wasSet_;
-    g_freeBytes = previous_;
+    g_spaceSet = wasSet_;
+    g_space = previous_;
 }
 
 }  // namespace mirabel

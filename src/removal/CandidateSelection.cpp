@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Text.h"
+#include "db/ArchiveValue.h"
 #include "db/CCVAException.h"
 #include "db/DaoDatabase.h"
 #include "db/DatabaseLayer.h"
@@ -14,6 +15,8 @@
 #include "log/Logs.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/MediaTypeArchive.h"
+#include "removal/RemovalBrake.h"
+#include "removal/RuleValues.h"
 #include "removal/SizeRule.h"
 
 namespace mirabel {
@@ -27,6 +30,11 @@ enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kAr
 
 std::string MediaTypeName(const ArchiverConfig& config) {
     return "[" + MediaTypeColumn(config) + "]";
+}
+
+// Only a study whose archive column records an archive has a copy to fall back on.
+std::string Archived(const ArchiverConfig& config) {
+    return ArchivedCondition(config.DbKind(), "EXAM.[" + config.m_strDbField + "]");
 }
 
 // The named fields of every row of the statement on the image database, row after row. Throws
@@ -44,13 +52,16 @@ std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::
     return values;
 }
 
-// Runs one operation of the pass; its failure goes to the error log and ends only it.
+// Runs one operation of the pass; its failure goes to the error log and ends only it. False
+// when it failed.
 template <typename Body>
-void LoggingFailure(Body&& body) {
+bool LoggingFailure(Body&& body) {
     try {
         body();
+        return true;
     } catch (const std::exception& failure) {
         ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+        return false;
     }
 }
 
@@ -74,10 +85,10 @@ void FillCandidates(CandidateList& list, std::vector<std::string>& values, std::
     }
 }
 
-void SelectCandidates(CandidateList& list, const ArchiverConfig& config,
+bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
                       const std::string& statement, bool withArchiveValue) {
     list.clear();
-    LoggingFailure([&] {
+    return LoggingFailure([&] {
         std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L", "NAME_F",
                                            "EXAM_DATE"};
         if (withArchiveValue) fields.push_back(config.m_strDbField);
@@ -86,11 +97,8 @@ void SelectCandidates(CandidateList& list, const ArchiverConfig& config,
     });
 }
 
-// Far more days than any archive is old, and still a date the calendar can name.
-constexpr int kMaxDays = 1000000;
-
-std::string CutoffDaysBefore(const std::string& daysText) {
-    return CutoffLiteral(LeadingIntegerWithin(daysText, -kMaxDays, kMaxDays), std::time(nullptr));
+std::string CutoffDaysBefore(int days) {
+    return CutoffLiteral(days, std::time(nullptr));
 }
 
 std::vector<std::string> ReadTransferredExams(const std::string& statement) {
@@ -108,23 +116,20 @@ std::vector<std::string> ReadTransferredExams(const std::string& statement) {
 }  // namespace
 
 std::string ServerCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND("
-           "EXAM.[" +
-           config.m_strDbField + "] is NOT NULL)AND(EXAM." + MediaTypeName(config) +
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
+           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
            "='Image Server')AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string TempCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND("
-           "EXAM.[" +
-           config.m_strDbField + "] IS NOT NULL)AND(EXAM." + MediaTypeName(config) +
+    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
+           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
            "='TEMP') ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string ExamDateStatement(const ArchiverConfig& config, const std::string& cutoff) {
-    return "SELECT EXAM.* FROM EXAM WHERE (((EXAM.[" + config.m_strDbField +
-           "]) Is Not Null)AND(EXAM.EXAM_DATE < #" + cutoff +
-           "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
+    return "SELECT EXAM.* FROM EXAM WHERE (" + Archived(config) + "AND(EXAM.EXAM_DATE < #" +
+           cutoff + "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string TransferDateStatement(const std::string& cutoff) {
@@ -132,36 +137,50 @@ std::string TransferDateStatement(const std::string& cutoff) {
            cutoff + "#)) ORDER BY TempStudies.[Transfer Date]";
 }
 
-void SelectServerCandidates(const ArchiverConfig& config) {
-    SelectCandidates(g_ServerCandidates, config, ServerCandidatesStatement(config), true);
+bool SelectServerCandidates(const ArchiverConfig& config) {
+    return SelectCandidates(g_ServerCandidates, config, ServerCandidatesStatement(config), true);
 }
 
-void SelectTempCandidates(const ArchiverConfig& config) {
-    SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), true);
+bool SelectTempCandidates(const ArchiverConfig& config) {
+    return SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), true);
 }
 
-void MarkByExamDate(const ArchiverConfig& config, const std::string& daysText) {
-    LoggingFailure([&] {
-        const std::string statement = ExamDateStatement(config, CutoffDaysBefore(daysText));
+bool MarkByExamDate(const ArchiverConfig& config, int days) {
+    return LoggingFailure([&] {
+        const std::string statement = ExamDateStatement(config, CutoffDaysBefore(days));
         MarkCandidates(ReadImageRows(config, statement, {"EXAM_ID"}), kSelectedByExamDate);
     });
 }
 
-void MarkTempByTransferDate(const std::string& daysText) {
-    LoggingFailure([&] {
-        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(daysText))),
+bool MarkTempByTransferDate(int days) {
+    return LoggingFailure([&] {
+        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(days))),
                        kSelectedByTransferDate);
     });
 }
 
-void RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules) {
-    SelectServerCandidates(config);
-    if (rules.m_bByDate && !rules.m_strNumbDays.empty())
-        MarkByExamDate(config, rules.m_strNumbDays);
-    SelectTempCandidates(config);
-    if (rules.m_bTempDel && !rules.m_strTempDays.empty())
-        MarkTempByTransferDate(rules.m_strTempDays);
-    if (rules.m_bBySize) MarkBySize(config, rules.m_strNumbGBytes);
+std::vector<std::string> SelectionOutcome::Problems() const {
+    std::vector<std::string> problems = refusals;
+    if (failed)
+        problems.push_back(
+            "Auto-Delete: the deletion candidates could not all be read (see mirabelerror.log)");
+    if (brake) problems.push_back(*brake);
+    return problems;
+}
+
+SelectionOutcome RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules) {
+    RuleValues values = CheckRuleValues(config, rules);
+    SelectionOutcome outcome;
+    outcome.refusals = std::move(values.refusals);
+    // Every step runs, so that a failure costs only what it could not read.
+    const auto step = [&outcome](bool done) { outcome.failed = outcome.failed || !done; };
+    step(SelectServerCandidates(config));
+    if (values.examDays) step(MarkByExamDate(config, *values.examDays));
+    step(SelectTempCandidates(config));
+    if (values.transferDays) step(MarkTempByTransferDate(*values.transferDays));
+    if (values.sizeGoal) step(MarkBySize(config, *values.sizeGoal));
+    outcome.brake = ApplyRemovalBrake(values.maxDeletePercent);
+    return outcome;
 }
 
 }  // namespace mirabel

@@ -2,8 +2,10 @@
 // The selection pass of study removal: the deletion candidates are read afresh from the image
 // system's database (only archived studies can be candidates) and the rules of the Study
 // Deletion dialog mark the ones to delete. Every operation here catches its own failure,
-// writes it to the error log and returns; what was listed or marked before stays.
+// writes it to the error log and says so in its result; what was listed or marked before stays.
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionSettings.h"
@@ -14,24 +16,38 @@ inline constexpr int kMaxCandidateRows = 500000;
 
 // Rebuilds g_ServerCandidates: archived studies with media type 'Image Server' and OLD_CVS not 1,
 // oldest exam first, with their archive value. Studies without an image path are left out.
-void SelectServerCandidates(const ArchiverConfig& config);
+// False when the database could not be read (the list then holds the rows read before).
+bool SelectServerCandidates(const ArchiverConfig& config);
 
 // Rebuilds g_TempCandidates: archived studies with media type 'TEMP', oldest exam first, with
-// their archive value (their copy is checked before they go, as every study's).
-void SelectTempCandidates(const ArchiverConfig& config);
+// their archive value (their copy is checked before they go, as every study's). False when the
+// database could not be read.
+bool SelectTempCandidates(const ArchiverConfig& config);
 
-// Marks the archived studies (OLD_CVS not 1) whose exam date lies more than the leading integer
-// of daysText days before now (time of day kept).
-void MarkByExamDate(const ArchiverConfig& config, const std::string& daysText);
+// Marks the archived studies (OLD_CVS not 1) whose exam date lies more than `days` days before
+// now (time of day kept). False when the database could not be read.
+bool MarkByExamDate(const ArchiverConfig& config, int days);
 
 // Marks the exams that "tempstudies.mdb" (current directory) says were transferred more than
-// the leading integer of daysText days ago.
-void MarkTempByTransferDate(const std::string& daysText);
+// `days` days ago. False when that database could not be read.
+bool MarkTempByTransferDate(int days);
 
-// The whole pass, in this order: server candidates, the by-date rule, temporary candidates,
-// the transfer-date rule, then the size rule. A rule runs only when its box is ticked and its
-// days text is not empty; a study selected by any rule is selected.
-void RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules);
+// What a selection pass found besides its selection.
+struct SelectionOutcome {
+    bool failed = false;  // a step could not read its database (the error log says why)
+    std::vector<std::string> refusals;  // rule values refused (RuleValues); those rules did nothing
+    std::optional<std::string> brake;   // the rules selected too many: why no study is selected
+
+    bool Clean() const { return !failed && refusals.empty() && !brake; }
+    // Each problem in the words of the error log: refusals, failure, brake; empty when Clean().
+    std::vector<std::string> Problems() const;
+};
+
+// The whole pass, in this order: the rule values are checked, then server candidates, the
+// by-date rule, temporary candidates, the transfer-date rule, the size rule, and the brake. A
+// rule runs only when its box is ticked, its text is not empty and its value was not refused; a
+// study selected by any rule is selected. A failed step does not end the pass.
+SelectionOutcome RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules);
 
 // The selection statements in the Access dialect (Oracle names MEDIA_TYPE without a blank).
 std::string ServerCandidatesStatement(const ArchiverConfig& config);

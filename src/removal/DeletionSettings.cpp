@@ -18,6 +18,7 @@ DeletionSettings LoadDeletionSettings(const RemovalHost& host) {
     settings.m_bTempDel = flag(kTempDel);
     settings.m_bSkip = flag(kSkip);
     settings.m_bVerifyFolderCopies = flag(kVerifyFolderCopies);
+    settings.m_strMaxDeletePercent = ReadDeleteSetting(host, kMaxDeletePercent);
     return settings;
 }
 

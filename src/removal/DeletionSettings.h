@@ -1,7 +1,8 @@
 #pragma once
 // The rules of study removal, stored per destination in section "Delete" the moment they
 // change: by exam date, by free space, temporary studies by transfer date, whether problem
-// studies are passed over without asking, and whether folder copies are checked first.
+// studies are passed over without asking, whether folder copies are checked first, and the
+// brake on how much of the archived studies the rules may select at once.
 #include <string>
 
 namespace mirabel {
@@ -23,20 +24,23 @@ inline constexpr DeleteSetting kTempDays{"TempDays", "0"};
 inline constexpr DeleteSetting kTempDel{"TempDel", "FALSE"};
 inline constexpr DeleteSetting kSkip{"Skip", "FALSE"};
 inline constexpr DeleteSetting kVerifyFolderCopies{"VerifyFolderCopies", "FALSE"};
+inline constexpr DeleteSetting kMaxDeletePercent{"Max Delete Percent", "50"};
 
 struct DeletionSettings {
     bool m_bBySize = false;
     bool m_bByDate = false;
     std::string m_strNumbDays = "0";    // days, free text (leading integer)
-    std::string m_strNumbGBytes = "0";  // gigabytes, free text (leading decimal number)
+    std::string m_strNumbGBytes = "0";  // gigabytes, a plain number
     std::string m_strTempDays = "0";    // days, free text (leading integer)
     bool m_bTempDel = false;
-    bool m_bSkip = false;                // "Suppress Delete Errors"
-    bool m_bVerifyFolderCopies = false;  // compare folder copies before deleting
+    bool m_bSkip = false;                      // "Suppress Delete Errors"
+    bool m_bVerifyFolderCopies = false;        // compare folder copies before deleting
+    std::string m_strMaxDeletePercent = "50";  // the rules may select at most this share
 };
 
 // Reads the settings in the order BySize, ByDate, NumbDays, NumbGBytes, TempDays, TempDel,
-// Skip, VerifyFolderCopies; a boolean is true only when its text is exactly "TRUE".
+// Skip, VerifyFolderCopies, Max Delete Percent; a boolean is true only when its text is exactly
+// "TRUE".
 DeletionSettings LoadDeletionSettings(const RemovalHost& host);
 
 // The stored text of one setting, as the dialogs and the deletion read it.

@@ -1,7 +1,10 @@
 #include "removal/SizeRule.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <string_view>
 
 #include "archive/StudyPaths.h"
 #include "log/Logs.h"
@@ -15,6 +18,37 @@ namespace mirabel {
 namespace fs = std::filesystem;
 
 namespace {
+
+const std::string kRuleName = "Auto-Delete By Size: ";
+constexpr const char* kSelectsNothing = "; the rule selects nothing";
+
+std::string_view WithoutOuterBlanks(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// The number a text holds when it is nothing but digits with at most one decimal point (and
+// blanks around them). Exponents, signs, "nan" and "inf" are no plain numbers: "1e-30" must
+// not read as 1.
+std::optional<double> PlainNumber(std::string_view text) {
+    text = WithoutOuterBlanks(text);
+    const bool digitsAndPoint = text.find_first_not_of("0123456789.") == std::string_view::npos;
+    const bool someDigit = text.find_first_of("0123456789") != std::string_view::npos;
+    if (!digitsAndPoint || !someDigit || std::count(text.begin(), text.end(), '.') > 1)
+        return std::nullopt;
+    double number = 0;
+    std::from_chars(text.data(), text.data() + text.size(), number, std::chars_format::fixed);
+    return number;
+}
+
+// "58.90 GB": bytes in gigabytes of 2^30 bytes, two decimals.
+std::string Gigabytes(std::uint64_t bytes) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.2f GB",
+                  static_cast<double>(bytes) / static_cast<double>(kBytesPerGigabyte));
+    return text;
+}
 
 // The room a candidate takes up, by its listed files.
 std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record) {
@@ -44,16 +78,28 @@ void CountSelected(const ArchiverConfig& config, const CandidateList& list, Room
 
 }  // namespace
 
-std::optional<std::uint64_t> SizeLimitBytes(const std::string& gigabytesText) {
-    const char* begin = gigabytesText.c_str();
-    const char* end = begin + gigabytesText.size();
-    while (begin != end && (*begin == ' ' || *begin == '\t')) ++begin;
-    double gigabytes = 0;
-    if (std::from_chars(begin, end, gigabytes, std::chars_format::fixed).ec != std::errc())
+std::optional<std::uint64_t> SizeGoalBytes(const ArchiverConfig& config,
+                                           const std::string& gigabytesText, std::string& refusal) {
+    const std::optional<double> gigabytes = PlainNumber(gigabytesText);
+    if (!gigabytes) {
+        refusal = kRuleName + ("\"" + gigabytesText + "\" is not a plain number of gigabytes" +
+                               kSelectsNothing);
         return std::nullopt;
-    if (!(gigabytes > 0)) return std::nullopt;
-    const double bytes = std::ceil(gigabytes * static_cast<double>(kBytesPerGigabyte));
-    if (bytes >= 1.8e19) return UINT64_MAX;
+    }
+    const std::optional<FileSystemSpace> space = SpaceOfFileSystem(config.m_strImagePath);
+    if (!space) {
+        refusal = kRuleName + ("the free space of " + config.m_strImagePath + " cannot be read" +
+                               kSelectsNothing);
+        return std::nullopt;
+    }
+    // Compared before converting: the text may name more bytes than 64 bits hold.
+    const double bytes = std::ceil(*gigabytes * static_cast<double>(kBytesPerGigabyte));
+    if (bytes > static_cast<double>(space->totalBytes)) {
+        refusal = kRuleName + (std::string(WithoutOuterBlanks(gigabytesText)) +
+                               " GB is more than the image store's file system holds (" +
+                               Gigabytes(space->totalBytes) + ")" + kSelectsNothing);
+        return std::nullopt;
+    }
     return static_cast<std::uint64_t>(bytes);
 }
 
@@ -67,25 +113,30 @@ std::uint64_t ListedStudyBytes(const fs::path& studyDir) {
     return bytes;
 }
 
-void MarkBySize(const ArchiverConfig& config, const std::string& gigabytesText) {
-    const std::optional<std::uint64_t> limit = SizeLimitBytes(gigabytesText);
-    if (!limit) return;
+bool MarkBySize(const ArchiverConfig& config, std::uint64_t goalBytes) {
     const std::optional<std::uint64_t> free = FreeBytesAvailable(config.m_strImagePath);
     if (!free) {
-        ErrorLog("Auto-Delete By Size: the free space of " + config.m_strImagePath +
-                 " cannot be read");
-        return;
+        ErrorLog(kRuleName + ("the free space of " + config.m_strImagePath + " cannot be read"));
+        return false;
     }
-    RoomToFree room(*limit);
+    RoomToFree room(goalBytes);
     room.Count(*free);
     CountSelected(config, g_ServerCandidates, room);
     CountSelected(config, g_TempCandidates, room);
     for (const auto& record : g_ServerCandidates) {
-        if (room.Reached()) return;
+        if (room.Reached()) break;
         if (record->m_bSelected) continue;
         record->m_bSelected = kSelectedBySize;
         room.Count(CandidateBytes(config, *record));
     }
+    return true;
+}
+
+std::string ImageStoreSpaceText(const ArchiverConfig& config) {
+    const std::optional<FileSystemSpace> space = SpaceOfFileSystem(config.m_strImagePath);
+    if (!space) return "Image store: free space unknown";
+    return "Image store: " + Gigabytes(space->freeBytes) + " free of " +
+           Gigabytes(space->totalBytes);
 }
 
 }  // namespace mirabel

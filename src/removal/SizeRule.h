@@ -1,6 +1,6 @@
 #pragma once
 // Auto-Delete By Size: when the image store runs short of room, the oldest archived studies go
-// first, until the free space plus the room the selected studies take up reaches the limit.
+// first, until the free space plus the room the selected studies take up reaches the goal.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -12,18 +12,24 @@ namespace mirabel {
 
 inline constexpr std::uint64_t kBytesPerGigabyte = std::uint64_t{1} << 30;
 
-// The limit in bytes: the leading decimal number of the text ("12.5 GB" is 12.5), in GB of
-// 2^30 bytes. nullopt when the text has no leading number or the number is not above 0.
-std::optional<std::uint64_t> SizeLimitBytes(const std::string& gigabytesText);
+// The goal in bytes that the rule's text sets: a plain number of gigabytes of 2^30 bytes
+// (digits with at most one decimal point, blanks around them allowed). nullopt, with refusal
+// saying why (the error-log text), for any other text, for a goal larger than the whole file
+// system of the image store, and when that file system cannot be queried.
+std::optional<std::uint64_t> SizeGoalBytes(const ArchiverConfig& config,
+                                           const std::string& gigabytesText, std::string& refusal);
 
 // The bytes of the files the study's "cv.dir" names, and of "cv.dir" itself; 0 when the list
 // cannot be read. Only regular files count; a name reached through a link counts nothing.
 std::uint64_t ListedStudyBytes(const std::filesystem::path& studyDir);
 
 // Marks server candidates, oldest exam first, until the free space of the file system of the
-// image root plus the bytes of every selected candidate reaches the limit. Studies that other
-// rules selected count first. Nothing is marked when there is no limit; a free space that
-// cannot be read is written to the error log and nothing is marked.
-void MarkBySize(const ArchiverConfig& config, const std::string& gigabytesText);
+// image root plus the bytes of every selected candidate reaches the goal. Studies that other
+// rules selected count first. False, with nothing marked, when the free space cannot be read
+// (the error log says so).
+bool MarkBySize(const ArchiverConfig& config, std::uint64_t goalBytes);
+
+// "Image store: 12.34 GB free of 58.90 GB", or why the room of the image store is unknown.
+std::string ImageStoreSpaceText(const ArchiverConfig& config);
 
 }  // namespace mirabel

@@ -8,27 +8,34 @@
 namespace mirabel {
 
 UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& refusal) {
-    bool allDeleted = false;
-    std::string databaseFailure;
+    UnattendedRemovalResult result = UnattendedRemovalResult::SomeLeft;
     const bool ran = host.RunExclusively(
         [&] {
             const DeletionSettings rules = LoadDeletionSettings(host);
-            RunSelectionPass(host.Config(), rules);
+            const SelectionOutcome selection = RunSelectionPass(host.Config(), rules);
+            // Nobody looks at the rules before an unattended pass deletes: any doubt stops it.
+            if (!selection.Clean()) {
+                refusal = selection.Problems().front();
+                result = selection.failed || !selection.refusals.empty()
+                             ? UnattendedRemovalResult::SelectionFailed
+                             : UnattendedRemovalResult::Braked;
+                return;
+            }
             DeletionOptions options;
             options.skip = ReadDeleteSetting(host, kSkip);
             options.verifyFolderCopies = rules.m_bVerifyFolderCopies;
             // Deleted studies leave the lists; a selected one still listed was left in place.
             const DeletionPassResult pass = RunDeletionPass(host.Config(), options);
-            databaseFailure = pass.databaseFailure;
-            allDeleted = pass.result == 1 && CountSelected() == 0;
+            if (!pass.databaseFailure.empty()) {
+                refusal = pass.databaseFailure;
+                result = UnattendedRemovalResult::DatabaseUnavailable;
+                return;
+            }
+            result = pass.result == 1 && CountSelected() == 0 ? UnattendedRemovalResult::AllDeleted
+                                                              : UnattendedRemovalResult::SomeLeft;
         },
         refusal);
-    if (!ran) return UnattendedRemovalResult::NotStarted;
-    if (!databaseFailure.empty()) {
-        refusal = databaseFailure;
-        return UnattendedRemovalResult::DatabaseUnavailable;
-    }
-    return allDeleted ? UnattendedRemovalResult::AllDeleted : UnattendedRemovalResult::SomeLeft;
+    return ran ? result : UnattendedRemovalResult::NotStarted;
 }
 
 }  // namespace mirabel

@@ -1,5 +1,6 @@
 #include "selection/ArchiveSearch.h"
 
+#include "db/ArchiveValue.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/ImageDatabase.h"
@@ -31,7 +32,8 @@ std::vector<std::string> SearchFields(const std::string& archiveColumn) {
             column,   "IMAGE_PATH", "EXAM_ID", "PAT_ID"};
 }
 
-std::vector<std::string> SearchConditions(const SearchForm& form, const std::string& column) {
+std::vector<std::string> SearchConditions(const SearchForm& form, const std::string& column,
+                                          DatabaseKind kind) {
     std::vector<std::string> conditions = {"[PATIENT].PAT_ID = [EXAM].PAT_ID"};
     auto likePrefix = [&](const char* field, const std::string& typed) {
         if (!typed.empty())
@@ -44,7 +46,8 @@ std::vector<std::string> SearchConditions(const SearchForm& form, const std::str
         conditions.push_back("[EXAM].[EXAM_DATE] >= #" + form.m_strDateFrom + "#");
     if (!form.m_strDateTo.empty())
         conditions.push_back("[EXAM].[EXAM_DATE] <= #" + form.m_strDateTo + " 23:59#");
-    if (form.m_bNonArchivedOnly) conditions.push_back("[EXAM].[" + column + "] Is Null");
+    if (form.m_bNonArchivedOnly)
+        conditions.push_back(NotArchivedCondition(kind, "[EXAM].[" + column + "]"));
     conditions.push_back("EXAM.OLD_CVS <> 1");
     return conditions;
 }
@@ -89,13 +92,15 @@ SearchOutcome CheckSearchDates(SearchForm& form) {
     return SearchOutcome::Searched;
 }
 
-std::string BuildArchiveSearchStatement(const SearchForm& form, const std::string& archiveColumn) {
+std::string BuildArchiveSearchStatement(const SearchForm& form, const std::string& archiveColumn,
+                                        DatabaseKind kind) {
     return "SELECT [PATIENT].[NAME_L], [PATIENT].[IUH_ID] , [PATIENT].[NAME_F], "
            "[EXAM].[EXAM_DATE], [EXAM].[EXAM_TYPE], [EXAM].[" +
            archiveColumn +
            "], [EXAM].[IMAGE_PATH] , [EXAM].[EXAM_ID] , [PATIENT].[PAT_ID] FROM EXAM, PATIENT "
            "WHERE " +
-           JoinConditions(SearchConditions(form, archiveColumn)) + " ORDER BY EXAM.EXAM_DATE DESC";
+           JoinConditions(SearchConditions(form, archiveColumn, kind)) +
+           " ORDER BY EXAM.EXAM_DATE DESC";
 }
 
 std::vector<SearchResult> ReadSearchResults(const ArchiverConfig& config,

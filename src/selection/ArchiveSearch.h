@@ -32,8 +32,10 @@ enum class SearchOutcome {
 // field that does not hold a date (the form is then unchanged), else Searched.
 SearchOutcome CheckSearchDates(SearchForm& form);
 
-// The search statement (Access dialect) for a form whose dates were checked.
-std::string BuildArchiveSearchStatement(const SearchForm& form, const std::string& archiveColumn);
+// The search statement (Access dialect) for a form whose dates were checked, on a database of
+// the given kind.
+std::string BuildArchiveSearchStatement(const SearchForm& form, const std::string& archiveColumn,
+                                        DatabaseKind kind);
 
 // Runs the statement on the image system's database; up to kMaxSearchResults studies in the
 // statement's order. A database that cannot be reached or that refuses the statement gives no

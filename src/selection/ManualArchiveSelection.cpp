@@ -26,7 +26,8 @@ SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, Searc
         return SearchOutcome::Searched;
     }
     AddArchiveColumn(config);
-    m_results = ReadSearchResults(config, BuildArchiveSearchStatement(form, config.m_strDbField));
+    m_results = ReadSearchResults(
+        config, BuildArchiveSearchStatement(form, config.m_strDbField, config.DbKind()));
     return SearchOutcome::Searched;
 }
 

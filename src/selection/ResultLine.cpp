@@ -1,5 +1,7 @@
 #include "selection/ResultLine.h"
 
+#include "db/ArchiveValue.h"
+
 namespace mirabel {
 
 namespace {
@@ -26,7 +28,7 @@ std::string ResultLine(const SearchResult& result) {
     line = FitToWidth(line + "  " + result.m_strMrn, 38);
     line = FitToWidth(line + "  " + result.m_strExamDate, 57);
     line = FitToWidth(line + "  " + result.m_strExamType, 70);
-    return line + (result.m_strArchiveValue.empty() ? " N" : " Y");
+    return line + (IsArchiveValue(result.m_strArchiveValue) ? " Y" : " N");
 }
 
 }  // namespace mirabel

@@ -10,7 +10,7 @@ struct SearchResult {
     std::string m_strLastName;      // NAME_L
     std::string m_strMrn;           // IUH_ID
     std::string m_strExamDate;      // EXAM_DATE
-    std::string m_strArchiveValue;  // the archive column; empty while the study is not archived
+    std::string m_strArchiveValue;  // the archive column; empty or blank while not archived
     std::string m_strImagePath;     // IMAGE_PATH
     std::string m_strExamId;        // EXAM_ID
     std::string m_strExamType;      // EXAM_TYPE

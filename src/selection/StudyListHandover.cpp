@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "db/ArchiveValue.h"
 #include "db/StudyRecord.h"
 
 namespace mirabel {
@@ -18,7 +19,8 @@ void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markAr
                       .imagePath = entry.m_strImagePath,
                       .examId = entry.m_strExamId,
                       .patientId = entry.m_strPatientId});
-        if (!markArchived || !entry.m_strArchiveValue.empty()) study->m_bUpdateDatabase = 0;
+        // A study that records its archive already keeps that record.
+        if (!markArchived || IsArchiveValue(entry.m_strArchiveValue)) study->m_bUpdateDatabase = 0;
         g_StudyList.push_back(std::move(study));
     }
 }

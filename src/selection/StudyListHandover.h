@@ -8,7 +8,7 @@
 namespace mirabel {
 
 // Replaces g_StudyList by the write list's studies, in order. A study's archive is recorded in
-// its EXAM row only when markArchived is on and the row holds no archive value yet, so a study
+// its EXAM row only when markArchived is on and the row records no archive yet, so a study
 // archived before keeps where it went first. Studies without an image path cannot be copied and
 // are left out.
 void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markArchived);

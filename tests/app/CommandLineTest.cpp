@@ -275,6 +275,7 @@ class RemoveNow : public ::testing::Test {
         store("Database", "Database File", setup.Database().string());
         store("Database", "Image Path", setup.ImageRoot().string());
         for (const char* box : {"ByDate", "TempDel"}) store("Delete", box, "TRUE");
+        store("Delete", "Max Delete Percent", "100");  // the rules select every candidate
         RemovalStudy study;
         const auto add = [&](long id, const std::string& archiveValue) {
             study.examId = id;

@@ -39,6 +39,7 @@ class RemovalProgram : public ::testing::Test {
         WriteFileBytes(dir / "Default.cfg", "NFS:ARCH");
         Store("Database", "Database File", setup.Database().string());
         Store("Database", "Image Path", setup.ImageRoot().string());
+        Store("Delete", "Max Delete Percent", "100");  // the rules take every study on purpose
         SelectEverything(true);
     }
 

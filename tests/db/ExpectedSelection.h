@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/ArchiverConfig.h"
+#include "db/ArchiveValue.h"
 #include "fixtures/ImageDatabaseMaker.h"
 
 namespace mirabel {
@@ -23,7 +24,9 @@ inline std::string CutoffIso(int days, std::time_t now) {
 inline bool IsWaiting(const ExamRow& e, const ArchiverConfig& c, std::time_t now) {
     // OLD_CVS <> 1 is not true for a null OLD_CVS either.
     const bool oldCvsClear = e.oldCvs && *e.oldCvs != 1;
-    if (e.archiveValue || !oldCvsClear || !e.imagePath || e.imagePath->empty()) return false;
+    if ((e.archiveValue && IsArchiveValue(*e.archiveValue)) || !oldCvsClear || !e.imagePath ||
+        e.imagePath->empty())
+        return false;
     if (c.m_bSendAll) return true;
     const bool finalReport = e.reader && e.reader->rfind("$$$READING$$$", 0) != 0;
     const bool prelim = e.prelim.has_value();

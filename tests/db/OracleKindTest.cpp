@@ -71,7 +71,7 @@ TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
     EXPECT_EQ(g_bOracleSyntax, 1);
     // The server received the Oracle form of the column test and of the date literal.
     const std::string log = server_->ServerLog();
-    EXPECT_NE(log.find("((EXAM.ARCHIVE_PATH) Is Null)"), std::string::npos);
+    EXPECT_NE(log.find("(NULLIF(LTRIM(RTRIM(EXAM.ARCHIVE_PATH)), '') IS NULL)"), std::string::npos);
     EXPECT_NE(log.find("EXAM.EXAM_DATE < TO_DATE('"), std::string::npos);
     EXPECT_NE(log.find("', 'MM/DD/YYYY HH24:MI')"), std::string::npos);
     EXPECT_TRUE(ErrorLines().empty()) << ::testing::PrintToString(ErrorLines());

@@ -19,8 +19,8 @@ namespace {
 const std::string S =
     "SELECT EXAM.IMAGE_PATH,EXAM.EXAM_DATE,PATIENT.NAME_L,PATIENT.NAME_F,EXAM.EXAM_ID,EXAM.PAT_ID "
     ",EXAM.READER FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = "
-    "EXAM.PAT_ID)AND((EXAM.[ARCHIVE_PATH]) "
-    "Is Null) AND (EXAM.OLD_CVS <> 1))";
+    "EXAM.PAT_ID)AND((EXAM.[ARCHIVE_PATH] Is Null) OR (LTRIM(RTRIM(EXAM.[ARCHIVE_PATH])) = '')) "
+    "AND (EXAM.OLD_CVS <> 1))";
 const std::string E = " ORDER BY EXAM.EXAM_DATE";
 const std::string P = " AND (EXAM.PRELIM is NOT NULL)";
 const std::string F =

@@ -10,6 +10,7 @@
 #include "fixtures/OdbcTestSetup.h"
 #include "fixtures/PostgresServer.h"
 #include "fixtures/RemovalSetup.h"
+#include "log/Logs.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/MediaTypeArchive.h"
 
@@ -108,22 +109,89 @@ TEST_F(CandidateSelection, RulesSelectAndEveryPassStartsAfresh) {
         rules.m_strNumbDays = c.days;
         rules.m_bTempDel = c.tempDel;
         rules.m_strTempDays = c.tempDays;
-        RunSelectionPass(setup.config, rules);
+        rules.m_strMaxDeletePercent = "100";
+        EXPECT_TRUE(RunSelectionPass(setup.config, rules).Clean());
         EXPECT_EQ(Selected(), c.selected) << c.days << " / " << c.tempDays;
     }
     EXPECT_TRUE(setup.Errors().empty());
+}
+
+// The five candidates are 1, 7 and 9 on the server and 5 and 8 temporary.
+TEST_F(CandidateSelection, RefusedValuesSelectNothingAndTheBrakeHoldsBackTooMany) {
+    const struct {
+        const char* days;      // by date; nullptr: off
+        const char* tempDays;  // by transfer date; nullptr: off
+        const char* maxPercent;
+        Ids selected;
+        std::vector<std::string> problems;  // as the error log has them
+    } cases[] = {
+        {"30", nullptr, "50", {"1", "9"}, {}},
+        {"36500", "10", "100", {"5", "9"}, {}},
+        {"99999999999999",
+         "10",
+         "100",
+         {"5", "9"},
+         {"Auto-Delete By Date: \"99999999999999\" days is out of range (0 to 36500); the rule "
+          "selects nothing"}},
+        {"30",
+         "-1",
+         "50",
+         {"1", "9"},
+         {"Auto-Delete Temporary Studies: \"-1\" days is out of range (0 to 36500); the rule "
+          "selects nothing"}},
+        {"0", nullptr, "60", {"1", "7", "9"}, {}},
+        {"0",
+         nullptr,
+         "59",
+         {},
+         {"Auto-Delete: the rules select 3 of 5 archived studies, more than \"Max Delete "
+          "Percent\" (59) allows; no study is selected"}},
+        {"30",
+         nullptr,
+         "0",
+         {},
+         {"Auto-Delete: the rules select 2 of 5 archived studies, more than \"Max Delete "
+          "Percent\" (0) allows; no study is selected"}},
+        {"30",
+         nullptr,
+         "half",
+         {"1", "9"},
+         {"Auto-Delete: \"Max Delete Percent\" is \"half\", not a whole number from 0 to 100; "
+          "50 applies"}},
+        {nullptr,
+         nullptr,
+         "101",
+         {},
+         {"Auto-Delete: \"Max Delete Percent\" is \"101\", not a whole number from 0 to 100; "
+          "50 applies"}},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove(setup.Work() / kErrorLogFile);
+        DeletionSettings rules;
+        rules.m_bByDate = c.days != nullptr;
+        rules.m_strNumbDays = c.days ? c.days : "";
+        rules.m_bTempDel = c.tempDays != nullptr;
+        rules.m_strTempDays = c.tempDays ? c.tempDays : "";
+        rules.m_strMaxDeletePercent = c.maxPercent;
+        const SelectionOutcome outcome = RunSelectionPass(setup.config, rules);
+        EXPECT_EQ(Selected(), c.selected) << c.days << " / " << c.maxPercent;
+        EXPECT_FALSE(outcome.failed);
+        EXPECT_EQ(outcome.Problems(), c.problems);
+        EXPECT_EQ(setup.Errors(), c.problems);
+    }
 }
 
 TEST_F(CandidateSelection, FailuresAreLoggedAndTheRestOfThePassGoesOn) {
     std::filesystem::remove(setup.Work() / "tempstudies.mdb");
     DeletionSettings rules;
     rules.m_bByDate = rules.m_bTempDel = true;
-    RunSelectionPass(setup.config, rules);
+    rules.m_strMaxDeletePercent = "100";
+    EXPECT_TRUE(RunSelectionPass(setup.config, rules).failed);
     EXPECT_EQ(Selected(), (Ids{"1", "7", "9"}));
     EXPECT_EQ(setup.Errors(), std::vector<std::string>{"Could not find file 'tempstudies.mdb'."});
 
     setup.config.m_strDatabaseFile = (setup.Work() / "gone.mdb").string();
-    RunSelectionPass(setup.config, rules);
+    EXPECT_TRUE(RunSelectionPass(setup.config, rules).failed);
     EXPECT_TRUE(g_ServerCandidates.empty());
     EXPECT_TRUE(g_TempCandidates.empty());
     EXPECT_EQ(CountSelected(), 0);
@@ -174,7 +242,7 @@ TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
 
     DeletionSettings rules;
     rules.m_bByDate = true;
-    RunSelectionPass(config, rules);
+    EXPECT_TRUE(RunSelectionPass(config, rules).Clean());
     EXPECT_EQ(Ids_(g_ServerCandidates), Ids{"31"});
     EXPECT_EQ(Ids_(g_TempCandidates), Ids{"32"});
     EXPECT_EQ(Selected(), Ids{"31"});

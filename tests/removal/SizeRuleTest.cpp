@@ -17,21 +17,43 @@ namespace fs = std::filesystem;
 
 namespace {
 
-TEST(SizeRule, TheLimitIsTheLeadingDecimalNumberInGigabytes) {
+TEST(SizeRule, TheGoalIsAPlainNumberOfGigabytesThatFitsTheImageStore) {
+    const std::uint64_t store = 100 * kBytesPerGigabyte;
     const struct {
         const char* text;
-        std::optional<std::uint64_t> bytes;
+        std::optional<std::uint64_t> bytes;  // nullopt: refused
     } cases[] = {
         {"10", 10 * kBytesPerGigabyte},
-        {" 1.5 GB", 3 * kBytesPerGigabyte / 2},
-        {"0.5x", kBytesPerGigabyte / 2},
-        {"0", std::nullopt},
-        {"", std::nullopt},
-        {"GB", std::nullopt},
+        {" 1.5 ", 3 * kBytesPerGigabyte / 2},
+        {".5", kBytesPerGigabyte / 2},
+        {"7.", 7 * kBytesPerGigabyte},
+        {"0", 0},
+        {"100", store},
+        {"100.000001", std::nullopt},
+        {"99999999999999999999999999", std::nullopt},
+        {"1e-30", std::nullopt},
+        {"nan", std::nullopt},
+        {"inf", std::nullopt},
+        {"abc", std::nullopt},
         {"-3", std::nullopt},
-        {"4700", 4700 * kBytesPerGigabyte},
+        {"+3", std::nullopt},
+        {"1.2.3", std::nullopt},
+        {"0.5x", std::nullopt},
+        {"1,5", std::nullopt},
+        {".", std::nullopt},
     };
-    for (const auto& c : cases) EXPECT_EQ(SizeLimitBytes(c.text), c.bytes) << c.text;
+    RemovalSetup setup;
+    const ScopedFreeBytes space(store / 2, store);
+    for (const auto& c : cases) {
+        std::string refusal;
+        EXPECT_EQ(SizeGoalBytes(setup.config, c.text, refusal), c.bytes) << c.text;
+        EXPECT_EQ(refusal.empty(), c.bytes.has_value()) << c.text << ": " << refusal;
+    }
+    const ScopedFreeBytes unknown(std::nullopt);
+    std::string refusal;
+    EXPECT_FALSE(SizeGoalBytes(setup.config, "1", refusal));
+    EXPECT_EQ(refusal, "Auto-Delete By Size: the free space of " + setup.config.m_strImagePath +
+                           " cannot be read; the rule selects nothing");
 }
 
 TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
@@ -48,7 +70,7 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
     EXPECT_EQ(bytes[1], 500u + fs::file_size(setup.FolderOf(1) / "cv.dir"));
     fs::remove(setup.FolderOf(2) / "cv.dir");  // counts nothing: one more study is needed
     setup.WriteTempStudies({{4, "2004-01-20 10:00:00"}});
-    const std::uint64_t limit = *SizeLimitBytes("0.000005");  // 5,369 bytes
+    const std::uint64_t limit = 5369;  // 0.000005 GB
 
     const struct {
         const char* what;
@@ -69,7 +91,8 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
         rules.m_strNumbGBytes = "0.000005";
         rules.m_bTempDel = c.tempDays != nullptr;
         rules.m_strTempDays = c.tempDays ? c.tempDays : "";
-        RunSelectionPass(setup.config, rules);
+        rules.m_strMaxDeletePercent = "100";
+        EXPECT_TRUE(RunSelectionPass(setup.config, rules).Clean()) << c.what;
         std::set<std::string> selected;
         for (const auto* list : {&g_ServerCandidates, &g_TempCandidates})
             for (const auto& record : *list)
@@ -79,7 +102,7 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
     EXPECT_TRUE(setup.Errors().empty());
 
     ScopedFreeBytes unknown(std::nullopt);
-    MarkBySize(setup.config, "1");
+    EXPECT_FALSE(MarkBySize(setup.config, 1));
     EXPECT_EQ(setup.Errors().size(), 1u);
 }
 

@@ -32,14 +32,15 @@ TEST(ArchiveSearchStatement, ConditionsInTheirOrderWithTypedQuotesDoubled) {
          "(([PATIENT].PAT_ID = [EXAM].PAT_ID) AND ([PATIENT].[NAME_F] Like 'Jo*') AND "
          "([PATIENT].[NAME_L] Like 'O''Brien*') AND ([PATIENT].[IUH_ID] Like '12*') AND "
          "([EXAM].[EXAM_DATE] >= #01/01/2004#) AND ([EXAM].[EXAM_DATE] <= #01/31/2004 23:59#) AND "
-         "([EXAM].[ARCHIVE_PATH] Is Null) AND (EXAM.OLD_CVS <> 1))"},
+         "((([EXAM].[ARCHIVE_PATH] Is Null) OR (LTRIM(RTRIM([EXAM].[ARCHIVE_PATH])) = ''))) AND "
+         "(EXAM.OLD_CVS <> 1))"},
         // Delimiters of the dialect translation cannot reach the statement as such.
         {{.m_strLastName = "a#[b]'--", .m_bNonArchivedOnly = false},
          "(([PATIENT].PAT_ID = [EXAM].PAT_ID) AND ([PATIENT].[NAME_L] Like 'a__b_''--*') AND "
          "(EXAM.OLD_CVS <> 1))"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(BuildArchiveSearchStatement(c.form, "ARCHIVE_PATH"),
+        EXPECT_EQ(BuildArchiveSearchStatement(c.form, "ARCHIVE_PATH", DatabaseKind::Jet),
                   kSelect + c.where + " ORDER BY EXAM.EXAM_DATE DESC");
 }
 
@@ -118,7 +119,7 @@ void ExpectEverySearchFinds(ManualArchiveSelection& selection, const ArchiverCon
     for (const ExpectedSearch& search : kSearches) {
         EXPECT_EQ(selection.Search(config, search.form), SearchOutcome::Searched);
         EXPECT_EQ(ExamIdsOf(selection), search.examIds)
-            << BuildArchiveSearchStatement(search.form, "ARCHIVE_PATH") << "\n"
+            << BuildArchiveSearchStatement(search.form, "ARCHIVE_PATH", config.DbKind()) << "\n"
             << ReadFileBytes(kErrorLogFile);
     }
 }
@@ -251,7 +252,8 @@ TEST_F(ArchiveSearchOnOracleKind, FindsTheSameStudiesThroughTheTranslatedStateme
     EXPECT_NE(log.find("(PATIENT.NAME_L Like 'O''B%')"), std::string::npos);
     EXPECT_NE(log.find("(EXAM.EXAM_DATE <= TO_DATE('01/31/2004 23:59', 'MM/DD/YYYY HH24:MI'))"),
               std::string::npos);
-    EXPECT_NE(log.find("(EXAM.ARCHIVE_PATH Is Null)"), std::string::npos);
+    EXPECT_NE(log.find("((NULLIF(LTRIM(RTRIM(EXAM.ARCHIVE_PATH)), '') IS NULL))"),
+              std::string::npos);
 }
 
 }  // namespace

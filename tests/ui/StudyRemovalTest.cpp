@@ -2,9 +2,11 @@
 // deletion-problem prompt, and the unattended pass after a scheduled run.
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/stattext.h>
+#include <wx/stopwatch.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
@@ -14,7 +16,9 @@
 #include "fixtures/ProgramDirectory.h"
 #include "fixtures/RemovalSetup.h"
 #include "removal/CandidateSelection.h"
+#include "platform/FreeSpace.h"
 #include "removal/DeletionCandidates.h"
+#include "removal/SizeRule.h"
 #include "removal/ui/StudyDeletionDlg.h"
 #include "ui/DialogTesting.h"
 
@@ -64,6 +68,7 @@ class StudyRemovalWindows : public ::testing::Test {
 };
 
 TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows) {
+    Store("Delete", "Max Delete Percent", "100");  // the rule below selects two of three
     {
         CStudyDeletionDlg dialog(host, nullptr);
         EXPECT_EQ(CountText(dialog), "0 studies selected for deletion");
@@ -89,6 +94,45 @@ TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows)
     CStudyDeletionDlg again(host, nullptr);
     EXPECT_EQ(CountText(again), "2 studies selected for deletion");
     EXPECT_TRUE(XRCCTRL(again, "IDC_BY_DATE", wxCheckBox)->GetValue());
+}
+
+TEST_F(StudyRemovalWindows, UpdateSaysWhyARuleSelectsNothingAndTheRoomOfTheStoreShows) {
+    Store("Delete", "BySize", "TRUE");
+    const ScopedFreeBytes space(3 * kBytesPerGigabyte / 2, 10 * kBytesPerGigabyte);
+    CStudyDeletionDlg dialog(host, nullptr);
+    EXPECT_EQ(XRCCTRL(dialog, "IDC_IMAGE_STORE_SPACE", wxStaticText)->GetLabel(),
+              "Image store: 1.50 GB free of 10.00 GB");
+    wxTEST_DIALOG(RunModal(dialog,
+                           [&] {
+                               // Typing says nothing; the button does.
+                               XRCCTRL(dialog, "IDC_NUMB_GBYTES", wxTextCtrl)->SetValue("1e-30");
+                               Press(dialog, "IDC_UPDATE_SELECTED");
+                               EXPECT_EQ(CountText(dialog), "0 studies selected for deletion");
+                           }),
+                  ExpectMessage("Auto-Delete By Size: \"1e-30\" is not a plain number of "
+                                "gigabytes; the rule selects nothing."));
+    EXPECT_EQ(Stored("NumbGBytes"), "1e-30");
+}
+
+TEST_F(StudyRemovalWindows, TheUnattendedPassStopsWhenTheRulesSelectTooMany) {
+    Store("Delete", "ByDate", "TRUE");  // "0" days: both server studies of three candidates
+    CStudyDeletionDlg deletion(host, nullptr, RemovalMode::Auto);
+    const std::string reason =
+        "Auto-Delete: the rules select 2 of 3 archived studies, more than \"Max Delete Percent\" "
+        "(50) allows; no study is selected";
+    wxTEST_DIALOG(EXPECT_EQ(RunModal(deletion,
+                                     [&] {
+                                         const wxStopWatch waited;
+                                         while (deletion.IsModal() && waited.Time() < 5000) {
+                                             wxTheApp->Yield();
+                                             wxMilliSleep(10);
+                                         }
+                                     })
+                                .result,
+                            wxID_OK),
+                  ExpectMessage(reason + "."));
+    for (long id : {10, 11, 12}) EXPECT_EQ(setup.MediaType(id), id == 12 ? "TEMP" : "Image Server");
+    EXPECT_EQ(setup.Errors(), (std::vector<std::string>{reason, "Delete not started: " + reason}));
 }
 
 TEST_F(StudyRemovalWindows, TheListLinesUpItsColumnsAndHighlightsTheSelection) {

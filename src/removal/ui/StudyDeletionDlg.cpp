@@ -6,10 +6,14 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "core/Text.h"
+#include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
+#include "log/Logs.h"
 #include "removal/CandidateLines.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionCandidates.h"
+#include "removal/SizeRule.h"
 
 namespace mirabel {
 
@@ -38,18 +42,20 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
             StoreDeleteSetting(host_, *rule.setting, settings_.*rule.member);
         });
     Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { UpdateSelectedStudies(); },
+        wxEVT_BUTTON, [this](wxCommandEvent&) { OnUpdateSelected(); },
         XRCID("IDC_UPDATE_SELECTED"));
     Bind(
         wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectStudies(); }, XRCID("IDC_SELECT_STUDIES"));
     Bind(
         wxEVT_TIMER, [this](wxTimerEvent&) { OnAutoPass(); }, kTimer5);
+    ShowStoreSpace();
     if (m_bAutoMode) {
         timer5_.StartOnce(kAutoPassDelayMs);
     } else if (!g_ServerCandidates.empty() || !g_TempCandidates.empty()) {
         // The lists outlive the dialog: a reopened dialog shows the selection left behind.
-        ShowCount();
+        ShowSelection();
     } else {
+        // The error log has any problem; the operator hears of it at Update Selected Studies.
         UpdateSelectedStudies();
     }
     GetSizer()->Fit(this);
@@ -68,6 +74,7 @@ void CStudyDeletionDlg::FindControls() {
               {edit("IDC_NUMB_GBYTES"), &kNumbGBytes, &DeletionSettings::m_strNumbGBytes},
               {edit("IDC_TEMP_DAYS"), &kTempDays, &DeletionSettings::m_strTempDays}};
     selectedCount_ = XRCCTRL(*this, "IDC_SELECTED_COUNT", wxStaticText);
+    storeSpace_ = XRCCTRL(*this, "IDC_IMAGE_STORE_SPACE", wxStaticText);
 }
 
 void CStudyDeletionDlg::WriteControls() {
@@ -81,24 +88,50 @@ void CStudyDeletionDlg::ReadControls() {
     for (const RuleText& rule : texts_) settings_.*rule.member = FromWx(rule.edit->GetValue());
 }
 
-void CStudyDeletionDlg::ShowCount() {
+void CStudyDeletionDlg::ShowSelection() {
     selectedCount_->SetLabel(ToWx(SelectedCountText()));
+    ShowStoreSpace();
 }
 
-void CStudyDeletionDlg::UpdateSelectedStudies() {
+void CStudyDeletionDlg::ShowStoreSpace() {
+    storeSpace_->SetLabel(ToWx(ImageStoreSpaceText(host_.Config())));
+}
+
+SelectionOutcome CStudyDeletionDlg::UpdateSelectedStudies() {
     ReadControls();
-    RunSelectionPass(host_.Config(), settings_);
-    ShowCount();
+    SelectionOutcome outcome = RunSelectionPass(host_.Config(), settings_);
+    ShowSelection();
+    return outcome;
+}
+
+void CStudyDeletionDlg::OnUpdateSelected() {
+    const SelectionOutcome outcome = UpdateSelectedStudies();
+    if (!outcome.Clean()) ShowProblems(outcome);
+}
+
+void CStudyDeletionDlg::ShowProblems(const SelectionOutcome& outcome) {
+    std::string text;
+    for (const std::string& problem : outcome.Problems())
+        text += (text.empty() ? "" : "\n") + AsSentence(problem);
+    ProgramMessageBox(ToWx(text), wxOK | wxICON_WARNING, this);
 }
 
 void CStudyDeletionDlg::OnSelectStudies() {
     CSelectStudiesDlg select(host_, this);
     select.ShowModal();
-    ShowCount();
+    ShowSelection();
 }
 
 void CStudyDeletionDlg::OnAutoPass() {
-    UpdateSelectedStudies();
+    const SelectionOutcome outcome = UpdateSelectedStudies();
+    if (!outcome.Clean()) {
+        // Rules that cannot stand need a person; a database that could not be read is tried
+        // again at the next pass, and its failure is in the error log already.
+        if (!outcome.refusals.empty() || outcome.brake) ShowProblems(outcome);
+        ErrorLog("Delete not started: " + outcome.Problems().front());
+        EndModal(wxID_OK);
+        return;
+    }
     CSelectStudiesDlg select(host_, this, RemovalMode::Auto);
     select.ShowModal();
     EndModal(wxID_OK);

@@ -1,14 +1,16 @@
 #pragma once
 // "Study Deletion": the rules by which archived studies leave the local image store, each
 // stored the moment it changes, the count they select, and the Select Studies list from which
-// the deletion starts. In auto mode the dialog is the unattended pass after a scheduled run:
-// one second after it opens it applies the rules, lets Select Studies delete, and closes.
+// the deletion starts, and the room left on the image store. In auto mode the dialog is the
+// unattended pass after a scheduled run: one second after it opens it applies the rules, lets
+// Select Studies delete, and closes; rules that cannot be applied as they stand delete nothing.
 #include <string>
 #include <vector>
 
 #include <wx/dialog.h>
 #include <wx/timer.h>
 
+#include "removal/CandidateSelection.h"
 #include "removal/DeletionSettings.h"
 #include "removal/RemovalHost.h"
 #include "removal/ui/SelectStudiesDlg.h"
@@ -23,8 +25,8 @@ class CStudyDeletionDlg : public wxDialog {
   public:
     CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
 
-    // "Update Selected Studies": the rules as the controls show them select afresh.
-    void UpdateSelectedStudies();
+    // The rules as the controls show them select afresh; the outcome says what went wrong.
+    SelectionOutcome UpdateSelectedStudies();
 
     bool AutoTimerRunning() const { return timer5_.IsRunning(); }
 
@@ -45,7 +47,10 @@ class CStudyDeletionDlg : public wxDialog {
     void FindControls();
     void WriteControls();
     void ReadControls();
-    void ShowCount();
+    void ShowSelection();
+    void ShowStoreSpace();
+    void OnUpdateSelected();
+    void ShowProblems(const SelectionOutcome& outcome);
     void OnSelectStudies();
     void OnAutoPass();
 
@@ -55,6 +60,7 @@ class CStudyDeletionDlg : public wxDialog {
     std::vector<RuleBox> boxes_;
     std::vector<RuleText> texts_;
     wxStaticText* selectedCount_ = nullptr;
+    wxStaticText* storeSpace_ = nullptr;
     wxTimer timer5_;
 };
 
