@@ -49,8 +49,11 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
 }
 
 void CSelectStudiesDlg::FillList() {
-    for (const std::string& line : CandidateListLines()) m_lbStudies->Append(ToWx(line));
-    for (int line : SelectedLineIndices()) m_lbStudies->SetSelection(line);
+    for (CandidateListLine& line : CandidateListLines()) {
+        const int index = m_lbStudies->Append(ToWx(line.text));
+        if (line.selected) m_lbStudies->SetSelection(index);
+        lineKeys_.push_back(std::move(line.key));
+    }
 }
 
 void CSelectStudiesDlg::HighlightAll(bool on) {
@@ -65,20 +68,24 @@ void CSelectStudiesDlg::HighlightAll(bool on) {
     }
 }
 
-void CSelectStudiesDlg::SyncSelection() {
+std::vector<CandidateKey> CSelectStudiesDlg::HighlightedKeys() const {
     wxArrayInt highlighted;
     m_lbStudies->GetSelections(highlighted);
-    mirabel::SyncSelection(std::vector<int>(highlighted.begin(), highlighted.end()));
+    std::vector<CandidateKey> keys;
+    keys.reserve(highlighted.size());
+    for (int line : highlighted) keys.push_back(lineKeys_.at(static_cast<std::size_t>(line)));
+    return keys;
 }
 
 void CSelectStudiesDlg::OnClose() {
-    SyncSelection();
+    SyncSelection(HighlightedKeys());
     EndModal(wxID_OK);
 }
 
 void CSelectStudiesDlg::OnDeleteNow() {
     timer6_.Stop();
-    SyncSelection();
+    const std::vector<CandidateKey> highlighted = HighlightedKeys();
+    SyncSelection(highlighted);
     DeletionOptions options;
     options.skip = m_strSkip;
     options.verifyFolderCopies = m_bVerifyFolderCopies;

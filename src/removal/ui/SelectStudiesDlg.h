@@ -4,11 +4,13 @@
 // selection, Esc and the close box keep the selection as it was. In the unattended pass the
 // dialog deletes the preselected studies one second after it opens, and closes.
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/font.h>
 #include <wx/timer.h>
 
+#include "removal/CandidateLines.h"
 #include "removal/RemovalHost.h"
 
 class wxListBox;
@@ -30,7 +32,8 @@ class CSelectStudiesDlg : public wxDialog {
   private:
     void FillList();
     void HighlightAll(bool on);
-    void SyncSelection();
+    // The studies the highlighted lines show.
+    std::vector<CandidateKey> HighlightedKeys() const;
     void OnClose();
 
     RemovalHost& host_;
@@ -39,6 +42,7 @@ class CSelectStudiesDlg : public wxDialog {
     bool m_bVerifyFolderCopies;  // "VerifyFolderCopies" likewise
     wxFont m_font;
     wxListBox* m_lbStudies = nullptr;
+    std::vector<CandidateKey> lineKeys_;  // the study each line shows, by line
     wxTimer timer6_;
 };
 
