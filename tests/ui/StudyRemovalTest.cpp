@@ -2,6 +2,8 @@
 // deletion-problem prompt, and the unattended pass after a scheduled run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
 #include <wx/stattext.h>
@@ -139,6 +141,39 @@ TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
     EXPECT_EQ(setup.MediaType(12), "Archive");
     EXPECT_EQ(setup.MediaType(10), "Image Server");
     EXPECT_TRUE(g_TempCandidates.empty());
+}
+
+TEST_F(StudyRemovalWindows, AScheduleTickWaitsWhileSelectStudiesIsOpenSoTheHighlightedStudyGoes) {
+    // Every tick is due, and the unattended pass after the run would delete exam 12, so that
+    // exam 11 would take the line of exam 10 under the open list.
+    Store("Archive", "IncrementMode", "TRUE");
+    Store("Delete", "TempDel", "TRUE");
+    setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    ActInNextDialog rules([&](wxDialog& deletion) {
+        ActInNextDialog select([&](wxDialog& dialog) {
+            List(dialog).DeselectAll();
+            List(dialog).SetSelection(1);  // exam 10
+            window.Tick(1);
+            Press(dialog, "IDC_DELETE_NOW");
+        });
+        Press(deletion, "IDC_SELECT_STUDIES");
+        EXPECT_TRUE(select.Used());
+    });
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_REMOVE_STUDIES"));
+    window.GetEventHandler()->ProcessEvent(click);
+    EXPECT_TRUE(rules.Used());
+
+    EXPECT_EQ(setup.MediaType(10), "Archive");
+    EXPECT_EQ(setup.MediaType(11), "Image Server");
+    EXPECT_EQ(setup.MediaType(12), "TEMP");
+    const auto debug = setup.Debug();
+    EXPECT_EQ(std::count(debug.begin(), debug.end(), kScheduleWaitsForRemoval), 1);
+    const auto activity = setup.Activity();  // no archive run before the deletion
+    ASSERT_FALSE(activity.empty());
+    EXPECT_EQ(activity.front(), "Delete started");
+    EXPECT_TRUE(window.Timer1Running());
 }
 
 TEST_F(StudyRemovalWindows, TheProblemPromptAnswersWithItsFiveButtons) {
