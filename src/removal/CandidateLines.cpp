@@ -61,6 +61,17 @@ std::vector<CandidateListLine> CandidateListLines() {
     return lines;
 }
 
+std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys) {
+    const KeySets wanted(keys);
+    std::unordered_set<std::string_view> taken[2];  // by exam id, per list
+    std::vector<const StudyRecord*> found;
+    ForEachCandidate([&](const StudyRecord& record, bool isTemp) {
+        if (wanted.Contains(record, isTemp) && taken[isTemp].insert(record.ExamId()).second)
+            found.push_back(&record);
+    });
+    return found;
+}
+
 void SyncSelection(const std::vector<CandidateKey>& highlighted) {
     const KeySets wanted(highlighted);
     ForEachCandidate([&](StudyRecord& record, bool isTemp) {

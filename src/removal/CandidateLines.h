@@ -33,6 +33,9 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp);
 // Every candidate's line, in list order.
 std::vector<CandidateListLine> CandidateListLines();
 
+// The candidates the keys name that are still in their lists, in list order, each once.
+std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys);
+
 // The highlighting becomes the selection: every selected flag is cleared, then the candidates
 // the highlighted lines show are selected. A line whose study has left its list selects nothing.
 void SyncSelection(const std::vector<CandidateKey>& highlighted);

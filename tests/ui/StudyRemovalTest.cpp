@@ -126,11 +126,16 @@ TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
     EXPECT_EQ(CountSelected(), 3);
 }
 
-TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
+TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHighlightedStudies) {
+    setup.op->answers = {Answer::No, Answer::Yes};
     CStudyDeletionDlg deletion(host, nullptr);
     RunModal(deletion, [&] {
         ActInNextDialog select([&](wxDialog& dialog) {
             List(dialog).SetSelection(0);  // the temporary study only
+            Press(dialog, "IDC_DELETE_NOW");
+            EXPECT_TRUE(dialog.IsModal());
+            EXPECT_EQ(CountSelected(), 0);
+            EXPECT_EQ(setup.MediaType(12), "TEMP");
             Press(dialog, "IDC_DELETE_NOW");
             EXPECT_FALSE(dialog.IsModal());
         });
@@ -138,6 +143,8 @@ TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
         EXPECT_TRUE(select.Used());
         EXPECT_EQ(CountText(deletion), "0 studies selected for deletion");
     });
+    const std::string question = "Delete the local images of 1 studies (0.0 GB)?";
+    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, question));
     EXPECT_EQ(setup.MediaType(12), "Archive");
     EXPECT_EQ(setup.MediaType(10), "Image Server");
     EXPECT_TRUE(g_TempCandidates.empty());
@@ -149,6 +156,7 @@ TEST_F(StudyRemovalWindows, AScheduleTickWaitsWhileSelectStudiesIsOpenSoTheHighl
     Store("Archive", "IncrementMode", "TRUE");
     Store("Delete", "TempDel", "TRUE");
     setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
+    setup.op->answers = {Answer::Yes};
     CArchiverDlg window(dir.Hive());
     ASSERT_TRUE(window.Initialise());
     ActInNextDialog rules([&](wxDialog& deletion) {
@@ -204,7 +212,14 @@ TEST_F(StudyRemovalWindows,
     Store("Archive", "IncrementMode", "TRUE");
     Store("Delete", "TempDel", "TRUE");
     setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
-    std::unique_ptr<Operator> previous = InstallOperator(std::make_unique<WxOperator>());
+    // The unattended pass deletes without asking anybody.
+    class NoQuestions : public WxOperator {
+        Answer MessageBox(const std::string& text, Buttons) override {
+            ADD_FAILURE() << "asked: " << text;
+            return Answer::No;
+        }
+    };
+    std::unique_ptr<Operator> previous = InstallOperator(std::make_unique<NoQuestions>());
     {
         CArchiverDlg window(dir.Hive());
         ASSERT_TRUE(window.Initialise());

@@ -10,6 +10,7 @@
 #include "core/ui/WxText.h"
 #include "log/Logs.h"
 #include "removal/CandidateLines.h"
+#include "removal/DeleteNowQuestion.h"
 #include "removal/DeletionSettings.h"
 #include "removal/StudyDeletion.h"
 
@@ -85,6 +86,9 @@ void CSelectStudiesDlg::OnClose() {
 void CSelectStudiesDlg::OnDeleteNow() {
     timer6_.Stop();
     const std::vector<CandidateKey> highlighted = HighlightedKeys();
+    // The operator confirms what the highlighting deletes; No leaves everything as it was. The
+    // unattended pass, whose timer presses the button, has nobody to ask.
+    if (!m_bAutoMode && !ConfirmDeleteNow(host_.Config(), highlighted)) return;
     SyncSelection(highlighted);
     DeletionOptions options;
     options.skip = m_strSkip;

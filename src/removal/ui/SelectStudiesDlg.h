@@ -23,8 +23,9 @@ class CSelectStudiesDlg : public wxDialog {
   public:
     CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
 
-    // "Delete Now": the highlighted studies are deleted as one run of the start directory,
-    // then the dialog closes with OK.
+    // "Delete Now": once the operator has confirmed (not in the unattended pass), the
+    // highlighted studies are deleted as one run of the start directory, then the dialog closes
+    // with OK.
     void OnDeleteNow();
 
     bool DeleteTimerRunning() const { return timer6_.IsRunning(); }
