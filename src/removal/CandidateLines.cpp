@@ -1,5 +1,8 @@
 #include "removal/CandidateLines.h"
 
+#include <string_view>
+#include <unordered_set>
+
 #include "core/Text.h"
 #include "removal/DeletionCandidates.h"
 
@@ -13,13 +16,27 @@ void PadAndCut(std::string& line, std::size_t width) {
     line.resize(width);
 }
 
-// Calls visit(record, isTemp, line index) for every candidate in line order.
+// Calls visit(record, isTemp) for every candidate in line order.
 template <typename Visit>
-void ForEachLine(Visit&& visit) {
-    int line = 0;
-    for (const auto& record : g_TempCandidates) visit(*record, true, line++);
-    for (const auto& record : g_ServerCandidates) visit(*record, false, line++);
+void ForEachCandidate(Visit&& visit) {
+    for (const auto& record : g_TempCandidates) visit(*record, true);
+    for (const auto& record : g_ServerCandidates) visit(*record, false);
 }
+
+// The exam ids the keys name, one set per list (the two lists may hold the same exam).
+class KeySets {
+  public:
+    explicit KeySets(const std::vector<CandidateKey>& keys) {
+        for (const CandidateKey& key : keys) (key.isTemp ? temp_ : server_).insert(key.examId);
+    }
+    bool Contains(const StudyRecord& record, bool isTemp) const {
+        return (isTemp ? temp_ : server_).contains(record.ExamId());
+    }
+
+  private:
+    std::unordered_set<std::string_view> temp_;
+    std::unordered_set<std::string_view> server_;
+};
 
 }  // namespace
 
@@ -33,31 +50,37 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp) {
     return line;
 }
 
-std::vector<std::string> CandidateListLines() {
-    std::vector<std::string> lines;
-    ForEachLine([&](const StudyRecord& record, bool isTemp, int) {
-        lines.push_back(CandidateLine(record, isTemp));
+std::vector<CandidateListLine> CandidateListLines() {
+    std::vector<CandidateListLine> lines;
+    lines.reserve(g_TempCandidates.size() + g_ServerCandidates.size());
+    ForEachCandidate([&](const StudyRecord& record, bool isTemp) {
+        lines.push_back({CandidateLine(record, isTemp),
+                         {isTemp, std::string(record.ExamId())},
+                         record.m_bSelected != 0});
     });
     return lines;
 }
 
-std::vector<int> SelectedLineIndices() {
-    std::vector<int> selected;
-    ForEachLine([&](const StudyRecord& record, bool, int line) {
-        if (record.m_bSelected) selected.push_back(line);
+std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys) {
+    const KeySets wanted(keys);
+    std::unordered_set<std::string_view> taken[2];  // by exam id, per list
+    std::vector<const StudyRecord*> found;
+    ForEachCandidate([&](const StudyRecord& record, bool isTemp) {
+        if (wanted.Contains(record, isTemp) && taken[isTemp].insert(record.ExamId()).second)
+            found.push_back(&record);
     });
-    return selected;
+    return found;
 }
 
-void SyncSelection(const std::vector<int>& highlightedLines) {
-    ForEachLine([](StudyRecord& record, bool, int) { record.m_bSelected = 0; });
-    const int temps = static_cast<int>(g_TempCandidates.size());
-    const int total = temps + static_cast<int>(g_ServerCandidates.size());
-    for (int line : highlightedLines) {
-        if (line < 0 || line >= total) continue;
-        CandidateList& list = line < temps ? g_TempCandidates : g_ServerCandidates;
-        list[static_cast<std::size_t>(line < temps ? line : line - temps)]->m_bSelected = 1;
-    }
+void SyncSelection(const std::vector<CandidateKey>& highlighted) {
+    const KeySets wanted(highlighted);
+    ForEachCandidate([&](StudyRecord& record, bool isTemp) {
+        // A study a rule selected and the operator left highlighted keeps its rule.
+        if (!wanted.Contains(record, isTemp))
+            record.m_bSelected = 0;
+        else if (!record.m_bSelected)
+            record.m_bSelected = kSelectedByOperator;
+    });
 }
 
 std::string SelectedCountText() {

@@ -1,8 +1,8 @@
 #pragma once
 // The Select Studies list: one fixed-width line per deletion candidate, the temporary
-// candidates first, then the server candidates, so that line k stands for temporary candidate
-// k while k is below their number and for server candidate k - t after it. The mapping holds
-// while the lists are unchanged, which they are for the life of the dialog.
+// candidates first, then the server candidates. Each line remembers the study it shows by its
+// list and exam id, not by its place in the lists, so that a highlighted line selects that study
+// and no other, whatever became of the lists since the line was made.
 #include <string>
 #include <vector>
 
@@ -13,20 +13,32 @@ namespace mirabel {
 inline constexpr const char* kCandidateCaptions =
     "   Type      Last Name                  First Name               Exam Date";
 
+// The study a line shows: which of the two lists, and the exam id.
+struct CandidateKey {
+    bool isTemp = false;
+    std::string examId;
+};
+
+struct CandidateListLine {
+    std::string text;
+    CandidateKey key;
+    bool selected = false;  // the candidate's selected flag when the line was made
+};
+
 // " TMP  " or " SVR  " + last name, padded and cut to 18 characters; " " + first name, the
 // line padded and cut to 30; " " + exam date, the line padded and cut to 48. Names and dates
 // never push the later columns to the right.
 std::string CandidateLine(const StudyRecord& record, bool isTemp);
 
 // Every candidate's line, in list order.
-std::vector<std::string> CandidateListLines();
+std::vector<CandidateListLine> CandidateListLines();
 
-// The lines of the selected candidates.
-std::vector<int> SelectedLineIndices();
+// The candidates the keys name that are still in their lists, in list order, each once.
+std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys);
 
-// The highlighting becomes the selection: every selected flag is cleared, then the flags of
-// the candidates of the highlighted lines are set.
-void SyncSelection(const std::vector<int>& highlightedLines);
+// The highlighting becomes the selection: every selected flag is cleared, then the candidates
+// the highlighted lines show are selected. A line whose study has left its list selects nothing.
+void SyncSelection(const std::vector<CandidateKey>& highlighted);
 
 // "<n> studies selected for deletion", n over both lists.
 std::string SelectedCountText();

@@ -2,6 +2,8 @@
 // deletion-problem prompt, and the unattended pass after a scheduled run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
@@ -168,11 +170,16 @@ TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
     EXPECT_EQ(CountSelected(), 3);
 }
 
-TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
+TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHighlightedStudies) {
+    setup.op->answers = {Answer::No, Answer::Yes};
     CStudyDeletionDlg deletion(host, nullptr);
     RunModal(deletion, [&] {
         ActInNextDialog select([&](wxDialog& dialog) {
             List(dialog).SetSelection(0);  // the temporary study only
+            Press(dialog, "IDC_DELETE_NOW");
+            EXPECT_TRUE(dialog.IsModal());
+            EXPECT_EQ(CountSelected(), 0);
+            EXPECT_EQ(setup.MediaType(12), "TEMP");
             Press(dialog, "IDC_DELETE_NOW");
             EXPECT_FALSE(dialog.IsModal());
         });
@@ -180,9 +187,45 @@ TEST_F(StudyRemovalWindows, DeleteNowDeletesTheHighlightedStudiesAndCloses) {
         EXPECT_TRUE(select.Used());
         EXPECT_EQ(CountText(deletion), "0 studies selected for deletion");
     });
+    const std::string question = "Delete the local images of 1 studies (0.0 GB)?";
+    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, question));
     EXPECT_EQ(setup.MediaType(12), "Archive");
     EXPECT_EQ(setup.MediaType(10), "Image Server");
     EXPECT_TRUE(g_TempCandidates.empty());
+}
+
+TEST_F(StudyRemovalWindows, AScheduleTickWaitsWhileSelectStudiesIsOpenSoTheHighlightedStudyGoes) {
+    // Every tick is due, and the unattended pass after the run would delete exam 12, so that
+    // exam 11 would take the line of exam 10 under the open list.
+    Store("Archive", "IncrementMode", "TRUE");
+    Store("Delete", "TempDel", "TRUE");
+    setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
+    setup.op->answers = {Answer::Yes};
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    ActInNextDialog rules([&](wxDialog& deletion) {
+        ActInNextDialog select([&](wxDialog& dialog) {
+            List(dialog).DeselectAll();
+            List(dialog).SetSelection(1);  // exam 10
+            window.Tick(1);
+            Press(dialog, "IDC_DELETE_NOW");
+        });
+        Press(deletion, "IDC_SELECT_STUDIES");
+        EXPECT_TRUE(select.Used());
+    });
+    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_REMOVE_STUDIES"));
+    window.GetEventHandler()->ProcessEvent(click);
+    EXPECT_TRUE(rules.Used());
+
+    EXPECT_EQ(setup.MediaType(10), "Archive");
+    EXPECT_EQ(setup.MediaType(11), "Image Server");
+    EXPECT_EQ(setup.MediaType(12), "TEMP");
+    const auto debug = setup.Debug();
+    EXPECT_EQ(std::count(debug.begin(), debug.end(), kScheduleWaitsForRemoval), 1);
+    const auto activity = setup.Activity();  // no archive run before the deletion
+    ASSERT_FALSE(activity.empty());
+    EXPECT_EQ(activity.front(), "Delete started");
+    EXPECT_TRUE(window.Timer1Running());
 }
 
 TEST_F(StudyRemovalWindows, TheProblemPromptAnswersWithItsFiveButtons) {
@@ -213,7 +256,14 @@ TEST_F(StudyRemovalWindows,
     Store("Archive", "IncrementMode", "TRUE");
     Store("Delete", "TempDel", "TRUE");
     setup.WriteTempStudies({{12, "2004-02-01 08:00:00"}});
-    std::unique_ptr<Operator> previous = InstallOperator(std::make_unique<WxOperator>());
+    // The unattended pass deletes without asking anybody.
+    class NoQuestions : public WxOperator {
+        Answer MessageBox(const std::string& text, Buttons) override {
+            ADD_FAILURE() << "asked: " << text;
+            return Answer::No;
+        }
+    };
+    std::unique_ptr<Operator> previous = InstallOperator(std::make_unique<NoQuestions>());
     {
         CArchiverDlg window(dir.Hive());
         ASSERT_TRUE(window.Initialise());

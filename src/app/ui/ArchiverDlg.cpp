@@ -7,6 +7,7 @@
 #include <wx/filedlg.h>
 #include <wx/menu.h>
 #include <wx/radiobut.h>
+#include <wx/scopeguard.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
@@ -559,6 +560,10 @@ void CArchiverDlg::OnSetIncrement() {
 }
 
 void CArchiverDlg::OnScheduleTick() {
+    if (removalWindowOpen_) {
+        DebugLog(kScheduleWaitsForRemoval);
+        return;
+    }
     DebugLog("OnTimer started");
     const wxDateTime now = wxDateTime::Now();
     if (core_.RunIsDue(now.GetHour(), now.GetMinute()))
@@ -588,6 +593,10 @@ void CArchiverDlg::RunScheduledArchive() {
 }
 
 void CArchiverDlg::OpenStudyDeletion(RemovalMode mode) {
+    // While the removal windows are open, a scheduled run and its unattended pass would
+    // rebuild the candidate lists under the list the operator is highlighting in.
+    removalWindowOpen_ = true;
+    wxON_BLOCK_EXIT_SET(removalWindowOpen_, false);
     CStudyDeletionDlg deletion(removalHost_, this, mode);
     deletion.ShowModal();
 }

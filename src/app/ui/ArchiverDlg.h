@@ -19,6 +19,10 @@ class wxTextCtrl;
 
 namespace mirabel {
 
+// The debug-log line of a schedule tick that waits for the removal windows to close.
+inline constexpr const char* kScheduleWaitsForRemoval =
+    "OnTimer: Study Deletion is open, the schedule waits for its next tick";
+
 class CArchiverDlg : public wxDialog {
   public:
     // hive: the settings store behind every GetSetting/SetSetting of this window.
@@ -40,7 +44,9 @@ class CArchiverDlg : public wxDialog {
     void LoadArchiveSettings();
     void SaveArchiveList();
 
-    // Delivers a tick of timer 1 (the schedule) or timer 2 (the count) as the timer does.
+    // Delivers a tick of timer 1 (the schedule) or timer 2 (the count) as the timer does. While
+    // Study Deletion is open a tick of timer 1 only writes kScheduleWaitsForRemoval to the
+    // debug log: the schedule tries again at its next tick.
     void Tick(int timerId);
     bool Timer1Running() const { return timer1_.IsRunning(); }
     int Timer1Period() const { return timer1_.GetInterval(); }
@@ -99,6 +105,8 @@ class CArchiverDlg : public wxDialog {
 
     ArchiverCore core_;
     CoreRemovalHost removalHost_{core_};
+    // Study Deletion (and Select Studies above it) is open: schedule ticks start nothing.
+    bool removalWindowOpen_ = false;
     wxTimer timer1_;
     wxTimer timer2_;
 

@@ -10,6 +10,7 @@
 #include "core/ui/WxText.h"
 #include "log/Logs.h"
 #include "removal/CandidateLines.h"
+#include "removal/DeleteNowQuestion.h"
 #include "removal/DeletionSettings.h"
 #include "removal/StudyDeletion.h"
 
@@ -49,8 +50,11 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
 }
 
 void CSelectStudiesDlg::FillList() {
-    for (const std::string& line : CandidateListLines()) m_lbStudies->Append(ToWx(line));
-    for (int line : SelectedLineIndices()) m_lbStudies->SetSelection(line);
+    for (CandidateListLine& line : CandidateListLines()) {
+        const int index = m_lbStudies->Append(ToWx(line.text));
+        if (line.selected) m_lbStudies->SetSelection(index);
+        lineKeys_.push_back(std::move(line.key));
+    }
 }
 
 void CSelectStudiesDlg::HighlightAll(bool on) {
@@ -65,20 +69,27 @@ void CSelectStudiesDlg::HighlightAll(bool on) {
     }
 }
 
-void CSelectStudiesDlg::SyncSelection() {
+std::vector<CandidateKey> CSelectStudiesDlg::HighlightedKeys() const {
     wxArrayInt highlighted;
     m_lbStudies->GetSelections(highlighted);
-    mirabel::SyncSelection(std::vector<int>(highlighted.begin(), highlighted.end()));
+    std::vector<CandidateKey> keys;
+    keys.reserve(highlighted.size());
+    for (int line : highlighted) keys.push_back(lineKeys_.at(static_cast<std::size_t>(line)));
+    return keys;
 }
 
 void CSelectStudiesDlg::OnClose() {
-    SyncSelection();
+    SyncSelection(HighlightedKeys());
     EndModal(wxID_OK);
 }
 
 void CSelectStudiesDlg::OnDeleteNow() {
     timer6_.Stop();
-    SyncSelection();
+    const std::vector<CandidateKey> highlighted = HighlightedKeys();
+    // The operator confirms what the highlighting deletes; No leaves everything as it was. The
+    // unattended pass, whose timer presses the button, has nobody to ask.
+    if (!m_bAutoMode && !ConfirmDeleteNow(host_.Config(), highlighted)) return;
+    SyncSelection(highlighted);
     DeletionOptions options;
     options.skip = m_strSkip;
     options.verifyFolderCopies = m_bVerifyFolderCopies;

@@ -4,11 +4,13 @@
 // selection, Esc and the close box keep the selection as it was. In the unattended pass the
 // dialog deletes the preselected studies one second after it opens, and closes.
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/font.h>
 #include <wx/timer.h>
 
+#include "removal/CandidateLines.h"
 #include "removal/RemovalHost.h"
 
 class wxListBox;
@@ -21,8 +23,9 @@ class CSelectStudiesDlg : public wxDialog {
   public:
     CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
 
-    // "Delete Now": the highlighted studies are deleted as one run of the start directory,
-    // then the dialog closes with OK.
+    // "Delete Now": once the operator has confirmed (not in the unattended pass), the
+    // highlighted studies are deleted as one run of the start directory, then the dialog closes
+    // with OK.
     void OnDeleteNow();
 
     bool DeleteTimerRunning() const { return timer6_.IsRunning(); }
@@ -30,7 +33,8 @@ class CSelectStudiesDlg : public wxDialog {
   private:
     void FillList();
     void HighlightAll(bool on);
-    void SyncSelection();
+    // The studies the highlighted lines show.
+    std::vector<CandidateKey> HighlightedKeys() const;
     void OnClose();
 
     RemovalHost& host_;
@@ -39,6 +43,7 @@ class CSelectStudiesDlg : public wxDialog {
     bool m_bVerifyFolderCopies;  // "VerifyFolderCopies" likewise
     wxFont m_font;
     wxListBox* m_lbStudies = nullptr;
+    std::vector<CandidateKey> lineKeys_;  // the study each line shows, by line
     wxTimer timer6_;
 };
 

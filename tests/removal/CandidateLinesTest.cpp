@@ -1,0 +1,51 @@
+// The Select Studies list's lines and the selection they make, keyed by the studies they show.
+#include "removal/CandidateLines.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "removal/DeletionCandidates.h"
+
+namespace mirabel {
+
+namespace {
+
+void Fill(CandidateList& list, std::initializer_list<const char*> examIds) {
+    list.clear();
+    for (const char* id : examIds) {
+        list.push_back(std::make_unique<StudyRecord>());
+        list.back()->SetExamId(id);
+    }
+}
+
+std::set<std::string> SelectedIn(const CandidateList& list) {
+    std::set<std::string> ids;
+    for (const auto& record : list)
+        if (record->m_bSelected) ids.emplace(record->ExamId());
+    return ids;
+}
+
+TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
+    Fill(g_TempCandidates, {"12"});
+    Fill(g_ServerCandidates, {"10", "11"});
+    const std::vector<CandidateListLine> lines = CandidateListLines();
+    ASSERT_EQ(lines.size(), 3u);
+    // The operator highlights the temporary study and the first server study.
+    const std::vector<CandidateKey> highlighted = {lines[0].key, lines[1].key};
+
+    // Meanwhile another pass deleted exam 12 and listed the server studies in another order,
+    // with exam 11 (and a same-numbered temporary study) where exam 10 was.
+    Fill(g_TempCandidates, {"11"});
+    Fill(g_ServerCandidates, {"11", "13", "10"});
+    g_ServerCandidates[0]->m_bSelected = 1;
+    SyncSelection(highlighted);
+
+    EXPECT_EQ(SelectedIn(g_ServerCandidates), std::set<std::string>{"10"});
+    EXPECT_TRUE(SelectedIn(g_TempCandidates).empty());
+    ResetDeletionCandidates();
+}
+
+}  // namespace
+
+}  // namespace mirabel
