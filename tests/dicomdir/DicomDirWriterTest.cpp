@@ -4,18 +4,18 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <regex>
 
 #include "dicomdir/MediaFileId.h"
 #include "fixtures/DicomDirOutline.h"
+#include "fixtures/DicomDirValidator.h"
 #include "fixtures/DicomFiles.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/ToolRun.h"
 
 namespace mirabel {
 
@@ -25,22 +25,6 @@ namespace fs = std::filesystem;
 using Outline = std::vector<std::string>;
 
 const std::string kStoredImagePath = "\\2004\\0117\\ST01";
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun RunTool(const std::string& command) {
-    ToolRun run;
-    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 DicomFileContent Image(const std::string& name, const std::string& id, const std::string& uid) {
     DicomFileContent content;
@@ -98,10 +82,11 @@ Outline TwoSeriesOutline() {
             "      IMAGE " + study + ".2.2 " + folder + "IM000004"};
 }
 
-TEST_F(DicomDirWriterTest, TwoSeriesOfOneStudyAreListedAndReadableByDcmdump) {
+TEST_F(DicomDirWriterTest, TwoSeriesOfOneStudyAreListedReadableByDcmdumpAndValid) {
     const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
     EXPECT_EQ(AddStudyFiles(files), 0);
     EXPECT_EQ(Read(), TwoSeriesOutline());
+    EXPECT_EQ(UnexpectedValidatorErrors(medium / "DICOMDIR"), std::vector<std::string>{});
 
     ASSERT_TRUE(fs::exists("/usr/bin/dcmdump")) << "dcmdump is needed to check the DICOMDIR";
     const ToolRun dump = RunTool("/usr/bin/dcmdump " + (medium / "DICOMDIR").string());
