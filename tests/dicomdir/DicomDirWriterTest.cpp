@@ -125,11 +125,18 @@ Outline PlaceholderOutline(const std::string& fileId) {
             std::string("      IMAGE ") + kPlaceholderImageUid + " " + fileId};
 }
 
+// An image's SOP Instance UID is also in its meta header, so only images without it anywhere
+// share one IMAGE record.
 TEST_F(DicomDirWriterTest, AbsentElementsGetFixedPlaceholdersSoSuchImagesShareOneRecord) {
-    const DicomFileContent bare;  // no patient, no UIDs
+    DicomFileContent bare;  // no patient, no UIDs in the data set
+    bare.metaInstanceUid = TestUid("8.1");
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM1", bare), "IMAGES\\S\\IM1"), 0);
+    bare.metaInstanceUid = TestUid("8.2");
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM2", bare), "IMAGES\\S\\IM2"), 0);
-    EXPECT_EQ(Read(), PlaceholderOutline("IMAGES\\S\\IM1"));
+    Outline expected = PlaceholderOutline("IMAGES\\S\\IM1");
+    expected.back() = "      IMAGE " + TestUid("8.1") + " IMAGES\\S\\IM1";
+    expected.push_back("      IMAGE " + TestUid("8.2") + " IMAGES\\S\\IM2");
+    EXPECT_EQ(Read(), expected);
 }
 
 TEST_F(DicomDirWriterTest, FileTheToolkitCannotReadStillGetsPlaceholderRecords) {
@@ -158,6 +165,57 @@ TEST_F(DicomDirWriterTest, HeaderValuesAreKeptWhateverFollowsAndOnlyAbsentOnesAr
                  "      IMAGE " + TestUid("10.1.1") + " IMAGES\\CUT\\IM1", "PATIENT  ",
                  "  STUDY " + TestUid("20"), "    SERIES " + TestUid("20.1"),
                  "      IMAGE " + TestUid("20.1.1") + " IMAGES\\E\\IM1"}));
+}
+
+// Keys that some writers leave as bytes of VR UN are the text they spell. A key whose text is
+// not valid for its VR is never written: a placeholder stands in (for the image, the UID in
+// its meta header), and DirWrite.log says so.
+TEST_F(DicomDirWriterTest, KeysAreWrittenOnlyWithValuesValidForTheirVr) {
+    struct Case {
+        const char* what;
+        DicomFileContent content;
+        Outline expected;
+        std::vector<std::string> logged;  // parts of DirWrite.log
+    };
+    DicomFileContent unknownVr = Image("DOE^JOHN", "P1", "10");
+    unknownVr.keysAsUnknownVr = true;
+    DicomFileContent noImageUid = unknownVr;
+    noImageUid.sopInstanceUid = TestUid("10.1") + "\\1";  // two values, no UID
+    noImageUid.metaInstanceUid = TestUid("10.1.1");
+    DicomFileContent noStudyUid = Image("DOE^JOHN", "P1", "10");
+    noStudyUid.studyUid = "1.2.abc";
+    const Outline valid{"PATIENT DOE^JOHN P1", "  STUDY " + TestUid("10"),
+                        "    SERIES " + TestUid("10.1"),
+                        "      IMAGE " + TestUid("10.1.1") + " IMAGES\\IM1"};
+    Outline placeholderStudy = valid;
+    placeholderStudy[1] = std::string("  STUDY ") + kPlaceholderStudyUid;
+    const std::vector<Case> cases{
+        {"keys read as UN", unknownVr, valid, {}},
+        {"an image UID read as UN that is no UID",
+         noImageUid,
+         valid,
+         {"(0008,0018) SOPInstanceUID \"31\\2e\\32\\2e",
+          "is not valid for its VR, written as " + TestUid("10.1.1")}},
+        {"a study UID with letters",
+         noStudyUid,
+         placeholderStudy,
+         {"(0020,000d) StudyInstanceUID \"1.2.abc\" is not valid for its VR, written as " +
+          std::string(kPlaceholderStudyUid)}},
+    };
+    for (const Case& c : cases) {
+        fs::remove(medium / "DICOMDIR");
+        fs::remove(work / kDicomDirLogFile);
+        EXPECT_EQ(Add(Copied("IMAGES\\IM1", c.content), "IMAGES\\IM1"), 0) << c.what;
+        EXPECT_EQ(Read(), c.expected) << c.what;
+        const std::string log = ReadFileBytes(work / kDicomDirLogFile);
+        for (const std::string& part : c.logged)
+            EXPECT_NE(log.find(part), std::string::npos) << c.what << "\n" << log;
+        if (c.logged.empty()) {
+            EXPECT_EQ(log.find("is not valid"), std::string::npos) << log;
+        }
+        EXPECT_EQ(UnexpectedValidatorErrors(medium / "DICOMDIR"), std::vector<std::string>{})
+            << c.what;
+    }
 }
 
 TEST_F(DicomDirWriterTest, FileIdsAreStoredWithBackslashesAndOtherwiseAsGiven) {
