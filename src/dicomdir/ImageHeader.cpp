@@ -172,6 +172,10 @@ struct ImageHeader::Parsed {
 };
 
 ImageHeader::ImageHeader(const std::string& file) : parsed_(std::make_unique<Parsed>()) {
+    // Some writers put a data set in implicit VR behind a meta header that says explicit VR;
+    // the toolkit reads such an element again as implicit VR when its VR makes no sense,
+    // instead of losing the rest of the data set.
+    dcmAcceptUnexpectedImplicitEncoding.set(OFTrue);
     parsed_->file = file;
     const OFCondition read = parsed_->format.loadFile(OFFilename(file.c_str()), EXS_Unknown,
                                                       EGL_noChange, kLongestValueRead);
