@@ -103,9 +103,12 @@ bool CopyRecords(DcmDirectoryRecord& from, DirectoryRecord& to) {
 // elements around the root's offsets and the records.
 bool CopyFrame(DcmDicomDir& dir, DicomDirContents& contents) {
     DcmFileFormat& file = dir.getDirFileFormat();
+    // Only what is missing or stale is filled in: made anew, the meta information would name
+    // the toolkit's private class (a DICOMDIR's data set names no class), and viewers that
+    // check the class would not open the medium; the DICOMDIR also keeps its instance UID.
     file.getMetaInfo()->putAndInsertString(DCM_MediaStorageSOPClassUID,
                                            UID_MediaStorageDirectoryStorage);
-    file.validateMetaInfo(EXS_LittleEndianExplicit);
+    file.validateMetaInfo(EXS_LittleEndianExplicit, EWM_fileformat);
     DcmDataset& data = *file.getDataset();
     std::optional<std::string> meta = EncodeMetaHeader(*file.getMetaInfo());
     std::optional<std::string> before = EncodeElementsBetween(

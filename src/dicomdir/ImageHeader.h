@@ -10,8 +10,9 @@
 
 namespace mirabel {
 
-// Fixed values for elements an image lacks. Images without UIDs therefore share one STUDY,
-// one SERIES and one IMAGE record.
+// Fixed values for elements an image lacks or holds in a form invalid for their VR. Images
+// without UIDs therefore share one STUDY, one SERIES and (when their meta header names no SOP
+// Instance UID either) one IMAGE record.
 inline constexpr const char* kPlaceholderPatientName = "UNKNOWN^PATIENT";
 inline constexpr const char* kPlaceholderPatientId = "UNKNOWN";
 inline constexpr const char* kPlaceholderStudyUid = "1.2.840.12345.67890.123";
@@ -29,8 +30,10 @@ class ImageHeader {
     ImageHeader& operator=(const ImageHeader&) = delete;
 
     // The key of the image's record at `level` (see RecordIndex). A placeholder stands in for
-    // an absent element only: a present empty one is the image's value, and another image with
-    // the same empty value is the same entity.
+    // an element the image lacks or holds in a form invalid for its VR (DirWrite.log names
+    // those), the meta header's SOP Instance UID for a data set without a usable one. A present
+    // empty value is the image's value: another image with the same empty value is the same
+    // entity.
     std::string Key(RecordLevel level);
 
     // A new record of `level` for this image: its keys and the elements a viewer expects, an

@@ -4,18 +4,18 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 #include <regex>
 
 #include "dicomdir/MediaFileId.h"
 #include "fixtures/DicomDirOutline.h"
+#include "fixtures/DicomDirValidator.h"
 #include "fixtures/DicomFiles.h"
 #include "fixtures/TempDir.h"
+#include "fixtures/ToolRun.h"
 
 namespace mirabel {
 
@@ -25,22 +25,6 @@ namespace fs = std::filesystem;
 using Outline = std::vector<std::string>;
 
 const std::string kStoredImagePath = "\\2004\\0117\\ST01";
-
-struct ToolRun {
-    int status = -1;
-    std::string output;
-};
-
-ToolRun RunTool(const std::string& command) {
-    ToolRun run;
-    std::FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
 
 DicomFileContent Image(const std::string& name, const std::string& id, const std::string& uid) {
     DicomFileContent content;
@@ -98,10 +82,11 @@ Outline TwoSeriesOutline() {
             "      IMAGE " + study + ".2.2 " + folder + "IM000004"};
 }
 
-TEST_F(DicomDirWriterTest, TwoSeriesOfOneStudyAreListedAndReadableByDcmdump) {
+TEST_F(DicomDirWriterTest, TwoSeriesOfOneStudyAreListedReadableByDcmdumpAndValid) {
     const auto files = WriteDicomStudy(StudyFolder(), "DOE^JOHN", "P0001", TestUid("1"), 2, 2);
     EXPECT_EQ(AddStudyFiles(files), 0);
     EXPECT_EQ(Read(), TwoSeriesOutline());
+    EXPECT_EQ(UnexpectedValidatorErrors(medium / "DICOMDIR"), std::vector<std::string>{});
 
     ASSERT_TRUE(fs::exists("/usr/bin/dcmdump")) << "dcmdump is needed to check the DICOMDIR";
     const ToolRun dump = RunTool("/usr/bin/dcmdump " + (medium / "DICOMDIR").string());
@@ -140,11 +125,18 @@ Outline PlaceholderOutline(const std::string& fileId) {
             std::string("      IMAGE ") + kPlaceholderImageUid + " " + fileId};
 }
 
+// An image's SOP Instance UID is also in its meta header, so only images without it anywhere
+// share one IMAGE record.
 TEST_F(DicomDirWriterTest, AbsentElementsGetFixedPlaceholdersSoSuchImagesShareOneRecord) {
-    const DicomFileContent bare;  // no patient, no UIDs
+    DicomFileContent bare;  // no patient, no UIDs in the data set
+    bare.metaInstanceUid = TestUid("8.1");
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM1", bare), "IMAGES\\S\\IM1"), 0);
+    bare.metaInstanceUid = TestUid("8.2");
     EXPECT_EQ(Add(Copied("IMAGES\\S\\IM2", bare), "IMAGES\\S\\IM2"), 0);
-    EXPECT_EQ(Read(), PlaceholderOutline("IMAGES\\S\\IM1"));
+    Outline expected = PlaceholderOutline("IMAGES\\S\\IM1");
+    expected.back() = "      IMAGE " + TestUid("8.1") + " IMAGES\\S\\IM1";
+    expected.push_back("      IMAGE " + TestUid("8.2") + " IMAGES\\S\\IM2");
+    EXPECT_EQ(Read(), expected);
 }
 
 TEST_F(DicomDirWriterTest, FileTheToolkitCannotReadStillGetsPlaceholderRecords) {
@@ -173,6 +165,57 @@ TEST_F(DicomDirWriterTest, HeaderValuesAreKeptWhateverFollowsAndOnlyAbsentOnesAr
                  "      IMAGE " + TestUid("10.1.1") + " IMAGES\\CUT\\IM1", "PATIENT  ",
                  "  STUDY " + TestUid("20"), "    SERIES " + TestUid("20.1"),
                  "      IMAGE " + TestUid("20.1.1") + " IMAGES\\E\\IM1"}));
+}
+
+// Keys that some writers leave as bytes of VR UN are the text they spell. A key whose text is
+// not valid for its VR is never written: a placeholder stands in (for the image, the UID in
+// its meta header), and DirWrite.log says so.
+TEST_F(DicomDirWriterTest, KeysAreWrittenOnlyWithValuesValidForTheirVr) {
+    struct Case {
+        const char* what;
+        DicomFileContent content;
+        Outline expected;
+        std::vector<std::string> logged;  // parts of DirWrite.log
+    };
+    DicomFileContent unknownVr = Image("DOE^JOHN", "P1", "10");
+    unknownVr.keysAsUnknownVr = true;
+    DicomFileContent noImageUid = unknownVr;
+    noImageUid.sopInstanceUid = TestUid("10.1") + "\\1";  // two values, no UID
+    noImageUid.metaInstanceUid = TestUid("10.1.1");
+    DicomFileContent noStudyUid = Image("DOE^JOHN", "P1", "10");
+    noStudyUid.studyUid = "1.2.abc";
+    const Outline valid{"PATIENT DOE^JOHN P1", "  STUDY " + TestUid("10"),
+                        "    SERIES " + TestUid("10.1"),
+                        "      IMAGE " + TestUid("10.1.1") + " IMAGES\\IM1"};
+    Outline placeholderStudy = valid;
+    placeholderStudy[1] = std::string("  STUDY ") + kPlaceholderStudyUid;
+    const std::vector<Case> cases{
+        {"keys read as UN", unknownVr, valid, {}},
+        {"an image UID read as UN that is no UID",
+         noImageUid,
+         valid,
+         {"(0008,0018) SOPInstanceUID \"31\\2e\\32\\2e",
+          "is not valid for its VR, written as " + TestUid("10.1.1")}},
+        {"a study UID with letters",
+         noStudyUid,
+         placeholderStudy,
+         {"(0020,000d) StudyInstanceUID \"1.2.abc\" is not valid for its VR, written as " +
+          std::string(kPlaceholderStudyUid)}},
+    };
+    for (const Case& c : cases) {
+        fs::remove(medium / "DICOMDIR");
+        fs::remove(work / kDicomDirLogFile);
+        EXPECT_EQ(Add(Copied("IMAGES\\IM1", c.content), "IMAGES\\IM1"), 0) << c.what;
+        EXPECT_EQ(Read(), c.expected) << c.what;
+        const std::string log = ReadFileBytes(work / kDicomDirLogFile);
+        for (const std::string& part : c.logged)
+            EXPECT_NE(log.find(part), std::string::npos) << c.what << "\n" << log;
+        if (c.logged.empty()) {
+            EXPECT_EQ(log.find("is not valid"), std::string::npos) << log;
+        }
+        EXPECT_EQ(UnexpectedValidatorErrors(medium / "DICOMDIR"), std::vector<std::string>{})
+            << c.what;
+    }
 }
 
 TEST_F(DicomDirWriterTest, FileIdsAreStoredWithBackslashesAndOtherwiseAsGiven) {
