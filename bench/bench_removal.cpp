@@ -122,6 +122,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     start.UseFolderDestination(tree / "archive");
     start.Store("Delete", "ByDate", "TRUE");
     start.Store("Delete", "NumbDays", "30");
+    start.Store("Delete", "Max Delete Percent", "100");  // every study goes, on purpose
     Contest files{"deletion, " + WorkSize(s), "rm"};
     Contest rows{"deletion, " + WorkSize(s), "rm + sqlite3"};
     Contest parallel{"deletion, " + WorkSize(s), "rm, 4 at once"};

@@ -89,6 +89,12 @@ void RemovalJournal::Complete(const RemovalIntent& intent) {
     });
 }
 
+bool RemovalJournal::Holds(const std::string& examId) {
+    return catalog_.Prepare("SELECT 1 FROM removal_journal WHERE exam_id = ?")
+        .Bind(1, examId)
+        .Step();
+}
+
 std::vector<RemovalIntent> RemovalJournal::Pending() {
     std::vector<RemovalIntent> intents;
     CatalogStatement all = catalog_.Prepare(

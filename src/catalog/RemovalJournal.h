@@ -44,6 +44,8 @@ class RemovalJournal {
     // Clears the intent of a study whose files are gone and whose row is written, and adds it to
     // the register, in one transaction.
     void Complete(const RemovalIntent& intent);
+    // True when the journal holds an intent for the exam.
+    bool Holds(const std::string& examId);
     // The intents still held, oldest first.
     std::vector<RemovalIntent> Pending();
 

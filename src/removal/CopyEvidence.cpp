@@ -20,22 +20,53 @@ struct CopyFile {
     fs::path path;  // file-system copies only
 };
 
-// The copy's files by name: an exact match first, else one whose name differs in case only.
+// The copy's files by name: an exact match first, else one whose name differs in case only
+// (media often show names in upper case). Each copy file stands for one local file only: two
+// local names that differ in case only need two copy files.
 class CopyFiles {
   public:
     void Add(const std::string& name, CopyFile file) {
-        byLowerName_.emplace(ToAsciiLower(name), file);
-        byName_.emplace(name, std::move(file));
+        byName_.emplace(name, Entry{std::move(file), ToAsciiLower(name), false});
+    }
+    // Matches every name to a copy file; the first name left without one, or nullptr.
+    const std::string* Match(const std::vector<std::string>& names) {
+        std::vector<const std::string*> unmatched;
+        for (const std::string& name : names) {
+            auto exact = byName_.find(name);
+            if (exact != byName_.end() && !exact->second.claimed) {
+                exact->second.claimed = true;
+                matched_[name] = &exact->second.file;
+            } else {
+                unmatched.push_back(&name);
+            }
+        }
+        for (const std::string* name : unmatched) {
+            Entry* other = FreeByLowerName(ToAsciiLower(*name));
+            if (!other) return name;
+            other->claimed = true;
+            matched_[*name] = &other->file;
+        }
+        return nullptr;
     }
     const CopyFile* Find(const std::string& name) const {
-        if (auto exact = byName_.find(name); exact != byName_.end()) return &exact->second;
-        auto other = byLowerName_.find(ToAsciiLower(name));
-        return other == byLowerName_.end() ? nullptr : &other->second;
+        const auto found = matched_.find(name);
+        return found == matched_.end() ? nullptr : found->second;
     }
 
   private:
-    std::unordered_map<std::string, CopyFile> byName_;
-    std::unordered_map<std::string, CopyFile> byLowerName_;
+    struct Entry {
+        CopyFile file;
+        std::string lowerName;
+        bool claimed;
+    };
+    Entry* FreeByLowerName(const std::string& lowerName) {
+        for (auto& [name, entry] : byName_)
+            if (!entry.claimed && entry.lowerName == lowerName) return &entry;
+        return nullptr;
+    }
+
+    std::unordered_map<std::string, Entry> byName_;
+    std::unordered_map<std::string, const CopyFile*> matched_;
 };
 
 bool SameObject(const struct stat& a, const struct stat& b) {
@@ -73,8 +104,13 @@ Evidence Verdict(EvidenceVerdict verdict, std::string why) {
 }
 
 // Names and sizes of every file against the copy's files; the first that does not match.
-std::optional<Evidence> FirstLacking(const CopyFiles& copy, const std::string& where,
+std::optional<Evidence> FirstLacking(CopyFiles& copy, const std::string& where,
                                      const std::vector<FileToGo>& files) {
+    std::vector<std::string> names;
+    names.reserve(files.size());
+    for (const FileToGo& file : files) names.push_back(file.name);
+    if (const std::string* lacking = copy.Match(names))
+        return Verdict(EvidenceVerdict::Lacking, *lacking + " is not in the copy " + where);
     for (const FileToGo& file : files) {
         const CopyFile* copied = copy.Find(file.name);
         if (!copied)

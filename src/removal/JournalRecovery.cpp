@@ -44,8 +44,6 @@ std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers
         if (!PlainName(file.name) || !PlainName(file.hidden) ||
             file.hidden.rfind(".mirabel-removing-", 0) != 0)
             return "the journal names a file it could not have written: " + file.name;
-    std::error_code error;
-    if (!fs::exists(fs::symlink_status(intent.folder, error))) return "";
     if (!SameWayDown(intent, imageRoot))
         return "the folder " + intent.folder + " is not where it was below the image root";
     const FolderEntries folder(intent.folder);
@@ -68,7 +66,8 @@ std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers
 }  // namespace
 
 bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, WorkerThreads& workers,
-                            const std::string& imageRoot, std::string& databaseFailure) {
+                            const std::string& imageRoot, const std::string& archiveColumn,
+                            std::string& databaseFailure) {
     bool allFinished = true;
     for (RemovalIntent& intent : journal.Pending()) {
         DebugLog("Finishing the removal of " + intent.studyName + " " + intent.examDate);
@@ -78,6 +77,15 @@ bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, Worker
             continue;
         }
         try {
+            const auto row = rows.Read(intent.examId, {archiveColumn});
+            if (!row || (*row)[0] != intent.archiveValue) {
+                ErrorLog(StudyLine(intent,
+                                   "its files are gone, but its row no longer names the "
+                                   "copy they were checked against: it stays in the "
+                                   "journal"));
+                allFinished = false;
+                continue;
+            }
             if (!rows.Write(intent.examId, intent.mediaTypeColumn, intent.mediaTypeAfter))
                 ErrorLog(StudyLine(intent, "its row no longer exists; its files are gone"));
         } catch (const std::exception&) {

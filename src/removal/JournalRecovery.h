@@ -13,8 +13,10 @@ namespace mirabel {
 // True when every study of the journal was finished. A study that cannot be finished stays in
 // the journal with an error-log line naming it; when its row could not be written, the pass
 // must stop and databaseFailure says why.
-// Only folders below the image root are touched, and only names directly inside them.
+// Only folders below the image root are touched, and only names directly inside them; a row is
+// written only while it still holds the archive value the copy was checked against.
 bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, WorkerThreads& workers,
-                            const std::string& imageRoot, std::string& databaseFailure);
+                            const std::string& imageRoot, const std::string& archiveColumn,
+                            std::string& databaseFailure);
 
 }  // namespace mirabel

@@ -226,6 +226,10 @@ void ShowFileProgress(std::size_t k, std::size_t n) {
 StudyOutcome RemoveStudy(Pass& pass, const StudyRecord& study, const FolderEntries& folder,
                          const std::vector<FileGoing>& going, const RemovalIntent& intent) {
     try {
+        // A study the journal still holds is finished by the next pass, never begun again: its
+        // hidden files are known only to its record.
+        if (pass.journal.Holds(intent.examId))
+            return Leave(study, "its earlier removal is still in the journal");
         pass.journal.Record(intent);
     } catch (const std::exception& failure) {
         return StopOnDatabase(pass, study, failure.what());
@@ -363,7 +367,7 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
     WorkerThreads removers(kRemovingThreads - 1);
     CatalogDatabase catalog;
     RemovalJournal journal(catalog);
-    if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath,
+    if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath, config.m_strDbField,
                                 result.databaseFailure) &&
         !result.databaseFailure.empty()) {
         result.result = 0;

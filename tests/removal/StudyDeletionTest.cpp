@@ -292,6 +292,20 @@ TEST(StudyDeletion, ALackingCopyIsNeverAcceptedByTheOperator) {
 
 // A copy on an FTP server is proved by the server's listing of its folder, whatever listing the
 // server offers; a server that is gone proves nothing.
+// Two local names that differ in case only, one copy file (a copy on a medium that ignores
+// case): one of them has no copy.
+TEST(StudyDeletion, EachCopyFileStandsForOneLocalFile) {
+    RemovalSetup setup;
+    RemovalStudy study;
+    study.examId = 1;
+    study.files = {{"IMG1.dcm", "AAAA"}, {"img1.dcm", "BBBB"}};
+    setup.Add(study);
+    fs::remove(setup.CopyOf(1) / "img1.dcm");
+    EXPECT_EQ(DeleteAll(setup), 1);
+    EXPECT_FALSE(Deleted(setup, 1));
+    EXPECT_EQ(ReadFileBytes(setup.FolderOf(1) / "img1.dcm"), "BBBB");
+}
+
 TEST(StudyDeletion, CopiesOnAServerAreCheckedByItsListing) {
     for (const FtpListingOffer offer :
          {FtpListingOffer::Mlsd, FtpListingOffer::List, FtpListingOffer::NameList}) {
@@ -454,6 +468,7 @@ TEST(StudyDeletion, TheNextPassFinishesAnInterruptedStudy) {
     intent.studyName = "Ann Smith";
     intent.examDate = kDate;
     intent.folder = fs::canonical(folder).string();
+    intent.archiveValue = setup.FolderCopyValue(1);
     intent.mediaTypeColumn = "Media Type";
     intent.files = {{"IMG1.dcm", ".mirabel-removing-1-0", 7},
                     {"IMG2.dcm", ".mirabel-removing-1-1", 7},
