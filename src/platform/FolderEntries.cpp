@@ -67,6 +67,49 @@ RemovalOutcome Outcome(int result, const std::string& path) {
 FolderEntries::FolderEntries(const std::filesystem::path& folder)
     : folder_(folder), dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)) {}
 
+FolderEntries::FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder)
+    : folder_(folder) {
+    const std::filesystem::path below = folder.lexically_relative(root);
+    if (below.empty() || *below.begin() == "..") return;
+    FileDescriptor at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
+    for (const std::filesystem::path& part : below) {
+        if (!at.IsValid()) return;
+        if (part.empty() || part == ".") continue;
+        at = FileDescriptor(
+            ::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    dir_ = std::move(at);
+}
+
+std::optional<RegularFile> FolderEntries::OpenFile(const std::string& leaf,
+                                                   std::string& error) const {
+    const std::string path = (folder_ / leaf).string();
+    struct stat info {};
+    std::string why;
+    if (!dir_.IsValid()) {
+        error = "cannot open " + folder_.string();
+        return std::nullopt;
+    }
+    // Looked at before opening, as opening a device can act on it; O_NOFOLLOW and O_NONBLOCK
+    // hold if the entry is swapped meanwhile.
+    if (!LookAt(dir_.Get(), leaf, info, why)) {
+        error = path + ": " + why;
+        return std::nullopt;
+    }
+    RegularFile file;
+    file.fd = FileDescriptor(
+        ::openat(dir_.Get(), leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (!file.fd.IsValid() || ::fstat(file.fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = "cannot open " + path;
+        return std::nullopt;
+    }
+    file.size = static_cast<std::uint64_t>(info.st_size);
+    file.permissions = info.st_mode & 0777;
+    file.device = info.st_dev;
+    file.inode = info.st_ino;
+    return file;
+}
+
 // Readability is asked of the file system rather than proved by opening it: the answer is the
 // same, and the file's contents are never touched.
 CheckedEntry FolderEntries::Check(const std::string& relative) const {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/FileDescriptor.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -48,6 +49,10 @@ class FolderEntries {
     // Opens the folder once for all the names below it; the folder itself must not be a link.
     // A folder that cannot be opened (or has vanished) makes every name a problem.
     explicit FolderEntries(const std::filesystem::path& folder);
+    // The same for a folder below root, opened part by part from root down, so that no link
+    // on the way, not even one swapped in a moment ago, leads it elsewhere. A folder that is not
+    // below root is not opened.
+    FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder);
 
     bool IsOpen() const { return dir_.IsValid(); }
 
@@ -68,6 +73,10 @@ class FolderEntries {
     RemovalOutcome RemoveLeaf(const std::string& leaf) const;
     // True when the folder holds an entry of that name (not following a link).
     bool HasLeaf(const std::string& leaf) const;
+
+    // The regular file of that name directly in the folder, opened for reading; nullopt, with
+    // the reason, when it is missing, a link or anything but a regular file.
+    std::optional<RegularFile> OpenFile(const std::string& leaf, std::string& error) const;
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
     std::optional<std::uint64_t> RegularFileSize(const std::string& relative) const;

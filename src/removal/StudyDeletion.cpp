@@ -111,9 +111,11 @@ bool GoOnAfterProblem(const std::string& problem, const StudyRecord& study, Dele
 
 // The names to delete, "cv.dir" last; an empty list when a problem with "cv.dir" was accepted,
 // nullopt when the study is to be left.
-std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir, const StudyRecord& study,
+std::optional<std::vector<std::string>> ListedFiles(const fs::path& dir,
+                                                    const FolderEntries& entries,
+                                                    const StudyRecord& study,
                                                     DeletionFlags& flags) {
-    StudyFileList list = ReadStudyFileList(dir);
+    StudyFileList list = ReadStudyFileList(entries);
     if (list.state == FileListState::Read) {
         RemoveDuplicates(list.names);
         std::rotate(list.names.begin(), list.names.begin() + 1, list.names.end());
@@ -296,11 +298,14 @@ StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
     ++pass.counter;
     if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(pass.counter, pass.total);
     DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
-    const std::optional<std::vector<std::string>> names = ListedFiles(*dir, study, list.flags);
+    // Opened from the image root down: the list, the checks and the removal all happen in the
+    // folder that was checked, whatever is swapped in on the way meanwhile.
+    const FolderEntries entries(ToNativeSeparators(pass.config.m_strImagePath), *dir);
+    const std::optional<std::vector<std::string>> names =
+        ListedFiles(*dir, entries, study, list.flags);
     if (!names) return StudyOutcome::LeftInPlace;
     if (const std::string* name = NameInSubFolder(*names))
         return LeaveSubFolderStudy(pass, study, *name);
-    const FolderEntries entries(*dir);
     const std::optional<std::vector<FileGoing>> going =
         CheckListedFiles(entries, *names, study, list.flags);
     if (!going) return StudyOutcome::LeftInPlace;

@@ -19,9 +19,9 @@ constexpr char kNative = static_cast<char>(std::filesystem::path::preferred_sepa
 // The whole file, when it is a regular file that can be read (a link or a pipe is not opened:
 // it could point anywhere or never end); nullopt otherwise. tooLarge is set for a file beyond
 // the limit, which is not read.
-std::optional<std::string> ReadListFile(const std::filesystem::path& file, bool& tooLarge) {
+std::optional<std::string> ReadListFile(const FolderEntries& folder, bool& tooLarge) {
     std::string error;
-    const std::optional<RegularFile> list = OpenRegularFile(file, error);
+    const std::optional<RegularFile> list = folder.OpenFile(kStudyListFile, error);
     if (!list) return std::nullopt;
     tooLarge = list->size > kMaxListBytes;
     if (tooLarge) return std::string();
@@ -106,8 +106,12 @@ StudyFileList ReadGroups(LineReader& lines) {
 }  // namespace
 
 StudyFileList ReadStudyFileList(const std::filesystem::path& studyDir) {
+    return ReadStudyFileList(FolderEntries(studyDir));
+}
+
+StudyFileList ReadStudyFileList(const FolderEntries& studyDir) {
     bool tooLarge = false;
-    const std::optional<std::string> text = ReadListFile(studyDir / kStudyListFile, tooLarge);
+    const std::optional<std::string> text = ReadListFile(studyDir, tooLarge);
     if (!text) return {FileListState::NotOpened, {}, "cannot be opened"};
     if (tooLarge) return Unusable("larger than any list of a study");
     LineReader lines(*text);

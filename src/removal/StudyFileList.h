@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/FolderEntries.h"
+
 namespace mirabel {
 
 inline constexpr const char* kStudyListFile = "cv.dir";
@@ -32,6 +34,8 @@ struct StudyFileList {
 // promise more lines than the file holds; a name that is absolute, climbs out of the folder
 // with "..", or holds a NUL byte; a file larger than any real list (64 MB).
 StudyFileList ReadStudyFileList(const std::filesystem::path& studyDir);
+// The same through a study folder already opened.
+StudyFileList ReadStudyFileList(const FolderEntries& studyDir);
 
 // Removes repeated names, keeping the first occurrence of each and the order.
 void RemoveDuplicates(std::vector<std::string>& names);

@@ -8,10 +8,11 @@ namespace mirabel {
 
 // A program that hangs ends after two minutes with status 124: its test fails instead of the
 // whole run waiting.
-Program::Program(const std::string& arguments)
-    : pipe_(
-          popen(("timeout 120 " + std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1").c_str(),
-                "r")) {}
+Program::Program(const std::string& arguments, const std::string& wrapper)
+    : pipe_(popen(
+          ("timeout 120 " + wrapper + " " + std::string(MIRABEL_BINARY) + " " + arguments + " 2>&1")
+              .c_str(),
+          "r")) {}
 
 Program::~Program() {
     if (pipe_) Finish();
@@ -29,8 +30,8 @@ ProgramOutcome Program::Finish() {
     return outcome;
 }
 
-ProgramOutcome RunProgram(const std::string& arguments) {
-    return Program(arguments).Finish();
+ProgramOutcome RunProgram(const std::string& arguments, const std::string& wrapper) {
+    return Program(arguments, wrapper).Finish();
 }
 
 }  // namespace mirabel

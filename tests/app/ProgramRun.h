@@ -15,7 +15,8 @@ struct ProgramOutcome {
 // The program started; Finish waits for it (the destructor too, when Finish was not called).
 class Program {
   public:
-    explicit Program(const std::string& arguments);
+    // wrapper, when given, starts the program (strace with its options, say).
+    explicit Program(const std::string& arguments, const std::string& wrapper = "");
     ~Program();
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
@@ -26,7 +27,7 @@ class Program {
     FILE* pipe_;
 };
 
-// Starts the program and waits for it.
-ProgramOutcome RunProgram(const std::string& arguments);
+// Starts the program (through the wrapper, when given) and waits for it.
+ProgramOutcome RunProgram(const std::string& arguments, const std::string& wrapper = "");
 
 }  // namespace mirabel

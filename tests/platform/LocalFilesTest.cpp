@@ -17,6 +17,7 @@
 #include "log/LogFileReader.h"
 #include "platform/FileAttributes.h"
 #include "platform/FileCopy.h"
+#include "platform/FileIo.h"
 #include "platform/FolderEntries.h"
 #include "platform/FreeSpace.h"
 
@@ -206,6 +207,31 @@ TEST(FolderEntries, AnEntryThatChangesAfterItsCheckIsAProblem) {
         EXPECT_EQ(entries.Remove(entry).result, c.result) << c.name;
     }
     EXPECT_FALSE(fs::exists(dir / "stays.dcm"));
+}
+
+// A study folder opened from the image root down is the folder below the root, or none: a
+// folder on the way (or the folder itself) swapped for a link to a look-alike is not reached.
+TEST(FolderEntries, AFolderOpenedFromItsRootIsNeverReachedThroughALink) {
+    TempDir dir;
+    fs::create_directories(dir / "root/2004/ST1");
+    fs::create_directories(dir / "elsewhere/ST1");
+    WriteFileBytes(dir / "root/2004/ST1/cv.dir", "here");
+    WriteFileBytes(dir / "elsewhere/ST1/cv.dir", "elsewhere");
+    std::string error;
+    const auto listFile = [&](const fs::path& folder) {
+        const auto file = FolderEntries(dir / "root", folder).OpenFile("cv.dir", error);
+        return file ? ReadToEnd(file->fd.Get(), 100).value_or("") : std::string("(none)");
+    };
+    EXPECT_EQ(listFile(dir / "root/2004/ST1"), "here");
+    EXPECT_EQ(listFile(dir / "root/../elsewhere/ST1"), "(none)");  // not below the root
+    fs::rename(dir / "root/2004", dir / "root/2004.real");
+    fs::create_directory_symlink(dir / "elsewhere", dir / "root/2004");
+    EXPECT_EQ(listFile(dir / "root/2004/ST1"), "(none)");
+    fs::remove(dir / "root/2004");
+    fs::rename(dir / "root/2004.real", dir / "root/2004");
+    fs::rename(dir / "root/2004/ST1", dir / "root/2004/ST1.real");
+    fs::create_directory_symlink(dir / "elsewhere/ST1", dir / "root/2004/ST1");
+    EXPECT_EQ(listFile(dir / "root/2004/ST1"), "(none)");
 }
 
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {
