@@ -54,12 +54,14 @@ bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string&
     return why.empty();
 }
 
-RemovalOutcome Outcome(int result, const std::string& path) {
-    if (result == 0) return {RemovalResult::Removed, ""};
-    // Gone, or a folder now: what the check would have called a problem.
-    if (errno == ENOENT || errno == EISDIR)
-        return {RemovalResult::Problem, path + ": " + LastSystemError()};
-    return {RemovalResult::Failed, path + ": " + LastSystemError()};
+// The entry is the regular file the check saw: the same inode (a number the file system may
+// give again at once) with the same size and modification time.
+bool StillTheSame(int parent, const std::string& leaf, const struct stat& seen) {
+    struct stat now {};
+    return ::fstatat(parent, leaf.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(now.st_mode) && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino &&
+           now.st_size == seen.st_size && now.st_mtim.tv_sec == seen.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec;
 }
 
 }  // namespace
@@ -127,6 +129,7 @@ CheckedEntry FolderEntries::Check(const std::string& relative) const {
             why = LastSystemError();
     }
     entry.size_ = static_cast<std::uint64_t>(info.st_size);
+    entry.seen_ = info;
     if (!why.empty()) entry.why_ = entry.path_ + ": " + why;
     return entry;
 }
@@ -137,10 +140,15 @@ bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLea
         why = entry.why_;
         return false;
     }
-    if (RenameAtNoReplace(entry.parent_, entry.leaf_.c_str(), entry.parent_, hiddenLeaf.c_str()) ==
-        0)
-        return true;
-    why = entry.path_ + ": " + LastSystemError();
+    if (RenameAtNoReplace(entry.parent_, entry.leaf_.c_str(), entry.parent_, hiddenLeaf.c_str()) !=
+        0) {
+        why = entry.path_ + ": " + LastSystemError();
+        return false;
+    }
+    if (StillTheSame(entry.parent_, hiddenLeaf, entry.seen_)) return true;
+    std::string back;
+    Unhide(entry, hiddenLeaf, back);
+    why = entry.path_ + ": changed since it was checked";
     return false;
 }
 
@@ -153,17 +161,20 @@ bool FolderEntries::Unhide(const CheckedEntry& entry, const std::string& hiddenL
     return false;
 }
 
-RemovalOutcome FolderEntries::Remove(const CheckedEntry& entry) const {
-    if (!entry.MayGo()) return {RemovalResult::Problem, entry.why_};
-    return Outcome(UnlinkAt(entry.parent_, entry.leaf_.c_str()), entry.path_);
-}
-
 RemovalOutcome FolderEntries::RemoveLeaf(const std::string& leaf) const {
     const std::string path = (folder_ / leaf).string();
     if (!dir_.IsValid()) return {RemovalResult::Failed, path + ": the folder cannot be opened"};
     if (UnlinkAt(dir_.Get(), leaf.c_str()) == 0 || errno == ENOENT)
         return {RemovalResult::Removed, ""};
     return {RemovalResult::Failed, path + ": " + LastSystemError()};
+}
+
+bool FolderEntries::RenameLeaf(const std::string& from, const std::string& to,
+                               std::string& why) const {
+    if (dir_.IsValid() && RenameAtNoReplace(dir_.Get(), from.c_str(), dir_.Get(), to.c_str()) == 0)
+        return true;
+    why = (folder_ / from).string() + ": " + LastSystemError();
+    return false;
 }
 
 bool FolderEntries::HasLeaf(const std::string& leaf) const {

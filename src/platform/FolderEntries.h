@@ -3,6 +3,8 @@
 // way down passes through a link, or that is a link itself, is not reached at all. So nothing
 // outside the folder can be removed, renamed or counted through a name inside it, and a file's
 // mode is never touched (removing a file needs no permission on the file itself).
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -15,12 +17,11 @@ namespace mirabel {
 
 enum class RemovalResult {
     Removed,  // the entry is gone
-    Problem,  // not removed: missing, not a regular file, or reached through a link
-    Failed,   // a regular file whose removal failed
+    Failed,   // it is still there
 };
 
 struct RemovalOutcome {
-    RemovalResult result = RemovalResult::Problem;
+    RemovalResult result = RemovalResult::Failed;
     std::string reason;  // why not removed, with the path; empty when removed
 };
 
@@ -41,6 +42,7 @@ class CheckedEntry {
     int parent_ = -1;
     std::string leaf_;
     std::uint64_t size_ = 0;
+    struct stat seen_ {};  // the file as the check saw it
     std::string why_;
 };
 
@@ -62,17 +64,19 @@ class FolderEntries {
     CheckedEntry Check(const std::string& relative) const;
 
     // Renames an entry that passed to hiddenLeaf in the same folder, or back again. The hidden
-    // name must not exist: nothing is ever replaced. False with why (and the path) otherwise.
+    // name must not exist: nothing is ever replaced. An entry that is no longer the file that was
+    // checked (swapped for another file or a folder meanwhile) is put back and refused. False
+    // with why (and the path) otherwise.
     bool Hide(const CheckedEntry& entry, const std::string& hiddenLeaf, std::string& why) const;
     bool Unhide(const CheckedEntry& entry, const std::string& hiddenLeaf, std::string& why) const;
 
-    // Removes an entry that passed. May run on several threads at once.
-    RemovalOutcome Remove(const CheckedEntry& entry) const;
     // Removes a name directly in the folder (a hidden name); one that is already gone counts as
     // removed. May run on several threads at once.
     RemovalOutcome RemoveLeaf(const std::string& leaf) const;
     // True when the folder holds an entry of that name (not following a link).
     bool HasLeaf(const std::string& leaf) const;
+    // Renames a name directly in the folder to another that must not exist yet.
+    bool RenameLeaf(const std::string& from, const std::string& to, std::string& why) const;
 
     // The regular file of that name directly in the folder, opened for reading; nullopt, with
     // the reason, when it is missing, a link or anything but a regular file.

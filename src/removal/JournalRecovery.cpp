@@ -17,49 +17,39 @@ std::string StudyLine(const RemovalIntent& intent, const std::string& why) {
     return "Error: " + intent.studyName + " " + intent.examDate + " - " + why;
 }
 
-// The folder as it was recorded (its real path then), reached now without a link on the way,
-// and below the image root.
-bool SameWayDown(const RemovalIntent& intent, const std::string& imageRoot) {
-    std::error_code error;
-    const fs::path now = fs::canonical(intent.folder, error);
-    if (error || now != fs::path(intent.folder)) return false;
-    const fs::path root = fs::canonical(ToNativeSeparators(imageRoot), error);
-    if (error) return false;
-    const fs::path below = now.lexically_relative(root);
-    return !below.empty() && *below.begin() != ".." && below != ".";
-}
-
 // A name the pass itself could have written: directly in the folder, never leading out of it.
 bool PlainName(const std::string& name) {
     return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
            name.find('\\') == std::string::npos && name.find('\0') == std::string::npos;
 }
 
-// Removes what is left of the study's files: a hidden name, or the listed name where the pass
-// stopped before renaming it (only a regular file of the recorded size: anything else is not
-// the file whose copy was proved). "" when nothing is left, otherwise why.
+// Removes what is left of the study's files, in the same two steps as a pass: the listed names
+// the pass had not renamed yet (only a regular file of the recorded size: anything else is not
+// the file whose copy was proved) are renamed first, and a rename that fails puts them back, so
+// a study whose files were all still there stays whole; then every hidden name goes. The folder
+// is opened from the image root down. "" when nothing is left, otherwise why.
 std::string RemoveWhatIsLeft(const RemovalIntent& intent, WorkerThreads& workers,
                              const std::string& imageRoot) {
     for (const JournalFile& file : intent.files)
         if (!PlainName(file.name) || !PlainName(file.hidden) ||
             file.hidden.rfind(".mirabel-removing-", 0) != 0)
             return "the journal names a file it could not have written: " + file.name;
-    if (!SameWayDown(intent, imageRoot))
-        return "the folder " + intent.folder + " is not where it was below the image root";
-    const FolderEntries folder(intent.folder);
-    if (!folder.IsOpen()) return "the folder " + intent.folder + " cannot be opened";
+    std::error_code error;
+    const fs::path root = fs::canonical(ToNativeSeparators(imageRoot), error);
+    const FolderEntries folder(root, intent.folder);
+    if (error || !folder.IsOpen())
+        return "the folder " + intent.folder + " cannot be reached below the image root";
+    std::vector<FileGoing> unhidden;
     std::vector<std::string> hidden;
     for (const JournalFile& file : intent.files) {
-        if (folder.HasLeaf(file.hidden)) {
-            hidden.push_back(file.hidden);
-            continue;
-        }
-        const CheckedEntry entry = folder.Check(file.name);
-        if (entry.MayGo() && entry.Size() == file.size) {
-            const RemovalOutcome outcome = folder.Remove(entry);
-            if (outcome.result == RemovalResult::Failed) return outcome.reason;
-        }
+        hidden.push_back(file.hidden);
+        if (folder.HasLeaf(file.hidden)) continue;
+        CheckedEntry entry = folder.Check(file.name);
+        if (entry.MayGo() && entry.Size() == file.size)
+            unhidden.push_back({std::move(entry), file.name, file.hidden});
     }
+    std::string why;
+    if (HideAll(folder, unhidden, why) != HideResult::AllHidden) return why;
     return RemoveHidden(folder, hidden, workers, [](std::size_t) {});
 }
 

@@ -147,6 +147,18 @@ StudyOutcome LeaveSubFolderStudy(Pass& pass, const StudyRecord& study, const std
     return Leave(study, "cv.dir names a file in a sub-folder: " + name);
 }
 
+// A listed file found only under its hidden name, with no journal record that knows it (the
+// catalog was lost after a crash): it is the study's own file, and gets its name back.
+void PutBackOrphan(const FolderEntries& entries, const std::string& name,
+                   const std::string& hidden) {
+    std::string why;
+    if (entries.HasLeaf(name) || !entries.HasLeaf(hidden)) return;
+    if (entries.RenameLeaf(hidden, name, why))
+        DebugLog("Put back " + name + ", left hidden by a removal the journal does not know");
+    else
+        DebugLog(why);
+}
+
 // Every listed file checked before any goes: a problem is decided while the study is whole.
 // Files that do not pass and were accepted stay where they are. nullopt when the study is to
 // be left.
@@ -156,14 +168,16 @@ std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entr
                                                        DeletionFlags& flags) {
     std::vector<FileGoing> going;
     going.reserve(names.size());
+    const std::string examId(study.ExamId());
     for (std::size_t k = 0; k < names.size(); ++k) {
+        PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
         CheckedEntry entry = entries.Check(names[k]);
         if (!entry.MayGo()) {
             if (!GoOnAfterProblem(entry.Reason(), study, flags, kListNotOpened))
                 return std::nullopt;
             continue;
         }
-        going.push_back({std::move(entry), names[k], HiddenNameOf(std::string(study.ExamId()), k)});
+        going.push_back({std::move(entry), names[k], HiddenNameOf(examId, k)});
     }
     return going;
 }
@@ -228,10 +242,6 @@ void ShowFileProgress(std::size_t k, std::size_t n) {
 StudyOutcome RemoveStudy(Pass& pass, const StudyRecord& study, const FolderEntries& folder,
                          const std::vector<FileGoing>& going, const RemovalIntent& intent) {
     try {
-        // A study the journal still holds is finished by the next pass, never begun again: its
-        // hidden files are known only to its record.
-        if (pass.journal.Holds(intent.examId))
-            return Leave(study, "its earlier removal is still in the journal");
         pass.journal.Record(intent);
     } catch (const std::exception& failure) {
         return StopOnDatabase(pass, study, failure.what());
@@ -291,6 +301,10 @@ std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) 
 StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
     const std::optional<fs::path> dir = StudyFolder(pass, study);
     if (!dir) return StudyOutcome::LeftInPlace;
+    // A study the journal still holds is finished by a later pass, never begun again: its hidden
+    // files are known only to its record.
+    if (pass.journal.Holds(std::string(study.ExamId())))
+        return Leave(study, "its earlier removal is still in the journal");
     bool compareMediumBytes = false;
     if (AskAboutMediumCopy(study, list.flags, list.check, compareMediumBytes) ==
         CopyCheckResult::StopPass)

@@ -182,31 +182,45 @@ TEST(FileReaders, AFifoOrFolderWhereAFileWasExpectedIsRefusedWithoutWaiting) {
 
 // An entry that changes between its check and its removal is a problem, as it would have been
 // at the check, not a failed removal; a file that stays goes.
-TEST(FolderEntries, AnEntryThatChangesAfterItsCheckIsAProblem) {
+// A file is renamed away only while it is the file that was checked; anything swapped in
+// meanwhile stays where it is, under its own name.
+TEST(FolderEntries, AnEntryThatChangesAfterItsCheckIsNotRenamedAway) {
     const struct {
         const char* name;
         std::function<void(const fs::path&)> change;
-        RemovalResult result;
+        bool hidden;
     } cases[] = {
-        {"stays.dcm", [](const fs::path&) {}, RemovalResult::Removed},
-        {"gone.dcm", [](const fs::path& file) { fs::remove(file); }, RemovalResult::Problem},
+        {"stays.dcm", [](const fs::path&) {}, true},
+        {"gone.dcm", [](const fs::path& file) { fs::remove(file); }, false},
         {"folder.dcm",
          [](const fs::path& file) {
              fs::remove(file);
              fs::create_directory(file);
          },
-         RemovalResult::Problem},
+         false},
+        {"other.dcm",
+         [](const fs::path& file) {
+             fs::remove(file);
+             WriteFileBytes(file, "another file");
+         },
+         false},
     };
     TempDir dir;
+    WriteFileBytes(dir / ".taken", "x");
     const FolderEntries entries(dir.path());
     for (const auto& c : cases) {
         WriteFileBytes(dir / c.name, "x");
         CheckedEntry entry = entries.Check(c.name);
         ASSERT_TRUE(entry.MayGo()) << entry.Reason();
+        std::string why;
+        EXPECT_FALSE(entries.Hide(entry, ".taken", why)) << c.name;  // nothing is replaced
         c.change(dir / c.name);
-        EXPECT_EQ(entries.Remove(entry).result, c.result) << c.name;
+        EXPECT_EQ(entries.Hide(entry, ".hidden", why), c.hidden) << c.name;
+        EXPECT_EQ(fs::exists(dir / ".hidden"), c.hidden) << c.name;
+        EXPECT_EQ(entries.RemoveLeaf(".hidden").result, RemovalResult::Removed) << c.name;
     }
-    EXPECT_FALSE(fs::exists(dir / "stays.dcm"));
+    EXPECT_EQ(ReadFileBytes(dir / "other.dcm"), "another file");
+    EXPECT_TRUE(fs::is_directory(dir / "folder.dcm"));
 }
 
 // A study folder opened from the image root down is the folder below the root, or none: a

@@ -502,6 +502,17 @@ TEST(StudyDeletion, TheNextPassFinishesAnInterruptedStudy) {
     }
 }
 
+// A crash, then the catalog lost: the files left under their hidden names get their names back
+// and the study goes as any other.
+TEST(StudyDeletion, FilesLeftHiddenWithoutAJournalGetTheirNamesBack) {
+    RemovalSetup setup;
+    const fs::path folder = Add(setup, 1);
+    fs::rename(folder / "IMG1.dcm", folder / ".mirabel-removing-1-0");
+    EXPECT_EQ(DeleteAll(setup), 1);
+    EXPECT_TRUE(Deleted(setup, 1));
+    EXPECT_TRUE(FolderNames(folder).empty());
+}
+
 // Another program holds the image database's write lock for a moment: the pass waits for it.
 // Held for good, the pass stops before the study's first file, saying why.
 TEST(StudyDeletion, ALockedImageDatabaseStopsThePassBeforeAnyFileGoes) {
