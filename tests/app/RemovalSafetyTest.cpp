@@ -2,6 +2,7 @@
 // meet it: kill -9 at any moment, a database that cannot be written, a file that cannot be
 // removed, a list that names files the archive never copied.
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -137,6 +138,45 @@ TEST_F(RemovalProgram, ADatabaseThatCannotBeWrittenStopsThePassBeforeAnyFile) {
     EXPECT_EQ(RunProgram("--remove-now").status, 0);
     ExpectWholeOrGone(2, 3, "unlocked");
     EXPECT_EQ(setup.MediaType(2), "Archive");
+}
+
+// One run over studies each with something planted in its way: only the clean one goes, and
+// nothing outside the image store is touched.
+TEST_F(RemovalProgram, PlantedLinksFifosAndBadValuesLeaveTheirStudiesWhole) {
+    constexpr int kStudies = 8, kFiles = 2;
+    AddStudies(kStudies, kFiles);
+    const fs::path outside = dir / "outside";
+    fs::create_directories(outside);
+    WriteFileBytes(outside / "IMG0.DCM", "x");
+    fs::permissions(outside / "IMG0.DCM", fs::perms::owner_read);
+    const auto value = [&](int id, const std::string& text) {
+        RunSqlite(setup.Database(), {"UPDATE EXAM SET ARCHIVE_PATH = '" + text +
+                                     "' WHERE EXAM_ID = " + std::to_string(id)});
+    };
+    // 1 is the clean one.
+    fs::remove(setup.FolderOf(2) / "IMG0.DCM");  // a listed file that is a FIFO
+    ASSERT_EQ(mkfifo((setup.FolderOf(2) / "IMG0.DCM").c_str(), 0600), 0);
+    fs::remove(setup.FolderOf(3) / "IMG0.DCM");  // a listed file that is a link outside
+    fs::create_symlink(outside / "IMG0.DCM", setup.FolderOf(3) / "IMG0.DCM");
+    fs::remove(setup.CopyOf(4) / "IMG1.DCM");  // a copy file that is a FIFO
+    ASSERT_EQ(mkfifo((setup.CopyOf(4) / "IMG1.DCM").c_str(), 0600), 0);
+    fs::remove_all(setup.CopyOf(5));  // a copy folder that is a link to the study itself
+    fs::create_directory_symlink(setup.FolderOf(5), setup.CopyOf(5));
+    value(6, "NFS:ARCH:" + (setup.ImageRoot() / "2004" / ".." / "2004" / "ST6").string() + "/");
+    value(7, "   ");                                            // blank: not archived
+    value(8, "NFS:ARCHIVE:" + setup.CopyOf(8).string() + "/");  // no such destination
+
+    const ProgramOutcome run = RunProgram("--remove-now");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_EQ(setup.MediaType(1), "Archive");
+    for (int id = 2; id <= kStudies; ++id) {
+        EXPECT_EQ(setup.MediaType(id), "Image Server") << id;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(setup.FolderOf(id) / "IMG1.DCM"))) << id;
+        EXPECT_TRUE(fs::exists(setup.FolderOf(id) / "cv.dir")) << id;
+    }
+    EXPECT_EQ(ReadFileBytes(outside / "IMG0.DCM"), "x");
+    EXPECT_EQ(fs::status(outside / "IMG0.DCM").permissions() & fs::perms::all,
+              fs::perms::owner_read);
 }
 
 // chattr needs root and a file system that keeps the attribute (CI runs as root).
