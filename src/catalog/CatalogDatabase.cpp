@@ -51,6 +51,12 @@ CatalogStatement& CatalogStatement::Bind(int index, std::int64_t number) {
     return *this;
 }
 
+CatalogStatement& CatalogStatement::BindTexts(std::initializer_list<std::string> texts) {
+    int index = 1;
+    for (const std::string& text : texts) Bind(index++, text);
+    return *this;
+}
+
 bool CatalogStatement::Step() {
     const int rc = sqlite3_step(statement_.get());
     if (rc == SQLITE_ROW) return true;

@@ -4,6 +4,7 @@
 // mode whose every commit is on disk when it returns; created on first use.
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -26,6 +27,8 @@ class CatalogStatement {
     CatalogStatement(sqlite3* db, const char* sql);
     CatalogStatement& Bind(int index, const std::string& text);
     CatalogStatement& Bind(int index, std::int64_t number);
+    // Binds the texts to the parameters from the first on.
+    CatalogStatement& BindTexts(std::initializer_list<std::string> texts);
     // Steps to the next row; false when there is none. Throws CatalogFailure on failure.
     bool Step();
     // Runs a statement that returns no rows.

@@ -1,7 +1,6 @@
 #include "catalog/RemovalJournal.h"
 
 #include <ctime>
-#include <initializer_list>
 
 #include "platform/LocalTime.h"
 
@@ -19,11 +18,9 @@ void AddToRegister(CatalogDatabase& catalog, const RemovalIntent& intent) {
         "INSERT INTO removal_register (exam_id, removed, study_name, exam_date, folder, "
         "selected_by, archive_value, media_type_before, evidence) "
         "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
-    int k = 1;
-    for (const std::string* text : std::initializer_list<const std::string*>{
-             &intent.examId, nullptr, &intent.studyName, &intent.examDate, &intent.folder,
-             &intent.selectedBy, &intent.archiveValue, &intent.mediaTypeBefore, &intent.evidence})
-        add.Bind(k++, text ? *text : CatalogTimeNow());
+    add.BindTexts({intent.examId, CatalogTimeNow(), intent.studyName, intent.examDate,
+                   intent.folder, intent.selectedBy, intent.archiveValue, intent.mediaTypeBefore,
+                   intent.evidence});
     if (!add.Step()) throw CatalogFailure("the removal register did not take the study");
     const std::int64_t id = add.Number(0);
     add.Run();
@@ -52,17 +49,16 @@ std::string CatalogTimeNow() {
 void RemovalJournal::Record(const RemovalIntent& intent) {
     catalog_.InTransaction([&] {
         DeleteIntent(catalog_, intent.examId);
-        CatalogStatement add = catalog_.Prepare(
-            "INSERT INTO removal_journal (exam_id, started, study_name, exam_date, folder, "
-            "archive_value, media_type_column, media_type_before, media_type_after, "
-            "selected_by, evidence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
-        int k = 1;
-        for (const std::string* text : std::initializer_list<const std::string*>{
-                 &intent.examId, nullptr, &intent.studyName, &intent.examDate, &intent.folder,
-                 &intent.archiveValue, &intent.mediaTypeColumn, &intent.mediaTypeBefore,
-                 &intent.mediaTypeAfter, &intent.selectedBy, &intent.evidence})
-            add.Bind(k++, text ? *text : CatalogTimeNow());
-        add.Run();
+        catalog_
+            .Prepare(
+                "INSERT INTO removal_journal (exam_id, started, study_name, exam_date, folder, "
+                "archive_value, media_type_column, media_type_before, media_type_after, "
+                "selected_by, evidence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+            .BindTexts({intent.examId, CatalogTimeNow(), intent.studyName, intent.examDate,
+                        intent.folder, intent.archiveValue, intent.mediaTypeColumn,
+                        intent.mediaTypeBefore, intent.mediaTypeAfter, intent.selectedBy,
+                        intent.evidence})
+            .Run();
         std::int64_t position = 0;
         for (const JournalFile& file : intent.files)
             catalog_

@@ -80,4 +80,10 @@ std::string TranslateFieldName(std::string fieldName) {
     return fieldName;
 }
 
+std::string QuotedName(const std::string& name) {
+    std::string quoted = name;
+    ReplaceAll(quoted, "\"", "\"\"");
+    return "\"" + quoted + "\"";
+}
+
 }  // namespace mirabel

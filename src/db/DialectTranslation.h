@@ -18,6 +18,9 @@ std::string QuoteDateLiterals(std::string statement);
 // A field name under Oracle naming: blanks to '_', upper case, TABLE/TYPE/LOCK get a trailing '_'.
 std::string TranslateFieldName(std::string fieldName);
 
+// A name as a standard SQL quoted identifier: between double quotes, each inner one doubled.
+std::string QuotedName(const std::string& name);
+
 // Replaces every occurrence of `from` by `to`, scanning left to right over the original text.
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to);
 

@@ -10,12 +10,6 @@ namespace mirabel {
 
 namespace {
 
-std::string QuotedName(const std::string& name) {
-    std::string quoted = name;
-    ReplaceAll(quoted, "\"", "\"\"");
-    return "\"" + quoted + "\"";
-}
-
 // "SELECT ... FROM Labels [WHERE ...]" -> Labels. Joins and lists of tables cannot be updated.
 std::string SingleBaseTable(const std::string& statement) {
     static const std::regex fromClause(

@@ -10,6 +10,7 @@
 #include <regex>
 
 #include "core/Text.h"
+#include "db/DialectTranslation.h"
 #include "db/SqliteHandles.h"
 
 namespace mirabel {
@@ -271,12 +272,6 @@ class SqliteConnection final : public DbConnection {
     }
 
   private:
-    static std::string QuotedName(const std::string& name) {
-        std::string quoted = "\"";
-        for (char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return quoted + "\"";
-    }
-
     // The connection's journal mode in lower case, or "" when it cannot be read.
     std::string JournalMode() noexcept {
         std::string mode;

@@ -85,30 +85,12 @@ FolderEntries::FolderEntries(const std::filesystem::path& root, const std::files
 
 std::optional<RegularFile> FolderEntries::OpenFile(const std::string& leaf,
                                                    std::string& error) const {
-    const std::string path = (folder_ / leaf).string();
-    struct stat info {};
-    std::string why;
     if (!dir_.IsValid()) {
         error = "cannot open " + folder_.string();
         return std::nullopt;
     }
-    // Looked at before opening, as opening a device can act on it; O_NOFOLLOW and O_NONBLOCK
-    // hold if the entry is swapped meanwhile.
-    if (!LookAt(dir_.Get(), leaf, info, why)) {
-        error = path + ": " + why;
-        return std::nullopt;
-    }
-    RegularFile file;
-    file.fd = FileDescriptor(
-        ::openat(dir_.Get(), leaf.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    if (!file.fd.IsValid() || ::fstat(file.fd.Get(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = "cannot open " + path;
-        return std::nullopt;
-    }
-    file.size = static_cast<std::uint64_t>(info.st_size);
-    file.permissions = info.st_mode & 0777;
-    file.device = info.st_dev;
-    file.inode = info.st_ino;
+    std::optional<RegularFile> file = OpenRegularFileAt(dir_.Get(), leaf, error);
+    if (!file) error = folder_.string() + ": " + error;
     return file;
 }
 

@@ -19,6 +19,12 @@ EntryKind KindOf(const struct stat& info) {
     return EntryKind::Special;
 }
 
+EntryKind KindOfEntryAt(int folder, const char* name) {
+    struct stat info {};
+    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0) return KindOf(info);
+    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
+}
+
 std::optional<RegularFile> Refuse(std::string& error, const std::string& reason) {
     error = reason;
     return std::nullopt;
@@ -27,25 +33,29 @@ std::optional<RegularFile> Refuse(std::string& error, const std::string& reason)
 }  // namespace
 
 EntryKind KindOfEntry(const std::filesystem::path& path) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0) return KindOf(info);
-    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
+    return KindOfEntryAt(AT_FDCWD, path.c_str());
 }
 
 std::optional<RegularFile> OpenRegularFile(const std::filesystem::path& path, std::string& error) {
+    return OpenRegularFileAt(AT_FDCWD, path.string(), error);
+}
+
+std::optional<RegularFile> OpenRegularFileAt(int folder, const std::string& name,
+                                             std::string& error) {
     // Looked at before opening: opening a device can act on it (a tape rewinds).
-    const EntryKind kind = KindOfEntry(path);
-    if (kind == EntryKind::Link) return Refuse(error, path.string() + " is a link");
+    const EntryKind kind = KindOfEntryAt(folder, name.c_str());
+    if (kind == EntryKind::Link) return Refuse(error, name + " is a link");
     if (kind == EntryKind::Folder || kind == EntryKind::Special)
-        return Refuse(error, path.string() + " is not a regular file");
+        return Refuse(error, name + " is not a regular file");
     // O_NOFOLLOW and O_NONBLOCK hold if the entry was swapped since: a link fails to open, and
     // a FIFO opens at once and is refused below. Reading a regular file ignores O_NONBLOCK.
     RegularFile file;
-    file.fd = FileDescriptor::Open(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    file.fd = FileDescriptor(
+        ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info {};
     if (!file.fd.IsValid() || ::fstat(file.fd.Get(), &info) != 0)
-        return Refuse(error, "cannot open " + path.string() + ": " + LastSystemError());
-    if (!S_ISREG(info.st_mode)) return Refuse(error, path.string() + " is not a regular file");
+        return Refuse(error, "cannot open " + name + ": " + LastSystemError());
+    if (!S_ISREG(info.st_mode)) return Refuse(error, name + " is not a regular file");
     file.size = static_cast<std::uint64_t>(info.st_size);
     file.permissions = info.st_mode & 0777;
     file.device = info.st_dev;

@@ -24,6 +24,9 @@ struct RegularFile {
 // the path is missing, is a link, or is anything but a regular file.
 [[nodiscard]] std::optional<RegularFile> OpenRegularFile(const std::filesystem::path& path,
                                                          std::string& error);
+// The same for a name relative to an open folder (AT_FDCWD: the current directory).
+[[nodiscard]] std::optional<RegularFile> OpenRegularFileAt(int folder, const std::string& name,
+                                                           std::string& error);
 
 // Creates the file, or empties the regular file at `path`, open for writing; a new file gets
 // the usual mode (0666 less the umask). nullopt, with nothing opened, when the path is a link, a

@@ -4,17 +4,6 @@
 
 namespace mirabel {
 
-namespace {
-
-std::string WithSlash(std::string folder) {
-    for (char& c : folder)
-        if (c == '\\') c = '/';
-    if (folder.empty() || folder.back() != '/') folder += '/';
-    return folder;
-}
-
-}  // namespace
-
 Evidence CheckServerCopy(const ArchiveDestination& destination, const std::string& folder,
                          const std::vector<FileToGo>& files) {
     const std::string where = destination.m_strId + ":" + folder;
@@ -22,7 +11,7 @@ Evidence CheckServerCopy(const ArchiveDestination& destination, const std::strin
     if (!ftp.Connect())
         return {EvidenceVerdict::NotReached,
                 "the server of " + where + " cannot be reached: " + ftp.LastError(), ""};
-    const std::optional<std::vector<RemoteEntry>> entries = ftp.ListFolder(WithSlash(folder));
+    const std::optional<std::vector<RemoteEntry>> entries = ftp.ListFolder(folder);
     if (!entries)
         return {EvidenceVerdict::NotReached,
                 "the copy " + where + " cannot be listed: " + ftp.LastError(), ""};
