@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string_view>
 
 #include "archive/StudyPaths.h"
@@ -42,19 +41,8 @@ std::optional<double> PlainNumber(std::string_view text) {
     return number;
 }
 
-// "58.90 GB": bytes in gigabytes of 2^30 bytes, two decimals.
 std::string Gigabytes(std::uint64_t bytes) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.2f GB",
-                  static_cast<double>(bytes) / static_cast<double>(kBytesPerGigabyte));
-    return text;
-}
-
-// The room a candidate takes up, by its listed files.
-std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record) {
-    const std::optional<fs::path> dir =
-        LocalStudyDirectory(config.m_strImagePath, record.ImagePath());
-    return dir ? ListedStudyBytes(*dir) : 0;
+    return GigabytesText(bytes, 2) + " GB";
 }
 
 // The bytes still to be freed: the limit less the free space and the selected studies; 0 once
@@ -103,11 +91,33 @@ std::optional<std::uint64_t> SizeGoalBytes(const ArchiverConfig& config,
     return static_cast<std::uint64_t>(bytes);
 }
 
+std::string GigabytesText(std::uint64_t bytes, int decimals) {
+    std::uint64_t scale = 1;
+    for (int k = 0; k < decimals; ++k) scale *= 10;
+    std::uint64_t whole = bytes / kBytesPerGigabyte;
+    std::uint64_t part =
+        (bytes % kBytesPerGigabyte * scale + kBytesPerGigabyte / 2) / kBytesPerGigabyte;
+    if (part == scale) {
+        ++whole;
+        part = 0;
+    }
+    if (decimals <= 0) return std::to_string(whole);
+    std::string digits = std::to_string(part);
+    return std::to_string(whole) + "." +
+           std::string(static_cast<std::size_t>(decimals) - digits.size(), '0') + digits;
+}
+
+std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record) {
+    const std::optional<fs::path> dir =
+        LocalStudyDirectory(config.m_strImagePath, record.ImagePath());
+    return dir ? ListedStudyBytes(*dir) : 0;
+}
+
 std::uint64_t ListedStudyBytes(const fs::path& studyDir) {
-    StudyFileList list = ReadStudyFileList(studyDir);
+    const FolderEntries entries(studyDir);
+    StudyFileList list = ReadStudyFileList(entries);
     if (list.state != FileListState::Read) return 0;
     RemoveDuplicates(list.names);
-    const FolderEntries entries(studyDir);
     std::uint64_t bytes = 0;
     for (const std::string& name : list.names) bytes += entries.RegularFileSize(name).value_or(0);
     return bytes;

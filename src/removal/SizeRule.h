@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/ArchiverConfig.h"
+#include "db/StudyRecord.h"
 
 namespace mirabel {
 
@@ -22,6 +23,12 @@ std::optional<std::uint64_t> SizeGoalBytes(const ArchiverConfig& config,
 // The bytes of the files the study's "cv.dir" names, and of "cv.dir" itself; 0 when the list
 // cannot be read. Only regular files count; a name reached through a link counts nothing.
 std::uint64_t ListedStudyBytes(const std::filesystem::path& studyDir);
+// The same for a candidate's folder below the image root; 0 when its image path is refused.
+std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record);
+
+// Bytes in gigabytes of 2^30 bytes with that many decimals, rounded half up ("58.90"), worked
+// out in whole numbers so that neither the locale nor a double's precision changes the text.
+std::string GigabytesText(std::uint64_t bytes, int decimals);
 
 // Marks server candidates, oldest exam first, until the free space of the file system of the
 // image root plus the bytes of every selected candidate reaches the goal. Studies that other
