@@ -1,5 +1,7 @@
 #include "archive/StudyFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "archive/StudyPaths.h"
@@ -16,12 +18,13 @@ std::optional<std::vector<StudyFile>> ListStudyFiles(const fs::path& folder) {
     std::vector<StudyFile> files;
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) return std::nullopt;
-        std::error_code entryError;
-        // A link could lead out of the image root: only the study's own files are sent.
-        if (it->is_symlink(entryError) || !it->is_regular_file(entryError)) continue;
-        const std::uint64_t size = it->file_size(entryError);
-        if (entryError) continue;  // vanished while we listed
-        files.push_back({it->path().filename().string(), it->path(), size});
+        // One look at each entry, without following it: a link could lead out of the image
+        // root, so only the study's own regular files count. One that vanished meanwhile is
+        // left out.
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        files.push_back(
+            {it->path().filename().string(), it->path(), static_cast<std::uint64_t>(info.st_size)});
     }
     if (ec) return std::nullopt;
     std::sort(files.begin(), files.end(),

@@ -67,6 +67,7 @@ bool CatalogStatement::Step() {
 void CatalogStatement::Run() {
     while (Step()) {
     }
+    sqlite3_reset(statement_.get());
 }
 
 std::string CatalogStatement::Text(int column) const {

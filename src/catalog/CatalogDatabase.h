@@ -31,7 +31,7 @@ class CatalogStatement {
     CatalogStatement& BindTexts(std::initializer_list<std::string> texts);
     // Steps to the next row; false when there is none. Throws CatalogFailure on failure.
     bool Step();
-    // Runs a statement that returns no rows.
+    // Runs a statement that returns no rows, and makes it ready to run again with new values.
     void Run();
     std::string Text(int column) const;
     std::int64_t Number(int column) const;
@@ -49,9 +49,13 @@ class CatalogDatabase {
     CatalogStatement Prepare(const char* sql) { return CatalogStatement(db_.get(), sql); }
 
     // Runs body inside one transaction, committed (and synced) when body returns, rolled back
-    // when it throws.
+    // when it throws. Unsynced, the commit may be lost to a power cut (never half of it): for
+    // what a later pass would write again anyway.
+    enum class Durability { Synced, Unsynced };
     template <typename Body>
-    void InTransaction(Body&& body) {
+    void InTransaction(Body&& body, Durability durability = Durability::Synced) {
+        Execute(durability == Durability::Synced ? "PRAGMA synchronous=FULL"
+                                                 : "PRAGMA synchronous=NORMAL");
         Execute("BEGIN IMMEDIATE");
         try {
             body();

@@ -24,13 +24,12 @@ void AddToRegister(CatalogDatabase& catalog, const RemovalIntent& intent) {
     if (!add.Step()) throw CatalogFailure("the removal register did not take the study");
     const std::int64_t id = add.Number(0);
     add.Run();
+    CatalogStatement addFile = catalog.Prepare(
+        "INSERT INTO removal_register_files (register_id, position, name, size) "
+        "VALUES (?, ?, ?, ?)");
     std::int64_t position = 0;
     for (const JournalFile& file : intent.files)
-        catalog
-            .Prepare(
-                "INSERT INTO removal_register_files (register_id, position, name, size) "
-                "VALUES (?, ?, ?, ?)")
-            .Bind(1, id)
+        addFile.Bind(1, id)
             .Bind(2, position++)
             .Bind(3, file.name)
             .Bind(4, static_cast<std::int64_t>(file.size))
@@ -59,13 +58,12 @@ void RemovalJournal::Record(const RemovalIntent& intent) {
                         intent.mediaTypeBefore, intent.mediaTypeAfter, intent.selectedBy,
                         intent.evidence})
             .Run();
+        CatalogStatement addFile = catalog_.Prepare(
+            "INSERT INTO removal_journal_files (exam_id, position, name, hidden, size) "
+            "VALUES (?, ?, ?, ?, ?)");
         std::int64_t position = 0;
         for (const JournalFile& file : intent.files)
-            catalog_
-                .Prepare(
-                    "INSERT INTO removal_journal_files (exam_id, position, name, hidden, "
-                    "size) VALUES (?, ?, ?, ?, ?)")
-                .Bind(1, intent.examId)
+            addFile.Bind(1, intent.examId)
                 .Bind(2, position++)
                 .Bind(3, file.name)
                 .Bind(4, file.hidden)
@@ -78,11 +76,15 @@ void RemovalJournal::Forget(const std::string& examId) {
     catalog_.InTransaction([&] { DeleteIntent(catalog_, examId); });
 }
 
+// Unsynced: a completion lost to a power cut leaves the intent, and the next pass finds the
+// files gone and the row written, and completes it again.
 void RemovalJournal::Complete(const RemovalIntent& intent) {
-    catalog_.InTransaction([&] {
-        DeleteIntent(catalog_, intent.examId);
-        AddToRegister(catalog_, intent);
-    });
+    catalog_.InTransaction(
+        [&] {
+            DeleteIntent(catalog_, intent.examId);
+            AddToRegister(catalog_, intent);
+        },
+        CatalogDatabase::Durability::Unsynced);
 }
 
 bool RemovalJournal::Holds(const std::string& examId) {

@@ -33,6 +33,8 @@ class CheckedEntry {
     const std::string& Reason() const { return why_; }
     // The size the check saw (regular files only).
     std::uint64_t Size() const { return size_; }
+    // How many names the file has: above 1, another name (a "copy") may be the file itself.
+    std::uint64_t LinkCount() const { return seen_.st_nlink; }
     const std::string& Path() const { return path_; }
 
   private:

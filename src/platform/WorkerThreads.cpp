@@ -29,22 +29,29 @@ void WorkerThreads::Stop() noexcept {
 }
 
 void WorkerThreads::ForEach(std::size_t count, const std::function<void(std::size_t)>& task) {
-    // One task is not worth waking anybody for.
-    if (count <= 1 || helpers_.empty()) {
-        for (std::size_t i = 0; i < count; ++i) task(i);
-        return;
-    }
+    Begin(count, task);
+    Finish();
+}
+
+void WorkerThreads::Begin(std::size_t count, const std::function<void(std::size_t)>& task) {
+    // One task is not worth waking anybody for: Finish does it.
+    const bool wake = count > 1 && !helpers_.empty();
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         task_ = &task;
         count_ = count;
         next_ = 0;
         failure_ = nullptr;
-        ++round_;
-        helpersBusy_ = static_cast<int>(helpers_.size());
+        if (wake) {
+            ++round_;
+            helpersBusy_ = static_cast<int>(helpers_.size());
+        }
     }
-    started_.notify_all();
-    TakeTasks();
+    if (wake) started_.notify_all();
+}
+
+void WorkerThreads::Finish() {
+    if (task_) TakeTasks();
     std::unique_lock<std::mutex> lock(mutex_);
     finished_.wait(lock, [this] { return helpersBusy_ == 0; });
     task_ = nullptr;

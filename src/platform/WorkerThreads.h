@@ -30,6 +30,12 @@ class WorkerThreads {
     // stopped working on this ForEach.
     void ForEach(std::size_t count, const std::function<void(std::size_t)>& task);
 
+    // The same in two halves, so that the caller can do other work while the helpers start on
+    // the tasks: Begin returns at once; Finish takes part in what is left and returns (or
+    // throws) as ForEach does. task must live until Finish returns; one round at a time.
+    void Begin(std::size_t count, const std::function<void(std::size_t)>& task);
+    void Finish();
+
   private:
     void Stop() noexcept;
     void Serve();

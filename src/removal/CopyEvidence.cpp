@@ -26,47 +26,47 @@ struct CopyFile {
 class CopyFiles {
   public:
     void Add(const std::string& name, CopyFile file) {
-        byName_.emplace(name, Entry{std::move(file), ToAsciiLower(name), false});
+        const std::size_t index = entries_.size();
+        entries_.push_back({std::move(file), false});
+        byName_.emplace(name, index);
+        byLowerName_.emplace(ToAsciiLower(name), index);
     }
     // Matches every name to a copy file; the first name left without one, or nullptr.
     const std::string* Match(const std::vector<std::string>& names) {
         std::vector<const std::string*> unmatched;
         for (const std::string& name : names) {
-            auto exact = byName_.find(name);
-            if (exact != byName_.end() && !exact->second.claimed) {
-                exact->second.claimed = true;
-                matched_[name] = &exact->second.file;
-            } else {
-                unmatched.push_back(&name);
-            }
+            const auto exact = byName_.find(name);
+            if (exact == byName_.end() || !Claim(name, exact->second)) unmatched.push_back(&name);
         }
         for (const std::string* name : unmatched) {
-            Entry* other = FreeByLowerName(ToAsciiLower(*name));
-            if (!other) return name;
-            other->claimed = true;
-            matched_[*name] = &other->file;
+            const auto [first, last] = byLowerName_.equal_range(ToAsciiLower(*name));
+            auto other = first;
+            while (other != last && !Claim(*name, other->second)) ++other;
+            if (other == last) return name;
         }
         return nullptr;
     }
     const CopyFile* Find(const std::string& name) const {
         const auto found = matched_.find(name);
-        return found == matched_.end() ? nullptr : found->second;
+        return found == matched_.end() ? nullptr : &entries_[found->second].file;
     }
 
   private:
     struct Entry {
         CopyFile file;
-        std::string lowerName;
         bool claimed;
     };
-    Entry* FreeByLowerName(const std::string& lowerName) {
-        for (auto& [name, entry] : byName_)
-            if (!entry.claimed && entry.lowerName == lowerName) return &entry;
-        return nullptr;
+    bool Claim(const std::string& name, std::size_t index) {
+        if (entries_[index].claimed) return false;
+        entries_[index].claimed = true;
+        matched_[name] = index;
+        return true;
     }
 
-    std::unordered_map<std::string, Entry> byName_;
-    std::unordered_map<std::string, const CopyFile*> matched_;
+    std::vector<Entry> entries_;
+    std::unordered_map<std::string, std::size_t> byName_;
+    std::unordered_multimap<std::string, std::size_t> byLowerName_;
+    std::unordered_map<std::string, std::size_t> matched_;
 };
 
 bool SameObject(const struct stat& a, const struct stat& b) {
@@ -161,7 +161,7 @@ Evidence CheckFolderCopy(const fs::path& copyFolder, const fs::path& studyFolder
     if (std::optional<Evidence> lacking = FirstLacking(copy, where, files)) return *lacking;
     for (const FileToGo& file : files) {
         const fs::path& copied = copy.Find(file.name)->path;
-        if (SameFile(file.path, copied))
+        if (file.links > 1 && SameFile(file.path, copied))
             return Verdict(EvidenceVerdict::IsOriginal,
                            file.name + " in the copy " + where + " is the original file itself");
         if (compareBytes && !CompareFiles(file.path.string(), copied.string()))

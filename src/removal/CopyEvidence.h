@@ -18,6 +18,7 @@ struct FileToGo {
     std::string name;  // as listed (no folder part)
     std::filesystem::path path;
     std::uint64_t size = 0;
+    std::uint64_t links = 1;  // the file's names; only with more can a copy be the file itself
 };
 
 enum class EvidenceVerdict {

@@ -1,6 +1,7 @@
 #include "removal/StudyDeletion.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -41,7 +42,9 @@ constexpr const char* kDeletionConnection = "corvanadelete";
 // these waits overlap.
 constexpr int kRemovingThreads = 4;
 
-enum class StudyOutcome { Deleted, LeftInPlace, StopPass };
+// Ready: the study has passed its step and goes on to the next (a study in flight is Deleted
+// only once its row is written).
+enum class StudyOutcome { Deleted, LeftInPlace, StopPass, Ready };
 
 // What one pass carries from study to study.
 struct Pass {
@@ -186,7 +189,7 @@ std::vector<FileToGo> FilesToGo(const std::vector<FileGoing>& going) {
     std::vector<FileToGo> files;
     files.reserve(going.size());
     for (const FileGoing& file : going)
-        files.push_back({file.name, file.entry.Path(), file.entry.Size()});
+        files.push_back({file.name, file.entry.Path(), file.entry.Size(), file.entry.LinkCount()});
     return files;
 }
 
@@ -238,44 +241,6 @@ void ShowFileProgress(std::size_t k, std::size_t n) {
     PeekAndPump();
 }
 
-// The files go and the row is written, with the intent in the journal throughout.
-StudyOutcome RemoveStudy(Pass& pass, const StudyRecord& study, const FolderEntries& folder,
-                         const std::vector<FileGoing>& going, const RemovalIntent& intent) {
-    try {
-        pass.journal.Record(intent);
-    } catch (const std::exception& failure) {
-        return StopOnDatabase(pass, study, failure.what());
-    }
-    std::string why;
-    switch (HideAll(folder, going, why)) {
-        case HideResult::AllHidden:
-            break;
-        case HideResult::LeftWhole:
-            pass.journal.Forget(intent.examId);
-            return Leave(study, "a file cannot be removed, so the study stays whole: " + why);
-        case HideResult::Stranded:
-            ErrorLog(StudyErrorLine(study, why));
-            return StudyOutcome::StopPass;
-    }
-    std::vector<std::string> hidden;
-    for (const FileGoing& file : going) hidden.push_back(file.hidden);
-    why = RemoveHidden(folder, hidden, pass.removers,
-                       [&](std::size_t k) { ShowFileProgress(k, hidden.size()); });
-    if (!why.empty())
-        return Leave(study, "its removal stays in the journal for the next pass: " + why);
-    if (!SetMediaTypeArchive(pass.rows, pass.config, intent.examId))
-        return StopOnDatabase(pass, study,
-                              "its files are gone but its row cannot be written (the next pass "
-                              "writes it): " +
-                                  LastDbFailureText());
-    try {
-        pass.journal.Complete(intent);
-    } catch (const std::exception& failure) {
-        ErrorLog(StudyErrorLine(study, failure.what()));
-    }
-    return StudyOutcome::Deleted;
-}
-
 // The study's own checks, before any evidence is looked for: false when it is left.
 std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) {
     // The exam id goes unquoted into the statement that sets the row.
@@ -297,9 +262,27 @@ std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) 
     return dir;
 }
 
-// Checks, then deletes one selected study.
-StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
-    const std::optional<fs::path> dir = StudyFolder(pass, study);
+// A study whose checks have passed and whose copy holds every file that is to go.
+struct PreparedStudy {
+    StudyRecord& study;
+    fs::path dir;
+    FolderEntries entries;
+    std::vector<FileGoing> going;
+    Evidence evidence;
+};
+
+// A study whose files are going on the workers, with its intent in the journal.
+struct StudyInFlight {
+    std::unique_ptr<PreparedStudy> prepared;
+    RemovalIntent intent;
+    std::unique_ptr<HiddenRemoval> removal;
+};
+
+// Everything before the first change: the study's folder and list, every listed file, and the
+// evidence of its copy. Nothing is changed; out holds the study when it may go.
+StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
+                          std::unique_ptr<PreparedStudy>& out) {
+    std::optional<fs::path> dir = StudyFolder(pass, study);
     if (!dir) return StudyOutcome::LeftInPlace;
     // A study the journal still holds is finished by a later pass, never begun again: its hidden
     // files are known only to its record.
@@ -314,19 +297,25 @@ StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
     DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
     // Opened from the image root down: the list, the checks and the removal all happen in the
     // folder that was checked, whatever is swapped in on the way meanwhile.
-    const FolderEntries entries(ToNativeSeparators(pass.config.m_strImagePath), *dir);
+    auto prepared = std::make_unique<PreparedStudy>(
+        PreparedStudy{study,
+                      *dir,
+                      FolderEntries(ToNativeSeparators(pass.config.m_strImagePath), *dir),
+                      {},
+                      Evidence{EvidenceVerdict::Complete, "", "no file to remove"}});
     const std::optional<std::vector<std::string>> names =
-        ListedFiles(*dir, entries, study, list.flags);
+        ListedFiles(*dir, prepared->entries, study, list.flags);
     if (!names) return StudyOutcome::LeftInPlace;
     if (const std::string* name = NameInSubFolder(*names))
         return LeaveSubFolderStudy(pass, study, *name);
-    const std::optional<std::vector<FileGoing>> going =
-        CheckListedFiles(entries, *names, study, list.flags);
+    std::optional<std::vector<FileGoing>> going =
+        CheckListedFiles(prepared->entries, *names, study, list.flags);
     if (!going) return StudyOutcome::LeftInPlace;
-    Evidence evidence{EvidenceVerdict::Complete, "", "no file to remove"};
-    if (!going->empty()) {
-        switch (CheckCopyBeforeDeletion(study, *dir, pass.config.m_strImagePath, FilesToGo(*going),
-                                        list.flags, list.check, compareMediumBytes, evidence)) {
+    prepared->going = std::move(*going);
+    if (!prepared->going.empty()) {
+        switch (CheckCopyBeforeDeletion(study, *dir, pass.config.m_strImagePath,
+                                        FilesToGo(prepared->going), list.flags, list.check,
+                                        compareMediumBytes, prepared->evidence)) {
             case CopyCheckResult::Delete:
                 break;
             case CopyCheckResult::LeaveStudy:
@@ -335,15 +324,97 @@ StudyOutcome DeleteStudy(Pass& pass, ListState& list, StudyRecord& study) {
                 return StudyOutcome::StopPass;
         }
     }
+    out = std::move(prepared);
+    return StudyOutcome::Ready;
+}
+
+// The row read again and proved writable, the intent journaled, every file renamed away; then
+// the hidden files start going on the workers. out holds the study when its files are going.
+StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<PreparedStudy> prepared,
+                         std::unique_ptr<StudyInFlight>& out) {
+    const StudyRecord& study = prepared->study;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     const std::optional<std::string> mediaType = RowAsListed(pass, study, list, outcome);
     if (!mediaType) return outcome;
-    outcome = RemoveStudy(pass, study, entries, *going,
-                          IntentFor(pass, study, *dir, *going, *mediaType, evidence));
-    if (outcome != StudyOutcome::Deleted) return outcome;
+    RemovalIntent intent =
+        IntentFor(pass, study, prepared->dir, prepared->going, *mediaType, prepared->evidence);
+    try {
+        pass.journal.Record(intent);
+    } catch (const std::exception& failure) {
+        return StopOnDatabase(pass, study, failure.what());
+    }
+    std::string why;
+    switch (HideAll(prepared->entries, prepared->going, why)) {
+        case HideResult::AllHidden:
+            break;
+        case HideResult::LeftWhole:
+            pass.journal.Forget(intent.examId);
+            return Leave(study, "a file cannot be removed, so the study stays whole: " + why);
+        case HideResult::Stranded:
+            ErrorLog(StudyErrorLine(study, why));
+            return StudyOutcome::StopPass;
+    }
+    std::vector<std::string> hidden;
+    for (const FileGoing& file : prepared->going) hidden.push_back(file.hidden);
+    auto removal =
+        std::make_unique<HiddenRemoval>(prepared->entries, std::move(hidden), pass.removers);
+    out = std::make_unique<StudyInFlight>(
+        StudyInFlight{std::move(prepared), std::move(intent), std::move(removal)});
+    return StudyOutcome::Ready;
+}
+
+// Waits for the study's files, then writes its row and completes its intent.
+StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
+    StudyRecord& study = flight.prepared->study;
+    const std::size_t files = flight.prepared->going.size();
+    const std::string why =
+        flight.removal->Finish([&](std::size_t k) { ShowFileProgress(k, files); });
+    if (!why.empty())
+        return Leave(study, "its removal stays in the journal for the next pass: " + why);
+    if (!SetMediaTypeArchive(pass.rows, pass.config, flight.intent.examId))
+        return StopOnDatabase(pass, study,
+                              "its files are gone but its row cannot be written (the next pass "
+                              "writes it): " +
+                                  LastDbFailureText());
+    try {
+        pass.journal.Complete(flight.intent);
+    } catch (const std::exception& failure) {
+        ErrorLog(StudyErrorLine(study, failure.what()));
+    }
     study.m_bDeleted = 1;
     ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
-    return outcome;
+    return StudyOutcome::Deleted;
+}
+
+// Lands the study in flight, if any; false when the pass is to stop (a row that cannot be
+// written, or Cancel once its study is complete).
+bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight) {
+    if (!flight) return true;
+    const StudyOutcome outcome = LandStudy(pass, *flight);
+    flight.reset();
+    if (outcome == StudyOutcome::StopPass) return false;
+    if (outcome == StudyOutcome::Deleted && StopRequested()) {
+        LogMilestone("Delete stopped by user");
+        return false;
+    }
+    return true;
+}
+
+// One study's turn: its checks run while the files of the study before it go on the workers;
+// that study is landed (its row written) before this one's files are touched.
+StudyOutcome TakeTurn(Pass& pass, ListState& list, StudyRecord& study,
+                      std::unique_ptr<StudyInFlight>& flight) {
+    std::unique_ptr<PreparedStudy> prepared;
+    StudyOutcome outcome = StudyOutcome::LeftInPlace;
+    try {
+        outcome = PrepareStudy(pass, list, study, prepared);
+    } catch (...) {
+        LandAndGoOn(pass, flight);
+        throw;
+    }
+    if (!LandAndGoOn(pass, flight)) return StudyOutcome::StopPass;
+    if (!prepared) return outcome;
+    return LaunchStudy(pass, list, std::move(prepared), flight);
 }
 
 // Deletes the selected studies of one list, sorted by archive value first (the list keeps that
@@ -356,27 +427,21 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
     state.check = {isTemp, options.verifyFolderCopies};
     state.mediaType = isTemp ? "TEMP" : "Image Server";
     SortByArchiveValue(list);
+    std::unique_ptr<StudyInFlight> flight;
     for (const auto& record : list) {
         if (!record->m_bSelected) continue;
         try {
-            switch (DeleteStudy(pass, state, *record)) {
-                case StudyOutcome::LeftInPlace:
-                    continue;
-                case StudyOutcome::StopPass:
-                    return 0;
-                case StudyOutcome::Deleted:
-                    break;
+            if (TakeTurn(pass, state, *record, flight) == StudyOutcome::StopPass) {
+                LandAndGoOn(pass, flight);
+                return 0;
             }
         } catch (const std::exception& failure) {
             ErrorLog(StudyErrorLine(*record, failure.what()));
-            return 0;
-        }
-        if (StopRequested()) {
-            LogMilestone("Delete stopped by user");
+            LandAndGoOn(pass, flight);
             return 0;
         }
     }
-    return 1;
+    return LandAndGoOn(pass, flight) ? 1 : 0;
 }
 
 // The journal first, then the server list and the temporary list.

@@ -1,15 +1,6 @@
 #include "removal/StudyFilesRemoval.h"
 
-#include <algorithm>
-
 namespace mirabel {
-
-namespace {
-
-// At most this many files go between two calls of progress, which lets the windows live.
-constexpr std::size_t kLargestRun = 64;
-
-}  // namespace
 
 std::string HiddenNameOf(const std::string& examId, std::size_t k) {
     return ".mirabel-removing-" + examId + "-" + std::to_string(k);
@@ -32,22 +23,40 @@ HideResult HideAll(const FolderEntries& folder, const std::vector<FileGoing>& fi
     return result;
 }
 
-std::string RemoveHidden(const FolderEntries& folder, const std::vector<std::string>& hidden,
-                         WorkerThreads& workers, const std::function<void(std::size_t)>& progress) {
-    std::vector<RemovalOutcome> outcomes;
+HiddenRemoval::HiddenRemoval(const FolderEntries& folder, std::vector<std::string> hidden,
+                             WorkerThreads& workers)
+    : folder_(folder),
+      hidden_(std::move(hidden)),
+      outcomes_(hidden_.size()),
+      workers_(workers),
+      task_([this](std::size_t i) { outcomes_[i] = folder_.RemoveLeaf(hidden_[i]); }) {
+    workers_.Begin(hidden_.size(), task_);
+}
+
+HiddenRemoval::~HiddenRemoval() {
+    if (finished_) return;
+    try {
+        workers_.Finish();
+    } catch (...) {
+        // Nothing may leave a destructor; a file that did not go stays in the journal.
+    }
+}
+
+std::string HiddenRemoval::Finish(const std::function<void(std::size_t)>& progress) {
+    finished_ = true;
+    workers_.Finish();
     std::string firstFailure;
-    for (std::size_t first = 0; first < hidden.size();) {
-        const std::size_t count = std::min(kLargestRun, hidden.size() - first);
-        outcomes.assign(count, RemovalOutcome());
-        workers.ForEach(count,
-                        [&](std::size_t i) { outcomes[i] = folder.RemoveLeaf(hidden[first + i]); });
-        for (const RemovalOutcome& outcome : outcomes) {
-            if (outcome.result != RemovalResult::Removed && firstFailure.empty())
-                firstFailure = outcome.reason;
-            progress(first++);
-        }
+    for (std::size_t k = 0; k < outcomes_.size(); ++k) {
+        if (outcomes_[k].result != RemovalResult::Removed && firstFailure.empty())
+            firstFailure = outcomes_[k].reason;
+        progress(k);
     }
     return firstFailure;
+}
+
+std::string RemoveHidden(const FolderEntries& folder, const std::vector<std::string>& hidden,
+                         WorkerThreads& workers, const std::function<void(std::size_t)>& progress) {
+    return HiddenRemoval(folder, hidden, workers).Finish(progress);
 }
 
 }  // namespace mirabel

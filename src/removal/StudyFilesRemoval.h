@@ -29,9 +29,31 @@ enum class HideResult {
 HideResult HideAll(const FolderEntries& folder, const std::vector<FileGoing>& files,
                    std::string& why);
 
-// Removes the hidden files, a few at a time on the workers; progress(k) is called on this thread
-// for each file done, in order. The reason of the first that could not be removed, or "" when
-// all are gone.
+// The hidden files of one study going side by side on the workers, while the caller goes on
+// with other work (the next study's checks). Finish, or the destructor, waits for them.
+class HiddenRemoval {
+  public:
+    // Starts removing; folder and workers must outlive this.
+    HiddenRemoval(const FolderEntries& folder, std::vector<std::string> hidden,
+                  WorkerThreads& workers);
+    ~HiddenRemoval();
+    HiddenRemoval(const HiddenRemoval&) = delete;
+    HiddenRemoval& operator=(const HiddenRemoval&) = delete;
+
+    // Takes part until every file is done; then progress(k) for each file in order. The reason
+    // of the first that could not be removed, or "" when all are gone.
+    std::string Finish(const std::function<void(std::size_t)>& progress);
+
+  private:
+    const FolderEntries& folder_;
+    std::vector<std::string> hidden_;
+    std::vector<RemovalOutcome> outcomes_;
+    WorkerThreads& workers_;
+    std::function<void(std::size_t)> task_;
+    bool finished_ = false;
+};
+
+// The same, waited for at once.
 std::string RemoveHidden(const FolderEntries& folder, const std::vector<std::string>& hidden,
                          WorkerThreads& workers, const std::function<void(std::size_t)>& progress);
 

@@ -1,5 +1,9 @@
 // The Oracle kind against a private PostgreSQL server through unixODBC and psqlODBC. The schema
 // follows the Oracle naming (MEDIA_TYPE, NUMERIC ids); the server offers an Oracle-like TO_DATE.
+#include <chrono>
+#include <thread>
+
+#include "archive/ExamRowWriter.h"
 #include "db/DbTestSupport.h"
 #include "db/ExpectedSelection.h"
 #include "db/StudySelection.h"
@@ -52,6 +56,43 @@ class OracleKind : public DbTest {
     ImageDatabaseContent content_;
     ArchiverConfig config_;
 };
+
+// Before a study's files go its row is proved writable by locking it, not by an UPDATE, which
+// would fire the image system's triggers; a row another session holds is refused at once.
+TEST_F(OracleKind, ARowIsProvedWritableWithoutFiringTriggersAndALockedOneIsRefused) {
+    server_->Run(
+        "DROP TABLE IF EXISTS exam_updates; CREATE TABLE exam_updates (n INTEGER); "
+        "CREATE OR REPLACE FUNCTION count_update() RETURNS trigger AS $$ BEGIN "
+        "INSERT INTO exam_updates VALUES (1); RETURN NEW; END $$ LANGUAGE plpgsql; "
+        "CREATE TRIGGER exam_update BEFORE UPDATE ON exam FOR EACH ROW "
+        "EXECUTE FUNCTION count_update();");
+    const auto updates = [this] {
+        std::vector<std::string> count;
+        GetColumn(OpenOnServer("SELECT COUNT(*) AS N FROM exam_updates"), "N", count, 1);
+        CloseDatabase(FindConnection("corvana"));
+        return count;
+    };
+    ExamRowWriter rows(config_, "corvanadelete");
+    EXPECT_NO_THROW(rows.ProveWritable("77", "MEDIA_TYPE"));
+    EXPECT_EQ(updates(), std::vector<std::string>{"0"});
+
+    std::thread holder([this] {
+        try {
+            server_->Run("BEGIN; SELECT EXAM_ID FROM EXAM WHERE EXAM_ID = 77 FOR UPDATE; "
+                         "SELECT pg_sleep(2); COMMIT;");
+        } catch (const std::exception& failure) {
+            ADD_FAILURE() << failure.what();
+        }
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_THROW(rows.ProveWritable("77", "MEDIA_TYPE"), std::exception);
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    holder.join();
+
+    EXPECT_TRUE(rows.Write("77", "MEDIA_TYPE", "Archive"));
+    EXPECT_EQ(updates(), std::vector<std::string>{"1"});
+}
 
 TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
     for (bool final : {false, true}) {
