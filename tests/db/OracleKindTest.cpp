@@ -68,7 +68,8 @@ TEST_F(OracleKind, ARowIsProvedWritableWithoutFiringTriggersAndALockedOneIsRefus
         "EXECUTE FUNCTION count_update();");
     const auto updates = [this] {
         std::vector<std::string> count;
-        GetColumn(OpenOnServer("SELECT COUNT(*) AS N FROM exam_updates"), "N", count, 1);
+        GetColumn(OpenOnServer("SELECT CAST(COUNT(*) AS INTEGER) AS N FROM exam_updates"), "N",
+                  count, 1);
         CloseDatabase(FindConnection("corvana"));
         return count;
     };
@@ -78,8 +79,9 @@ TEST_F(OracleKind, ARowIsProvedWritableWithoutFiringTriggersAndALockedOneIsRefus
 
     std::thread holder([this] {
         try {
-            server_->Run("BEGIN; SELECT EXAM_ID FROM EXAM WHERE EXAM_ID = 77 FOR UPDATE; "
-                         "SELECT pg_sleep(2); COMMIT;");
+            server_->Run(
+                "BEGIN; SELECT EXAM_ID FROM EXAM WHERE EXAM_ID = 77 FOR UPDATE; "
+                "SELECT pg_sleep(2); COMMIT;");
         } catch (const std::exception& failure) {
             ADD_FAILURE() << failure.what();
         }
