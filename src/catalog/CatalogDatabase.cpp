@@ -13,21 +13,17 @@ constexpr int kBusyTimeoutMs = 30000;
                          (db ? sqlite3_errmsg(db) : "out of memory"));
 }
 
+// A study's files are one text of lines, "name/size" (the journal: "name/hidden/size"): a
+// listed name never holds a "/", as a name in a sub-folder is never removed.
 constexpr const char* kSchema = R"(
 CREATE TABLE IF NOT EXISTS removal_journal (
   exam_id TEXT PRIMARY KEY, started TEXT NOT NULL, study_name TEXT, exam_date TEXT,
   folder TEXT NOT NULL, archive_value TEXT, media_type_column TEXT,
-  media_type_before TEXT, media_type_after TEXT, selected_by TEXT, evidence TEXT);
-CREATE TABLE IF NOT EXISTS removal_journal_files (
-  exam_id TEXT NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL, hidden TEXT NOT NULL,
-  size INTEGER NOT NULL, PRIMARY KEY (exam_id, position));
+  media_type_before TEXT, media_type_after TEXT, selected_by TEXT, evidence TEXT, files TEXT);
 CREATE TABLE IF NOT EXISTS removal_register (
   id INTEGER PRIMARY KEY, exam_id TEXT NOT NULL, removed TEXT NOT NULL, study_name TEXT,
   exam_date TEXT, folder TEXT, selected_by TEXT, archive_value TEXT, media_type_before TEXT,
-  evidence TEXT);
-CREATE TABLE IF NOT EXISTS removal_register_files (
-  register_id INTEGER NOT NULL, position INTEGER NOT NULL, name TEXT NOT NULL,
-  size INTEGER NOT NULL, PRIMARY KEY (register_id, position));
+  evidence TEXT, files TEXT);
 CREATE INDEX IF NOT EXISTS removal_register_exam ON removal_register (exam_id);
 )";
 

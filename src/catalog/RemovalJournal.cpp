@@ -1,5 +1,6 @@
 #include "catalog/RemovalJournal.h"
 
+#include <cstdlib>
 #include <ctime>
 
 #include "platform/LocalTime.h"
@@ -8,32 +9,52 @@ namespace mirabel {
 
 namespace {
 
+constexpr char kFieldEnd = '/';
+
+// The files as one text: a line each, its fields ended by "/" but the last.
+std::string FilesText(const std::vector<JournalFile>& files, bool withHidden) {
+    std::string text;
+    for (const JournalFile& file : files) {
+        text += file.name + kFieldEnd;
+        if (withHidden) text += file.hidden + kFieldEnd;
+        text += std::to_string(file.size) + "\n";
+    }
+    return text;
+}
+
+// The journal's files text read back; a line that does not have its three fields gives a file
+// without a name, which the recovery refuses.
+std::vector<JournalFile> JournalFiles(const std::string& text) {
+    std::vector<JournalFile> files;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = text.substr(start, end - start);
+        const std::size_t first = line.find(kFieldEnd);
+        const std::size_t second = line.find(kFieldEnd, first + 1);
+        if (first == std::string::npos || second == std::string::npos) {
+            files.push_back({});
+            continue;
+        }
+        files.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
+                         std::strtoull(line.c_str() + second + 1, nullptr, 10)});
+    }
+    return files;
+}
+
 void DeleteIntent(CatalogDatabase& catalog, const std::string& examId) {
-    catalog.Prepare("DELETE FROM removal_journal_files WHERE exam_id = ?").Bind(1, examId).Run();
     catalog.Prepare("DELETE FROM removal_journal WHERE exam_id = ?").Bind(1, examId).Run();
 }
 
 void AddToRegister(CatalogDatabase& catalog, const RemovalIntent& intent) {
-    CatalogStatement add = catalog.Prepare(
-        "INSERT INTO removal_register (exam_id, removed, study_name, exam_date, folder, "
-        "selected_by, archive_value, media_type_before, evidence) "
-        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?) RETURNING id");
-    add.BindTexts({intent.examId, CatalogTimeNow(), intent.studyName, intent.examDate,
-                   intent.folder, intent.selectedBy, intent.archiveValue, intent.mediaTypeBefore,
-                   intent.evidence});
-    if (!add.Step()) throw CatalogFailure("the removal register did not take the study");
-    const std::int64_t id = add.Number(0);
-    add.Run();
-    CatalogStatement addFile = catalog.Prepare(
-        "INSERT INTO removal_register_files (register_id, position, name, size) "
-        "VALUES (?, ?, ?, ?)");
-    std::int64_t position = 0;
-    for (const JournalFile& file : intent.files)
-        addFile.Bind(1, id)
-            .Bind(2, position++)
-            .Bind(3, file.name)
-            .Bind(4, static_cast<std::int64_t>(file.size))
-            .Run();
+    catalog
+        .Prepare(
+            "INSERT INTO removal_register (exam_id, removed, study_name, exam_date, folder, "
+            "selected_by, archive_value, media_type_before, evidence, files) "
+            "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .BindTexts({intent.examId, CatalogTimeNow(), intent.studyName, intent.examDate,
+                    intent.folder, intent.selectedBy, intent.archiveValue, intent.mediaTypeBefore,
+                    intent.evidence, FilesText(intent.files, false)})
+        .Run();
 }
 
 }  // namespace
@@ -52,23 +73,12 @@ void RemovalJournal::Record(const RemovalIntent& intent) {
             .Prepare(
                 "INSERT INTO removal_journal (exam_id, started, study_name, exam_date, folder, "
                 "archive_value, media_type_column, media_type_before, media_type_after, "
-                "selected_by, evidence) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+                "selected_by, evidence, files) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
             .BindTexts({intent.examId, CatalogTimeNow(), intent.studyName, intent.examDate,
                         intent.folder, intent.archiveValue, intent.mediaTypeColumn,
                         intent.mediaTypeBefore, intent.mediaTypeAfter, intent.selectedBy,
-                        intent.evidence})
+                        intent.evidence, FilesText(intent.files, true)})
             .Run();
-        CatalogStatement addFile = catalog_.Prepare(
-            "INSERT INTO removal_journal_files (exam_id, position, name, hidden, size) "
-            "VALUES (?, ?, ?, ?, ?)");
-        std::int64_t position = 0;
-        for (const JournalFile& file : intent.files)
-            addFile.Bind(1, intent.examId)
-                .Bind(2, position++)
-                .Bind(3, file.name)
-                .Bind(4, file.hidden)
-                .Bind(5, static_cast<std::int64_t>(file.size))
-                .Run();
     });
 }
 
@@ -97,8 +107,8 @@ std::vector<RemovalIntent> RemovalJournal::Pending() {
     std::vector<RemovalIntent> intents;
     CatalogStatement all = catalog_.Prepare(
         "SELECT exam_id, study_name, exam_date, folder, archive_value, media_type_column, "
-        "media_type_before, media_type_after, selected_by, evidence FROM removal_journal "
-        "ORDER BY started, rowid");
+        "media_type_before, media_type_after, selected_by, evidence, files "
+        "FROM removal_journal ORDER BY started, rowid");
     while (all.Step()) {
         RemovalIntent intent;
         int k = 0;
@@ -107,16 +117,8 @@ std::vector<RemovalIntent> RemovalJournal::Pending() {
               &intent.archiveValue, &intent.mediaTypeColumn, &intent.mediaTypeBefore,
               &intent.mediaTypeAfter, &intent.selectedBy, &intent.evidence})
             *text = all.Text(k++);
+        intent.files = JournalFiles(all.Text(k));
         intents.push_back(std::move(intent));
-    }
-    for (RemovalIntent& intent : intents) {
-        CatalogStatement files = catalog_.Prepare(
-            "SELECT name, hidden, size FROM removal_journal_files WHERE exam_id = ? "
-            "ORDER BY position");
-        files.Bind(1, intent.examId);
-        while (files.Step())
-            intent.files.push_back(
-                {files.Text(0), files.Text(1), static_cast<std::uint64_t>(files.Number(2))});
     }
     return intents;
 }

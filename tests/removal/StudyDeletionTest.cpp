@@ -99,17 +99,15 @@ TEST(StudyDeletion, ExactlyTheListedFilesGoAndTheRowSaysArchive) {
     // The register keeps who selected it, what went, the evidence and the media type before.
     CatalogDatabase catalog;
     CatalogStatement entry = catalog.Prepare(
-        "SELECT exam_id, selected_by, media_type_before, evidence, "
-        "(SELECT group_concat(name || '=' || size) FROM removal_register_files) "
-        "FROM removal_register");
+        "SELECT exam_id, selected_by, media_type_before, evidence, files FROM removal_register");
     ASSERT_TRUE(entry.Step());
     EXPECT_EQ(entry.Text(0), "1");
     EXPECT_EQ(entry.Text(1), "the operator");
     EXPECT_EQ(entry.Text(2), "Image Server");
     EXPECT_NE(entry.Text(3).find("3 files, names and sizes"), std::string::npos) << entry.Text(3);
     EXPECT_EQ(entry.Text(4),
-              "IMG1.dcm=7,IMG2.dcm=7,cv.dir=" +
-                  std::to_string(CvDirListing({"IMG1.dcm", "IMG2.dcm", "IMG1.dcm"}).size()));
+              "IMG1.dcm/7\nIMG2.dcm/7\ncv.dir/" +
+                  std::to_string(CvDirListing({"IMG1.dcm", "IMG2.dcm", "IMG1.dcm"}).size()) + "\n");
     EXPECT_EQ(PendingRemovals(), 0u);
 }
 
