@@ -5,7 +5,7 @@
 #include "core/Text.h"
 #include "db/CCVAException.h"
 #include "log/Logs.h"
-#include "removal/MediaSearch.h"
+#include "archive/MediaSearch.h"
 #include "removal/ServerCopyCheck.h"
 
 namespace mirabel {

@@ -1,4 +1,4 @@
-#include "removal/MediaSearch.h"
+#include "archive/MediaSearch.h"
 
 #include "config/ArchiveDestination.h"
 #include "core/Operator.h"

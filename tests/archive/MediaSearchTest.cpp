@@ -1,6 +1,6 @@
 // Finding a labelled medium among the removable destinations' roots, asking for it until it
 // is there or the operator gives up.
-#include "removal/MediaSearch.h"
+#include "archive/MediaSearch.h"
 
 #include <gtest/gtest.h>
 
