@@ -1,5 +1,7 @@
 #include "archive/CurlHandle.h"
 
+#include <curl/curl.h>
+
 #include <stdexcept>
 
 namespace mirabel {

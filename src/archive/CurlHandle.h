@@ -1,7 +1,10 @@
 #pragma once
 // One libcurl easy handle. Its connection cache lives as long as the handle, so a series of
 // transfers to one server reuses one control connection.
-#include <curl/curl.h>
+
+// libcurl's own declaration of its handle type, repeated so that users of the FTP client do
+// not see the library.
+typedef void CURL;
 
 namespace mirabel {
 

@@ -1,5 +1,7 @@
 #include "archive/FtpClient.h"
 
+#include <curl/curl.h>
+
 #include <charconv>
 #include <memory>
 #include <sstream>
@@ -340,6 +342,7 @@ void FtpClient::PrepareRequest(const std::string& remotePath, bool isDirectory) 
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(options_.stallTimeout.count()));
+    static_assert(kCurlErrorSize >= CURL_ERROR_SIZE);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer_);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, Discard);
     lastReply_.clear();

@@ -8,6 +8,7 @@
 // Remote paths use "/"; a "\" is taken as "/". A path starting with "/" is absolute on the
 // server; any other is relative to the login folder.
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -91,6 +92,8 @@ class FtpClient {
     [[nodiscard]] bool CheckStoredSize(const std::string& remotePath, std::uint64_t localSize);
     bool Fail(std::string message);
 
+    static constexpr std::size_t kCurlErrorSize = 256;  // libcurl's CURL_ERROR_SIZE
+
     CurlHandle curl_;
     std::optional<FtpAddress> address_;
     std::string user_;
@@ -99,9 +102,9 @@ class FtpClient {
     std::string lastError_;
     std::string lastReply_;  // the server's last reply line
     bool sizeUnanswered_ = false;
-    CURLcode lastResult_ = CURLE_OK;
+    int lastResult_ = 0;  // libcurl's code of the last transfer, CURLE_OK at first
     std::optional<bool> offersMlsd_;  // the server's FEAT, once asked
-    char errorBuffer_[CURL_ERROR_SIZE] = {};
+    char errorBuffer_[kCurlErrorSize] = {};
 };
 
 }  // namespace mirabel

@@ -1,5 +1,7 @@
 #include "catalog/CatalogDatabase.h"
 
+#include <sqlite3.h>
+
 namespace mirabel {
 
 namespace {
@@ -29,10 +31,18 @@ CREATE INDEX IF NOT EXISTS removal_register_exam ON removal_register (exam_id);
 
 }  // namespace
 
+void CatalogHandleCloser::operator()(sqlite3* db) const noexcept {
+    sqlite3_close_v2(db);
+}
+
+void CatalogHandleCloser::operator()(sqlite3_stmt* statement) const noexcept {
+    sqlite3_finalize(statement);
+}
+
 CatalogStatement::CatalogStatement(sqlite3* db, const char* sql) : db_(db) {
     sqlite3_stmt* prepared = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &prepared, nullptr) != SQLITE_OK) Fail(db, "prepare");
-    statement_ = SqliteStatementHandle(prepared);
+    statement_.reset(prepared);
 }
 
 CatalogStatement& CatalogStatement::Bind(int index, const std::string& text) {
@@ -85,7 +95,7 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
     const int rc =
         sqlite3_open_v2(file.c_str(), &raw,
                         SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
-    db_ = SqliteDatabaseHandle(raw);
+    db_.reset(raw);
     if (rc != SQLITE_OK) Fail(raw, "open");
     // It names patients and their folders: for the account that runs Mirabel only, as the logs.
     if (isNew)
@@ -98,6 +108,10 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
     Execute("PRAGMA journal_mode=WAL");
     Execute("PRAGMA synchronous=FULL");
     Execute(kSchema);
+}
+
+void CatalogDatabase::RollBack() noexcept {
+    sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void CatalogDatabase::Execute(const char* sql) {

@@ -5,11 +5,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
-#include "db/SqliteHandles.h"
+// The engine's own types stay behind this file: a user of the catalog sees none of SQLite.
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace mirabel {
 
@@ -19,6 +22,12 @@ inline constexpr const char* kCatalogFile = "mirabel-catalog.db";
 class CatalogFailure : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;
+};
+
+// Closes the engine's handles (both closers accept null).
+struct CatalogHandleCloser {
+    void operator()(sqlite3* db) const noexcept;
+    void operator()(sqlite3_stmt* statement) const noexcept;
 };
 
 // One prepared statement: bind, then step through its rows.
@@ -38,7 +47,7 @@ class CatalogStatement {
 
   private:
     sqlite3* db_;
-    SqliteStatementHandle statement_;
+    std::unique_ptr<sqlite3_stmt, CatalogHandleCloser> statement_;
 };
 
 class CatalogDatabase {
@@ -61,7 +70,7 @@ class CatalogDatabase {
             body();
             Execute("COMMIT");
         } catch (...) {
-            sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
+            RollBack();
             throw;
         }
     }
@@ -69,7 +78,9 @@ class CatalogDatabase {
     void Execute(const char* sql);
 
   private:
-    SqliteDatabaseHandle db_;
+    void RollBack() noexcept;
+
+    std::unique_ptr<sqlite3, CatalogHandleCloser> db_;
 };
 
 }  // namespace mirabel
