@@ -27,6 +27,20 @@ CREATE TABLE IF NOT EXISTS removal_register (
   exam_date TEXT, folder TEXT, selected_by TEXT, archive_value TEXT, media_type_before TEXT,
   evidence TEXT, files TEXT);
 CREATE INDEX IF NOT EXISTS removal_register_exam ON removal_register (exam_id);
+CREATE TABLE IF NOT EXISTS copies (
+  exam_id TEXT NOT NULL, destination TEXT NOT NULL, archive_value TEXT NOT NULL,
+  image_path TEXT NOT NULL, archived TEXT NOT NULL, files TEXT NOT NULL,
+  last_checked TEXT, last_result TEXT, PRIMARY KEY (exam_id, destination));
+CREATE TABLE IF NOT EXISTS copy_checks (
+  id INTEGER PRIMARY KEY, exam_id TEXT NOT NULL, destination TEXT NOT NULL,
+  checked TEXT NOT NULL, result TEXT NOT NULL, detail TEXT);
+CREATE TABLE IF NOT EXISTS restore_holds (
+  exam_id TEXT PRIMARY KEY, restored TEXT NOT NULL, hold_until TEXT NOT NULL);
+CREATE TABLE IF NOT EXISTS runs (
+  id INTEGER PRIMARY KEY, kind TEXT NOT NULL, started TEXT NOT NULL, ended TEXT NOT NULL,
+  destination TEXT, done INTEGER NOT NULL, failed INTEGER NOT NULL, skipped INTEGER NOT NULL,
+  bytes INTEGER NOT NULL, exit_status INTEGER NOT NULL);
+CREATE INDEX IF NOT EXISTS runs_kind ON runs (kind, started);
 )";
 
 }  // namespace
