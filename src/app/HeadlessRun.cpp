@@ -7,46 +7,20 @@
 #include <string>
 
 #include "app/ArchiverCore.h"
+#include "app/ConsoleSession.h"
 #include "app/CoreRemovalHost.h"
-#include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/DatabaseLayer.h"
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
-#include "log/UnwritableLogReport.h"
 #include "platform/RegistryHive.h"
 #include "removal/UnattendedRemoval.h"
 
 namespace mirabel {
 
 namespace {
-
-// Nobody reads the logs of an unattended run as it goes; whoever started it sees standard error.
-void ReportLogOnStandardError(const std::string& fileName, const std::string& reason) {
-    std::fprintf(stderr, "mirabel: cannot write to the log %s: %s\n", fileName.c_str(),
-                 reason.c_str());
-}
-
-// The console operator and the log report of one headless command; the previous ones come back
-// afterwards.
-class ConsoleSession {
-  public:
-    ConsoleSession()
-        : previous_(InstallOperator(std::make_unique<ConsoleOperator>())),
-          previousLogReport_(SetUnwritableLogReport(ReportLogOnStandardError)) {}
-    ~ConsoleSession() {
-        SetUnwritableLogReport(std::move(previousLogReport_));
-        InstallOperator(std::move(previous_));
-    }
-    ConsoleSession(const ConsoleSession&) = delete;
-    ConsoleSession& operator=(const ConsoleSession&) = delete;
-
-  private:
-    std::unique_ptr<Operator> previous_;
-    UnwritableLogReport previousLogReport_;
-};
 
 constexpr const char* kIncompleteSettings = "the database settings are incomplete";
 constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";

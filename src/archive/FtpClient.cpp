@@ -16,12 +16,22 @@ namespace mirabel {
 
 namespace {
 
-// Bigger upload buffers mean fewer, larger writes to the data connection.
+// Bigger transfer buffers mean fewer, larger writes to (and reads from) the data connection.
 constexpr long kUploadBufferBytes = 512 * 1024;
 
 struct CurlFree {
     void operator()(char* text) const noexcept { curl_free(text); }
 };
+
+// libcurl's write callback for downloads: the bytes go to the caller's sink.
+extern "C" size_t PassToSink(char* data, size_t size, size_t count, void* user) noexcept {
+    try {
+        return (*static_cast<const FtpClient::ByteSink*>(user))(data, size * count) ? size * count
+                                                                                    : 0;
+    } catch (...) {
+        return 0;
+    }
+}
 
 // libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
 extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
@@ -195,6 +205,20 @@ bool FtpClient::CheckStoredSize(const std::string& remotePath, std::uint64_t loc
     }
     return Fail("the server answered SIZE for " + remotePath + " with \"" +
                 std::string(FirstLine(lastReply_)) + "\"");
+}
+
+bool FtpClient::Download(const std::string& remotePath, const ByteSink& sink) {
+    if (!address_) return false;
+    PrepareRequest(remotePath, false);
+    CURL* curl = curl_.Get();
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, PassToSink);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kUploadBufferBytes);
+    return Perform(remotePath, false);
+}
+
+bool FtpClient::RemoteFileMissing() const {
+    return lastResult_ == CURLE_REMOTE_FILE_NOT_FOUND;
 }
 
 std::optional<std::uint64_t> FtpClient::RemoteSize(const std::string& remotePath) {

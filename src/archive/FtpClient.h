@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -56,6 +57,14 @@ class FtpClient {
     // transfer fails, SIZE answers another size (or nothing usable), or fewer bytes went out.
     [[nodiscard]] bool Upload(const std::filesystem::path& localFile,
                               const std::string& remotePath);
+
+    // Downloads the remote file, handing its bytes to `sink` as they arrive (nothing is kept);
+    // false when the file cannot be fetched, or when sink returns false (it stops the transfer).
+    using ByteSink = std::function<bool(const char* bytes, std::size_t size)>;
+    [[nodiscard]] bool Download(const std::string& remotePath, const ByteSink& sink);
+
+    // True when the last operation failed because the server has no such file.
+    bool RemoteFileMissing() const;
 
     // True once an upload's SIZE was answered with a 5xx code.
     bool SizeUnanswered() const { return sizeUnanswered_; }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/CopyPlace.h"
 #include "config/ArchiveDestination.h"
 
 namespace mirabel {
@@ -34,17 +35,6 @@ struct Evidence {
     std::string why;    // for the error log, naming the file or the folder
     std::string found;  // what was checked, for the removal register
 };
-
-// Where an archive value says the copy lies: the destination (from the destination list) whose
-// id, followed by ":", begins the value, and the rest: for removable media "<label>:<folder>".
-struct CopyPlace {
-    const ArchiveDestination* destination = nullptr;
-    std::string label;   // removable media only
-    std::string folder;  // as written in the value
-};
-
-// nullopt when no destination of the list begins the value (the destination was removed).
-std::optional<CopyPlace> FindCopyPlace(const std::string& archiveValue);
 
 // The copy in a folder of the file system (a hard-drive or network folder, or a medium): every
 // file with its size, and its bytes when compareBytes.

@@ -110,9 +110,24 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("mirabel: cannot start"), std::string::npos) << run.output;
 
-    const ProgramOutcome unknown = RunProgram("--archive-later");
-    EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.output.find("unknown option --archive-later"), std::string::npos);
+    // A command line that cannot be read starts nothing and says which word is wrong.
+    const struct {
+        const char* arguments;
+        const char* said;
+    } refused[] = {
+        {"--archive-later", "unknown option --archive-later"},
+        {"--archive-now --verify", "--archive-now has no option --verify"},
+        {"--count 12", "--count takes no 12"},
+        {"--verify --study", "--study needs a value"},
+        {"--verify --study 12a", "--study needs an exam id"},
+        {"--verify --budget-gb 0", "--budget-gb needs a whole number from 1"},
+        {"--verify --older-than -3", "--older-than needs a whole number from 0"},
+    };
+    for (const auto& c : refused) {
+        const ProgramOutcome run = RunProgram(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments;
+        EXPECT_NE(run.output.find(c.said), std::string::npos) << c.arguments << run.output;
+    }
 }
 
 TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {

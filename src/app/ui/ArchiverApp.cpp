@@ -2,13 +2,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/init.h>
 
 #include "app/ui/ArchiverDlg.h"
-#include "app/HeadlessRun.h"
+#include "app/CommandLine.h"
 #include "app/ui/WxOperator.h"
 #include "app/ui/WxResources.h"
 #include "platform/RegistryHive.h"
@@ -42,31 +44,12 @@ class CArchiverApp : public wxApp {
     }
 };
 
-void PrintUsage() {
-    std::printf(
-        "usage: mirabel [--archive-now | --remove-now | --count]\n"
-        "  (no option)    the main window, working in the current directory\n"
-        "  --archive-now  one archive run to the current destination, without a window\n"
-        "  --remove-now   one study removal pass by the stored rules, without a window\n"
-        "  --count        print how many studies wait to be archived\n");
-}
-
 }  // namespace
 
 int RunMirabel(int argc, char** argv) {
-    if (argc > 1) {
-        const std::string option = argv[1];
-        if (argc == 2 && option == "--archive-now") return RunArchiveNowHeadless();
-        if (argc == 2 && option == "--remove-now") return RunRemoveNowHeadless();
-        if (argc == 2 && option == "--count") return PrintStudyCountHeadless();
-        if (option == "--help" || option == "-h") {
-            PrintUsage();
-            return 0;
-        }
-        std::fprintf(stderr, "mirabel: unknown option %s\n", option.c_str());
-        PrintUsage();
-        return 2;
-    }
+    if (const std::optional<int> status =
+            RunHeadlessCommand(std::vector<std::string>(argv + 1, argv + argc)))
+        return *status;
     if (!HasDisplay()) {
         std::fprintf(stderr,
                      "mirabel: no graphical display (DISPLAY is not set); run it on a desktop "

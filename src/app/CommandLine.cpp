@@ -1,0 +1,124 @@
+#include "app/CommandLine.h"
+
+#include <cstdio>
+
+#include "app/HeadlessAudit.h"
+#include "app/HeadlessRun.h"
+
+namespace mirabel {
+
+namespace {
+
+struct OptionRule {
+    const char* name;
+    bool takesValue;
+};
+
+struct CommandRule {
+    const char* name;
+    std::vector<OptionRule> options;
+    bool takesOperands;
+    const char* usage;
+};
+
+const std::vector<CommandRule>& Commands() {
+    static const std::vector<CommandRule> commands = {
+        {"--archive-now",
+         {},
+         false,
+         "  --archive-now  one archive run to the current destination\n"},
+        {"--remove-now",
+         {},
+         false,
+         "  --remove-now   one study removal pass by the stored rules\n"},
+        {"--count", {}, false, "  --count        print how many studies wait to be archived\n"},
+        {"--verify",
+         {{"--study", true},
+          {"--older-than", true},
+          {"--budget-minutes", true},
+          {"--budget-gb", true}},
+         false,
+         "  --verify       read archived copies back and check them against the catalog\n"
+         "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"},
+        {"--help", {}, false, "  --help         this text\n"},
+    };
+    return commands;
+}
+
+const CommandRule* FindCommand(const std::string& name) {
+    for (const CommandRule& rule : Commands())
+        if (name == rule.name || (name == "-h" && std::string(rule.name) == "--help")) return &rule;
+    return nullptr;
+}
+
+const OptionRule* FindOption(const CommandRule& command, const std::string& name) {
+    for (const OptionRule& option : command.options)
+        if (name == option.name) return &option;
+    return nullptr;
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const std::vector<std::string>& arguments,
+                                            std::string& why) {
+    CommandLine line;
+    if (arguments.empty()) return line;
+    const CommandRule* command = FindCommand(arguments.front());
+    if (!command) {
+        why = "unknown option " + arguments.front();
+        return std::nullopt;
+    }
+    line.command = command->name;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (!argument.starts_with("--")) {
+            if (!command->takesOperands) {
+                why = line.command + " takes no " + argument;
+                return std::nullopt;
+            }
+            line.operands.push_back(argument);
+            continue;
+        }
+        const OptionRule* option = FindOption(*command, argument);
+        if (!option) {
+            why = line.command + " has no option " + argument;
+            return std::nullopt;
+        }
+        if (option->takesValue && i + 1 == arguments.size()) {
+            why = argument + " needs a value";
+            return std::nullopt;
+        }
+        line.options[argument] = option->takesValue ? arguments[++i] : "";
+    }
+    return line;
+}
+
+std::string UsageText() {
+    std::string text =
+        "usage: mirabel [COMMAND [OPTIONS]]\n"
+        "  (no command)   the main window, working in the current directory\n"
+        "Commands run without a window, in the current directory:\n";
+    for (const CommandRule& command : Commands()) text += command.usage;
+    return text;
+}
+
+std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments) {
+    std::string why;
+    const std::optional<CommandLine> line = ParseCommandLine(arguments, why);
+    if (!line) {
+        std::fprintf(stderr, "mirabel: %s\n%s", why.c_str(), UsageText().c_str());
+        return kHeadlessCannotStart;
+    }
+    if (line->command.empty()) return std::nullopt;
+    if (line->command == "--help") {
+        std::printf("%s", UsageText().c_str());
+        return 0;
+    }
+    if (line->command == "--archive-now") return RunArchiveNowHeadless();
+    if (line->command == "--remove-now") return RunRemoveNowHeadless();
+    if (line->command == "--count") return PrintStudyCountHeadless();
+    if (line->command == "--verify") return RunVerifyHeadless(*line);
+    return kHeadlessCannotStart;
+}
+
+}  // namespace mirabel

@@ -1,0 +1,15 @@
+#pragma once
+#include "app/CommandLine.h"
+
+namespace mirabel {
+
+// "mirabel --verify": audits the archived copies the catalog of the current directory records
+// (all, one study with --study, or those not checked for --older-than days), least recently
+// checked first, until --budget-minutes or --budget-gb is spent. Progress on standard output, one
+// error-log line per damaged file and per copy that could not be checked. Takes no run lock: it
+// only reads. 0 when every copy looked at was verified, 1 when one was damaged or could not be
+// checked, 2 when it could not start (an option value refused, archives.p or the catalog
+// unreadable; the reason on standard error).
+int RunVerifyHeadless(const CommandLine& line);
+
+}  // namespace mirabel

@@ -1,0 +1,137 @@
+#include "archive/CopyReading.h"
+
+#include <vector>
+
+#include "archive/CopyPlace.h"
+#include "archive/MediaSearch.h"
+#include "archive/StudyPaths.h"
+#include "platform/FileIo.h"
+#include "platform/FolderEntries.h"
+#include "platform/Sha256.h"
+
+namespace mirabel {
+
+namespace {
+
+constexpr std::size_t kReadBlock = 1 << 20;
+
+CopyFileReading Unreadable(std::string why) {
+    return {CopyFileReading::Result::Unreadable, 0, "", std::move(why)};
+}
+
+// A copy in a folder of the file system: a hard-drive or network folder, or a medium.
+class FolderCopyReader : public CopyReader {
+  public:
+    explicit FolderCopyReader(const std::filesystem::path& folder)
+        : folder_(folder), entries_(folder) {}
+
+    std::string Where() const override { return folder_.string(); }
+
+    CopyFileReading Read(const std::string& name, const ByteSink& sink) override {
+        const std::string path = (folder_ / name).string();
+        if (!entries_.IsOpen() || !entries_.HasLeaf(name))
+            return {CopyFileReading::Result::Missing, 0, "", path + " is missing"};
+        std::string error;
+        const std::optional<RegularFile> file = entries_.OpenFile(name, error);
+        if (!file) return Unreadable(error);
+        AdviseSequentialReading(file->fd.Get());
+        Sha256 hash;
+        std::uint64_t size = 0;
+        for (;;) {
+            const std::optional<std::size_t> count =
+                ReadSome(file->fd.Get(), buffer_.data(), buffer_.size());
+            if (!count) return Unreadable(path + " cannot be read");
+            if (*count == 0) break;
+            hash.Update(buffer_.data(), *count);
+            size += *count;
+            if (sink && !sink(buffer_.data(), *count))
+                return Unreadable(path + ": its bytes could not be passed on");
+        }
+        return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
+    }
+
+  private:
+    std::filesystem::path folder_;
+    FolderEntries entries_;
+    std::vector<char> buffer_ = std::vector<char>(kReadBlock);
+};
+
+// A copy on an FTP server or another image server, over one connection.
+class ServerCopyReader : public CopyReader {
+  public:
+    ServerCopyReader(const ArchiveDestination& destination, std::string folder)
+        : where_(destination.m_strId + ":" + folder),
+          folder_(std::move(folder)),
+          ftp_(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword) {}
+
+    bool Connect() { return ftp_.Connect(); }
+    const std::string& LastError() const { return ftp_.LastError(); }
+    std::string Where() const override { return where_; }
+
+    CopyFileReading Read(const std::string& name, const ByteSink& sink) override {
+        Sha256 hash;
+        std::uint64_t size = 0;
+        const bool fetched =
+            ftp_.Download(folder_ + "/" + name, [&](const char* bytes, std::size_t count) {
+                hash.Update(bytes, count);
+                size += count;
+                return !sink || sink(bytes, count);
+            });
+        const std::string path = where_ + "/" + name;
+        if (fetched) return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
+        if (ftp_.RemoteFileMissing())
+            return {CopyFileReading::Result::Missing, 0, "", path + " is missing"};
+        return Unreadable(path + " cannot be fetched: " + ftp_.LastError());
+    }
+
+  private:
+    std::string where_;
+    std::string folder_;
+    FtpClient ftp_;
+};
+
+CopyAccess FolderCopy(const std::filesystem::path& root,
+                      const std::optional<std::filesystem::path>& folder,
+                      const std::string& where) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(root, error))
+        return {CopyReach::Unreachable, nullptr,
+                "the root " + root.string() + " of " + where + " cannot be reached"};
+    if (!folder) return {CopyReach::Unreachable, nullptr, "no copy folder for " + where};
+    return {CopyReach::Reached, std::make_unique<FolderCopyReader>(*folder), ""};
+}
+
+}  // namespace
+
+CopyAccess OpenCopyForReading(const std::string& archiveValue, std::string_view imagePath) {
+    const std::optional<CopyPlace> place = FindCopyPlace(archiveValue);
+    if (!place)
+        return {CopyReach::DestinationGone, nullptr,
+                "the destination of " + archiveValue + " is no longer in archives.p"};
+    const ArchiveDestination& destination = *place->destination;
+    switch (destination.Kind()) {
+        case DestinationKind::Nfs: {
+            const std::filesystem::path folder = ToNativeSeparators(place->folder);
+            return FolderCopy(ToNativeSeparators(destination.m_strRootPath), folder, archiveValue);
+        }
+        case DestinationKind::Removable:
+        case DestinationKind::Unknown: {
+            const std::string drive = FindMediaByLabel(place->label);
+            if (drive.empty())
+                return {CopyReach::MediumAbsent, nullptr,
+                        "the medium labeled " + place->label + " is in no drive"};
+            return FolderCopy(drive, LocalStudyDirectory(drive + "/images", imagePath),
+                              archiveValue);
+        }
+        case DestinationKind::Ftp:
+        case DestinationKind::Server:
+            break;
+    }
+    auto reader = std::make_unique<ServerCopyReader>(destination, place->folder);
+    if (!reader->Connect())
+        return {CopyReach::Unreachable, nullptr,
+                "the server of " + reader->Where() + " cannot be reached: " + reader->LastError()};
+    return {CopyReach::Reached, std::move(reader), ""};
+}
+
+}  // namespace mirabel

@@ -1,0 +1,94 @@
+#include "audit/CopyAudit.h"
+
+#include "archive/CopyReading.h"
+#include "log/Logs.h"
+
+namespace mirabel {
+
+namespace {
+
+std::string CopyName(const CatalogCopy& copy) {
+    return "the copy of exam " + copy.examId + " at " + copy.archiveValue;
+}
+
+std::string FileProblem(const CopiedFile& recorded, const CopyFileReading& reading) {
+    switch (reading.result) {
+        case CopyFileReading::Result::Missing:
+            return recorded.name + ": missing";
+        case CopyFileReading::Result::Unreadable:
+            return recorded.name + ": " + reading.why;
+        case CopyFileReading::Result::Read:
+            break;
+    }
+    if (reading.size != recorded.size)
+        return recorded.name + ": " + std::to_string(reading.size) + " bytes instead of " +
+               std::to_string(recorded.size);
+    if (reading.sha256 != recorded.sha256) return recorded.name + ": its bytes differ";
+    return "";
+}
+
+class BudgetClock {
+  public:
+    explicit BudgetClock(const AuditBudget& budget)
+        : budget_(budget), start_(std::chrono::steady_clock::now()) {}
+    bool Spent(std::uint64_t bytes) const {
+        if (budget_.bytes && bytes >= *budget_.bytes) return true;
+        return budget_.time && std::chrono::steady_clock::now() - start_ >= *budget_.time;
+    }
+
+  private:
+    AuditBudget budget_;
+    std::chrono::steady_clock::time_point start_;
+};
+
+}  // namespace
+
+CopyComparison CompareCopyWithCatalog(const CatalogCopy& copy) {
+    CopyComparison comparison;
+    CopyAccess access = OpenCopyForReading(copy.archiveValue, copy.imagePath);
+    if (access.reach != CopyReach::Reached) {
+        comparison.result =
+            access.reach == CopyReach::MediumAbsent ? kCopyNotChecked : kCopyUnreachable;
+        comparison.problems.push_back(access.why);
+        return comparison;
+    }
+    for (const CopiedFile& recorded : copy.files) {
+        const CopyFileReading reading = access.reader->Read(recorded.name);
+        comparison.bytes += reading.size;
+        if (std::string problem = FileProblem(recorded, reading); !problem.empty())
+            comparison.problems.push_back(std::move(problem));
+    }
+    comparison.result = comparison.problems.empty() ? kCopyVerified : kCopyDamaged;
+    return comparison;
+}
+
+AuditTally AuditCopies(CopyCatalog& copies, const AuditChoice& choice, const AuditBudget& budget,
+                       const AuditProgress& progress) {
+    AuditTally tally;
+    const BudgetClock clock(budget);
+    copies.EachToAudit(choice, [&](CatalogCopy copy) {
+        if (clock.Spent(tally.bytes)) {
+            tally.budgetSpent = true;
+            return false;
+        }
+        const CopyComparison comparison = CompareCopyWithCatalog(copy);
+        tally.bytes += comparison.bytes;
+        std::string detail;
+        for (const std::string& problem : comparison.problems) {
+            ErrorLog("Audit: " + CopyName(copy) + " - " + problem);
+            detail += (detail.empty() ? "" : "; ") + problem;
+        }
+        copies.RecordCheck(copy.examId, copy.destination, comparison.result, detail);
+        if (comparison.result == kCopyVerified)
+            ++tally.verified;
+        else if (comparison.result == kCopyDamaged)
+            ++tally.damaged;
+        else
+            ++tally.notChecked;
+        if (progress) progress(comparison.result + std::string(": ") + CopyName(copy));
+        return true;
+    });
+    return tally;
+}
+
+}  // namespace mirabel
