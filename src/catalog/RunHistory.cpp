@@ -1,0 +1,111 @@
+#include "catalog/RunHistory.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+
+namespace mirabel {
+
+namespace {
+
+constexpr const char* kRunColumns =
+    "id, kind, started, ended, IFNULL(destination, ''), done, failed, skipped, bytes, exit_status";
+
+RunRecord RunFromRow(const CatalogStatement& row) {
+    RunRecord run;
+    run.id = row.Number(0);
+    run.kind = row.Text(1);
+    run.started = row.Text(2);
+    run.ended = row.Text(3);
+    run.destination = row.Text(4);
+    run.done = static_cast<int>(row.Number(5));
+    run.failed = static_cast<int>(row.Number(6));
+    run.skipped = static_cast<int>(row.Number(7));
+    run.bytes = static_cast<std::uint64_t>(row.Number(8));
+    run.exitStatus = static_cast<int>(row.Number(9));
+    return run;
+}
+
+std::vector<RunRecord> AllRuns(CatalogStatement& statement) {
+    std::vector<RunRecord> runs;
+    while (statement.Step()) runs.push_back(RunFromRow(statement));
+    return runs;
+}
+
+// "YYYY-MM-DD HH:MM:SS" as local time; -1 when it is not in that form.
+std::time_t ParseCatalogTime(const std::string& text) {
+    std::tm parts{};
+    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &parts.tm_year, &parts.tm_mon,
+                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6)
+        return -1;
+    parts.tm_year -= 1900;
+    parts.tm_mon -= 1;
+    parts.tm_isdst = -1;
+    return std::mktime(&parts);
+}
+
+}  // namespace
+
+double RunRecord::Seconds() const {
+    const std::time_t start = ParseCatalogTime(started);
+    const std::time_t end = ParseCatalogTime(ended);
+    if (start < 0 || end < 0) return 1;
+    return std::max(1.0, std::difftime(end, start));
+}
+
+void RunHistory::Record(const RunRecord& run) {
+    catalog_.InTransaction([&] {
+        catalog_
+            .Prepare(
+                "INSERT INTO runs (kind, started, ended, destination, done, failed, skipped, "
+                "bytes, exit_status) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+            .BindTexts({run.kind, run.started, run.ended, run.destination})
+            .Bind(5, std::int64_t{run.done})
+            .Bind(6, std::int64_t{run.failed})
+            .Bind(7, std::int64_t{run.skipped})
+            .Bind(8, static_cast<std::int64_t>(run.bytes))
+            .Bind(9, std::int64_t{run.exitStatus})
+            .Run();
+        CatalogStatement id = catalog_.Prepare("SELECT last_insert_rowid()");
+        id.Step();
+        const std::int64_t runId = id.Number(0);
+        CatalogStatement failure = catalog_.Prepare(
+            "INSERT INTO run_failures (run_id, exam_id, study_name, reason) VALUES (?, ?, ?, ?)");
+        for (const RunFailure& failed : run.failures)
+            failure.Bind(1, runId)
+                .Bind(2, failed.examId)
+                .Bind(3, failed.studyName)
+                .Bind(4, failed.reason)
+                .Run();
+    });
+}
+
+std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
+    const std::string sql = std::string("SELECT ") + kRunColumns + " FROM runs" +
+                            (kind.empty() ? " WHERE ?1 = ''" : " WHERE kind = ?1") +
+                            " ORDER BY id DESC LIMIT ?2";
+    CatalogStatement statement = catalog_.Prepare(sql.c_str());
+    statement.Bind(1, kind).Bind(2, std::int64_t{count});
+    return AllRuns(statement);
+}
+
+std::vector<RunRecord> RunHistory::EndedSince(const std::string& since) {
+    const std::string sql =
+        std::string("SELECT ") + kRunColumns + " FROM runs WHERE ended >= ? ORDER BY id";
+    CatalogStatement statement = catalog_.Prepare(sql.c_str());
+    statement.Bind(1, since);
+    return AllRuns(statement);
+}
+
+std::vector<RunFailure> RunHistory::FailuresOf(std::int64_t runId) {
+    CatalogStatement statement = catalog_.Prepare(
+        "SELECT exam_id, IFNULL(study_name, ''), IFNULL(reason, '') FROM run_failures "
+        "WHERE run_id = ? ORDER BY rowid");
+    statement.Bind(1, runId);
+    std::vector<RunFailure> failures;
+    while (statement.Step())
+        failures.push_back({statement.Text(0), statement.Text(1), statement.Text(2)});
+    return failures;
+}
+
+}  // namespace mirabel
