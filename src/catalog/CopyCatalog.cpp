@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "catalog/RemovalJournal.h"
+#include "catalog/CatalogTime.h"
 
 namespace mirabel {
 
@@ -122,6 +122,21 @@ void CopyCatalog::RecordCheck(const std::string& examId, const std::string& dest
             .BindTexts({now, result, examId, destination})
             .Run();
     });
+}
+
+}  // namespace mirabel
+
+namespace mirabel {
+
+CopyFigures CopyCatalog::Figures() {
+    CatalogStatement row = catalog_.Prepare(
+        "SELECT COUNT(*), "
+        "IFNULL(SUM(last_result = 'verified' AND "
+        "last_checked >= datetime('now', 'localtime', '-30 days')), 0), "
+        "IFNULL(SUM(last_result = 'damaged'), 0), IFNULL(SUM(last_checked IS NULL), 0) "
+        "FROM copies");
+    row.Step();
+    return {row.Number(0), row.Number(1), row.Number(2), row.Number(3)};
 }
 
 }  // namespace mirabel

@@ -44,6 +44,14 @@ struct AuditChoice {
     std::optional<int> olderThanDays;  // only copies not checked for this many days
 };
 
+// The catalog's figures for the status report.
+struct CopyFigures {
+    std::int64_t copies = 0;
+    std::int64_t verifiedRecently = 0;  // verified within the last 30 days
+    std::int64_t damaged = 0;           // whose last audit found them damaged
+    std::int64_t neverChecked = 0;
+};
+
 class CopyCatalog {
   public:
     explicit CopyCatalog(CatalogDatabase& catalog) : catalog_(catalog) {}
@@ -59,6 +67,8 @@ class CopyCatalog {
     // Keeps the time and result of an audit of one copy.
     void RecordCheck(const std::string& examId, const std::string& destination,
                      const std::string& result, const std::string& detail);
+
+    CopyFigures Figures();
 
   private:
     CatalogDatabase& catalog_;

@@ -1,9 +1,6 @@
 #include "catalog/RemovalJournal.h"
 
 #include <cstdlib>
-#include <ctime>
-
-#include "platform/LocalTime.h"
 
 namespace mirabel {
 
@@ -41,6 +38,41 @@ std::vector<JournalFile> JournalFiles(const std::string& text) {
     return files;
 }
 
+// The register's files text: "name/size" a line.
+std::vector<JournalFile> RegisterFiles(const std::string& text) {
+    std::vector<JournalFile> files;
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = text.substr(start, end - start);
+        const std::size_t field = line.rfind(kFieldEnd);
+        if (field == std::string::npos) continue;
+        files.push_back(
+            {line.substr(0, field), "", std::strtoull(line.c_str() + field + 1, nullptr, 10)});
+    }
+    return files;
+}
+
+std::vector<RegisteredRemoval> Removals(CatalogStatement& rows) {
+    std::vector<RegisteredRemoval> removals;
+    while (rows.Step()) {
+        RegisteredRemoval removal;
+        int k = 0;
+        for (std::string* text :
+             {&removal.examId, &removal.removed, &removal.studyName, &removal.examDate,
+              &removal.folder, &removal.selectedBy, &removal.archiveValue, &removal.mediaTypeBefore,
+              &removal.evidence})
+            *text = rows.Text(k++);
+        removal.files = RegisterFiles(rows.Text(k));
+        removals.push_back(std::move(removal));
+    }
+    return removals;
+}
+
+constexpr const char* kRegisterQuery =
+    "SELECT exam_id, removed, IFNULL(study_name, ''), IFNULL(exam_date, ''), IFNULL(folder, ''), "
+    "IFNULL(selected_by, ''), IFNULL(archive_value, ''), IFNULL(media_type_before, ''), "
+    "IFNULL(evidence, ''), IFNULL(files, '') FROM removal_register ";
+
 void DeleteIntent(CatalogDatabase& catalog, const std::string& examId) {
     catalog.Prepare("DELETE FROM removal_journal WHERE exam_id = ?").Bind(1, examId).Run();
 }
@@ -58,13 +90,6 @@ void AddToRegister(CatalogDatabase& catalog, const RemovalIntent& intent) {
 }
 
 }  // namespace
-
-std::string CatalogTimeNow() {
-    const std::tm now = LocalTime(std::time(nullptr));
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &now);
-    return text;
-}
 
 void RemovalJournal::Record(const RemovalIntent& intent) {
     catalog_.InTransaction([&] {
@@ -121,6 +146,22 @@ std::vector<RemovalIntent> RemovalJournal::Pending() {
         intents.push_back(std::move(intent));
     }
     return intents;
+}
+
+std::vector<RegisteredRemoval> RemovalJournal::LastRemovals(int count) {
+    CatalogStatement rows =
+        catalog_.Prepare((std::string(kRegisterQuery) + "ORDER BY id DESC LIMIT ?").c_str());
+    rows.Bind(1, std::int64_t{count});
+    return Removals(rows);
+}
+
+std::optional<RegisteredRemoval> RemovalJournal::LastRemovalOf(const std::string& examId) {
+    CatalogStatement rows = catalog_.Prepare(
+        (std::string(kRegisterQuery) + "WHERE exam_id = ? ORDER BY id DESC LIMIT 1").c_str());
+    rows.Bind(1, examId);
+    std::vector<RegisteredRemoval> found = Removals(rows);
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
 }
 
 }  // namespace mirabel

@@ -6,10 +6,12 @@
 // register keeps, for good, every study removed: who or what selected it, what was removed and
 // the evidence of its copy, and the media type it had, so that it can be put back.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "catalog/CatalogDatabase.h"
+#include "catalog/CatalogTime.h"
 
 namespace mirabel {
 
@@ -33,6 +35,20 @@ struct RemovalIntent {
     std::vector<JournalFile> files;
 };
 
+// A study removed for good, as the register keeps it.
+struct RegisteredRemoval {
+    std::string examId;
+    std::string removed;  // when
+    std::string studyName;
+    std::string examDate;
+    std::string folder;
+    std::string selectedBy;
+    std::string archiveValue;
+    std::string mediaTypeBefore;
+    std::string evidence;
+    std::vector<JournalFile> files;  // without hidden names
+};
+
 class RemovalJournal {
   public:
     explicit RemovalJournal(CatalogDatabase& catalog) : catalog_(catalog) {}
@@ -49,11 +65,13 @@ class RemovalJournal {
     // The intents still held, oldest first.
     std::vector<RemovalIntent> Pending();
 
+    // The last `count` removals of the register, newest first.
+    std::vector<RegisteredRemoval> LastRemovals(int count);
+    // The last removal of the exam, when the register has one.
+    std::optional<RegisteredRemoval> LastRemovalOf(const std::string& examId);
+
   private:
     CatalogDatabase& catalog_;
 };
-
-// The current local time as the catalog stores it ("YYYY-MM-DD HH:MM:SS").
-std::string CatalogTimeNow();
 
 }  // namespace mirabel

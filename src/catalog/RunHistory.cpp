@@ -1,8 +1,8 @@
 #include "catalog/RunHistory.h"
 
+#include "catalog/CatalogTime.h"
+
 #include <algorithm>
-#include <cstdio>
-#include <ctime>
 
 namespace mirabel {
 
@@ -32,25 +32,13 @@ std::vector<RunRecord> AllRuns(CatalogStatement& statement) {
     return runs;
 }
 
-// "YYYY-MM-DD HH:MM:SS" as local time; -1 when it is not in that form.
-std::time_t ParseCatalogTime(const std::string& text) {
-    std::tm parts{};
-    if (std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &parts.tm_year, &parts.tm_mon,
-                    &parts.tm_mday, &parts.tm_hour, &parts.tm_min, &parts.tm_sec) != 6)
-        return -1;
-    parts.tm_year -= 1900;
-    parts.tm_mon -= 1;
-    parts.tm_isdst = -1;
-    return std::mktime(&parts);
-}
-
 }  // namespace
 
 double RunRecord::Seconds() const {
-    const std::time_t start = ParseCatalogTime(started);
-    const std::time_t end = ParseCatalogTime(ended);
-    if (start < 0 || end < 0) return 1;
-    return std::max(1.0, std::difftime(end, start));
+    const std::optional<std::time_t> start = TimeOfCatalogText(started);
+    const std::optional<std::time_t> end = TimeOfCatalogText(ended);
+    if (!start || !end) return 1;
+    return std::max(1.0, std::difftime(*end, *start));
 }
 
 void RunHistory::Record(const RunRecord& run) {
@@ -87,6 +75,17 @@ std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
     CatalogStatement statement = catalog_.Prepare(sql.c_str());
     statement.Bind(1, kind).Bind(2, std::int64_t{count});
     return AllRuns(statement);
+}
+
+std::optional<RunRecord> RunHistory::LastSuccessful(const std::string& kind) {
+    const std::string sql =
+        std::string("SELECT ") + kRunColumns +
+        " FROM runs WHERE kind = ? AND exit_status = 0 ORDER BY id DESC LIMIT 1";
+    CatalogStatement statement = catalog_.Prepare(sql.c_str());
+    statement.Bind(1, kind);
+    std::vector<RunRecord> runs = AllRuns(statement);
+    if (runs.empty()) return std::nullopt;
+    return std::move(runs.front());
 }
 
 std::vector<RunRecord> RunHistory::EndedSince(const std::string& since) {

@@ -2,6 +2,7 @@
 // The history of the program's work: one record for every archive run, removal pass, audit and
 // restore, with the studies that failed in it. The status report and the metrics read it.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,8 @@ class RunHistory {
     void Record(const RunRecord& run);
     // The last `count` records of a kind, newest first (all kinds when kind is empty).
     std::vector<RunRecord> Last(const std::string& kind, int count);
+    // The last record of a kind that ended with exit status 0.
+    std::optional<RunRecord> LastSuccessful(const std::string& kind);
     // The records that ended at or after `since` (the catalog's time form), oldest first.
     std::vector<RunRecord> EndedSince(const std::string& since);
     std::vector<RunFailure> FailuresOf(std::int64_t runId);

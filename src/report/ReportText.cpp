@@ -1,0 +1,124 @@
+// The status report as text for a terminal: one section per question, figures first.
+#include <cstdio>
+
+#include "report/StatusReport.h"
+
+namespace mirabel {
+
+namespace {
+
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string Gigabytes(std::uint64_t bytes) {
+    return Format("%.2f GB", static_cast<double>(bytes) / 1073741824.0);
+}
+
+std::string RunLine(const RunFigures& figures) {
+    const RunRecord& run = figures.run;
+    std::string line = "  " + run.kind + ": " + run.started + " to " + run.ended;
+    if (!run.destination.empty()) line += " (" + run.destination + ")";
+    line += ": " + std::to_string(run.done) + " done, " + std::to_string(run.failed) + " failed, " +
+            std::to_string(run.skipped) + " skipped, " + Gigabytes(run.bytes) + ", " +
+            Format("%.1f MB/s", figures.megabytesPerSecond) + ", " +
+            Format("%.0f studies/h", figures.studiesPerHour) + ", exit " +
+            std::to_string(run.exitStatus) + "\n";
+    return line;
+}
+
+std::string BacklogSection(const BacklogFigures& backlog) {
+    std::string text = "Waiting to be archived\n";
+    if (!backlog.unknownBecause.empty())
+        return text + "  unknown: " + backlog.unknownBecause + "\n";
+    text += "  " + std::to_string(backlog.studies) + " studies, " + Gigabytes(backlog.bytes);
+    if (backlog.Estimated())
+        text += " (estimated from " + std::to_string(backlog.measured) + " folders measured)";
+    text += "\n";
+    if (!backlog.oldestExamDate.empty())
+        text += "  oldest waiting exam: " + backlog.oldestExamDate + "\n";
+    return text;
+}
+
+std::string RemovalSection(const RemovalFigures& removal) {
+    std::string text = "Removal\n";
+    if (removal.unknownBecause.empty())
+        text += "  " + std::to_string(removal.selected) + " of " +
+                std::to_string(removal.candidates) +
+                " archived studies selected by the stored rules, freeing " +
+                Gigabytes(removal.selectedBytes) + "\n";
+    else
+        text += "  candidates unknown: " + removal.unknownBecause + "\n";
+    if (removal.storeFreeBytes && removal.storeTotalBytes)
+        text += "  image store: " + Gigabytes(*removal.storeFreeBytes) + " free of " +
+                Gigabytes(*removal.storeTotalBytes) + "\n";
+    if (removal.sizeGoalBytes)
+        text += "  size goal: " + Gigabytes(*removal.sizeGoalBytes) + " free\n";
+    return text;
+}
+
+std::string ProjectionSection(const Projections& projections) {
+    std::string text = "Projections\n";
+    text += projections.daysUntilStoreFull
+                ? "  image store full in " + Format("%.1f", *projections.daysUntilStoreFull) +
+                      " days at " +
+                      Gigabytes(static_cast<std::uint64_t>(projections.intakeBytesPerDay)) +
+                      "/day (archived over the last 30 days, removal not counted)\n"
+                : std::string("  image store full: no intake recorded in the last 30 days\n");
+    text += projections.daysToClearBacklog
+                ? "  backlog cleared in " + Format("%.2f", *projections.daysToClearBacklog) +
+                      " days of archiving at " +
+                      Format("%.1f MB/s", projections.medianBytesPerSecond / 1048576.0) +
+                      " (median of the last archive runs)\n"
+                : std::string("  backlog clearing: no archive run with a throughput yet\n");
+    return text;
+}
+
+std::string ListsSection(const StatusReport& report) {
+    std::string text;
+    text += "Failed studies in the last runs\n";
+    if (report.failedRuns.empty()) text += "  none\n";
+    for (const RunFigures& run : report.failedRuns) {
+        text += RunLine(run);
+        for (const RunFailure& failure : run.failures)
+            text += "    exam " + failure.examId + " " + failure.studyName + ": " + failure.reason +
+                    "\n";
+    }
+    text += "Waiting in the removal journal (the next pass finishes them)\n";
+    if (report.journal.empty()) text += "  none\n";
+    for (const RemovalIntent& intent : report.journal)
+        text += "  exam " + intent.examId + " " + intent.studyName + " (" + intent.folder + ")\n";
+    text += "Never removable as they stand\n";
+    if (report.unremovable.empty()) text += "  none\n";
+    for (const UnremovableStudy& study : report.unremovable)
+        text += "  exam " + study.examId + " " + study.studyName + ": " + study.reason + "\n";
+    text += "Last removals\n";
+    if (report.lastRemovals.empty()) text += "  none\n";
+    for (const RegisteredRemoval& removal : report.lastRemovals)
+        text += "  " + removal.removed + " exam " + removal.examId + " " + removal.studyName +
+                " (" + removal.selectedBy + ")\n";
+    return text;
+}
+
+}  // namespace
+
+std::string ReportText(const StatusReport& report) {
+    std::string text = "Mirabel status, " + report.generated + ", destination " +
+                       (report.destination.empty() ? "none" : report.destination) + "\n\n";
+    text += BacklogSection(report.backlog) + "\n";
+    text += "Last runs\n";
+    if (report.lastRuns.empty()) text += "  none recorded\n";
+    for (const RunFigures& run : report.lastRuns) text += RunLine(run);
+    text += "\n" + RemovalSection(report.removal) + "\n";
+    text += "Catalog\n  " + std::to_string(report.catalog.copies) + " copies, " +
+            std::to_string(report.catalog.verifiedRecently) + " verified in the last 30 days, " +
+            std::to_string(report.catalog.damaged) + " damaged, " +
+            std::to_string(report.catalog.neverChecked) + " never checked\n\n";
+    text += ListsSection(report) + "\n";
+    text += ProjectionSection(report.projections);
+    return text;
+}
+
+}  // namespace mirabel
