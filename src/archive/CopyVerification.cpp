@@ -88,9 +88,14 @@ bool CompareFiles(const std::string& localFile, const std::string& mediaFile) {
         ErrorLog("Compare Directories: Could not open file on media");
         return false;
     }
-    AdviseSequentialReading(local->fd.Get());
-    AdviseSequentialReading(media->fd.Get());
-    if (!SameContents({*local, localFile}, {*media, mediaFile})) {
+    return CompareOpenFiles(*local, localFile, *media, mediaFile);
+}
+
+bool CompareOpenFiles(const RegularFile& localFile, const std::string& localPath,
+                      const RegularFile& mediaFile, const std::string& mediaPath) {
+    AdviseSequentialReading(localFile.fd.Get());
+    AdviseSequentialReading(mediaFile.fd.Get());
+    if (!SameContents({localFile, localPath}, {mediaFile, mediaPath})) {
         ErrorLog("Compare Directories: File compare/verify had errors");
         return false;
     }

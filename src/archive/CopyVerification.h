@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/RegularFile.h"
+
 namespace mirabel {
 
 struct CompareEntry {
@@ -25,6 +27,10 @@ void InsertSorted(SortedFileList& list, CompareEntry entry);
 // True when both files can be opened and hold the same bytes. Logs why not otherwise. A read
 // error throws std::runtime_error naming the file, for the caller's exception rule.
 [[nodiscard]] bool CompareFiles(const std::string& localFile, const std::string& mediaFile);
+
+// The same for two files already open (each named for the error message).
+[[nodiscard]] bool CompareOpenFiles(const RegularFile& localFile, const std::string& localPath,
+                                    const RegularFile& mediaFile, const std::string& mediaPath);
 
 // True when the folder on the medium is a faithful copy of the local folder (either may use
 // "\" or "/" separators). Two folders that both exist but hold no files count as equal. A read

@@ -23,6 +23,7 @@ std::optional<std::vector<StudyFile>> ListStudyFiles(const fs::path& folder) {
         // left out.
         struct stat info {};
         if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (it->path().filename().string().starts_with(kRemovalProbePrefix)) continue;
         files.push_back(
             {it->path().filename().string(), it->path(), static_cast<std::uint64_t>(info.st_size)});
     }

@@ -15,9 +15,13 @@ struct StudyFile {
     std::uint64_t size = 0;
 };
 
-// The regular files directly inside `folder`, in name order. Subfolders, and special files
-// that a copy could hang on (pipes, sockets, devices), are left out. nullopt when the folder
-// does not exist or cannot be listed.
+// The names of the files study removal makes in a study folder for a moment while it checks the
+// study's copy; one left by a killed pass is no file of the study.
+inline constexpr const char* kRemovalProbePrefix = ".mirabel-probe-";
+
+// The regular files directly inside `folder`, in name order. Subfolders, special files that a
+// copy could hang on (pipes, sockets, devices) and removal's probes are left out. nullopt when the
+// folder does not exist or cannot be listed.
 [[nodiscard]] std::optional<std::vector<StudyFile>> ListStudyFiles(
     const std::filesystem::path& folder);
 

@@ -109,9 +109,12 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
     std::error_code ignored;
     const bool isNew = !std::filesystem::exists(file, ignored);
     sqlite3* raw = nullptr;
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &raw,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int rc = sqlite3_open_v2(
+        file.c_str(), &raw,
+        // A link in the catalog's place could lead the catalog's tables into the
+        // image system's own database, or out of the start directory.
+        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+        nullptr);
     db_.reset(raw);
     if (rc != SQLITE_OK) Fail(raw, "open");
     // It names patients and their folders: for the account that runs Mirabel only, as the logs.

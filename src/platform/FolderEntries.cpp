@@ -1,5 +1,6 @@
 #include "platform/FolderEntries.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,7 +73,10 @@ FolderEntries::FolderEntries(const std::filesystem::path& folder)
 FolderEntries::FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder)
     : folder_(folder) {
     const std::filesystem::path below = folder.lexically_relative(root);
-    if (below.empty() || *below.begin() == "..") return;
+    if (below.empty()) return;
+    // ".." anywhere would climb back out, however deep the path went first.
+    for (const std::filesystem::path& part : below)
+        if (part == "..") return;
     FileDescriptor at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
     for (const std::filesystem::path& part : below) {
         if (!at.IsValid()) return;
@@ -172,6 +176,61 @@ std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& r
     const int parent = OpenParent(dir_.Get(), relative, owned, leaf, why);
     if (parent < 0 || !LookAt(parent, leaf, info, why)) return std::nullopt;
     return static_cast<std::uint64_t>(info.st_size);
+}
+
+}  // namespace mirabel
+
+namespace mirabel {
+
+std::optional<std::vector<FolderEntries::File>> FolderEntries::RegularFiles() const {
+    if (!dir_.IsValid()) return std::nullopt;
+    // A directory stream of its own, over the same open folder.
+    const int copy = ::openat(dir_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    DIR* stream = copy < 0 ? nullptr : ::fdopendir(copy);
+    if (!stream) {
+        if (copy >= 0) ::close(copy);
+        return std::nullopt;
+    }
+    std::vector<File> files;
+    errno = 0;
+    while (const dirent* entry = ::readdir(stream)) {
+        struct stat info {};
+        if (::fstatat(dir_.Get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(info.st_mode))
+            files.push_back({entry->d_name, static_cast<std::uint64_t>(info.st_size)});
+        errno = 0;
+    }
+    const bool complete = errno == 0;
+    ::closedir(stream);
+    if (!complete) return std::nullopt;
+    return files;
+}
+
+bool FolderEntries::IsOrIsBelow(const std::filesystem::path& other) const {
+    struct stat target {};
+    if (!dir_.IsValid() || ::stat(other.c_str(), &target) != 0) return false;
+    FileDescriptor at(::openat(dir_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (;;) {
+        struct stat level {};
+        if (!at.IsValid() || ::fstat(at.Get(), &level) != 0) return false;
+        if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
+        FileDescriptor up(::openat(at.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat parent {};
+        if (!up.IsValid() || ::fstat(up.Get(), &parent) != 0) return false;
+        if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
+        at = std::move(up);
+    }
+}
+
+bool FolderEntries::CreateEmptyFile(const std::string& leaf, std::string& why) const {
+    const FileDescriptor file(dir_.IsValid() ? RetryOnInterrupt([&] {
+        return ::openat(dir_.Get(), leaf.c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    })
+                                             : -1);
+    if (file.IsValid()) return true;
+    why = (folder_ / leaf).string() + ": " + LastSystemError();
+    return false;
 }
 
 }  // namespace mirabel

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileDescriptor.h"
 #include "platform/RegularFile.h"
@@ -86,6 +87,22 @@ class FolderEntries {
 
     // The size of folder/relative when it is a regular file; nullopt otherwise.
     std::optional<std::uint64_t> RegularFileSize(const std::string& relative) const;
+
+    // The regular files directly in the folder, each with its size, as one look at the open
+    // folder sees them (links and special files left out); nullopt when it cannot be read.
+    struct File {
+        std::string name;
+        std::uint64_t size = 0;
+    };
+    std::optional<std::vector<File>> RegularFiles() const;
+
+    // True when the open folder is `other` itself, or lies anywhere below it: walked up from the
+    // open folder itself, so that no path swapped meanwhile changes the answer.
+    bool IsOrIsBelow(const std::filesystem::path& other) const;
+
+    // Creates an empty file of that name directly in the folder; it must not exist yet. False
+    // with why otherwise.
+    bool CreateEmptyFile(const std::string& leaf, std::string& why) const;
 
   private:
     std::filesystem::path folder_;

@@ -6,6 +6,7 @@
 #include "db/CCVAException.h"
 #include "log/Logs.h"
 #include "archive/MediaSearch.h"
+#include "archive/StudyTransferPlan.h"
 #include "removal/ServerCopyCheck.h"
 
 namespace mirabel {
@@ -34,14 +35,14 @@ CopyCheckResult LeaveLackingStudy(const StudyRecord& study, const Evidence& evid
 CopyCheckResult CheckMediumCopy(const StudyRecord& study, const std::filesystem::path& studyDir,
                                 const std::string& imageRoot, const CopyPlace& place,
                                 const std::vector<FileToGo>& files, bool compareBytes,
-                                Evidence& evidence) {
+                                const std::string& probe, Evidence& evidence) {
     if (place.label.empty() && place.folder.empty())
         return LeaveWithError(study, "the archive value names no medium");
     const std::string drive = FindMediaByLabel(place.label);
     if (drive.empty()) return CopyCheckResult::LeaveStudy;
     const std::optional<std::filesystem::path> copy =
         LocalStudyDirectory(drive + "/images", study.ImagePath());
-    evidence = copy ? CheckFolderCopy(*copy, studyDir, imageRoot, files, compareBytes)
+    evidence = copy ? CheckFolderCopy(*copy, studyDir, imageRoot, files, compareBytes, probe)
                     : Evidence{EvidenceVerdict::NotReached, "no copy folder on the medium", ""};
     if (evidence.verdict == EvidenceVerdict::Complete) return CopyCheckResult::Delete;
     ErrorLog(CannotDeleteText(study) + " - " + evidence.why);
@@ -53,11 +54,22 @@ CopyCheckResult CheckMediumCopy(const StudyRecord& study, const std::filesystem:
 
 Evidence LookAtCopy(const CopyPlace& place, const std::filesystem::path& studyDir,
                     const std::string& imageRoot, const std::vector<FileToGo>& files,
-                    bool compareBytes) {
+                    bool compareBytes, const std::string& probe) {
     if (place.destination->Kind() == DestinationKind::Nfs)
         return CheckFolderCopy(ToNativeSeparators(place.folder), studyDir, imageRoot, files,
-                               compareBytes);
-    return CheckServerCopy(*place.destination, place.folder, files);
+                               compareBytes, probe);
+    return CheckServerCopy(*place.destination, place.folder, files, probe);
+}
+
+// Where the archive run puts the study on the destination, compared without the separators at
+// the end; any other folder (another study's copy, a folder above it) proves nothing.
+bool NamesStudyFolder(const CopyPlace& place, std::string_view imagePath) {
+    auto trimmed = [](std::string path) {
+        while (!path.empty() && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+        return path;
+    };
+    return trimmed(place.folder) ==
+           trimmed(DestinationStudyDirectory(*place.destination, imagePath));
 }
 
 }  // namespace
@@ -96,16 +108,20 @@ CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
                                         const std::string& imageRoot,
                                         const std::vector<FileToGo>& files, DeletionFlags& flags,
                                         const CopyCheckOptions& options, bool compareMediumBytes,
-                                        Evidence& evidence) {
+                                        const std::string& probe, Evidence& evidence) {
     const std::string value(study.ArchiveValue());
     const std::optional<CopyPlace> place = FindCopyPlace(value);
     if (!place)
         return LeaveWithError(study, "the destination of " + value +
                                          " is no longer in archives.p: its copy cannot be checked");
     if (place->destination->Kind() == DestinationKind::Removable)
-        return CheckMediumCopy(study, studyDir, imageRoot, *place, files, compareMediumBytes,
+        return CheckMediumCopy(study, studyDir, imageRoot, *place, files, compareMediumBytes, probe,
                                evidence);
-    evidence = LookAtCopy(*place, studyDir, imageRoot, files, options.verifyFolderCopies);
+    if (!NamesStudyFolder(*place, study.ImagePath()))
+        return LeaveWithError(study, "the archive value " + value +
+                                         " does not name this study's folder on " +
+                                         place->destination->m_strId);
+    evidence = LookAtCopy(*place, studyDir, imageRoot, files, options.verifyFolderCopies, probe);
     switch (evidence.verdict) {
         case EvidenceVerdict::Complete:
             return CopyCheckResult::Delete;

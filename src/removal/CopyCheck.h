@@ -35,7 +35,10 @@ std::string VerifyQuestionText(const std::string& label);
 CopyCheckResult AskAboutMediumCopy(const StudyRecord& study, DeletionFlags& flags,
                                    const CopyCheckOptions& options, bool& compareBytes);
 
-// Looks for the evidence. A copy on a medium that does not match is reported to the operator
+// Looks for the evidence. The archive value must name the study's own folder on a destination of
+// the list (for a folder or server: the destination's root, "images" and the study's image path,
+// as the archive run writes it); `probe` is a file just made in the study folder, which no copy
+// may show. A copy on a medium that does not match is reported to the operator
 // and stops the pass; a medium the operator does not insert, a destination no longer in the
 // list, a copy that cannot be reached or is the original leave the study, with an error-log
 // line. A file the copy lacks is never deleted: unless a standing answer applies, the operator
@@ -45,6 +48,6 @@ CopyCheckResult CheckCopyBeforeDeletion(const StudyRecord& study,
                                         const std::string& imageRoot,
                                         const std::vector<FileToGo>& files, DeletionFlags& flags,
                                         const CopyCheckOptions& options, bool compareMediumBytes,
-                                        Evidence& evidence);
+                                        const std::string& probe, Evidence& evidence);
 
 }  // namespace mirabel

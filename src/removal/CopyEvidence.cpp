@@ -6,6 +6,7 @@
 
 #include "archive/CopyVerification.h"
 #include "archive/StudyFiles.h"
+#include "platform/FolderEntries.h"
 #include "archive/StudyPaths.h"
 #include "core/Text.h"
 
@@ -69,36 +70,6 @@ class CopyFiles {
     std::unordered_map<std::string, std::size_t> matched_;
 };
 
-bool SameObject(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
-// The copy folder is the study folder itself, or lies inside the image root (after following
-// every link on its way).
-bool IsInsideOriginal(const fs::path& copyFolder, const fs::path& studyFolder,
-                      const std::string& imageRoot) {
-    struct stat copy {
-    }, study{}, root{};
-    if (::stat(copyFolder.c_str(), &copy) != 0) return false;
-    if (::stat(studyFolder.c_str(), &study) == 0 && SameObject(copy, study)) return true;
-    if (::stat(ToNativeSeparators(imageRoot).c_str(), &root) != 0) return false;
-    std::error_code error;
-    for (fs::path at = fs::canonical(copyFolder, error); !error && !at.empty();
-         at = at.parent_path()) {
-        struct stat level {};
-        if (::stat(at.c_str(), &level) == 0 && SameObject(level, root)) return true;
-        if (at == at.parent_path()) break;
-    }
-    return false;
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-    struct stat first {
-    }, second{};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-           SameObject(first, second);
-}
-
 Evidence Verdict(EvidenceVerdict verdict, std::string why) {
     return {verdict, std::move(why), ""};
 }
@@ -124,39 +95,69 @@ std::optional<Evidence> FirstLacking(CopyFiles& copy, const std::string& where,
     return std::nullopt;
 }
 
+// One file against its copy, opened in the copy's folder: the copy must not be the file itself
+// (another name of it), and, when asked, must hold the same bytes.
+std::optional<Evidence> CompareWithCopy(const FolderEntries& folder, const std::string& copyName,
+                                        const FileToGo& file, const std::string& where,
+                                        bool compareBytes) {
+    std::string error;
+    const std::optional<RegularFile> copied = folder.OpenFile(copyName, error);
+    if (!copied) return Verdict(EvidenceVerdict::NotReached, "the copy " + error);
+    struct stat local {};
+    if (file.links > 1 && ::stat(file.path.c_str(), &local) == 0 &&
+        local.st_dev == copied->device && local.st_ino == copied->inode)
+        return Verdict(EvidenceVerdict::IsOriginal,
+                       file.name + " in the copy " + where + " is the original file itself");
+    if (!compareBytes) return std::nullopt;
+    const std::optional<RegularFile> original = OpenRegularFile(file.path, error);
+    if (!original || !CompareOpenFiles(*original, file.path.string(), *copied,
+                                       (fs::path(where) / copyName).string()))
+        return Verdict(EvidenceVerdict::Differs, file.name + " differs from its copy in " + where);
+    return std::nullopt;
+}
+
 }  // namespace
 
 Evidence CheckFolderCopy(const fs::path& copyFolder, const fs::path& studyFolder,
                          const std::string& imageRoot, const std::vector<FileToGo>& files,
-                         bool compareBytes) {
+                         bool compareBytes, const std::string& probe) {
     const std::string where = copyFolder.string();
-    if (IsInsideOriginal(copyFolder, studyFolder, imageRoot))
+    // One open folder for every look at the copy: what a path leads to cannot change between
+    // the look that proves it is no original and the looks at its files.
+    const FolderEntries folder(copyFolder);
+    if (!folder.IsOpen())
+        return Verdict(EvidenceVerdict::NotReached, "the copy " + where + " cannot be read");
+    if (folder.IsOrIsBelow(studyFolder) || folder.IsOrIsBelow(ToNativeSeparators(imageRoot)))
         return Verdict(
             EvidenceVerdict::IsOriginal,
             "the copy " + where + " is the study folder itself or inside the image root");
-    const std::optional<std::vector<StudyFile>> listed = ListStudyFiles(copyFolder);
+    // The study's folder reached another way (a share or mount of the image store) shows the
+    // file that was just made in the study folder.
+    if (!probe.empty() && folder.HasLeaf(probe))
+        return Verdict(EvidenceVerdict::IsOriginal,
+                       "the copy " + where + " shows the study folder's own files");
+    const std::optional<std::vector<FolderEntries::File>> listed = folder.RegularFiles();
     if (!listed)
         return Verdict(EvidenceVerdict::NotReached, "the copy " + where + " cannot be read");
     CopyFiles copy;
-    for (const StudyFile& file : *listed) copy.Add(file.name, {file.size, file.path});
+    for (const FolderEntries::File& file : *listed) copy.Add(file.name, {file.size, file.name});
     if (std::optional<Evidence> lacking = FirstLacking(copy, where, files)) return *lacking;
-    for (const FileToGo& file : files) {
-        const fs::path& copied = copy.Find(file.name)->path;
-        if (file.links > 1 && SameFile(file.path, copied))
-            return Verdict(EvidenceVerdict::IsOriginal,
-                           file.name + " in the copy " + where + " is the original file itself");
-        if (compareBytes && !CompareFiles(file.path.string(), copied.string()))
-            return Verdict(EvidenceVerdict::Differs,
-                           file.name + " differs from its copy in " + where);
-    }
+    for (const FileToGo& file : files)
+        if (std::optional<Evidence> problem = CompareWithCopy(
+                folder, copy.Find(file.name)->path.string(), file, where, compareBytes))
+            return *problem;
     return {EvidenceVerdict::Complete, "",
             where + ": " + std::to_string(files.size()) + " files, names and sizes" +
                 (compareBytes ? ", bytes compared" : "")};
 }
 
 Evidence CheckListedCopy(const std::vector<ListedCopyFile>& listing, const std::string& where,
-                         const std::vector<FileToGo>& files) {
+                         const std::vector<FileToGo>& files, const std::string& probe) {
     CopyFiles copy;
+    for (const ListedCopyFile& entry : listing)
+        if (!probe.empty() && entry.name == probe)
+            return Verdict(EvidenceVerdict::IsOriginal,
+                           "the copy " + where + " shows the study folder's own files");
     for (const ListedCopyFile& entry : listing)
         if (!entry.isFolder) copy.Add(entry.name, {entry.size, {}});
     if (std::optional<Evidence> lacking = FirstLacking(copy, where, files)) return *lacking;

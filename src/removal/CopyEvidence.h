@@ -37,10 +37,12 @@ struct Evidence {
 };
 
 // The copy in a folder of the file system (a hard-drive or network folder, or a medium): every
-// file with its size, and its bytes when compareBytes.
+// file with its size, and its bytes when compareBytes. `probe` names a file just made in the study
+// folder (none when empty): a copy that shows it is the study folder reached another way.
 Evidence CheckFolderCopy(const std::filesystem::path& copyFolder,
                          const std::filesystem::path& studyFolder, const std::string& imageRoot,
-                         const std::vector<FileToGo>& files, bool compareBytes);
+                         const std::vector<FileToGo>& files, bool compareBytes,
+                         const std::string& probe = "");
 
 // One entry of a server's listing of the copy folder.
 struct ListedCopyFile {
@@ -51,6 +53,6 @@ struct ListedCopyFile {
 
 // The copy on an FTP server or image server, by the server's listing of its folder.
 Evidence CheckListedCopy(const std::vector<ListedCopyFile>& listing, const std::string& where,
-                         const std::vector<FileToGo>& files);
+                         const std::vector<FileToGo>& files, const std::string& probe = "");
 
 }  // namespace mirabel

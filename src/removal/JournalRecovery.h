@@ -10,11 +10,15 @@
 
 namespace mirabel {
 
-// True when every study of the journal was finished. A study that cannot be finished stays in
-// the journal with an error-log line naming it; when its row could not be written, the pass
+// True when no study is left in the journal. A removal that had not passed its point of no return
+// (no file gone yet, row not written) is undone: its files get their names back and the study
+// is checked afresh like any other. One past it is finished: its remaining hidden files go and
+// its row becomes "Archive", but only while the row still names the copy that was checked and
+// no listed file is still there under its own name. A study that can be neither stays in the
+// journal with an error-log line naming it; when its row could not be read or written, the pass
 // must stop and databaseFailure says why.
-// Only folders below the image root are touched, and only names directly inside them; a row is
-// written only while it still holds the archive value the copy was checked against.
+// Only folders below the image root are touched (no "." or ".." anywhere in the way), and only
+// names directly inside them; the row is read before any file is touched.
 bool FinishJournaledStudies(RemovalJournal& journal, ExamRowWriter& rows, WorkerThreads& workers,
                             const std::string& imageRoot, const std::string& archiveColumn,
                             std::string& databaseFailure);

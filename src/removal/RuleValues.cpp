@@ -10,10 +10,22 @@ namespace {
 
 constexpr int kMaxPercent = 100;
 
+// A whole number of days, blanks around it allowed. Anything else is refused rather than read
+// by its leading digits: "9O" typed for 90 must not remove the studies of the last 80 days, nor
+// "none" every archived study.
 std::optional<int> Days(const char* rule, const std::string& text,
                         std::vector<std::string>& refusals) {
-    const long long days = LeadingInteger(text);
-    if (days >= 0 && days <= kMaxRuleDays) return static_cast<int>(days);
+    const std::size_t first = text.find_first_not_of(' ');
+    const std::size_t last = text.find_last_not_of(' ');
+    const std::string digits =
+        first == std::string::npos ? "" : text.substr(first, last - first + 1);
+    if (!AllDigits(digits) || digits.empty()) {
+        refusals.push_back(std::string(rule) + ": \"" + text +
+                           "\" is not a whole number of days; the rule selects nothing");
+        return std::nullopt;
+    }
+    const long long days = digits.size() > 6 ? kMaxRuleDays + 1 : std::stoll(digits);
+    if (days <= kMaxRuleDays) return static_cast<int>(days);
     refusals.push_back(std::string(rule) + ": \"" + text + "\" days is out of range (0 to " +
                        std::to_string(kMaxRuleDays) + "); the rule selects nothing");
     return std::nullopt;

@@ -29,8 +29,8 @@ struct RuleValues {
     std::vector<std::string> refusals;  // one error-log text a refused value
 };
 
-// Checks every rule that is on. Days are read by their leading integer ("30 days" is 30, text
-// without digits 0) and must lie within 0 to kMaxRuleDays; the size goal must be a plain number
+// Checks every rule that is on. Days must be a whole number (blanks around it allowed) from 0 to
+// kMaxRuleDays; the size goal must be a plain number
 // that fits the image store (SizeGoalBytes); "Max Delete Percent" a whole number from 0 to 100.
 // Each refusal is written to the error log as well.
 RuleValues CheckRuleValues(const ArchiverConfig& config, const DeletionSettings& rules);

@@ -5,7 +5,7 @@
 namespace mirabel {
 
 Evidence CheckServerCopy(const ArchiveDestination& destination, const std::string& folder,
-                         const std::vector<FileToGo>& files) {
+                         const std::vector<FileToGo>& files, const std::string& probe) {
     const std::string where = destination.m_strId + ":" + folder;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect())
@@ -19,7 +19,7 @@ Evidence CheckServerCopy(const ArchiveDestination& destination, const std::strin
     listing.reserve(entries->size());
     for (const RemoteEntry& entry : *entries)
         listing.push_back({entry.name, entry.size, entry.isFolder});
-    return CheckListedCopy(listing, where, files);
+    return CheckListedCopy(listing, where, files, probe);
 }
 
 }  // namespace mirabel

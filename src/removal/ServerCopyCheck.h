@@ -11,7 +11,9 @@ namespace mirabel {
 
 // Checks the copy folder on the destination's server (NotReached when the server cannot be
 // reached or the folder cannot be read).
+// A listing that shows `probe` (a file just made in the study folder) is of the study folder
+// itself, served by the server.
 Evidence CheckServerCopy(const ArchiveDestination& destination, const std::string& folder,
-                         const std::vector<FileToGo>& files);
+                         const std::vector<FileToGo>& files, const std::string& probe = "");
 
 }  // namespace mirabel

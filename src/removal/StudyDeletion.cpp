@@ -17,6 +17,7 @@
 #include "platform/WorkerThreads.h"
 #include "removal/CopyCheck.h"
 #include "removal/JournalRecovery.h"
+#include "removal/StudyProbe.h"
 #include "removal/MediaTypeArchive.h"
 #include "removal/StudyFileList.h"
 #include "removal/StudyFilesRemoval.h"
@@ -105,6 +106,7 @@ bool GoOnAfterProblem(const std::string& problem, const StudyRecord& study, Dele
         case ProblemOutcome::GoOn:
             return true;
         case ProblemOutcome::LeaveStudy:
+            Leave(study, problem + "; the study stays");
             return false;
         case ProblemOutcome::Cancel:
             break;
@@ -313,9 +315,13 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
     if (!going) return StudyOutcome::LeftInPlace;
     prepared->going = std::move(*going);
     if (!prepared->going.empty()) {
+        std::string why;
+        const std::optional<StudyProbe> probe =
+            StudyProbe::Make(prepared->entries, std::string(study.ExamId()), why);
+        if (!probe) return Leave(study, "its folder cannot be written: " + why);
         switch (CheckCopyBeforeDeletion(study, *dir, pass.config.m_strImagePath,
                                         FilesToGo(prepared->going), list.flags, list.check,
-                                        compareMediumBytes, prepared->evidence)) {
+                                        compareMediumBytes, probe->Name(), prepared->evidence)) {
             case CopyCheckResult::Delete:
                 break;
             case CopyCheckResult::LeaveStudy:
@@ -452,10 +458,12 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
     CatalogDatabase catalog;
     RemovalJournal journal(catalog);
     if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath, config.m_strDbField,
-                                result.databaseFailure) &&
-        !result.databaseFailure.empty()) {
-        result.result = 0;
-        return;
+                                result.databaseFailure)) {
+        result.journalLeft = true;
+        if (!result.databaseFailure.empty()) {
+            result.result = 0;
+            return;
+        }
     }
     int counter = 0;
     Pass pass{config, rows, journal, removers, result, counter, CountSelected()};

@@ -24,6 +24,9 @@ struct DeletionPassResult {
     int result = 1;
     // Why the pass stopped on the image database or the catalog; empty otherwise.
     std::string databaseFailure;
+    // A study of the removal journal could be neither finished nor undone (the error log says
+    // why): it stays there for a later pass, and the pass does not count as clean.
+    bool journalLeft = false;
 };
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress

@@ -31,8 +31,9 @@ UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& ref
                 result = UnattendedRemovalResult::DatabaseUnavailable;
                 return;
             }
-            result = pass.result == 1 && CountSelected() == 0 ? UnattendedRemovalResult::AllDeleted
-                                                              : UnattendedRemovalResult::SomeLeft;
+            result = pass.result == 1 && CountSelected() == 0 && !pass.journalLeft
+                         ? UnattendedRemovalResult::AllDeleted
+                         : UnattendedRemovalResult::SomeLeft;
         },
         refusal);
     return ran ? result : UnattendedRemovalResult::NotStarted;

@@ -72,3 +72,22 @@ TEST(CopyCatalog, KeepsCopiesAcrossOpeningsAndAuditsTheLeastRecentlyCheckedFirst
 
 }  // namespace
 }  // namespace mirabel
+
+namespace mirabel {
+namespace {
+
+// A link in the catalog's place (to the image system's own database, or to nowhere) is refused:
+// the catalog's tables never land in another file, nor outside the start directory.
+TEST(CopyCatalog, ALinkInTheCatalogsPlaceIsRefused) {
+    TempDir dir;
+    WriteFileBytes(dir / "echo.db", "");
+    std::filesystem::create_symlink(dir / "echo.db", dir / "catalog.db");
+    std::filesystem::create_symlink(dir / "missing.db", dir / "dangling.db");
+    for (const char* name : {"catalog.db", "dangling.db"})
+        EXPECT_THROW(CatalogDatabase(dir / name), CatalogFailure) << name;
+    EXPECT_EQ(ReadFileBytes(dir / "echo.db"), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "missing.db"));
+}
+
+}  // namespace
+}  // namespace mirabel

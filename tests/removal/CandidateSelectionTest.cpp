@@ -93,8 +93,7 @@ TEST_F(CandidateSelection, RulesSelectAndEveryPassStartsAfresh) {
         Ids selected;
     } cases[] = {
         {true, "0", false, "", {"1", "7", "9"}},
-        {true, "30 days", false, "", {"1", "9"}},
-        {true, "none", false, "", {"1", "7", "9"}},
+        {true, " 30 ", false, "", {"1", "9"}},
         {true, "", false, "", {}},
         {false, "0", false, "0", {}},
         {false, "", true, "10", {"5", "9"}},
@@ -137,8 +136,21 @@ TEST_F(CandidateSelection, RefusedValuesSelectNothingAndTheBrakeHoldsBackTooMany
          "-1",
          "50",
          {"1", "9"},
-         {"Auto-Delete Temporary Studies: \"-1\" days is out of range (0 to 36500); the rule "
+         {"Auto-Delete Temporary Studies: \"-1\" is not a whole number of days; the rule "
           "selects nothing"}},
+        // Never read by leading digits: a typo for 90, text without digits.
+        {"9O",
+         nullptr,
+         "100",
+         {},
+         {"Auto-Delete By Date: \"9O\" is not a whole number of days; the rule selects "
+          "nothing"}},
+        {"none",
+         nullptr,
+         "100",
+         {},
+         {"Auto-Delete By Date: \"none\" is not a whole number of days; the rule selects "
+          "nothing"}},
         {"0", nullptr, "60", {"1", "7", "9"}, {}},
         {"0",
          nullptr,
