@@ -1,7 +1,5 @@
 #include "config/ui/EditArchiveDlg.h"
 
-#include <wx/xrc/xmlres.h>
-
 #include "config/ArchiveDestination.h"
 #include "config/DestinationValidation.h"
 
@@ -9,23 +7,26 @@ namespace mirabel {
 
 CEditArchiveDlg::CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
                                  DestinationKind kind, Checks checks, const char* dicomDirOff)
-    : m_pRecord(record), m_kind(kind), m_checks(checks), m_dicomDirOff(dicomDirOff) {
-    wxXmlResource::Get()->LoadDialog(this, parent, resource);
-    ShowSectionFields(*this, m_kind, record ? *record : ArchiveDestination());
-    Bind(wxEVT_BUTTON, &CEditArchiveDlg::OnUpdate, this, XRCID("IDC_UPDATE"));
+    : LayoutDialog(parent, resource),
+      record_(record),
+      kind_(kind),
+      checks_(checks),
+      dicomDirOff_(dicomDirOff) {
+    ShowSectionFields(*this, kind_, record ? *record : ArchiveDestination());
+    OnButton("IDC_UPDATE", [this] { OnUpdate(); });
 }
 
-void CEditArchiveDlg::OnUpdate(wxCommandEvent&) {
-    ArchiveDestination edited = m_pRecord ? *m_pRecord : ArchiveDestination();
-    ReadSectionFields(*this, m_kind, edited, m_dicomDirOff);
-    if (m_checks == Checks::RequiredFields) {
-        edited.SetKind(m_kind);
+void CEditArchiveDlg::OnUpdate() {
+    ArchiveDestination edited = record_ ? *record_ : ArchiveDestination();
+    ReadSectionFields(*this, kind_, edited, dicomDirOff_);
+    if (checks_ == Checks::RequiredFields) {
+        edited.SetKind(kind_);
         const std::string refusal = MissingFieldMessage(edited);
         if (!refusal.empty()) return ShowDestinationMessage(this, refusal);
     }
-    if (m_pRecord) {
-        *m_pRecord = edited;
-        m_pRecord->BuildId();
+    if (record_) {
+        *record_ = edited;
+        record_->BuildId();
     }
     EndModal(wxID_OK);
 }
