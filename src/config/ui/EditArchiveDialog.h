@@ -7,14 +7,14 @@
 
 namespace mirabel {
 
-class CEditArchiveDlg : public LayoutDialog {
+class EditArchiveDialog : public LayoutDialog {
   protected:
     enum class Checks { None, RequiredFields };
 
     // record may be null: the fields then start empty and "Update" only closes the dialog.
     // dicomDirOff is the DICOMDIR flag written when the box is not ticked (removable media).
-    CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
-                    DestinationKind kind, Checks checks, const char* dicomDirOff = "");
+    EditArchiveDialog(ArchiveDestination* record, wxWindow* parent, const char* resource,
+                      DestinationKind kind, Checks checks, const char* dicomDirOff = "");
 
   private:
     void OnUpdate();

@@ -1,12 +1,13 @@
-#include "config/ui/EditArchiveDlg.h"
+#include "config/ui/EditArchiveDialog.h"
 
 #include "config/ArchiveDestination.h"
 #include "config/DestinationValidation.h"
 
 namespace mirabel {
 
-CEditArchiveDlg::CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, const char* resource,
-                                 DestinationKind kind, Checks checks, const char* dicomDirOff)
+EditArchiveDialog::EditArchiveDialog(ArchiveDestination* record, wxWindow* parent,
+                                     const char* resource, DestinationKind kind, Checks checks,
+                                     const char* dicomDirOff)
     : LayoutDialog(parent, resource),
       record_(record),
       kind_(kind),
@@ -16,7 +17,7 @@ CEditArchiveDlg::CEditArchiveDlg(ArchiveDestination* record, wxWindow* parent, c
     OnButton("IDC_UPDATE", [this] { OnUpdate(); });
 }
 
-void CEditArchiveDlg::OnUpdate() {
+void EditArchiveDialog::OnUpdate() {
     ArchiveDestination edited = record_ ? *record_ : ArchiveDestination();
     ReadSectionFields(*this, kind_, edited, dicomDirOff_);
     if (checks_ == Checks::RequiredFields) {
