@@ -24,12 +24,13 @@ void LayoutDialog::OnButton(int id, std::function<void()> handler) {
         wxEVT_BUTTON, [handler = std::move(handler)](wxCommandEvent&) { handler(); }, id);
 }
 
+// A misspelt name would make a fresh id that no button sends: the button must be in the layout.
 void LayoutDialog::OnButton(const char* name, std::function<void()> handler) {
-    OnButton(XRCID(name), std::move(handler));
+    OnButton(Find<wxWindow>(name)->GetId(), std::move(handler));
 }
 
 void LayoutDialog::OnButtonUnlessBusy(const char* name, std::function<void()> handler) {
-    BindUnlessBusy(*this, wxEVT_BUTTON, std::move(handler), XRCID(name));
+    BindUnlessBusy(*this, wxEVT_BUTTON, std::move(handler), Find<wxWindow>(name)->GetId());
 }
 
 void LayoutDialog::FitToContent() {

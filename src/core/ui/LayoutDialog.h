@@ -40,7 +40,8 @@ class LayoutDialog : public wxDialog {
     // long operation works through the dialog's data and nothing may change it under it.
     virtual bool Busy() const { return false; }
 
-    // handler runs when the button with id (or named name) is pressed.
+    // handler runs when the button with id (or named name) is pressed; a name the layout does
+    // not have throws as Find does.
     void OnButton(int id, std::function<void()> handler);
     void OnButton(const char* name, std::function<void()> handler);
     // As OnButton, but a press while Busy() does nothing.
