@@ -1,10 +1,10 @@
 #pragma once
 // The About box: the program's name and version and an OK button.
-#include <wx/dialog.h>
+#include "core/ui/LayoutDialog.h"
 
 namespace mirabel {
 
-class CAboutDlg : public wxDialog {
+class CAboutDlg : public LayoutDialog {
   public:
     explicit CAboutDlg(wxWindow* parent);
 };

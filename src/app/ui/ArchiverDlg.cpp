@@ -1,5 +1,7 @@
 #include "app/ui/ArchiverDlg.h"
 
+#include <functional>
+
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -10,7 +12,6 @@
 #include <wx/scopeguard.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "app/CoreSelectionHost.h"
 #include "app/ui/AboutDlg.h"
@@ -38,13 +39,6 @@ constexpr int kTimer1 = 1;
 constexpr int kTimer2 = 2;
 constexpr int kMinuteMs = 60000;
 
-template <typename T>
-T* Find(wxWindow* parent, const char* name) {
-    T* control = wxDynamicCast(parent->FindWindow(XRCID(name)), T);
-    wxASSERT_MSG(control, name);
-    return control;
-}
-
 // The Edit Archive dialog that matches the destination's type; a type read from the list file
 // that is none of the known ones was read as removable media and is edited as such.
 int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
@@ -65,8 +59,10 @@ int ShowEditArchiveDialog(ArchiveDestination& destination, wxWindow* parent) {
 }  // namespace
 
 CArchiverDlg::CArchiverDlg(RegistryHive& hive, wxWindow* parent)
-    : core_(hive), timer1_(this, kTimer1), timer2_(this, kTimer2) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ARCHIVER_DIALOG");
+    : LayoutDialog(parent, "IDD_ARCHIVER_DIALOG"),
+      core_(hive),
+      timer1_(this, kTimer1),
+      timer2_(this, kTimer2) {
     g_pMainDlg = this;
     core_.LoadInitialSettings();
     FindControls();
@@ -81,58 +77,44 @@ CArchiverDlg::~CArchiverDlg() {
 }
 
 void CArchiverDlg::FindControls() {
-    dbJet_ = Find<wxRadioButton>(this, "IDC_DB_JET");
-    dbSql_ = Find<wxRadioButton>(this, "IDC_DB_SQL");
-    dbOracle_ = Find<wxRadioButton>(this, "IDC_DB_ORACLE");
-    databaseFile_ = Find<wxTextCtrl>(this, "IDC_DATABASE_FILE");
-    databasePassword_ = Find<wxTextCtrl>(this, "IDC_DATABASE_PASSWORD");
-    imagePath_ = Find<wxTextCtrl>(this, "IDC_IMAGE_PATH");
-    sqlServer_ = Find<wxTextCtrl>(this, "IDC_SQL_SERVER");
-    sqlDb_ = Find<wxTextCtrl>(this, "IDC_SQL_DB");
-    sqlUser_ = Find<wxTextCtrl>(this, "IDC_SQL_USER");
-    sqlPassword_ = Find<wxTextCtrl>(this, "IDC_SQL_PASSWORD");
-    currentArchive_ = Find<wxComboBox>(this, "IDC_CURRENT_ARCHIVE");
-    methodArchive_ = Find<wxRadioButton>(this, "IDC_METHOD_ARCHIVE");
-    methodReplicate_ = Find<wxRadioButton>(this, "IDC_METHOD_REPLICATE");
-    dbField_ = Find<wxComboBox>(this, "IDC_DB_FIELD");
-    sendAll_ = Find<wxRadioButton>(this, "IDC_SEND_ALL");
-    sendSelected_ = Find<wxRadioButton>(this, "IDC_SEND_SELECTED");
-    reside_ = Find<wxCheckBox>(this, "IDC_RESIDE");
-    daysBeforeArchive_ = Find<wxTextCtrl>(this, "IDC_DAYS_BEFORE_ARCHIVE");
-    prelim_ = Find<wxCheckBox>(this, "IDC_PRELIM");
-    maxStudies_ = Find<wxCheckBox>(this, "IDC_MAX_STUDIES");
-    maxStudiesCount_ = Find<wxTextCtrl>(this, "IDC_MAX_STUDIES_COUNT");
-    final_ = Find<wxCheckBox>(this, "IDC_FINAL");
-    status_ = Find<wxStaticText>(this, "IDC_STATUS");
-    startTime_ = Find<wxStaticText>(this, "IDC_START_TIME");
-    stopTime_ = Find<wxStaticText>(this, "IDC_STOP_TIME");
-    increment_ = Find<wxTextCtrl>(this, "IDC_INCREMENT");
-    removeStudies_ = Find<wxWindow>(this, "IDC_REMOVE_STUDIES");
-}
-
-template <typename EventTag>
-void CArchiverDlg::BindGuarded(wxEvtHandler& source, const EventTag& type,
-                               std::function<void()> handler, int id) {
-    source.Bind(
-        type,
-        [this, handler = std::move(handler)](wxEvent&) {
-            if (!core_.RunInProgress()) handler();
-        },
-        id);
+    dbJet_ = Find<wxRadioButton>("IDC_DB_JET");
+    dbSql_ = Find<wxRadioButton>("IDC_DB_SQL");
+    dbOracle_ = Find<wxRadioButton>("IDC_DB_ORACLE");
+    databaseFile_ = Find<wxTextCtrl>("IDC_DATABASE_FILE");
+    databasePassword_ = Find<wxTextCtrl>("IDC_DATABASE_PASSWORD");
+    imagePath_ = Find<wxTextCtrl>("IDC_IMAGE_PATH");
+    sqlServer_ = Find<wxTextCtrl>("IDC_SQL_SERVER");
+    sqlDb_ = Find<wxTextCtrl>("IDC_SQL_DB");
+    sqlUser_ = Find<wxTextCtrl>("IDC_SQL_USER");
+    sqlPassword_ = Find<wxTextCtrl>("IDC_SQL_PASSWORD");
+    currentArchive_ = Find<wxComboBox>("IDC_CURRENT_ARCHIVE");
+    methodArchive_ = Find<wxRadioButton>("IDC_METHOD_ARCHIVE");
+    methodReplicate_ = Find<wxRadioButton>("IDC_METHOD_REPLICATE");
+    dbField_ = Find<wxComboBox>("IDC_DB_FIELD");
+    sendAll_ = Find<wxRadioButton>("IDC_SEND_ALL");
+    sendSelected_ = Find<wxRadioButton>("IDC_SEND_SELECTED");
+    reside_ = Find<wxCheckBox>("IDC_RESIDE");
+    daysBeforeArchive_ = Find<wxTextCtrl>("IDC_DAYS_BEFORE_ARCHIVE");
+    prelim_ = Find<wxCheckBox>("IDC_PRELIM");
+    maxStudies_ = Find<wxCheckBox>("IDC_MAX_STUDIES");
+    maxStudiesCount_ = Find<wxTextCtrl>("IDC_MAX_STUDIES_COUNT");
+    final_ = Find<wxCheckBox>("IDC_FINAL");
+    status_ = Find<wxStaticText>("IDC_STATUS");
+    startTime_ = Find<wxStaticText>("IDC_START_TIME");
+    stopTime_ = Find<wxStaticText>("IDC_STOP_TIME");
+    increment_ = Find<wxTextCtrl>("IDC_INCREMENT");
+    removeStudies_ = Find<wxWindow>("IDC_REMOVE_STUDIES");
 }
 
 void CArchiverDlg::BindHandlers() {
-    auto onButton = [this](const char* name, std::function<void()> handler) {
-        BindGuarded(*this, wxEVT_BUTTON, std::move(handler), XRCID(name));
-    };
     auto onText = [this](wxTextCtrl* edit, std::function<void()> handler) {
-        BindGuarded(*edit, wxEVT_TEXT, std::move(handler));
+        BindUnlessBusy(*edit, wxEVT_TEXT, std::move(handler));
     };
     auto onRadio = [this](wxRadioButton* radio, std::function<void()> handler) {
-        BindGuarded(*radio, wxEVT_RADIOBUTTON, std::move(handler));
+        BindUnlessBusy(*radio, wxEVT_RADIOBUTTON, std::move(handler));
     };
     auto onCheck = [this](wxCheckBox* box, Criterion criterion, wxWindow* valueEdit) {
-        BindGuarded(*box, wxEVT_CHECKBOX, [=, this] { OnCriterionBox(criterion, valueEdit); });
+        BindUnlessBusy(*box, wxEVT_CHECKBOX, [=, this] { OnCriterionBox(criterion, valueEdit); });
     };
     auto onDatabaseText = [&](wxTextCtrl* edit, const char* key) {
         onText(edit, [=, this] { OnStoreDatabaseText(edit, key); });
@@ -152,11 +134,11 @@ void CArchiverDlg::BindHandlers() {
            [this] { OnChangeCount(maxStudiesCount_, &ArchiverCore::StoreMaxStudiesCount); });
     onText(daysBeforeArchive_,
            [this] { OnChangeCount(daysBeforeArchive_, &ArchiverCore::StoreDaysBeforeArchive); });
-    BindGuarded(*currentArchive_, wxEVT_COMBOBOX, [this] { OnSelChangeCurrentArchive(); });
+    BindUnlessBusy(*currentArchive_, wxEVT_COMBOBOX, [this] { OnSelChangeCurrentArchive(); });
     onRadio(methodArchive_, [this] { OnArchiveMethod(); });
     onRadio(methodReplicate_, [this] { OnReplicateMethod(); });
-    BindGuarded(*dbField_, wxEVT_COMBOBOX_DROPDOWN, [this] { OnDropDownDbField(); });
-    BindGuarded(*dbField_, wxEVT_COMBOBOX, [this] { OnSelChangeDbField(); });
+    BindUnlessBusy(*dbField_, wxEVT_COMBOBOX_DROPDOWN, [this] { OnDropDownDbField(); });
+    BindUnlessBusy(*dbField_, wxEVT_COMBOBOX, [this] { OnSelChangeDbField(); });
     onRadio(sendAll_, [this] { OnSendAll(); });
     onRadio(sendSelected_, [this] { OnSendSelected(); });
     onCheck(reside_, Criterion::Reside, daysBeforeArchive_);
@@ -164,32 +146,29 @@ void CArchiverDlg::BindHandlers() {
     onCheck(prelim_, Criterion::Prelim, nullptr);
     onCheck(final_, Criterion::Final, nullptr);
 
-    onButton("IDC_BROWSE_DATABASE", [this] { OnBrowseDatabaseFile(); });
-    onButton("IDC_BROWSE_IMAGE_PATH", [this] { OnBrowseImagePath(); });
-    onButton("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
-    onButton("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
-    onButton("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
-    onButton("IDC_REMOVE_STUDIES", [this] { OpenStudyDeletion(RemovalMode::Manual); });
-    onButton("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
-    onButton("IDC_SET_START", [this] { OnSetStart(); });
-    onButton("IDC_SET_STOP", [this] { OnSetStop(); });
-    onButton("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
+    OnButtonUnlessBusy("IDC_BROWSE_DATABASE", [this] { OnBrowseDatabaseFile(); });
+    OnButtonUnlessBusy("IDC_BROWSE_IMAGE_PATH", [this] { OnBrowseImagePath(); });
+    OnButtonUnlessBusy("IDC_ADD_ARCHIVE", [this] { OnAddArchive(); });
+    OnButtonUnlessBusy("IDC_EDIT_ARCHIVE", [this] { OnEditArchive(); });
+    OnButtonUnlessBusy("IDC_START_ARCHIVE_NOW", [this] { OnStartArchiveNow(); });
+    OnButtonUnlessBusy("IDC_REMOVE_STUDIES", [this] { OpenStudyDeletion(RemovalMode::Manual); });
+    OnButtonUnlessBusy("IDC_SELECT_STUDIES", [this] { OnSelectStudiesToArchive(); });
+    OnButtonUnlessBusy("IDC_SET_START", [this] { OnSetStart(); });
+    OnButtonUnlessBusy("IDC_SET_STOP", [this] { OnSetStop(); });
+    OnButtonUnlessBusy("IDC_SET_INCREMENT", [this] { OnSetIncrement(); });
     // The logs can be read at any time, during a run too.
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(false); }, XRCID("IDC_VIEW_LOG"));
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnViewLog(true); }, XRCID("IDC_VIEW_ERROR_LOG"));
+    OnButton("IDC_VIEW_LOG", [this] { OnViewLog(false); });
+    OnButton("IDC_VIEW_ERROR_LOG", [this] { OnViewLog(true); });
 
     // A schedule tick during a run is lost: the schedule waits for the next one.
-    BindGuarded(
+    BindUnlessBusy(
         *this, wxEVT_TIMER, [this] { OnScheduleTick(); }, kTimer1);
     Bind(
         wxEVT_TIMER, [this](wxTimerEvent&) { OnCountTick(); }, kTimer2);
 
     // The window has no OK button: Enter and the OK command change nothing. Escape and the
     // close box end the dialog, and with it the program.
-    Bind(
-        wxEVT_BUTTON, [](wxCommandEvent&) {}, wxID_OK);
+    OnButton(wxID_OK, [] {});
     Bind(wxEVT_SIZE, &CArchiverDlg::OnSize, this);
     Bind(wxEVT_ACTIVATE, &CArchiverDlg::OnActivate, this);
 

@@ -1,14 +1,13 @@
 #pragma once
 // The main window: a thin layer over ArchiverCore. Its controls show the core's configuration;
 // every handler reads the controls, calls the core, and writes the controls back.
-#include <functional>
 #include <vector>
 
-#include <wx/dialog.h>
 #include <wx/timer.h>
 
 #include "app/ArchiverCore.h"
 #include "app/CoreRemovalHost.h"
+#include "core/ui/LayoutDialog.h"
 #include "removal/ui/SelectStudiesDlg.h"
 
 class wxCheckBox;
@@ -23,7 +22,7 @@ namespace mirabel {
 inline constexpr const char* kScheduleWaitsForRemoval =
     "OnTimer: Study Deletion is open, the schedule waits for its next tick";
 
-class CArchiverDlg : public wxDialog {
+class CArchiverDlg : public LayoutDialog {
   public:
     // hive: the settings store behind every GetSetting/SetSetting of this window.
     explicit CArchiverDlg(RegistryHive& hive, wxWindow* parent = nullptr);
@@ -54,13 +53,10 @@ class CArchiverDlg : public wxDialog {
   private:
     void FindControls();
     void BindHandlers();
-    // Binds handler to an event of source (with id, for events the window receives from its
-    // children). While a run is in progress the event is ignored: the run works through the
+    // A run is in progress: the handlers ignore their events, since the run works through the
     // study list and the database connections with the settings it started with, and nothing
     // may change, rebuild or close them under it.
-    template <typename EventTag>
-    void BindGuarded(wxEvtHandler& source, const EventTag& type, std::function<void()> handler,
-                     int id = wxID_ANY);
+    bool Busy() const override { return core_.RunInProgress(); }
     void FillDestinationList(const std::vector<std::string>& ids);
     void SelectDestinationEntry(const std::string& id);
     void FillFieldList(const std::vector<std::string>& columns);

@@ -2,7 +2,6 @@
 
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
@@ -11,12 +10,11 @@
 namespace mirabel {
 
 CSetTimeDlg::CSetTimeDlg(wxWindow* parent, const std::string& label, const std::string& time)
-    : m_strTime(time) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SET_TIME");
-    XRCCTRL(*this, "IDC_TIME_LABEL", wxStaticText)->SetLabel(ToWx(label));
-    timeEdit_ = XRCCTRL(*this, "IDC_TIME", wxTextCtrl);
+    : LayoutDialog(parent, "IDD_SET_TIME"), m_strTime(time) {
+    Find<wxStaticText>("IDC_TIME_LABEL")->SetLabel(ToWx(label));
+    timeEdit_ = Find<wxTextCtrl>("IDC_TIME");
     timeEdit_->ChangeValue(ToWx(m_strTime));
-    Bind(wxEVT_BUTTON, &CSetTimeDlg::OnOK, this, wxID_OK);
+    OnButton(wxID_OK, [this] { OnOK(); });
 }
 
 bool CSetTimeDlg::Accept() {
@@ -30,7 +28,7 @@ bool CSetTimeDlg::Accept() {
     return true;
 }
 
-void CSetTimeDlg::OnOK(wxCommandEvent&) {
+void CSetTimeDlg::OnOK() {
     if (Accept()) EndModal(wxID_OK);
 }
 

@@ -4,13 +4,13 @@
 // dialog stays open.
 #include <string>
 
-#include <wx/dialog.h>
+#include "core/ui/LayoutDialog.h"
 
 class wxTextCtrl;
 
 namespace mirabel {
 
-class CSetTimeDlg : public wxDialog {
+class CSetTimeDlg : public LayoutDialog {
   public:
     explicit CSetTimeDlg(wxWindow* parent, const std::string& label = "Start Time:",
                          const std::string& time = "00:00");
@@ -23,7 +23,7 @@ class CSetTimeDlg : public wxDialog {
     bool Accept();
 
   private:
-    void OnOK(wxCommandEvent& event);
+    void OnOK();
 
     wxTextCtrl* timeEdit_ = nullptr;
 };

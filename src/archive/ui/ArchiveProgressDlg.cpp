@@ -3,7 +3,6 @@
 #include <wx/button.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
-#include <wx/xrc/xmlres.h>
 #ifdef __WXGTK__
 #include <gtk/gtk.h>
 #endif
@@ -27,19 +26,16 @@ void TakeInputBesideModalDialogs([[maybe_unused]] wxDialog& window) {
 
 }  // namespace
 
-CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting) : m_bDeleting(deleting) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ARCHIVE_PROGRESS");
+CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting)
+    : LayoutDialog(parent, "IDD_ARCHIVE_PROGRESS"), m_bDeleting(deleting) {
     TakeInputBesideModalDialogs(*this);
-    studiesBar_ = XRCCTRL(*this, "IDC_STUDIES_BAR", wxGauge);
-    filesBar_ = XRCCTRL(*this, "IDC_FILES_BAR", wxGauge);
-    studiesText_ = XRCCTRL(*this, "IDC_STUDIES_TEXT", wxStaticText);
-    filesText_ = XRCCTRL(*this, "IDC_FILES_TEXT", wxStaticText);
-    Bind(wxEVT_BUTTON, &CArchiveProgressDlg::OnCancel, this, wxID_CANCEL);
+    studiesBar_ = Find<wxGauge>("IDC_STUDIES_BAR");
+    filesBar_ = Find<wxGauge>("IDC_FILES_BAR");
+    studiesText_ = Find<wxStaticText>("IDC_STUDIES_TEXT");
+    filesText_ = Find<wxStaticText>("IDC_FILES_TEXT");
+    OnButton(wxID_CANCEL, [this] { OnCancel(); });
     // The close box is the same as Cancel; the window itself lives until the operation ends.
-    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) {
-        wxCommandEvent cancel(wxEVT_BUTTON, wxID_CANCEL);
-        OnCancel(cancel);
-    });
+    Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnCancel(); });
 }
 
 void CArchiveProgressDlg::SetStudyProgress(int current, int total) {
@@ -58,7 +54,7 @@ void CArchiveProgressDlg::ShowProgress(wxGauge* bar, wxStaticText* text, const c
                                     current, total, unit));
 }
 
-void CArchiveProgressDlg::OnCancel(wxCommandEvent&) {
+void CArchiveProgressDlg::OnCancel() {
     RequestStop();
     Hide();
 }

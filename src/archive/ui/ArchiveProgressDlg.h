@@ -1,16 +1,15 @@
 #pragma once
 // The modeless progress window of an archive run or a deletion pass: a studies bar, a files bar
 // and Cancel, which sets the stop flag. The operation tests the flag and decides when to stop.
-#include <wx/dialog.h>
-
 #include "core/Operator.h"
+#include "core/ui/LayoutDialog.h"
 
 class wxGauge;
 class wxStaticText;
 
 namespace mirabel {
 
-class CArchiveProgressDlg : public wxDialog, public ProgressWindow {
+class CArchiveProgressDlg : public LayoutDialog, public ProgressWindow {
   public:
     CArchiveProgressDlg(wxWindow* parent, bool deleting);
 
@@ -19,7 +18,7 @@ class CArchiveProgressDlg : public wxDialog, public ProgressWindow {
 
   private:
     void ShowProgress(wxGauge* bar, wxStaticText* text, const char* unit, int current, int total);
-    void OnCancel(wxCommandEvent& event);
+    void OnCancel();
 
     bool m_bDeleting;
     wxGauge* studiesBar_ = nullptr;

@@ -3,7 +3,6 @@
 #include <wx/checkbox.h>
 #include <wx/radiobut.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
 #include "config/DestinationValidation.h"
@@ -16,22 +15,21 @@ constexpr const char* kInitialMediaSize = "590";
 
 }  // namespace
 
-CAddArchiveDlg::CAddArchiveDlg(wxWindow* parent) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ADD_ARCHIVE");
+CAddArchiveDlg::CAddArchiveDlg(wxWindow* parent) : LayoutDialog(parent, "IDD_ADD_ARCHIVE") {
     // The removable-media fields are shared with their edit dialog; only here do they start
     // filled in.
-    XRCCTRL(*this, "IDC_REM_MEDIA_SIZE", wxTextCtrl)->ChangeValue(kInitialMediaSize);
-    XRCCTRL(*this, "IDC_REM_DICOMDIR", wxCheckBox)->SetValue(true);
-    Bind(wxEVT_BUTTON, &CAddArchiveDlg::OnAdd, this, XRCID("IDC_ADD"));
+    Find<wxTextCtrl>("IDC_REM_MEDIA_SIZE")->ChangeValue(kInitialMediaSize);
+    Find<wxCheckBox>("IDC_REM_DICOMDIR")->SetValue(true);
+    OnButton("IDC_ADD", [this] { OnAdd(); });
 }
 
 std::optional<DestinationKind> CAddArchiveDlg::SelectedKind() const {
     for (const DestinationKindRules& rules : KnownDestinationKinds())
-        if (XRCCTRL(*this, rules.selector, wxRadioButton)->GetValue()) return rules.kind;
+        if (Find<wxRadioButton>(rules.selector)->GetValue()) return rules.kind;
     return std::nullopt;
 }
 
-void CAddArchiveDlg::OnAdd(wxCommandEvent&) {
+void CAddArchiveDlg::OnAdd() {
     const std::optional<DestinationKind> kind = SelectedKind();
     if (!kind) return;
     ArchiveDestination candidate(*kind);

@@ -3,18 +3,17 @@
 // wxID_OK once a destination was added; the caller then saves the list.
 #include <optional>
 
-#include <wx/dialog.h>
-
 #include "config/ui/DestinationFields.h"
+#include "core/ui/LayoutDialog.h"
 
 namespace mirabel {
 
-class CAddArchiveDlg : public wxDialog {
+class CAddArchiveDlg : public LayoutDialog {
   public:
     explicit CAddArchiveDlg(wxWindow* parent);
 
   private:
-    void OnAdd(wxCommandEvent& event);
+    void OnAdd();
     std::optional<DestinationKind> SelectedKind() const;
 };
 

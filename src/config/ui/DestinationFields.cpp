@@ -2,9 +2,9 @@
 
 #include <wx/checkbox.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "config/ArchiveDestination.h"
+#include "core/ui/LayoutDialog.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 
@@ -13,11 +13,11 @@ namespace mirabel {
 namespace {
 
 wxTextCtrl& TextControl(const wxWindow& dialog, const char* name) {
-    return *XRCCTRL(dialog, name, wxTextCtrl);
+    return *FindControl<wxTextCtrl>(dialog, name);
 }
 
 wxCheckBox& DicomDirBox(const wxWindow& dialog) {
-    return *XRCCTRL(dialog, "IDC_REM_DICOMDIR", wxCheckBox);
+    return *FindControl<wxCheckBox>(dialog, "IDC_REM_DICOMDIR");
 }
 
 }  // namespace

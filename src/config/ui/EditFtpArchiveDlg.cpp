@@ -3,6 +3,7 @@
 namespace mirabel {
 
 CEditFtpArchiveDlg::CEditFtpArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_FTP_ARCHIVE", DestinationKind::Ftp, Checks::None) {}
+    : EditArchiveDialog(record, parent, "IDD_EDIT_FTP_ARCHIVE", DestinationKind::Ftp,
+                        Checks::None) {}
 
 }  // namespace mirabel

@@ -1,10 +1,10 @@
 #pragma once
 // "Edit Archive" for a FTP destination (no checks).
-#include "config/ui/EditArchiveDlg.h"
+#include "config/ui/EditArchiveDialog.h"
 
 namespace mirabel {
 
-class CEditFtpArchiveDlg : public CEditArchiveDlg {
+class CEditFtpArchiveDlg : public EditArchiveDialog {
   public:
     CEditFtpArchiveDlg(ArchiveDestination* record, wxWindow* parent);
 };

@@ -3,6 +3,7 @@
 namespace mirabel {
 
 CEditNfsArchiveDlg::CEditNfsArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_NFS_ARCHIVE", DestinationKind::Nfs, Checks::None) {}
+    : EditArchiveDialog(record, parent, "IDD_EDIT_NFS_ARCHIVE", DestinationKind::Nfs,
+                        Checks::None) {}
 
 }  // namespace mirabel

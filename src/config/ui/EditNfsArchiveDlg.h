@@ -1,10 +1,10 @@
 #pragma once
 // "Edit Archive" for a hard-drive or network destination (no checks).
-#include "config/ui/EditArchiveDlg.h"
+#include "config/ui/EditArchiveDialog.h"
 
 namespace mirabel {
 
-class CEditNfsArchiveDlg : public CEditArchiveDlg {
+class CEditNfsArchiveDlg : public EditArchiveDialog {
   public:
     CEditNfsArchiveDlg(ArchiveDestination* record, wxWindow* parent);
 };

@@ -3,7 +3,7 @@
 namespace mirabel {
 
 CEditRemArchiveDlg::CEditRemArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_REM_ARCHIVE", DestinationKind::Removable,
-                      Checks::None, "NONE") {}
+    : EditArchiveDialog(record, parent, "IDD_EDIT_REM_ARCHIVE", DestinationKind::Removable,
+                        Checks::None, "NONE") {}
 
 }  // namespace mirabel

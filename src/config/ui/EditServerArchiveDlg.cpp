@@ -3,7 +3,7 @@
 namespace mirabel {
 
 CEditServerArchiveDlg::CEditServerArchiveDlg(ArchiveDestination* record, wxWindow* parent)
-    : CEditArchiveDlg(record, parent, "IDD_EDIT_SERVER_ARCHIVE", DestinationKind::Server,
-                      Checks::RequiredFields) {}
+    : EditArchiveDialog(record, parent, "IDD_EDIT_SERVER_ARCHIVE", DestinationKind::Server,
+                        Checks::RequiredFields) {}
 
 }  // namespace mirabel

@@ -1,11 +1,11 @@
 #pragma once
 // "Edit Archive" for a Corvana image server (every field required, as when adding; no duplicate
 // test).
-#include "config/ui/EditArchiveDlg.h"
+#include "config/ui/EditArchiveDialog.h"
 
 namespace mirabel {
 
-class CEditServerArchiveDlg : public CEditArchiveDlg {
+class CEditServerArchiveDlg : public EditArchiveDialog {
   public:
     CEditServerArchiveDlg(ArchiveDestination* record, wxWindow* parent);
 };

@@ -1,21 +1,19 @@
 #include "config/ui/EnterLabelDlg.h"
 
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "core/ui/WxText.h"
 
 namespace mirabel {
 
 CEnterLabelDlg::CEnterLabelDlg(const std::string& proposed, wxWindow* parent)
-    : m_strLabel(proposed) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ENTER_LABEL");
-    XRCCTRL(*this, "IDC_LABEL", wxTextCtrl)->ChangeValue(ToWx(proposed));
-    Bind(wxEVT_BUTTON, &CEnterLabelDlg::OnOK, this, wxID_OK);
+    : LayoutDialog(parent, "IDD_ENTER_LABEL"), m_strLabel(proposed) {
+    Find<wxTextCtrl>("IDC_LABEL")->ChangeValue(ToWx(proposed));
+    OnButton(wxID_OK, [this] { OnOK(); });
 }
 
-void CEnterLabelDlg::OnOK(wxCommandEvent&) {
-    m_strLabel = FromWx(XRCCTRL(*this, "IDC_LABEL", wxTextCtrl)->GetValue());
+void CEnterLabelDlg::OnOK() {
+    m_strLabel = FromWx(Find<wxTextCtrl>("IDC_LABEL")->GetValue());
     EndModal(wxID_OK);
 }
 

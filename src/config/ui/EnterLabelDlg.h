@@ -2,18 +2,18 @@
 // "Enter Label": asks for the label of a removable medium, proposing one.
 #include <string>
 
-#include <wx/dialog.h>
+#include "core/ui/LayoutDialog.h"
 
 namespace mirabel {
 
-class CEnterLabelDlg : public wxDialog {
+class CEnterLabelDlg : public LayoutDialog {
   public:
     CEnterLabelDlg(const std::string& proposed, wxWindow* parent);
 
     std::string m_strLabel;  // the proposed label; the typed one once the dialog ends with OK
 
   private:
-    void OnOK(wxCommandEvent& event);
+    void OnOK();
 };
 
 }  // namespace mirabel

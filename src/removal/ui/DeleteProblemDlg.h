@@ -3,13 +3,12 @@
 // whether it is still to be set as archived, for this study or for all that follow.
 #include <string>
 
-#include <wx/dialog.h>
-
 #include "core/Operator.h"
+#include "core/ui/LayoutDialog.h"
 
 namespace mirabel {
 
-class CDeleteProblemDlg : public wxDialog {
+class CDeleteProblemDlg : public LayoutDialog {
   public:
     // Without mayAccept, Yes and Yes To All are not shown: the study cannot go.
     CDeleteProblemDlg(const std::string& studyName, const std::string& examDate, wxWindow* parent,

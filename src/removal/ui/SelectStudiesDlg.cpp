@@ -2,7 +2,6 @@
 
 #include <wx/listbox.h>
 #include <wx/wupdlock.h>
-#include <wx/xrc/xmlres.h>
 
 #include "config/SettingsStore.h"
 #include "core/Text.h"
@@ -16,37 +15,25 @@
 
 namespace mirabel {
 
-namespace {
-constexpr int kTimer6 = 6;
-constexpr int kDeleteDelayMs = 1000;
-}  // namespace
-
 CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode)
-    : host_(host),
+    : LayoutDialog(parent, "IDD_SELECT_STUDIES"),
+      host_(host),
       m_bAutoMode(mode == RemovalMode::Auto),
       m_strSkip(ReadDeleteSetting(host, kSkip)),
       m_bVerifyFolderCopies(SettingIsTrue(ReadDeleteSetting(host, kVerifyFolderCopies))),
       m_font(wxFontInfo(10).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New")),
-      timer6_(this, kTimer6) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SELECT_STUDIES");
-    m_lbStudies = XRCCTRL(*this, "IDC_STUDY_LIST", wxListBox);
+      deleteStep_(*this, kTimer6, [this] { OnDeleteNow(); }) {
+    m_lbStudies = Find<wxListBox>("IDC_STUDY_LIST");
     m_lbStudies->SetFont(m_font);
-    XRCCTRL(*this, "IDC_CAPTIONS", wxWindow)->SetFont(m_font);
+    Find<wxWindow>("IDC_CAPTIONS")->SetFont(m_font);
     FillList();
-    const auto onButton = [this](const char* name, auto handler) {
-        Bind(
-            wxEVT_BUTTON, [handler](wxCommandEvent&) { handler(); }, XRCID(name));
-    };
-    onButton("IDC_SELECT_ALL", [this] { HighlightAll(true); });
-    onButton("IDC_DESELECT_ALL", [this] { HighlightAll(false); });
-    onButton("IDC_DELETE_NOW", [this] { OnDeleteNow(); });
-    onButton("wxID_OK", [this] { OnClose(); });
+    OnButton("IDC_SELECT_ALL", [this] { HighlightAll(true); });
+    OnButton("IDC_DESELECT_ALL", [this] { HighlightAll(false); });
+    OnButton("IDC_DELETE_NOW", [this] { OnDeleteNow(); });
+    OnButton(wxID_OK, [this] { OnClose(); });
     // Esc and the close box leave the selection as it was, though there is no Cancel button.
     SetEscapeId(wxID_CANCEL);
-    Bind(
-        wxEVT_TIMER, [this](wxTimerEvent&) { OnDeleteNow(); }, kTimer6);
-    // The timer only ticks once the dialog runs its loop: one second after it has opened.
-    if (m_bAutoMode) timer6_.StartOnce(kDeleteDelayMs);
+    if (m_bAutoMode) deleteStep_.Start();
 }
 
 void CSelectStudiesDlg::FillList() {
@@ -84,7 +71,7 @@ void CSelectStudiesDlg::OnClose() {
 }
 
 void CSelectStudiesDlg::OnDeleteNow() {
-    timer6_.Stop();
+    deleteStep_.Stop();
     const std::vector<CandidateKey> highlighted = HighlightedKeys();
     // The operator confirms what the highlighting deletes; No leaves everything as it was. The
     // unattended pass, whose timer presses the button, has nobody to ask.

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include <wx/dialog.h>
 #include <wx/font.h>
-#include <wx/timer.h>
 
+#include "core/ui/LayoutDialog.h"
 #include "removal/CandidateLines.h"
 #include "removal/RemovalHost.h"
+#include "removal/ui/UnattendedStep.h"
 
 class wxListBox;
 
@@ -19,7 +19,7 @@ namespace mirabel {
 
 enum class RemovalMode { Manual, Auto };
 
-class CSelectStudiesDlg : public wxDialog {
+class CSelectStudiesDlg : public LayoutDialog {
   public:
     CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
 
@@ -28,7 +28,7 @@ class CSelectStudiesDlg : public wxDialog {
     // with OK.
     void OnDeleteNow();
 
-    bool DeleteTimerRunning() const { return timer6_.IsRunning(); }
+    bool DeleteTimerRunning() const { return deleteStep_.Running(); }
 
   private:
     void FillList();
@@ -44,7 +44,7 @@ class CSelectStudiesDlg : public wxDialog {
     wxFont m_font;
     wxListBox* m_lbStudies = nullptr;
     std::vector<CandidateKey> lineKeys_;  // the study each line shows, by line
-    wxTimer timer6_;
+    UnattendedStep deleteStep_;           // timer 6: Delete Now in the unattended pass
 };
 
 }  // namespace mirabel

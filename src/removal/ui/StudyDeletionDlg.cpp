@@ -1,10 +1,8 @@
 #include "removal/ui/StudyDeletionDlg.h"
 
 #include <wx/checkbox.h>
-#include <wx/sizer.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "core/Text.h"
 #include "core/ui/ProgramMessageBox.h"
@@ -17,17 +15,12 @@
 
 namespace mirabel {
 
-namespace {
-constexpr int kTimer5 = 5;
-constexpr int kAutoPassDelayMs = 1000;
-}  // namespace
-
 CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode)
-    : host_(host),
+    : LayoutDialog(parent, "IDD_STUDY_DELETION"),
+      host_(host),
       m_bAutoMode(mode == RemovalMode::Auto),
       settings_(LoadDeletionSettings(host)),
-      timer5_(this, kTimer5) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_STUDY_DELETION");
+      autoPass_(*this, kTimer5, [this] { OnAutoPass(); }) {
     FindControls();
     WriteControls();
     // Every change is stored at once; OK and Cancel only close the dialog.
@@ -41,16 +34,11 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
             ReadControls();
             StoreDeleteSetting(host_, *rule.setting, settings_.*rule.member);
         });
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnUpdateSelected(); },
-        XRCID("IDC_UPDATE_SELECTED"));
-    Bind(
-        wxEVT_BUTTON, [this](wxCommandEvent&) { OnSelectStudies(); }, XRCID("IDC_SELECT_STUDIES"));
-    Bind(
-        wxEVT_TIMER, [this](wxTimerEvent&) { OnAutoPass(); }, kTimer5);
+    OnButton("IDC_UPDATE_SELECTED", [this] { OnUpdateSelected(); });
+    OnButton("IDC_SELECT_STUDIES", [this] { OnSelectStudies(); });
     ShowStoreSpace();
     if (m_bAutoMode) {
-        timer5_.StartOnce(kAutoPassDelayMs);
+        autoPass_.Start();
     } else if (!g_ServerCandidates.empty() || !g_TempCandidates.empty()) {
         // The lists outlive the dialog: a reopened dialog shows the selection left behind.
         ShowSelection();
@@ -58,12 +46,12 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
         // The error log has any problem; the operator hears of it at Update Selected Studies.
         UpdateSelectedStudies();
     }
-    GetSizer()->Fit(this);
+    FitToContent();
 }
 
 void CStudyDeletionDlg::FindControls() {
-    const auto box = [this](const char* name) { return XRCCTRL(*this, name, wxCheckBox); };
-    const auto edit = [this](const char* name) { return XRCCTRL(*this, name, wxTextCtrl); };
+    const auto box = [this](const char* name) { return Find<wxCheckBox>(name); };
+    const auto edit = [this](const char* name) { return Find<wxTextCtrl>(name); };
     boxes_ = {{box("IDC_BY_SIZE"), &kBySize, &DeletionSettings::m_bBySize},
               {box("IDC_BY_DATE"), &kByDate, &DeletionSettings::m_bByDate},
               {box("IDC_TEMP_DEL"), &kTempDel, &DeletionSettings::m_bTempDel},
@@ -73,8 +61,8 @@ void CStudyDeletionDlg::FindControls() {
     texts_ = {{edit("IDC_NUMB_DAYS"), &kNumbDays, &DeletionSettings::m_strNumbDays},
               {edit("IDC_NUMB_GBYTES"), &kNumbGBytes, &DeletionSettings::m_strNumbGBytes},
               {edit("IDC_TEMP_DAYS"), &kTempDays, &DeletionSettings::m_strTempDays}};
-    selectedCount_ = XRCCTRL(*this, "IDC_SELECTED_COUNT", wxStaticText);
-    storeSpace_ = XRCCTRL(*this, "IDC_IMAGE_STORE_SPACE", wxStaticText);
+    selectedCount_ = Find<wxStaticText>("IDC_SELECTED_COUNT");
+    storeSpace_ = Find<wxStaticText>("IDC_IMAGE_STORE_SPACE");
 }
 
 void CStudyDeletionDlg::WriteControls() {

@@ -7,13 +7,12 @@
 #include <string>
 #include <vector>
 
-#include <wx/dialog.h>
-#include <wx/timer.h>
-
+#include "core/ui/LayoutDialog.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionSettings.h"
 #include "removal/RemovalHost.h"
 #include "removal/ui/SelectStudiesDlg.h"
+#include "removal/ui/UnattendedStep.h"
 
 class wxCheckBox;
 class wxStaticText;
@@ -21,14 +20,14 @@ class wxTextCtrl;
 
 namespace mirabel {
 
-class CStudyDeletionDlg : public wxDialog {
+class CStudyDeletionDlg : public LayoutDialog {
   public:
     CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode = RemovalMode::Manual);
 
     // The rules as the controls show them select afresh; the outcome says what went wrong.
     SelectionOutcome UpdateSelectedStudies();
 
-    bool AutoTimerRunning() const { return timer5_.IsRunning(); }
+    bool AutoTimerRunning() const { return autoPass_.Running(); }
 
   private:
     // A check box and the setting it stores.
@@ -61,7 +60,7 @@ class CStudyDeletionDlg : public wxDialog {
     std::vector<RuleText> texts_;
     wxStaticText* selectedCount_ = nullptr;
     wxStaticText* storeSpace_ = nullptr;
-    wxTimer timer5_;
+    UnattendedStep autoPass_;  // timer 5: the auto pass
 };
 
 }  // namespace mirabel

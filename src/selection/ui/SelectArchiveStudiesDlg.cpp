@@ -7,7 +7,6 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
-#include <wx/xrc/xmlres.h>
 
 #include "archive/RunState.h"
 #include "core/Text.h"
@@ -32,13 +31,6 @@ constexpr ColumnCaption kColumnCaptions[] = {{"IDC_CAPTION_NAME", 25},
                                              {"IDC_CAPTION_TYPE", 12},
                                              {"IDC_CAPTION_ARCHIVED", 8}};
 
-template <typename T>
-T* Find(wxWindow* parent, const char* name) {
-    T* control = wxDynamicCast(parent->FindWindow(XRCID(name)), T);
-    wxASSERT_MSG(control, name);
-    return control;
-}
-
 wxArrayString Lines(const std::vector<SearchResult>& entries) {
     wxArrayString lines;
     lines.reserve(entries.size());
@@ -49,8 +41,7 @@ wxArrayString Lines(const std::vector<SearchResult>& entries) {
 }  // namespace
 
 CSelectArchiveStudiesDlg::CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow* parent)
-    : host_(host) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SELECT_ARCHIVE_STUDIES");
+    : LayoutDialog(parent, "IDD_SELECT_ARCHIVE_STUDIES"), host_(host) {
     m_bMarkArchived = LoadMarkArchived(host_);
     m_bNonArchivedOnly = LoadNonArchivedOnly(host_);
     FindControls();
@@ -61,16 +52,16 @@ CSelectArchiveStudiesDlg::CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow
 }
 
 void CSelectArchiveStudiesDlg::FindControls() {
-    m_lbWriteList = Find<wxListBox>(this, "IDC_WRITE_LIST");
-    m_lbResults = Find<wxListBox>(this, "IDC_RESULTS");
-    firstName_ = Find<wxTextCtrl>(this, "IDC_FIRST_NAME");
-    lastName_ = Find<wxTextCtrl>(this, "IDC_LAST_NAME");
-    markArchived_ = Find<wxCheckBox>(this, "IDC_MARK_ARCHIVED");
-    mrn_ = Find<wxTextCtrl>(this, "IDC_MRN");
-    nonArchivedOnly_ = Find<wxCheckBox>(this, "IDC_NON_ARCHIVED_ONLY");
-    dateFrom_ = Find<wxTextCtrl>(this, "IDC_DATE_FROM");
-    currentSize_ = Find<wxStaticText>(this, "IDC_CURRENT_SIZE");
-    dateTo_ = Find<wxTextCtrl>(this, "IDC_DATE_TO");
+    m_lbWriteList = Find<wxListBox>("IDC_WRITE_LIST");
+    m_lbResults = Find<wxListBox>("IDC_RESULTS");
+    firstName_ = Find<wxTextCtrl>("IDC_FIRST_NAME");
+    lastName_ = Find<wxTextCtrl>("IDC_LAST_NAME");
+    markArchived_ = Find<wxCheckBox>("IDC_MARK_ARCHIVED");
+    mrn_ = Find<wxTextCtrl>("IDC_MRN");
+    nonArchivedOnly_ = Find<wxCheckBox>("IDC_NON_ARCHIVED_ONLY");
+    dateFrom_ = Find<wxTextCtrl>("IDC_DATE_FROM");
+    currentSize_ = Find<wxStaticText>("IDC_CURRENT_SIZE");
+    dateTo_ = Find<wxTextCtrl>("IDC_DATE_TO");
 }
 
 // The lines are laid out in character columns; a fixed-pitch font keeps them under their
@@ -82,20 +73,11 @@ void CSelectArchiveStudiesDlg::UseFixedPitch() {
     m_lbWriteList->SetFont(fixed);
     const int characterWidth = m_lbResults->GetTextExtent("M").GetWidth();
     for (const ColumnCaption& column : kColumnCaptions) {
-        wxStaticText* caption = Find<wxStaticText>(this, column.name);
+        wxStaticText* caption = Find<wxStaticText>(column.name);
         caption->SetFont(fixed);
         caption->SetMinSize(wxSize(column.characters * characterWidth, -1));
     }
     Layout();
-}
-
-void CSelectArchiveStudiesDlg::BindButton(const char* name, std::function<void()> handler) {
-    Bind(
-        wxEVT_BUTTON,
-        [this, handler = std::move(handler)](wxCommandEvent&) {
-            if (!Busy()) handler();
-        },
-        XRCID(name));
 }
 
 bool CSelectArchiveStudiesDlg::Busy() const {
@@ -103,13 +85,13 @@ bool CSelectArchiveStudiesDlg::Busy() const {
 }
 
 void CSelectArchiveStudiesDlg::BindHandlers() {
-    BindButton("IDC_SEARCH", [this] { OnSearch(); });
-    BindButton("IDC_ADD", [this] { OnAdd(); });
-    BindButton("IDC_ADD_ALL", [this] { OnAddAll(); });
-    BindButton("IDC_REMOVE", [this] { OnRemove(); });
-    BindButton("IDC_WRITE_TO_ARCHIVE", [this] { OnWriteToArchive(); });
-    BindButton("IDC_DATE_FROM_PICK", [this] { OnDateFrom(); });
-    BindButton("IDC_DATE_TO_PICK", [this] { OnDateTo(); });
+    OnButtonUnlessBusy("IDC_SEARCH", [this] { OnSearch(); });
+    OnButtonUnlessBusy("IDC_ADD", [this] { OnAdd(); });
+    OnButtonUnlessBusy("IDC_ADD_ALL", [this] { OnAddAll(); });
+    OnButtonUnlessBusy("IDC_REMOVE", [this] { OnRemove(); });
+    OnButtonUnlessBusy("IDC_WRITE_TO_ARCHIVE", [this] { OnWriteToArchive(); });
+    OnButtonUnlessBusy("IDC_DATE_FROM_PICK", [this] { OnDateFrom(); });
+    OnButtonUnlessBusy("IDC_DATE_TO_PICK", [this] { OnDateTo(); });
     markArchived_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnMarkArchived(); });
     nonArchivedOnly_->Bind(wxEVT_CHECKBOX, [this](wxCommandEvent&) { OnNonArchivedOnly(); });
     // The dialog closes only between operations: a run or the measuring works on its lists.

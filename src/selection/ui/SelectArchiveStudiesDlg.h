@@ -2,12 +2,10 @@
 // Select Studies To Write To Archive: the operator searches the image system's database, collects
 // studies from the result into the write list, which shows their total size, and archives
 // exactly those to the current destination. A thin window over ManualArchiveSelection.
-#include <functional>
 #include <string>
 #include <vector>
 
-#include <wx/dialog.h>
-
+#include "core/ui/LayoutDialog.h"
 #include "selection/ManualArchiveSelection.h"
 #include "selection/SelectionHost.h"
 
@@ -18,7 +16,7 @@ class wxTextCtrl;
 
 namespace mirabel {
 
-class CSelectArchiveStudiesDlg : public wxDialog {
+class CSelectArchiveStudiesDlg : public LayoutDialog {
   public:
     explicit CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow* parent = nullptr);
 
@@ -38,10 +36,9 @@ class CSelectArchiveStudiesDlg : public wxDialog {
     void FindControls();
     void UseFixedPitch();
     void BindHandlers();
-    // Binds a button to handler; while a long operation is in progress (a run, or studies being
-    // measured) the button does nothing, since the lists are in use.
-    void BindButton(const char* name, std::function<void()> handler);
-    bool Busy() const;
+    // A long operation is in progress (a run, or studies being measured): the buttons do
+    // nothing and the dialog does not close, since the lists are in use.
+    bool Busy() const override;
 
     void ReadControls();
     SearchForm Form() const;

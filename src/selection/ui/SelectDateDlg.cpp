@@ -1,20 +1,18 @@
 #include "selection/ui/SelectDateDlg.h"
 
 #include <wx/datectrl.h>
-#include <wx/xrc/xmlres.h>
 
 #include "core/ui/WxText.h"
 
 namespace mirabel {
 
-CSelectDateDlg::CSelectDateDlg(wxWindow* parent) {
-    wxXmlResource::Get()->LoadDialog(this, parent, "IDD_SELECT_DATE");
-    picker_ = XRCCTRL(*this, "IDC_DATE_PICKER", wxDatePickerCtrl);
+CSelectDateDlg::CSelectDateDlg(wxWindow* parent) : LayoutDialog(parent, "IDD_SELECT_DATE") {
+    picker_ = Find<wxDatePickerCtrl>("IDC_DATE_PICKER");
     picker_->SetValue(m_time);
-    Bind(wxEVT_BUTTON, &CSelectDateDlg::OnOK, this, wxID_OK);
+    OnButton(wxID_OK, [this] { OnOK(); });
 }
 
-void CSelectDateDlg::OnOK(wxCommandEvent&) {
+void CSelectDateDlg::OnOK() {
     m_time = picker_->GetValue();
     m_strDate = FromWx(m_time.Format("%m/%d/%Y"));
     EndModal(wxID_OK);

@@ -3,13 +3,14 @@
 #include <string>
 
 #include <wx/datetime.h>
-#include <wx/dialog.h>
+
+#include "core/ui/LayoutDialog.h"
 
 class wxDatePickerCtrl;
 
 namespace mirabel {
 
-class CSelectDateDlg : public wxDialog {
+class CSelectDateDlg : public LayoutDialog {
   public:
     explicit CSelectDateDlg(wxWindow* parent = nullptr);
 
@@ -17,7 +18,7 @@ class CSelectDateDlg : public wxDialog {
     std::string m_strDate;                  // after OK: the picked date as MM/DD/YYYY
 
   private:
-    void OnOK(wxCommandEvent& event);
+    void OnOK();
 
     wxDatePickerCtrl* picker_ = nullptr;
 };
