@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "archive/ArchiveWriteBack.h"
-#include "db/CCVAException.h"
+#include "core/CCVAException.h"
 #include "db/DialectTranslation.h"
 #include "db/ImageDatabase.h"
 

@@ -1,6 +1,6 @@
 #include "db/ImageDatabase.h"
 
-#include "db/CCVAException.h"
+#include "core/CCVAException.h"
 
 namespace mirabel {
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "core/CCVAException.h"
 #include "core/Text.h"
 #include "db/ArchiveValue.h"
-#include "db/CCVAException.h"
 #include "db/DaoDatabase.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
