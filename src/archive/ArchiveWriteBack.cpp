@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "archive/ExamRowWriter.h"
+#include "core/CCVAException.h"
 #include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
-#include "db/CCVAException.h"
 
 namespace mirabel {
 

@@ -3,11 +3,20 @@
 #include <vector>
 
 #include "archive/ArchiveWriteBack.h"
-#include "db/CCVAException.h"
+#include "db/CheckedCalls.h"
 #include "db/DialectTranslation.h"
-#include "db/ImageDatabase.h"
 
 namespace mirabel {
+
+namespace {
+
+// The exam id stands unquoted in the statement: only a number may go there.
+void RequireNumeric(const std::string& examId) {
+    if (!IsNumericExamId(examId))
+        throw DatabaseError("the exam id " + examId + " is not a number", false);
+}
+
+}  // namespace
 
 ExamRowWriter::ExamRowWriter(const ArchiverConfig& config, std::string handleName)
     : config_(config), handleName_(std::move(handleName)) {}
@@ -26,28 +35,23 @@ auto ExamRowWriter::OnConnection(Step&& step) {
 
 bool ExamRowWriter::Write(const std::string& examId, const std::string& field,
                           const std::string& value) {
-    if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    RequireNumeric(examId);
     return OnConnection([&](CAdoDatabase* db) {
-        const long changed = SetRowField(db, "EXAM", "EXAM_ID", examId, field, value);
-        ThrowOnDatabaseError();
-        return changed == 1;
+        return checked::SetRowField(db, "EXAM", "EXAM_ID", examId, field, value) == 1;
     });
 }
 
 std::optional<std::vector<std::string>> ExamRowWriter::Read(
     const std::string& examId, const std::vector<std::string>& fields) {
-    if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    RequireNumeric(examId);
     return OnConnection([&](CAdoDatabase* db) -> std::optional<std::vector<std::string>> {
         CAdoRecordset* rs = handles_->NewRecordset("echorec", db);
-        ThrowOnDatabaseError();
-        OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
-        ThrowOnDatabaseError();
+        checked::OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
         std::vector<std::string> names = fields;
         if (g_bOracleSyntax)
             for (std::string& name : names) name = TranslateFieldName(std::move(name));
         std::vector<std::string> values;
-        GetRows(rs, names, values, 1);
-        ThrowOnDatabaseError();
+        checked::GetRows(rs, names, values, 1);
         // Closed at once, so that no statement keeps reading (and, on a database file, keeps
         // others from writing) until the next step.
         handles_->Close(rs);
@@ -57,10 +61,9 @@ std::optional<std::vector<std::string>> ExamRowWriter::Read(
 }
 
 void ExamRowWriter::ProveWritable(const std::string& examId, const std::string& field) {
-    if (!IsNumericExamId(examId)) throw CCVAException("database error");
+    RequireNumeric(examId);
     OnConnection([&](CAdoDatabase* db) {
-        ProveRowWritable(db, "EXAM", "EXAM_ID", examId, field);
-        ThrowOnDatabaseError();
+        checked::ProveRowWritable(db, "EXAM", "EXAM_ID", examId, field);
         return 0;
     });
 }
@@ -68,13 +71,9 @@ void ExamRowWriter::ProveWritable(const std::string& examId, const std::string& 
 CAdoDatabase* ExamRowWriter::Connection() {
     if (db_) return db_;
     handles_.emplace();
-    db_ = handles_->NewDatabase(handleName_);
-    ThrowOnDatabaseError();
-    ConnectImageDatabase(db_, config_);
-    ThrowOnDatabaseError();
-    ExpectManyCommits(db_);
-    ThrowOnDatabaseError();
-    return db_;
+    CAdoDatabase* db = checked::ConnectImage(*handles_, handleName_, config_);
+    checked::ExpectManyCommits(db);
+    return db_ = db;
 }
 
 }  // namespace mirabel

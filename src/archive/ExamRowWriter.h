@@ -24,9 +24,9 @@ class ExamRowWriter {
 
     // Writes value into the named column of the EXAM row with the given exam id, which must be
     // numeric, and commits it before returning. True when the row was updated; false when the
-    // row no longer exists. Throws CCVAException("database error") when a database call fails
-    // (the layer has logged why); the connection is then closed, and the next Write connects
-    // again.
+    // row no longer exists. Throws DatabaseError when the exam id is not a number or a database
+    // call fails (the layer has logged why); the connection is then closed, and the next Write
+    // connects again.
     bool Write(const std::string& examId, const std::string& field, const std::string& value);
 
     // The named fields of the EXAM row with that exam id, as text; nullopt when the row no

@@ -2,10 +2,7 @@
 
 #include "archive/ArchiveWriteBack.h"
 #include "archive/TableScript.h"
-#include "db/DatabaseLayer.h"
-#include "db/DialectTranslation.h"
-#include "db/HandleScope.h"
-#include "db/ImageDatabase.h"
+#include "db/CheckedCalls.h"
 
 namespace mirabel {
 
@@ -39,32 +36,40 @@ std::string RowStatement(const ArchiverConfig& config, const std::string& table,
     return statement;
 }
 
-// The current row's fields; false when one of them cannot be read.
-bool ReadFields(CAdoRecordset* rs, std::vector<std::string>& names,
+// The current row's fields. Throws DatabaseError when one of them cannot be read.
+void ReadFields(CAdoRecordset* rs, std::vector<std::string>& names,
                 std::vector<std::string>& values) {
-    const int count = GetFieldCount(rs);
-    if (g_bDbError) return false;
+    const int count = checked::GetFieldCount(rs);
     for (int i = 0; i < count; ++i) {
-        const std::string value = GetFieldValue(rs, i);
-        if (g_bDbError) return false;
-        const std::string name = GetFieldName(rs, i);
-        if (g_bDbError) return false;
-        names.push_back(name);
+        const std::string value = checked::GetFieldValue(rs, i);
+        names.push_back(checked::GetFieldName(rs, i));
         values.push_back(EscapeLineBreaks(value));
     }
+}
+
+// The first row's fields; false when the statement found no row. Throws DatabaseError when
+// the rows cannot be read.
+bool ReadFirstRow(CAdoRecordset* rs, std::vector<std::string>& names,
+                  std::vector<std::string>& values) {
+    std::vector<std::string> keys;
+    if (checked::GetColumnByIndex(rs, 0, keys, kMaxKeyRows) == 0) return false;
+    checked::MoveToRow(rs, 0);
+    ReadFields(rs, names, values);
     return true;
 }
 
 bool ReadRow(HandleScope& handles, CAdoDatabase* db, const std::string& statement,
              std::vector<std::string>& names, std::vector<std::string>& values) {
     CAdoRecordset* rs = handles.NewRecordset("echorec", db);
-    if (g_bDbError) return false;
+    // Not checked on its own: a refused statement fails the read that follows.
     OpenRecordset(rs, statement);
-    std::vector<std::string> keys;
-    const bool found = GetColumnByIndex(rs, 0, keys, kMaxKeyRows) > 0 && !g_bDbError;
-    if (found) MoveToRow(rs, 0);
     std::vector<std::string> rowNames, rowValues;
-    const bool read = found && !g_bDbError && ReadFields(rs, rowNames, rowValues);
+    bool read = false;
+    try {
+        read = ReadFirstRow(rs, rowNames, rowValues);
+    } catch (const DatabaseError&) {
+        // The layer has logged why; the recordset is closed all the same.
+    }
     handles.Close(rs);
     if (!read) return false;
     names.insert(names.end(), rowNames.begin(), rowNames.end());
@@ -81,12 +86,11 @@ bool ReadTableRow(const ArchiverConfig& config, const std::string& table,
     if (!IsNumericExamId(key)) return false;
     try {
         HandleScope handles;
-        CAdoDatabase* db = OpenImageDatabase(handles, "echodb", config);
-        if (!db) return false;
+        CAdoDatabase* db = checked::ConnectImage(handles, "echodb", config);
         const bool read = ReadRow(handles, db, RowStatement(config, table, key), names, values);
         handles.Close(db);
         return read;
-    } catch (const std::exception&) {
+    } catch (const DatabaseError&) {
         return false;
     }
 }

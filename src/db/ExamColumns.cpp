@@ -1,7 +1,7 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
+#include "core/CCVAException.h"
 #include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
-#include "db/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/ImageDatabase.h"

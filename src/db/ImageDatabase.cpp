@@ -1,6 +1,6 @@
 #include "db/ImageDatabase.h"
 
-#include "db/CCVAException.h"
+#include "db/CheckedCalls.h"
 
 namespace mirabel {
 
@@ -28,21 +28,12 @@ CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleN
     return g_bDbError ? nullptr : db;
 }
 
-void ThrowOnDatabaseError() {
-    if (g_bDbError) throw CCVAException("database error");
-}
-
 ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& config,
                                   const std::string& statement) {
     ImageStatement opened;
-    opened.db = handles.NewDatabase("corvana");
-    ThrowOnDatabaseError();
-    ConnectImageDatabase(opened.db, config);
-    ThrowOnDatabaseError();
+    opened.db = checked::ConnectImage(handles, "corvana", config);
     opened.rs = handles.NewRecordset("echorec", opened.db);
-    ThrowOnDatabaseError();
-    OpenRecordset(opened.rs, statement);
-    ThrowOnDatabaseError();
+    checked::OpenRecordset(opened.rs, statement);
     return opened;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "core/ArchiverConfig.h"
+#include "db/DatabaseError.h"
 #include "db/DatabaseLayer.h"
 #include "db/HandleScope.h"
 
@@ -17,9 +18,6 @@ void ConnectImageDatabase(CAdoDatabase* db, const ArchiverConfig& config);
 [[nodiscard]] CAdoDatabase* OpenImageDatabase(HandleScope& handles, const std::string& handleName,
                                               const ArchiverConfig& config);
 
-// Throws CCVAException("database error") when the layer's last call failed (it has logged why).
-void ThrowOnDatabaseError();
-
 // A statement opened on the image database: "corvana" and its recordset "echorec".
 struct ImageStatement {
     CAdoDatabase* db = nullptr;
@@ -27,7 +25,7 @@ struct ImageStatement {
 };
 
 // Connects "corvana" and opens "echorec" on the statement, both held by the scope. Throws
-// CCVAException("database error") at the first step that fails.
+// DatabaseError at the first step that fails.
 ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& config,
                                   const std::string& statement);
 // Closes the recordset, then the connection, through the scope.

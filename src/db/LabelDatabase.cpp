@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "db/CCVAException.h"
+#include "core/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/HandleScope.h"

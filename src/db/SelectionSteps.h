@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/ArchiverConfig.h"
-#include "db/CCVAException.h"
+#include "core/CCVAException.h"
 #include "db/DatabaseLayer.h"
 #include "db/HandleScope.h"
 

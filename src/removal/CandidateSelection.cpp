@@ -6,7 +6,7 @@
 
 #include "core/Text.h"
 #include "db/ArchiveValue.h"
-#include "db/CCVAException.h"
+#include "db/CheckedCalls.h"
 #include "db/DaoDatabase.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
@@ -38,7 +38,7 @@ std::string Archived(const ArchiverConfig& config) {
 }
 
 // The named fields of every row of the statement on the image database, row after row. Throws
-// CCVAException when a step fails, so that no record is built from a half-read result.
+// DatabaseError when a step fails, so that no record is built from a half-read result.
 std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::string& statement,
                                        std::vector<std::string> fields) {
     HandleScope handles;
@@ -46,8 +46,7 @@ std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::
     if (g_bOracleSyntax)
         for (std::string& field : fields) field = TranslateFieldName(std::move(field));
     std::vector<std::string> values;
-    GetRows(opened.rs, fields, values, kMaxCandidateRows);
-    ThrowOnDatabaseError();
+    checked::GetRows(opened.rs, fields, values, kMaxCandidateRows);
     CloseImageStatement(handles, opened);
     return values;
 }

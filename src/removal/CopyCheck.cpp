@@ -1,9 +1,9 @@
 #include "removal/CopyCheck.h"
 
 #include "archive/StudyPaths.h"
+#include "core/CCVAException.h"
 #include "core/Operator.h"
 #include "core/Text.h"
-#include "db/CCVAException.h"
 #include "log/Logs.h"
 #include "archive/MediaSearch.h"
 #include "archive/StudyTransferPlan.h"

@@ -1,6 +1,7 @@
 #include "selection/ArchiveSearch.h"
 
 #include "db/ArchiveValue.h"
+#include "db/DatabaseError.h"
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/ImageDatabase.h"
@@ -106,16 +107,16 @@ std::string BuildArchiveSearchStatement(const SearchForm& form, const std::strin
 std::vector<SearchResult> ReadSearchResults(const ArchiverConfig& config,
                                             const std::string& statement) {
     HandleScope handles;
-    CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
-    if (db == nullptr) return {};
-    CAdoRecordset* rs = handles.NewRecordset("echorec", db);
-    OpenRecordset(rs, statement);
-    if (g_bDbError) return {};
+    ImageStatement opened;
+    try {
+        opened = OpenImageStatement(handles, config, statement);
+    } catch (const DatabaseError&) {
+        return {};
+    }
     std::vector<std::string> values;
-    // A read that fails halfway keeps the rows read before it.
-    GetRows(rs, SearchFields(config.m_strDbField), values, kMaxSearchResults);
-    handles.Close(rs);
-    handles.Close(db);
+    // Not checked: a read that fails halfway keeps the rows read before it.
+    GetRows(opened.rs, SearchFields(config.m_strDbField), values, kMaxSearchResults);
+    CloseImageStatement(handles, opened);
     return ResultsFromRows(values);
 }
 

@@ -1,4 +1,4 @@
-#include "db/CCVAException.h"
+#include "core/CCVAException.h"
 
 #include <cstring>
 
