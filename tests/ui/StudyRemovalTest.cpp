@@ -81,14 +81,14 @@ TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows)
             wxCommandEvent click(wxEVT_CHECKBOX, byDate->GetId());
             click.SetInt(1);
             byDate->ProcessWindowEvent(click);
-            XRCCTRL(dialog, "IDC_NUMB_DAYS", wxTextCtrl)->SetValue("30 days");
+            XRCCTRL(dialog, "IDC_NUMB_DAYS", wxTextCtrl)->SetValue(" 30 ");
             Press(dialog, "IDC_UPDATE_SELECTED");
             EXPECT_EQ(CountText(dialog), "2 studies selected for deletion");
             Press(dialog, wxID_CANCEL);
         });
     }
     EXPECT_EQ(Stored("ByDate"), "TRUE");
-    EXPECT_EQ(Stored("NumbDays"), "30 days");
+    EXPECT_EQ(Stored("NumbDays"), " 30 ");
     EXPECT_FALSE(Stored("TempDel"));
 
     // Reopened, it shows the selection the lists still hold, without asking the database.
