@@ -23,6 +23,7 @@ expect_line() {  # path-under-prefix, the whole line it must hold
     fi
 }
 expect -x bin/mirabel
+expect -x bin/mirabel-window
 expect -s share/icons/hicolor/scalable/apps/mirabel.svg
 expect -s share/icons/hicolor/48x48/apps/mirabel.png
 expect_line share/applications/mirabel.desktop "Exec=$prefix/bin/mirabel"
@@ -33,5 +34,14 @@ expect -s share/doc/mirabel/systemd/mirabel-archive.timer
 [ "$status" -ne 0 ] || "$prefix/bin/mirabel" --help >/dev/null || {
     echo "the installed program does not run"
     status=1
+}
+# Without a command, the installed program hands over to the window program beside it, which
+# says in one line that there is no display.
+[ "$status" -ne 0 ] || {
+    said=$(env -u DISPLAY -u WAYLAND_DISPLAY "$prefix/bin/mirabel" 2>&1)
+    case "$said" in
+        *"no graphical display"*) ;;
+        *) echo "the window program was not reached: $said"; status=1 ;;
+    esac
 }
 exit "$status"
