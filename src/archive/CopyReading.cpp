@@ -19,41 +19,65 @@ CopyFileReading Unreadable(std::string why) {
     return {CopyFileReading::Result::Unreadable, 0, "", std::move(why)};
 }
 
+// A manifest, or any other small file read whole, is never larger than this.
+constexpr std::size_t kLargestRootFile = 64 << 20;
+
+// One file directly in an open folder, read to its end through the hash (and the sink).
+CopyFileReading ReadFolderFile(const FolderEntries& folder, const std::string& name,
+                               const CopyReader::ByteSink& sink) {
+    const std::string path = (folder.Path() / name).string();
+    if (!folder.IsOpen() || !folder.HasLeaf(name))
+        return {CopyFileReading::Result::Missing, 0, "", path + " is missing"};
+    std::string error;
+    const std::optional<RegularFile> file = folder.OpenFile(name, error);
+    if (!file) return Unreadable(error);
+    AdviseSequentialReading(file->fd.Get());
+    std::vector<char> buffer(kReadBlock);
+    Sha256 hash;
+    std::uint64_t size = 0;
+    for (;;) {
+        const std::optional<std::size_t> count =
+            ReadSome(file->fd.Get(), buffer.data(), buffer.size());
+        if (!count) return Unreadable(path + " cannot be read");
+        if (*count == 0) break;
+        hash.Update(buffer.data(), *count);
+        size += *count;
+        if (sink && !sink(buffer.data(), *count))
+            return Unreadable(path + ": its bytes could not be passed on");
+    }
+    return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
+}
+
 // A copy in a folder of the file system: a hard-drive or network folder, or a medium.
 class FolderCopyReader : public CopyReader {
   public:
-    explicit FolderCopyReader(const std::filesystem::path& folder)
-        : folder_(folder), entries_(folder) {}
+    FolderCopyReader(std::filesystem::path root, const std::filesystem::path& folder)
+        : root_(std::move(root)), folder_(folder), entries_(folder) {}
 
     std::string Where() const override { return folder_.string(); }
 
     CopyFileReading Read(const std::string& name, const ByteSink& sink) override {
-        const std::string path = (folder_ / name).string();
-        if (!entries_.IsOpen() || !entries_.HasLeaf(name))
-            return {CopyFileReading::Result::Missing, 0, "", path + " is missing"};
-        std::string error;
-        const std::optional<RegularFile> file = entries_.OpenFile(name, error);
-        if (!file) return Unreadable(error);
-        AdviseSequentialReading(file->fd.Get());
-        Sha256 hash;
-        std::uint64_t size = 0;
-        for (;;) {
-            const std::optional<std::size_t> count =
-                ReadSome(file->fd.Get(), buffer_.data(), buffer_.size());
-            if (!count) return Unreadable(path + " cannot be read");
-            if (*count == 0) break;
-            hash.Update(buffer_.data(), *count);
-            size += *count;
-            if (sink && !sink(buffer_.data(), *count))
-                return Unreadable(path + ": its bytes could not be passed on");
-        }
-        return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
+        return ReadFolderFile(entries_, name, sink);
+    }
+
+    std::optional<std::string> ReadRootFile(const std::string& relative) override {
+        std::string whole;
+        const CopyFileReading reading =
+            ReadFolderFile(FolderEntries((root_ / relative).parent_path()),
+                           std::filesystem::path(relative).filename().string(),
+                           [&](const char* bytes, std::size_t count) {
+                               if (whole.size() + count > kLargestRootFile) return false;
+                               whole.append(bytes, count);
+                               return true;
+                           });
+        if (reading.result != CopyFileReading::Result::Read) return std::nullopt;
+        return whole;
     }
 
   private:
+    std::filesystem::path root_;
     std::filesystem::path folder_;
     FolderEntries entries_;
-    std::vector<char> buffer_ = std::vector<char>(kReadBlock);
 };
 
 // A copy on an FTP server or another image server, over one connection.
@@ -62,6 +86,7 @@ class ServerCopyReader : public CopyReader {
     ServerCopyReader(const ArchiveDestination& destination, std::string folder)
         : where_(destination.m_strId + ":" + folder),
           folder_(std::move(folder)),
+          root_(destination.m_strRootPath),
           ftp_(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword) {}
 
     bool Connect() { return ftp_.Connect(); }
@@ -84,9 +109,22 @@ class ServerCopyReader : public CopyReader {
         return Unreadable(path + " cannot be fetched: " + ftp_.LastError());
     }
 
+    std::optional<std::string> ReadRootFile(const std::string& relative) override {
+        std::string whole;
+        const bool fetched =
+            ftp_.Download(root_ + "/" + relative, [&](const char* bytes, std::size_t count) {
+                if (whole.size() + count > kLargestRootFile) return false;
+                whole.append(bytes, count);
+                return true;
+            });
+        if (!fetched) return std::nullopt;
+        return whole;
+    }
+
   private:
     std::string where_;
     std::string folder_;
+    std::string root_;
     FtpClient ftp_;
 };
 
@@ -98,7 +136,7 @@ CopyAccess FolderCopy(const std::filesystem::path& root,
         return {CopyReach::Unreachable, nullptr,
                 "the root " + root.string() + " of " + where + " cannot be reached"};
     if (!folder) return {CopyReach::Unreachable, nullptr, "no copy folder for " + where};
-    return {CopyReach::Reached, std::make_unique<FolderCopyReader>(*folder), ""};
+    return {CopyReach::Reached, std::make_unique<FolderCopyReader>(root, *folder), ""};
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // bytes are hashed on the way and handed on when asked (restore writes them), never kept.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,9 @@ class CopyReader {
     // Reads one file of the copy (a name directly in its folder) to its end; its bytes go to
     // sink too when one is given (a sink that returns false stops the reading: Unreadable).
     virtual CopyFileReading Read(const std::string& name, const ByteSink& sink = {}) = 0;
+    // A small file relative to the destination's root ("manifests/2004/ST01.sha256"), whole;
+    // nullopt when it is missing or cannot be read.
+    virtual std::optional<std::string> ReadRootFile(const std::string& relative) = 0;
 };
 
 enum class CopyReach {

@@ -60,6 +60,7 @@ class FolderEntries {
     FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder);
 
     bool IsOpen() const { return dir_.IsValid(); }
+    const std::filesystem::path& Path() const { return folder_; }
 
     // Looks at folder/relative, where relative uses the native separator and has been checked
     // to stay below the folder (no "..", not absolute), and changes nothing. It passes when it
