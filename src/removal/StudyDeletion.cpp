@@ -16,6 +16,7 @@
 #include "log/Logs.h"
 #include "platform/WorkerThreads.h"
 #include "removal/CopyCheck.h"
+#include "removal/CatalogEvidence.h"
 #include "removal/JournalRecovery.h"
 #include "removal/StudyProbe.h"
 #include "removal/MediaTypeArchive.h"
@@ -52,6 +53,7 @@ struct Pass {
     const ArchiverConfig& config;
     ExamRowWriter& rows;
     RemovalJournal& journal;
+    CopyCatalog& copies;
     WorkerThreads& removers;
     DeletionPassResult& result;
     int& counter;
@@ -329,6 +331,13 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
             case CopyCheckResult::StopPass:
                 return StudyOutcome::StopPass;
         }
+        const CatalogVerdict catalogued = CheckAgainstCatalog(
+            pass.copies, std::string(study.ExamId()), std::string(study.ArchiveValue()),
+            study.ImagePath(), prepared->entries, prepared->going,
+            list.check.verifyFolderCopies || compareMediumBytes);
+        if (catalogued.kind == CatalogVerdict::Kind::Refused) return Leave(study, catalogued.why);
+        if (catalogued.kind == CatalogVerdict::Kind::Holds)
+            prepared->evidence.found += "; " + catalogued.found;
     }
     out = std::move(prepared);
     return StudyOutcome::Ready;
@@ -457,6 +466,7 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
     WorkerThreads removers(kRemovingThreads - 1);
     CatalogDatabase catalog;
     RemovalJournal journal(catalog);
+    CopyCatalog copies(catalog);
     if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath, config.m_strDbField,
                                 result.databaseFailure)) {
         result.journalLeft = true;
@@ -466,7 +476,7 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
         }
     }
     int counter = 0;
-    Pass pass{config, rows, journal, removers, result, counter, CountSelected()};
+    Pass pass{config, rows, journal, copies, removers, result, counter, CountSelected()};
     result.result = DeleteSelectedStudies(pass, g_ServerCandidates, options, false);
     if (result.result == 1)
         result.result = DeleteSelectedStudies(pass, g_TempCandidates, options, true);

@@ -20,6 +20,8 @@
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
 #include "fixtures/TransferSetup.h"
+#include "catalog/CopyCatalog.h"
+#include "platform/Sha256.h"
 #include "platform/SystemCalls.h"
 #include "removal/CandidateSelection.h"
 
@@ -559,7 +561,9 @@ TEST(StudyDeletion, TheNextPassFinishesOrUndoesAnInterruptedStudy) {
         SelectServerCandidates(setup.config);  // nothing selected: the pass only recovers
         const DeletionPassResult pass = RunDeletionPass(setup.config, {});
         EXPECT_EQ(Deleted(setup, 1), c.deleted) << c.what;
-        if (c.whole) EXPECT_EQ(FolderNames(folder), names) << c.what;
+        if (c.whole) {
+            EXPECT_EQ(FolderNames(folder), names) << c.what;
+        }
         if (c.deleted) {
             EXPECT_TRUE(FolderNames(folder).empty()) << c.what;
             EXPECT_EQ(setup.Activity()[1],
@@ -680,4 +684,86 @@ TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {
 
 }  // namespace
 
+}  // namespace mirabel
+
+namespace mirabel {
+namespace {
+
+// The catalog's record of a study's copy, from the original's files as they are now.
+void Catalogue(const RemovalSetup& setup, long id, const std::string& destination,
+               const std::string& value) {
+    CatalogDatabase catalog;
+    CatalogCopy copy{
+        std::to_string(id), destination, value, RemovalSetup::ImagePathOf(id), "", {}, "", ""};
+    for (const auto& entry : fs::directory_iterator(setup.FolderOf(id))) {
+        const std::string bytes = ReadFileBytes(entry.path());
+        Sha256 hash;
+        hash.Update(bytes);
+        copy.files.push_back({entry.path().filename().string(), bytes.size(), hash.Finish()});
+    }
+    CopyCatalog(catalog).Record(copy);
+}
+
+// With the catalog's record of a copy, each local file must still have the bytes that were
+// copied, and a copy an audit found damaged proves nothing; with "VerifyFolderCopies" on, a
+// copy on a server is read back too.
+TEST(StudyDeletion, TheCatalogDecidesForTheStudiesItRecorded) {
+    const struct {
+        const char* what;
+        bool onServer;
+        bool verify;
+        const char* logged;  // empty: deleted
+    } cases[] = {
+        {"as archived", false, false, ""},
+        {"a file changed since", false, false, "IMG1.dcm changed since the study was archived"},
+        // cv.dir, which lists it, changed too
+        {"a file added since", false, false, "since the study was archived"},
+        {"damaged at the last audit", false, false, "found its copy damaged"},
+        {"server copy as archived, read back", true, true, ""},
+        {"server copy changed, read back", true, true, "differs from what was copied"},
+    };
+    for (const auto& c : cases) {
+        RemovalSetup setup;
+        const std::string what = c.what;
+        std::unique_ptr<FtpServer> ftp;
+        std::string destination = "NFS:ARCH", value;
+        if (c.onServer) {
+            fs::create_directories(setup.Work() / "served/images/2004");
+            ftp = std::make_unique<FtpServer>(setup.Work() / "served");
+            destination = AddServer(*ftp).m_strId;
+            value = destination + ":/images/2004/ST1/";
+            Add(setup, 1, value);
+            fs::copy(setup.FolderOf(1), setup.Work() / "served/images/2004/ST1");
+        } else {
+            Add(setup, 1);
+            value = setup.FolderCopyValue(1);
+        }
+        Catalogue(setup, 1, destination, value);
+        const fs::path copy =
+            c.onServer ? setup.Work() / "served/images/2004/ST1" : setup.CopyOf(1);
+        if (what == "a file changed since")
+            WriteFileBytes(setup.FolderOf(1) / "IMG1.dcm", "image X");
+        if (what == "a file added since") {
+            for (const fs::path& folder : {setup.FolderOf(1), copy})
+                WriteFileBytes(folder / "IMG3.dcm", "image 3");
+            WriteFileBytes(setup.FolderOf(1) / "cv.dir",
+                           ReadFileBytes(setup.FolderOf(1) / "cv.dir") + "IMG3.dcm\r\n");
+            WriteFileBytes(copy / "cv.dir", ReadFileBytes(setup.FolderOf(1) / "cv.dir"));
+        }
+        if (what == "damaged at the last audit") {
+            CatalogDatabase catalog;
+            CopyCatalog(catalog).RecordCheck("1", destination, kCopyDamaged, "IMG1.dcm");
+        }
+        if (what == "server copy changed, read back") WriteFileBytes(copy / "IMG2.dcm", "image X");
+        DeletionOptions options;
+        options.verifyFolderCopies = c.verify;
+        EXPECT_EQ(DeleteAll(setup, options), 1) << what;
+        EXPECT_EQ(Deleted(setup, 1), *c.logged == '\0') << what << "\n" << JoinedErrors(setup);
+        if (*c.logged != '\0') {
+            EXPECT_NE(JoinedErrors(setup).find(c.logged), std::string::npos) << what;
+        }
+    }
+}
+
+}  // namespace
 }  // namespace mirabel
