@@ -31,6 +31,9 @@ expect_line share/applications/mirabel.desktop "Icon=mirabel"
 expect_line share/doc/mirabel/systemd/mirabel-archive.service \
     "ExecStart=$prefix/bin/mirabel --archive-now"
 expect -s share/doc/mirabel/systemd/mirabel-archive.timer
+expect_line share/doc/mirabel/systemd/mirabel-audit.service \
+    "ExecStart=$prefix/bin/mirabel --verify --budget-minutes 240 --budget-gb 200"
+expect -s share/doc/mirabel/systemd/mirabel-audit.timer
 [ "$status" -ne 0 ] || "$prefix/bin/mirabel" --help >/dev/null || {
     echo "the installed program does not run"
     status=1
