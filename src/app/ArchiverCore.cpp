@@ -8,8 +8,6 @@
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
 #include "archive/ScheduleRule.h"
-#include "archive/TableDataSend.h"
-#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -21,8 +19,6 @@
 #include "log/Logs.h"
 
 namespace mirabel {
-
-ArchiverCore* g_pMainCore = nullptr;
 
 namespace {
 
@@ -65,13 +61,9 @@ std::string ColumnNamed(const std::vector<std::string>& columns, const std::stri
 }  // namespace
 
 ArchiverCore::ArchiverCore(RegistryHive& hive)
-    : store_(hive, [this] { return config_.m_strCurrentArchive; }) {
-    g_pMainCore = this;
-}
+    : store_(hive, [this] { return config_.m_strCurrentArchive; }) {}
 
-ArchiverCore::~ArchiverCore() {
-    if (g_pMainCore == this) g_pMainCore = nullptr;
-}
+ArchiverCore::~ArchiverCore() = default;
 
 std::string ArchiverCore::GetSetting(std::string section, std::string key,
                                      std::string defaultValue) const {
@@ -429,18 +421,6 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 
 void ArchiverCore::RunArchive(const RunMarker&) {
     mirabel::RunArchive(config_);
-}
-
-bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
-                                std::vector<std::string>& values, const std::string& key) const {
-    return mirabel::ReadTableRow(config_, table, names, values, key);
-}
-
-bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
-                                 const std::vector<std::string>& values, std::string& reply,
-                                 const std::string& studyDirectory) const {
-    return g_pCurrentArchive &&
-           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -182,16 +182,6 @@ class ArchiverCore {
     // One archive run of the study list as it stands to the current destination.
     void RunArchive(const RunMarker& run);
 
-    // The table-data transfer to an image-server destination, as the study transfer uses it:
-    // one row of "PATIENT" (key: patient id) or "EXAM" (key: exam id) into name and value
-    // lists, and those lists sent to the current destination (see archive/TableRowRead.h and
-    // archive/TableDataSend.h). False when no row was read or the server did not accept it.
-    bool ReadTableRow(const std::string& table, std::vector<std::string>& names,
-                      std::vector<std::string>& values, const std::string& key) const;
-    bool SendTableData(const std::string& table, const std::vector<std::string>& names,
-                       const std::vector<std::string>& values, std::string& reply,
-                       const std::string& studyDirectory) const;
-
   private:
     // The groups of settings that construction and a destination's load share.
     void LoadDatabaseSettings();
@@ -210,8 +200,5 @@ class ArchiverCore {
     bool runInProgress_ = false;
     std::size_t waitingStudies_ = 0;  // the last count shown
 };
-
-// The main window's core of this process; set by its constructor, read by other windows.
-extern ArchiverCore* g_pMainCore;
 
 }  // namespace mirabel

@@ -2,11 +2,12 @@
 // The process-wide state of a long operation (an archive run or a deletion pass) and the
 // bounded message pump that keeps the windows alive between files.
 //
-// There is one thread. While an operation is in progress g_pProgressDlg points at its
-// progress window; the main window's handlers and the scheduler test it and ignore their
-// events meanwhile (the only guard against re-entry through the pump). The operator stops an
-// operation with Cancel, which sets the stop flag; the operation tests it after each file and
-// each study.
+// The operation runs on the main thread, and only that thread pumps, shows progress and tests
+// the stop flag; the helper threads of a deletion pass remove files and never touch this state.
+// While an operation is in progress g_pProgressDlg points at its progress window; the main
+// window's handlers and the scheduler test it and ignore their events meanwhile (the only guard
+// against re-entry through the pump). The operator stops an operation with Cancel, which sets
+// the stop flag; the operation tests it after each file and each study.
 #include <chrono>
 #include <memory>
 
