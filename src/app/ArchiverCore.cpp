@@ -79,7 +79,7 @@ void ArchiverCore::LoadInitialSettings() {
     LoadDatabaseSettings();
     LoadCountSettings();
     LoadScheduleTimes();
-    config_.m_strStatus = "No Studies To Archive!!";
+    window_.m_strStatus = "No Studies To Archive!!";
     config_.m_strDbField.clear();
     config_.m_bReside = config_.m_bPrelim = config_.m_bMaxStudies = config_.m_bFinal = false;
     config_.m_nIncrement = 1;
@@ -171,13 +171,12 @@ void ArchiverCore::LoadOdbcDriverNames() {
 }
 
 std::string ArchiverCore::Caption() const {
-    const ArchiverConfig& c = config_;
-    return c.m_strCurrentArchive.empty() ? c.m_strTitle
-                                         : c.m_strTitle + " : " + c.m_strCurrentArchive;
+    const std::string& id = config_.m_strCurrentArchive;
+    return id.empty() ? window_.m_strTitle : window_.m_strTitle + " : " + id;
 }
 
 void ArchiverCore::SetTitle(const std::string& title) {
-    config_.m_strTitle = title;
+    window_.m_strTitle = title;
 }
 
 void ArchiverCore::FollowEditedArchive() {
@@ -214,11 +213,11 @@ std::optional<IntegerEdit> ArchiverCore::TakeControlValues(const ControlValues& 
 }
 
 void ArchiverCore::SetActive(bool active) {
-    config_.m_bActive = active;
+    window_.m_bActive = active;
 }
 
 bool ArchiverCore::CountIsWatched(bool minimised) const {
-    return !minimised && config_.m_bActive;
+    return !minimised && window_.m_bActive;
 }
 
 // ---- handlers that store one setting --------------------------------------------------------
@@ -380,19 +379,19 @@ bool ArchiverCore::GetStudyList() {
 
 bool ArchiverCore::CountStudiesAtStartUp() {
     const bool counted = CountWaitingStudies(config_, waitingStudies_);
-    if (waitingStudies_ > 0) config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    if (waitingStudies_ > 0) window_.m_strStatus = StudyCountStatus(waitingStudies_);
     return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {
     CountWaitingStudies(config_, waitingStudies_);
-    config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    window_.m_strStatus = StudyCountStatus(waitingStudies_);
 }
 
 void ArchiverCore::ListStudiesForRun() {
     GetStudyList();
     waitingStudies_ = g_StudyList.size();
-    config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    window_.m_strStatus = StudyCountStatus(waitingStudies_);
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ControlValues.h"
+#include "app/MainWindowState.h"
 #include "app/RunMarker.h"
 #include "config/SettingsStore.h"
 #include "core/ArchiverConfig.h"
@@ -32,6 +33,9 @@ class ArchiverCore {
 
     // The current configuration; it changes only through the methods below.
     const ArchiverConfig& Config() const { return config_; }
+
+    // The window's own state: active, caption, status line.
+    const MainWindowState& Window() const { return window_; }
 
     // Settings under the current destination (or directly under the product key while no
     // destination is selected).
@@ -196,6 +200,7 @@ class ArchiverCore {
     void StoreInt(const char* section, const char* key, int value);
 
     ArchiverConfig config_;
+    MainWindowState window_;
     SettingsStore store_;
     bool runInProgress_ = false;
     std::size_t waitingStudies_ = 0;  // the last count shown

@@ -148,7 +148,7 @@ int RunRemoveNowHeadless() {
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
         const bool counted = core.CountStudiesAtStartUp();
-        std::printf("%s\n", core.Config().m_strStatus.c_str());
+        std::printf("%s\n", core.Window().m_strStatus.c_str());
         // The status line comes first, as the window would show it, then why it says nothing.
         std::fflush(stdout);
         if (counted) return 0;

@@ -293,7 +293,7 @@ void CArchiverDlg::WriteControls() {
     daysBeforeArchive_->ChangeValue(wxString::Format("%d", c.m_nDaysBeforeArchive));
     startTime_->SetLabel(ToWx(c.m_strStartTime));
     stopTime_->SetLabel(ToWx(c.m_strStopTime));
-    status_->SetLabel(ToWx(c.m_strStatus));
+    status_->SetLabel(ToWx(core_.Window().m_strStatus));
     databasePassword_->ChangeValue(ToWx(c.m_strDatabasePassword));
     sqlServer_->ChangeValue(ToWx(c.m_strSqlServer));
     sqlUser_->ChangeValue(ToWx(c.m_strSqlUser));
