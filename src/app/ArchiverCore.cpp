@@ -4,6 +4,7 @@
 
 #include "app/AppPaths.h"
 #include "app/DefaultExtension.h"
+#include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
@@ -374,7 +375,7 @@ bool ArchiverCore::RunIsDue(int hour, int minute) const {
 // ---- counting and runs ----------------------------------------------------------------------
 
 bool ArchiverCore::GetStudyList() {
-    return mirabel::GetStudyList(config_);
+    return mirabel::GetStudyList(config_, g_StudyList);
 }
 
 bool ArchiverCore::CountStudiesAtStartUp() {
@@ -397,7 +398,7 @@ void ArchiverCore::ListStudiesForRun() {
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
     // A progress window open without a run (the manual selection measuring the studies it
     // adds) keeps runs out as well: there is only ever one progress window.
-    if (runInProgress_ || g_pProgressDlg) {
+    if (runInProgress_ || WindowRunControl().Progress()) {
         refusal = kRunAlreadyInProgress;
         return std::nullopt;
     }
@@ -419,7 +420,7 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 }
 
 void ArchiverCore::RunArchive(const RunMarker&) {
-    mirabel::RunArchive(config_);
+    mirabel::RunArchive(WindowRunContext(), config_);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -183,7 +183,8 @@ class ArchiverCore {
 
     // Start Archive Now: the waiting studies, selected afresh, to the current destination.
     void ArchiveNow(const RunMarker& run);
-    // One archive run of the study list as it stands to the current destination.
+    // One archive run of the study list as it stands to the current destination, under the
+    // window's run control.
     void RunArchive(const RunMarker& run);
 
   private:

@@ -8,6 +8,7 @@
 
 #include "app/ArchiverCore.h"
 #include "app/CoreRemovalHost.h"
+#include "app/WindowRun.h"
 #include "core/ConsoleOperator.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
@@ -115,8 +116,8 @@ int RunArchiveNowHeadless() {
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
         core.RunArchive(*run);
-        return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
-                                                            : kHeadlessSomeFailed;
+        return AllArchived(StudiesToAttempt(g_StudyList, core.Config())) ? kHeadlessAllArchived
+                                                                         : kHeadlessSomeFailed;
     });
 }
 

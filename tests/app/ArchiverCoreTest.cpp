@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 
+#include "app/WindowRun.h"
 #include "app/AppPaths.h"
 #include "archive/RunLock.h"
 #include "config/ArchiveDestination.h"

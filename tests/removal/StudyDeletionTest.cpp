@@ -1,6 +1,7 @@
 // Verified study deletion on real study folders with real copies in a folder destination, a
 // SQLite image database, the catalog in the working folder, and a removable medium that is a
 // folder with "cvlabel.txt".
+#include "app/WindowRun.h"
 #include "removal/StudyDeletion.h"
 
 #include <gtest/gtest.h>
@@ -42,15 +43,15 @@ fs::path Add(RemovalSetup& setup, long id, std::string archiveValue = kFolderCop
 
 // Lists the candidates and selects them all.
 void SelectAll(const RemovalSetup& setup) {
-    SelectServerCandidates(setup.config);
-    SelectTempCandidates(setup.config);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    SelectTempCandidates(WindowCandidates(), setup.config);
     for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
         for (const auto& record : *list) record->m_bSelected = 1;
 }
 
 int DeleteAll(const RemovalSetup& setup, const DeletionOptions& options = {}) {
     SelectAll(setup);
-    return RunDeletionPass(setup.config, options).result;
+    return RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, options).result;
 }
 
 bool Deleted(const RemovalSetup& setup, long id) {
@@ -410,7 +411,9 @@ TEST(StudyDeletion, ARowThatChangedSinceTheListingLeavesTheStudy) {
         Add(setup, 2);
         SelectAll(setup);
         RunSqlite(setup.Database(), {change});
-        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1) << change;
+        EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result,
+                  1)
+            << change;
         EXPECT_TRUE(fs::exists(setup.FolderOf(1) / "IMG1.dcm")) << change;
         EXPECT_TRUE(Deleted(setup, 2)) << change;
         EXPECT_NE(JoinedErrors(setup).find("its row changed"), std::string::npos) << change;
@@ -446,8 +449,9 @@ TEST(StudyDeletion, AFailingFileLeavesTheStudyWholeOrForTheNextPass) {
         EXPECT_EQ(setup.Errors().size(), 1u) << JoinedErrors(setup);
 
         // The next pass, with nothing selected, finishes what the journal holds.
-        SelectServerCandidates(setup.config);
-        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+        SelectServerCandidates(WindowCandidates(), setup.config);
+        EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result,
+                  1);
         EXPECT_EQ(Deleted(setup, 1), !c.whole);
         EXPECT_EQ(FolderNames(setup.FolderOf(1)).empty(), !c.whole);
         EXPECT_EQ(PendingRemovals(), 0u);
@@ -474,8 +478,8 @@ TEST(StudyDeletion, TheNextPassFinishesAnInterruptedStudy) {
     journal.Record(intent);
     fs::rename(folder / "IMG1.dcm", folder / ".mirabel-removing-1-0");  // renamed before the crash
 
-    SelectServerCandidates(setup.config);
-    EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result, 1);
     EXPECT_TRUE(Deleted(setup, 1));
     EXPECT_EQ(FolderNames(folder), std::vector<std::string>{"cv.dir"});
     EXPECT_TRUE(journal.Pending().empty());
@@ -493,7 +497,8 @@ TEST(StudyDeletion, TheNextPassFinishesAnInterruptedStudy) {
         intent.folder = where.string();
         intent.files = {{name, ".mirabel-removing-2-0", 7}};
         journal.Record(intent);
-        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+        EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result,
+                  1);
         EXPECT_TRUE(fs::exists(setup.Work() / "outside" / "IMG1.dcm"));
         EXPECT_TRUE(fs::exists(setup.Work() / "keep.dcm"));
         EXPECT_EQ(journal.Pending().size(), 1u);
@@ -527,7 +532,8 @@ TEST(StudyDeletion, ALockedImageDatabaseStopsThePassBeforeAnyFileGoes) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
             });
-        const DeletionPassResult pass = RunDeletionPass(setup.config, {});
+        const DeletionPassResult pass =
+            RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {});
         if (release.joinable()) release.join();
         sqlite3_close(other);
         EXPECT_EQ(Deleted(setup, 1), released);
@@ -569,8 +575,8 @@ TEST(StudyDeletion, EachRowIsCommittedBeforeTheNextStudysFilesGo) {
 TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {
     RemovalSetup setup;
     Add(setup, 1);
-    SelectServerCandidates(setup.config);
-    EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result, 1);
     EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Delete started", "Delete finished"}));
     EXPECT_EQ(setup.op->progress.size(), 2u);
     EXPECT_EQ(g_ServerCandidates.size(), 1u);

@@ -13,6 +13,7 @@
 #include <wx/xrc/xmlres.h>
 
 #include "app/CoreSelectionHost.h"
+#include "app/WindowRun.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/Text.h"

@@ -27,7 +27,9 @@ void TakeInputBesideModalDialogs([[maybe_unused]] wxDialog& window) {
 
 }  // namespace
 
-CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting) : m_bDeleting(deleting) {
+CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting,
+                                         std::function<void()> cancel)
+    : m_bDeleting(deleting), cancel_(std::move(cancel)) {
     wxXmlResource::Get()->LoadDialog(this, parent, "IDD_ARCHIVE_PROGRESS");
     TakeInputBesideModalDialogs(*this);
     studiesBar_ = XRCCTRL(*this, "IDC_STUDIES_BAR", wxGauge);
@@ -59,7 +61,7 @@ void CArchiveProgressDlg::ShowProgress(wxGauge* bar, wxStaticText* text, const c
 }
 
 void CArchiveProgressDlg::OnCancel(wxCommandEvent&) {
-    RequestStop();
+    if (cancel_) cancel_();
     Hide();
 }
 
