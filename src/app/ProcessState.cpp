@@ -7,6 +7,7 @@
 #include "config/SettingsStore.h"
 #include "db/DatabaseLayer.h"
 #include "db/OdbcConnectionStrings.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -28,6 +29,7 @@ void ResetProcessState() {
     WindowRunControl().Reset();
     ResetDatabaseLayer();
     g_OdbcDriverNames = {};
+    ClearSystemCallFaults();
 }
 
 }  // namespace mirabel
