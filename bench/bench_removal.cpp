@@ -19,6 +19,7 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "app/WindowRun.h"
 #include "BenchSides.h"
 #include "MirabelProgram.h"
 #include "QuerySides.h"
@@ -199,9 +200,10 @@ DeletionSettings ByDate() {
 }
 
 int Select(const std::string& file) {
-    RunSelectionPass(SelectionConfig(file), ByDate());
+    RunSelectionPass(WindowCandidates(), SelectionConfig(file), ByDate());
     std::printf("%zu candidates, %d selected\n",
-                g_ServerCandidates.size() + g_TempCandidates.size(), CountSelected());
+                g_ServerCandidates.size() + g_TempCandidates.size(),
+                CountSelected(WindowCandidates()));
     return g_ServerCandidates.empty() ? 1 : 0;
 }
 

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/WindowRun.h"
 #include "BenchSides.h"
 #include "MirabelProgram.h"
 #include "QuerySides.h"
@@ -38,7 +39,7 @@ ArchiverConfig SendAllConfig(const fs::path& database) {
 }
 
 int Select(const std::string& file) {
-    GetStudyList(SendAllConfig(file));
+    GetStudyList(SendAllConfig(file), g_StudyList);
     std::printf("%zu\n", g_StudyList.size());
     return g_StudyList.empty() ? 1 : 0;
 }

@@ -4,12 +4,11 @@
 
 #include "app/AppPaths.h"
 #include "app/DefaultExtension.h"
+#include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
 #include "archive/ScheduleRule.h"
-#include "archive/TableDataSend.h"
-#include "archive/TableRowRead.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
@@ -21,8 +20,6 @@
 #include "log/Logs.h"
 
 namespace mirabel {
-
-ArchiverCore* g_pMainCore = nullptr;
 
 namespace {
 
@@ -65,13 +62,9 @@ std::string ColumnNamed(const std::vector<std::string>& columns, const std::stri
 }  // namespace
 
 ArchiverCore::ArchiverCore(RegistryHive& hive)
-    : store_(hive, [this] { return config_.m_strCurrentArchive; }) {
-    g_pMainCore = this;
-}
+    : store_(hive, [this] { return config_.m_strCurrentArchive; }) {}
 
-ArchiverCore::~ArchiverCore() {
-    if (g_pMainCore == this) g_pMainCore = nullptr;
-}
+ArchiverCore::~ArchiverCore() = default;
 
 std::string ArchiverCore::GetSetting(std::string section, std::string key,
                                      std::string defaultValue) const {
@@ -87,7 +80,7 @@ void ArchiverCore::LoadInitialSettings() {
     LoadDatabaseSettings();
     LoadCountSettings();
     LoadScheduleTimes();
-    config_.m_strStatus = "No Studies To Archive!!";
+    window_.m_strStatus = "No Studies To Archive!!";
     config_.m_strDbField.clear();
     config_.m_bReside = config_.m_bPrelim = config_.m_bMaxStudies = config_.m_bFinal = false;
     config_.m_nIncrement = 1;
@@ -179,13 +172,12 @@ void ArchiverCore::LoadOdbcDriverNames() {
 }
 
 std::string ArchiverCore::Caption() const {
-    const ArchiverConfig& c = config_;
-    return c.m_strCurrentArchive.empty() ? c.m_strTitle
-                                         : c.m_strTitle + " : " + c.m_strCurrentArchive;
+    const std::string& id = config_.m_strCurrentArchive;
+    return id.empty() ? window_.m_strTitle : window_.m_strTitle + " : " + id;
 }
 
 void ArchiverCore::SetTitle(const std::string& title) {
-    config_.m_strTitle = title;
+    window_.m_strTitle = title;
 }
 
 void ArchiverCore::FollowEditedArchive() {
@@ -222,11 +214,11 @@ std::optional<IntegerEdit> ArchiverCore::TakeControlValues(const ControlValues& 
 }
 
 void ArchiverCore::SetActive(bool active) {
-    config_.m_bActive = active;
+    window_.m_bActive = active;
 }
 
 bool ArchiverCore::CountIsWatched(bool minimised) const {
-    return !minimised && config_.m_bActive;
+    return !minimised && window_.m_bActive;
 }
 
 // ---- handlers that store one setting --------------------------------------------------------
@@ -383,30 +375,30 @@ bool ArchiverCore::RunIsDue(int hour, int minute) const {
 // ---- counting and runs ----------------------------------------------------------------------
 
 bool ArchiverCore::GetStudyList() {
-    return mirabel::GetStudyList(config_);
+    return mirabel::GetStudyList(config_, g_StudyList);
 }
 
 bool ArchiverCore::CountStudiesAtStartUp() {
     const bool counted = CountWaitingStudies(config_, waitingStudies_);
-    if (waitingStudies_ > 0) config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    if (waitingStudies_ > 0) window_.m_strStatus = StudyCountStatus(waitingStudies_);
     return counted;
 }
 
 void ArchiverCore::RefreshStudyCount() {
     CountWaitingStudies(config_, waitingStudies_);
-    config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    window_.m_strStatus = StudyCountStatus(waitingStudies_);
 }
 
 void ArchiverCore::ListStudiesForRun() {
     GetStudyList();
     waitingStudies_ = g_StudyList.size();
-    config_.m_strStatus = StudyCountStatus(waitingStudies_);
+    window_.m_strStatus = StudyCountStatus(waitingStudies_);
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
     // A progress window open without a run (the manual selection measuring the studies it
     // adds) keeps runs out as well: there is only ever one progress window.
-    if (runInProgress_ || g_pProgressDlg) {
+    if (runInProgress_ || WindowRunControl().Progress()) {
         refusal = kRunAlreadyInProgress;
         return std::nullopt;
     }
@@ -428,19 +420,7 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 }
 
 void ArchiverCore::RunArchive(const RunMarker&) {
-    mirabel::RunArchive(config_);
-}
-
-bool ArchiverCore::ReadTableRow(const std::string& table, std::vector<std::string>& names,
-                                std::vector<std::string>& values, const std::string& key) const {
-    return mirabel::ReadTableRow(config_, table, names, values, key);
-}
-
-bool ArchiverCore::SendTableData(const std::string& table, const std::vector<std::string>& names,
-                                 const std::vector<std::string>& values, std::string& reply,
-                                 const std::string& studyDirectory) const {
-    return g_pCurrentArchive &&
-           mirabel::SendTableData(*g_pCurrentArchive, table, names, values, reply, studyDirectory);
+    mirabel::RunArchive(WindowRunContext(), config_);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/ControlValues.h"
+#include "app/MainWindowState.h"
 #include "app/RunMarker.h"
 #include "config/SettingsStore.h"
 #include "core/ArchiverConfig.h"
@@ -32,6 +33,9 @@ class ArchiverCore {
 
     // The current configuration; it changes only through the methods below.
     const ArchiverConfig& Config() const { return config_; }
+
+    // The window's own state: active, caption, status line.
+    const MainWindowState& Window() const { return window_; }
 
     // Settings under the current destination (or directly under the product key while no
     // destination is selected).
@@ -179,18 +183,9 @@ class ArchiverCore {
 
     // Start Archive Now: the waiting studies, selected afresh, to the current destination.
     void ArchiveNow(const RunMarker& run);
-    // One archive run of the study list as it stands to the current destination.
+    // One archive run of the study list as it stands to the current destination, under the
+    // window's run control.
     void RunArchive(const RunMarker& run);
-
-    // The table-data transfer to an image-server destination, as the study transfer uses it:
-    // one row of "PATIENT" (key: patient id) or "EXAM" (key: exam id) into name and value
-    // lists, and those lists sent to the current destination (see archive/TableRowRead.h and
-    // archive/TableDataSend.h). False when no row was read or the server did not accept it.
-    bool ReadTableRow(const std::string& table, std::vector<std::string>& names,
-                      std::vector<std::string>& values, const std::string& key) const;
-    bool SendTableData(const std::string& table, const std::vector<std::string>& names,
-                       const std::vector<std::string>& values, std::string& reply,
-                       const std::string& studyDirectory) const;
 
   private:
     // The groups of settings that construction and a destination's load share.
@@ -206,12 +201,10 @@ class ArchiverCore {
     void StoreInt(const char* section, const char* key, int value);
 
     ArchiverConfig config_;
+    MainWindowState window_;
     SettingsStore store_;
     bool runInProgress_ = false;
     std::size_t waitingStudies_ = 0;  // the last count shown
 };
-
-// The main window's core of this process; set by its constructor, read by other windows.
-extern ArchiverCore* g_pMainCore;
 
 }  // namespace mirabel

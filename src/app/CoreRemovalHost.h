@@ -1,7 +1,9 @@
 #pragma once
-// Study removal as the main window's core hosts it: the core's configuration and settings, and
-// its runs, so that a deletion pass holds the start directory's run lock as an archive run does.
+// Study removal as the main window's core hosts it: the core's configuration and settings, the
+// window's deletion candidates and run control, and its runs, so that a deletion pass holds the
+// start directory's run lock as an archive run does.
 #include "app/ArchiverCore.h"
+#include "app/WindowRun.h"
 #include "removal/RemovalHost.h"
 
 namespace mirabel {
@@ -11,6 +13,8 @@ class CoreRemovalHost : public RemovalHost {
     explicit CoreRemovalHost(ArchiverCore& core) : core_(core) {}
 
     const ArchiverConfig& Config() const override { return core_.Config(); }
+    DeletionCandidates& Candidates() override { return WindowCandidates(); }
+    RunControl& Control() override { return WindowRunControl(); }
     std::string GetSetting(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const override {
         return core_.GetSetting(section, key, defaultValue);

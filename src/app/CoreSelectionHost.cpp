@@ -1,5 +1,7 @@
 #include "app/CoreSelectionHost.h"
 
+#include "app/WindowRun.h"
+
 namespace mirabel {
 
 std::string CoreSelectionHost::GetSetting(const std::string& section, const std::string& key,
@@ -13,11 +15,15 @@ void CoreSelectionHost::SetSetting(const std::string& section, const std::string
     (void)core_.SetSetting(section, key, value);
 }
 
-bool CoreSelectionHost::RunArchive(const std::function<void()>& fillStudyList,
+RunControl& CoreSelectionHost::Control() {
+    return WindowRunControl();
+}
+
+bool CoreSelectionHost::RunArchive(const std::function<void(StudyList& studies)>& fillStudyList,
                                    std::string& refusal) {
     std::optional<RunMarker> run = core_.BeginRun(refusal);
     if (!run) return false;
-    fillStudyList();
+    fillStudyList(g_StudyList);
     core_.RunArchive(*run);
     return true;
 }

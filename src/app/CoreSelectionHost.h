@@ -1,5 +1,6 @@
 #pragma once
-// The main window's core as the manual selection sees it.
+// The main window's core as the manual selection sees it: the manual write fills the window's
+// study list and runs under the window's run control.
 #include "app/ArchiverCore.h"
 #include "selection/SelectionHost.h"
 
@@ -14,7 +15,9 @@ class CoreSelectionHost final : public SelectionHost {
                            const std::string& defaultValue) const override;
     void SetSetting(const std::string& section, const std::string& key,
                     const std::string& value) override;
-    bool RunArchive(const std::function<void()>& fillStudyList, std::string& refusal) override;
+    RunControl& Control() override;
+    bool RunArchive(const std::function<void(StudyList& studies)>& fillStudyList,
+                    std::string& refusal) override;
 
   private:
     ArchiverCore& core_;

@@ -9,6 +9,7 @@
 #include "app/ArchiverCore.h"
 #include "app/ConsoleSession.h"
 #include "app/CoreRemovalHost.h"
+#include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/DatabaseLayer.h"
@@ -89,8 +90,8 @@ int RunArchiveNowHeadless() {
         // A selection that failed leaves an empty list behind, which must not read as success.
         if (!core.GetStudyList()) return CannotStart(kSelectionFailed);
         core.RunArchive(*run);
-        return AllArchived(StudiesToAttempt(core.Config())) ? kHeadlessAllArchived
-                                                            : kHeadlessSomeFailed;
+        return AllArchived(StudiesToAttempt(g_StudyList, core.Config())) ? kHeadlessAllArchived
+                                                                         : kHeadlessSomeFailed;
     });
 }
 
@@ -122,7 +123,7 @@ int RunRemoveNowHeadless() {
 int PrintStudyCountHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {
         const bool counted = core.CountStudiesAtStartUp();
-        std::printf("%s\n", core.Config().m_strStatus.c_str());
+        std::printf("%s\n", core.Window().m_strStatus.c_str());
         // The status line comes first, as the window would show it, then why it says nothing.
         std::fflush(stdout);
         if (counted) return 0;

@@ -57,40 +57,40 @@ void ReportDestinationFull(const ArchiveDestination& destination) {
 }
 
 // Up to three attempts, a pause before each retry; Cancel and a full destination end at once.
-TransferOutcome ArchiveWithRetries(const ArchiverConfig& config, ArchiveDestination& destination,
-                                   StudyRecord& study, MediaBudget& budget,
-                                   MediumDicomDir& dicomDir) {
-    TransferOutcome result = ArchiveStudy(config, destination, study, budget, dicomDir);
+TransferOutcome ArchiveWithRetries(const RunControl& control, const ArchiverConfig& config,
+                                   ArchiveDestination& destination, StudyRecord& study,
+                                   MediaBudget& budget, MediumDicomDir& dicomDir) {
+    TransferOutcome result = ArchiveStudy(control, config, destination, study, budget, dicomDir);
     for (int attempt = 1; attempt < kAttemptsPerStudy; ++attempt) {
-        if (result != TransferOutcome::Failed || StopRequested()) break;
-        WaitPumping(RetryPause());
-        if (StopRequested()) {
+        if (result != TransferOutcome::Failed || control.StopRequested()) break;
+        WaitPumping(control, RetryPause());
+        if (control.StopRequested()) {
             LogStoppedByUser();
             break;
         }
-        result = ArchiveStudy(config, destination, study, budget, dicomDir);
+        result = ArchiveStudy(control, config, destination, study, budget, dicomDir);
     }
     return result;
 }
 
 // The studies of the run, one after the other. False when the run ended early (a full
 // destination or Cancel), having told the operator.
-bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destination) {
+bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
+                    ArchiveDestination& destination) {
     MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
     MediumDicomDir dicomDir;  // read at the first study that lists files in it
-    const std::size_t n = StudiesToAttempt(config);
+    const std::size_t n = StudiesToAttempt(run.studies, config);
     for (std::size_t i = 0; i < n; ++i) {
-        if (g_pProgressDlg)
-            g_pProgressDlg->SetStudyProgress(static_cast<int>(i + 1), static_cast<int>(n));
-        StudyRecord& study = *g_StudyList[i];
+        ShowStudyProgress(run.control, static_cast<int>(i + 1), static_cast<int>(n));
+        StudyRecord& study = *run.studies[i];
         const TransferOutcome result =
-            ArchiveWithRetries(config, destination, study, budget, dicomDir);
+            ArchiveWithRetries(run.control, config, destination, study, budget, dicomDir);
         if (result == TransferOutcome::Archived) study.m_bArchived = 1;
         if (result == TransferOutcome::DestinationFullOrRefused) {
             ReportDestinationFull(destination);
             return false;
         }
-        if (StopRequested()) {
+        if (run.control.StopRequested()) {
             if (destination.Kind() == DestinationKind::Removable) ShowMediaMessage(destination);
             return false;
         }
@@ -100,8 +100,8 @@ bool ArchiveStudies(const ArchiverConfig& config, ArchiveDestination& destinatio
 
 }  // namespace
 
-std::size_t StudiesToAttempt(const ArchiverConfig& config) {
-    std::size_t n = g_StudyList.size();
+std::size_t StudiesToAttempt(const StudyList& studies, const ArchiverConfig& config) {
+    std::size_t n = studies.size();
     if (config.m_bMaxStudies && config.m_nMaxStudies >= 0 &&
         static_cast<std::size_t>(config.m_nMaxStudies) < n)
         n = static_cast<std::size_t>(config.m_nMaxStudies);
@@ -112,8 +112,8 @@ std::chrono::milliseconds RetryPause() {
     return DurationFromEnvironment("MIRABEL_RETRY_PAUSE_MS", kDefaultRetryPause);
 }
 
-void RunArchive(const ArchiverConfig& config) {
-    ArchiveDestination* destination = g_pCurrentArchive;
+void RunArchive(const RunContext& run, const ArchiverConfig& config) {
+    ArchiveDestination* destination = run.destination;
     if (!destination) {
         TheOperator().MessageBox(kNoDestinationSelected);
         return;
@@ -122,8 +122,8 @@ void RunArchive(const ArchiverConfig& config) {
     if (removable) TheOperator().MessageBox(kPrepareMedia);
     LogMilestone("Archive started");
     {
-        ProgressScope progress;
-        if (!ArchiveStudies(config, *destination)) return;
+        ProgressScope progress(run.control);
+        if (!ArchiveStudies(run, config, *destination)) return;
         if (removable) ShowMediaMessage(*destination);
     }
     LogMilestone("Archive finished");

@@ -32,8 +32,8 @@ bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
 
 }  // namespace
 
-TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                                 const StudyTransferPlan& plan) {
+TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestination& destination,
+                                 const StudyRecord& study, const StudyTransferPlan& plan) {
     if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
@@ -58,7 +58,7 @@ TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const St
         error = ftp.LastError();
         return false;
     };
-    const FileLoopResult result = TransferStudyFiles(plan, study, options);
+    const FileLoopResult result = TransferStudyFiles(control, plan, study, options);
     if (ftp.SizeUnanswered())
         DebugLog("FTP server " + destination.m_strId +
                  " does not answer SIZE: the study's files were judged by the bytes sent");

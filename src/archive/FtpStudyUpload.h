@@ -4,6 +4,7 @@
 #include <string>
 
 #include "archive/FtpClient.h"
+#include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
@@ -16,8 +17,8 @@ namespace mirabel {
 // made, a file fails three times (each logged), or the operator pressed Cancel. A server that
 // cannot be reached or logged into throws std::runtime_error with the study's failure line (the
 // client's reason goes to the debug log).
-TransferOutcome UploadStudyToFtp(const ArchiveDestination& destination, const StudyRecord& study,
-                                 const StudyTransferPlan& plan);
+TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestination& destination,
+                                 const StudyRecord& study, const StudyTransferPlan& plan);
 
 // Makes the study folder on the server. For an FTP destination the root path must already
 // exist; the levels below it are created as needed. False when the root is missing or a level

@@ -103,9 +103,9 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     return true;
 }
 
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
-                                  const StudyTransferPlan& plan, MediaBudget& budget,
-                                  MediumDicomDir& dicomDir) {
+TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestination& destination,
+                                  StudyRecord& study, const StudyTransferPlan& plan,
+                                  MediaBudget& budget, MediumDicomDir& dicomDir) {
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, std::string(study.ImagePath()))) {
@@ -127,7 +127,7 @@ TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRe
         options.afterSend = [&](const TransferItem& item) { dicomDirEntries->Add(item); };
     options.traceAttempts = true;
     options.reportAttributeFailures = true;
-    if (TransferStudyFiles(plan, study, options) != FileLoopResult::Completed)
+    if (TransferStudyFiles(control, plan, study, options) != FileLoopResult::Completed)
         return TransferOutcome::Failed;
     dicomDirEntries.reset();  // the DICOMDIR is written before the copy is verified
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "archive/MediaBudget.h"
+#include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
@@ -21,9 +22,9 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // to the operator). The study notes there that its naming notice was written. With the
 // DICOMDIR on, the copied DICOM files are listed in `dicomDir`, which is written before the
 // copy is verified.
-TransferOutcome CopyStudyToFolder(const ArchiveDestination& destination, StudyRecord& study,
-                                  const StudyTransferPlan& plan, MediaBudget& budget,
-                                  MediumDicomDir& dicomDir);
+TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestination& destination,
+                                  StudyRecord& study, const StudyTransferPlan& plan,
+                                  MediaBudget& budget, MediumDicomDir& dicomDir);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created, or is a link.

@@ -6,26 +6,18 @@
 
 namespace mirabel {
 
-ProgressWindow* g_pProgressDlg = nullptr;
-int g_nStopFlag = 0;
-
 namespace {
 constexpr int kEventsPerPump = 10;
 // Short enough that Cancel answers at once, long enough not to spin.
 constexpr std::chrono::milliseconds kWaitSlice{20};
 }  // namespace
 
-void RequestStop() {
-    g_nStopFlag = 1;
+void ShowFileProgress(const RunControl& control, int current, int total) {
+    if (ProgressWindow* window = control.Progress()) window->SetFileProgress(current, total);
 }
 
-bool StopRequested() {
-    return g_nStopFlag != 0;
-}
-
-void ResetRunState() {
-    g_pProgressDlg = nullptr;
-    g_nStopFlag = 0;
+void ShowStudyProgress(const RunControl& control, int current, int total) {
+    if (ProgressWindow* window = control.Progress()) window->SetStudyProgress(current, total);
 }
 
 void PeekAndPump() {
@@ -34,10 +26,10 @@ void PeekAndPump() {
     (void)TheOperator().PumpEvents(kEventsPerPump);
 }
 
-void WaitPumping(std::chrono::milliseconds duration) {
+void WaitPumping(const RunControl& control, std::chrono::milliseconds duration) {
     const auto end = std::chrono::steady_clock::now() + duration;
     PeekAndPump();
-    while (!StopRequested()) {
+    while (!control.StopRequested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= end) return;
         std::this_thread::sleep_for(
@@ -46,24 +38,24 @@ void WaitPumping(std::chrono::milliseconds duration) {
     }
 }
 
-ProgressScope::ProgressScope(bool deleting) {
-    if (g_pProgressDlg) throw std::logic_error("an operation is already in progress");
-    window_ = TheOperator().OpenProgressWindow(deleting);
-    g_nStopFlag = 0;
-    g_pProgressDlg = window_.get();
+ProgressScope::ProgressScope(RunControl& control, bool deleting) : control_(control) {
+    if (control_.Progress()) throw std::logic_error("an operation is already in progress");
+    window_ = TheOperator().OpenProgressWindow(deleting, [&control] { control.RequestStop(); });
+    control_.StopFlag() = 0;
+    control_.ProgressSlot() = window_.get();
     try {
         PeekAndPump();
         PeekAndPump();
     } catch (...) {
         // The destructor does not run for a half-built scope.
-        g_pProgressDlg = nullptr;
+        control_.ProgressSlot() = nullptr;
         throw;
     }
 }
 
 ProgressScope::~ProgressScope() {
     window_.reset();
-    g_pProgressDlg = nullptr;
+    control_.ProgressSlot() = nullptr;
 }
 
 }  // namespace mirabel

@@ -1,12 +1,13 @@
 #pragma once
-// The process-wide state of a long operation (an archive run or a deletion pass) and the
-// bounded message pump that keeps the windows alive between files.
+// The state a long operation (an archive run or a deletion pass) shares with the window that
+// started it, and the bounded message pump that keeps the windows alive between files.
 //
-// There is one thread. While an operation is in progress g_pProgressDlg points at its
-// progress window; the main window's handlers and the scheduler test it and ignore their
-// events meanwhile (the only guard against re-entry through the pump). The operator stops an
-// operation with Cancel, which sets the stop flag; the operation tests it after each file and
-// each study.
+// The operation runs on the main thread, and only that thread pumps, shows progress and tests
+// the stop flag; the helper threads of a deletion pass remove files and never touch this state.
+// While an operation is in progress its RunControl points at its progress window; the main
+// window's handlers and the scheduler test it and ignore their events meanwhile (the only guard
+// against re-entry through the pump). The operator stops an operation with Cancel, which sets
+// the stop flag; the operation tests it after each file and each study.
 #include <chrono>
 #include <memory>
 
@@ -14,21 +15,35 @@
 
 namespace mirabel {
 
-// The progress window of the operation in progress; null while idle.
-extern ProgressWindow* g_pProgressDlg;
+class RunControl {
+  public:
+    // The progress window of the operation in progress; null while idle.
+    ProgressWindow* Progress() const { return progress_; }
 
-// 1 once Cancel was pressed. Cleared only when the next progress window opens, so an
-// operation that ended on Cancel still reads 1 afterwards.
-extern int g_nStopFlag;
+    // The progress window's Cancel: sets the stop flag.
+    void RequestStop() { stopFlag_ = 1; }
+    // True once Cancel was pressed. Cleared only when the next progress window opens, so an
+    // operation that ended on Cancel still reads it afterwards.
+    bool StopRequested() const { return stopFlag_ != 0; }
 
-// Called by the progress window's Cancel: sets the stop flag.
-void RequestStop();
+    // Idle, with a clear stop flag.
+    void Reset() {
+        progress_ = nullptr;
+        stopFlag_ = 0;
+    }
 
-// True when the stop flag is set.
-bool StopRequested();
+    // The two values themselves, for those who name them (the window's own names for them).
+    ProgressWindow*& ProgressSlot() { return progress_; }
+    int& StopFlag() { return stopFlag_; }
 
-// Idle state with a clear stop flag (tests; start-up).
-void ResetRunState();
+  private:
+    ProgressWindow* progress_ = nullptr;
+    int stopFlag_ = 0;  // 1 once Cancel was pressed
+};
+
+// Shows file or study progress on the operation's progress window, when one is open.
+void ShowFileProgress(const RunControl& control, int current, int total);
+void ShowStudyProgress(const RunControl& control, int current, int total);
 
 // Dispatches at most 10 waiting events through the installed operator. When the program is
 // asked to quit meanwhile, the operator keeps the request, so the main loop ends the program
@@ -37,16 +52,17 @@ void PeekAndPump();
 
 // Waits for the given time while pumping events, so that the windows stay alive and Cancel
 // works during a pause; returns early once the stop flag is set.
-void WaitPumping(std::chrono::milliseconds duration);
+void WaitPumping(const RunControl& control, std::chrono::milliseconds duration);
 
 // Marks an operation as in progress for its lifetime: opens the progress window through the
-// operator, clears the stop flag, publishes the window in g_pProgressDlg and pumps twice so
-// that it paints. The destructor closes the window and clears g_pProgressDlg on every exit
-// path (return or exception). Throws std::logic_error when an operation is already in
-// progress: there is only ever one progress window.
+// operator, with a Cancel that stops this control's operation, clears the stop flag, publishes
+// the window in the control and pumps twice so that it paints. The destructor closes the window
+// and clears the control's window on every exit path (return or exception). Throws
+// std::logic_error when the control's operation is already in progress: there is only ever one
+// progress window.
 class ProgressScope {
   public:
-    explicit ProgressScope(bool deleting = false);
+    explicit ProgressScope(RunControl& control, bool deleting = false);
     ~ProgressScope();
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
@@ -54,6 +70,7 @@ class ProgressScope {
     ProgressWindow& Window() const { return *window_; }
 
   private:
+    RunControl& control_;
     std::unique_ptr<ProgressWindow> window_;
 };
 

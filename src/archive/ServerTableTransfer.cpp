@@ -14,15 +14,15 @@ namespace {
 
 // A send that failed because Cancel was pressed ends the study as stopped, not the run as
 // refused by the server.
-TransferOutcome SendFailed() {
-    if (!StopRequested()) return TransferOutcome::DestinationFullOrRefused;
+TransferOutcome SendFailed(const RunControl& control) {
+    if (!control.StopRequested()) return TransferOutcome::DestinationFullOrRefused;
     LogStoppedByUser();
     return TransferOutcome::Failed;
 }
 
 }  // namespace
 
-TransferOutcome SendStudyTableData(const ArchiverConfig& config,
+TransferOutcome SendStudyTableData(const RunControl& control, const ArchiverConfig& config,
                                    const ArchiveDestination& destination, const StudyRecord& study,
                                    const std::string& studyDirectory) {
     std::vector<std::string> names, values;
@@ -30,8 +30,9 @@ TransferOutcome SendStudyTableData(const ArchiverConfig& config,
         return TransferOutcome::DestinationFullOrRefused;
     DebugLog("writing patient table data");
     std::string serverPatientId;
-    if (!SendTableData(destination, "PATIENT", names, values, serverPatientId, studyDirectory))
-        return SendFailed();
+    if (!SendTableData(control, destination, "PATIENT", names, values, serverPatientId,
+                       studyDirectory))
+        return SendFailed(control);
 
     names.clear();
     values.clear();
@@ -42,8 +43,8 @@ TransferOutcome SendStudyTableData(const ArchiverConfig& config,
     values.push_back(serverPatientId);
     DebugLog("writing exam data");
     std::string examReply;
-    if (!SendTableData(destination, "EXAM", names, values, examReply, studyDirectory))
-        return SendFailed();
+    if (!SendTableData(control, destination, "EXAM", names, values, examReply, studyDirectory))
+        return SendFailed(control);
     return TransferOutcome::Archived;
 }
 

@@ -4,6 +4,7 @@
 // row carries the patient id under which the server stored the patient.
 #include <string>
 
+#include "archive/RunState.h"
 #include "archive/TransferOutcome.h"
 #include "core/ArchiverConfig.h"
 #include "config/ArchiveDestination.h"
@@ -15,7 +16,7 @@ namespace mirabel {
 // DestinationFullOrRefused when a row cannot be read or the server did not accept it (the run
 // then ends); Failed when the operator pressed Cancel meanwhile ("Archive stopped by user" is
 // logged).
-TransferOutcome SendStudyTableData(const ArchiverConfig& config,
+TransferOutcome SendStudyTableData(const RunControl& control, const ArchiverConfig& config,
                                    const ArchiveDestination& destination, const StudyRecord& study,
                                    const std::string& studyDirectory);
 

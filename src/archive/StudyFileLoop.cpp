@@ -18,7 +18,8 @@ enum class SendOutcome { Sent, Failed, Stopped };
 
 // The copy trace is the plain sequence of attempts, "Start Copy File1", "End Copy File1 ok"
 // and so on; why an attempt failed follows the trace, once.
-SendOutcome SendWithRetries(const TransferItem& item, const FileLoopOptions& options) {
+SendOutcome SendWithRetries(const RunControl& control, const TransferItem& item,
+                            const FileLoopOptions& options) {
     SendOutcome outcome = SendOutcome::Failed;
     std::string reason;
     for (int attempt = 1; attempt <= kAttemptsPerFile; ++attempt) {
@@ -34,8 +35,8 @@ SendOutcome SendWithRetries(const TransferItem& item, const FileLoopOptions& opt
         if (!error.empty()) reason = std::move(error);
         if (attempt == kAttemptsPerFile) break;
         // The pause pumps events, so Cancel can come in it: the study then ends as stopped.
-        WaitPumping(kPauseBetweenAttempts);
-        if (StopRequested()) {
+        WaitPumping(control, kPauseBetweenAttempts);
+        if (control.StopRequested()) {
             outcome = SendOutcome::Stopped;
             break;
         }
@@ -62,13 +63,13 @@ void LogStoppedByUser() {
     DebugLog("Archive stopped by user");
 }
 
-FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan, const StudyRecord& study,
-                                  const FileLoopOptions& options) {
+FileLoopResult TransferStudyFiles(const RunControl& control, const StudyTransferPlan& plan,
+                                  const StudyRecord& study, const FileLoopOptions& options) {
     const int total = static_cast<int>(plan.files.size());
     for (int i = 0; i < total; ++i) {
         const TransferItem& item = plan.files[static_cast<std::size_t>(i)];
-        if (g_pProgressDlg) g_pProgressDlg->SetFileProgress(i + 1, total);
-        const SendOutcome outcome = SendWithRetries(item, options);
+        ShowFileProgress(control, i + 1, total);
+        const SendOutcome outcome = SendWithRetries(control, item, options);
         if (outcome == SendOutcome::Stopped) {
             LogStoppedByUser();
             return FileLoopResult::Stopped;
@@ -81,7 +82,7 @@ FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan, const StudyReco
         if (options.afterSend) options.afterSend(item);
         ApplyLocalAttributeRule(item, options);
         PeekAndPump();
-        if (StopRequested()) {
+        if (control.StopRequested()) {
             LogStoppedByUser();
             return FileLoopResult::Stopped;
         }

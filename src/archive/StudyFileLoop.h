@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
 #include "db/StudyRecord.h"
 
@@ -25,8 +26,10 @@ struct FileLoopOptions {
 
 // Sends every file of the plan. Failed: a file failed three times ("Failure archiving study
 // for <name> on <date> - error transmitting file(<local path>)" in the error log). Stopped: the
-// operator pressed Cancel ("Archive stopped by user" in the activity and debug logs).
-[[nodiscard]] FileLoopResult TransferStudyFiles(const StudyTransferPlan& plan,
+// operator pressed Cancel ("Archive stopped by user" in the activity and debug logs). The
+// progress and Cancel are the control's.
+[[nodiscard]] FileLoopResult TransferStudyFiles(const RunControl& control,
+                                                const StudyTransferPlan& plan,
                                                 const StudyRecord& study,
                                                 const FileLoopOptions& options);
 

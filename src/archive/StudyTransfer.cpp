@@ -60,19 +60,20 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
     return std::nullopt;
 }
 
-TransferOutcome SendStudy(const ArchiverConfig& config, const ArchiveDestination& destination,
-                          StudyRecord& study, const StudyTransferPlan& plan, MediaBudget& budget,
+TransferOutcome SendStudy(const RunControl& control, const ArchiverConfig& config,
+                          const ArchiveDestination& destination, StudyRecord& study,
+                          const StudyTransferPlan& plan, MediaBudget& budget,
                           MediumDicomDir& dicomDir) {
     if (destination.Kind() == DestinationKind::Ftp)
-        return UploadStudyToFtp(destination, study, plan);
+        return UploadStudyToFtp(control, destination, study, plan);
     if (destination.Kind() == DestinationKind::Server) {
         // The rows go only after every file arrived: the server must find the images its
         // rows point at.
-        const TransferOutcome uploaded = UploadStudyToFtp(destination, study, plan);
+        const TransferOutcome uploaded = UploadStudyToFtp(control, destination, study, plan);
         if (uploaded != TransferOutcome::Archived) return uploaded;
-        return SendStudyTableData(config, destination, study, plan.destinationDir);
+        return SendStudyTableData(control, config, destination, study, plan.destinationDir);
     }
-    return CopyStudyToFolder(destination, study, plan, budget, dicomDir);
+    return CopyStudyToFolder(control, destination, study, plan, budget, dicomDir);
 }
 
 // A folder or medium without a root would receive the study (and a label file) wherever the
@@ -83,8 +84,9 @@ bool HasRoot(const ArchiveDestination& destination, const StudyRecord& study) {
     return false;
 }
 
-TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                              StudyRecord& study, MediaBudget& budget, MediumDicomDir& dicomDir) {
+TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& config,
+                              ArchiveDestination& destination, StudyRecord& study,
+                              MediaBudget& budget, MediumDicomDir& dicomDir) {
     if (!HasRoot(destination, study)) return TransferOutcome::Failed;
     if (destination.Kind() == DestinationKind::Removable) {
         destination.m_strCurrentLabel = GetMediaLabel(destination);
@@ -106,7 +108,8 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
         ActivityLog(kManifestBlocked);
         return TransferOutcome::Failed;
     }
-    if (const TransferOutcome sent = SendStudy(config, destination, study, *plan, budget, dicomDir);
+    if (const TransferOutcome sent =
+            SendStudy(control, config, destination, study, *plan, budget, dicomDir);
         sent != TransferOutcome::Archived)
         return sent;
 
@@ -120,21 +123,22 @@ TransferOutcome TransferStudy(const ArchiverConfig& config, ArchiveDestination& 
 
 }  // namespace
 
-TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                             StudyRecord& study, MediaBudget& remainingMediaBytes,
-                             MediumDicomDir& dicomDir) {
+TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
+                             ArchiveDestination& destination, StudyRecord& study,
+                             MediaBudget& remainingMediaBytes, MediumDicomDir& dicomDir) {
     try {
-        return TransferStudy(config, destination, study, remainingMediaBytes, dicomDir);
+        return TransferStudy(control, config, destination, study, remainingMediaBytes, dicomDir);
     } catch (const std::exception& e) {
         ErrorLog(std::string(e.what()).substr(0, kMaxExceptionText));
         return TransferOutcome::Failed;
     }
 }
 
-TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                             StudyRecord& study, MediaBudget& remainingMediaBytes) {
+TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
+                             ArchiveDestination& destination, StudyRecord& study,
+                             MediaBudget& remainingMediaBytes) {
     MediumDicomDir dicomDir;
-    return ArchiveStudy(config, destination, study, remainingMediaBytes, dicomDir);
+    return ArchiveStudy(control, config, destination, study, remainingMediaBytes, dicomDir);
 }
 
 }  // namespace mirabel

@@ -3,8 +3,9 @@
 // manifest "exam.ver" written, every file uploaded (FTP; an image server then also receives
 // the study's PATIENT and EXAM rows) or copied and verified (folders and removable media), and
 // the study's EXAM row records where the copy lies.
-#include "core/ArchiverConfig.h"
 #include "archive/MediaBudget.h"
+#include "archive/RunState.h"
+#include "core/ArchiverConfig.h"
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
@@ -20,13 +21,15 @@ namespace mirabel {
 //      EXAM row.
 // For removable media the destination's current medium label is set first (the operator may
 // be asked for it) and the study is charged to the medium's budget; a run passes the medium's
-// DICOMDIR, kept in memory from study to study. Never throws.
-TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                             StudyRecord& study, MediaBudget& remainingMediaBytes,
-                             MediumDicomDir& dicomDir);
+// DICOMDIR, kept in memory from study to study. Progress and Cancel are the control's. Never
+// throws.
+TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
+                             ArchiveDestination& destination, StudyRecord& study,
+                             MediaBudget& remainingMediaBytes, MediumDicomDir& dicomDir);
 
 // One study on its own: the medium's DICOMDIR is read for it alone.
-TransferOutcome ArchiveStudy(const ArchiverConfig& config, ArchiveDestination& destination,
-                             StudyRecord& study, MediaBudget& remainingMediaBytes);
+TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
+                             ArchiveDestination& destination, StudyRecord& study,
+                             MediaBudget& remainingMediaBytes);
 
 }  // namespace mirabel

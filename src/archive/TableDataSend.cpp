@@ -34,9 +34,9 @@ std::optional<TableAddress> TableDataAddress(const ArchiveDestination& destinati
 }
 
 // The event pump between two slices of a socket wait; Cancel ends the wait.
-bool PumpUntilStopped() {
+bool PumpUntilStopped(const RunControl& control) {
     PeekAndPump();
-    return !StopRequested();
+    return !control.StopRequested();
 }
 
 // A refusing reply for the log, cut to the length of a line (the log keeps it on one line).
@@ -73,9 +73,10 @@ bool WaitForMessage(TcpConnection& socket, std::string& reply, std::chrono::mill
     return true;
 }
 
-bool SendTableData(const ArchiveDestination& destination, const std::string& table,
-                   const std::vector<std::string>& names, const std::vector<std::string>& values,
-                   std::string& reply, const std::string& studyDirectory) {
+bool SendTableData(const RunControl& control, const ArchiveDestination& destination,
+                   const std::string& table, const std::vector<std::string>& names,
+                   const std::vector<std::string>& values, std::string& reply,
+                   const std::string& studyDirectory) {
     const std::optional<TableAddress> address = TableDataAddress(destination);
     if (!address) {
         LogTableFailure(table, "no table-data port at \"" + destination.m_strIpAddress +
@@ -86,7 +87,7 @@ bool SendTableData(const ArchiveDestination& destination, const std::string& tab
         FormatTableScript(table, names, values, studyDirectory) + CachedTableScript();
     const std::string where = address->host + " port " + std::to_string(address->port);
 
-    TcpConnection socket(PumpUntilStopped);
+    TcpConnection socket([&control] { return PumpUntilStopped(control); });
     if (socket.Connect(address->host, address->port,
                        TcpConnection::Clock::now() + kConnectTimeout) !=
         TcpConnection::Result::Done) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/RunState.h"
 #include "config/ArchiveDestination.h"
 #include "platform/TcpConnection.h"
 
@@ -22,9 +23,11 @@ std::chrono::milliseconds TableReplyWait();
 // reached, the connection is refused, reset or closed before the whole reply, the reply is no
 // valid frame, none comes within TableReplyWait(), or the operator presses Cancel meanwhile;
 // the reason goes to the debug log.
-bool SendTableData(const ArchiveDestination& destination, const std::string& table,
-                   const std::vector<std::string>& names, const std::vector<std::string>& values,
-                   std::string& reply, const std::string& studyDirectory);
+// The pump between slices of the waits and Cancel are the control's.
+bool SendTableData(const RunControl& control, const ArchiveDestination& destination,
+                   const std::string& table, const std::vector<std::string>& names,
+                   const std::vector<std::string>& values, std::string& reply,
+                   const std::string& studyDirectory);
 
 // Frames the payload and sends all of it. False when the connection fails first.
 bool SendFramedMessage(TcpConnection& socket, const std::string& payload);

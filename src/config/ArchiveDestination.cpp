@@ -5,7 +5,6 @@
 namespace mirabel {
 
 std::vector<std::unique_ptr<ArchiveDestination>> g_Archives;
-ArchiveDestination* g_pCurrentArchive = nullptr;
 
 namespace {
 
@@ -114,7 +113,6 @@ ArchiveDestination* FindArchive(const std::string& id) {
 }
 
 void ResetArchives() {
-    g_pCurrentArchive = nullptr;
     g_Archives.clear();
 }
 

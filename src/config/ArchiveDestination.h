@@ -1,6 +1,6 @@
 #pragma once
 // Archive destinations: the configured places studies are copied to, the process-wide list
-// g_Archives (in "archives.p" order) and the selected one, g_pCurrentArchive; and the one table
+// g_Archives (in "archives.p" order); and the one table
 // that says, per kind of destination, its type line, id, value lines, required fields and
 // dialog controls.
 #include <memory>
@@ -92,12 +92,11 @@ std::span<const DestinationKindRules> KnownDestinationKinds();
 DestinationKind ParseDestinationKind(std::string_view typeLine);
 
 extern std::vector<std::unique_ptr<ArchiveDestination>> g_Archives;
-extern ArchiveDestination* g_pCurrentArchive;
 
 // The first destination whose id equals id exactly (case-sensitive), or null.
 ArchiveDestination* FindArchive(const std::string& id);
 
-// Empties g_Archives and clears g_pCurrentArchive (tests; start-up state).
+// Empties g_Archives (tests; start-up state).
 void ResetArchives();
 
 }  // namespace mirabel

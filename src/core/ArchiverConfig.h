@@ -36,19 +36,16 @@ inline const char* DbTypeWord(DatabaseKind kind) {
 }
 
 struct ArchiverConfig {
-    bool m_bActive = true;            // the main window is the active window
     bool m_bReplicate = true;         // method: Replicate (true) or Archive (false)
     bool m_bSendAll = true;           // send all unarchived studies (criteria off)
     bool m_bIncrementMode = false;    // the scheduler runs on every tick
     std::string m_strCurrentArchive;  // id of the selected destination ("" = none)
-    std::string m_strTitle;           // caption as loaded from the window resource
     std::string m_strDatabaseFile;    // Access/JET (or SQLite) database file
     std::string m_strImagePath;       // root folder of the study images
     int m_nMaxStudies = 500;
     int m_nDaysBeforeArchive = 0;
     std::string m_strStartTime = "None";
     std::string m_strStopTime = "None";
-    std::string m_strStatus = "No Studies To Archive!!";
     std::string m_strDatabasePassword;
     std::string m_strSqlServer;
     std::string m_strSqlUser;

@@ -85,7 +85,9 @@ DeleteProblemAnswer ConsoleOperator::AskDeleteProblem(const std::string& studyNa
     return DeleteProblemAnswer::No;
 }
 
-std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deleting) {
+std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deleting,
+                                                                    std::function<void()>) {
+    // A console has no Cancel: the operation runs to its end.
     return std::make_unique<ConsoleProgress>(deleting);
 }
 

@@ -16,7 +16,8 @@ class ConsoleOperator : public Operator {
     bool AskForMedium(const std::string& text) override;
     DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
                                          bool mayAccept = true) override;
-    std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;
+    std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
+                                                       std::function<void()> cancel) override;
     bool PumpEvents(int maxEvents) override;
 };
 

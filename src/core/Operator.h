@@ -4,6 +4,7 @@
 // prompt, the progress window and the event pump.
 // The windows install a real implementation at start-up, tests a scripted one, and the
 // headless mode a console one. The engine never includes window code.
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -59,8 +60,10 @@ class Operator {
                                                  const std::string& examDate,
                                                  bool mayAccept = true) = 0;
 
-    // Opens the progress window ("Archiving Studies"); deleting switches its texts.
-    virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) = 0;
+    // Opens the progress window ("Archiving Studies"); deleting switches its texts. Its Cancel
+    // calls cancel, which stops the operation that opened it.
+    virtual std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
+                                                               std::function<void()> cancel) = 0;
 
     // Dispatches at most maxEvents waiting events; returns false when the program was asked
     // to quit (the request is kept so that the main loop still ends after the operation).

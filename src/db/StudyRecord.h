@@ -98,8 +98,8 @@ class StudyRecord {
 std::string_view DisplayName(std::string_view firstName, std::string_view lastName,
                              std::string& room);
 
-// The studies waiting to be archived, oldest exam first. Owns its records; whoever refills it
-// (GetStudyList, the manual selection) replaces them all.
-extern std::vector<std::unique_ptr<StudyRecord>> g_StudyList;
+// A list of studies that owns its records: the studies waiting to be archived (oldest exam
+// first), the studies a manual write hands to its run, the deletion candidates.
+using StudyList = std::vector<std::unique_ptr<StudyRecord>>;
 
 }  // namespace mirabel

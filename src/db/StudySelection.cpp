@@ -6,8 +6,6 @@
 
 namespace mirabel {
 
-std::vector<std::unique_ptr<StudyRecord>> g_StudyList;
-
 namespace {
 
 // The fields each row hands over, in this order. The statement also selects READER, which
@@ -19,9 +17,11 @@ enum SelectedField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kPat
 // Lists one row at a time; the display names are put together in one room for all rows.
 class StudyLister {
   public:
+    explicit StudyLister(StudyList& studies) : studies_(studies) {}
+
     void operator()(std::vector<std::string>& v) {
         if (!HasStudyFolder(v[kImagePath])) return;  // a study without a folder cannot be archived
-        g_StudyList.push_back(std::make_unique<StudyRecord>(
+        studies_.push_back(std::make_unique<StudyRecord>(
             StudyText{.name = DisplayName(v[kFirstName], v[kLastName], name_),
                       .examDate = v[kExamDate],
                       .imagePath = v[kImagePath],
@@ -30,13 +30,15 @@ class StudyLister {
     }
 
   private:
+    StudyList& studies_;
     std::string name_;
 };
 
-// Lists the waiting studies into g_StudyList as their rows arrive, so that only the records are
+// Lists the waiting studies into studies as their rows arrive, so that only the records are
 // ever held. `complete` is false when reading stopped at a failure: the rows listed before it
 // stay. Returns the number of rows read, those without a study folder included.
-int ListWaitingStudies(const ArchiverConfig& config, int maxStudies, bool& complete) {
+int ListWaitingStudies(const ArchiverConfig& config, StudyList& studies, int maxStudies,
+                       bool& complete) {
     HandleScope handles;
     CAdoDatabase* db = ConnectForSelection(handles, config);
     const std::string statement = BuildStudySelectStatement(config, std::time(nullptr));
@@ -47,7 +49,7 @@ int ListWaitingStudies(const ArchiverConfig& config, int maxStudies, bool& compl
     OpenSelection(rs, statement);
 
     DebugLog("GetStudyList 1c");
-    const int rows = ForEachRow(rs, kSelectedFields, maxStudies, StudyLister());
+    const int rows = ForEachRow(rs, kSelectedFields, maxStudies, StudyLister(studies));
     complete = g_bDbError == 0;
     DebugLog("GetStudyList 1d");
     handles.Close(rs);
@@ -71,12 +73,12 @@ std::string BuildStudySelectStatement(const ArchiverConfig& config, std::time_t 
            WaitingStudiesFilter(config, now) + " ORDER BY EXAM.EXAM_DATE";
 }
 
-bool GetStudyList(const ArchiverConfig& config, int maxStudies) {
+bool GetStudyList(const ArchiverConfig& config, StudyList& studies, int maxStudies) {
     switch (CheckSelection(config)) {
         case SelectionCheck::MissingValues:
             return false;
         case SelectionCheck::RefusedColumn:
-            g_StudyList.clear();
+            studies.clear();
             return false;
         case SelectionCheck::Ready:
             break;
@@ -84,10 +86,10 @@ bool GetStudyList(const ArchiverConfig& config, int maxStudies) {
     DebugLog("Add Archive PathToDB");
     AddArchiveColumn(config);
     DebugLog("GetStudyList begin");
-    g_StudyList.clear();
+    studies.clear();
     try {
         bool complete = true;
-        if (ListWaitingStudies(config, maxStudies, complete) == 0) {
+        if (ListWaitingStudies(config, studies, maxStudies, complete) == 0) {
             DebugLog("GetStudyList end(no records)");
             return complete;
         }
@@ -99,10 +101,6 @@ bool GetStudyList(const ArchiverConfig& config, int maxStudies) {
         LogSelectionFailure(failure);
         return false;
     }
-}
-
-std::string StudyCountStatus() {
-    return StudyCountStatus(g_StudyList.size());
 }
 
 std::string StudyCountStatus(std::size_t waitingStudies) {

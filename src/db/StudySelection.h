@@ -1,6 +1,6 @@
 #pragma once
 // The selection of studies waiting to be archived: exams whose archive column is still empty,
-// filtered by the main window's criteria, oldest exam first, into g_StudyList.
+// filtered by the main window's criteria, oldest exam first, into a study list.
 #include <cstddef>
 #include <ctime>
 #include <string>
@@ -13,7 +13,7 @@ namespace mirabel {
 
 inline constexpr int kMaxSelectedStudies = 500000;
 
-// Refills g_StudyList from the image system's database: the oldest maxStudies rows, less those
+// Refills studies from the image system's database: the oldest maxStudies rows, less those
 // without a study folder. Never throws. True when every waiting study was read; false when:
 // - connection values are missing: it returns at once and the list keeps its content
 //   ("Variable is empty" in the debug log for the server kinds);
@@ -21,7 +21,8 @@ inline constexpr int kMaxSelectedStudies = 500000;
 //   added to EXAM, and the reason goes to the error log;
 // - the database cannot be opened or read: the list is empty (or holds the rows read before a
 //   failed read) and the error log says why.
-bool GetStudyList(const ArchiverConfig& config, int maxStudies = kMaxSelectedStudies);
+bool GetStudyList(const ArchiverConfig& config, StudyList& studies,
+                  int maxStudies = kMaxSelectedStudies);
 
 // The age limit of a statement: "now" minus the given days (the time of day kept), as the text
 // of an Access date literal, "%m/%d/%Y %H:%M" in local time.
@@ -40,9 +41,8 @@ void AddArchiveColumn(const ArchiverConfig& config);
 // nothing is thrown.
 std::vector<std::string> ListExamColumns(const ArchiverConfig& config);
 
-// "%d studies to be archived" for a non-empty g_StudyList, else "No studies to be archived".
-std::string StudyCountStatus();
-// The same for a number of waiting studies.
+// "%d studies to be archived" for a number of waiting studies above 0, else "No studies to be
+// archived".
 std::string StudyCountStatus(std::size_t waitingStudies);
 
 }  // namespace mirabel

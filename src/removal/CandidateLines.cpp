@@ -18,9 +18,9 @@ void PadAndCut(std::string& line, std::size_t width) {
 
 // Calls visit(record, isTemp) for every candidate in line order.
 template <typename Visit>
-void ForEachCandidate(Visit&& visit) {
-    for (const auto& record : g_TempCandidates) visit(*record, true);
-    for (const auto& record : g_ServerCandidates) visit(*record, false);
+void ForEachCandidate(const DeletionCandidates& candidates, Visit&& visit) {
+    for (const auto& record : candidates.temp) visit(*record, true);
+    for (const auto& record : candidates.server) visit(*record, false);
 }
 
 // The exam ids the keys name, one set per list (the two lists may hold the same exam).
@@ -50,10 +50,10 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp) {
     return line;
 }
 
-std::vector<CandidateListLine> CandidateListLines() {
+std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates) {
     std::vector<CandidateListLine> lines;
-    lines.reserve(g_TempCandidates.size() + g_ServerCandidates.size());
-    ForEachCandidate([&](const StudyRecord& record, bool isTemp) {
+    lines.reserve(candidates.temp.size() + candidates.server.size());
+    ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
         lines.push_back({CandidateLine(record, isTemp),
                          {isTemp, std::string(record.ExamId())},
                          record.m_bSelected != 0});
@@ -61,20 +61,21 @@ std::vector<CandidateListLine> CandidateListLines() {
     return lines;
 }
 
-std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys) {
+std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,
+                                             const std::vector<CandidateKey>& keys) {
     const KeySets wanted(keys);
     std::unordered_set<std::string_view> taken[2];  // by exam id, per list
     std::vector<const StudyRecord*> found;
-    ForEachCandidate([&](const StudyRecord& record, bool isTemp) {
+    ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
         if (wanted.Contains(record, isTemp) && taken[isTemp].insert(record.ExamId()).second)
             found.push_back(&record);
     });
     return found;
 }
 
-void SyncSelection(const std::vector<CandidateKey>& highlighted) {
+void SyncSelection(DeletionCandidates& candidates, const std::vector<CandidateKey>& highlighted) {
     const KeySets wanted(highlighted);
-    ForEachCandidate([&](StudyRecord& record, bool isTemp) {
+    ForEachCandidate(candidates, [&](StudyRecord& record, bool isTemp) {
         // A study a rule selected and the operator left highlighted keeps its rule.
         if (!wanted.Contains(record, isTemp))
             record.m_bSelected = 0;
@@ -83,8 +84,8 @@ void SyncSelection(const std::vector<CandidateKey>& highlighted) {
     });
 }
 
-std::string SelectedCountText() {
-    return std::to_string(CountSelected()) + " studies selected for deletion";
+std::string SelectedCountText(const DeletionCandidates& candidates) {
+    return std::to_string(CountSelected(candidates)) + " studies selected for deletion";
 }
 
 }  // namespace mirabel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "db/StudyRecord.h"
+#include "removal/DeletionCandidates.h"
 
 namespace mirabel {
 
@@ -31,16 +32,17 @@ struct CandidateListLine {
 std::string CandidateLine(const StudyRecord& record, bool isTemp);
 
 // Every candidate's line, in list order.
-std::vector<CandidateListLine> CandidateListLines();
+std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates);
 
 // The candidates the keys name that are still in their lists, in list order, each once.
-std::vector<const StudyRecord*> CandidatesOf(const std::vector<CandidateKey>& keys);
+std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,
+                                             const std::vector<CandidateKey>& keys);
 
 // The highlighting becomes the selection: every selected flag is cleared, then the candidates
 // the highlighted lines show are selected. A line whose study has left its list selects nothing.
-void SyncSelection(const std::vector<CandidateKey>& highlighted);
+void SyncSelection(DeletionCandidates& candidates, const std::vector<CandidateKey>& highlighted);
 
 // "<n> studies selected for deletion", n over both lists.
-std::string SelectedCountText();
+std::string SelectedCountText(const DeletionCandidates& candidates);
 
 }  // namespace mirabel

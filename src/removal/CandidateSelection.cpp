@@ -136,24 +136,26 @@ std::string TransferDateStatement(const std::string& cutoff) {
            cutoff + "#)) ORDER BY TempStudies.[Transfer Date]";
 }
 
-bool SelectServerCandidates(const ArchiverConfig& config) {
-    return SelectCandidates(g_ServerCandidates, config, ServerCandidatesStatement(config), true);
+bool SelectServerCandidates(DeletionCandidates& candidates, const ArchiverConfig& config) {
+    return SelectCandidates(candidates.server, config, ServerCandidatesStatement(config), true);
 }
 
-bool SelectTempCandidates(const ArchiverConfig& config) {
-    return SelectCandidates(g_TempCandidates, config, TempCandidatesStatement(config), true);
+bool SelectTempCandidates(DeletionCandidates& candidates, const ArchiverConfig& config) {
+    return SelectCandidates(candidates.temp, config, TempCandidatesStatement(config), true);
 }
 
-bool MarkByExamDate(const ArchiverConfig& config, int days) {
+bool MarkByExamDate(DeletionCandidates& candidates, const ArchiverConfig& config, int days) {
     return LoggingFailure([&] {
         const std::string statement = ExamDateStatement(config, CutoffDaysBefore(days));
-        MarkCandidates(ReadImageRows(config, statement, {"EXAM_ID"}), kSelectedByExamDate);
+        MarkCandidates(candidates, ReadImageRows(config, statement, {"EXAM_ID"}),
+                       kSelectedByExamDate);
     });
 }
 
-bool MarkTempByTransferDate(int days) {
+bool MarkTempByTransferDate(DeletionCandidates& candidates, int days) {
     return LoggingFailure([&] {
-        MarkCandidates(ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(days))),
+        MarkCandidates(candidates,
+                       ReadTransferredExams(TransferDateStatement(CutoffDaysBefore(days))),
                        kSelectedByTransferDate);
     });
 }
@@ -167,18 +169,19 @@ std::vector<std::string> SelectionOutcome::Problems() const {
     return problems;
 }
 
-SelectionOutcome RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules) {
+SelectionOutcome RunSelectionPass(DeletionCandidates& candidates, const ArchiverConfig& config,
+                                  const DeletionSettings& rules) {
     RuleValues values = CheckRuleValues(config, rules);
     SelectionOutcome outcome;
     outcome.refusals = std::move(values.refusals);
     // Every step runs, so that a failure costs only what it could not read.
     const auto step = [&outcome](bool done) { outcome.failed = outcome.failed || !done; };
-    step(SelectServerCandidates(config));
-    if (values.examDays) step(MarkByExamDate(config, *values.examDays));
-    step(SelectTempCandidates(config));
-    if (values.transferDays) step(MarkTempByTransferDate(*values.transferDays));
-    if (values.sizeGoal) step(MarkBySize(config, *values.sizeGoal));
-    outcome.brake = ApplyRemovalBrake(values.maxDeletePercent);
+    step(SelectServerCandidates(candidates, config));
+    if (values.examDays) step(MarkByExamDate(candidates, config, *values.examDays));
+    step(SelectTempCandidates(candidates, config));
+    if (values.transferDays) step(MarkTempByTransferDate(candidates, *values.transferDays));
+    if (values.sizeGoal) step(MarkBySize(candidates, config, *values.sizeGoal));
+    outcome.brake = ApplyRemovalBrake(candidates, values.maxDeletePercent);
     return outcome;
 }
 

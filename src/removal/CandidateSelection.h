@@ -8,29 +8,30 @@
 #include <vector>
 
 #include "core/ArchiverConfig.h"
+#include "removal/DeletionCandidates.h"
 #include "removal/DeletionSettings.h"
 
 namespace mirabel {
 
 inline constexpr int kMaxCandidateRows = 500000;
 
-// Rebuilds g_ServerCandidates: archived studies with media type 'Image Server' and OLD_CVS not 1,
-// oldest exam first, with their archive value. Studies without an image path are left out.
-// False when the database could not be read (the list then holds the rows read before).
-bool SelectServerCandidates(const ArchiverConfig& config);
+// Rebuilds the server candidates: archived studies with media type 'Image Server' and OLD_CVS not
+// 1, oldest exam first, with their archive value. Studies without an image path are left out. False
+// when the database could not be read (the list then holds the rows read before).
+bool SelectServerCandidates(DeletionCandidates& candidates, const ArchiverConfig& config);
 
-// Rebuilds g_TempCandidates: archived studies with media type 'TEMP', oldest exam first, with
-// their archive value (their copy is checked before they go, as every study's). False when the
+// Rebuilds the temporary candidates: archived studies with media type 'TEMP', oldest exam first,
+// with their archive value (their copy is checked before they go, as every study's). False when the
 // database could not be read.
-bool SelectTempCandidates(const ArchiverConfig& config);
+bool SelectTempCandidates(DeletionCandidates& candidates, const ArchiverConfig& config);
 
 // Marks the archived studies (OLD_CVS not 1) whose exam date lies more than `days` days before
 // now (time of day kept). False when the database could not be read.
-bool MarkByExamDate(const ArchiverConfig& config, int days);
+bool MarkByExamDate(DeletionCandidates& candidates, const ArchiverConfig& config, int days);
 
 // Marks the exams that "tempstudies.mdb" (current directory) says were transferred more than
 // `days` days ago. False when that database could not be read.
-bool MarkTempByTransferDate(int days);
+bool MarkTempByTransferDate(DeletionCandidates& candidates, int days);
 
 // What a selection pass found besides its selection.
 struct SelectionOutcome {
@@ -47,7 +48,8 @@ struct SelectionOutcome {
 // by-date rule, temporary candidates, the transfer-date rule, the size rule, and the brake. A
 // rule runs only when its box is ticked, its text is not empty and its value was not refused; a
 // study selected by any rule is selected. A failed step does not end the pass.
-SelectionOutcome RunSelectionPass(const ArchiverConfig& config, const DeletionSettings& rules);
+SelectionOutcome RunSelectionPass(DeletionCandidates& candidates, const ArchiverConfig& config,
+                                  const DeletionSettings& rules);
 
 // The selection statements in the Access dialect (Oracle names MEDIA_TYPE without a blank).
 std::string ServerCandidatesStatement(const ArchiverConfig& config);

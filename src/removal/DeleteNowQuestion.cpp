@@ -10,8 +10,9 @@ std::string DeleteNowQuestion(std::size_t studies, std::uint64_t bytes) {
            GigabytesText(bytes, 1) + " GB)?";
 }
 
-bool ConfirmDeleteNow(const ArchiverConfig& config, const std::vector<CandidateKey>& highlighted) {
-    const std::vector<const StudyRecord*> studies = CandidatesOf(highlighted);
+bool ConfirmDeleteNow(const ArchiverConfig& config, const DeletionCandidates& candidates,
+                      const std::vector<CandidateKey>& highlighted) {
+    const std::vector<const StudyRecord*> studies = CandidatesOf(candidates, highlighted);
     std::uint64_t bytes = 0;
     for (const StudyRecord* study : studies) bytes += CandidateBytes(config, *study);
     return TheOperator().MessageBox(DeleteNowQuestion(studies.size(), bytes), Buttons::YesNo) ==

@@ -16,6 +16,7 @@ std::string DeleteNowQuestion(std::size_t studies, std::uint64_t bytes);
 
 // Asks the operator (Yes/No) about the highlighted candidates still in their lists, sized by
 // the files their "cv.dir" lists; true on Yes.
-bool ConfirmDeleteNow(const ArchiverConfig& config, const std::vector<CandidateKey>& highlighted);
+bool ConfirmDeleteNow(const ArchiverConfig& config, const DeletionCandidates& candidates,
+                      const std::vector<CandidateKey>& highlighted);
 
 }  // namespace mirabel

@@ -6,9 +6,6 @@
 
 namespace mirabel {
 
-CandidateList g_ServerCandidates;
-CandidateList g_TempCandidates;
-
 namespace {
 
 StudyRecord* FindFirst(CandidateList& list, const std::string& examId) {
@@ -42,36 +39,32 @@ std::string SelectedByText(int selected) {
     }
 }
 
-void MarkCandidate(const std::string& examId, int selectedBy) {
-    StudyRecord* record = FindFirst(g_ServerCandidates, examId);
-    if (!record) record = FindFirst(g_TempCandidates, examId);
+void MarkCandidate(DeletionCandidates& candidates, const std::string& examId, int selectedBy) {
+    StudyRecord* record = FindFirst(candidates.server, examId);
+    if (!record) record = FindFirst(candidates.temp, examId);
     if (record) Select(*record, selectedBy);
 }
 
-void MarkCandidates(const std::vector<std::string>& examIds, int selectedBy) {
+void MarkCandidates(DeletionCandidates& candidates, const std::vector<std::string>& examIds,
+                    int selectedBy) {
     // The first record of an id wins, and every server record comes before the temporary ones,
     // as MarkCandidate searches.
     std::unordered_map<std::string_view, StudyRecord*> byExamId;
-    byExamId.reserve(g_ServerCandidates.size() + g_TempCandidates.size());
-    for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+    byExamId.reserve(candidates.server.size() + candidates.temp.size());
+    for (const CandidateList* list : {&candidates.server, &candidates.temp})
         for (const auto& record : *list) byExamId.emplace(record->ExamId(), record.get());
     for (const std::string& examId : examIds)
         if (const auto found = byExamId.find(examId); found != byExamId.end())
             Select(*found->second, selectedBy);
 }
 
-int CountSelected() {
-    return CountSelectedIn(g_ServerCandidates) + CountSelectedIn(g_TempCandidates);
+int CountSelected(const DeletionCandidates& candidates) {
+    return CountSelectedIn(candidates.server) + CountSelectedIn(candidates.temp);
 }
 
-void RemoveDeletedCandidates() {
-    for (CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+void RemoveDeletedCandidates(DeletionCandidates& candidates) {
+    for (CandidateList* list : {&candidates.server, &candidates.temp})
         std::erase_if(*list, [](const auto& record) { return record->m_bDeleted != 0; });
-}
-
-void ResetDeletionCandidates() {
-    g_ServerCandidates.clear();
-    g_TempCandidates.clear();
 }
 
 }  // namespace mirabel

@@ -7,12 +7,12 @@
 
 namespace mirabel {
 
-std::optional<std::string> ApplyRemovalBrake(int maxPercent) {
-    const std::int64_t selected = CountSelected();
+std::optional<std::string> ApplyRemovalBrake(DeletionCandidates& lists, int maxPercent) {
+    const std::int64_t selected = CountSelected(lists);
     const std::int64_t candidates =
-        static_cast<std::int64_t>(g_ServerCandidates.size() + g_TempCandidates.size());
+        static_cast<std::int64_t>(lists.server.size() + lists.temp.size());
     if (selected * 100 <= candidates * maxPercent) return std::nullopt;
-    for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+    for (const CandidateList* list : {&lists.server, &lists.temp})
         for (const auto& record : *list) record->m_bSelected = 0;
     const std::string reason = "Auto-Delete: the rules select " + std::to_string(selected) +
                                " of " + std::to_string(candidates) +

@@ -6,11 +6,13 @@
 #include <optional>
 #include <string>
 
+#include "removal/DeletionCandidates.h"
+
 namespace mirabel {
 
 // When the studies the rules selected, over both candidate lists, are more than maxPercent of
 // all candidates: clears every selected flag and returns why (the error-log text, also written
 // there). nullopt when the selection stands.
-std::optional<std::string> ApplyRemovalBrake(int maxPercent);
+std::optional<std::string> ApplyRemovalBrake(DeletionCandidates& lists, int maxPercent);
 
 }  // namespace mirabel

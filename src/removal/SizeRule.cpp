@@ -123,7 +123,8 @@ std::uint64_t ListedStudyBytes(const fs::path& studyDir) {
     return bytes;
 }
 
-bool MarkBySize(const ArchiverConfig& config, std::uint64_t goalBytes) {
+bool MarkBySize(DeletionCandidates& candidates, const ArchiverConfig& config,
+                std::uint64_t goalBytes) {
     const std::optional<std::uint64_t> free = FreeBytesAvailable(config.m_strImagePath);
     if (!free) {
         ErrorLog(kRuleName + ("the free space of " + config.m_strImagePath + " cannot be read"));
@@ -131,9 +132,9 @@ bool MarkBySize(const ArchiverConfig& config, std::uint64_t goalBytes) {
     }
     RoomToFree room(goalBytes);
     room.Count(*free);
-    CountSelected(config, g_ServerCandidates, room);
-    CountSelected(config, g_TempCandidates, room);
-    for (const auto& record : g_ServerCandidates) {
+    CountSelected(config, candidates.server, room);
+    CountSelected(config, candidates.temp, room);
+    for (const auto& record : candidates.server) {
         if (room.Reached()) break;
         if (record->m_bSelected) continue;
         record->m_bSelected = kSelectedBySize;

@@ -8,6 +8,7 @@
 
 #include "core/ArchiverConfig.h"
 #include "db/StudyRecord.h"
+#include "removal/DeletionCandidates.h"
 
 namespace mirabel {
 
@@ -34,7 +35,8 @@ std::string GigabytesText(std::uint64_t bytes, int decimals);
 // image root plus the bytes of every selected candidate reaches the goal. Studies that other
 // rules selected count first. False, with nothing marked, when the free space cannot be read
 // (the error log says so).
-bool MarkBySize(const ArchiverConfig& config, std::uint64_t goalBytes);
+bool MarkBySize(DeletionCandidates& candidates, const ArchiverConfig& config,
+                std::uint64_t goalBytes);
 
 // "Image store: 12.34 GB free of 58.90 GB", or why the room of the image store is unknown.
 std::string ImageStoreSpaceText(const ArchiverConfig& config);

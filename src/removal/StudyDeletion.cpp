@@ -50,6 +50,7 @@ enum class StudyOutcome { Deleted, LeftInPlace, StopPass, Ready };
 
 // What one pass carries from study to study.
 struct Pass {
+    RunControl& control;
     const ArchiverConfig& config;
     ExamRowWriter& rows;
     RemovalJournal& journal;
@@ -238,10 +239,9 @@ RemovalIntent IntentFor(const Pass& pass, const StudyRecord& study, const fs::pa
 
 // Shows file k of n and lets the windows live, until Cancel is pressed: then the study is
 // finished without showing its files.
-void ShowFileProgress(std::size_t k, std::size_t n) {
-    if (StopRequested()) return;
-    if (g_pProgressDlg)
-        g_pProgressDlg->SetFileProgress(static_cast<int>(k + 1), static_cast<int>(n));
+void ShowRemovalProgress(const RunControl& control, std::size_t k, std::size_t n) {
+    if (control.StopRequested()) return;
+    ShowFileProgress(control, static_cast<int>(k + 1), static_cast<int>(n));
     PeekAndPump();
 }
 
@@ -297,7 +297,7 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
         CopyCheckResult::StopPass)
         return StudyOutcome::StopPass;
     ++pass.counter;
-    if (g_pProgressDlg) g_pProgressDlg->SetStudyProgress(pass.counter, pass.total);
+    ShowStudyProgress(pass.control, pass.counter, pass.total);
     DebugLog(Concat({"Deleting ", study.Name(), " ", study.ExamDate()}));
     // Opened from the image root down: the list, the checks and the removal all happen in the
     // folder that was checked, whatever is swapped in on the way meanwhile.
@@ -383,7 +383,7 @@ StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
     StudyRecord& study = flight.prepared->study;
     const std::size_t files = flight.prepared->going.size();
     const std::string why =
-        flight.removal->Finish([&](std::size_t k) { ShowFileProgress(k, files); });
+        flight.removal->Finish([&](std::size_t k) { ShowRemovalProgress(pass.control, k, files); });
     if (!why.empty())
         return Leave(study, "its removal stays in the journal for the next pass: " + why);
     if (!SetMediaTypeArchive(pass.rows, pass.config, flight.intent.examId))
@@ -408,7 +408,7 @@ bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight) {
     const StudyOutcome outcome = LandStudy(pass, *flight);
     flight.reset();
     if (outcome == StudyOutcome::StopPass) return false;
-    if (outcome == StudyOutcome::Deleted && StopRequested()) {
+    if (outcome == StudyOutcome::Deleted && pass.control.StopRequested()) {
         LogMilestone("Delete stopped by user");
         return false;
     }
@@ -460,7 +460,8 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
 }
 
 // The journal first, then the server list and the temporary list.
-void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options,
+void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
+                    const ArchiverConfig& config, const DeletionOptions& options,
                     DeletionPassResult& result) {
     ExamRowWriter rows(config, kDeletionConnection);
     WorkerThreads removers(kRemovingThreads - 1);
@@ -476,28 +477,31 @@ void DeleteAllLists(const ArchiverConfig& config, const DeletionOptions& options
         }
     }
     int counter = 0;
-    Pass pass{config, rows, journal, copies, removers, result, counter, CountSelected()};
-    result.result = DeleteSelectedStudies(pass, g_ServerCandidates, options, false);
+    Pass pass{control, config,  rows,
+              journal, copies,  removers,
+              result,  counter, CountSelected(candidates)};
+    result.result = DeleteSelectedStudies(pass, candidates.server, options, false);
     if (result.result == 1)
-        result.result = DeleteSelectedStudies(pass, g_TempCandidates, options, true);
+        result.result = DeleteSelectedStudies(pass, candidates.temp, options, true);
 }
 
 }  // namespace
 
-DeletionPassResult RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options) {
+DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,
+                                   const ArchiverConfig& config, const DeletionOptions& options) {
     LogMilestone("Delete started");
     DeletionPassResult result;
     {
-        ProgressScope progress(true);
+        ProgressScope progress(control, true);
         try {
-            DeleteAllLists(config, options, result);
+            DeleteAllLists(control, candidates, config, options, result);
         } catch (const std::exception& failure) {
             // The catalog cannot be opened or written: nothing may go without its journal.
             result.result = 0;
             result.databaseFailure = failure.what();
             ErrorLog("Delete stopped: " + result.databaseFailure);
         }
-        RemoveDeletedCandidates();
+        RemoveDeletedCandidates(candidates);
     }
     LogMilestone("Delete finished");
     return result;

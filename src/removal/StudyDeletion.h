@@ -6,6 +6,7 @@
 // before its first file goes, and every pass first finishes what the journal holds.
 #include <string>
 
+#include "archive/RunState.h"
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionCandidates.h"
 
@@ -36,6 +37,9 @@ struct DeletionPassResult {
 // when its exam id is not numeric, its folder leaves the image root or is reached through a
 // link, its list names a file in a sub-folder, its copy lacks a file or cannot be checked, or
 // its row changed since it was listed; and when a problem is answered No.
-DeletionPassResult RunDeletionPass(const ArchiverConfig& config, const DeletionOptions& options);
+// The candidates and the run control are the caller's: the pass shows its progress and takes
+// Cancel through the control.
+DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,
+                                   const ArchiverConfig& config, const DeletionOptions& options);
 
 }  // namespace mirabel

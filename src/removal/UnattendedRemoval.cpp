@@ -12,7 +12,8 @@ UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& ref
     const bool ran = host.RunExclusively(
         [&] {
             const DeletionSettings rules = LoadDeletionSettings(host);
-            const SelectionOutcome selection = RunSelectionPass(host.Config(), rules);
+            const SelectionOutcome selection =
+                RunSelectionPass(host.Candidates(), host.Config(), rules);
             // Nobody looks at the rules before an unattended pass deletes: any doubt stops it.
             if (!selection.Clean()) {
                 refusal = selection.Problems().front();
@@ -25,13 +26,14 @@ UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& ref
             options.skip = ReadDeleteSetting(host, kSkip);
             options.verifyFolderCopies = rules.m_bVerifyFolderCopies;
             // Deleted studies leave the lists; a selected one still listed was left in place.
-            const DeletionPassResult pass = RunDeletionPass(host.Config(), options);
+            const DeletionPassResult pass =
+                RunDeletionPass(host.Control(), host.Candidates(), host.Config(), options);
             if (!pass.databaseFailure.empty()) {
                 refusal = pass.databaseFailure;
                 result = UnattendedRemovalResult::DatabaseUnavailable;
                 return;
             }
-            result = pass.result == 1 && CountSelected() == 0 && !pass.journalLeft
+            result = pass.result == 1 && CountSelected(host.Candidates()) == 0 && !pass.journalLeft
                          ? UnattendedRemovalResult::AllDeleted
                          : UnattendedRemovalResult::SomeLeft;
         },

@@ -31,11 +31,12 @@ SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, Searc
     return SearchOutcome::Searched;
 }
 
-std::size_t ManualArchiveSelection::Add(const std::vector<std::size_t>& indexes,
+std::size_t ManualArchiveSelection::Add(RunControl& control,
+                                        const std::vector<std::size_t>& indexes,
                                         const std::string& imageRoot) {
     // Measuring a folder reads its whole listing; many of them take a while.
     std::optional<ProgressScope> progress;
-    if (indexes.size() > kQuietlyAddedStudies) progress.emplace();
+    if (indexes.size() > kQuietlyAddedStudies) progress.emplace(control);
     const int total = static_cast<int>(indexes.size());
     std::size_t added = 0;
     for (std::size_t index : indexes) {
@@ -46,16 +47,16 @@ std::size_t ManualArchiveSelection::Add(const std::vector<std::size_t>& indexes,
         ++added;
         if (progress) {
             PeekAndPump();
-            if (StopRequested()) break;
+            if (control.StopRequested()) break;
         }
     }
     return added;
 }
 
-std::size_t ManualArchiveSelection::AddAll(const std::string& imageRoot) {
+std::size_t ManualArchiveSelection::AddAll(RunControl& control, const std::string& imageRoot) {
     std::vector<std::size_t> all(m_results.size());
     std::iota(all.begin(), all.end(), 0);
-    return Add(all, imageRoot);
+    return Add(control, all, imageRoot);
 }
 
 void ManualArchiveSelection::Remove(const std::vector<std::size_t>& indexes) {
@@ -77,9 +78,14 @@ std::string ManualArchiveSelection::CurrentSizeText() const {
 
 bool ManualArchiveSelection::WriteToArchive(SelectionHost& host, bool markArchived,
                                             std::string& refusal) {
-    const bool ran =
-        host.RunArchive([&] { HandOverToStudyList(m_writeList, markArchived); }, refusal);
-    if (ran) KeepStudiesNotArchived(m_writeList);
+    StudyList* handedOver = nullptr;
+    const bool ran = host.RunArchive(
+        [&](StudyList& studies) {
+            HandOverToStudyList(studies, m_writeList, markArchived);
+            handedOver = &studies;
+        },
+        refusal);
+    if (ran) KeepStudiesNotArchived(*handedOver, m_writeList);
     return ran;
 }
 

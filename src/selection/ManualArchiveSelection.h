@@ -24,11 +24,12 @@ class ManualArchiveSelection {
 
     // Appends copies of the results at these indexes (ascending) to the write list, each with
     // the size of its image folder below imageRoot (0 when the folder is missing). Beyond
-    // kQuietlyAddedStudies the progress window counts them and Cancel ends the adding; the
-    // studies added until then stay. Call it only while no run is in progress. Returns how many
+    // kQuietlyAddedStudies the control's progress window counts them and Cancel ends the adding;
+    // the studies added until then stay. Call it only while no run is in progress. Returns how many
     // were added.
-    std::size_t Add(const std::vector<std::size_t>& indexes, const std::string& imageRoot);
-    std::size_t AddAll(const std::string& imageRoot);
+    std::size_t Add(RunControl& control, const std::vector<std::size_t>& indexes,
+                    const std::string& imageRoot);
+    std::size_t AddAll(RunControl& control, const std::string& imageRoot);
 
     // Removes the write-list entries at these indexes, in whatever order they come.
     void Remove(const std::vector<std::size_t>& indexes);

@@ -8,8 +8,9 @@
 
 namespace mirabel {
 
-void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markArchived) {
-    g_StudyList.clear();
+void HandOverToStudyList(StudyList& studies, const std::vector<SearchResult>& writeList,
+                         bool markArchived) {
+    studies.clear();
     std::string name;
     for (const SearchResult& entry : writeList) {
         if (entry.m_strImagePath.empty()) continue;
@@ -21,18 +22,18 @@ void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markAr
                       .patientId = entry.m_strPatientId});
         // A study that records its archive already keeps that record.
         if (!markArchived || IsArchiveValue(entry.m_strArchiveValue)) study->m_bUpdateDatabase = 0;
-        g_StudyList.push_back(std::move(study));
+        studies.push_back(std::move(study));
     }
 }
 
-void KeepStudiesNotArchived(std::vector<SearchResult>& writeList) {
-    std::erase_if(g_StudyList, [](const auto& study) { return study->m_bArchived != 0; });
+void KeepStudiesNotArchived(StudyList& studies, std::vector<SearchResult>& writeList) {
+    std::erase_if(studies, [](const auto& study) { return study->m_bArchived != 0; });
     // Both lists keep the order of the hand-over, so one walk pairs every remaining study with
     // its entry; the entries between two pairs are the ones that left the list.
     std::vector<SearchResult> remaining;
     std::size_t next = 0;
     for (SearchResult& entry : writeList) {
-        if (next < g_StudyList.size() && g_StudyList[next]->ExamId() == entry.m_strExamId) {
+        if (next < studies.size() && studies[next]->ExamId() == entry.m_strExamId) {
             remaining.push_back(std::move(entry));
             ++next;
         }

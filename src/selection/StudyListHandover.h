@@ -1,20 +1,22 @@
 #pragma once
-// The write list meets the archive run through g_StudyList: the studies go in before the run,
-// and afterwards the write list keeps exactly those the run did not archive.
+// The write list meets the archive run through the run's study list: the studies go in before
+// the run, and afterwards the write list keeps exactly those the run did not archive.
 #include <vector>
 
+#include "db/StudyRecord.h"
 #include "selection/SearchResult.h"
 
 namespace mirabel {
 
-// Replaces g_StudyList by the write list's studies, in order. A study's archive is recorded in
+// Replaces studies by the write list's studies, in order. A study's archive is recorded in
 // its EXAM row only when markArchived is on and the row records no archive yet, so a study
 // archived before keeps where it went first. Studies without an image path cannot be copied and
 // are left out.
-void HandOverToStudyList(const std::vector<SearchResult>& writeList, bool markArchived);
+void HandOverToStudyList(StudyList& studies, const std::vector<SearchResult>& writeList,
+                         bool markArchived);
 
-// After the run: removes the archived studies from g_StudyList, and from the write list every
+// After the run: removes the archived studies from studies, and from the write list every
 // entry that is not among the studies left there (archived, or never handed over).
-void KeepStudiesNotArchived(std::vector<SearchResult>& writeList);
+void KeepStudiesNotArchived(StudyList& studies, std::vector<SearchResult>& writeList);
 
 }  // namespace mirabel

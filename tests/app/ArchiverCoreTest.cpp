@@ -6,6 +6,7 @@
 #include <climits>
 #include <memory>
 
+#include "app/WindowRun.h"
 #include "app/AppPaths.h"
 #include "archive/RunLock.h"
 #include "config/ArchiveDestination.h"
@@ -35,7 +36,7 @@ TEST(ArchiverCore, ConstructionReadsFromDirectlyUnderTheProductKey) {
     EXPECT_EQ(config.m_strDbType, "ORACLE");
     EXPECT_FALSE(config.m_bReside);
     EXPECT_EQ(config.m_nIncrement, 1);
-    EXPECT_EQ(config.m_strStatus, "No Studies To Archive!!");
+    EXPECT_EQ(core.Window().m_strStatus, "No Studies To Archive!!");
     EXPECT_EQ(g_strAppDir, dir.path().string() + "/");
     EXPECT_EQ(g_strArchivesFile, g_strAppDir + "archives.p");
     EXPECT_EQ(g_strScriptFile, g_strAppDir + "pcode.txt");
@@ -208,7 +209,7 @@ TEST_F(ArchiverCoreRules, ArchiveMethodArchivesIntoArchivePathAndCountsWhatWaits
     EXPECT_FALSE(core->Config().m_bReplicate);
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "ReplicateMethod"), "FALSE");
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "DBField"), "EXAM_ID");  // kept for Replicate
-    EXPECT_EQ(core->Config().m_strStatus, "3 studies to be archived");
+    EXPECT_EQ(core->Window().m_strStatus, "3 studies to be archived");
 
     core->ChooseArchiveColumn("ARCHIVE_PATH");
     EXPECT_EQ(dir.Stored("NFS:lab", "Archive", "DBField"), "ARCHIVE_PATH");
@@ -230,7 +231,7 @@ TEST_F(ArchiverCoreRules, OnlyTheMaximumCountSwitchLeavesTheCountAsItIs) {
         ASSERT_FALSE(core->TakeControlValues(values));
         core->ApplyCriterion(row.criterion);
         EXPECT_EQ(dir.Stored("NFS:lab", "Archive", row.key), "TRUE");
-        EXPECT_EQ(core->Config().m_strStatus != "No Studies To Archive!!", row.recounts) << row.key;
+        EXPECT_EQ(core->Window().m_strStatus != "No Studies To Archive!!", row.recounts) << row.key;
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 
+#include "app/ProcessState.h"
 #include "config/SettingsStore.h"
 #include "config/ArchiveListFile.h"
 #include "db/DatabaseLayer.h"
@@ -23,7 +24,7 @@ namespace {
 class HeadlessRun : public ::testing::Test {
   protected:
     HeadlessRun() {
-        ResetDatabaseLayer();
+        ResetProcessState();
         ::setenv("XDG_CONFIG_HOME", (setup.Work() / "config").c_str(), 1);
         ImageDatabaseContent content;
         content.patients.push_back({7, "Smith", "Ann"});
@@ -41,7 +42,7 @@ class HeadlessRun : public ::testing::Test {
     }
     ~HeadlessRun() override {
         ::unsetenv("XDG_CONFIG_HOME");
-        ResetDatabaseLayer();
+        ResetProcessState();
     }
 
     // What the main window would have stored: the destination list, the selection and the

@@ -1,4 +1,5 @@
 // Archive runs over the study list, with a scripted operator and real folders and databases.
+#include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 
 #include <gtest/gtest.h>
@@ -55,7 +56,7 @@ class ArchiveRun : public ::testing::Test {
 
 TEST_F(ArchiveRun, WithoutADestinationNothingStarts) {
     AddStudy("\\A");
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{kNoDestinationSelected});
     EXPECT_TRUE(setup.op->progress.empty());
     EXPECT_TRUE(setup.Activity().empty());
@@ -64,7 +65,7 @@ TEST_F(ArchiveRun, WithoutADestinationNothingStarts) {
 TEST_F(ArchiveRun, AnEmptyRunToAMediumStillPreparesAndReleasesIt) {
     ArchiveDestination& medium = Select(TransferSetup::MediumDestination(Medium("DVD3")));
     medium.m_strCurrentLabel = "DVD3";
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(setup.op->MessageTexts(),
               (std::vector<std::string>{
                   "Please prepare media for writing if it has not already been prepared",
@@ -83,7 +84,7 @@ TEST_F(ArchiveRun, TheMaximumCountLimitsTheStudiesAttempted) {
     for (const char* path : {"\\A", "\\B", "\\C", "\\D", "\\E"}) AddStudy(path);
     setup.config.m_bMaxStudies = true;
     setup.config.m_nMaxStudies = 3;
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 1, 1, 0, 0}));
     const auto studies = setup.op->ProgressOf("study");
     ASSERT_EQ(studies.size(), 3u);
@@ -103,7 +104,7 @@ TEST_F(ArchiveRun, AFailingStudyIsTriedThreeTimesAndTheRunGoesOn) {
         if (setup.Errors().size() == 4 && !fs::exists(setup.ImageRoot() / "LATE"))
             setup.MakeStudy("\\LATE", {{"im", "x"}});
     };
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 1, 1}));
     const std::string missing =
         "Failure archiving study for Ann Smith on 01/17/2004 - study directory does not exist";
@@ -118,7 +119,7 @@ TEST_F(ArchiveRun, CancelEndsTheRunWithoutRetryOrFinish) {
     setup.op->onPump = [](int pump) {
         if (pump == 3) RequestStop();  // two pumps paint the window, the third follows a file
     };
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 0}));
     EXPECT_EQ(setup.Activity(),
               (std::vector<std::string>{"Archive started", "Archive stopped by user"}));
@@ -134,7 +135,7 @@ TEST_F(ArchiveRun, CancelDuringTheRetryPauseEndsTheRun) {
     setup.op->onPump = [](int pump) {
         if (pump == 5) RequestStop();
     };
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 0}));
     EXPECT_EQ(setup.Errors().size(), 1u);
     EXPECT_EQ(setup.Activity().back(), "Archive stopped by user");
@@ -147,7 +148,7 @@ TEST_F(ArchiveRun, AFullMediumEndsTheRunAndAsksForItsLabel) {
     MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im", 2 * 1048576);
     AddStudy("\\BIG", false);
     AddStudy("\\C");
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 0, 0}));
     EXPECT_EQ(setup.op->MessageTexts().back(),
               "Finished copying studies to MO!\nPlease remove MO and label as MO0042!");
@@ -162,7 +163,7 @@ TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
     MakeSparseFile(setup.MakeStudy("\\BIG", {}) / "im",
                    FreeBytesAvailable(setup.Work() / "arch").value() - 1048576);
     AddStudy("\\BIG", false);
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     const std::string full = "Error: NFS server does not have enough space to complete archive";
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{full});
     EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Archive started", full}));
@@ -175,7 +176,7 @@ TEST_F(ArchiveRun, AMediumsDicomDirIsReadOnceAndCompleteAfterEveryStudy) {
         WriteDicomStudy(setup.MakeStudy("\\S" + n, {}), "P^" + n, "P" + n, TestUid(n), 1, 2);
         AddStudy("\\S" + n, false);
     }
-    RunArchive(setup.config);
+    RunArchive(WindowRunContext(), setup.config);
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(DicomDirOutline(setup.Work() / "medium/DICOMDIR").size(), 3u * 5);
     const std::string log = ReadFileBytes(setup.Work() / kDicomDirLogFile);

@@ -1,6 +1,8 @@
 // The archive location written into the study's EXAM row of a real SQLite image database.
 #include <gtest/gtest.h>
 
+#include "app/WindowRun.h"
+#include "app/ProcessState.h"
 #include "archive/StudyTransfer.h"
 #include "db/DatabaseLayer.h"
 #include "fixtures/ArchiveColumnReader.h"
@@ -18,7 +20,7 @@ constexpr const char* kPath = "\\2004\\0117\\ST01";
 class ArchiveWriteBack : public ::testing::Test {
   protected:
     ArchiveWriteBack() {
-        ResetDatabaseLayer();
+        ResetProcessState();
         ImageDatabaseContent content;
         content.patients.push_back({7, "Smith", "Ann"});
         ExamRow exam;
@@ -33,11 +35,11 @@ class ArchiveWriteBack : public ::testing::Test {
         setup.MakeStudy(kPath, {{"a", "1"}});
         study.m_bUpdateDatabase = 1;
     }
-    ~ArchiveWriteBack() override { ResetDatabaseLayer(); }
+    ~ArchiveWriteBack() override { ResetProcessState(); }
 
     TransferOutcome Archive(ArchiveDestination& destination) {
         MediaBudget budget;
-        return ArchiveStudy(setup.config, destination, study, budget);
+        return ArchiveStudy(WindowRunControl(), setup.config, destination, study, budget);
     }
 
     TransferSetup setup;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/WindowRun.h"
 #include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
@@ -34,7 +35,7 @@ class FtpStudyUpload : public ::testing::Test {
     }
     TransferOutcome Archive(ArchiveDestination destination) {
         MediaBudget budget;
-        return ArchiveStudy(setup.config, destination, study, budget);
+        return ArchiveStudy(WindowRunControl(), setup.config, destination, study, budget);
     }
     std::string ConnectionFailure(const std::string& address) const {
         return "Failure archiving study for Ann Smith on 01/17/2004 - FTP connection could not "

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProcessState.h"
 #include "db/DatabaseLayer.h"
 #include "db/LabelDatabase.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -17,11 +18,11 @@ namespace {
 class MediaLabel : public ::testing::Test {
   protected:
     MediaLabel() {
-        ResetDatabaseLayer();
+        ResetProcessState();
         fs::create_directory(medium);
         RunSqlite(setup.Work() / kLabelDatabaseFile, {"CREATE TABLE Labels (Label TEXT)"});
     }
-    ~MediaLabel() override { ResetDatabaseLayer(); }
+    ~MediaLabel() override { ResetProcessState(); }
 
     void Register(const std::vector<std::string>& labels) {
         for (const std::string& label : labels) ASSERT_EQ(AddLabel(label), 1) << label;

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "app/ProcessState.h"
+#include "app/WindowRun.h"
 #include "fixtures/ScriptedOperator.h"
 
 namespace mirabel {
@@ -12,14 +14,14 @@ namespace {
 
 class RunStateTest : public ::testing::Test {
   protected:
-    void SetUp() override { ResetRunState(); }
-    void TearDown() override { ResetRunState(); }
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { ResetProcessState(); }
     ScopedOperator op;
 };
 
 TEST_F(RunStateTest, ScopePublishesTheWindowAndPumpsTwiceSoItPaints) {
     {
-        ProgressScope scope(false);
+        ProgressScope scope(WindowRunControl(), false);
         EXPECT_EQ(g_pProgressDlg, &scope.Window());
         EXPECT_EQ(op->pumps, 2);
         EXPECT_EQ(op->openWindows, 1);
@@ -37,7 +39,7 @@ TEST_F(RunStateTest, ScopePublishesTheWindowAndPumpsTwiceSoItPaints) {
 TEST_F(RunStateTest, ScopeClosesTheWindowWhenTheOperationThrows) {
     EXPECT_THROW(
         {
-            ProgressScope scope(true);
+            ProgressScope scope(WindowRunControl(), true);
             EXPECT_TRUE(op->progress[0].deleting);
             throw std::runtime_error("database error");
         },
@@ -48,21 +50,21 @@ TEST_F(RunStateTest, ScopeClosesTheWindowWhenTheOperationThrows) {
 
 TEST_F(RunStateTest, ScopeLeavesNoPointerBehindWhenPaintingThrows) {
     op->onPump = [](int) { throw std::runtime_error("window gone"); };
-    EXPECT_THROW(ProgressScope scope(false), std::runtime_error);
+    EXPECT_THROW(ProgressScope scope(WindowRunControl(), false), std::runtime_error);
     EXPECT_EQ(g_pProgressDlg, nullptr);
     EXPECT_EQ(op->openWindows, 0);
 }
 
 TEST_F(RunStateTest, OnlyOneOperationAtATime) {
-    ProgressScope scope(false);
-    EXPECT_THROW(ProgressScope second(true), std::logic_error);
+    ProgressScope scope(WindowRunControl(), false);
+    EXPECT_THROW(ProgressScope second(WindowRunControl(), true), std::logic_error);
     EXPECT_EQ(g_pProgressDlg, &scope.Window());
     EXPECT_EQ(op->openWindows, 1);
 }
 
 TEST_F(RunStateTest, StopFlagSurvivesTheWindowAndIsClearedByTheNextOne) {
     {
-        ProgressScope scope(false);
+        ProgressScope scope(WindowRunControl(), false);
         op->onPump = [](int) { RequestStop(); };  // Cancel pressed between two files
         EXPECT_FALSE(StopRequested());
         PeekAndPump();
@@ -71,8 +73,24 @@ TEST_F(RunStateTest, StopFlagSurvivesTheWindowAndIsClearedByTheNextOne) {
     }
     EXPECT_TRUE(StopRequested());
     op->onPump = nullptr;
-    ProgressScope next(false);
+    ProgressScope next(WindowRunControl(), false);
     EXPECT_FALSE(StopRequested());
+}
+
+TEST_F(RunStateTest, CancelStopsTheOperationWhoseWindowItIsAndNoOther) {
+    RunControl own;
+    {
+        ProgressScope scope(own, false);
+        EXPECT_EQ(g_pProgressDlg, nullptr);  // the window's run stays idle
+        op->PressCancel();
+        EXPECT_TRUE(own.StopRequested());
+        EXPECT_FALSE(StopRequested());
+        // Another control can open its window meanwhile: each has its own.
+        ProgressScope window(WindowRunControl(), false);
+        EXPECT_EQ(g_pProgressDlg, &window.Window());
+    }
+    EXPECT_EQ(own.Progress(), nullptr);
+    EXPECT_EQ(g_pProgressDlg, nullptr);
 }
 
 TEST_F(RunStateTest, PumpGoesOnQuietlyAfterAQuitRequest) {
@@ -87,12 +105,12 @@ TEST_F(RunStateTest, PumpingWaitEndsEarlyOnCancel) {
     op->onPump = [](int pump) {
         if (pump == 3) RequestStop();
     };
-    WaitPumping(std::chrono::hours(1));  // would never end without the stop
+    WaitPumping(WindowRunControl(), std::chrono::hours(1));  // would never end without the stop
     EXPECT_EQ(op->pumps, 3);
 }
 
 TEST_F(RunStateTest, PumpingWaitKeepsPumpingUntilTheTimeIsUp) {
-    WaitPumping(std::chrono::milliseconds(100));
+    WaitPumping(WindowRunControl(), std::chrono::milliseconds(100));
     EXPECT_GE(op->pumps, 2);
     EXPECT_FALSE(StopRequested());
 }

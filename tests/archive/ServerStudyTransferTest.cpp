@@ -2,6 +2,8 @@
 // server, both real on 127.0.0.1, the rows from a real SQLite image database.
 #include <gtest/gtest.h>
 
+#include "app/WindowRun.h"
+#include "app/ProcessState.h"
 #include "archive/StudyTransfer.h"
 #include "db/DatabaseLayer.h"
 #include "fixtures/FtpServer.h"
@@ -20,12 +22,12 @@ constexpr const char* kPath = "\\2004\\0117\\ST1001";
 class ServerStudyTransfer : public ::testing::Test {
   protected:
     ServerStudyTransfer() {
-        ResetDatabaseLayer();
+        ResetProcessState();
         CreateImageDatabase(setup.Work() / "echo.mdb", StudiesOfOnePatient({1001}));
         setup.config.m_strDatabaseFile = (setup.Work() / "echo.mdb").string();
         setup.MakeStudy(kPath, {{"IMG1.dcm", "image"}});
     }
-    ~ServerStudyTransfer() override { ResetDatabaseLayer(); }
+    ~ServerStudyTransfer() override { ResetProcessState(); }
 
     TransferOutcome Archive(const TableDataServer& table, const std::string& patientId,
                             const std::string& examId) {
@@ -39,7 +41,7 @@ class ServerStudyTransfer : public ::testing::Test {
         StudyRecord study = TransferSetup::Study(kPath, examId);
         study.SetPatientId(patientId);
         MediaBudget budget;
-        return ArchiveStudy(setup.config, server, study, budget);
+        return ArchiveStudy(WindowRunControl(), setup.config, server, study, budget);
     }
 
     TransferSetup setup;

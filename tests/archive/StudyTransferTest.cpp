@@ -1,4 +1,5 @@
 // The transfer of one study to folders and removable media, on real files.
+#include "app/WindowRun.h"
 #include "archive/StudyTransfer.h"
 
 #include <gtest/gtest.h>
@@ -27,7 +28,8 @@ class StudyTransfer : public ::testing::Test {
                             const std::string& examId = "42") {
         StudyRecord study = TransferSetup::Study(path, examId);
         study.m_bUpdateDatabase = examId != "42";
-        const TransferOutcome result = ArchiveStudy(setup.config, destination, study, budget);
+        const TransferOutcome result =
+            ArchiveStudy(WindowRunControl(), setup.config, destination, study, budget);
         label = destination.m_strCurrentLabel;
         return result;
     }
@@ -50,7 +52,7 @@ TEST_F(StudyTransfer, CopiesTheFilesAndTheManifestButNoSubfolder) {
     WriteFileBytes(local / "sub" / "inner", "not part of the study");
     fs::permissions(local / "a.dcm", fs::perms::owner_read);  // read-only
     {
-        ProgressScope progress;
+        ProgressScope progress(WindowRunControl());
         ASSERT_EQ(Archive(Folder()), TransferOutcome::Archived);
     }
     const std::string d = copy.string() + "/";
@@ -208,10 +210,12 @@ TEST_F(StudyTransfer, AnImageServerReceivesNothingForIdsThatAreNoNumbers) {
     StudyRecord study = TransferSetup::Study(kPath, "42");
     study.m_bUpdateDatabase = 0;  // the rows are read by both ids all the same
     study.SetPatientId("7 OR 1=1");
-    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    EXPECT_EQ(ArchiveStudy(WindowRunControl(), setup.config, server, study, budget),
+              TransferOutcome::Failed);
     study.SetPatientId("7");
     study.SetExamId("42;");
-    EXPECT_EQ(ArchiveStudy(setup.config, server, study, budget), TransferOutcome::Failed);
+    EXPECT_EQ(ArchiveStudy(WindowRunControl(), setup.config, server, study, budget),
+              TransferOutcome::Failed);
     EXPECT_EQ(setup.Errors(),
               (std::vector<std::string>{kFailure + "patient id 7 OR 1=1 is not a number",
                                         kFailure + "exam id 42; is not a number"}));
@@ -311,8 +315,9 @@ TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedAndNotedOnce) {
     ArchiveDestination medium = Medium("DVD7");
     medium.m_strDicomDir = kSaveDicomDir;
     StudyRecord study = TransferSetup::Study(kLongPath);
-    ASSERT_EQ(ArchiveStudy(setup.config, medium, study, budget), TransferOutcome::Archived);
-    ASSERT_EQ(ArchiveStudy(setup.config, medium, study, budget),
+    ASSERT_EQ(ArchiveStudy(WindowRunControl(), setup.config, medium, study, budget),
+              TransferOutcome::Archived);
+    ASSERT_EQ(ArchiveStudy(WindowRunControl(), setup.config, medium, study, budget),
               TransferOutcome::Archived);  // a retried study: copied again, listed once
 
     const auto outline = DicomDirOutline(archive / "DICOMDIR");
@@ -327,7 +332,8 @@ TEST_F(StudyTransfer, ARetriedStudyWithLongFolderNamesIsListedAndNotedOnce) {
 
     WriteFileBytes(archive / "DICOMDIR", "no DICOMDIR");
     StudyRecord again = TransferSetup::Study(kLongPath);
-    ASSERT_EQ(ArchiveStudy(setup.config, medium, again, budget), TransferOutcome::Archived);
+    ASSERT_EQ(ArchiveStudy(WindowRunControl(), setup.config, medium, again, budget),
+              TransferOutcome::Archived);
     EXPECT_EQ(NamingNotices(setup.Activity()), 1);
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "app/WindowRun.h"
 #include "archive/FrameReassembly.h"
 #include "archive/RunState.h"
 #include "archive/TableScript.h"
@@ -45,7 +46,8 @@ class TableDataSend : public ::testing::Test {
         return server;
     }
     bool Send(const ArchiveDestination& server, std::string& reply) {
-        return SendTableData(server, "PATIENT", {"NAME_L"}, {"Smith"}, reply, kStudyDir);
+        return SendTableData(WindowRunControl(), server, "PATIENT", {"NAME_L"}, {"Smith"}, reply,
+                             kStudyDir);
     }
 
     TransferSetup setup;
@@ -56,8 +58,8 @@ TEST_F(TableDataSend, TheRequestIsTheFramedScriptWithTheProcedureByteForByte) {
     TableDataServer server({{"EXAM", {TableAnswer::Reply("OK")}}});
     const std::string value = "O'Brien \"Jr\"\t\xC3\xA9\\cr\\lf" + std::string(4000, 'v');
     std::string reply;
-    ASSERT_TRUE(SendTableData(Server(server.Port()), "EXAM", {"NOTE", "PAT_ID"}, {value, "4711"},
-                              reply, kStudyDir));
+    ASSERT_TRUE(SendTableData(WindowRunControl(), Server(server.Port()), "EXAM", {"NOTE", "PAT_ID"},
+                              {value, "4711"}, reply, kStudyDir));
     EXPECT_EQ(reply, "OK");
     const std::string script =
         "String(Table)\r\nMakeString(Table,{\"EXAM\"})\r\nInteger(NFields)\r\n"
@@ -154,7 +156,7 @@ TEST_F(TableDataSend, CancelEndsTheConnectAndTheWaitForTheReply) {
     TableDataServer silent({{"PATIENT", {TableAnswer::Silent()}}});
     FullListener full;
     for (const int port : {silent.Port(), full.Port()}) {
-        ResetRunState();
+        WindowRunControl().Reset();
         setup.op->pumps = 0;
         setup.op->onPump = [](int pump) {
             if (pump == 5) RequestStop();

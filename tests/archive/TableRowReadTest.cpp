@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProcessState.h"
 #include "db/DatabaseLayer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/TempDir.h"
@@ -14,11 +15,11 @@ namespace {
 class TableRowRead : public ::testing::Test {
   protected:
     TableRowRead() {
-        ResetDatabaseLayer();
+        ResetProcessState();
         CreateImageDatabase(database, StudiesOfOnePatient({1001}));
         config.m_strDatabaseFile = database.string();
     }
-    ~TableRowRead() override { ResetDatabaseLayer(); }
+    ~TableRowRead() override { ResetProcessState(); }
 
     bool Read(const std::string& table, const std::string& key) {
         names.clear();

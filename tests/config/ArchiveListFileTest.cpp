@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProcessState.h"
 #include "config/ArchiveDestination.h"
 #include "fixtures/FileCreationLimits.h"
 #include "fixtures/TempDir.h"
@@ -20,8 +21,8 @@ const std::string kEveryType =
 
 class ArchiveListFile : public ::testing::Test {
   protected:
-    void SetUp() override { ResetArchives(); }
-    void TearDown() override { ResetArchives(); }
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { ResetProcessState(); }
 
     std::vector<std::string> Ids() const {
         std::vector<std::string> ids;

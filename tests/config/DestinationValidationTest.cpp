@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ProcessState.h"
 #include "config/ArchiveDestination.h"
 
 namespace mirabel {
@@ -34,8 +35,8 @@ ArchiveDestination Medium(const std::string& mediaType) {
 
 class Destinations : public ::testing::Test {
   protected:
-    void SetUp() override { ResetArchives(); }
-    void TearDown() override { ResetArchives(); }
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { ResetProcessState(); }
 };
 
 TEST_F(Destinations, SameAddressIsRefusedOnlyWithinOneType) {

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "app/ProcessState.h"
 #include "fixtures/TempDir.h"
 #include "platform/RegFileHive.h"
 
@@ -15,8 +16,8 @@ namespace {
 // fresh hive and no product key read yet.
 class SettingsStoreTest : public ::testing::Test {
   protected:
-    SettingsStoreTest() { ResetProductKey(); }
-    ~SettingsStoreTest() override { ResetProductKey(); }
+    SettingsStoreTest() { ResetProcessState(); }
+    ~SettingsStoreTest() override { ResetProcessState(); }
 
     std::string HiveText() const { return ReadFileBytes(hive_.file()); }
 

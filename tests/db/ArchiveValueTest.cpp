@@ -1,6 +1,7 @@
 // An empty or blank archive value is no archive: the waiting-study count, the manual search and
 // the deletion candidates agree on every study, on a SQLite file and on the PostgreSQL server as
 // the Oracle kind (where the engine's own rules for '' differ).
+#include "app/WindowRun.h"
 #include "db/ArchiveValue.h"
 
 #include <gtest/gtest.h>
@@ -61,11 +62,11 @@ void ExpectAllThreeAgree(const ArchiverConfig& config) {
         if (ResultLine(result).ends_with(" Y")) shownArchived.insert(result.m_strExamId);
     EXPECT_EQ(shownArchived, kArchived);
 
-    SelectServerCandidates(config);
+    SelectServerCandidates(WindowCandidates(), config);
     Ids candidates;
     for (const auto& record : g_ServerCandidates) candidates.emplace(record->ExamId());
     EXPECT_EQ(candidates, kArchived);
-    ResetDeletionCandidates();
+    WindowCandidates() = {};
 }
 
 class BlankArchiveValue : public DbTest {};

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "db/DatabaseLayer.h"
+#include "app/ProcessState.h"
 #include "fixtures/TempDir.h"
 #include "log/Logs.h"
 
@@ -32,8 +33,8 @@ inline void ChangeATwinThenTheThirdRow(CAdoRecordset* rs) {
 
 class DbTest : public ::testing::Test {
   protected:
-    DbTest() : cwd_(dir_.path()) { ResetDatabaseLayer(); }
-    ~DbTest() override { ResetDatabaseLayer(); }
+    DbTest() : cwd_(dir_.path()) { ResetProcessState(); }
+    ~DbTest() override { ResetProcessState(); }
 
     // The error log's entries, without their time stamps.
     std::vector<std::string> ErrorLines() const { return Entries(kErrorLogFile); }

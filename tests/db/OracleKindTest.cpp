@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/WindowRun.h"
 #include "archive/ExamRowWriter.h"
 #include "db/DbTestSupport.h"
 #include "db/ExpectedSelection.h"
@@ -102,7 +103,7 @@ TEST_F(OracleKind, SelectionWithAgeSendsToDateAndListsTheRightStudies) {
         config_.m_bReside = true;
         config_.m_bFinal = final;
         config_.m_nDaysBeforeArchive = 1;
-        GetStudyList(config_);
+        GetStudyList(config_, g_StudyList);
         const auto expected = ExpectedWaitingIds(content_.exams, config_, std::time(nullptr));
         ASSERT_FALSE(expected.empty());
         std::vector<std::string> listed;
@@ -131,7 +132,8 @@ TEST_F(OracleKind, CountIsWhatTheListWouldHold) {
             for (int cap : {3, kMaxSelectedStudies}) {
                 config_.m_bSendAll = sendAll;
                 config_.m_bReside = config_.m_bFinal = true;
-                ASSERT_TRUE(GetStudyList(config_, cap)) << ::testing::PrintToString(ErrorLines());
+                ASSERT_TRUE(GetStudyList(config_, g_StudyList, cap))
+                    << ::testing::PrintToString(ErrorLines());
                 std::size_t count = 0;
                 EXPECT_TRUE(CountWaitingStudies(config_, count, cap));
                 EXPECT_EQ(count, g_StudyList.size()) << change << ", cap " << cap;
@@ -191,7 +193,7 @@ TEST_F(OracleKind, TheMediaTypeColumnIsNeverTheArchiveColumn) {
     server_->Run("UPDATE EXAM SET MEDIA_TYPE = NULL WHERE EXAM_ID = 77;");
     for (const char* spelling : {"Media Type", "media_type"}) {
         config_.m_strDbField = spelling;
-        EXPECT_FALSE(GetStudyList(config_)) << spelling;
+        EXPECT_FALSE(GetStudyList(config_, g_StudyList)) << spelling;
         EXPECT_TRUE(g_StudyList.empty()) << spelling;
     }
     EXPECT_EQ(ErrorLines().size(), 2u) << ::testing::PrintToString(ErrorLines());

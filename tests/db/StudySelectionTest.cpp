@@ -1,4 +1,5 @@
 // Selecting the studies waiting to be archived from a SQLite image-system database.
+#include "app/WindowRun.h"
 #include "db/StudySelection.h"
 
 #include <functional>
@@ -100,7 +101,7 @@ TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
             config.m_bSendAll = c.sendAll, config.m_bReside = c.reside;
             config.m_bPrelim = c.prelim, config.m_bFinal = c.final;
             config.m_nDaysBeforeArchive = days;
-            GetStudyList(config);
+            GetStudyList(config, g_StudyList);
             const auto expected = ExpectedWaitingIds(content_.exams, config, std::time(nullptr));
             EXPECT_FALSE(expected.empty());
             EXPECT_EQ(ListedIds(), expected)
@@ -113,7 +114,7 @@ TEST_F(StudySelection, EveryCombinationSelectsTheRightStudiesOldestFirst) {
 
 TEST_F(StudySelection, EveryListedStudyHasItsFolder) {
     MakeStudyFolders(Path("images"), content_.exams);
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     ASSERT_FALSE(g_StudyList.empty());
     for (const auto& study : g_StudyList) {
         std::string relative(study->ImagePath().substr(1));
@@ -132,7 +133,7 @@ TEST_F(StudySelection, RecordsCarryTheRowsValues) {
     exam.examDate = "1999-01-01 00:00:00";
     extra.exams.push_back(exam);
     InsertRows(Path("corvana.mdb"), extra);
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     ASSERT_FALSE(g_StudyList.empty());
     const StudyRecord& first = *g_StudyList.front();
     EXPECT_EQ(first.ExamId(), "77");
@@ -143,26 +144,27 @@ TEST_F(StudySelection, RecordsCarryTheRowsValues) {
     EXPECT_EQ(first.m_bUpdateDatabase, 1);
     EXPECT_EQ(first.m_bSelected + first.m_bDeleted + first.m_bArchived, 0);
     EXPECT_TRUE(first.LastName().empty() && first.ArchiveValue().empty());
-    EXPECT_EQ(StudyCountStatus(), std::to_string(g_StudyList.size()) + " studies to be archived");
+    EXPECT_EQ(StudyCountStatus(g_StudyList.size()),
+              std::to_string(g_StudyList.size()) + " studies to be archived");
 }
 
 TEST_F(StudySelection, MissingConnectionValuesKeepTheList) {
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     const std::size_t before = g_StudyList.size();
     ASSERT_GT(before, 0u);
     ArchiverConfig jet = config_;
     jet.m_strDatabaseFile.clear();
-    GetStudyList(jet);
+    GetStudyList(jet, g_StudyList);
     EXPECT_EQ(DebugText().find("Variable is empty"), std::string::npos);
     ArchiverConfig sql = config_;
     sql.m_strDbType = "SQL";
     sql.m_strSqlServer = "db1";
-    GetStudyList(sql);  // no database, no user
+    GetStudyList(sql, g_StudyList);  // no database, no user
     ArchiverConfig oracle = sql;
     oracle.m_strDbType = "ORACLE";
     oracle.m_strSqlUser = "u";
     oracle.m_strSqlPassword.clear();
-    GetStudyList(oracle);
+    GetStudyList(oracle, g_StudyList);
     EXPECT_EQ(g_StudyList.size(), before);
     const std::string debug = DebugText();
     const std::size_t first = debug.find("Variable is empty");
@@ -172,14 +174,14 @@ TEST_F(StudySelection, MissingConnectionValuesKeepTheList) {
 }
 
 TEST_F(StudySelection, UnreachableDatabaseEmptiesTheListAndHidesThePassword) {
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     ASSERT_FALSE(g_StudyList.empty());
     ArchiverConfig missing = config_;
     missing.m_strDatabaseFile = Path("gone.mdb").string();
     missing.m_strSqlServer = "srv";
-    GetStudyList(missing);
+    GetStudyList(missing, g_StudyList);
     EXPECT_TRUE(g_StudyList.empty());
-    EXPECT_EQ(StudyCountStatus(), "No studies to be archived");
+    EXPECT_EQ(StudyCountStatus(g_StudyList.size()), "No studies to be archived");
     const std::string cannotOpen = "Could not find file '" + Path("gone.mdb").string() + "'.";
     const auto errors = ErrorLines();
     ASSERT_EQ(errors.size(), 3u);
@@ -194,7 +196,7 @@ TEST_F(StudySelection, UnreachableDatabaseEmptiesTheListAndHidesThePassword) {
 
 TEST_F(StudySelection, MissingTableOrColumnIsLoggedAndListsNothing) {
     RunSqlite(Path("corvana.mdb"), {"DROP TABLE PATIENT"});
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     EXPECT_TRUE(g_StudyList.empty());
     auto errors = ErrorLines();
     ASSERT_EQ(errors.size(), 2u);
@@ -203,7 +205,7 @@ TEST_F(StudySelection, MissingTableOrColumnIsLoggedAndListsNothing) {
 }
 
 TEST_F(StudySelection, DebugTraceOfASelection) {
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     const std::string debug = DebugText();
     std::size_t at = 0;
     for (const char* step :
@@ -214,7 +216,7 @@ TEST_F(StudySelection, DebugTraceOfASelection) {
         ASSERT_NE(at, std::string::npos) << step;
     }
     RunSqlite(Path("corvana.mdb"), {"UPDATE EXAM SET ARCHIVE_PATH = 'x'"});
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     EXPECT_TRUE(g_StudyList.empty());
     EXPECT_NE(DebugText().find("GetStudyList end(no records)"), std::string::npos);
     EXPECT_TRUE(ErrorLines().empty());
@@ -249,7 +251,7 @@ TEST_F(StudySelection, CountIsWhatTheListWouldHold) {
                 ArchiverConfig config = config_;
                 config.m_bSendAll = c.sendAll, config.m_bReside = c.reside;
                 config.m_bPrelim = c.prelim, config.m_bFinal = c.final;
-                ASSERT_TRUE(GetStudyList(config, cap));
+                ASSERT_TRUE(GetStudyList(config, g_StudyList, cap));
                 std::size_t count = 7;
                 EXPECT_TRUE(CountWaitingStudies(config, count, cap));
                 EXPECT_EQ(count, g_StudyList.size())
@@ -299,9 +301,9 @@ class ArchiveColumn : public DbTest {
 TEST_F(ArchiveColumn, AddedOnceWhenMissingWithoutErrorLines) {
     // Every column of the made schema is one the system itself uses: none is offered.
     EXPECT_TRUE(ListExamColumns(config_).empty());
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     EXPECT_EQ(g_StudyList.size(), 20u);
-    GetStudyList(config_);
+    GetStudyList(config_, g_StudyList);
     EXPECT_EQ(ListExamColumns(config_), std::vector<std::string>{"Archive Path"});
     EXPECT_TRUE(ErrorLines().empty());
     // The column is found whatever its spelling in the settings.
@@ -311,16 +313,16 @@ TEST_F(ArchiveColumn, AddedOnceWhenMissingWithoutErrorLines) {
 }
 
 TEST_F(ArchiveColumn, AnEmptyNameOrAColumnTheSystemUsesIsRefused) {
-    ASSERT_TRUE(GetStudyList(config_));
+    ASSERT_TRUE(GetStudyList(config_, g_StudyList));
     const int columns = ExamColumnCount(Path("corvana.mdb"));
     for (const char* refused : {"", "exam_id", "IMAGE_PATH", "media type", "MEDIA_TYPE",
                                 "Sonographer", "DOC_TO_READ", "x] Text(255); DROP TABLE EXAM"}) {
         config_.m_strDbField = "Archive Path";
-        ASSERT_TRUE(GetStudyList(config_));
+        ASSERT_TRUE(GetStudyList(config_, g_StudyList));
         ASSERT_EQ(g_StudyList.size(), 20u);
         const std::size_t errors = ErrorLines().size();
         config_.m_strDbField = refused;
-        EXPECT_FALSE(GetStudyList(config_)) << refused;
+        EXPECT_FALSE(GetStudyList(config_, g_StudyList)) << refused;
         EXPECT_TRUE(g_StudyList.empty()) << refused;
         EXPECT_EQ(ErrorLines().size(), errors + 1) << refused;
     }

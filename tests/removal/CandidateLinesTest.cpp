@@ -1,4 +1,5 @@
 // The Select Studies list's lines and the selection they make, keyed by the studies they show.
+#include "app/WindowRun.h"
 #include "removal/CandidateLines.h"
 
 #include <gtest/gtest.h>
@@ -29,7 +30,7 @@ std::set<std::string> SelectedIn(const CandidateList& list) {
 TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     Fill(g_TempCandidates, {"12"});
     Fill(g_ServerCandidates, {"10", "11"});
-    const std::vector<CandidateListLine> lines = CandidateListLines();
+    const std::vector<CandidateListLine> lines = CandidateListLines(WindowCandidates());
     ASSERT_EQ(lines.size(), 3u);
     // The operator highlights the temporary study and the first server study.
     const std::vector<CandidateKey> highlighted = {lines[0].key, lines[1].key};
@@ -39,11 +40,11 @@ TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     Fill(g_TempCandidates, {"11"});
     Fill(g_ServerCandidates, {"11", "13", "10"});
     g_ServerCandidates[0]->m_bSelected = 1;
-    SyncSelection(highlighted);
+    SyncSelection(WindowCandidates(), highlighted);
 
     EXPECT_EQ(SelectedIn(g_ServerCandidates), std::set<std::string>{"10"});
     EXPECT_TRUE(SelectedIn(g_TempCandidates).empty());
-    ResetDeletionCandidates();
+    WindowCandidates() = {};
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The deletion candidates and the rules that select among them, on a SQLite image database, a
 // "tempstudies.mdb", and the Oracle kind on the PostgreSQL server.
+#include "app/WindowRun.h"
 #include "removal/CandidateSelection.h"
 
 #include <gtest/gtest.h>
@@ -66,8 +67,8 @@ class CandidateSelection : public ::testing::Test {
 };
 
 TEST_F(CandidateSelection, OnlyArchivedStudiesWithAFolderAreCandidatesOldestFirst) {
-    SelectServerCandidates(setup.config);
-    SelectTempCandidates(setup.config);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    SelectTempCandidates(WindowCandidates(), setup.config);
     ASSERT_EQ(g_ServerCandidates.size(), 3u);
     EXPECT_EQ(g_ServerCandidates[0]->ExamId(), "9");
     EXPECT_EQ(g_ServerCandidates[1]->ExamId(), "1");
@@ -80,7 +81,7 @@ TEST_F(CandidateSelection, OnlyArchivedStudiesWithAFolderAreCandidatesOldestFirs
     // Temporary studies carry their archive value too: their copy is checked before they go.
     for (const auto& temp : g_TempCandidates)
         EXPECT_EQ(temp->ArchiveValue(), "FTP:x:/t/" + std::string(temp->ExamId()) + "/");
-    EXPECT_EQ(CountSelected(), 0);
+    EXPECT_EQ(CountSelected(WindowCandidates()), 0);
     EXPECT_TRUE(setup.Errors().empty());
 }
 
@@ -109,7 +110,7 @@ TEST_F(CandidateSelection, RulesSelectAndEveryPassStartsAfresh) {
         rules.m_bTempDel = c.tempDel;
         rules.m_strTempDays = c.tempDays;
         rules.m_strMaxDeletePercent = "100";
-        EXPECT_TRUE(RunSelectionPass(setup.config, rules).Clean());
+        EXPECT_TRUE(RunSelectionPass(WindowCandidates(), setup.config, rules).Clean());
         EXPECT_EQ(Selected(), c.selected) << c.days << " / " << c.tempDays;
     }
     EXPECT_TRUE(setup.Errors().empty());
@@ -185,7 +186,7 @@ TEST_F(CandidateSelection, RefusedValuesSelectNothingAndTheBrakeHoldsBackTooMany
         rules.m_bTempDel = c.tempDays != nullptr;
         rules.m_strTempDays = c.tempDays ? c.tempDays : "";
         rules.m_strMaxDeletePercent = c.maxPercent;
-        const SelectionOutcome outcome = RunSelectionPass(setup.config, rules);
+        const SelectionOutcome outcome = RunSelectionPass(WindowCandidates(), setup.config, rules);
         EXPECT_EQ(Selected(), c.selected) << c.days << " / " << c.maxPercent;
         EXPECT_FALSE(outcome.failed);
         EXPECT_EQ(outcome.Problems(), c.problems);
@@ -198,15 +199,15 @@ TEST_F(CandidateSelection, FailuresAreLoggedAndTheRestOfThePassGoesOn) {
     DeletionSettings rules;
     rules.m_bByDate = rules.m_bTempDel = true;
     rules.m_strMaxDeletePercent = "100";
-    EXPECT_TRUE(RunSelectionPass(setup.config, rules).failed);
+    EXPECT_TRUE(RunSelectionPass(WindowCandidates(), setup.config, rules).failed);
     EXPECT_EQ(Selected(), (Ids{"1", "7", "9"}));
     EXPECT_EQ(setup.Errors(), std::vector<std::string>{"Could not find file 'tempstudies.mdb'."});
 
     setup.config.m_strDatabaseFile = (setup.Work() / "gone.mdb").string();
-    EXPECT_TRUE(RunSelectionPass(setup.config, rules).failed);
+    EXPECT_TRUE(RunSelectionPass(WindowCandidates(), setup.config, rules).failed);
     EXPECT_TRUE(g_ServerCandidates.empty());
     EXPECT_TRUE(g_TempCandidates.empty());
-    EXPECT_EQ(CountSelected(), 0);
+    EXPECT_EQ(CountSelected(WindowCandidates()), 0);
     // The layer's line and the pass's line for each of the three database operations, and
     // the temporary-study database once more.
     EXPECT_EQ(setup.Errors().size(), 1u + 3 * 2 + 1);
@@ -219,12 +220,12 @@ TEST(MarkCandidate, TheServerListWinsAndUnknownIdsAreIgnored) {
             list->push_back(std::make_unique<StudyRecord>());
             list->back()->SetExamId(id);
         }
-    MarkCandidate("4");
-    MarkCandidates({"5", "5", "6", "05"});
+    MarkCandidate(WindowCandidates(), "4");
+    MarkCandidates(WindowCandidates(), {"5", "5", "6", "05"});
     EXPECT_EQ(g_ServerCandidates[0]->m_bSelected, 1);
     EXPECT_EQ(g_ServerCandidates[1]->m_bSelected, 0);
     EXPECT_EQ(g_ServerCandidates[2]->m_bSelected, 1);
-    EXPECT_EQ(CountSelected(), 2);
+    EXPECT_EQ(CountSelected(WindowCandidates()), 2);
 }
 
 TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
@@ -254,7 +255,7 @@ TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
 
     DeletionSettings rules;
     rules.m_bByDate = true;
-    EXPECT_TRUE(RunSelectionPass(config, rules).Clean());
+    EXPECT_TRUE(RunSelectionPass(WindowCandidates(), config, rules).Clean());
     EXPECT_EQ(Ids_(g_ServerCandidates), Ids{"31"});
     EXPECT_EQ(Ids_(g_TempCandidates), Ids{"32"});
     EXPECT_EQ(Selected(), Ids{"31"});
@@ -263,8 +264,8 @@ TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
     EXPECT_EQ(SetMediaTypeArchive(rows, config, "31"), 1);
     EXPECT_EQ(SetMediaTypeArchive(rows, config, "33"), 0);  // no such row
     EXPECT_EQ(SetMediaTypeArchive(rows, config, "32"), 1);
-    SelectServerCandidates(config);
-    SelectTempCandidates(config);
+    SelectServerCandidates(WindowCandidates(), config);
+    SelectTempCandidates(WindowCandidates(), config);
     EXPECT_TRUE(g_ServerCandidates.empty());
     EXPECT_TRUE(g_TempCandidates.empty());
     EXPECT_TRUE(setup.Errors().empty()) << ::testing::PrintToString(setup.Errors());

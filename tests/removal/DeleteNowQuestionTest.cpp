@@ -1,4 +1,5 @@
 // The question Delete Now asks before it deletes what the operator highlighted.
+#include "app/WindowRun.h"
 #include "removal/DeleteNowQuestion.h"
 
 #include <gtest/gtest.h>
@@ -39,12 +40,12 @@ TEST(ConfirmDeleteNow, AsksAboutTheHighlightedStudiesStillListedAndTheirListedFi
     }
     // 1.5 GB listed for exam 10, without writing them.
     std::filesystem::resize_file(setup.FolderOf(10) / "IMG1.dcm", (std::uint64_t{3} << 30) / 2);
-    RunSelectionPass(setup.config, {});
+    RunSelectionPass(WindowCandidates(), setup.config, {});
     const std::vector<CandidateKey> highlighted = {
         {false, "10"}, {false, "10"}, {false, "99"}, {true, "11"}};
 
     setup.op->answers = {Answer::Yes};
-    EXPECT_TRUE(ConfirmDeleteNow(setup.config, highlighted));
+    EXPECT_TRUE(ConfirmDeleteNow(setup.config, WindowCandidates(), highlighted));
     EXPECT_EQ(setup.op->MessageTexts(),
               std::vector<std::string>{"Delete the local images of 1 studies (1.5 GB)?"});
 }

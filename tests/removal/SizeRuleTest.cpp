@@ -1,5 +1,6 @@
 // Auto-Delete By Size: the oldest archived studies are selected until the free space of the
 // image store plus the room the selected studies take up reaches the limit.
+#include "app/WindowRun.h"
 #include "removal/SizeRule.h"
 
 #include <gtest/gtest.h>
@@ -92,7 +93,7 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
         rules.m_bTempDel = c.tempDays != nullptr;
         rules.m_strTempDays = c.tempDays ? c.tempDays : "";
         rules.m_strMaxDeletePercent = "100";
-        EXPECT_TRUE(RunSelectionPass(setup.config, rules).Clean()) << c.what;
+        EXPECT_TRUE(RunSelectionPass(WindowCandidates(), setup.config, rules).Clean()) << c.what;
         std::set<std::string> selected;
         for (const auto* list : {&g_ServerCandidates, &g_TempCandidates})
             for (const auto& record : *list)
@@ -102,7 +103,7 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
     EXPECT_TRUE(setup.Errors().empty());
 
     ScopedFreeBytes unknown(std::nullopt);
-    EXPECT_FALSE(MarkBySize(setup.config, 1));
+    EXPECT_FALSE(MarkBySize(WindowCandidates(), setup.config, 1));
     EXPECT_EQ(setup.Errors().size(), 1u);
 }
 

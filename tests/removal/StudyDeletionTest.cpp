@@ -1,6 +1,7 @@
 // Verified study deletion on real study folders with real copies in a folder destination, a
 // SQLite image database, the catalog in the working folder, and a removable medium that is a
 // folder with "cvlabel.txt".
+#include "app/WindowRun.h"
 #include "removal/StudyDeletion.h"
 
 #include <gtest/gtest.h>
@@ -44,15 +45,15 @@ fs::path Add(RemovalSetup& setup, long id, std::string archiveValue = kFolderCop
 
 // Lists the candidates and selects them all.
 void SelectAll(const RemovalSetup& setup) {
-    SelectServerCandidates(setup.config);
-    SelectTempCandidates(setup.config);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    SelectTempCandidates(WindowCandidates(), setup.config);
     for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
         for (const auto& record : *list) record->m_bSelected = 1;
 }
 
 int DeleteAll(const RemovalSetup& setup, const DeletionOptions& options = {}) {
     SelectAll(setup);
-    return RunDeletionPass(setup.config, options).result;
+    return RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, options).result;
 }
 
 bool Deleted(const RemovalSetup& setup, long id) {
@@ -449,7 +450,9 @@ TEST(StudyDeletion, ARowThatChangedSinceTheListingLeavesTheStudy) {
         Add(setup, 2);
         SelectAll(setup);
         RunSqlite(setup.Database(), {change});
-        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1) << change;
+        EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result,
+                  1)
+            << change;
         EXPECT_TRUE(fs::exists(setup.FolderOf(1) / "IMG1.dcm")) << change;
         EXPECT_TRUE(Deleted(setup, 2)) << change;
         EXPECT_NE(JoinedErrors(setup).find("its row changed"), std::string::npos) << change;
@@ -483,8 +486,9 @@ TEST(StudyDeletion, AFailingFileLeavesTheStudyWholeOrForTheNextPass) {
         EXPECT_EQ(setup.Errors().size(), 1u) << JoinedErrors(setup);
 
         // The next pass, with nothing selected, finishes what the journal holds.
-        SelectServerCandidates(setup.config);
-        EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+        SelectServerCandidates(WindowCandidates(), setup.config);
+        EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result,
+                  1);
         EXPECT_EQ(Deleted(setup, 1), !c.whole);
         EXPECT_EQ(FolderNames(setup.FolderOf(1)).empty(), !c.whole);
         EXPECT_EQ(PendingRemovals(), 0u);
@@ -558,8 +562,10 @@ TEST(StudyDeletion, TheNextPassFinishesOrUndoesAnInterruptedStudy) {
             RunSqlite(setup.Database(),
                       {std::string("UPDATE EXAM SET ARCHIVE_PATH = '") + c.rowValue + "'"});
 
-        SelectServerCandidates(setup.config);  // nothing selected: the pass only recovers
-        const DeletionPassResult pass = RunDeletionPass(setup.config, {});
+        SelectServerCandidates(WindowCandidates(),
+                               setup.config);  // nothing selected: the pass only recovers
+        const DeletionPassResult pass =
+            RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {});
         EXPECT_EQ(Deleted(setup, 1), c.deleted) << c.what;
         if (c.whole) {
             EXPECT_EQ(FolderNames(folder), names) << c.what;
@@ -599,7 +605,9 @@ TEST(StudyDeletion, AJournalRecordLeadingOutOfTheStoreIsNeverFollowed) {
         intent.mediaTypeColumn = "Media Type";
         intent.files = {{name, ".mirabel-removing-2-0", 7}};
         journal.Record(intent);
-        EXPECT_TRUE(RunDeletionPass(setup.config, {}).journalLeft) << where;
+        EXPECT_TRUE(
+            RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).journalLeft)
+            << where;
         EXPECT_TRUE(fs::exists(setup.Work() / "outside" / "IMG1.dcm")) << where;
         EXPECT_TRUE(fs::exists(setup.Work() / "keep.dcm")) << where;
         EXPECT_EQ(journal.Pending().size(), 1u) << where;
@@ -633,7 +641,8 @@ TEST(StudyDeletion, ALockedImageDatabaseStopsThePassBeforeAnyFileGoes) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(300));
                 sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
             });
-        const DeletionPassResult pass = RunDeletionPass(setup.config, {});
+        const DeletionPassResult pass =
+            RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {});
         if (release.joinable()) release.join();
         sqlite3_close(other);
         EXPECT_EQ(Deleted(setup, 1), released);
@@ -675,8 +684,8 @@ TEST(StudyDeletion, EachRowIsCommittedBeforeTheNextStudysFilesGo) {
 TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {
     RemovalSetup setup;
     Add(setup, 1);
-    SelectServerCandidates(setup.config);
-    EXPECT_EQ(RunDeletionPass(setup.config, {}).result, 1);
+    SelectServerCandidates(WindowCandidates(), setup.config);
+    EXPECT_EQ(RunDeletionPass(WindowRunControl(), WindowCandidates(), setup.config, {}).result, 1);
     EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Delete started", "Delete finished"}));
     EXPECT_EQ(setup.op->progress.size(), 2u);
     EXPECT_EQ(g_ServerCandidates.size(), 1u);

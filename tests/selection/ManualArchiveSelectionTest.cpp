@@ -1,5 +1,6 @@
 // The write list of the manual selection: studies added with their size, removed by selection,
 // and archived in one run to a folder destination, with the real database, folders and run lock.
+#include "app/WindowRun.h"
 #include "selection/ManualArchiveSelection.h"
 
 #include <gtest/gtest.h>
@@ -70,11 +71,11 @@ TEST_F(ManualSelection, AddedStudiesCarryTheirFolderSizeAndAMissingFolderCountsN
     MakeSparseFile(StudyFolder("101") / "CINE.dcm", 3 * 1048576);
     fs::remove_all(StudyFolder("106"));
 
-    EXPECT_EQ(selection.Add({1, 4, 6}, ImageRoot()), 3u);
+    EXPECT_EQ(selection.Add(WindowRunControl(), {1, 4, 6}, ImageRoot()), 3u);
     EXPECT_EQ(ExamIds(selection.WriteList()), (std::vector<std::string>{"103", "106", "101"}));
     EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 5 MB");  // 1 + 0 + 4
     // The results stay; a study added twice is listed twice; 108 has no folder at all.
-    EXPECT_EQ(selection.AddAll(ImageRoot()), 8u);
+    EXPECT_EQ(selection.AddAll(WindowRunControl(), ImageRoot()), 8u);
     EXPECT_EQ(selection.Results().size(), 8u);
     EXPECT_EQ(selection.WriteList().size(), 11u);
     EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 14 MB");
@@ -88,7 +89,7 @@ TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived
         fs::remove_all(StudyFolder("106"));
         SearchAll();
         // 108 has no image path, 106 no folder, 105 was archived before.
-        selection.Add({3, 4, 5, 6}, ImageRoot());
+        selection.Add(WindowRunControl(), {3, 4, 5, 6}, ImageRoot());
 
         std::string refusal;
         ASSERT_TRUE(selection.WriteToArchive(host, markArchived, refusal)) << refusal;
@@ -115,7 +116,7 @@ TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived
 
 TEST_F(ManualSelection, WriteWhileAnotherRunHoldsTheDirectoryChangesNothing) {
     SearchAll();
-    selection.Add({6}, ImageRoot());
+    selection.Add(WindowRunControl(), {6}, ImageRoot());
     g_StudyList.push_back(std::make_unique<StudyRecord>());
     std::string refusal;
     const auto otherRun = TakeRunLock(dir.path(), refusal);
@@ -149,12 +150,12 @@ TEST(ManualSelectionHandOver, WriteListKeepsTheEntriesWhoseStudiesWereNotArchive
             entry.m_strExamId = id;
             if (id != "-") entry.m_strImagePath = "\\2004\\ST" + id;
         }
-        HandOverToStudyList(writeList, true);
+        HandOverToStudyList(g_StudyList, writeList, true);
         ASSERT_EQ(g_StudyList.size(), c.archived.size());
         for (std::size_t i = 0; i < c.archived.size(); ++i)
             g_StudyList[i]->m_bArchived = c.archived[i];
 
-        KeepStudiesNotArchived(writeList);
+        KeepStudiesNotArchived(g_StudyList, writeList);
 
         EXPECT_EQ(ExamIds(writeList), c.kept);
         EXPECT_EQ(g_StudyList.size(), c.kept.size());
@@ -192,7 +193,7 @@ TEST_F(ManySelected, AddingMoreThanTwentyShowsProgressAndCancelKeepsWhatWasAdded
         for (std::size_t i = 0; i < c.count; ++i) lines[i] = i;
         ManualArchiveSelection fresh = selection;
 
-        EXPECT_EQ(fresh.Add(lines, ImageRoot()), c.added);
+        EXPECT_EQ(fresh.Add(WindowRunControl(), lines, ImageRoot()), c.added);
 
         EXPECT_EQ(fresh.WriteList().size(), c.added);
         const auto studies = op->ProgressOf("study");

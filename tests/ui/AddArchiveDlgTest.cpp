@@ -7,6 +7,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/ProcessState.h"
 #include "config/ArchiveDestination.h"
 #include "core/ui/WxText.h"
 #include "ui/DialogTesting.h"
@@ -63,8 +64,8 @@ void Fill(wxDialog& dialog, const SectionInput& section) {
 
 class AddArchiveDialog : public ::testing::Test {
   protected:
-    void SetUp() override { ResetArchives(); }
-    void TearDown() override { ResetArchives(); }
+    void SetUp() override { ResetProcessState(); }
+    void TearDown() override { ResetProcessState(); }
 
     // Fills a section, presses "Add" and returns the outcome.
     ModalOutcome Add(const SectionInput& section) {

@@ -3,6 +3,7 @@
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/WindowRun.h"
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/WxOperator.h"
 #include "archive/RunLock.h"

@@ -8,6 +8,8 @@
 #include <wx/uiaction.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/ProcessState.h"
+#include "app/WindowRun.h"
 #include "archive/RunState.h"
 #include "ui/DialogTesting.h"
 
@@ -16,7 +18,7 @@ namespace mirabel {
 namespace {
 
 TEST(ProgressWindow, BarsAndTextsFollowEachUpdate) {
-    auto* window = new CArchiveProgressDlg(nullptr, false);
+    auto* window = new CArchiveProgressDlg(nullptr, false, [] { RequestStop(); });
     EXPECT_EQ(window->GetTitle(), "Archiving Studies");
     auto* studies = XRCCTRL(*window, "IDC_STUDIES_BAR", wxGauge);
     auto* files = XRCCTRL(*window, "IDC_FILES_BAR", wxGauge);
@@ -38,8 +40,8 @@ TEST(ProgressWindow, BarsAndTextsFollowEachUpdate) {
 }
 
 TEST(ProgressWindow, DeletionTextsAndCancelSetsTheStopFlag) {
-    ResetRunState();
-    auto* window = new CArchiveProgressDlg(nullptr, true);
+    ResetProcessState();
+    auto* window = new CArchiveProgressDlg(nullptr, true, [] { RequestStop(); });
     window->Show();
     window->SetStudyProgress(3, 9);
     EXPECT_EQ(XRCCTRL(*window, "IDC_STUDIES_TEXT", wxStaticText)->GetLabel(),
@@ -50,7 +52,7 @@ TEST(ProgressWindow, DeletionTextsAndCancelSetsTheStopFlag) {
     EXPECT_TRUE(StopRequested());
     EXPECT_FALSE(window->IsShown());
     window->Destroy();
-    ResetRunState();
+    ResetProcessState();
 }
 
 // Lets the display and the toolkit catch up with what was just done.
@@ -63,9 +65,9 @@ void Settle() {
 
 TEST(ProgressWindow, CancelTakesAMouseClickWhileAModalDialogRuns) {
     wxDialog modal(nullptr, wxID_ANY, "modal", wxPoint(0, 0), wxSize(300, 200));
-    ResetRunState();
+    ResetProcessState();
     RunModal(modal, [&] {
-        auto* window = new CArchiveProgressDlg(&modal, false);
+        auto* window = new CArchiveProgressDlg(&modal, false, [] { RequestStop(); });
         // Out of the way of windows other tests on the same display open near the top left.
         window->Move(980, 860);
         window->Show();
@@ -80,7 +82,7 @@ TEST(ProgressWindow, CancelTakesAMouseClickWhileAModalDialogRuns) {
         window->Destroy();
     });
     EXPECT_TRUE(StopRequested());
-    ResetRunState();
+    ResetProcessState();
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/WindowRun.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
 #include "db/StudySelection.h"
@@ -309,7 +310,7 @@ TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {
     // as a run would list.
     Click(Control<wxRadioButton>(window, "IDC_METHOD_ARCHIVE"));
     EXPECT_EQ(field->GetValue(), "ARCHIVE_PATH");
-    ASSERT_TRUE(GetStudyList(window.Core().Config()));
+    ASSERT_TRUE(GetStudyList(window.Core().Config(), g_StudyList));
     ASSERT_FALSE(g_StudyList.empty());
     EXPECT_EQ(Control<wxStaticText>(window, "IDC_STATUS")->GetLabel(),
               wxString::Format("%d studies to be archived", int(g_StudyList.size())));

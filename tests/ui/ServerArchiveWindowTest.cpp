@@ -8,6 +8,7 @@
 
 #include <chrono>
 
+#include "app/WindowRun.h"
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/WxOperator.h"
 #include "archive/RunState.h"

@@ -12,6 +12,7 @@
 #include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
+#include "app/WindowRun.h"
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/WxOperator.h"
 #include "fixtures/ImageDatabaseMaker.h"
@@ -138,7 +139,7 @@ TEST_F(StudyRemovalWindows, TheUnattendedPassStopsWhenTheRulesSelectTooMany) {
 }
 
 TEST_F(StudyRemovalWindows, TheListLinesUpItsColumnsAndHighlightsTheSelection) {
-    RunSelectionPass(core.Config(), {});
+    RunSelectionPass(WindowCandidates(), core.Config(), {});
     g_ServerCandidates[1]->m_bSelected = 1;
     CSelectStudiesDlg dialog(host, nullptr);
     wxListBox& list = List(dialog);
@@ -151,7 +152,7 @@ TEST_F(StudyRemovalWindows, TheListLinesUpItsColumnsAndHighlightsTheSelection) {
 }
 
 TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
-    RunSelectionPass(core.Config(), {});
+    RunSelectionPass(WindowCandidates(), core.Config(), {});
     CSelectStudiesDlg all(host, nullptr);
     EXPECT_EQ(RunModal(all,
                        [&] {
@@ -160,14 +161,14 @@ TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
                        })
                   .result,
               wxID_OK);
-    EXPECT_EQ(CountSelected(), 3);
+    EXPECT_EQ(CountSelected(WindowCandidates()), 3);
 
     CSelectStudiesDlg none(host, nullptr);
     RunModal(none, [&] {
         Press(none, "IDC_DESELECT_ALL");
         Press(none, wxID_CANCEL);
     });
-    EXPECT_EQ(CountSelected(), 3);
+    EXPECT_EQ(CountSelected(WindowCandidates()), 3);
 }
 
 TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHighlightedStudies) {
@@ -178,7 +179,7 @@ TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHig
             List(dialog).SetSelection(0);  // the temporary study only
             Press(dialog, "IDC_DELETE_NOW");
             EXPECT_TRUE(dialog.IsModal());
-            EXPECT_EQ(CountSelected(), 0);
+            EXPECT_EQ(CountSelected(WindowCandidates()), 0);
             EXPECT_EQ(setup.MediaType(12), "TEMP");
             Press(dialog, "IDC_DELETE_NOW");
             EXPECT_FALSE(dialog.IsModal());

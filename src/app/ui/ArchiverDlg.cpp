@@ -14,6 +14,7 @@
 #include <wx/textctrl.h>
 
 #include "app/CoreSelectionHost.h"
+#include "app/WindowRun.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/Text.h"
@@ -272,7 +273,7 @@ void CArchiverDlg::WriteControls() {
     daysBeforeArchive_->ChangeValue(wxString::Format("%d", c.m_nDaysBeforeArchive));
     startTime_->SetLabel(ToWx(c.m_strStartTime));
     stopTime_->SetLabel(ToWx(c.m_strStopTime));
-    status_->SetLabel(ToWx(c.m_strStatus));
+    status_->SetLabel(ToWx(core_.Window().m_strStatus));
     databasePassword_->ChangeValue(ToWx(c.m_strDatabasePassword));
     sqlServer_->ChangeValue(ToWx(c.m_strSqlServer));
     sqlUser_->ChangeValue(ToWx(c.m_strSqlUser));

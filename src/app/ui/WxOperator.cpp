@@ -45,8 +45,8 @@ Answer AnswerFor(int result) {
 // Owns the progress window for the operation; a window is destroyed, never deleted.
 class WxProgressWindow : public ProgressWindow {
   public:
-    explicit WxProgressWindow(bool deleting)
-        : dialog_(new CArchiveProgressDlg(g_pMainDlg, deleting)) {
+    WxProgressWindow(bool deleting, std::function<void()> cancel)
+        : dialog_(new CArchiveProgressDlg(g_pMainDlg, deleting, std::move(cancel))) {
         dialog_->Show();
     }
     ~WxProgressWindow() override { dialog_->Destroy(); }
@@ -85,8 +85,9 @@ DeleteProblemAnswer WxOperator::AskDeleteProblem(const std::string& studyName,
     return dialog.Ask();
 }
 
-std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting) {
-    return std::make_unique<WxProgressWindow>(deleting);
+std::unique_ptr<ProgressWindow> WxOperator::OpenProgressWindow(bool deleting,
+                                                               std::function<void()> cancel) {
+    return std::make_unique<WxProgressWindow>(deleting, std::move(cancel));
 }
 
 bool WxOperator::PumpEvents(int maxEvents) {

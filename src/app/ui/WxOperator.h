@@ -13,7 +13,8 @@ class WxOperator : public Operator {
     bool AskForMedium(const std::string& text) override;
     DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
                                          bool mayAccept = true) override;
-    std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting) override;
+    std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
+                                                       std::function<void()> cancel) override;
     bool PumpEvents(int maxEvents) override;
 };
 

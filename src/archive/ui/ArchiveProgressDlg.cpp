@@ -26,8 +26,11 @@ void TakeInputBesideModalDialogs([[maybe_unused]] wxDialog& window) {
 
 }  // namespace
 
-CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting)
-    : LayoutDialog(parent, "IDD_ARCHIVE_PROGRESS"), m_bDeleting(deleting) {
+CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting,
+                                         std::function<void()> cancel)
+    : LayoutDialog(parent, "IDD_ARCHIVE_PROGRESS"),
+      m_bDeleting(deleting),
+      cancel_(std::move(cancel)) {
     TakeInputBesideModalDialogs(*this);
     studiesBar_ = Find<wxGauge>("IDC_STUDIES_BAR");
     filesBar_ = Find<wxGauge>("IDC_FILES_BAR");
@@ -55,7 +58,7 @@ void CArchiveProgressDlg::ShowProgress(wxGauge* bar, wxStaticText* text, const c
 }
 
 void CArchiveProgressDlg::OnCancel() {
-    RequestStop();
+    if (cancel_) cancel_();
     Hide();
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // The modeless progress window of an archive run or a deletion pass: a studies bar, a files bar
-// and Cancel, which sets the stop flag. The operation tests the flag and decides when to stop.
+// and Cancel, which sets the stop flag of the operation it shows. The operation tests the flag and
+// decides when to stop.
+#include <functional>
+
 #include "core/Operator.h"
 #include "core/ui/LayoutDialog.h"
 
@@ -11,7 +14,8 @@ namespace mirabel {
 
 class CArchiveProgressDlg : public LayoutDialog, public ProgressWindow {
   public:
-    CArchiveProgressDlg(wxWindow* parent, bool deleting);
+    // cancel runs when Cancel is pressed: it stops the operation this window shows.
+    CArchiveProgressDlg(wxWindow* parent, bool deleting, std::function<void()> cancel);
 
     void SetStudyProgress(int current, int total) override;
     void SetFileProgress(int current, int total) override;
@@ -21,6 +25,7 @@ class CArchiveProgressDlg : public LayoutDialog, public ProgressWindow {
     void OnCancel();
 
     bool m_bDeleting;
+    std::function<void()> cancel_;
     wxGauge* studiesBar_ = nullptr;
     wxGauge* filesBar_ = nullptr;
     wxStaticText* studiesText_ = nullptr;

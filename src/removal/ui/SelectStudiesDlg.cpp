@@ -37,7 +37,7 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
 }
 
 void CSelectStudiesDlg::FillList() {
-    for (CandidateListLine& line : CandidateListLines()) {
+    for (CandidateListLine& line : CandidateListLines(host_.Candidates())) {
         const int index = m_lbStudies->Append(ToWx(line.text));
         if (line.selected) m_lbStudies->SetSelection(index);
         lineKeys_.push_back(std::move(line.key));
@@ -66,7 +66,7 @@ std::vector<CandidateKey> CSelectStudiesDlg::HighlightedKeys() const {
 }
 
 void CSelectStudiesDlg::OnClose() {
-    SyncSelection(HighlightedKeys());
+    SyncSelection(host_.Candidates(), HighlightedKeys());
     EndModal(wxID_OK);
 }
 
@@ -75,15 +75,18 @@ void CSelectStudiesDlg::OnDeleteNow() {
     const std::vector<CandidateKey> highlighted = HighlightedKeys();
     // The operator confirms what the highlighting deletes; No leaves everything as it was. The
     // unattended pass, whose timer presses the button, has nobody to ask.
-    if (!m_bAutoMode && !ConfirmDeleteNow(host_.Config(), highlighted)) return;
-    SyncSelection(highlighted);
+    if (!m_bAutoMode && !ConfirmDeleteNow(host_.Config(), host_.Candidates(), highlighted)) return;
+    SyncSelection(host_.Candidates(), highlighted);
     DeletionOptions options;
     options.skip = m_strSkip;
     options.verifyFolderCopies = m_bVerifyFolderCopies;
     std::string refusal;
     DeletionPassResult pass;
-    const bool ran =
-        host_.RunExclusively([&] { pass = RunDeletionPass(host_.Config(), options); }, refusal);
+    const bool ran = host_.RunExclusively(
+        [&] {
+            pass = RunDeletionPass(host_.Control(), host_.Candidates(), host_.Config(), options);
+        },
+        refusal);
     if (ran && !pass.databaseFailure.empty() && !m_bAutoMode)
         ProgramMessageBox(ToWx("The deletion stopped: " + AsSentence(pass.databaseFailure)), wxOK,
                           this);

@@ -39,7 +39,7 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
     ShowStoreSpace();
     if (m_bAutoMode) {
         autoPass_.Start();
-    } else if (!g_ServerCandidates.empty() || !g_TempCandidates.empty()) {
+    } else if (!host_.Candidates().server.empty() || !host_.Candidates().temp.empty()) {
         // The lists outlive the dialog: a reopened dialog shows the selection left behind.
         ShowSelection();
     } else {
@@ -77,7 +77,7 @@ void CStudyDeletionDlg::ReadControls() {
 }
 
 void CStudyDeletionDlg::ShowSelection() {
-    selectedCount_->SetLabel(ToWx(SelectedCountText()));
+    selectedCount_->SetLabel(ToWx(SelectedCountText(host_.Candidates())));
     ShowStoreSpace();
 }
 
@@ -87,7 +87,7 @@ void CStudyDeletionDlg::ShowStoreSpace() {
 
 SelectionOutcome CStudyDeletionDlg::UpdateSelectedStudies() {
     ReadControls();
-    SelectionOutcome outcome = RunSelectionPass(host_.Config(), settings_);
+    SelectionOutcome outcome = RunSelectionPass(host_.Candidates(), host_.Config(), settings_);
     ShowSelection();
     return outcome;
 }

@@ -81,7 +81,7 @@ void CSelectArchiveStudiesDlg::UseFixedPitch() {
 }
 
 bool CSelectArchiveStudiesDlg::Busy() const {
-    return g_pProgressDlg != nullptr;
+    return host_.Control().Progress() != nullptr;
 }
 
 void CSelectArchiveStudiesDlg::BindHandlers() {
@@ -171,13 +171,13 @@ void CSelectArchiveStudiesDlg::OnAdd() {
     ReadControls();
     const std::vector<std::size_t> lines = SelectedLines(*m_lbResults);
     if (lines.empty()) return;
-    selection_.Add(lines, host_.Config().m_strImagePath);
+    selection_.Add(host_.Control(), lines, host_.Config().m_strImagePath);
     ShowWriteList();
     UpdateCurrentSize();
 }
 
 void CSelectArchiveStudiesDlg::OnAddAll() {
-    selection_.AddAll(host_.Config().m_strImagePath);
+    selection_.AddAll(host_.Control(), host_.Config().m_strImagePath);
     ShowWriteList();
     UpdateCurrentSize();
 }
