@@ -6,7 +6,6 @@
 
 #include <cerrno>
 
-#include "platform/RetryOnInterrupt.h"
 #include "platform/SystemCalls.h"
 
 namespace mirabel {
@@ -25,13 +24,15 @@ int OpenParent(int folder, const std::string& relative, FileDescriptor& owned, s
          start = end + 1) {
         const std::string part = relative.substr(start, end - start);
         if (part.empty() || part == ".") continue;
-        owned = FileDescriptor(
-            ::openat(parent, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        parent = owned.Get();
-        if (parent < 0) {
-            why = LastSystemError();
+        SystemResult<FileDescriptor> opened =
+            FileDescriptor::OpenAt(parent, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (!opened) {
+            owned = FileDescriptor();
+            why = opened.error().Text();
             return -1;
         }
+        owned = std::move(*opened);
+        parent = owned.Get();
     }
     leaf = relative.substr(start);
     return parent;
@@ -42,8 +43,10 @@ int OpenParent(int folder, const std::string& relative, FileDescriptor& owned, s
 bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string& why) {
     if (leaf.empty()) {
         why = "names a folder";
-    } else if (::fstatat(parent, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        why = LastSystemError();
+    } else if (const SystemResult<> stated =
+                   sys::StatAt(parent, leaf.c_str(), info, AT_SYMLINK_NOFOLLOW);
+               !stated) {
+        why = stated.error().Text();
     } else if (S_ISDIR(info.st_mode)) {
         why = "names a folder";
     } else if (S_ISLNK(info.st_mode)) {
@@ -58,29 +61,29 @@ bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string&
 // give again at once) with the same size and modification time.
 bool StillTheSame(int parent, const std::string& leaf, const struct stat& seen) {
     struct stat now {};
-    return ::fstatat(parent, leaf.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(now.st_mode) && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino &&
-           now.st_size == seen.st_size && now.st_mtim.tv_sec == seen.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec;
+    return sys::StatAt(parent, leaf.c_str(), now, AT_SYMLINK_NOFOLLOW) && S_ISREG(now.st_mode) &&
+           now.st_dev == seen.st_dev && now.st_ino == seen.st_ino && now.st_size == seen.st_size &&
+           now.st_mtim.tv_sec == seen.st_mtim.tv_sec && now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec;
 }
 
 }  // namespace
 
 FolderEntries::FolderEntries(const std::filesystem::path& folder)
-    : folder_(folder), dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)) {}
+    : folder_(folder),
+      dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)
+               .value_or(FileDescriptor())) {}
 
 FolderEntries::FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder)
     : folder_(folder) {
     const std::filesystem::path below = folder.lexically_relative(root);
     if (below.empty() || *below.begin() == "..") return;
-    FileDescriptor at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
+    SystemResult<FileDescriptor> at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
     for (const std::filesystem::path& part : below) {
-        if (!at.IsValid()) return;
+        if (!at) return;
         if (part.empty() || part == ".") continue;
-        at = FileDescriptor(
-            ::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        at = FileDescriptor::OpenAt(at->Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     }
-    dir_ = std::move(at);
+    if (at) dir_ = std::move(*at);
 }
 
 std::optional<RegularFile> FolderEntries::OpenFile(const std::string& leaf,
@@ -105,10 +108,10 @@ CheckedEntry FolderEntries::Check(const std::string& relative) const {
         why = "the folder cannot be opened";
     } else {
         entry.parent_ = OpenParent(dir_.Get(), relative, entry.owned_, entry.leaf_, why);
-        if (entry.parent_ >= 0 && LookAt(entry.parent_, entry.leaf_, info, why) &&
-            RetryOnInterrupt(
-                [&] { return ::faccessat(entry.parent_, entry.leaf_.c_str(), R_OK, 0); }) != 0)
-            why = LastSystemError();
+        if (entry.parent_ >= 0 && LookAt(entry.parent_, entry.leaf_, info, why)) {
+            const SystemResult<> readable = sys::AccessAt(entry.parent_, entry.leaf_.c_str(), R_OK);
+            if (!readable) why = readable.error().Text();
+        }
     }
     entry.size_ = static_cast<std::uint64_t>(info.st_size);
     entry.seen_ = info;
@@ -122,9 +125,10 @@ bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLea
         why = entry.why_;
         return false;
     }
-    if (RenameAtNoReplace(entry.parent_, entry.leaf_.c_str(), entry.parent_, hiddenLeaf.c_str()) !=
-        0) {
-        why = entry.path_ + ": " + LastSystemError();
+    if (const SystemResult<> renamed = sys::RenameNoReplace(entry.parent_, entry.leaf_.c_str(),
+                                                            entry.parent_, hiddenLeaf.c_str());
+        !renamed) {
+        why = entry.path_ + ": " + renamed.error().Text();
         return false;
     }
     if (StillTheSame(entry.parent_, hiddenLeaf, entry.seen_)) return true;
@@ -136,32 +140,34 @@ bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLea
 
 bool FolderEntries::Unhide(const CheckedEntry& entry, const std::string& hiddenLeaf,
                            std::string& why) const {
-    if (RenameAtNoReplace(entry.parent_, hiddenLeaf.c_str(), entry.parent_, entry.leaf_.c_str()) ==
-        0)
-        return true;
-    why = entry.path_ + ": " + LastSystemError();
+    const SystemResult<> renamed =
+        sys::RenameNoReplace(entry.parent_, hiddenLeaf.c_str(), entry.parent_, entry.leaf_.c_str());
+    if (renamed) return true;
+    why = entry.path_ + ": " + renamed.error().Text();
     return false;
 }
 
 RemovalOutcome FolderEntries::RemoveLeaf(const std::string& leaf) const {
     const std::string path = (folder_ / leaf).string();
     if (!dir_.IsValid()) return {RemovalResult::Failed, path + ": the folder cannot be opened"};
-    if (UnlinkAt(dir_.Get(), leaf.c_str()) == 0 || errno == ENOENT)
-        return {RemovalResult::Removed, ""};
-    return {RemovalResult::Failed, path + ": " + LastSystemError()};
+    const SystemResult<> removed = sys::UnlinkAt(dir_.Get(), leaf.c_str());
+    if (removed || removed.error().code == ENOENT) return {RemovalResult::Removed, ""};
+    return {RemovalResult::Failed, path + ": " + removed.error().Text()};
 }
 
 bool FolderEntries::RenameLeaf(const std::string& from, const std::string& to,
                                std::string& why) const {
-    if (dir_.IsValid() && RenameAtNoReplace(dir_.Get(), from.c_str(), dir_.Get(), to.c_str()) == 0)
-        return true;
-    why = (folder_ / from).string() + ": " + LastSystemError();
+    const SystemResult<> renamed =
+        dir_.IsValid() ? sys::RenameNoReplace(dir_.Get(), from.c_str(), dir_.Get(), to.c_str())
+                       : SystemResult<>(SystemError{EBADF});
+    if (renamed) return true;
+    why = (folder_ / from).string() + ": " + renamed.error().Text();
     return false;
 }
 
 bool FolderEntries::HasLeaf(const std::string& leaf) const {
     struct stat info {};
-    return dir_.IsValid() && ::fstatat(dir_.Get(), leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    return dir_.IsValid() && sys::StatAt(dir_.Get(), leaf.c_str(), info, AT_SYMLINK_NOFOLLOW);
 }
 
 std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& relative) const {
