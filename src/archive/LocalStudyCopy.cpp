@@ -13,7 +13,9 @@
 #include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
 #include "platform/FileCopy.h"
+#include "platform/Folders.h"
 #include "platform/FreeSpace.h"
+#include "platform/RegularFile.h"
 #include "platform/StorageFlush.h"
 
 namespace mirabel {
@@ -93,12 +95,11 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     fs::path level(DestinationRootFolder(destination.m_strRootPath));
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
-        std::error_code ec;
         // A level that is a link would take the copy out of the archive.
-        if (fs::is_symlink(level, ec)) return false;
-        if (fs::is_directory(level, ec)) continue;
-        fs::create_directory(level, ec);
-        if (!fs::is_directory(fs::symlink_status(level, ec))) return false;
+        const EntryKind kind = KindOfEntry(level);
+        if (kind == EntryKind::Link) return false;
+        if (kind == EntryKind::Folder) continue;
+        if (!CreateFolder(level) || KindOfEntry(level) != EntryKind::Folder) return false;
     }
     return true;
 }

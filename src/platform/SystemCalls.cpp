@@ -22,19 +22,23 @@ std::string SystemError::Text() const {
 
 namespace {
 
-// The calls still to go before the injected failure, and its errno, per kind. Atomic: files are
-// removed on several threads at once.
+// Per kind: the calls counted since the fault was set, the first and last of them to fail
+// (first 0: no fault), and the errno they fail with. Atomic: files are removed on several
+// threads at once.
 struct Fault {
-    std::atomic<int> remaining{0};
+    std::atomic<int> seen{0};
+    std::atomic<int> first{0};
+    std::atomic<int> last{0};
     std::atomic<int> error{0};
 };
 std::array<Fault, kSystemCallKinds> g_faults;
 
-// True when this call is the one to fail; errno is then set.
+// True when this call is one to fail; errno is then set.
 bool FaultStrikes(SystemCall call) {
     Fault& fault = g_faults[static_cast<std::size_t>(call)];
-    if (fault.remaining.load(std::memory_order_relaxed) <= 0) return false;
-    if (fault.remaining.fetch_sub(1) != 1) return false;
+    if (fault.first.load(std::memory_order_relaxed) <= 0) return false;
+    const int nth = fault.seen.fetch_add(1) + 1;
+    if (nth < fault.first.load() || nth > fault.last.load()) return false;
     errno = fault.error.load();
     return true;
 }
@@ -72,14 +76,17 @@ unsigned char TypeOf(int dir, const dirent& entry) {
 
 }  // namespace
 
-void InjectSystemCallFault(SystemCall call, int nth, int errorNumber) {
+void InjectSystemCallFault(SystemCall call, int nth, int errorNumber, int times) {
     Fault& fault = g_faults[static_cast<std::size_t>(call)];
+    fault.first = 0;  // no call strikes while the fault is being set
+    fault.seen = 0;
     fault.error = errorNumber;
-    fault.remaining = nth;
+    fault.last = nth + times - 1;
+    fault.first = nth;
 }
 
 void ClearSystemCallFaults() {
-    for (Fault& fault : g_faults) fault.remaining = 0;
+    for (Fault& fault : g_faults) fault.first = 0;
 }
 
 namespace sys {

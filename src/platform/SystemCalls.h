@@ -39,16 +39,18 @@ enum class SystemCall {
 };
 inline constexpr std::size_t kSystemCallKinds = static_cast<std::size_t>(SystemCall::Network) + 1;
 
-// Makes the nth call of that kind from now on (1 is the next one) fail with errorNumber
-// instead of running; 0 as nth clears the fault. One fault per kind at a time. For tests.
-void InjectSystemCallFault(SystemCall call, int nth, int errorNumber);
+// Makes the nth call of that kind from now on (1 is the next one), and the times-1 calls after
+// it, fail with errorNumber instead of running (a failure that stays, as a full disk does,
+// outlasts the retries of a caller); 0 as nth clears the fault. One fault per kind at a time.
+// For tests.
+void InjectSystemCallFault(SystemCall call, int nth, int errorNumber, int times = 1);
 void ClearSystemCallFaults();
 
 // Clears every fault when it goes away, also when a test's expectation returns early.
 class ScopedSystemCallFault {
   public:
-    ScopedSystemCallFault(SystemCall call, int nth, int errorNumber) {
-        InjectSystemCallFault(call, nth, errorNumber);
+    ScopedSystemCallFault(SystemCall call, int nth, int errorNumber, int times = 1) {
+        InjectSystemCallFault(call, nth, errorNumber, times);
     }
     ~ScopedSystemCallFault() { ClearSystemCallFaults(); }
     ScopedSystemCallFault(const ScopedSystemCallFault&) = delete;

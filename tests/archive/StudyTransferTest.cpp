@@ -8,7 +8,9 @@
 #include "fixtures/DicomFiles.h"
 #include "fixtures/FileCreationLimits.h"
 #include "fixtures/TransferSetup.h"
+#include "log/Logs.h"
 #include "platform/FreeSpace.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -295,6 +297,38 @@ TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
               "      IMAGE " + TestUid("5.1.1") + " IMAGES\\2004\\0117\\ST01\\IM000001");
     EXPECT_EQ(outline[4],
               "      IMAGE " + TestUid("5.1.2") + " IMAGES\\2004\\0117\\ST01\\IM000002");
+}
+
+// A copy that fails on the way fails the study: no file is left under a name of the study that
+// it did not complete, nothing is recorded, and the system's reason reaches the log.
+TEST_F(StudyTransfer, ACopyThatFailsOnTheWayIsNeverRecorded) {
+    const struct {
+        SystemCall call;
+        int nth;
+        int times;  // 3: every attempt at the file
+        std::vector<std::string> copied;
+    } cases[] = {
+        // "a" is empty: one kernel copy call each; "b" cannot be written.
+        {SystemCall::CopyFileRange, 2, 3, {"a"}},
+        {SystemCall::Rename, 2, 3, {"a"}},                       // "b" cannot be put in place
+        {SystemCall::Fsync, 1, 1, {"a", "b", "c", "exam.ver"}},  // the copy cannot be flushed
+    };
+    setup.MakeStudy(kPath, {{"a", ""}, {"b", "22"}, {"c", "3"}});
+    for (const auto& c : cases) {
+        fs::remove_all(archive / "images");
+        fs::remove(kErrorLogFile);
+        fs::remove(kDebugLogFile);
+        {
+            const ScopedSystemCallFault fault(c.call, c.nth, ENOSPC, c.times);
+            EXPECT_EQ(Archive(Folder(), kPath, "7"), TransferOutcome::Failed);
+        }
+        EXPECT_EQ(FolderNames(copy), c.copied);
+        EXPECT_TRUE(setup.Activity().empty());  // not "has been archived"
+        ASSERT_EQ(setup.Errors().size(), 1u);
+        if (c.times == 3) {  // the attempts' reason, with the system's own words
+            EXPECT_TRUE(setup.Debug().back().ends_with(": No space left on device"));
+        }
+    }
 }
 
 int NamingNotices(const std::vector<std::string>& activity) {
