@@ -331,6 +331,41 @@ TEST_F(StudyTransfer, ACopyThatFailsOnTheWayIsNeverRecorded) {
     }
 }
 
+// A DICOMDIR that cannot be written fails the study and stays as it was; the study's next
+// attempt lists it.
+TEST_F(StudyTransfer, ADicomDirThatCannotBeWrittenFailsTheStudyAndStaysAsItWas) {
+    ArchiveDestination medium = Medium("DVD7");
+    medium.m_strDicomDir = kSaveDicomDir;
+    WriteDicomStudy(setup.MakeStudy(kPath, {}), "Smith^Ann", "P1", TestUid("7"), 1, 1);
+    ASSERT_EQ(Archive(medium), TransferOutcome::Archived);
+    const struct {
+        SystemCall call;
+        int nth;
+        std::string path;
+        const char* uid;
+    } cases[] = {
+        {SystemCall::Fsync, 1, "\\2004\\0118\\ST02", "8"},
+        {SystemCall::Rename, 3, "\\2004\\0118\\ST03", "9"},  // after the image and exam.ver
+    };
+    std::size_t records = DicomDirOutline(archive / "DICOMDIR").size();
+    for (const auto& c : cases) {
+        WriteDicomStudy(setup.MakeStudy(c.path, {}), "Smith^Ann", "P1", TestUid(c.uid), 1, 1);
+        const std::string before = ReadFileBytes(archive / "DICOMDIR");
+        {
+            const ScopedSystemCallFault fault(c.call, c.nth, EIO);
+            EXPECT_EQ(Archive(medium, c.path), TransferOutcome::Failed) << c.path;
+        }
+        EXPECT_TRUE(ReadFileBytes(archive / "DICOMDIR") == before) << c.path;
+        EXPECT_EQ(FolderNames(archive),
+                  (std::vector<std::string>{"DICOMDIR", "cvlabel.txt", "images"}));
+        EXPECT_EQ(setup.Errors().back(), kFailure + "DICOMDIR could not be written to the medium");
+
+        ASSERT_EQ(Archive(medium, c.path), TransferOutcome::Archived) << c.path;
+        records += 3;  // its study, series and image under the one patient
+        EXPECT_EQ(DicomDirOutline(archive / "DICOMDIR").size(), records) << c.path;
+    }
+}
+
 int NamingNotices(const std::vector<std::string>& activity) {
     return static_cast<int>(std::count_if(activity.begin(), activity.end(), [](const auto& line) {
         return line.find("DICOM media naming rules") != std::string::npos;
