@@ -36,7 +36,7 @@ CopyFileReading ReadFolderFile(const FolderEntries& folder, const std::string& n
     Sha256 hash;
     std::uint64_t size = 0;
     for (;;) {
-        const std::optional<std::size_t> count =
+        const SystemResult<std::size_t> count =
             ReadSome(file->fd.Get(), buffer.data(), buffer.size());
         if (!count) return Unreadable(path + " cannot be read");
         if (*count == 0) break;

@@ -30,8 +30,9 @@ struct OpenFile {
 // Fills the block as far as the file allows. A read error is no difference of contents but a
 // failure of the file: it is thrown, for the caller's exception rule to report.
 std::size_t ReadBlock(const OpenFile& from, char* block) {
-    const std::optional<std::size_t> count = ReadFully(from.file.fd.Get(), block, kBlockBytes);
-    if (!count) throw std::runtime_error("Error reading " + from.path + ": " + LastSystemError());
+    const SystemResult<std::size_t> count = ReadFully(from.file.fd.Get(), block, kBlockBytes);
+    if (!count)
+        throw std::runtime_error("Error reading " + from.path + ": " + count.error().Text());
     return *count;
 }
 

@@ -36,7 +36,7 @@ extern "C" size_t PassToSink(char* data, size_t size, size_t count, void* user) 
 // libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
 extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
     const int fd = *static_cast<const int*>(user);
-    const std::optional<std::size_t> got = ReadSome(fd, buffer, size * count);
+    const SystemResult<std::size_t> got = ReadSome(fd, buffer, size * count);
     return got ? *got : CURL_READFUNC_ABORT;
 }
 

@@ -13,7 +13,9 @@
 #include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
 #include "platform/FileCopy.h"
+#include "platform/Folders.h"
 #include "platform/FreeSpace.h"
+#include "platform/RegularFile.h"
 #include "platform/StorageFlush.h"
 
 namespace mirabel {
@@ -42,7 +44,7 @@ std::vector<std::string> ImagePathLevels(const std::string& imagePath) {
 }
 
 // Lists every DICOM file copied onto the medium in its DICOMDIR, which is written once the
-// study's files are copied (or the copy stopped).
+// study's files are copied (or, listing what was copied, once the copy stopped).
 class DicomDirEntries {
   public:
     DicomDirEntries(const ArchiveDestination& destination, StudyRecord& study,
@@ -54,10 +56,8 @@ class DicomDirEntries {
           opened_(dicomDir_.Open(DestinationRootFolder(destination.m_strRootPath),
                                  destination.m_strCurrentLabel)) {}
     ~DicomDirEntries() {
-        // The DICOMDIR is an index for viewers, not part of the study: the copy stands and is
-        // verified without it, and the toolkit's log (DirWrite.log) holds why it was not written.
-        (void)dicomDir_.Write();
-        WriteNamingNotice();
+        // The study has failed already; the files it did copy are listed all the same.
+        if (!written_) (void)Write();
     }
     DicomDirEntries(const DicomDirEntries&) = delete;
     DicomDirEntries& operator=(const DicomDirEntries&) = delete;
@@ -68,6 +68,16 @@ class DicomDirEntries {
             MediaFileId(std::string(study_.ImagePath()), item.source.filename().string());
         if (!IsConformantFileId(fileId)) nonConformant_ = true;
         dicomDir_.AddFile(item.destination, fileId);
+    }
+
+    // Writes the DICOMDIR. False when it was read but cannot be written: the medium would hold
+    // a study its DICOMDIR does not list, so the study is not archived (DirWrite.log says why).
+    // A DICOMDIR that could not be read is left as it is and fails nothing.
+    bool Write() {
+        written_ = true;
+        const int result = dicomDir_.Write();
+        WriteNamingNotice();
+        return opened_ != 0 || result == 0;
     }
 
   private:
@@ -84,6 +94,7 @@ class DicomDirEntries {
     MediumDicomDir& dicomDir_;
     int opened_;
     bool nonConformant_ = false;
+    bool written_ = false;
 };
 
 }  // namespace
@@ -93,12 +104,11 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
     fs::path level(DestinationRootFolder(destination.m_strRootPath));
     for (const std::string& name : ImagePathLevels(imagePath)) {
         level /= name;
-        std::error_code ec;
         // A level that is a link would take the copy out of the archive.
-        if (fs::is_symlink(level, ec)) return false;
-        if (fs::is_directory(level, ec)) continue;
-        fs::create_directory(level, ec);
-        if (!fs::is_directory(fs::symlink_status(level, ec))) return false;
+        const EntryKind kind = KindOfEntry(level);
+        if (kind == EntryKind::Link) return false;
+        if (kind == EntryKind::Folder) continue;
+        if (!CreateFolder(level) || KindOfEntry(level) != EntryKind::Folder) return false;
     }
     return true;
 }
@@ -129,7 +139,11 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
     options.reportAttributeFailures = true;
     if (TransferStudyFiles(control, plan, study, options) != FileLoopResult::Completed)
         return TransferOutcome::Failed;
-    dicomDirEntries.reset();  // the DICOMDIR is written before the copy is verified
+    // The DICOMDIR is written before the copy is verified.
+    if (dicomDirEntries && !dicomDirEntries->Write()) {
+        ErrorLog(StudyFailureText(study, "DICOMDIR could not be written to the medium"));
+        return TransferOutcome::Failed;
+    }
 
     // Verified and recorded is only what really lies on the destination.
     if (!FlushFolderToStorage(plan.destinationDir,

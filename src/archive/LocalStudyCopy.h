@@ -21,7 +21,7 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // space cannot take the study (nothing written); Failed on any other failure (logged, or told
 // to the operator). The study notes there that its naming notice was written. With the
 // DICOMDIR on, the copied DICOM files are listed in `dicomDir`, which is written before the
-// copy is verified.
+// copy is verified; a DICOMDIR that was read but cannot be written fails the study.
 TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestination& destination,
                                   StudyRecord& study, const StudyTransferPlan& plan,
                                   MediaBudget& budget, MediumDicomDir& dicomDir);

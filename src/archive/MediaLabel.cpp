@@ -19,7 +19,7 @@ constexpr const char* kLabelNotWritten =
 
 // Replaced whole, never through a link; readable by all, as the medium may travel.
 bool WriteLabelFile(const std::string& file, const std::string& label) {
-    return WriteFileAtomically(file, label, kLabelFilePermissions);
+    return WriteFileAtomically(file, label, kLabelFilePermissions).ok();
 }
 
 // The first label of the series base, base1, base2, ... that is not registered.

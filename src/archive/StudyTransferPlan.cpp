@@ -94,12 +94,14 @@ bool WriteManifest(const StudyTransferPlan& plan) {
     // A link in the manifest's place would have the manifest written wherever it points, and a
     // FIFO would hold the run until someone read it: both are refused.
     const fs::path path = plan.localDir / kManifestFileName;
-    std::optional<FileDescriptor> file = CreateRegularFile(path);
+    SystemResult<FileDescriptor> file = CreateRegularFile(path);
     if (!file) return false;
     // Once it is open, a failure to write it is a file error like any other, not a blocked
     // manifest: its reason is what the operator needs.
-    if (!WriteAll(file->Get(), plan.manifest) || !file->Close())
-        throw std::runtime_error("Error writing " + path.string() + ": " + LastSystemError());
+    SystemResult<> written = WriteAll(file->Get(), plan.manifest);
+    if (written) written = file->Close();
+    if (!written)
+        throw std::runtime_error("Error writing " + path.string() + ": " + written.error().Text());
     return true;
 }
 

@@ -74,9 +74,9 @@ std::optional<Expected> ExpectedFiles(CopyReader& reader, const ArchivedStudy& s
 }
 
 std::optional<std::string> LocalDigest(const std::filesystem::path& file) {
-    FileDescriptor fd = FileDescriptor::Open(file, O_RDONLY | O_NOFOLLOW);
-    if (!fd.IsValid()) return std::nullopt;
-    return HashRestOfFile(fd.Get());
+    const SystemResult<FileDescriptor> fd = FileDescriptor::Open(file, O_RDONLY | O_NOFOLLOW);
+    if (!fd) return std::nullopt;
+    return HashRestOfFile(fd->Get());
 }
 
 Adoption Adopt(CopyCatalog& copies, const ArchivedStudy& study, std::string& why) {

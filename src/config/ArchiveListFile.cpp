@@ -66,7 +66,7 @@ bool WriteArchiveList(const std::string& path) {
     AppendLine(text, kEndLine);
     // Replaced whole, so that a failed write leaves the previous list; new files are the
     // owner's alone, as they hold the FTP passwords.
-    return WriteFileAtomically(path, text);
+    return WriteFileAtomically(path, text).ok();
 }
 
 }  // namespace mirabel

@@ -11,9 +11,9 @@ constexpr std::size_t kMaxFirstLineBytes = 1 << 20;
 }
 
 std::optional<std::string> ReadFirstLine(const std::filesystem::path& file) {
-    const FileDescriptor fd = FileDescriptor::OpenForReading(file);
-    if (!fd.IsValid()) return std::nullopt;
-    const std::optional<std::string> bytes = ReadToEnd(fd.Get(), kMaxFirstLineBytes);
+    const SystemResult<FileDescriptor> fd = FileDescriptor::OpenForReading(file);
+    if (!fd) return std::nullopt;
+    const SystemResult<std::string> bytes = ReadToEnd(fd->Get(), kMaxFirstLineBytes);
     return std::string(FirstLine(bytes.value_or("")));
 }
 

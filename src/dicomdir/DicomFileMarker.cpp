@@ -15,7 +15,7 @@ bool HasDicomFileMarker(const std::filesystem::path& file) {
     const std::optional<RegularFile> opened = OpenRegularFile(file, notRegular);
     if (!opened) return false;
     char marker[4];
-    return ReadExactlyAt(opened->fd.Get(), marker, sizeof marker, kPreamble) &&
+    return ReadExactlyAt(opened->fd.Get(), marker, sizeof marker, kPreamble).ok() &&
            std::memcmp(marker, "DICM", sizeof marker) == 0;
 }
 

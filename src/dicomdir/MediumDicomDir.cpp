@@ -10,7 +10,6 @@
 #include "dicomdir/ImageHeader.h"
 #include "dicomdir/RecordIndex.h"
 #include "platform/AtomicFileWrite.h"
-#include "platform/FileDescriptor.h"
 #include "platform/FileStamp.h"
 
 namespace mirabel {
@@ -108,10 +107,13 @@ int MediumDicomDir::Write() {
     State& s = *state_;
     if (s.opened != 0 || !s.pending) return s.opened;
     const std::optional<std::string> bytes = EncodeDicomDir(s.contents);
-    const bool written = bytes && WriteFileAtomically(s.path, *bytes, kDicomDirPermissions);
+    const SystemResult<> replaced = bytes
+                                        ? WriteFileAtomically(s.path, *bytes, kDicomDirPermissions)
+                                        : SystemResult<>(SystemError{EFBIG});
+    const bool written = replaced.ok();
     const int result = written ? 0 : kNotWritten;
     DirWriteTrace(ResultLine("write DICOMDIR", result) +
-                  (written ? "" : " " + (bytes ? LastSystemError() : "larger than 4 GB")));
+                  (written ? "" : " " + (bytes ? replaced.error().Text() : "larger than 4 GB")));
     if (!written) return result;
     s.stamp = StampOf(s.path);
     s.pending = false;

@@ -10,11 +10,11 @@ namespace mirabel {
 std::string ReadLogText(const std::string& fileName) {
     std::string text;
     // Only a regular file is read: a FIFO put in a log's place would keep the viewer waiting.
-    FileDescriptor fd = FileDescriptor::OpenForReading(fileName);
-    if (!fd.IsValid()) return text;
-    std::FILE* file = ::fdopen(fd.Get(), "rb");
+    SystemResult<FileDescriptor> fd = FileDescriptor::OpenForReading(fileName);
+    if (!fd) return text;
+    std::FILE* file = ::fdopen(fd->Get(), "rb");
     if (!file) return text;
-    (void)fd.Release();  // the stream owns it now
+    (void)fd->Release();  // the stream owns it now
     char buffer[1024 + 1];
     for (;;) {
         const std::size_t read = std::fread(buffer, 1, 1024, file);

@@ -5,7 +5,6 @@
 #include "log/OneLineMessage.h"
 #include "log/UnwritableLogReport.h"
 #include "platform/FileAppend.h"
-#include "platform/FileDescriptor.h"
 #include "platform/LocalTime.h"
 
 namespace mirabel {
@@ -23,7 +22,8 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
     const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
     // Opened and closed for every entry so that a deleted log is simply created again.
-    if (!AppendToFile(fileName, entry)) ReportUnwritableLog(fileName, LastSystemError());
+    if (const SystemResult<> appended = AppendToFile(fileName, entry); !appended)
+        ReportUnwritableLog(fileName, appended.error().Text());
 }
 
 void ActivityLog(std::string message) {

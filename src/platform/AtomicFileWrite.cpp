@@ -2,9 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/FileDescriptor.h"
@@ -17,37 +15,47 @@ namespace {
 
 void SetPermissions(const std::filesystem::path& file, int fd, unsigned newFilePermissions) {
     struct stat existing {};
-    const bool replacing = ::lstat(file.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    const bool replacing = sys::StatAt(AT_FDCWD, file.c_str(), existing, AT_SYMLINK_NOFOLLOW) &&
+                           S_ISREG(existing.st_mode);
     // Where the mode cannot be set (a FAT medium) the temporary file keeps mkostemp's
     // owner-only mode, the safe side for what it holds.
-    (void)::fchmod(fd, replacing ? existing.st_mode & 07777 : newFilePermissions);
+    (void)sys::Chmod(fd, replacing ? existing.st_mode & 07777 : newFilePermissions);
 }
 
 // The rename itself is only durable once the folder's entry is on disk too.
 void SyncFolder(const std::filesystem::path& folder) {
-    const FileDescriptor fd =
+    const SystemResult<FileDescriptor> fd =
         FileDescriptor::Open(folder.empty() ? "." : folder, O_RDONLY | O_DIRECTORY);
     // The new contents are in place already; a folder that cannot be synced only leaves the
     // rename to the kernel's own write-back.
-    if (fd.IsValid()) (void)::fsync(fd.Get());
+    if (fd) (void)sys::Fsync(fd->Get());
+}
+
+// The bytes into the temporary file, on the storage, and the file renamed over `file`.
+SystemResult<> Replace(FileDescriptor& fd, const std::string& temporary,
+                       const std::filesystem::path& file, std::string_view bytes) {
+    if (SystemResult<> written = WriteAll(fd.Get(), bytes); !written) return written;
+    if (SystemResult<> synced = sys::Fsync(fd.Get()); !synced) return synced;
+    if (SystemResult<> closed = fd.Close(); !closed) return closed;
+    return sys::Rename(temporary.c_str(), file.c_str());
 }
 
 }  // namespace
 
-bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                         unsigned newFilePermissions) {
+SystemResult<> WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                   unsigned newFilePermissions) {
     std::string temporary = file.string() + ".XXXXXX";
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (!fd.IsValid()) return false;
+    const SystemResult<int> made = sys::MakeTemporaryFile(temporary);
+    if (!made) return made.error();
+    FileDescriptor fd(*made);
     SetPermissions(file, fd.Get(), newFilePermissions);
-    const bool replaced = WriteAll(fd.Get(), bytes) && Fsync(fd.Get()) == 0 && fd.Close() &&
-                          std::rename(temporary.c_str(), file.c_str()) == 0;
+    const SystemResult<> replaced = Replace(fd, temporary, file, bytes);
     if (!replaced) {
-        ::unlink(temporary.c_str());
-        return false;
+        (void)sys::UnlinkAt(AT_FDCWD, temporary.c_str());
+        return replaced;
     }
     SyncFolder(file.parent_path());
-    return true;
+    return replaced;
 }
 
 }  // namespace mirabel

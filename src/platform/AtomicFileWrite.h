@@ -5,13 +5,15 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/SystemResult.h"
+
 namespace mirabel {
 
-// True when the file now holds exactly `bytes`; on false the file is as it was and no
+// Done when the file now holds exactly `bytes`; on an error the file is as it was and no
 // temporary file is left behind. The folder must exist. An existing regular file keeps its
 // permissions; a new one gets `newFilePermissions` (by default readable by its owner only). A
 // link at the path is replaced by the file, and what it pointed at is left alone.
-[[nodiscard]] bool WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
-                                       unsigned newFilePermissions = 0600);
+SystemResult<> WriteFileAtomically(const std::filesystem::path& file, std::string_view bytes,
+                                   unsigned newFilePermissions = 0600);
 
 }  // namespace mirabel

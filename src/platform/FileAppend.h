@@ -4,11 +4,12 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/SystemResult.h"
+
 namespace mirabel {
 
 // Appends `bytes` to the file, creating a missing one readable and writable by its owner only
-// (an existing file keeps its mode). False, with errno set, when the file cannot be opened or
-// written.
-[[nodiscard]] bool AppendToFile(const std::filesystem::path& file, std::string_view bytes);
+// (an existing file keeps its mode).
+SystemResult<> AppendToFile(const std::filesystem::path& file, std::string_view bytes);
 
 }  // namespace mirabel

@@ -1,8 +1,8 @@
 #include "platform/FileCopy.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <optional>
@@ -12,7 +12,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
 #include "platform/RegularFile.h"
-#include "platform/RetryOnInterrupt.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -24,33 +24,37 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 // copy_file_range moves at most this much per call; larger files loop.
 constexpr std::size_t kChunkBytes = 1 << 30;
 
-// The portable path: read and write through one buffer. Returns false with errno set.
-bool CopyThroughBuffer(int in, int out) {
+// The portable path: read and write through one buffer.
+SystemResult<> CopyThroughBuffer(int in, int out) {
     std::vector<char> buffer(kBufferBytes);
     for (;;) {
-        const std::optional<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
-        if (!got) return false;
-        if (*got == 0) return true;
-        if (!WriteAll(out, std::string_view(buffer.data(), *got))) return false;
+        const SystemResult<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
+        if (!got) return got.error();
+        if (*got == 0) return Done{};
+        if (SystemResult<> written = WriteAll(out, std::string_view(buffer.data(), *got)); !written)
+            return written;
     }
+}
+
+// The file systems cannot copy in the kernel; the buffer can.
+bool KernelCopyUnsupported(SystemError error) {
+    return error.code == EXDEV || error.code == ENOSYS || error.code == EOPNOTSUPP ||
+           error.code == EINVAL;
 }
 
 // Kernel copy up to the end of the source, however long it turns out to be. Sets
 // `unsupported` when the file systems cannot do it and nothing was copied yet, so that the
 // caller can fall back to the buffer.
-bool CopyInKernel(int in, int out, bool& unsupported) {
+SystemResult<> CopyInKernel(int in, int out, bool& unsupported) {
     bool copiedAny = false;
     for (;;) {
-        const ssize_t moved = RetryOnInterrupt(
-            [&] { return ::copy_file_range(in, nullptr, out, nullptr, kChunkBytes, 0); });
-        if (moved == 0) return true;
-        if (moved > 0) {
-            copiedAny = true;
-            continue;
+        const SystemResult<std::size_t> moved = sys::CopyFileRange(in, out, kChunkBytes);
+        if (!moved) {
+            unsupported = !copiedAny && KernelCopyUnsupported(moved.error());
+            return moved.error();
         }
-        unsupported = !copiedAny &&
-                      (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL);
-        return false;
+        if (*moved == 0) return Done{};
+        copiedAny = true;
     }
 }
 
@@ -60,29 +64,37 @@ class UnfinishedCopy {
   public:
     explicit UnfinishedCopy(const fs::path& folder)
         : name_((folder / (std::string(kUnfinishedCopyPrefix) + "XXXXXX")).string()),
-          fd_(::mkostemp(name_.data(), O_CLOEXEC)) {}
+          made_(sys::MakeTemporaryFile(name_)) {
+        if (made_) fd_ = FileDescriptor(*made_);
+    }
     ~UnfinishedCopy() {
         // Only our own temporary name is removed; nothing else can be at it.
-        if (created_ && !placed_) ::unlink(name_.c_str());
+        if (made_ && !placed_) (void)sys::UnlinkAt(AT_FDCWD, name_.c_str());
     }
     UnfinishedCopy(const UnfinishedCopy&) = delete;
     UnfinishedCopy& operator=(const UnfinishedCopy&) = delete;
 
-    bool Created() const { return created_; }
+    // Done, or why the file could not be created.
+    SystemResult<> Created() const {
+        if (!made_) return made_.error();
+        return Done{};
+    }
     int Get() const { return fd_.Get(); }
 
     // Closes the copy and renames it over `to`: a link there is replaced, not followed.
-    bool PutInPlace(const fs::path& to) {
+    SystemResult<> PutInPlace(const fs::path& to) {
         // A full medium may report itself only when the data is flushed on close.
-        if (!fd_.Close() || ::rename(name_.c_str(), to.c_str()) != 0) return false;
+        if (SystemResult<> closed = fd_.Close(); !closed) return closed;
+        if (SystemResult<> renamed = sys::Rename(name_.c_str(), to.c_str()); !renamed)
+            return renamed;
         placed_ = true;
-        return true;
+        return Done{};
     }
 
   private:
     std::string name_;
+    SystemResult<int> made_;
     FileDescriptor fd_;
-    bool created_ = fd_.IsValid();
     bool placed_ = false;
 };
 
@@ -93,9 +105,11 @@ class UnfinishedCopy {
 bool MayReplace(const fs::path& to, const RegularFile& source, const fs::path& from,
                 std::string& error) {
     struct stat existing {};
-    if (::lstat(to.c_str(), &existing) != 0) {
-        if (errno == ENOENT) return true;
-        error = "cannot create " + to.string() + ": " + LastSystemError();
+    if (const SystemResult<> stated =
+            sys::StatAt(AT_FDCWD, to.c_str(), existing, AT_SYMLINK_NOFOLLOW);
+        !stated) {
+        if (stated.error().code == ENOENT) return true;
+        error = "cannot create " + to.string() + ": " + stated.error().Text();
         return false;
     }
     if (S_ISLNK(existing.st_mode)) return true;
@@ -110,10 +124,11 @@ bool MayReplace(const fs::path& to, const RegularFile& source, const fs::path& f
     return true;
 }
 
-bool CopyBytes(int in, int out) {
+SystemResult<> CopyBytes(int in, int out) {
     bool unsupported = false;
-    const bool copied = CopyInKernel(in, out, unsupported);
-    return copied || (unsupported && CopyThroughBuffer(in, out));
+    const SystemResult<> copied = CopyInKernel(in, out, unsupported);
+    if (copied || !unsupported) return copied;
+    return CopyThroughBuffer(in, out);
 }
 
 }  // namespace
@@ -122,19 +137,19 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& er
     const std::optional<RegularFile> source = OpenRegularFile(from, error);
     if (!source || !MayReplace(to, *source, from, error)) return false;
     UnfinishedCopy copy(to.parent_path().empty() ? "." : to.parent_path());
-    if (!copy.Created()) {
-        error = "cannot create " + to.string() + ": " + LastSystemError();
+    if (const SystemResult<> created = copy.Created(); !created) {
+        error = "cannot create " + to.string() + ": " + created.error().Text();
         return false;
     }
-    if (!CopyBytes(source->fd.Get(), copy.Get())) {
-        error = "copying " + from.string() + " to " + to.string() + ": " + LastSystemError();
+    if (const SystemResult<> copied = CopyBytes(source->fd.Get(), copy.Get()); !copied) {
+        error = "copying " + from.string() + " to " + to.string() + ": " + copied.error().Text();
         return false;
     }
     // The copy is never more readable than its original. A file system without modes (a FAT
     // medium) may refuse; the copy then keeps the owner-only mode it was created with.
-    (void)::fchmod(copy.Get(), source->permissions);
-    if (!copy.PutInPlace(to)) {
-        error = "cannot put " + to.string() + " in place: " + LastSystemError();
+    (void)sys::Chmod(copy.Get(), source->permissions);
+    if (const SystemResult<> placed = copy.PutInPlace(to); !placed) {
+        error = "cannot put " + to.string() + " in place: " + placed.error().Text();
         return false;
     }
     return true;
@@ -142,14 +157,16 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& er
 
 void RemoveUnfinishedCopies(const fs::path& folder) {
     const std::size_t nameLength = std::string_view(kUnfinishedCopyPrefix).size() + 6;
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (!name.starts_with(kUnfinishedCopyPrefix) || name.size() != nameLength) continue;
-        std::error_code entryError;
-        // remove unlinks a link itself; a leftover that stays makes the verification fail.
-        if (entry.symlink_status(entryError).type() == fs::file_type::regular)
-            fs::remove(entry.path(), entryError);
+    const SystemResult<FileDescriptor> dir = FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY);
+    if (!dir) return;
+    const SystemResult<std::vector<sys::FolderEntry>> entries = sys::ListFolder(dir->Get());
+    if (!entries) return;
+    for (const sys::FolderEntry& entry : *entries) {
+        if (!entry.name.starts_with(kUnfinishedCopyPrefix) || entry.name.size() != nameLength)
+            continue;
+        // A leftover that stays makes the verification fail. Anything but a regular file of
+        // that name is left for the verification to find.
+        if (entry.type == DT_REG) (void)sys::UnlinkAt(dir->Get(), entry.name.c_str());
     }
 }
 

@@ -7,7 +7,6 @@
 
 #include <cerrno>
 
-#include "platform/RetryOnInterrupt.h"
 #include "platform/SystemCalls.h"
 
 namespace mirabel {
@@ -26,13 +25,15 @@ int OpenParent(int folder, const std::string& relative, FileDescriptor& owned, s
          start = end + 1) {
         const std::string part = relative.substr(start, end - start);
         if (part.empty() || part == ".") continue;
-        owned = FileDescriptor(
-            ::openat(parent, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-        parent = owned.Get();
-        if (parent < 0) {
-            why = LastSystemError();
+        SystemResult<FileDescriptor> opened =
+            FileDescriptor::OpenAt(parent, part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+        if (!opened) {
+            owned = FileDescriptor();
+            why = opened.error().Text();
             return -1;
         }
+        owned = std::move(*opened);
+        parent = owned.Get();
     }
     leaf = relative.substr(start);
     return parent;
@@ -43,8 +44,10 @@ int OpenParent(int folder, const std::string& relative, FileDescriptor& owned, s
 bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string& why) {
     if (leaf.empty()) {
         why = "names a folder";
-    } else if (::fstatat(parent, leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
-        why = LastSystemError();
+    } else if (const SystemResult<> stated =
+                   sys::StatAt(parent, leaf.c_str(), info, AT_SYMLINK_NOFOLLOW);
+               !stated) {
+        why = stated.error().Text();
     } else if (S_ISDIR(info.st_mode)) {
         why = "names a folder";
     } else if (S_ISLNK(info.st_mode)) {
@@ -59,16 +62,17 @@ bool LookAt(int parent, const std::string& leaf, struct stat& info, std::string&
 // give again at once) with the same size and modification time.
 bool StillTheSame(int parent, const std::string& leaf, const struct stat& seen) {
     struct stat now {};
-    return ::fstatat(parent, leaf.c_str(), &now, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(now.st_mode) && now.st_dev == seen.st_dev && now.st_ino == seen.st_ino &&
-           now.st_size == seen.st_size && now.st_mtim.tv_sec == seen.st_mtim.tv_sec &&
-           now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec;
+    return sys::StatAt(parent, leaf.c_str(), now, AT_SYMLINK_NOFOLLOW) && S_ISREG(now.st_mode) &&
+           now.st_dev == seen.st_dev && now.st_ino == seen.st_ino && now.st_size == seen.st_size &&
+           now.st_mtim.tv_sec == seen.st_mtim.tv_sec && now.st_mtim.tv_nsec == seen.st_mtim.tv_nsec;
 }
 
 }  // namespace
 
 FolderEntries::FolderEntries(const std::filesystem::path& folder)
-    : folder_(folder), dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)) {}
+    : folder_(folder),
+      dir_(FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY | O_NOFOLLOW)
+               .value_or(FileDescriptor())) {}
 
 FolderEntries::FolderEntries(const std::filesystem::path& root, const std::filesystem::path& folder)
     : folder_(folder) {
@@ -77,14 +81,13 @@ FolderEntries::FolderEntries(const std::filesystem::path& root, const std::files
     // ".." anywhere would climb back out, however deep the path went first.
     for (const std::filesystem::path& part : below)
         if (part == "..") return;
-    FileDescriptor at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
+    SystemResult<FileDescriptor> at = FileDescriptor::Open(root, O_RDONLY | O_DIRECTORY);
     for (const std::filesystem::path& part : below) {
-        if (!at.IsValid()) return;
+        if (!at) return;
         if (part.empty() || part == ".") continue;
-        at = FileDescriptor(
-            ::openat(at.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        at = FileDescriptor::OpenAt(at->Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     }
-    dir_ = std::move(at);
+    if (at) dir_ = std::move(*at);
 }
 
 std::optional<RegularFile> FolderEntries::OpenFile(const std::string& leaf,
@@ -109,10 +112,10 @@ CheckedEntry FolderEntries::Check(const std::string& relative) const {
         why = "the folder cannot be opened";
     } else {
         entry.parent_ = OpenParent(dir_.Get(), relative, entry.owned_, entry.leaf_, why);
-        if (entry.parent_ >= 0 && LookAt(entry.parent_, entry.leaf_, info, why) &&
-            RetryOnInterrupt(
-                [&] { return ::faccessat(entry.parent_, entry.leaf_.c_str(), R_OK, 0); }) != 0)
-            why = LastSystemError();
+        if (entry.parent_ >= 0 && LookAt(entry.parent_, entry.leaf_, info, why)) {
+            const SystemResult<> readable = sys::AccessAt(entry.parent_, entry.leaf_.c_str(), R_OK);
+            if (!readable) why = readable.error().Text();
+        }
     }
     entry.size_ = static_cast<std::uint64_t>(info.st_size);
     entry.seen_ = info;
@@ -126,9 +129,10 @@ bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLea
         why = entry.why_;
         return false;
     }
-    if (RenameAtNoReplace(entry.parent_, entry.leaf_.c_str(), entry.parent_, hiddenLeaf.c_str()) !=
-        0) {
-        why = entry.path_ + ": " + LastSystemError();
+    if (const SystemResult<> renamed = sys::RenameNoReplace(entry.parent_, entry.leaf_.c_str(),
+                                                            entry.parent_, hiddenLeaf.c_str());
+        !renamed) {
+        why = entry.path_ + ": " + renamed.error().Text();
         return false;
     }
     if (StillTheSame(entry.parent_, hiddenLeaf, entry.seen_)) return true;
@@ -140,32 +144,34 @@ bool FolderEntries::Hide(const CheckedEntry& entry, const std::string& hiddenLea
 
 bool FolderEntries::Unhide(const CheckedEntry& entry, const std::string& hiddenLeaf,
                            std::string& why) const {
-    if (RenameAtNoReplace(entry.parent_, hiddenLeaf.c_str(), entry.parent_, entry.leaf_.c_str()) ==
-        0)
-        return true;
-    why = entry.path_ + ": " + LastSystemError();
+    const SystemResult<> renamed =
+        sys::RenameNoReplace(entry.parent_, hiddenLeaf.c_str(), entry.parent_, entry.leaf_.c_str());
+    if (renamed) return true;
+    why = entry.path_ + ": " + renamed.error().Text();
     return false;
 }
 
 RemovalOutcome FolderEntries::RemoveLeaf(const std::string& leaf) const {
     const std::string path = (folder_ / leaf).string();
     if (!dir_.IsValid()) return {RemovalResult::Failed, path + ": the folder cannot be opened"};
-    if (UnlinkAt(dir_.Get(), leaf.c_str()) == 0 || errno == ENOENT)
-        return {RemovalResult::Removed, ""};
-    return {RemovalResult::Failed, path + ": " + LastSystemError()};
+    const SystemResult<> removed = sys::UnlinkAt(dir_.Get(), leaf.c_str());
+    if (removed || removed.error().code == ENOENT) return {RemovalResult::Removed, ""};
+    return {RemovalResult::Failed, path + ": " + removed.error().Text()};
 }
 
 bool FolderEntries::RenameLeaf(const std::string& from, const std::string& to,
                                std::string& why) const {
-    if (dir_.IsValid() && RenameAtNoReplace(dir_.Get(), from.c_str(), dir_.Get(), to.c_str()) == 0)
-        return true;
-    why = (folder_ / from).string() + ": " + LastSystemError();
+    const SystemResult<> renamed =
+        dir_.IsValid() ? sys::RenameNoReplace(dir_.Get(), from.c_str(), dir_.Get(), to.c_str())
+                       : SystemResult<>(SystemError{EBADF});
+    if (renamed) return true;
+    why = (folder_ / from).string() + ": " + renamed.error().Text();
     return false;
 }
 
 bool FolderEntries::HasLeaf(const std::string& leaf) const {
     struct stat info {};
-    return dir_.IsValid() && ::fstatat(dir_.Get(), leaf.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    return dir_.IsValid() && sys::StatAt(dir_.Get(), leaf.c_str(), info, AT_SYMLINK_NOFOLLOW);
 }
 
 std::optional<std::uint64_t> FolderEntries::RegularFileSize(const std::string& relative) const {
@@ -184,52 +190,45 @@ namespace mirabel {
 
 std::optional<std::vector<FolderEntries::File>> FolderEntries::RegularFiles() const {
     if (!dir_.IsValid()) return std::nullopt;
-    // A directory stream of its own, over the same open folder.
-    const int copy = ::openat(dir_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR* stream = copy < 0 ? nullptr : ::fdopendir(copy);
-    if (!stream) {
-        if (copy >= 0) ::close(copy);
-        return std::nullopt;
-    }
+    const SystemResult<std::vector<sys::FolderEntry>> entries = sys::ListFolder(dir_.Get());
+    if (!entries) return std::nullopt;
     std::vector<File> files;
-    errno = 0;
-    while (const dirent* entry = ::readdir(stream)) {
+    for (const sys::FolderEntry& entry : *entries) {
         struct stat info {};
-        if (::fstatat(dir_.Get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (sys::StatAt(dir_.Get(), entry.name.c_str(), info, AT_SYMLINK_NOFOLLOW) &&
             S_ISREG(info.st_mode))
-            files.push_back({entry->d_name, static_cast<std::uint64_t>(info.st_size)});
-        errno = 0;
+            files.push_back({entry.name, static_cast<std::uint64_t>(info.st_size)});
     }
-    const bool complete = errno == 0;
-    ::closedir(stream);
-    if (!complete) return std::nullopt;
     return files;
 }
 
 bool FolderEntries::IsOrIsBelow(const std::filesystem::path& other) const {
     struct stat target {};
-    if (!dir_.IsValid() || ::stat(other.c_str(), &target) != 0) return false;
-    FileDescriptor at(::openat(dir_.Get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir_.IsValid() || !sys::StatAt(AT_FDCWD, other.c_str(), target, 0)) return false;
+    SystemResult<FileDescriptor> at =
+        FileDescriptor::OpenAt(dir_.Get(), ".", O_RDONLY | O_DIRECTORY);
     for (;;) {
         struct stat level {};
-        if (!at.IsValid() || ::fstat(at.Get(), &level) != 0) return false;
+        if (!at || !sys::Fstat(at->Get(), level)) return false;
         if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
-        FileDescriptor up(::openat(at.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        SystemResult<FileDescriptor> up =
+            FileDescriptor::OpenAt(at->Get(), "..", O_RDONLY | O_DIRECTORY);
         struct stat parent {};
-        if (!up.IsValid() || ::fstat(up.Get(), &parent) != 0) return false;
+        if (!up || !sys::Fstat(up->Get(), parent)) return false;
         if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
         at = std::move(up);
     }
 }
 
 bool FolderEntries::CreateEmptyFile(const std::string& leaf, std::string& why) const {
-    const FileDescriptor file(dir_.IsValid() ? RetryOnInterrupt([&] {
-        return ::openat(dir_.Get(), leaf.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    })
-                                             : -1);
-    if (file.IsValid()) return true;
-    why = (folder_ / leaf).string() + ": " + LastSystemError();
+    if (!dir_.IsValid()) {
+        why = folder_.string() + ": the folder cannot be opened";
+        return false;
+    }
+    const SystemResult<FileDescriptor> file = FileDescriptor::OpenAt(
+        dir_.Get(), leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
+    if (file) return true;
+    why = (folder_ / leaf).string() + ": " + file.error().Text();
     return false;
 }
 

@@ -1,6 +1,6 @@
 #include "platform/FreeSpace.h"
 
-#include <sys/statvfs.h>
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -13,7 +13,7 @@ std::optional<FileSystemSpace> g_space;
 std::optional<FileSystemSpace> SpaceOfFileSystem(const std::filesystem::path& folder) {
     if (g_spaceSet) return g_space;
     struct statvfs info {};
-    if (::statvfs(folder.c_str(), &info) != 0) return std::nullopt;
+    if (!sys::Statvfs(folder.c_str(), info)) return std::nullopt;
     // f_bavail leaves out the blocks reserved for the superuser, as the caller cannot use them.
     return FileSystemSpace{static_cast<std::uint64_t>(info.f_bavail) * info.f_frsize,
                            static_cast<std::uint64_t>(info.f_blocks) * info.f_frsize};

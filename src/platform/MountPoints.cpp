@@ -1,8 +1,10 @@
 #include "platform/MountPoints.h"
 
 #include <array>
-#include <fstream>
 #include <sstream>
+
+#include "platform/FileDescriptor.h"
+#include "platform/FileIo.h"
 
 namespace mirabel {
 
@@ -52,10 +54,10 @@ std::vector<std::string> MediaMountPoints(std::string_view mountTable) {
 }
 
 std::vector<std::string> MediaMountPoints() {
-    std::ifstream table("/proc/self/mounts");
-    std::ostringstream text;
-    text << table.rdbuf();
-    return MediaMountPoints(text.str());
+    // Without a mount table (no /proc) only the destinations' own roots are searched.
+    const SystemResult<FileDescriptor> table = FileDescriptor::OpenForReading("/proc/self/mounts");
+    if (!table) return {};
+    return MediaMountPoints(ReadToEnd(table->Get()).value_or(""));
 }
 
 }  // namespace mirabel

@@ -11,6 +11,8 @@
 #include "platform/ExclusiveFileLock.h"
 #include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
+#include "platform/Folders.h"
+#include "platform/RegularFile.h"
 
 namespace mirabel {
 
@@ -30,9 +32,11 @@ std::string UpToNul(const std::string& text) {
 
 // The file's bytes; an empty string for a missing file, nullopt when it cannot be read.
 std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
-    const FileDescriptor fd = FileDescriptor::OpenForReading(file);
-    if (!fd.IsValid()) return errno == ENOENT ? std::optional<std::string>("") : std::nullopt;
-    return ReadToEnd(fd.Get());
+    const SystemResult<FileDescriptor> fd = FileDescriptor::OpenForReading(file);
+    if (!fd) return fd.error().code == ENOENT ? std::optional<std::string>("") : std::nullopt;
+    SystemResult<std::string> bytes = ReadToEnd(fd->Get());
+    if (!bytes) return std::nullopt;
+    return std::move(*bytes);
 }
 
 }  // namespace
@@ -66,8 +70,8 @@ std::optional<std::string> RegFileHive::QueryValue(const RegistryPath& key,
 }
 
 std::filesystem::path RegFileHive::WriteTarget() const {
+    if (KindOfEntry(file_) != EntryKind::Link) return file_;
     std::error_code error;
-    if (!std::filesystem::is_symlink(file_, error)) return file_;
     const std::filesystem::path target = std::filesystem::weakly_canonical(file_, error);
     return error ? file_ : target;
 }
@@ -82,9 +86,7 @@ bool RegFileHive::SetValue(const RegistryPath& key, const std::string& name,
         return false;
 
     const std::filesystem::path target = WriteTarget();
-    std::error_code error;
-    if (target.has_parent_path()) std::filesystem::create_directories(target.parent_path(), error);
-    if (error) return false;
+    if (target.has_parent_path() && !CreateFolders(target.parent_path())) return false;
     const ExclusiveFileLock lock(target.string() + ".lock");
     if (!lock.locked()) return false;
     // Read under the lock, so that a write of another process in between is not lost.
@@ -92,7 +94,7 @@ bool RegFileHive::SetValue(const RegistryPath& key, const std::string& name,
     if (!bytes) return false;  // an unreadable hive is left alone rather than overwritten
     RegFileDocument document = RegFileDocument::Parse(*bytes);
     document.SetValue(path, UpToNul(name), UpToNul(value));
-    return WriteFileAtomically(target, document.Serialize());
+    return WriteFileAtomically(target, document.Serialize()).ok();
 }
 
 std::unique_ptr<RegistryHive> OpenUserHive() {

@@ -2,11 +2,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/FileIo.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -21,13 +20,22 @@ EntryKind KindOf(const struct stat& info) {
 
 EntryKind KindOfEntryAt(int folder, const char* name) {
     struct stat info {};
-    if (::fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) == 0) return KindOf(info);
-    return errno == ENOENT || errno == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
+    const SystemResult<> stated = sys::StatAt(folder, name, info, AT_SYMLINK_NOFOLLOW);
+    if (stated) return KindOf(info);
+    const int code = stated.error().code;
+    return code == ENOENT || code == ENOTDIR ? EntryKind::Missing : EntryKind::Unknown;
 }
 
 std::optional<RegularFile> Refuse(std::string& error, const std::string& reason) {
     error = reason;
     return std::nullopt;
+}
+
+// Why a path that is not a regular file cannot be created as one.
+SystemError Unfit(EntryKind kind) {
+    if (kind == EntryKind::Link) return SystemError{ELOOP};
+    if (kind == EntryKind::Folder) return SystemError{EISDIR};
+    return SystemError{EINVAL};
 }
 
 }  // namespace
@@ -49,13 +57,14 @@ std::optional<RegularFile> OpenRegularFileAt(int folder, const std::string& name
         return Refuse(error, name + " is not a regular file");
     // O_NOFOLLOW and O_NONBLOCK hold if the entry was swapped since: a link fails to open, and
     // a FIFO opens at once and is refused below. Reading a regular file ignores O_NONBLOCK.
-    RegularFile file;
-    file.fd = FileDescriptor(
-        ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    SystemResult<FileDescriptor> opened =
+        FileDescriptor::OpenAt(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
     struct stat info {};
-    if (!file.fd.IsValid() || ::fstat(file.fd.Get(), &info) != 0)
-        return Refuse(error, "cannot open " + name + ": " + LastSystemError());
+    const SystemResult<> stated = opened ? sys::Fstat(opened->Get(), info) : opened.error();
+    if (!stated) return Refuse(error, "cannot open " + name + ": " + stated.error().Text());
     if (!S_ISREG(info.st_mode)) return Refuse(error, name + " is not a regular file");
+    RegularFile file;
+    file.fd = std::move(*opened);
     file.size = static_cast<std::uint64_t>(info.st_size);
     file.permissions = info.st_mode & 0777;
     file.device = info.st_dev;
@@ -63,21 +72,19 @@ std::optional<RegularFile> OpenRegularFileAt(int folder, const std::string& name
     return file;
 }
 
-std::optional<FileDescriptor> CreateRegularFile(const std::filesystem::path& path) {
+SystemResult<FileDescriptor> CreateRegularFile(const std::filesystem::path& path) {
     const EntryKind kind = KindOfEntry(path);
-    if (kind != EntryKind::Missing && kind != EntryKind::RegularFile) return std::nullopt;
+    if (kind != EntryKind::Missing && kind != EntryKind::RegularFile) return Unfit(kind);
     // Emptied only once it is known to be a regular file: O_TRUNC would act before the check.
-    FileDescriptor fd = FileDescriptor::Open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK);
+    SystemResult<FileDescriptor> fd =
+        FileDescriptor::Open(path, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK);
+    if (!fd) return fd;
     struct stat info {};
-    if (!fd.IsValid() || ::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        ::ftruncate(fd.Get(), 0) != 0)
-        return std::nullopt;
+    if (const SystemResult<> stated = sys::Fstat(fd->Get(), info); !stated) return stated.error();
+    if (!S_ISREG(info.st_mode)) return SystemError{EINVAL};
+    if (const SystemResult<> emptied = sys::Truncate(fd->Get(), 0); !emptied)
+        return emptied.error();
     return fd;
-}
-
-bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes) {
-    std::optional<FileDescriptor> fd = CreateRegularFile(path);
-    return fd && WriteAll(fd->Get(), bytes) && fd->Close();
 }
 
 }  // namespace mirabel

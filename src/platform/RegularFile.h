@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 
 #include "platform/FileDescriptor.h"
 
@@ -29,12 +28,9 @@ struct RegularFile {
                                                            std::string& error);
 
 // Creates the file, or empties the regular file at `path`, open for writing; a new file gets
-// the usual mode (0666 less the umask). nullopt, with nothing opened, when the path is a link, a
-// folder, a FIFO or a device, or when the file cannot be created.
-[[nodiscard]] std::optional<FileDescriptor> CreateRegularFile(const std::filesystem::path& path);
-
-// CreateRegularFile, then `bytes` written into it. False when it cannot be created or written.
-[[nodiscard]] bool WriteRegularFile(const std::filesystem::path& path, std::string_view bytes);
+// the usual mode (0666 less the umask). Nothing is opened when the path is a link (ELOOP), a
+// folder (EISDIR), a FIFO or a device (EINVAL), or when the file cannot be created.
+SystemResult<FileDescriptor> CreateRegularFile(const std::filesystem::path& path);
 
 // What is at `path` itself, a link not followed.
 enum class EntryKind { Missing, RegularFile, Folder, Link, Special, Unknown };

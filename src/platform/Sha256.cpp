@@ -58,7 +58,7 @@ std::optional<std::string> HashRestOfFile(int fd, std::uint64_t* bytesRead) {
     Sha256 hash;
     std::uint64_t total = 0;
     for (;;) {
-        const std::optional<std::size_t> count = ReadSome(fd, buffer.data(), buffer.size());
+        const SystemResult<std::size_t> count = ReadSome(fd, buffer.data(), buffer.size());
         if (!count) return std::nullopt;
         if (*count == 0) break;
         hash.Update(buffer.data(), *count);

@@ -1,7 +1,7 @@
 #include "platform/StorageFlush.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <vector>
@@ -9,7 +9,6 @@
 #include "platform/FileDescriptor.h"
 #include "platform/FileIo.h"
 #include "platform/SystemCalls.h"
-#include "platform/RetryOnInterrupt.h"
 
 namespace mirabel {
 
@@ -20,32 +19,36 @@ namespace {
 // The regular files directly in the folder, open for flushing; false when the folder cannot be
 // listed or one of them cannot be opened.
 bool OpenFilesOf(const fs::path& folder, std::vector<FileDescriptor>& files) {
-    std::error_code ec;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
-        std::error_code entryError;
-        if (entry.symlink_status(entryError).type() != fs::file_type::regular) continue;
+    const SystemResult<FileDescriptor> dir = FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY);
+    if (!dir) return false;
+    const SystemResult<std::vector<sys::FolderEntry>> entries = sys::ListFolder(dir->Get());
+    if (!entries) return false;
+    for (const sys::FolderEntry& entry : *entries) {
+        if (entry.type != DT_REG) continue;
         // O_NOFOLLOW: the entry may have become a link since it was listed.
-        files.push_back(FileDescriptor::Open(entry.path(), O_RDONLY | O_NOFOLLOW));
-        if (!files.back().IsValid()) return false;
+        SystemResult<FileDescriptor> file =
+            FileDescriptor::OpenAt(dir->Get(), entry.name.c_str(), O_RDONLY | O_NOFOLLOW);
+        if (!file) return false;
+        files.push_back(std::move(*file));
     }
-    return !ec;
+    return true;
 }
 
 bool FlushData(const std::vector<FileDescriptor>& files) {
     // Every file's writing is started before the first is waited for, so that the storage
     // receives the whole copy at once instead of file by file.
+    for (const FileDescriptor& file : files) sys::StartWriteBack(file.Get());
     for (const FileDescriptor& file : files)
-        (void)::sync_file_range(file.Get(), 0, 0, SYNC_FILE_RANGE_WRITE);  // a head start only
-    for (const FileDescriptor& file : files)
-        if (RetryOnInterrupt([&] { return ::fdatasync(file.Get()); }) != 0) return false;
+        if (!sys::DataSync(file.Get())) return false;
     return true;
 }
 
 bool FlushFolderEntries(const fs::path& folder) {
-    const FileDescriptor dir = FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY);
-    if (!dir.IsValid()) return false;
+    const SystemResult<FileDescriptor> dir = FileDescriptor::Open(folder, O_RDONLY | O_DIRECTORY);
+    if (!dir) return false;
     // A file system that cannot flush a folder (some network ones) writes its entries at once.
-    return Fsync(dir.Get()) == 0 || errno == EINVAL;
+    const SystemResult<> synced = sys::Fsync(dir->Get());
+    return synced || synced.error().code == EINVAL;
 }
 
 // The folder and each one above it up to the root; only the folder when it is not below root.

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/RetryOnInterrupt.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -23,6 +23,11 @@ struct AddressListDeleter {
     void operator()(addrinfo* list) const noexcept { ::freeaddrinfo(list); }
 };
 using AddressList = std::unique_ptr<addrinfo, AddressListDeleter>;
+
+// The socket has no room or no bytes yet: wait for it.
+bool WouldBlock(SystemError error) {
+    return error.code == EAGAIN || error.code == EWOULDBLOCK;
+}
 
 int SliceUntil(TcpConnection::Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -46,9 +51,9 @@ TcpConnection::Result TcpConnection::WaitFor(short events, Clock::time_point dea
             return Result::TimedOut;
         }
         pollfd watched{socket_.Get(), events, 0};
-        const int ready = ::poll(&watched, 1, SliceUntil(deadline));
-        if (ready > 0) return Result::Done;  // the next call tells data from an error
-        if (ready < 0 && errno != EINTR) return Fail(LastSystemError());
+        const SystemResult<int> ready = sys::Poll(&watched, 1, SliceUntil(deadline));
+        if (!ready) return Fail(ready.error().Text());
+        if (*ready > 0) return Result::Done;  // the next call tells data from an error
         if (!between_()) {
             lastError_ = "stopped";
             return Result::Stopped;
@@ -77,32 +82,33 @@ TcpConnection::Result TcpConnection::Connect(const std::string& host, int port,
 
 TcpConnection::Result TcpConnection::ConnectTo(const void* address, unsigned length, int family,
                                                Clock::time_point deadline) {
-    socket_ = FileDescriptor(::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-    if (!socket_.IsValid()) return Fail(LastSystemError());
-    if (::connect(socket_.Get(), static_cast<const sockaddr*>(address), length) == 0)
-        return Result::Done;
-    if (errno != EINPROGRESS && errno != EINTR) return Fail(LastSystemError());
+    const SystemResult<int> made = sys::Socket(family, SOCK_STREAM | SOCK_NONBLOCK);
+    socket_ = made ? FileDescriptor(*made) : FileDescriptor();
+    if (!made) return Fail(made.error().Text());
+    const SystemResult<> connected =
+        sys::Connect(socket_.Get(), static_cast<const sockaddr*>(address), length);
+    if (connected) return Result::Done;
+    const int code = connected.error().code;
+    if (code != EINPROGRESS && code != EINTR) return Fail(connected.error().Text());
     if (const Result waited = WaitFor(POLLOUT, deadline); waited != Result::Done) return waited;
-    int error = 0;
-    socklen_t size = sizeof error;
-    if (::getsockopt(socket_.Get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0)
-        return Fail(LastSystemError());
-    if (error != 0) return Fail(std::strerror(error));
+    const SystemResult<int> pending = sys::PendingSocketError(socket_.Get());
+    if (!pending) return Fail(pending.error().Text());
+    if (*pending != 0) return Fail(std::strerror(*pending));
     return Result::Done;
 }
 
 TcpConnection::Result TcpConnection::SendAll(std::string_view bytes, Clock::time_point deadline) {
     while (!bytes.empty()) {
         // MSG_NOSIGNAL: a peer that has gone away must fail the send, not end the program.
-        const ssize_t sent = RetryOnInterrupt(
-            [&] { return ::send(socket_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL); });
-        if (sent > 0) {
-            bytes.remove_prefix(static_cast<std::size_t>(sent));
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        const SystemResult<std::size_t> sent =
+            sys::Send(socket_.Get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (sent && *sent > 0) {
+            bytes.remove_prefix(*sent);
+        } else if (sent || WouldBlock(sent.error())) {
             if (const Result waited = WaitFor(POLLOUT, deadline); waited != Result::Done)
                 return waited;
         } else {
-            return Fail(LastSystemError());
+            return Fail(sent.error().Text());
         }
     }
     return Result::Done;
@@ -112,22 +118,17 @@ TcpConnection::Result TcpConnection::Receive(std::string& received, Clock::time_
     lastError_.clear();
     char buffer[kReadSize];
     for (;;) {
-        const ssize_t read =
-            RetryOnInterrupt([&] { return ::recv(socket_.Get(), buffer, sizeof buffer, 0); });
-        if (read > 0) {
-            received.append(buffer, static_cast<std::size_t>(read));
+        const SystemResult<std::size_t> read = sys::Receive(socket_.Get(), buffer, sizeof buffer);
+        if (read && *read > 0) {
+            received.append(buffer, *read);
             return Result::Done;
         }
-        if (read == 0) {
+        if (read) {
             lastError_ = "connection closed by the server";
             return Result::Closed;
         }
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            if (const Result waited = WaitFor(POLLIN, deadline); waited != Result::Done)
-                return waited;
-        } else {
-            return Fail(LastSystemError());
-        }
+        if (!WouldBlock(read.error())) return Fail(read.error().Text());
+        if (const Result waited = WaitFor(POLLIN, deadline); waited != Result::Done) return waited;
     }
 }
 

@@ -25,7 +25,9 @@ std::optional<std::string> ReadListFile(const FolderEntries& folder, bool& tooLa
     if (!list) return std::nullopt;
     tooLarge = list->size > kMaxListBytes;
     if (tooLarge) return std::string();
-    return ReadToEnd(list->fd.Get(), kMaxListBytes);
+    SystemResult<std::string> text = ReadToEnd(list->fd.Get(), kMaxListBytes);
+    if (!text) return std::nullopt;
+    return std::move(*text);
 }
 
 // Hands out the lines of a text one after the other, without their LF or CR LF.

@@ -96,7 +96,7 @@ std::string MetricsText(const StatusReport& report, const std::vector<RunRecord>
 }
 
 bool WriteMetricsFile(const std::filesystem::path& file, const std::string& text) {
-    return WriteFileAtomically(file, text, 0644);
+    return WriteFileAtomically(file, text, 0644).ok();
 }
 
 }  // namespace mirabel

@@ -9,7 +9,9 @@
 #include "fixtures/DicomFiles.h"
 #include "fixtures/FileCreationLimits.h"
 #include "fixtures/TransferSetup.h"
+#include "log/Logs.h"
 #include "platform/FreeSpace.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -299,6 +301,73 @@ TEST_F(StudyTransfer, DicomFilesCopiedToAMediumAreListedInItsDicomDir) {
               "      IMAGE " + TestUid("5.1.1") + " IMAGES\\2004\\0117\\ST01\\IM000001");
     EXPECT_EQ(outline[4],
               "      IMAGE " + TestUid("5.1.2") + " IMAGES\\2004\\0117\\ST01\\IM000002");
+}
+
+// A copy that fails on the way fails the study: no file is left under a name of the study that
+// it did not complete, nothing is recorded, and the system's reason reaches the log.
+TEST_F(StudyTransfer, ACopyThatFailsOnTheWayIsNeverRecorded) {
+    const struct {
+        SystemCall call;
+        int nth;
+        int times;  // 3: every attempt at the file
+        std::vector<std::string> copied;
+    } cases[] = {
+        // "a" is empty: one kernel copy call each; "b" cannot be written.
+        {SystemCall::CopyFileRange, 2, 3, {"a"}},
+        {SystemCall::Rename, 2, 3, {"a"}},                       // "b" cannot be put in place
+        {SystemCall::Fsync, 1, 1, {"a", "b", "c", "exam.ver"}},  // the copy cannot be flushed
+    };
+    setup.MakeStudy(kPath, {{"a", ""}, {"b", "22"}, {"c", "3"}});
+    for (const auto& c : cases) {
+        fs::remove_all(archive / "images");
+        fs::remove(kErrorLogFile);
+        fs::remove(kDebugLogFile);
+        {
+            const ScopedSystemCallFault fault(c.call, c.nth, ENOSPC, c.times);
+            EXPECT_EQ(Archive(Folder(), kPath, "7"), TransferOutcome::Failed);
+        }
+        EXPECT_EQ(FolderNames(copy), c.copied);
+        EXPECT_TRUE(setup.Activity().empty());  // not "has been archived"
+        ASSERT_EQ(setup.Errors().size(), 1u);
+        if (c.times == 3) {  // the attempts' reason, with the system's own words
+            EXPECT_TRUE(setup.Debug().back().ends_with(": No space left on device"));
+        }
+    }
+}
+
+// A DICOMDIR that cannot be written fails the study and stays as it was; the study's next
+// attempt lists it.
+TEST_F(StudyTransfer, ADicomDirThatCannotBeWrittenFailsTheStudyAndStaysAsItWas) {
+    ArchiveDestination medium = Medium("DVD7");
+    medium.m_strDicomDir = kSaveDicomDir;
+    WriteDicomStudy(setup.MakeStudy(kPath, {}), "Smith^Ann", "P1", TestUid("7"), 1, 1);
+    ASSERT_EQ(Archive(medium), TransferOutcome::Archived);
+    const struct {
+        SystemCall call;
+        int nth;
+        std::string path;
+        const char* uid;
+    } cases[] = {
+        {SystemCall::Fsync, 1, "\\2004\\0118\\ST02", "8"},
+        {SystemCall::Rename, 3, "\\2004\\0118\\ST03", "9"},  // after the image and exam.ver
+    };
+    std::size_t records = DicomDirOutline(archive / "DICOMDIR").size();
+    for (const auto& c : cases) {
+        WriteDicomStudy(setup.MakeStudy(c.path, {}), "Smith^Ann", "P1", TestUid(c.uid), 1, 1);
+        const std::string before = ReadFileBytes(archive / "DICOMDIR");
+        {
+            const ScopedSystemCallFault fault(c.call, c.nth, EIO);
+            EXPECT_EQ(Archive(medium, c.path), TransferOutcome::Failed) << c.path;
+        }
+        EXPECT_TRUE(ReadFileBytes(archive / "DICOMDIR") == before) << c.path;
+        EXPECT_EQ(FolderNames(archive),
+                  (std::vector<std::string>{"DICOMDIR", "cvlabel.txt", "images"}));
+        EXPECT_EQ(setup.Errors().back(), kFailure + "DICOMDIR could not be written to the medium");
+
+        ASSERT_EQ(Archive(medium, c.path), TransferOutcome::Archived) << c.path;
+        records += 3;  // its study, series and image under the one patient
+        EXPECT_EQ(DicomDirOutline(archive / "DICOMDIR").size(), records) << c.path;
+    }
 }
 
 int NamingNotices(const std::vector<std::string>& activity) {

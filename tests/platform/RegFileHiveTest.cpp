@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "fixtures/TempDir.h"
+#include "platform/SystemCalls.h"
 
 namespace mirabel {
 
@@ -204,6 +205,32 @@ TEST_F(RegFileHiveTest, AWriteThatCannotBeDoneLeavesTheHiveAlone) {
     RegFileHive fresh(dir_ / "fresh.reg");
     EXPECT_FALSE(fresh.SetValue({"Software", "two\nlines"}, "v", "1"));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "fresh.reg"));
+}
+
+// A write that fails on the way reports it and leaves the hive as it was, with no temporary
+// file beside it.
+TEST_F(RegFileHiveTest, AFailedWriteLeavesTheOldHive) {
+    ASSERT_TRUE(hive_.SetValue(kArchiveKey, "v", "1"));
+    const std::string before = HiveText();
+    const struct {
+        SystemCall call;
+        int nth;
+    } cases[] = {
+        {SystemCall::Open, 1},  // the lock file
+        {SystemCall::Open, 3},  // the new hive, after the lock file and the old hive
+        {SystemCall::Write, 1}, {SystemCall::Fsync, 1}, {SystemCall::Rename, 1},
+    };
+    for (const auto& c : cases) {
+        {
+            const ScopedSystemCallFault fault(c.call, c.nth, ENOSPC);
+            EXPECT_FALSE(hive_.SetValue(kArchiveKey, "v", "2"));
+        }
+        EXPECT_EQ(HiveText(), before);
+        EXPECT_EQ(FolderNames(hivePath().parent_path()),
+                  (std::vector<std::string>{"hkcu.reg", "hkcu.reg.lock"}));
+    }
+    ASSERT_TRUE(hive_.SetValue(kArchiveKey, "v", "2"));
+    EXPECT_EQ(hive_.QueryValue(kArchiveKey, "v"), "2");
 }
 
 TEST_F(RegFileHiveTest, WritesFollowASymbolicLink) {

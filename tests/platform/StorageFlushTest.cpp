@@ -24,9 +24,10 @@ namespace fs = std::filesystem;
 
 // How many of the file's pages the page cache holds.
 std::size_t CachedPages(const fs::path& file) {
-    const FileDescriptor fd = FileDescriptor::OpenForReading(file);
+    const SystemResult<FileDescriptor> fd = FileDescriptor::OpenForReading(file);
+    if (!fd) return SIZE_MAX;
     const std::size_t size = fs::file_size(file);
-    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd.Get(), 0);
+    void* mapped = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd->Get(), 0);
     if (mapped == MAP_FAILED) return SIZE_MAX;
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     std::vector<unsigned char> resident((size + page - 1) / page);

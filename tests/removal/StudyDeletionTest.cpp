@@ -60,15 +60,6 @@ bool Deleted(const RemovalSetup& setup, long id) {
     return setup.MediaType(id) == "Archive";
 }
 
-// Every file of the study folder, hidden ones included, by name.
-std::vector<std::string> FolderNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string JoinedErrors(const RemovalSetup& setup) {
     std::string all;
     for (const std::string& line : setup.Errors()) all += line + "\n";
