@@ -50,7 +50,9 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree, const fs::pa
         std::vector<std::string> names;
         for (const StudyFile& file : FilesOf(tree / StudyPath(study))) names.push_back(file.name);
         std::ofstream(tree / StudyPath(study) / "cv.dir", std::ios::binary) << CvDirListing(names);
-        const fs::path copy = fs::path("archive") / "images" / StudyPath(study);
+        // Where an archive run to the folder destination ./archive puts it: the destination's
+        // images folder, then the study's image path.
+        const fs::path copy = fs::path("archive") / StudyPath(study);
         fs::create_directories(tree / copy);
         fs::copy(tree / StudyPath(study), tree / copy, fs::copy_options::recursive);
         ExamRow exam;
@@ -59,7 +61,7 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree, const fs::pa
         exam.imagePath = StoredImagePath(study);
         exam.examDate = "2004-01-17 10:15:00";
         exam.archiveValue =
-            "NFS:bench:" + (timedTree / "archive" / "images" / StudyPath(study)).string() + "/";
+            "NFS:bench:" + (timedTree / "archive" / StudyPath(study)).string() + "/";
         content.exams.push_back(exam);
     }
     CreateImageDatabase(tree / "echo.db", content);
