@@ -186,7 +186,8 @@ bool ReadPeakKb(const fs::path& report, ToolUsage& used) {
     return true;
 }
 
-bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place) {
+std::optional<int> RunToolForStatus(const std::vector<std::string>& args, ToolUsage& used,
+                                    const ToolPlace& place) {
     const fs::path report = UsageReport();
     std::vector<std::string> timed = UnderTime(args, report);
     std::vector<char*> argv;
@@ -200,10 +201,13 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPl
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (!place.input.empty())
         posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, place.input.c_str(), O_RDONLY, 0);
+    if (!place.errors.empty())
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, place.errors.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) return false;
+    if (spawned != 0) return std::nullopt;
     int status = 0;
     rusage usage{};
     ::wait4(pid, &status, 0, &usage);
@@ -211,7 +215,12 @@ bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPl
     used.cpuSeconds += CpuSeconds(usage);
     const bool measured = ReadPeakKb(report, used);
     fs::remove(report);
-    return measured && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (!measured || !WIFEXITED(status)) return std::nullopt;
+    return WEXITSTATUS(status);
+}
+
+bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place) {
+    return RunToolForStatus(args, used, place) == 0;
 }
 
 bool FlushAndEvictWithTools(const fs::path& folder, ToolUsage& used) {
@@ -221,7 +230,7 @@ bool FlushAndEvictWithTools(const fs::path& folder, ToolUsage& used) {
 
 bool RunToolWithInput(const std::vector<std::string>& args, const std::string& inputFile,
                       ToolUsage& used) {
-    return RunTool(args, used, {{}, "/dev/null", inputFile});
+    return RunTool(args, used, {.output = "/dev/null", .input = inputFile});
 }
 
 Measure Tools(const std::function<bool(ToolUsage&)>& work) {
@@ -243,8 +252,43 @@ void WaitForClosedConnectionsToClear(bool settle) {
         std::this_thread::sleep_for(std::chrono::seconds(1));
 }
 
+namespace {
+
+// Names and sizes of every file below both trees, then the listed middle files byte for byte.
+constexpr const char* kCompareScript = R"(
+list() { (cd "$1" && find . -type f -printf '%P %s\n' | LC_ALL=C sort); }
+strung() { xargs -d '\n' -a "$1" cat --; }
+cmp -s <(list "$1") <(list "$2") && cmp -s <(strung "$3") <(strung "$4"))";
+
+void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
+    std::ofstream out(file);
+    for (const std::string& line : lines) out << line << '\n';
+}
+
+}  // namespace
+
 bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, const fs::path& target,
                              ToolUsage& used) {
+    if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used) ||
+        !FlushAndEvictWithTools(target, used))
+        return false;
+    std::vector<std::string> ours, theirs;
+    for (int study = 0; study < s.studies; ++study) {
+        const std::string middle = MiddleFile(source / StudyPath(study));
+        ours.push_back((source / StudyPath(study) / middle).string());
+        theirs.push_back((target / StudyPath(study) / middle).string());
+    }
+    const fs::path lists = target.parent_path();
+    WriteLines(lists / "middle-source.txt", ours);
+    WriteLines(lists / "middle-target.txt", theirs);
+    return RunTool({"bash", "-c", kCompareScript, "compare", (source / "images").string(),
+                    (target / "images").string(), (lists / "middle-source.txt").string(),
+                    (lists / "middle-target.txt").string()},
+                   used);
+}
+
+bool CopyAndCompareEachStudyWithTools(const BenchSettings& s, const fs::path& source,
+                                      const fs::path& target, ToolUsage& used) {
     if (!RunTool({"cp", "-r", (source / "images").string(), target.string()}, used) ||
         !FlushAndEvictWithTools(target, used))
         return false;
@@ -275,14 +319,36 @@ bool UploadWithCurl(const BenchSettings& s, const fs::path& source, const FtpSer
     return true;
 }
 
+namespace {
+
+std::string ArchiveUpdate(int study, const std::string& destination) {
+    return "UPDATE EXAM SET ARCHIVE_PATH = '" + destination + StudyPath(study) +
+           "/' WHERE EXAM_ID = " + std::to_string(study + 1);
+}
+
+}  // namespace
+
+bool RunSqliteScript(const fs::path& database, const fs::path& script, ToolUsage& used) {
+    return RunTool({"sqlite3", database.string()}, used, {.output = "/dev/null", .input = script});
+}
+
+bool UpdateStudiesWithSqlite(const BenchSettings& s, const fs::path& database,
+                             const std::string& destination, ToolUsage& used) {
+    const fs::path script = database.string() + "-updates.sql";
+    std::vector<std::string> updates;
+    for (int study = 0; study < s.studies; ++study)
+        updates.push_back(ArchiveUpdate(study, destination) + ";");
+    WriteLines(script, updates);
+    const bool updated = RunSqliteScript(database, script, used);
+    fs::remove(script);
+    return updated;
+}
+
 bool UpdateEachStudyWithSqlite(const BenchSettings& s, const fs::path& database,
                                const std::string& destination, ToolUsage& used) {
-    for (int study = 0; study < s.studies; ++study) {
-        const std::string update = "UPDATE EXAM SET ARCHIVE_PATH = '" + destination +
-                                   StudyPath(study) +
-                                   "/' WHERE EXAM_ID = " + std::to_string(study + 1);
-        if (!RunTool({"sqlite3", database.string(), update}, used)) return false;
-    }
+    for (int study = 0; study < s.studies; ++study)
+        if (!RunTool({"sqlite3", database.string(), ArchiveUpdate(study, destination)}, used))
+            return false;
     return true;
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -73,9 +74,10 @@ Measure ReadingTools(const std::function<bool(ToolUsage&)>& work);
 // Where a program runs: its current folder (empty: this one) and the file that receives its
 // standard output (empty: this process's), and what it reads.
 struct ToolPlace {
-    std::filesystem::path folder;
-    std::filesystem::path output;
-    std::filesystem::path input;  // the file it reads as standard input (empty: none given)
+    std::filesystem::path folder = {};
+    std::filesystem::path output = {};
+    std::filesystem::path input = {};   // the file it reads as standard input (empty: none given)
+    std::filesystem::path errors = {};  // the file that receives its standard error (empty: ours)
 };
 
 // The command that runs `args` under /usr/bin/time, which writes the program's peak memory to
@@ -88,7 +90,10 @@ std::vector<std::string> UnderTime(const std::vector<std::string>& args,
 bool ReadPeakKb(const std::filesystem::path& report, ToolUsage& used);
 
 // Runs a program (found on PATH) under /usr/bin/time and waits; what it used is added to
-// `used`. True when it exited with status 0.
+// `used`. Its exit status; nullopt when it did not start, was killed or reported no usage.
+std::optional<int> RunToolForStatus(const std::vector<std::string>& args, ToolUsage& used,
+                                    const ToolPlace& place = {});
+// The same; true when it exited with status 0.
 bool RunTool(const std::vector<std::string>& args, ToolUsage& used, const ToolPlace& place = {});
 
 // Makes the files below `folder` durable and drops their cached pages, as Mirabel does with a
@@ -102,17 +107,29 @@ bool RunToolWithInput(const std::vector<std::string>& args, const std::string& i
 // active-mode upload leaves one, and thousands of them slow every new connection).
 void WaitForClosedConnectionsToClear(bool settle);
 
-// cp -r of source/images into target, flushed and evicted, then cmp of the middle file of
-// every study.
+// cp -r of source/images into target, flushed and evicted, then the copy checked as Mirabel
+// checks a study copied to a folder: one script comparing the names and sizes of every file and
+// the bytes of the middle file of every study (cmp of the middle files strung together).
 bool CopyAndCompareWithTools(const BenchSettings& s, const std::filesystem::path& source,
                              const std::filesystem::path& target, ToolUsage& used);
+// The same check by the tools a shell script calls per study: one cmp process a study, no
+// comparison of names and sizes.
+bool CopyAndCompareEachStudyWithTools(const BenchSettings& s, const std::filesystem::path& source,
+                                      const std::filesystem::path& target, ToolUsage& used);
 
 // One curl -T per study with all of the study's files, below remoteRoot on the server.
 bool UploadWithCurl(const BenchSettings& s, const std::filesystem::path& source,
                     const FtpServer& server, const std::string& remoteRoot, ToolUsage& used);
 
-// One sqlite3 UPDATE per study of the image database (MakeBenchImageDatabase), writing
-// where the study went into its archive column, as the archive run does.
+// sqlite3 running the statements of `script` on the database, its output dropped.
+bool RunSqliteScript(const std::filesystem::path& database, const std::filesystem::path& script,
+                     ToolUsage& used);
+
+// One sqlite3 running an UPDATE per study of the image database (MakeBenchImageDatabase), each
+// its own commit, writing where the study went into its archive column, as the archive run does.
+bool UpdateStudiesWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
+                             const std::string& destination, ToolUsage& used);
+// The same with a sqlite3 process per study, as a shell script calling it per study does.
 bool UpdateEachStudyWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
                                const std::string& destination, ToolUsage& used);
 

@@ -49,6 +49,7 @@ std::string TimeCell(const std::vector<Measure>& side, bool showCpu) {
 
 void Contest::Round(int round, const std::function<Measure()>& mine,
                     const std::function<Measure()>& tool) {
+    if (ours_.empty()) loadAtStart_ = LoadAverage();
     if (round % 2 == 0) {
         ours_.push_back(mine());
         theirs_.push_back(tool());
@@ -56,7 +57,7 @@ void Contest::Round(int round, const std::function<Measure()>& mine,
         theirs_.push_back(tool());
         ours_.push_back(mine());
     }
-    std::printf("  round %d  %s: mirabel %.2f s, %s %.2f s\n", round + 1, work_.c_str(),
+    std::printf("  round %d  %s: %s %.2f s, %s %.2f s\n", round + 1, work_.c_str(), mine_.c_str(),
                 ours_.back().seconds, peer_.c_str(), theirs_.back().seconds);
     std::fflush(stdout);
 }
@@ -69,12 +70,24 @@ void Contest::Report() const {
     const auto [least, most] = std::minmax_element(ratios.begin(), ratios.end());
     const std::string ratio = Format("%.2f (%.2f-%.2f)", Median(ratios), *least, *most);
     const std::string memory = Format("%.0f MB / %.0f MB", PeakMb(ours_), PeakMb(theirs_));
-    std::printf("%s, %zu rounds\n  mirabel %s   %s %s\n  ratio %s   peak memory %s\n",
-                work_.c_str(), ours_.size(), TimeCell(ours_, true).c_str(), peer_.c_str(),
-                TimeCell(theirs_, true).c_str(), ratio.c_str(), memory.c_str());
+    const std::string load = LoadSince(loadAtStart_);
+    std::printf("%s, %zu rounds\n  %s %s\n  %s %s\n  ratio %s   peak memory %s   load %s\n",
+                work_.c_str(), ours_.size(), mine_.c_str(), TimeCell(ours_, true).c_str(),
+                peer_.c_str(), TimeCell(theirs_, true).c_str(), ratio.c_str(), memory.c_str(),
+                load.c_str());
     std::fflush(stdout);
-    AddTableRow({work_, TimeCell(ours_, showCpu_), peer_ + ": " + TimeCell(theirs_, showCpu_),
-                 ratio, memory});
+    AddTableRow({work_, mine_ + ": " + TimeCell(ours_, showCpu_),
+                 peer_ + ": " + TimeCell(theirs_, showCpu_), ratio, memory, load});
+}
+
+double LoadAverage() {
+    double oneMinute = 0;
+    std::ifstream("/proc/loadavg") >> oneMinute;
+    return oneMinute;
+}
+
+std::string LoadSince(double loadAtStart) {
+    return Format("%.1f-%.1f", loadAtStart, LoadAverage());
 }
 
 void AddTableRow(const std::vector<std::string>& cells) {

@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kOutputFile = "headless.txt";
+constexpr const char* kErrorFile = "headless-errors.txt";
 
 }  // namespace
 
@@ -64,12 +65,15 @@ void MirabelStartDirectory::Store(const std::string& section, const std::string&
     OpenUserHive()->SetValue({"Software", kDefaultProductKey, id_, section}, key, value);
 }
 
-Measure MirabelStartDirectory::Run(const char* command, SideTimer timer) const {
+Measure MirabelStartDirectory::Run(const char* command, SideTimer timer, int expected) const {
     return timer([&](ToolUsage& used) {
-        if (RunTool({MIRABEL_BINARY, command}, used, {folder_, folder_ / kOutputFile, {}}))
-            return true;
-        std::fprintf(stderr, "mirabel %s failed:\n%s\n", command,
-                     ReadFileBytes(folder_ / kOutputFile).c_str());
+        const ToolPlace place{
+            .folder = folder_, .output = folder_ / kOutputFile, .errors = folder_ / kErrorFile};
+        const std::optional<int> status = RunToolForStatus({MIRABEL_BINARY, command}, used, place);
+        if (status == expected) return true;
+        std::fprintf(stderr, "mirabel %s ended with status %d, not %d:\n%s%s\n", command,
+                     status.value_or(-1), expected, ReadFileBytes(folder_ / kOutputFile).c_str(),
+                     ReadFileBytes(folder_ / kErrorFile).c_str());
         return false;
     });
 }
@@ -80,6 +84,14 @@ Measure MirabelStartDirectory::ArchiveNow() const {
 
 Measure MirabelStartDirectory::RemoveNow() const {
     return Run("--remove-now", Tools);
+}
+
+Measure MirabelStartDirectory::RemoveNowHeldByBrake(const std::string& reason) const {
+    const Measure m = Run("--remove-now", ReadingTools, 1);
+    if (ReadFileBytes(folder_ / kErrorFile).find(reason) == std::string::npos)
+        throw std::runtime_error("mirabel --remove-now ended without the brake: " +
+                                 ReadFileBytes(folder_ / kErrorFile));
+    return m;
 }
 
 Measure MirabelStartDirectory::Count(const std::string& expected) const {

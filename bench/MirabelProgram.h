@@ -36,6 +36,10 @@ class MirabelStartDirectory {
     Measure ArchiveNow() const;
     // mirabel --remove-now; throws unless every selected study was deleted.
     Measure RemoveNow() const;
+    // mirabel --remove-now whose rules select more than "Max Delete Percent" allows: the whole
+    // selection pass, then the brake holds and nothing is deleted. Throws unless it ended so
+    // (exit status 1, the brake's reason on standard error, holding `reason`).
+    Measure RemoveNowHeldByBrake(const std::string& reason) const;
     // mirabel --count; throws unless it printed `expected`.
     Measure Count(const std::string& expected) const;
 
@@ -43,7 +47,8 @@ class MirabelStartDirectory {
     void Choose(const std::string& id, const std::string& destinationRecord);
     // Tools for a command that writes, ReadingTools for one that only reads.
     using SideTimer = Measure (*)(const std::function<bool(ToolUsage&)>&);
-    Measure Run(const char* command, SideTimer timer) const;
+    // Throws unless the command exits with `expected`.
+    Measure Run(const char* command, SideTimer timer, int expected = 0) const;
 
     std::filesystem::path folder_;
     std::filesystem::path imageRoot_;

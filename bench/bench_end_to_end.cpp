@@ -1,11 +1,12 @@
 // A whole archive run against the standard tools doing the same job, on the same files in the
 // same run, each side a whole process (or the tools one after the other):
-//   mirabel --archive-now to a folder   vs  cp -r of the tree, sync -f + vmtouch -e (durable,
-//                                            read back from storage), diff -r of every file,
-//                                            one sqlite3 UPDATE per study
-//                                       vs  rsync -a --checksum of the tree, sync -f
+//   the shipped mirabel --archive-now to a     vs  cp -r of the tree, sync -f + vmtouch -e
+//   folder. It checks each copied study read        (durable, read back from storage), diff -r,
+//   back from storage by the names and sizes        which reads every file of both trees, one
+//   of every file and the bytes of one file         sqlite3 running an UPDATE (a commit) a study
+//   (the middle one): less than diff -r does   vs  rsync -a --checksum of the tree, sync -f
 // The Mirabel side is the whole headless run: settings, run lock, selection, exam.ver, the
-// files, the flush and verification of every file, the write-back of each study, the logs.
+// files, the flush and verification, the write-back of each study, the logs.
 //
 //   bench_end_to_end [--studies N] [--files N] [--total-mb N] [--dir FOLDER] [--rounds N]
 #include <cstdio>
@@ -13,7 +14,6 @@
 #include <string>
 
 #include "BenchSides.h"
-#include "BenchStudies.h"
 #include "BenchStudies.h"
 #include "MirabelProgram.h"
 
@@ -29,7 +29,7 @@ bool CopyDiffAndUpdateWithTools(const BenchSettings& s, const fs::path& source,
            FlushAndEvictWithTools(target, used) &&
            RunTool({"diff", "-r", "-q", (source / "images").string(), (target / "images").string()},
                    used) &&
-           UpdateEachStudyWithSqlite(s, database, "NFS:bench:" + target.string(), used);
+           UpdateStudiesWithSqlite(s, database, "NFS:bench:" + target.string(), used);
 }
 
 bool RsyncWithTools(const fs::path& source, const fs::path& target, ToolUsage& used) {
@@ -60,8 +60,10 @@ int main(int argc, char** argv) try {
         ClearArchiveColumn(database);
         return InFreshFolder(target, [&] { return start.ArchiveNow(); });
     };
-    Contest copy{"archive run, " + size, "cp -r + sync + diff -r + sqlite3"};
-    Contest rsync{"archive run, " + size, "rsync -a --checksum + sync"};
+    const std::string mine = "mirabel --archive-now (names and sizes of every file, bytes of one)";
+    Contest copy{"archive run, " + size, mine,
+                 "cp -r + sync + diff -r (every file's bytes) + one sqlite3"};
+    Contest rsync{"archive run, " + size, mine, "rsync -a --checksum + sync"};
     for (int round = 0; round < s.rounds; ++round) {
         copy.Round(round, archiveNow, [&] {
             return ToolsInFreshFolder(target, [&](ToolUsage& used) {

@@ -97,10 +97,11 @@ int main(int argc, char** argv) try {
     for (int study = 0; study < s.studies; ++study) folders.push_back("/" + StudyPath(study) + "/");
     const std::size_t files = static_cast<std::size_t>(s.files);
 
-    Contest perFolder{"list study folders, a connection each, " + WorkSize(s),
+    const std::string mine = "FtpClient in the benchmark program (no command lists folders)";
+    Contest perFolder{"list study folders, a connection each, " + WorkSize(s), mine,
                       "curl -X MLSD, a process each", true};
-    Contest kept{"list study folders, one connection, " + WorkSize(s), "curl -X MLSD, one process",
-                 true};
+    Contest kept{"list study folders, one connection, " + WorkSize(s), mine,
+                 "curl -X MLSD, one process", true};
     for (int round = 0; round < s.rounds; ++round) {
         perFolder.Round(
             round, [&] { return ListWithMirabel(server, folders, files, true); },

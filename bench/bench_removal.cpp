@@ -1,21 +1,28 @@
 // Study removal against the standard tools, on the same data in the same run, each side a
 // whole process (or the tools one after the other):
-//   the deletion: mirabel --remove-now (by exam date)  vs   rm of the same files, and   vs   rm
-//   of N archived studies of F files (each named by          + one sqlite3 UPDATE per study
-//   its cv.dir, each row set to "Archive" in a        and   vs   four rm processes at once
-//   SQLite image database), on a fresh copy of the
-//   studies made outside the timing; Mirabel checks
-//   every file's copy in the folder destination by
-//   name and size first (in one contest also byte
-//   for byte, which rm does not)
-//   the selection pass (by exam date and temporary     vs   sqlite3 running the same statements
-//   studies) over EXAMS archived exams
+//   the deletion: the shipped mirabel --remove-now  vs  rm of the same files (checks no copy,
+//   (by exam date) of N archived studies of F            writes no row), and
+//   files, each named by its cv.dir, each row set   vs  rm + one sqlite3 running an UPDATE (and
+//   to "Archive" in a SQLite image database, on a        so a commit) a study, and
+//   fresh copy of the studies made outside the      vs  four rm processes at once (xargs -P 4;
+//   timing. Mirabel checks every file's copy in the      no check, no row)
+//   folder destination by name and size first (in
+//   one contest also byte for byte), writes the
+//   removal journal and register, commits each row
+//   the selection pass (by exam date and temporary studies) over EXAMS archived exams:
+//     the shipped mirabel --remove-now whose rules  vs  sqlite3 running the same three
+//     select every study, so that the brake holds       statements, only the columns Mirabel
+//     after the pass and nothing is deleted;             reads (six, and EXAM_ID for the date
+//     and, labelled, this benchmark program,             rule), at most as many rows, its rows
+//     "select FILE" (RunSelectionPass alone: no          to /dev/null
+//     command runs the pass without deleting yet)
 //
 //   bench_removal [--studies N] [--files N] [--total-mb N] [--exams N] [--dir FOLDER]
 //                 [--rounds N]              (defaults 1000, 50, 100, 500000, /tmp, 5)
-//   bench_removal select FILE               the Mirabel side of the selection pass
+//   bench_removal select FILE               the benchmark program's selection pass
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <stdexcept>
 
@@ -28,6 +35,7 @@
 #include "db/StudySelection.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
+#include "fixtures/TempDir.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/StudyDeletion.h"
@@ -51,7 +59,9 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree, const fs::pa
         std::vector<std::string> names;
         for (const StudyFile& file : FilesOf(tree / StudyPath(study))) names.push_back(file.name);
         std::ofstream(tree / StudyPath(study) / "cv.dir", std::ios::binary) << CvDirListing(names);
-        const fs::path copy = fs::path("archive") / "images" / StudyPath(study);
+        // Where an archive run to the folder destination ./archive puts it: the destination's
+        // images folder, then the study's image path.
+        const fs::path copy = fs::path("archive") / StudyPath(study);
         fs::create_directories(tree / copy);
         fs::copy(tree / StudyPath(study), tree / copy, fs::copy_options::recursive);
         ExamRow exam;
@@ -60,29 +70,33 @@ void MakeDeletionTree(const BenchSettings& s, const fs::path& tree, const fs::pa
         exam.imagePath = StoredImagePath(study);
         exam.examDate = "2004-01-17 10:15:00";
         exam.archiveValue =
-            "NFS:bench:" + (timedTree / "archive" / "images" / StudyPath(study)).string() + "/";
+            "NFS:bench:" + (timedTree / "archive" / StudyPath(study)).string() + "/";
         content.exams.push_back(exam);
     }
     CreateImageDatabase(tree / "echo.db", content);
 }
 
-// The same files removed by rm, a hundred studies to a call, as xargs would.
+// The same files removed by rm, a hundred studies to a call, as xargs would; with updateRows
+// each study's row then set to "Archive" by one sqlite3 reading an UPDATE a study, each its own
+// commit as Mirabel's.
 bool RemoveWithTools(const BenchSettings& s, const fs::path& tree, bool updateRows,
                      ToolUsage& used) {
     std::vector<std::string> args = {"rm", "--"};
     for (int study = 0; study < s.studies; ++study) {
         for (const auto& entry : fs::directory_iterator(tree / StudyPath(study)))
             args.push_back(entry.path().string());
-        if (updateRows && !RunTool({"sqlite3", (tree / "echo.db").string(),
-                                    "UPDATE EXAM SET \"Media Type\" = 'Archive' WHERE EXAM_ID = " +
-                                        std::to_string(study + 1)},
-                                   used))
-            return false;
         if ((study + 1) % 100 != 0 && study + 1 != s.studies) continue;
         if (!RunTool(args, used)) return false;
         args.resize(2);
     }
-    return true;
+    return !updateRows || RunSqliteScript(tree / "echo.db", tree.parent_path() / "rows.sql", used);
+}
+
+// The UPDATEs of RemoveWithTools, written before the rounds.
+void WriteRowUpdates(const BenchSettings& s, const fs::path& file) {
+    std::ofstream out(file);
+    for (int study = 0; study < s.studies; ++study)
+        out << "UPDATE EXAM SET \"Media Type\" = 'Archive' WHERE EXAM_ID = " << study + 1 << ";\n";
 }
 
 // The same files removed by four rm processes at once, a hundred studies' worth of names to
@@ -92,7 +106,7 @@ bool RemoveWithParallelTools(const BenchSettings& s, const fs::path& tree, ToolU
     return RunTool(
         {"sh", "-c",
          "find . -type f -print0 | xargs -0 -P 4 -n " + std::to_string(perCall) + " rm --"},
-        used, {tree / "images", {}, {}});
+        used, {.folder = tree / "images"});
 }
 
 // Whether a study folder still holds files its cv.dir names (the list itself may stay).
@@ -117,6 +131,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     const fs::path pristine = work / "pristine";
     const fs::path tree = work / "tree";
     MakeDeletionTree(s, pristine, tree);
+    WriteRowUpdates(s, work / "rows.sql");
     // Every study is archived to a folder and older than 30 days: a pass by exam date deletes
     // them all.
     MirabelStartDirectory start(work / "start", tree / "images", tree / "echo.db");
@@ -124,10 +139,12 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     start.Store("Delete", "ByDate", "TRUE");
     start.Store("Delete", "NumbDays", "30");
     start.Store("Delete", "Max Delete Percent", "100");  // every study goes, on purpose
-    Contest files{"deletion, " + WorkSize(s), "rm"};
-    Contest rows{"deletion, " + WorkSize(s), "rm + sqlite3"};
-    Contest parallel{"deletion, " + WorkSize(s), "rm, 4 at once"};
-    Contest verified{"deletion comparing every copy byte for byte, " + WorkSize(s), "rm"};
+    const std::string mine = "mirabel --remove-now (every copy by name and size)";
+    Contest files{"deletion, " + WorkSize(s), mine, "rm (checks nothing)"};
+    Contest rows{"deletion, " + WorkSize(s), mine, "rm + one sqlite3, an UPDATE a study"};
+    Contest parallel{"deletion, " + WorkSize(s), mine, "rm, 4 at once (checks nothing)"};
+    Contest verified{"deletion, " + WorkSize(s), "mirabel --remove-now (every copy byte for byte)",
+                     "rm (checks nothing)"};
     // A pass that selects nothing also ends well: the files must be gone.
     const auto ours = [&] {
         return OnFreshCopy(pristine, tree, [&] {
@@ -177,6 +194,9 @@ void MakeArchivedExams(const fs::path& file, int exams) {
     mix.exams = exams;
     mix.archivedShare = 1;
     mix.nullImagePathShare = 0;
+    // Every exam older than the date rule's 30 days by a day at least, so that no exam crosses
+    // the cutoff between the rounds and both sides select the same rows in every round.
+    mix.newestExam = std::time(nullptr) - 31 * 24 * 3600;
     CreateImageDatabase(file, GenerateImageDatabaseContent(mix));
 }
 
@@ -207,32 +227,71 @@ int Select(const std::string& file) {
     return g_ServerCandidates.empty() ? 1 : 0;
 }
 
-// The statements of the selection pass, as the sqlite3 tool takes them.
-std::string SelectionStatements(const ArchiverConfig& config) {
+// The columns the pass reads of each statement's rows.
+const std::vector<std::string> kCandidateColumns = {"EXAM.EXAM_ID",   "EXAM.IMAGE_PATH",
+                                                    "PATIENT.NAME_L", "PATIENT.NAME_F",
+                                                    "EXAM.EXAM_DATE", "EXAM.ARCHIVE_PATH"};
+
+// The statements of the selection pass, as the sqlite3 tool takes them: the same rows, the
+// columns the pass reads, its cap.
+struct SelectionStatements {
+    std::string candidates;  // both candidate lists
+    std::string byDate;      // the exam-date rule
+
+    std::string Both() const { return candidates + byDate; }
+};
+
+SelectionStatements ForTheTool(const ArchiverConfig& config) {
     const std::string cutoff = CutoffLiteral(30, std::time(nullptr));
-    std::string statements;
-    for (const std::string& statement :
-         {ServerCandidatesStatement(config), ExamDateStatement(config, cutoff),
-          TempCandidatesStatement(config)})
-        statements += ForSqliteTool(statement) + ";\n";
-    return statements;
+    const auto reading = [](const std::string& statement, std::vector<std::string> columns) {
+        return Limited(SelectingColumns(ForSqliteTool(statement), columns), kMaxCandidateRows) +
+               ";\n";
+    };
+    return {reading(ServerCandidatesStatement(config), kCandidateColumns) +
+                reading(TempCandidatesStatement(config), kCandidateColumns),
+            reading(ExamDateStatement(config, cutoff), {"EXAM.EXAM_ID"})};
 }
 
-void RunSelectionContest(const BenchSettings& s, const fs::path& work, int exams) {
+void RunSelectionContests(const BenchSettings& s, const fs::path& work, int exams) {
     const fs::path database = work / "corvana.mdb";
     MakeArchivedExams(database, exams);
-    const std::string statements = SelectionStatements(SelectionConfig(database));
-    SqliteSide(database, statements);  // the database's pages in memory for both sides
-    Contest selection{"removal selection pass, " + std::to_string(exams) + " archived exams",
-                      "sqlite3 same statements"};
-    for (int round = 0; round < s.rounds; ++round)
-        selection.Round(
+    const SelectionStatements tool = ForTheTool(SelectionConfig(database));
+    const std::string statements = tool.Both();
+    // The candidates both sides must read: the benchmark program prints their number, the
+    // shipped pass's brake names it. (The date rule's rows are read whole by both; Mirabel marks
+    // those among the candidates it has listed by then.)
+    const std::string candidates = std::to_string(SqliteRows(database, tool.candidates));
+    SqliteRows(database, tool.byDate);  // the database's pages in memory for both sides
+    const std::string brake = " of " + candidates + " archived studies";
+    // Every exam is older than 30 days: the rule selects all of them, more than the default
+    // "Max Delete Percent" (50) lets go, so the shipped pass stops after selecting.
+    MirabelStartDirectory start(work / "selection", work / "images", database);
+    start.UseFolderDestination(work / "archive");
+    start.Store("Delete", "ByDate", "TRUE");
+    start.Store("Delete", "NumbDays", "30");
+    const std::string size = std::to_string(exams) + " archived exams";
+    const std::string peer = "sqlite3 same statements, the columns read";
+    Contest shipped{"removal selection pass, " + size,
+                    "mirabel --remove-now, the brake holding (selects, deletes nothing)", peer};
+    Contest program{"removal selection pass, " + size,
+                    "benchmark program, RunSelectionPass (no command selects alone)", peer};
+    for (int round = 0; round < s.rounds; ++round) {
+        shipped.Round(
+            round, [&] { return start.RemoveNowHeldByBrake(brake); },
+            [&] { return SqliteSide(database, statements); });
+        program.Round(
             round,
             [&] {
-                return ProgramSide(work, {ThisProgram(), "select", database.string()});
+                const Measure m = ProgramSide(work, {ThisProgram(), "select", database.string()});
+                if (!ReadFileBytes(work / "output.txt").starts_with(candidates + " candidates,"))
+                    throw std::runtime_error("the sides read different rows: " +
+                                             ReadFileBytes(work / "output.txt"));
+                return m;
             },
             [&] { return SqliteSide(database, statements); });
-    selection.Report();
+    }
+    shipped.Report();
+    program.Report();
 }
 
 }  // namespace
@@ -259,7 +318,7 @@ int main(int argc, char** argv) try {
                 work.c_str());
     std::fflush(stdout);
     RunDeletionContests(s, work);
-    RunSelectionContest(s, work, exams);
+    RunSelectionContests(s, work, exams);
     fs::remove_all(work);
     return 0;
 } catch (const std::exception& e) {

@@ -1,10 +1,13 @@
 // The archiving to another image server against the standard tools, on the same files in the
 // same run, both to pyftpdlib and the tests' table-data server on 127.0.0.1, each side a whole
 // process (or the tools one after the other):
-//   mirabel --archive-now to an image-server      vs   curl -T of each study's files, one nc
-//   destination (files over FTP, then the PATIENT       round trip of the same two scripts per
-//   and EXAM rows read from a SQLite image              study, one sqlite3 UPDATE per study
-//   database and sent as table-data scripts)
+//   the shipped mirabel --archive-now to an       vs   curl -T of each study's files (a
+//   image-server destination (files over FTP, a        connection a study, curl's transfer
+//   connection a study, the size of every file         status only), one script sending the
+//   checked; then the PATIENT and EXAM rows read       same two table-data scripts a study, a
+//   from a SQLite image database and sent as           connection each, and reading each
+//   table-data scripts, a connection each, and         reply, one sqlite3 running an UPDATE (a
+//   each reply judged)                                 commit) a study
 // The Mirabel side is the whole headless run: exam.ver, the files, the two row reads, the two
 // scripts with the procedure of pcode.txt, the replies, the write-back and the three logs. Its
 // CPU is shown beside the wall time, which the test servers set.
@@ -61,15 +64,26 @@ void WriteStudyScripts(const BenchSettings& s, const ArchiverConfig& config,
     }
 }
 
+// Sends each file given on its own connection, as nc -N would (the whole file, then end of
+// sending), and reads the reply until the server closes.
+constexpr const char* kSendScripts = R"(
+import socket, sys
+for name in sys.argv[2:]:
+    with socket.create_connection(("127.0.0.1", int(sys.argv[1]))) as s, open(name, "rb") as f:
+        s.sendall(f.read())
+        s.shutdown(socket.SHUT_WR)
+        while s.recv(65536):
+            pass
+)";
+
 bool UploadAndSendWithTools(const BenchSettings& s, const fs::path& source, const FtpServer& server,
                             int tablePort, const fs::path& scripts, ToolUsage& used) {
     if (!UploadWithCurl(s, source, server, "curl", used)) return false;
+    std::vector<std::string> send = {"python3", "-c", kSendScripts, std::to_string(tablePort)};
     for (int study = 0; study < s.studies; ++study)
         for (const char* table : {"PATIENT", "EXAM"})
-            if (!RunToolWithInput({"nc", "-N", "127.0.0.1", std::to_string(tablePort)},
-                                  (scripts / (std::to_string(study) + table)).string(), used))
-                return false;
-    return true;
+            send.push_back((scripts / (std::to_string(study) + table)).string());
+    return RunTool(send, used, {.output = "/dev/null"});
 }
 
 }  // namespace
@@ -101,7 +115,8 @@ int main(int argc, char** argv) try {
     MirabelStartDirectory start(work / "start", source / "images", database);
     start.UseServerDestination(server, table.Port(), kServerRoot, procedure);
 
-    Contest contest{"archive to image server, " + WorkSize(s), "curl -T + nc + sqlite3", true};
+    Contest contest{"archive to image server, " + WorkSize(s), "mirabel --archive-now",
+                    "curl -T a study + one script sending the rows + one sqlite3", true};
     for (int round = 0; round < s.rounds; ++round)
         contest.Round(
             round,
@@ -116,7 +131,7 @@ int main(int argc, char** argv) try {
                 return ToolsInFreshFolder(served / "curl", [&](ToolUsage& used) {
                     return UploadAndSendWithTools(s, source, server, table.Port(), work / "scripts",
                                                   used) &&
-                           UpdateEachStudyWithSqlite(s, database, destination.m_strId, used);
+                           UpdateStudiesWithSqlite(s, database, destination.m_strId, used);
                 });
             });
     contest.Report();
