@@ -143,6 +143,24 @@ void ArchiverCore::SelectArchive(const std::string& id) {
     FindCurrentArchive();
 }
 
+void ArchiverCore::SelectAddedArchive(const std::string& id) {
+    config_.m_strCurrentArchive = id;
+    if (!store_.HasSection(kDatabase)) StoreDatabaseValues();
+    SelectArchive(id);
+}
+
+void ArchiverCore::StoreDatabaseValues() {
+    const ArchiverConfig& c = config_;
+    StoreText(kDatabase, "DB_Type", c.m_strDbType);
+    StoreText(kDatabase, "Database File", c.m_strDatabaseFile);
+    StoreText(kDatabase, "Image Path", c.m_strImagePath);
+    StoreText(kDatabase, "Database Password", c.m_strDatabasePassword);
+    StoreText(kDatabase, "SQL_DB", c.m_strSqlDb);
+    StoreText(kDatabase, "SQL_Password", c.m_strSqlPassword);
+    StoreText(kDatabase, "SQL_Server", c.m_strSqlServer);
+    StoreText(kDatabase, "SQL_User", c.m_strSqlUser);
+}
+
 void ArchiverCore::FindCurrentArchive() {
     g_pCurrentArchive = FindArchive(config_.m_strCurrentArchive);
 }

@@ -72,6 +72,11 @@ class ArchiverCore {
     // id, so that changes from now on are stored under it. "Default.cfg" is not rewritten.
     void FollowEditedArchive();
 
+    // Makes the destination just added (id) the current archive. A destination that has no
+    // database settings of its own yet takes the ones on screen, so that choosing it does not
+    // blank the database fields the operator has just filled in.
+    void SelectAddedArchive(const std::string& id);
+
     // "<title>" or "<title> : <current id>".
     std::string Caption() const;
 
@@ -190,6 +195,8 @@ class ArchiverCore {
   private:
     // The groups of settings that construction and a destination's load share.
     void LoadDatabaseSettings();
+    // The database members, stored under the current archive.
+    void StoreDatabaseValues();
     void LoadCountSettings();
     void LoadScheduleTimes();
     void LoadOdbcDriverNames();

@@ -55,6 +55,10 @@ bool SettingsStore::SetSetting(std::string section, std::string key, std::string
     return hive_.SetValue(SectionPath(section), key, value);
 }
 
+bool SettingsStore::HasSection(const std::string& section) const {
+    return hive_.KeyExists(SectionPath(section));
+}
+
 bool SettingIsTrue(const std::string& value) {
     return value == "TRUE";
 }

@@ -36,6 +36,9 @@ class SettingsStore {
     // Creates the path as needed and stores the value; false when it could not be stored.
     [[nodiscard]] bool SetSetting(std::string section, std::string key, std::string value);
 
+    // The current archive has the section, with or without values in it.
+    bool HasSection(const std::string& section) const;
+
   private:
     RegistryPath SectionPath(const std::string& section) const;
 

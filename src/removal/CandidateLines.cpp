@@ -50,11 +50,20 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp) {
     return line;
 }
 
+std::string CandidateSortKey(CandidateColumn column, const std::string& value) {
+    const bool usDate = value.size() >= 10 && value[2] == '/' && value[5] == '/';
+    if (column != CandidateColumn::ExamDate || !usDate) return value;
+    return value.substr(6, 4) + value.substr(0, 2) + value.substr(3, 2) + value.substr(10);
+}
+
 std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates) {
     std::vector<CandidateListLine> lines;
     lines.reserve(candidates.temp.size() + candidates.server.size());
     ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
         lines.push_back({CandidateLine(record, isTemp),
+                         {isTemp ? "TMP" : "SVR", std::string(record.LastName()),
+                          std::string(record.FirstName()), std::string(record.ExamDate()),
+                          std::string(record.ArchiveValue())},
                          {isTemp, std::string(record.ExamId())},
                          record.m_bSelected != 0});
     });

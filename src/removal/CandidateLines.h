@@ -11,17 +11,22 @@
 
 namespace mirabel {
 
-inline constexpr const char* kCandidateCaptions =
-    "   Type      Last Name                  First Name               Exam Date";
-
 // The study a line shows: which of the two lists, and the exam id.
 struct CandidateKey {
     bool isTemp = false;
     std::string examId;
 };
 
+// The columns of the list, left to right.
+enum class CandidateColumn { Type, LastName, FirstName, ExamDate, ArchivedTo, Count };
+inline constexpr const char* kCandidateColumnTitles[] = {"Type", "Last Name", "First Name",
+                                                         "Exam Date", "Archived To"};
+
 struct CandidateListLine {
     std::string text;
+    // Each column's value: "TMP" or "SVR", the names, the exam date and the archive value (where
+    // the study's copy is, which tells the destinations apart).
+    std::vector<std::string> columns;
     CandidateKey key;
     bool selected = false;  // the candidate's selected flag when the line was made
 };
@@ -30,6 +35,9 @@ struct CandidateListLine {
 // line padded and cut to 30; " " + exam date, the line padded and cut to 48. Names and dates
 // never push the later columns to the right.
 std::string CandidateLine(const StudyRecord& record, bool isTemp);
+
+// A key that sorts a column's values in their own order: exam dates ("MM/DD/YYYY ...") by date.
+std::string CandidateSortKey(CandidateColumn column, const std::string& value);
 
 // Every candidate's line, in list order.
 std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates);

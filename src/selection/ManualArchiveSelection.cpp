@@ -40,7 +40,8 @@ std::size_t ManualArchiveSelection::Add(RunControl& control,
     const int total = static_cast<int>(indexes.size());
     std::size_t added = 0;
     for (std::size_t index : indexes) {
-        if (index >= m_results.size()) continue;
+        // A study already on the write list is written once and counted once.
+        if (index >= m_results.size() || OnWriteList(m_results[index].m_strExamId)) continue;
         if (progress) progress->Window().SetStudyProgress(static_cast<int>(added) + 1, total);
         SearchResult& entry = m_writeList.emplace_back(m_results[index]);
         entry.m_nSize = std::max(0LL, GetStudySizeMB(imageRoot, entry.m_strImagePath));
@@ -51,6 +52,11 @@ std::size_t ManualArchiveSelection::Add(RunControl& control,
         }
     }
     return added;
+}
+
+bool ManualArchiveSelection::OnWriteList(const std::string& examId) const {
+    return std::any_of(m_writeList.begin(), m_writeList.end(),
+                       [&](const SearchResult& entry) { return entry.m_strExamId == examId; });
 }
 
 std::size_t ManualArchiveSelection::AddAll(RunControl& control, const std::string& imageRoot) {

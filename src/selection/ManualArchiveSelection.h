@@ -22,7 +22,8 @@ class ManualArchiveSelection {
     // connection values are incomplete; the outcome says which.
     SearchOutcome Search(const ArchiverConfig& config, SearchForm form);
 
-    // Appends copies of the results at these indexes (ascending) to the write list, each with
+    // Appends copies of the results at these indexes (ascending) to the write list, skipping
+    // the studies it already holds, each with
     // the size of its image folder below imageRoot (0 when the folder is missing). Beyond
     // kQuietlyAddedStudies the control's progress window counts them and Cancel ends the adding;
     // the studies added until then stay. Call it only while no run is in progress. Returns how many
@@ -47,6 +48,8 @@ class ManualArchiveSelection {
     const std::vector<SearchResult>& WriteList() const { return m_writeList; }
 
   private:
+    bool OnWriteList(const std::string& examId) const;
+
     std::vector<SearchResult> m_results;    // the last search, newest exam first
     std::vector<SearchResult> m_writeList;  // the studies to be written, in the order added
 };

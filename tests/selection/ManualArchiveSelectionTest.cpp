@@ -74,11 +74,13 @@ TEST_F(ManualSelection, AddedStudiesCarryTheirFolderSizeAndAMissingFolderCountsN
     EXPECT_EQ(selection.Add(WindowRunControl(), {1, 4, 6}, ImageRoot()), 3u);
     EXPECT_EQ(ExamIds(selection.WriteList()), (std::vector<std::string>{"103", "106", "101"}));
     EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 5 MB");  // 1 + 0 + 4
-    // The results stay; a study added twice is listed twice; 108 has no folder at all.
-    EXPECT_EQ(selection.AddAll(WindowRunControl(), ImageRoot()), 8u);
+    // The results stay; the three already listed are not added again, nor counted twice; 108
+    // has no folder at all.
+    EXPECT_EQ(selection.AddAll(WindowRunControl(), ImageRoot()), 5u);
     EXPECT_EQ(selection.Results().size(), 8u);
-    EXPECT_EQ(selection.WriteList().size(), 11u);
-    EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 14 MB");
+    EXPECT_EQ(selection.WriteList().size(), 8u);
+    EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 9 MB");
+    EXPECT_EQ(selection.Add(WindowRunControl(), {1}, ImageRoot()), 0u);
 }
 
 TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived) {

@@ -264,28 +264,69 @@ TEST_F(MainWindowTest, EditingTheCurrentDestinationsKeyFieldRenamesIt) {
     EXPECT_FALSE(dir.Stored("NFS:lab", "Database", "SQL_User"));
 }
 
-TEST_F(MainWindowTest, AddArchiveSavesTheListAndKeepsTheSelection) {
-    WriteDestinations("NFS\n/mnt/a\nlab\nEND\n", "NFS:lab");
+TEST_F(MainWindowTest, AddArchiveMakesTheNewDestinationCurrent) {
+    // What the image path field shows after adding FTP:10.0.0.9:2121, by what that destination
+    // already had stored.
+    const struct {
+        const char* storedImagePath;  // null: the destination has no database settings yet
+        const char* shown;
+    } cases[] = {{nullptr, "/typed/images"}, {"/its/own", "/its/own"}};
+    for (const auto& c : cases) {
+        ProgramDirectory fresh;
+        WriteFileBytes(fresh / "archives.p", "NFS\n/mnt/a\nlab\nEND\n");
+        if (c.storedImagePath)
+            fresh.Store("FTP:10.0.0.9:2121", "Database", "Image Path", c.storedImagePath);
+        CArchiverDlg window(fresh.Hive());
+        ASSERT_TRUE(window.Initialise());
+        Control<wxTextCtrl>(window, "IDC_IMAGE_PATH")->SetValue("/typed/images");
+
+        ActInNextDialog add([](wxDialog& dialog) {
+            Type(dialog, "IDC_FTP_IP", "10.0.0.9:2121");
+            Type(dialog, "IDC_FTP_ROOT_PATH", "/archive");
+            Type(dialog, "IDC_FTP_USERNAME", "arch");
+            Type(dialog, "IDC_FTP_PASSWORD", "pw");
+            Press(dialog, "IDC_ADD");
+        });
+        wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_ADD_ARCHIVE"));
+        window.GetEventHandler()->ProcessEvent(click);
+        ASSERT_TRUE(add.Used());
+
+        EXPECT_EQ(ReadFileBytes(fresh / "archives.p"),
+                  "NFS\n/mnt/a\nlab\nFTP\n10.0.0.9:2121\n/archive\narch\npw\nEND\n");
+        auto* list = Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE");
+        EXPECT_EQ(list->GetCount(), 2u);
+        EXPECT_EQ(list->GetStringSelection(), "FTP:10.0.0.9:2121");
+        EXPECT_EQ(ReadFileBytes(fresh / "Default.cfg"), "FTP:10.0.0.9:2121");
+        EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:10.0.0.9:2121");
+        EXPECT_NE(
+            Control<wxStaticText>(window, "IDC_ARCHIVE_NOTE")->GetLabel().Find("FTP:10.0.0.9:2121"),
+            wxNOT_FOUND);
+        EXPECT_EQ(Text(window, "IDC_IMAGE_PATH"), c.shown);
+        EXPECT_EQ(fresh.Stored("FTP:10.0.0.9:2121", "Database", "Image Path"), c.shown);
+        // The method stays the stored default.
+        EXPECT_TRUE(Control<wxRadioButton>(window, "IDC_METHOD_REPLICATE")->GetValue());
+    }
+}
+
+TEST_F(MainWindowTest, FitsA1280x720ScreenAndGrowsWithoutABlankBand) {
     CArchiverDlg window(dir.Hive());
     ASSERT_TRUE(window.Initialise());
+    // Room left for a title bar and a panel on the smallest screen the window must fit.
+    const wxSize screen(1280, 720);
+    const int decoration = 64;
+    const wxSize smallest = window.GetMinSize();
+    EXPECT_LE(smallest.GetWidth(), screen.GetWidth());
+    EXPECT_LE(smallest.GetHeight() + decoration, screen.GetHeight());
 
-    ActInNextDialog add([](wxDialog& dialog) {
-        Type(dialog, "IDC_FTP_IP", "10.0.0.9:2121");
-        Type(dialog, "IDC_FTP_ROOT_PATH", "/archive");
-        Type(dialog, "IDC_FTP_USERNAME", "arch");
-        Type(dialog, "IDC_FTP_PASSWORD", "pw");
-        Press(dialog, "IDC_ADD");
-    });
-    wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_ADD_ARCHIVE"));
-    window.GetEventHandler()->ProcessEvent(click);
-    ASSERT_TRUE(add.Used());
-
-    EXPECT_EQ(ReadFileBytes(dir / "archives.p"),
-              "NFS\n/mnt/a\nlab\nFTP\n10.0.0.9:2121\n/archive\narch\npw\nEND\n");
-    auto* list = Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE");
-    EXPECT_EQ(list->GetCount(), 2u);
-    EXPECT_EQ(list->GetStringSelection(), "NFS:lab");
-    EXPECT_EQ(ReadFileBytes(dir / "Default.cfg"), "NFS:lab");
+    // At its smallest and enlarged, the bottom row stays at the bottom edge.
+    auto* bottomButton = Control<wxWindow>(window, "IDC_VIEW_ERROR_LOG");
+    for (const wxSize size : {smallest, wxSize(1200, 900)}) {
+        window.SetSize(size);
+        window.Layout();
+        const int gap = window.GetClientSize().GetHeight() - bottomButton->GetRect().GetBottom();
+        EXPECT_GE(gap, 0) << size.GetWidth() << "x" << size.GetHeight();
+        EXPECT_LE(gap, 16) << size.GetWidth() << "x" << size.GetHeight();
+    }
 }
 
 TEST_F(MainWindowTest, CountAndColumnListComeFromTheImageDatabase) {

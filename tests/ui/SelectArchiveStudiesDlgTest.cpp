@@ -63,6 +63,10 @@ std::string SizeLine(wxDialog& dialog) {
     return XRCCTRL(dialog, "IDC_CURRENT_SIZE", wxStaticText)->GetLabel().ToStdString();
 }
 
+std::string CountLine(wxDialog& dialog) {
+    return XRCCTRL(dialog, "IDC_STUDY_COUNT", wxStaticText)->GetLabel().ToStdString();
+}
+
 void Click(wxCheckBox& box, bool on) {
     box.SetValue(on);
     wxCommandEvent click(wxEVT_CHECKBOX, box.GetId());
@@ -91,12 +95,17 @@ TEST_F(SelectArchiveStudiesDlgTest, SearchAddAddAllRemoveAndTheDateDialog) {
         EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetString(0),
                   List(dialog, "IDC_RESULTS").GetString(1));
         EXPECT_EQ(SizeLine(dialog), "Current Size: 3 MB");
+        EXPECT_EQ(CountLine(dialog), "3 studies");
+        // Add All takes only the five not listed yet: each study once, its size counted once.
         Press(dialog, "IDC_ADD_ALL");
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 11u);
-        Select(List(dialog, "IDC_WRITE_LIST"), {10, 0, 5});
-        Press(dialog, "IDC_REMOVE");
         EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 8u);
         EXPECT_EQ(SizeLine(dialog), "Current Size: 7 MB");  // 108 has no folder
+        EXPECT_EQ(CountLine(dialog), "8 studies");
+        Select(List(dialog, "IDC_WRITE_LIST"), {7, 0, 5});  // 102, 103 and 108
+        Press(dialog, "IDC_REMOVE");
+        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 5u);
+        EXPECT_EQ(SizeLine(dialog), "Current Size: 5 MB");
+        EXPECT_EQ(CountLine(dialog), "5 studies");
 
         ActInNextDialog pickDate([](wxDialog& calendar) {
             EXPECT_EQ(calendar.GetTitle(), "Select Date");

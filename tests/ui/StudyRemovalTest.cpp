@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <wx/app.h>
 #include <wx/checkbox.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/stopwatch.h>
 #include <wx/textctrl.h>
@@ -60,8 +61,28 @@ class StudyRemovalWindows : public ::testing::Test {
     static std::string CountText(wxDialog& dialog) {
         return XRCCTRL(dialog, "IDC_SELECTED_COUNT", wxStaticText)->GetLabel().ToStdString();
     }
-    static wxListBox& List(wxDialog& dialog) {
-        return *XRCCTRL(dialog, "IDC_STUDY_LIST", wxListBox);
+    static wxListCtrl& List(wxDialog& dialog) {
+        return *XRCCTRL(dialog, "IDC_STUDY_LIST", wxListCtrl);
+    }
+    // Highlights exactly these rows.
+    static void Highlight(wxDialog& dialog, std::initializer_list<long> rows) {
+        wxListCtrl& list = List(dialog);
+        for (long row = 0; row < list.GetItemCount(); ++row)
+            list.SetItemState(row, 0, wxLIST_STATE_SELECTED);
+        for (long row : rows) list.SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    }
+    static std::vector<std::string> Row(wxListCtrl& list, long row) {
+        std::vector<std::string> values;
+        for (int column = 0; column < 4; ++column)
+            values.push_back(list.GetItemText(row, column).ToStdString());
+        return values;
+    }
+    static std::vector<long> HighlightedRows(wxListCtrl& list) {
+        std::vector<long> rows;
+        for (long row = list.GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
+             row = list.GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+            rows.push_back(row);
+        return rows;
     }
 
     ProgramDirectory dir;
@@ -138,17 +159,33 @@ TEST_F(StudyRemovalWindows, TheUnattendedPassStopsWhenTheRulesSelectTooMany) {
     EXPECT_EQ(setup.Errors(), (std::vector<std::string>{reason, "Delete not started: " + reason}));
 }
 
-TEST_F(StudyRemovalWindows, TheListLinesUpItsColumnsAndHighlightsTheSelection) {
+TEST_F(StudyRemovalWindows, TheListHasAColumnPerValueSortsByItsHeadersAndHighlightsTheSelection) {
     RunSelectionPass(WindowCandidates(), core.Config(), {});
     g_ServerCandidates[1]->m_bSelected = 1;
     CSelectStudiesDlg dialog(host, nullptr);
-    wxListBox& list = List(dialog);
-    ASSERT_EQ(list.GetCount(), 3u);
-    EXPECT_EQ(list.GetString(0), " TMP  Okafor       Ann         01/17/2004 10:15 ");
-    EXPECT_EQ(list.GetString(1), " SVR  Featherstone Ann         01/17/2004 10:15 ");
-    wxArrayInt highlighted;
-    list.GetSelections(highlighted);
-    EXPECT_EQ(std::vector<int>(highlighted.begin(), highlighted.end()), std::vector<int>{2});
+    wxListCtrl& list = List(dialog);
+    ASSERT_EQ(list.GetItemCount(), 3);
+    EXPECT_EQ(list.GetColumnCount(), 5);
+    // Names of any length keep to their own column.
+    EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"TMP", "Okafor", "Ann", "01/17/2004 10:15"}));
+    EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"SVR", "Featherstonehaugh-Smythe", "Ann",
+                                                      "01/17/2004 10:15"}));
+    EXPECT_EQ(HighlightedRows(list), std::vector<long>{2});
+    const std::string highlighted = list.GetItemText(2, 1).ToStdString();
+
+    // A click on the Last Name header sorts by it, a second one the other way round; the
+    // highlighting stays with its study.
+    for (const bool ascending : {true, false}) {
+        wxListEvent click(wxEVT_LIST_COL_CLICK, list.GetId());
+        click.m_col = 1;
+        list.GetEventHandler()->ProcessEvent(click);
+        std::vector<std::string> names;
+        for (long row = 0; row < 3; ++row) names.push_back(list.GetItemText(row, 1).ToStdString());
+        EXPECT_TRUE(ascending ? std::is_sorted(names.begin(), names.end())
+                              : std::is_sorted(names.rbegin(), names.rend()));
+        ASSERT_EQ(HighlightedRows(list).size(), 1u);
+        EXPECT_EQ(list.GetItemText(HighlightedRows(list)[0], 1), highlighted);
+    }
 }
 
 TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
@@ -163,12 +200,24 @@ TEST_F(StudyRemovalWindows, CloseKeepsTheHighlightingEscapeKeepsTheSelection) {
               wxID_OK);
     EXPECT_EQ(CountSelected(WindowCandidates()), 3);
 
-    CSelectStudiesDlg none(host, nullptr);
-    RunModal(none, [&] {
-        Press(none, "IDC_DESELECT_ALL");
-        Press(none, wxID_CANCEL);
-    });
-    EXPECT_EQ(CountSelected(WindowCandidates()), 3);
+    // The close box, and the Escape key.
+    const std::function<void(wxDialog&)> leaveWithout[] = {
+        [](wxDialog& dialog) { Press(dialog, wxID_CANCEL); },
+        [](wxDialog& dialog) {
+            wxKeyEvent escape(wxEVT_CHAR_HOOK);
+            escape.m_keyCode = WXK_ESCAPE;
+            dialog.GetEventHandler()->ProcessEvent(escape);
+        }};
+    for (const auto& leave : leaveWithout) {
+        CSelectStudiesDlg none(host, nullptr);
+        const ModalOutcome outcome = RunModal(none, [&] {
+            Press(none, "IDC_DESELECT_ALL");
+            leave(none);
+        });
+        EXPECT_FALSE(outcome.leftOpen);
+        EXPECT_EQ(outcome.result, wxID_CANCEL);
+        EXPECT_EQ(CountSelected(WindowCandidates()), 3);
+    }
 }
 
 TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHighlightedStudies) {
@@ -176,7 +225,7 @@ TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHig
     CStudyDeletionDlg deletion(host, nullptr);
     RunModal(deletion, [&] {
         ActInNextDialog select([&](wxDialog& dialog) {
-            List(dialog).SetSelection(0);  // the temporary study only
+            Highlight(dialog, {0});  // the temporary study only
             Press(dialog, "IDC_DELETE_NOW");
             EXPECT_TRUE(dialog.IsModal());
             EXPECT_EQ(CountSelected(WindowCandidates()), 0);
@@ -206,8 +255,7 @@ TEST_F(StudyRemovalWindows, AScheduleTickWaitsWhileSelectStudiesIsOpenSoTheHighl
     ASSERT_TRUE(window.Initialise());
     ActInNextDialog rules([&](wxDialog& deletion) {
         ActInNextDialog select([&](wxDialog& dialog) {
-            List(dialog).DeselectAll();
-            List(dialog).SetSelection(1);  // exam 10
+            Highlight(dialog, {1});  // exam 10
             window.Tick(1);
             Press(dialog, "IDC_DELETE_NOW");
         });

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <wx/app.h>
 #include <wx/checkbox.h>
 #include <wx/datetime.h>
 #include <wx/combobox.h>
@@ -74,6 +75,9 @@ CArchiverDlg::CArchiverDlg(RegistryHive& hive, wxWindow* parent)
 CArchiverDlg::~CArchiverDlg() {
     timer1_.Stop();
     timer2_.Stop();
+    // The viewers have no parent to take them along: they go with the program's window.
+    for (wxWeakRef<CLogDlg>& viewer : logViewers_)
+        if (viewer) viewer->Destroy();
     if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
 
@@ -105,6 +109,7 @@ void CArchiverDlg::FindControls() {
     stopTime_ = Find<wxStaticText>("IDC_STOP_TIME");
     increment_ = Find<wxTextCtrl>("IDC_INCREMENT");
     removeStudies_ = Find<wxWindow>("IDC_REMOVE_STUDIES");
+    archiveNote_ = Find<wxStaticText>("IDC_ARCHIVE_NOTE");
 }
 
 void CArchiverDlg::BindHandlers() {
@@ -295,6 +300,7 @@ void CArchiverDlg::OnSelChangeCurrentArchive() {
     core_.SelectArchive(FromWx(currentArchive_->GetStringSelection()));
     LoadArchiveSettings();
     SetTitle(ToWx(core_.Caption()));
+    archiveNote_->SetLabel(wxString());
 }
 
 void CArchiverDlg::LoadArchiveSettings() {
@@ -456,11 +462,18 @@ void CArchiverDlg::OnBrowseImagePath() {
 }
 
 void CArchiverDlg::OnAddArchive() {
+    ReadControls();
     CAddArchiveDlg dialog(this);
     if (dialog.ShowModal() != wxID_OK) return;
     SaveArchiveList();
-    const std::string& current = core_.Config().m_strCurrentArchive;
-    if (!current.empty()) SelectDestinationEntry(current);
+    // The destination just added is the one the operator goes on to set up: it becomes the
+    // current one at once, keeping the database settings on screen when it has none yet.
+    const std::string added = g_Archives.back()->m_strId;
+    core_.SelectAddedArchive(added);
+    SelectDestinationEntry(added);
+    LoadArchiveSettings();
+    SetTitle(ToWx(core_.Caption()));
+    archiveNote_->SetLabel(ToWx("Added " + added + ": it is now the current archive."));
 }
 
 void CArchiverDlg::OnEditArchive() {
@@ -499,9 +512,23 @@ void CArchiverDlg::OnSelectStudiesToArchive() {
 }
 
 void CArchiverDlg::OnViewLog(bool errorLog) {
-    auto* viewer = new CLogDlg(this, errorLog ? kErrorLogFile : kActivityLogFile);
+    // One viewer per log: a second click brings the open one to the front, reloaded.
+    if (CLogDlg* open = LogViewer(errorLog)) {
+        open->Reload();
+        open->Iconize(false);
+        open->Raise();
+        return;
+    }
+    wxWeakRef<CLogDlg>& viewer = logViewers_[errorLog ? 1 : 0];
+    viewer = new CLogDlg(errorLog ? kErrorLogFile : kActivityLogFile);
     if (errorLog) viewer->SetTitle("Error Log");
     viewer->Show();
+}
+
+CLogDlg* CArchiverDlg::LogViewer(bool errorLog) const {
+    CLogDlg* viewer = logViewers_[errorLog ? 1 : 0].get();
+    // A closed viewer waits for the next idle time to be deleted; it is no longer open.
+    return viewer && !wxTheApp->IsScheduledForDestruction(viewer) ? viewer : nullptr;
 }
 
 void CArchiverDlg::OnAbout() {

@@ -4,10 +4,12 @@
 #include <vector>
 
 #include <wx/timer.h>
+#include <wx/weakref.h>
 
 #include "app/ArchiverCore.h"
 #include "app/CoreRemovalHost.h"
 #include "core/ui/LayoutDialog.h"
+#include "log/ui/LogDlg.h"
 #include "removal/ui/SelectStudiesDlg.h"
 
 class wxCheckBox;
@@ -49,6 +51,9 @@ class CArchiverDlg : public LayoutDialog {
     void Tick(int timerId);
     bool Timer1Running() const { return timer1_.IsRunning(); }
     int Timer1Period() const { return timer1_.GetInterval(); }
+
+    // The open viewer of the activity log or the error log, or null.
+    CLogDlg* LogViewer(bool errorLog) const;
 
   private:
     void FindControls();
@@ -105,6 +110,8 @@ class CArchiverDlg : public LayoutDialog {
     bool removalWindowOpen_ = false;
     wxTimer timer1_;
     wxTimer timer2_;
+    // The viewers of the activity log and of the error log, while open.
+    wxWeakRef<CLogDlg> logViewers_[2];
 
     wxRadioButton* dbJet_ = nullptr;
     wxRadioButton* dbSql_ = nullptr;
@@ -133,6 +140,7 @@ class CArchiverDlg : public LayoutDialog {
     wxStaticText* stopTime_ = nullptr;
     wxTextCtrl* increment_ = nullptr;
     wxWindow* removeStudies_ = nullptr;
+    wxStaticText* archiveNote_ = nullptr;  // what became of the last Add Archive
 };
 
 // The main window of this process, or null.

@@ -3,28 +3,11 @@
 #include <wx/button.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
-#ifdef __WXGTK__
-#include <gtk/gtk.h>
-#endif
 
 #include "archive/RunState.h"
+#include "core/ui/OwnInputGroup.h"
 
 namespace mirabel {
-
-namespace {
-
-// The progress window opens while a modal dialog runs (the main window itself, or the manual
-// selection). GTK lets only that dialog's window group take input, so a progress window in the
-// same group could never be cancelled; one of its own takes its clicks.
-void TakeInputBesideModalDialogs([[maybe_unused]] wxDialog& window) {
-#ifdef __WXGTK__
-    GtkWindowGroup* group = gtk_window_group_new();
-    gtk_window_group_add_window(group, GTK_WINDOW(window.GetHandle()));
-    g_object_unref(group);
-#endif
-}
-
-}  // namespace
 
 CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting,
                                          std::function<void()> cancel)

@@ -1,6 +1,6 @@
 #include "removal/ui/SelectStudiesDlg.h"
 
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/wupdlock.h>
 
 #include "config/SettingsStore.h"
@@ -21,47 +21,94 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
       m_bAutoMode(mode == RemovalMode::Auto),
       m_strSkip(ReadDeleteSetting(host, kSkip)),
       m_bVerifyFolderCopies(SettingIsTrue(ReadDeleteSetting(host, kVerifyFolderCopies))),
-      m_font(wxFontInfo(10).Family(wxFONTFAMILY_TELETYPE).FaceName("Courier New")),
       deleteStep_(*this, kTimer6, [this] { OnDeleteNow(); }) {
-    m_lbStudies = Find<wxListBox>("IDC_STUDY_LIST");
-    m_lbStudies->SetFont(m_font);
-    Find<wxWindow>("IDC_CAPTIONS")->SetFont(m_font);
+    m_lbStudies = Find<wxListCtrl>("IDC_STUDY_LIST");
     FillList();
     OnButton("IDC_SELECT_ALL", [this] { HighlightAll(true); });
     OnButton("IDC_DESELECT_ALL", [this] { HighlightAll(false); });
     OnButton("IDC_DELETE_NOW", [this] { OnDeleteNow(); });
     OnButton(wxID_OK, [this] { OnClose(); });
-    // Esc and the close box leave the selection as it was, though there is no Cancel button.
-    SetEscapeId(wxID_CANCEL);
+    m_lbStudies->Bind(wxEVT_LIST_COL_CLICK,
+                      [this](wxListEvent& event) { SortBy(event.GetColumn()); });
+    // Esc and the close box leave the selection as it was. There is no Cancel button for the
+    // dialog's own Escape handling to press, so the key is taken here.
+    Bind(wxEVT_CHAR_HOOK, [this](wxKeyEvent& event) {
+        if (event.GetKeyCode() == WXK_ESCAPE)
+            EndModal(wxID_CANCEL);
+        else
+            event.Skip();
+    });
     if (m_bAutoMode) deleteStep_.Start();
 }
 
 void CSelectStudiesDlg::FillList() {
-    for (CandidateListLine& line : CandidateListLines(host_.Candidates())) {
-        const int index = m_lbStudies->Append(ToWx(line.text));
-        if (line.selected) m_lbStudies->SetSelection(index);
-        lineKeys_.push_back(std::move(line.key));
+    constexpr int kColumns = static_cast<int>(CandidateColumn::Count);
+    for (int column = 0; column < kColumns; ++column)
+        m_lbStudies->AppendColumn(kCandidateColumnTitles[column]);
+    lines_ = CandidateListLines(host_.Candidates());
+    for (std::size_t index = 0; index < lines_.size(); ++index) {
+        const CandidateListLine& line = lines_[index];
+        const long row = m_lbStudies->InsertItem(static_cast<long>(index), ToWx(line.columns[0]));
+        for (int column = 1; column < kColumns; ++column)
+            m_lbStudies->SetItem(row, column, ToWx(line.columns[column]));
+        m_lbStudies->SetItemData(row, static_cast<long>(index));
+        if (line.selected)
+            m_lbStudies->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     }
+    // Wide enough for the longest value and for the header.
+    for (int column = 0; column < kColumns; ++column) {
+        m_lbStudies->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
+        const int header = m_lbStudies->GetColumnWidth(column);
+        m_lbStudies->SetColumnWidth(column, wxLIST_AUTOSIZE);
+        if (m_lbStudies->GetColumnWidth(column) < header)
+            m_lbStudies->SetColumnWidth(column, header);
+    }
+}
+
+void CSelectStudiesDlg::SortBy(int column) {
+    if (column < 0 || column >= static_cast<int>(CandidateColumn::Count)) return;
+    sortAscending_ = column == sortColumn_ ? !sortAscending_ : true;
+    sortColumn_ = column;
+    auto compare = [this](wxIntPtr left, wxIntPtr right) {
+        const auto key = [this](wxIntPtr index) {
+            return CandidateSortKey(static_cast<CandidateColumn>(sortColumn_),
+                                    lines_[static_cast<std::size_t>(index)].columns[sortColumn_]);
+        };
+        const int order = key(left).compare(key(right));
+        return sortAscending_ ? order : -order;
+    };
+    // The list's own sorting does not carry the highlighting along: it follows the studies here.
+    std::vector<bool> highlighted(lines_.size(), false);
+    for (std::size_t line : HighlightedLines()) highlighted[line] = true;
+    m_lbStudies->SortItems(
+        [](wxIntPtr left, wxIntPtr right, wxIntPtr data) {
+            return (*reinterpret_cast<decltype(compare)*>(data))(left, right);
+        },
+        reinterpret_cast<wxIntPtr>(&compare));
+    for (long row = 0; row < m_lbStudies->GetItemCount(); ++row)
+        m_lbStudies->SetItemState(
+            row, highlighted[m_lbStudies->GetItemData(row)] ? wxLIST_STATE_SELECTED : 0,
+            wxLIST_STATE_SELECTED);
 }
 
 void CSelectStudiesDlg::HighlightAll(bool on) {
-    // Frozen rather than hidden: hiding a modal dialog would end it.
     wxWindowUpdateLocker frozen(m_lbStudies);
-    const int count = static_cast<int>(m_lbStudies->GetCount());
-    for (int line = 0; line < count; ++line) {
-        if (on)
-            m_lbStudies->SetSelection(line);
-        else
-            m_lbStudies->Deselect(line);
-    }
+    const long count = m_lbStudies->GetItemCount();
+    for (long row = 0; row < count; ++row)
+        m_lbStudies->SetItemState(row, on ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+}
+
+std::vector<std::size_t> CSelectStudiesDlg::HighlightedLines() const {
+    std::vector<std::size_t> lines;
+    for (long row = m_lbStudies->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
+         row = m_lbStudies->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
+        lines.push_back(static_cast<std::size_t>(m_lbStudies->GetItemData(row)));
+    return lines;
 }
 
 std::vector<CandidateKey> CSelectStudiesDlg::HighlightedKeys() const {
-    wxArrayInt highlighted;
-    m_lbStudies->GetSelections(highlighted);
     std::vector<CandidateKey> keys;
-    keys.reserve(highlighted.size());
-    for (int line : highlighted) keys.push_back(lineKeys_.at(static_cast<std::size_t>(line)));
+    for (std::size_t line : HighlightedLines()) keys.push_back(lines_.at(line).key);
     return keys;
 }
 

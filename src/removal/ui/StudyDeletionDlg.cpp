@@ -15,6 +15,15 @@
 
 namespace mirabel {
 
+namespace {
+// The destination whose archived studies the candidate lists hold. The lists outlive the
+// dialog; made for another destination, their count would be another destination's.
+std::string& CandidatesMadeFor() {
+    static std::string id;
+    return id;
+}
+}  // namespace
+
 CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, RemovalMode mode)
     : LayoutDialog(parent, "IDD_STUDY_DELETION"),
       host_(host),
@@ -28,6 +37,7 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
         rule.box->Bind(wxEVT_CHECKBOX, [this, rule](wxCommandEvent&) {
             ReadControls();
             StoreDeleteSetting(host_, *rule.setting, settings_.*rule.member);
+            EnableRuleFields();
         });
     for (const RuleText& rule : texts_)
         rule.edit->Bind(wxEVT_TEXT, [this, rule](wxCommandEvent&) {
@@ -39,7 +49,8 @@ CStudyDeletionDlg::CStudyDeletionDlg(RemovalHost& host, wxWindow* parent, Remova
     ShowStoreSpace();
     if (m_bAutoMode) {
         autoPass_.Start();
-    } else if (!host_.Candidates().server.empty() || !host_.Candidates().temp.empty()) {
+    } else if ((!host_.Candidates().server.empty() || !host_.Candidates().temp.empty()) &&
+               CandidatesMadeFor() == host_.Config().m_strCurrentArchive) {
         // The lists outlive the dialog: a reopened dialog shows the selection left behind.
         ShowSelection();
     } else {
@@ -69,6 +80,13 @@ void CStudyDeletionDlg::WriteControls() {
     for (const RuleBox& rule : boxes_) rule.box->SetValue(settings_.*rule.member);
     // ChangeValue, not SetValue: showing a setting must not store it again.
     for (const RuleText& rule : texts_) rule.edit->ChangeValue(ToWx(settings_.*rule.member));
+    EnableRuleFields();
+}
+
+void CStudyDeletionDlg::EnableRuleFields() {
+    Find<wxWindow>("IDC_NUMB_DAYS")->Enable(settings_.m_bByDate);
+    Find<wxWindow>("IDC_NUMB_GBYTES")->Enable(settings_.m_bBySize);
+    Find<wxWindow>("IDC_TEMP_DAYS")->Enable(settings_.m_bTempDel);
 }
 
 void CStudyDeletionDlg::ReadControls() {
@@ -88,6 +106,7 @@ void CStudyDeletionDlg::ShowStoreSpace() {
 SelectionOutcome CStudyDeletionDlg::UpdateSelectedStudies() {
     ReadControls();
     SelectionOutcome outcome = RunSelectionPass(host_.Candidates(), host_.Config(), settings_);
+    CandidatesMadeFor() = host_.Config().m_strCurrentArchive;
     ShowSelection();
     return outcome;
 }

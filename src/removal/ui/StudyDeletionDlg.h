@@ -46,6 +46,8 @@ class CStudyDeletionDlg : public LayoutDialog {
     void FindControls();
     void WriteControls();
     void ReadControls();
+    // A rule's value field is usable exactly while the rule's box is ticked.
+    void EnableRuleFields();
     void ShowSelection();
     void ShowStoreSpace();
     void OnUpdateSelected();

@@ -61,6 +61,7 @@ void CSelectArchiveStudiesDlg::FindControls() {
     nonArchivedOnly_ = Find<wxCheckBox>("IDC_NON_ARCHIVED_ONLY");
     dateFrom_ = Find<wxTextCtrl>("IDC_DATE_FROM");
     currentSize_ = Find<wxStaticText>("IDC_CURRENT_SIZE");
+    studyCount_ = Find<wxStaticText>("IDC_STUDY_COUNT");
     dateTo_ = Find<wxTextCtrl>("IDC_DATE_TO");
 }
 
@@ -137,6 +138,9 @@ void CSelectArchiveStudiesDlg::ShowWriteList() {
 void CSelectArchiveStudiesDlg::UpdateCurrentSize() {
     m_strCurrentSize = selection_.CurrentSizeText();
     currentSize_->SetLabel(ToWx(m_strCurrentSize));
+    // The size alone does not say how many studies it is made of.
+    const std::size_t studies = selection_.WriteList().size();
+    studyCount_->SetLabel(wxString::Format("%zu %s", studies, studies == 1 ? "study" : "studies"));
 }
 
 std::vector<std::size_t> CSelectArchiveStudiesDlg::SelectedLines(const wxListBox& list) {

@@ -71,6 +71,7 @@ class CSelectArchiveStudiesDlg : public LayoutDialog {
     wxCheckBox* nonArchivedOnly_ = nullptr;
     wxTextCtrl* dateFrom_ = nullptr;
     wxStaticText* currentSize_ = nullptr;
+    wxStaticText* studyCount_ = nullptr;  // how many studies the write list holds
     wxTextCtrl* dateTo_ = nullptr;
 };
 
