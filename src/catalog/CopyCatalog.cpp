@@ -1,43 +1,31 @@
 #include "catalog/CopyCatalog.h"
 
-#include <cstdlib>
-
 #include "catalog/CatalogTime.h"
+#include "catalog/FileLines.h"
 
 namespace mirabel {
 
 namespace {
 
-constexpr char kFieldEnd = '/';
 constexpr const char* kCopyColumns =
     "exam_id, destination, archive_value, image_path, archived, files, "
     "IFNULL(last_checked, ''), IFNULL(last_result, '')";
 
-// A copy's files as one text: "name/size/sha256" a line (a listed name never holds a "/").
+// A copy's files: "name/size/sha256" a line.
 std::string FilesText(const std::vector<CopiedFile>& files) {
     std::string text;
     for (const CopiedFile& file : files)
-        text += file.name + kFieldEnd + std::to_string(file.size) + kFieldEnd + file.sha256 + "\n";
+        text += FileLine({file.name, std::to_string(file.size), file.sha256});
     return text;
 }
 
-// The files text read back; a line without its three fields gives a file without a digest,
-// which no check will ever match.
+// The files text read back; a line without its three fields gives a file without a name or a
+// digest, which no check will ever match.
 std::vector<CopiedFile> CopiedFiles(const std::string& text) {
     std::vector<CopiedFile> files;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        const std::size_t first = line.find(kFieldEnd);
-        const std::size_t second = line.find(kFieldEnd, first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
-            files.push_back({line, 0, ""});
-            continue;
-        }
-        files.push_back({line.substr(0, first),
-                         std::strtoull(line.c_str() + first + 1, nullptr, 10),
-                         line.substr(second + 1)});
-    }
+    for (const auto& fields : FileLineFields(text, 3))
+        files.push_back(fields ? CopiedFile{(*fields)[0], SizeField((*fields)[1]), (*fields)[2]}
+                               : CopiedFile{});
     return files;
 }
 

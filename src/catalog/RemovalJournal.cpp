@@ -1,21 +1,19 @@
 #include "catalog/RemovalJournal.h"
 
+#include "catalog/FileLines.h"
+
 #include <cstdlib>
 
 namespace mirabel {
 
 namespace {
 
-constexpr char kFieldEnd = '/';
-
-// The files as one text: a line each, its fields ended by "/" but the last.
+// The journal's files: "name/hidden/size" a line; the register's: "name/size".
 std::string FilesText(const std::vector<JournalFile>& files, bool withHidden) {
     std::string text;
-    for (const JournalFile& file : files) {
-        text += file.name + kFieldEnd;
-        if (withHidden) text += file.hidden + kFieldEnd;
-        text += std::to_string(file.size) + "\n";
-    }
+    for (const JournalFile& file : files)
+        text += withHidden ? FileLine({file.name, file.hidden, std::to_string(file.size)})
+                           : FileLine({file.name, std::to_string(file.size)});
     return text;
 }
 
@@ -23,32 +21,16 @@ std::string FilesText(const std::vector<JournalFile>& files, bool withHidden) {
 // without a name, which the recovery refuses.
 std::vector<JournalFile> JournalFiles(const std::string& text) {
     std::vector<JournalFile> files;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        const std::size_t first = line.find(kFieldEnd);
-        const std::size_t second = line.find(kFieldEnd, first + 1);
-        if (first == std::string::npos || second == std::string::npos) {
-            files.push_back({});
-            continue;
-        }
-        files.push_back({line.substr(0, first), line.substr(first + 1, second - first - 1),
-                         std::strtoull(line.c_str() + second + 1, nullptr, 10)});
-    }
+    for (const auto& fields : FileLineFields(text, 3))
+        files.push_back(fields ? JournalFile{(*fields)[0], (*fields)[1], SizeField((*fields)[2])}
+                               : JournalFile{});
     return files;
 }
 
-// The register's files text: "name/size" a line.
 std::vector<JournalFile> RegisterFiles(const std::string& text) {
     std::vector<JournalFile> files;
-    std::size_t start = 0;
-    for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-        const std::string line = text.substr(start, end - start);
-        const std::size_t field = line.rfind(kFieldEnd);
-        if (field == std::string::npos) continue;
-        files.push_back(
-            {line.substr(0, field), "", std::strtoull(line.c_str() + field + 1, nullptr, 10)});
-    }
+    for (const auto& fields : FileLineFields(text, 2))
+        if (fields) files.push_back({(*fields)[0], "", SizeField((*fields)[1])});
     return files;
 }
 
