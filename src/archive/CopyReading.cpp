@@ -50,6 +50,17 @@ class FolderCopyReader : public CopyReader {
         return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
     }
 
+    std::optional<std::vector<CopyListedFile>> List(std::string& why) override {
+        const auto files = entries_.RegularFiles();
+        if (!files) {
+            why = folder_.string() + " cannot be listed";
+            return std::nullopt;
+        }
+        std::vector<CopyListedFile> listed;
+        for (const FolderEntries::File& file : *files) listed.push_back({file.name, file.size});
+        return listed;
+    }
+
   private:
     std::filesystem::path folder_;
     FolderEntries entries_;
@@ -82,6 +93,18 @@ class ServerCopyReader : public CopyReader {
         if (ftp_.RemoteFileMissing())
             return {CopyFileReading::Result::Missing, 0, "", path + " is missing"};
         return Unreadable(path + " cannot be fetched: " + ftp_.LastError());
+    }
+
+    std::optional<std::vector<CopyListedFile>> List(std::string& why) override {
+        const auto entries = ftp_.ListFolder(folder_);
+        if (!entries) {
+            why = where_ + " cannot be listed: " + ftp_.LastError();
+            return std::nullopt;
+        }
+        std::vector<CopyListedFile> listed;
+        for (const RemoteEntry& entry : *entries)
+            if (!entry.isFolder) listed.push_back({entry.name, entry.size});
+        return listed;
     }
 
   private:

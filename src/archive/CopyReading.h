@@ -4,8 +4,10 @@
 // bytes are hashed on the way and handed on when asked (restore writes them), never kept.
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/FtpClient.h"
 
@@ -19,6 +21,12 @@ struct CopyFileReading {
     std::string why;  // for the logs, when not Read
 };
 
+// A file of the copy as its folder lists it.
+struct CopyListedFile {
+    std::string name;
+    std::uint64_t size = 0;
+};
+
 class CopyReader {
   public:
     using ByteSink = FtpClient::ByteSink;
@@ -29,6 +37,9 @@ class CopyReader {
     // Reads one file of the copy (a name directly in its folder) to its end; its bytes go to
     // sink too when one is given (a sink that returns false stops the reading: Unreadable).
     virtual CopyFileReading Read(const std::string& name, const ByteSink& sink = {}) = 0;
+    // The regular files directly in the copy's folder, with their sizes (links, sub-folders and
+    // names a server could have rewritten left out); nullopt, with why, when it cannot be listed.
+    virtual std::optional<std::vector<CopyListedFile>> List(std::string& why) = 0;
 };
 
 enum class CopyReach {

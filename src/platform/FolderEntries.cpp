@@ -223,13 +223,23 @@ bool FolderEntries::IsOrIsBelow(const std::filesystem::path& other) const {
 }
 
 bool FolderEntries::CreateEmptyFile(const std::string& leaf, std::string& why) const {
-    const FileDescriptor file(dir_.IsValid() ? RetryOnInterrupt([&] {
+    return CreateNewFile(leaf, 0600, why).IsValid();
+}
+
+FileDescriptor FolderEntries::CreateNewFile(const std::string& leaf, unsigned mode,
+                                            std::string& why) const {
+    FileDescriptor file(dir_.IsValid() ? RetryOnInterrupt([&] {
         return ::openat(dir_.Get(), leaf.c_str(),
-                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
     })
-                                             : -1);
-    if (file.IsValid()) return true;
-    why = (folder_ / leaf).string() + ": " + LastSystemError();
+                                       : -1);
+    if (!file.IsValid()) why = (folder_ / leaf).string() + ": " + LastSystemError();
+    return file;
+}
+
+bool FolderEntries::Flush(std::string& why) const {
+    if (dir_.IsValid() && Fsync(dir_.Get()) == 0) return true;
+    why = folder_.string() + ": " + (dir_.IsValid() ? LastSystemError() : "cannot be opened");
     return false;
 }
 
