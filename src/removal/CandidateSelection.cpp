@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "catalog/RestoreHolds.h"
 #include "core/Text.h"
 #include "db/ArchiveValue.h"
 #include "db/CheckedCalls.h"
@@ -112,6 +113,17 @@ std::vector<std::string> ReadTransferredExams(const std::string& statement) {
     return examIds;
 }
 
+// A study restored lately is held back from the rules until its hold ends (the operator may
+// still pick it by hand): otherwise the next pass would remove what was just asked for.
+bool ReleaseHeldStudies() {
+    return LoggingFailure([] {
+        const std::unordered_set<std::string> held = ExamsOnRestoreHold();
+        for (CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
+            for (const auto& record : *list)
+                if (held.count(std::string(record->ExamId()))) record->m_bSelected = 0;
+    });
+}
+
 }  // namespace
 
 std::string ServerCandidatesStatement(const ArchiverConfig& config) {
@@ -178,6 +190,7 @@ SelectionOutcome RunSelectionPass(const ArchiverConfig& config, const DeletionSe
     step(SelectTempCandidates(config));
     if (values.transferDays) step(MarkTempByTransferDate(*values.transferDays));
     if (values.sizeGoal) step(MarkBySize(config, *values.sizeGoal));
+    step(ReleaseHeldStudies());
     outcome.brake = ApplyRemovalBrake(values.maxDeletePercent);
     return outcome;
 }
