@@ -49,7 +49,10 @@ bool CreateFolderLevels(const std::filesystem::path& root, const std::filesystem
         bool made = false;
         FileDescriptor level = OpenOrMakeLevel(at.Get(), part.string(), made);
         // The new name must survive a power cut, or the files flushed into it are lost with it.
-        if (level.IsValid() && made && Fsync(at.Get()) != 0) break;
+        if (level.IsValid() && made && Fsync(at.Get()) != 0) {
+            why = reached.string() + ": its entry cannot be flushed: " + LastSystemError();
+            return false;
+        }
         at = std::move(level);
     }
     if (at.IsValid()) return true;
