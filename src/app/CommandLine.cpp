@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/HeadlessAudit.h"
+#include "app/HeadlessRestore.h"
 #include "app/HeadlessRun.h"
 
 namespace mirabel {
@@ -40,6 +41,10 @@ const std::vector<CommandRule>& Commands() {
          false,
          "  --verify       read archived copies back and check them against the catalog\n"
          "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"},
+        {"--restore",
+         {},
+         true,
+         "  --restore EXAM_ID...  bring removed studies back from their copies\n"},
         {"--help", {}, false, "  --help         this text\n"},
     };
     return commands;
@@ -118,6 +123,7 @@ std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments)
     if (line->command == "--remove-now") return RunRemoveNowHeadless();
     if (line->command == "--count") return PrintStudyCountHeadless();
     if (line->command == "--verify") return RunVerifyHeadless(*line);
+    if (line->command == "--restore") return RunRestoreHeadless(*line);
     return kHeadlessCannotStart;
 }
 

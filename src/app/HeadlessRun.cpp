@@ -43,7 +43,14 @@ bool LoadStoredConfiguration(ArchiverCore& core) {
     return true;
 }
 
-// Why a run could not do any work with this configuration; empty when it can start.
+bool AllArchived(std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i)
+        if (!g_StudyList[i]->m_bArchived) return false;
+    return true;
+}
+
+}  // namespace
+
 std::string ReasonNotToStart(const ArchiverCore& core) {
     const ArchiverConfig& config = core.Config();
     if (!g_pCurrentArchive)
@@ -60,13 +67,6 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     return "";
 }
 
-bool AllArchived(std::size_t count) {
-    for (std::size_t i = 0; i < count; ++i)
-        if (!g_StudyList[i]->m_bArchived) return false;
-    return true;
-}
-
-// Runs the command on the main window's core, loaded as at start-up, with the console operator.
 int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
     ConsoleSession console;
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
@@ -75,8 +75,6 @@ int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
         return CannotStart("Default.cfg cannot be opened or created");
     return command(core);
 }
-
-}  // namespace
 
 int RunArchiveNowHeadless() {
     return WithStoredConfiguration([](ArchiverCore& core) {

@@ -1,6 +1,10 @@
 #pragma once
+#include <functional>
+#include <string>
 
 namespace mirabel {
+
+class ArchiverCore;
 
 // The program without its window, for schedulers and scripts: the stored configuration of the
 // current destination in the current directory, exactly as the main window loads it, and the
@@ -11,6 +15,15 @@ namespace mirabel {
 inline constexpr int kHeadlessAllArchived = 0;
 inline constexpr int kHeadlessSomeFailed = 1;
 inline constexpr int kHeadlessCannotStart = 2;
+
+// Runs the command on the main window's core, loaded as at start-up, with the console operator;
+// its exit status. 2 (the reason on standard error) when "Default.cfg" can neither be read nor
+// created.
+int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command);
+
+// Why a run could not do any work with the loaded configuration (no destination, no image path,
+// database settings incomplete or the database unreachable); empty when it can start.
+std::string ReasonNotToStart(const ArchiverCore& core);
 
 // "mirabel --archive-now": one archive run of the waiting studies to the current destination.
 // 0 when every study the run was to take was archived, 1 when some were not, 2 when the run

@@ -74,6 +74,17 @@ class FolderCopyReader : public CopyReader {
         return whole;
     }
 
+    std::optional<std::vector<CopyListedFile>> List(std::string& why) override {
+        const auto files = entries_.RegularFiles();
+        if (!files) {
+            why = folder_.string() + " cannot be listed";
+            return std::nullopt;
+        }
+        std::vector<CopyListedFile> listed;
+        for (const FolderEntries::File& file : *files) listed.push_back({file.name, file.size});
+        return listed;
+    }
+
   private:
     std::filesystem::path root_;
     std::filesystem::path folder_;
@@ -119,6 +130,18 @@ class ServerCopyReader : public CopyReader {
             });
         if (!fetched) return std::nullopt;
         return whole;
+    }
+
+    std::optional<std::vector<CopyListedFile>> List(std::string& why) override {
+        const auto entries = ftp_.ListFolder(folder_);
+        if (!entries) {
+            why = where_ + " cannot be listed: " + ftp_.LastError();
+            return std::nullopt;
+        }
+        std::vector<CopyListedFile> listed;
+        for (const RemoteEntry& entry : *entries)
+            if (!entry.isFolder) listed.push_back({entry.name, entry.size});
+        return listed;
     }
 
   private:

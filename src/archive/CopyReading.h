@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "archive/FtpClient.h"
 
@@ -18,6 +19,12 @@ struct CopyFileReading {
     std::uint64_t size = 0;
     std::string sha256;
     std::string why;  // for the logs, when not Read
+};
+
+// A file of the copy as its folder lists it.
+struct CopyListedFile {
+    std::string name;
+    std::uint64_t size = 0;
 };
 
 class CopyReader {
@@ -33,6 +40,9 @@ class CopyReader {
     // A small file relative to the destination's root ("manifests/2004/ST01.sha256"), whole;
     // nullopt when it is missing or cannot be read.
     virtual std::optional<std::string> ReadRootFile(const std::string& relative) = 0;
+    // The regular files directly in the copy's folder, with their sizes (links, sub-folders and
+    // names a server could have rewritten left out); nullopt, with why, when it cannot be listed.
+    virtual std::optional<std::vector<CopyListedFile>> List(std::string& why) = 0;
 };
 
 enum class CopyReach {

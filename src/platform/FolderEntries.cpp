@@ -221,14 +221,30 @@ bool FolderEntries::IsOrIsBelow(const std::filesystem::path& other) const {
 }
 
 bool FolderEntries::CreateEmptyFile(const std::string& leaf, std::string& why) const {
+    return CreateNewFile(leaf, 0600, why).IsValid();
+}
+
+FileDescriptor FolderEntries::CreateNewFile(const std::string& leaf, unsigned mode,
+                                            std::string& why) const {
     if (!dir_.IsValid()) {
         why = folder_.string() + ": the folder cannot be opened";
+        return FileDescriptor();
+    }
+    SystemResult<FileDescriptor> file = FileDescriptor::OpenAt(
+        dir_.Get(), leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, mode);
+    if (file) return std::move(*file);
+    why = (folder_ / leaf).string() + ": " + file.error().Text();
+    return FileDescriptor();
+}
+
+bool FolderEntries::Flush(std::string& why) const {
+    if (!dir_.IsValid()) {
+        why = folder_.string() + ": cannot be opened";
         return false;
     }
-    const SystemResult<FileDescriptor> file = FileDescriptor::OpenAt(
-        dir_.Get(), leaf.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
-    if (file) return true;
-    why = (folder_ / leaf).string() + ": " + file.error().Text();
+    const SystemResult<> flushed = sys::Fsync(dir_.Get());
+    if (flushed) return true;
+    why = folder_.string() + ": " + flushed.error().Text();
     return false;
 }
 

@@ -104,6 +104,13 @@ class FolderEntries {
     // Creates an empty file of that name directly in the folder; it must not exist yet. False
     // with why otherwise.
     bool CreateEmptyFile(const std::string& leaf, std::string& why) const;
+    // The same, open for writing, with the given mode less the umask; an invalid descriptor, with
+    // why, when the name exists (a link included) or the file cannot be made.
+    FileDescriptor CreateNewFile(const std::string& leaf, unsigned mode, std::string& why) const;
+
+    // Forces the folder's entries (names made, renamed or removed) onto the storage. False with
+    // why when the storage reports an error.
+    bool Flush(std::string& why) const;
 
   private:
     std::filesystem::path folder_;

@@ -181,6 +181,10 @@ SystemResult<> MakeFolder(const char* path, unsigned mode) {
     return Status(Run(SystemCall::Mkdir, [&] { return ::mkdir(path, mode); }));
 }
 
+SystemResult<> MakeFolderAt(int dir, const char* name, unsigned mode) {
+    return Status(Run(SystemCall::Mkdir, [&] { return ::mkdirat(dir, name, mode); }));
+}
+
 SystemResult<std::vector<FolderEntry>> ListFolder(int dir) {
     if (FaultStrikes(SystemCall::Read)) return SystemError::Last();
     // A listing of its own: fdopendir takes over the descriptor it is given.

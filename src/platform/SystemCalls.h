@@ -89,6 +89,7 @@ SystemResult<> Rename(const char* from, const char* to);
 SystemResult<> RenameNoReplace(int fromDir, const char* from, int toDir, const char* to);
 SystemResult<> UnlinkAt(int dir, const char* name);
 SystemResult<> MakeFolder(const char* path, unsigned mode);
+SystemResult<> MakeFolderAt(int dir, const char* name, unsigned mode);
 
 // The entries of an open folder, without "." and "..", each with its own type (a link is not
 // followed). The descriptor stays the caller's.

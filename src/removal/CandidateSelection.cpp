@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "catalog/RestoreHolds.h"
 #include "core/Text.h"
 #include "db/ArchiveValue.h"
 #include "db/CheckedCalls.h"
@@ -112,6 +113,17 @@ std::vector<std::string> ReadTransferredExams(const std::string& statement) {
     return examIds;
 }
 
+// A study restored lately is held back from the rules until its hold ends (the operator may
+// still pick it by hand): otherwise the next pass would remove what was just asked for.
+bool ReleaseHeldStudies(DeletionCandidates& candidates) {
+    return LoggingFailure([&] {
+        const std::unordered_set<std::string> held = ExamsOnRestoreHold();
+        for (CandidateList* list : {&candidates.server, &candidates.temp})
+            for (const auto& record : *list)
+                if (held.count(std::string(record->ExamId()))) record->m_bSelected = 0;
+    });
+}
+
 }  // namespace
 
 std::string ServerCandidatesStatement(const ArchiverConfig& config) {
@@ -181,6 +193,7 @@ SelectionOutcome RunSelectionPass(DeletionCandidates& candidates, const Archiver
     step(SelectTempCandidates(candidates, config));
     if (values.transferDays) step(MarkTempByTransferDate(candidates, *values.transferDays));
     if (values.sizeGoal) step(MarkBySize(candidates, config, *values.sizeGoal));
+    step(ReleaseHeldStudies(candidates));
     outcome.brake = ApplyRemovalBrake(candidates, values.maxDeletePercent);
     return outcome;
 }

@@ -45,9 +45,10 @@ struct SelectionOutcome {
 };
 
 // The whole pass, in this order: the rule values are checked, then server candidates, the
-// by-date rule, temporary candidates, the transfer-date rule, the size rule, and the brake. A
-// rule runs only when its box is ticked, its text is not empty and its value was not refused; a
-// study selected by any rule is selected. A failed step does not end the pass.
+// by-date rule, temporary candidates, the transfer-date rule, the size rule, the release of the
+// studies held after their restore (RestoreHolds), and the brake. A rule runs only when its box is
+// ticked, its text is not empty and its value was not refused; a study selected by any rule is
+// selected. A failed step does not end the pass.
 SelectionOutcome RunSelectionPass(DeletionCandidates& candidates, const ArchiverConfig& config,
                                   const DeletionSettings& rules);
 

@@ -10,12 +10,6 @@ namespace {
 constexpr std::size_t kMaxLoggedMessage = 399;
 }
 
-std::string MediaTypeColumn(const ArchiverConfig& config) {
-    const DatabaseKind kind = config.DbKind();
-    const bool oracle = kind == DatabaseKind::Oracle || kind == DatabaseKind::Unknown;
-    return oracle ? "MEDIA_TYPE" : "Media Type";
-}
-
 int SetMediaTypeArchive(ExamRowWriter& rows, const ArchiverConfig& config,
                         const std::string& examId) {
     try {

@@ -5,12 +5,9 @@
 
 #include "archive/ExamRowWriter.h"
 #include "core/ArchiverConfig.h"
+#include "db/MediaTypeColumn.h"
 
 namespace mirabel {
-
-// The EXAM column that holds the media type: "Media Type" on Access/JET and SQL Server,
-// "MEDIA_TYPE" on the Oracle kind (and on an unknown kind, which is connected as Oracle).
-std::string MediaTypeColumn(const ArchiverConfig& config);
 
 // Sets the media type column ("Media Type", or MEDIA_TYPE on the Oracle kind) of the EXAM row
 // with that exam id to "Archive". 1 when the row was updated; 0 when the row is missing, the

@@ -5,6 +5,7 @@
 #include "db/DatabaseLayer.h"
 #include "db/DialectTranslation.h"
 #include "db/ImageDatabase.h"
+#include "db/MediaTypeColumn.h"
 #include "selection/SearchValues.h"
 
 namespace mirabel {
@@ -49,6 +50,9 @@ std::vector<std::string> SearchConditions(const SearchForm& form, const std::str
         conditions.push_back("[EXAM].[EXAM_DATE] <= #" + form.m_strDateTo + " 23:59#");
     if (form.m_bNonArchivedOnly)
         conditions.push_back(NotArchivedCondition(kind, "[EXAM].[" + column + "]"));
+    if (!form.mediaType.empty())
+        conditions.push_back("[EXAM].[" + MediaTypeColumn(kind) + "] = '" +
+                             LikePrefixText(form.mediaType) + "'");
     conditions.push_back("EXAM.OLD_CVS <> 1");
     return conditions;
 }

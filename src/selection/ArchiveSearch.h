@@ -19,6 +19,7 @@ struct SearchForm {
     std::string m_strDateFrom{};   // first exam day, MM/DD/YYYY
     std::string m_strDateTo{};     // last exam day, MM/DD/YYYY, up to 23:59
     bool m_bNonArchivedOnly = true;
+    std::string mediaType{};  // only studies of this media type ("Archive": removed); any if empty
 };
 
 enum class SearchOutcome {

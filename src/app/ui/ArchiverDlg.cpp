@@ -17,6 +17,7 @@
 #include "app/CoreSelectionHost.h"
 #include "app/WindowRun.h"
 #include "app/ui/AboutDlg.h"
+#include "app/ui/RestoreStudiesDialog.h"
 #include "app/ui/SetTimeDlg.h"
 #include "core/Text.h"
 #include "core/ui/ProgramMessageBox.h"
@@ -185,8 +186,12 @@ void CArchiverDlg::BindHandlers() {
         wxEVT_MENU, [this](wxCommandEvent&) { OnAbout(); }, aboutId);
     wxAcceleratorEntry about(wxACCEL_NORMAL, WXK_F1, aboutId);
     SetAcceleratorTable(wxAcceleratorTable(1, &about));
-    Bind(wxEVT_CONTEXT_MENU, [this, aboutId](wxContextMenuEvent&) {
+    const int restoreId = wxWindow::NewControlId();
+    BindUnlessBusy(
+        *this, wxEVT_MENU, [this] { OnRestoreStudies(); }, restoreId);
+    Bind(wxEVT_CONTEXT_MENU, [this, aboutId, restoreId](wxContextMenuEvent&) {
         wxMenu menu;
+        menu.Append(restoreId, "&Restore Studies...");
         menu.Append(aboutId, "&About Corvana Study Archiver...");
         PopupMenu(&menu);
     });
@@ -508,6 +513,11 @@ void CArchiverDlg::OnStartArchiveNow() {
 void CArchiverDlg::OnSelectStudiesToArchive() {
     CoreSelectionHost host(core_);
     CSelectArchiveStudiesDlg dialog(host);
+    dialog.ShowModal();
+}
+
+void CArchiverDlg::OnRestoreStudies() {
+    RestoreStudiesDialog dialog(core_, this);
     dialog.ShowModal();
 }
 

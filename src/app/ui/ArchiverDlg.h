@@ -90,6 +90,7 @@ class CArchiverDlg : public LayoutDialog {
     void OnEditArchive();
     void OnStartArchiveNow();
     void OnSelectStudiesToArchive();
+    void OnRestoreStudies();
     void OnSetStart();
     void OnSetStop();
     void OnSetIncrement();

@@ -14,6 +14,7 @@
 #include "core/ui/WxText.h"
 #include "selection/ResultLine.h"
 #include "selection/SelectionSettings.h"
+#include "selection/ui/SearchOutcomeMessage.h"
 #include "selection/ui/SelectDateDlg.h"
 
 namespace mirabel {
@@ -156,19 +157,7 @@ std::vector<std::size_t> CSelectArchiveStudiesDlg::SelectedLines(const wxListBox
 void CSelectArchiveStudiesDlg::OnSearch() {
     ReadControls();
     wxBusyCursor searching;
-    switch (selection_.Search(host_.Config(), Form())) {
-        case SearchOutcome::Searched:
-            ShowResults();
-            break;
-        case SearchOutcome::ConnectionIncomplete:
-            break;
-        case SearchOutcome::DateFromNotADate:
-            ProgramMessageBox("Date From must be a date (MM/DD/YYYY).", wxOK, this);
-            break;
-        case SearchOutcome::DateToNotADate:
-            ProgramMessageBox("Date To must be a date (MM/DD/YYYY).", wxOK, this);
-            break;
-    }
+    if (SearchRan(selection_.Search(host_.Config(), Form()), this)) ShowResults();
 }
 
 void CSelectArchiveStudiesDlg::OnAdd() {

@@ -1,0 +1,40 @@
+#include "catalog/RestoreHolds.h"
+
+#include "catalog/CatalogTime.h"
+
+namespace mirabel {
+
+namespace {
+constexpr double kSecondsPerDay = 86400.0;
+}
+
+void RestoreHolds::Hold(const std::string& examId, int days) {
+    const std::string now = CatalogTimeNow();
+    const std::string until = CatalogTimeSecondsAgo(-kSecondsPerDay * days);
+    catalog_.InTransaction([&] {
+        catalog_
+            .Prepare(
+                "INSERT OR REPLACE INTO restore_holds (exam_id, restored, hold_until) "
+                "VALUES (?, ?, ?)")
+            .BindTexts({examId, now, until})
+            .Run();
+    });
+}
+
+std::unordered_set<std::string> RestoreHolds::HeldNow() {
+    std::unordered_set<std::string> held;
+    CatalogStatement rows =
+        catalog_.Prepare("SELECT exam_id FROM restore_holds WHERE hold_until > ?");
+    rows.Bind(1, CatalogTimeNow());
+    while (rows.Step()) held.insert(rows.Text(0));
+    return held;
+}
+
+std::unordered_set<std::string> ExamsOnRestoreHold(const std::filesystem::path& catalogFile) {
+    std::error_code error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(catalogFile, error))) return {};
+    CatalogDatabase catalog(catalogFile);
+    return RestoreHolds(catalog).HeldNow();
+}
+
+}  // namespace mirabel

@@ -1,0 +1,43 @@
+#pragma once
+// Writing a study's files back from its copy into its local folder so that a file is either
+// there whole, with the bytes that were archived, or not there at all: each file is written
+// under a hidden name, checked, flushed and only then renamed to its own name (never over
+// another file). cv.dir comes last, so a study whose list is back has all its files back.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "archive/CopyReading.h"
+#include "platform/FolderEntries.h"
+
+#include "archive/RunState.h"
+
+namespace mirabel {
+
+// A file the study must have once it is back.
+struct ExpectedFile {
+    std::string name;  // directly in the study folder
+    std::uint64_t size = 0;
+    std::string sha256;  // empty when no catalog records it: the size alone is checked
+};
+
+struct FilesBack {
+    bool done = false;
+    std::string problem;  // the file and what is wrong with it, when not done
+    int written = 0;
+    int kept = 0;  // already in the folder with the same bytes
+    std::uint64_t bytes = 0;
+};
+
+// The hidden name a file has while it is written.
+std::string HiddenRestoreName(const std::string& name);
+
+// Brings the files back into the open folder. A file already there with the same bytes is kept;
+// one with other bytes (or that is no regular file) stops it before anything is written. A file
+// whose bytes read from the copy differ from what is expected is not put in place and stops it.
+// Files already renamed into place stay: they hold the archived bytes, and a later attempt keeps
+// them. The folder's entries are flushed at the end.
+FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const FolderEntries& folder,
+                         std::vector<ExpectedFile> files);
+
+}  // namespace mirabel

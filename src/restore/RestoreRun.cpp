@@ -1,0 +1,109 @@
+#include "restore/RestoreRun.h"
+
+#include <cctype>
+#include <charconv>
+#include <exception>
+#include <optional>
+
+#include "archive/ExamRowWriter.h"
+#include "archive/RunState.h"
+#include "catalog/CatalogTime.h"
+#include "catalog/RunHistory.h"
+#include "log/Logs.h"
+#include "restore/StudyRestore.h"
+
+namespace mirabel {
+
+namespace {
+
+constexpr int kMaxHoldDays = 36500;
+constexpr const char* kRestoreConnection = "restorerow";
+constexpr std::size_t kMaxLoggedMessage = 399;
+
+void LogMilestone(const std::string& text) {
+    ActivityLog(text);
+    DebugLog(text);
+}
+
+std::optional<int> WholeDays(const std::string& text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && std::isspace(static_cast<unsigned char>(text[first]))) ++first;
+    while (last > first && std::isspace(static_cast<unsigned char>(text[last - 1]))) --last;
+    int days = -1;
+    const auto [end, error] = std::from_chars(text.data() + first, text.data() + last, days);
+    if (first == last || error != std::errc() || end != text.data() + last || days < 0 ||
+        days > kMaxHoldDays)
+        return std::nullopt;
+    return days;
+}
+
+// One study's turn: a failure of the image database or the catalog ends only this study.
+StudyRestoreResult TryStudy(RestoreContext& context, const std::string& examId) {
+    try {
+        return RestoreStudy(context, examId);
+    } catch (const std::exception& failure) {
+        return {false, "exam " + examId, failure.what(), 0};
+    }
+}
+
+void Report(const StudyRestoreResult& result, const std::string& examId, RestoreTally& tally,
+            RunRecord& run) {
+    if (result.restored) {
+        ++tally.restored;
+        tally.bytes += result.bytes;
+        ActivityLog(result.study + " Successfully Restored");
+        return;
+    }
+    ++tally.failed;
+    ErrorLog("Restore: " + result.study + " - " + result.problem.substr(0, kMaxLoggedMessage));
+    run.failures.push_back({examId, result.study, result.problem});
+}
+
+}  // namespace
+
+int RestoreHoldDays(const std::string& text) {
+    if (const std::optional<int> days = WholeDays(text)) return *days;
+    ErrorLog(std::string(kRestoreHoldDaysKey) + ": \"" + text +
+             "\" is no number of days from 0 to " + std::to_string(kMaxHoldDays) + "; " +
+             kDefaultRestoreHoldDays + " days are used");
+    return *WholeDays(kDefaultRestoreHoldDays);
+}
+
+RestoreTally RestoreStudies(RunControl& control, const ArchiverConfig& config, int holdDays,
+                            const std::vector<std::string>& examIds,
+                            const RestoreProgress& progress) {
+    CatalogDatabase catalog;
+    ExamRowWriter rows(config, kRestoreConnection);
+    RestoreContext context{control, config, rows, catalog, holdDays};
+    RunRecord run;
+    run.kind = kRunRestore;
+    run.started = CatalogTimeNow();
+    RestoreTally tally;
+    LogMilestone("Restore started");
+    {
+        ProgressScope window(control);
+        const int total = static_cast<int>(examIds.size());
+        for (int i = 0; i < total && !tally.stopped; ++i) {
+            window.Window().SetStudyProgress(i + 1, total);
+            const StudyRestoreResult result = TryStudy(context, examIds[i]);
+            Report(result, examIds[i], tally, run);
+            if (progress)
+                progress((result.restored ? "Restored " : "Not restored ") + std::to_string(i + 1) +
+                         " of " + std::to_string(total) + ": " + result.study +
+                         (result.restored ? "" : " - " + result.problem));
+            PeekAndPump();
+            tally.stopped = control.StopRequested() && i + 1 < total;
+        }
+    }
+    if (tally.stopped) LogMilestone("Restore stopped by user");
+    LogMilestone("Restore finished");
+    run.ended = CatalogTimeNow();
+    run.done = tally.restored;
+    run.failed = tally.failed;
+    run.bytes = tally.bytes;
+    run.exitStatus = tally.AllRestored(examIds.size()) ? 0 : 1;
+    RunHistory(catalog).Record(run);
+    return tally;
+}
+
+}  // namespace mirabel
