@@ -2,7 +2,9 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -13,6 +15,13 @@
 #include "platform/RegularFile.h"
 
 namespace mirabel {
+
+// What an upload sends: an open file, or bytes in memory; hashed on the way when asked.
+struct UploadSource {
+    int fd = -1;
+    std::string_view bytes;  // when fd < 0
+    Sha256* digest = nullptr;
+};
 
 namespace {
 
@@ -34,10 +43,20 @@ extern "C" size_t PassToSink(char* data, size_t size, size_t count, void* user) 
 }
 
 // libcurl's read callback: no exception may leave it, and a read error aborts the transfer.
-extern "C" size_t ReadFromDescriptor(char* buffer, size_t size, size_t count, void* user) noexcept {
-    const int fd = *static_cast<const int*>(user);
-    const SystemResult<std::size_t> got = ReadSome(fd, buffer, size * count);
-    return got ? *got : CURL_READFUNC_ABORT;
+extern "C" size_t ReadFromSource(char* buffer, size_t size, size_t count, void* user) noexcept {
+    auto* source = static_cast<UploadSource*>(user);
+    std::size_t got = 0;
+    if (source->fd >= 0) {
+        const SystemResult<std::size_t> read = ReadSome(source->fd, buffer, size * count);
+        if (!read) return CURL_READFUNC_ABORT;
+        got = *read;
+    } else {
+        got = std::min(size * count, source->bytes.size());
+        std::memcpy(buffer, source->bytes.data(), got);
+        source->bytes.remove_prefix(got);
+    }
+    if (source->digest) source->digest->Update(buffer, got);
+    return got;
 }
 
 // A listing longer than this is no study folder's; its transfer is stopped.
@@ -158,19 +177,29 @@ bool FtpClient::CreateDirectories(const std::string& remoteDir) {
     return Perform(remoteDir, true);
 }
 
-bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath) {
+bool FtpClient::Upload(const std::filesystem::path& localFile, const std::string& remotePath,
+                       Sha256* digest) {
     if (!address_) return false;
     // Never a link, nor a FIFO that would hold the upload until the server's timeout.
     std::string reason;
     const std::optional<RegularFile> file = OpenRegularFile(localFile, reason);
     if (!file) return Fail(reason);
-    const std::uint64_t localSize = file->size;
-    int fd = file->fd.Get();
+    UploadSource source{file->fd.Get(), {}, digest};
+    return Send(source, file->size, remotePath);
+}
+
+bool FtpClient::UploadText(const std::string& text, const std::string& remotePath) {
+    if (!address_) return false;
+    UploadSource source{-1, text, nullptr};
+    return Send(source, text.size(), remotePath);
+}
+
+bool FtpClient::Send(UploadSource& source, std::uint64_t localSize, const std::string& remotePath) {
     PrepareRequest(remotePath, false);
     CURL* curl = curl_.Get();
     curl_easy_setopt(curl, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromDescriptor);
-    curl_easy_setopt(curl, CURLOPT_READDATA, &fd);
+    curl_easy_setopt(curl, CURLOPT_READFUNCTION, ReadFromSource);
+    curl_easy_setopt(curl, CURLOPT_READDATA, &source);
     curl_easy_setopt(curl, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(localSize));
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
     if (options_.maxSendBytesPerSecond > 0)

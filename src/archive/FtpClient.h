@@ -19,6 +19,7 @@
 #include "archive/CurlHandle.h"
 #include "archive/FtpAddress.h"
 #include "archive/FtpListing.h"
+#include "platform/Sha256.h"
 
 namespace mirabel {
 
@@ -32,6 +33,9 @@ struct FtpOptions {
     // Upload rate limit in bytes per second; 0 for none.
     std::int64_t maxSendBytesPerSecond = 0;
 };
+
+// What one upload sends (FtpClient.cpp).
+struct UploadSource;
 
 class FtpClient {
   public:
@@ -55,8 +59,11 @@ class FtpClient {
     // answers SIZE with a 5xx code does not know the command: the upload is then judged by
     // libcurl's result and the number of bytes sent. False when the file cannot be read, the
     // transfer fails, SIZE answers another size (or nothing usable), or fewer bytes went out.
-    [[nodiscard]] bool Upload(const std::filesystem::path& localFile,
-                              const std::string& remotePath);
+    // With a digest, every byte sent is hashed on its way.
+    [[nodiscard]] bool Upload(const std::filesystem::path& localFile, const std::string& remotePath,
+                              Sha256* digest = nullptr);
+    // The same for bytes in memory (a manifest).
+    [[nodiscard]] bool UploadText(const std::string& text, const std::string& remotePath);
 
     // Downloads the remote file, handing its bytes to `sink` as they arrive (nothing is kept);
     // false when the file cannot be fetched, or when sink returns false (it stops the transfer).
@@ -96,6 +103,8 @@ class FtpClient {
     // The code of the server's last reply.
     long ResponseCode() const;
     [[nodiscard]] bool Perform(const std::string& remotePath, bool isDirectory);
+    [[nodiscard]] bool Send(UploadSource& source, std::uint64_t localSize,
+                            const std::string& remotePath);
     void PrepareRequest(const std::string& remotePath, bool isDirectory);
     std::string UrlFor(const std::string& remotePath, bool isDirectory) const;
     [[nodiscard]] bool CheckStoredSize(const std::string& remotePath, std::uint64_t localSize);
@@ -111,7 +120,7 @@ class FtpClient {
     std::string lastError_;
     std::string lastReply_;  // the server's last reply line
     bool sizeUnanswered_ = false;
-    int lastResult_ = 0;  // libcurl's code of the last transfer, CURLE_OK at first
+    int lastResult_ = 0;              // libcurl's code of the last transfer, CURLE_OK at first
     std::optional<bool> offersMlsd_;  // the server's FEAT, once asked
     char errorBuffer_[kCurlErrorSize] = {};
 };

@@ -33,7 +33,8 @@ bool HasPortableNames(const StudyTransferPlan& plan, const StudyRecord& study) {
 }  // namespace
 
 TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestination& destination,
-                                 const StudyRecord& study, const StudyTransferPlan& plan) {
+                                 const StudyRecord& study, const StudyTransferPlan& plan,
+                                 CopiedFiles& copied) {
     if (!HasPortableNames(plan, study)) return TransferOutcome::Failed;
     FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
     if (!ftp.Connect()) {
@@ -53,8 +54,11 @@ TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestina
         return TransferOutcome::Failed;
     }
     FileLoopOptions options;
-    options.send = [&ftp](const TransferItem& item, std::string& error) {
-        if (ftp.Upload(item.source, item.destination)) return true;
+    options.send = [&ftp, &copied](const TransferItem& item, std::string& error) {
+        if (ftp.Upload(item.source, item.destination, &copied.Attempt())) {
+            copied.Arrived(item.source);
+            return true;
+        }
         error = ftp.LastError();
         return false;
     };
@@ -62,8 +66,9 @@ TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestina
     if (ftp.SizeUnanswered())
         DebugLog("FTP server " + destination.m_strId +
                  " does not answer SIZE: the study's files were judged by the bytes sent");
-    return result == FileLoopResult::Completed ? TransferOutcome::Archived
-                                               : TransferOutcome::Failed;
+    if (result != FileLoopResult::Completed) return TransferOutcome::Failed;
+    WriteServerManifest(ftp, destination, study, copied.Files());
+    return TransferOutcome::Archived;
 }
 
 }  // namespace mirabel

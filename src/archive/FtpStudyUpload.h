@@ -3,6 +3,7 @@
 // study, the study folder created level by level, every file uploaded and its size checked.
 #include <string>
 
+#include "archive/CopyRecord.h"
 #include "archive/FtpClient.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
@@ -18,7 +19,8 @@ namespace mirabel {
 // cannot be reached or logged into throws std::runtime_error with the study's failure line (the
 // client's reason goes to the debug log).
 TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestination& destination,
-                                 const StudyRecord& study, const StudyTransferPlan& plan);
+                                 const StudyRecord& study, const StudyTransferPlan& plan,
+                                 CopiedFiles& copied);
 
 // Makes the study folder on the server. For an FTP destination the root path must already
 // exist; the levels below it are created as needed. False when the root is missing or a level

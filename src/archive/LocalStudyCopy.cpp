@@ -115,7 +115,8 @@ bool CreateLocalStudyDirectory(const ArchiveDestination& destination,
 
 TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestination& destination,
                                   StudyRecord& study, const StudyTransferPlan& plan,
-                                  MediaBudget& budget, MediumDicomDir& dicomDir) {
+                                  MediaBudget& budget, MediumDicomDir& dicomDir,
+                                  CopiedFiles& copied) {
     if (!FitsOnDestination(destination, plan, budget))
         return TransferOutcome::DestinationFullOrRefused;
     if (!CreateLocalStudyDirectory(destination, std::string(study.ImagePath()))) {
@@ -130,8 +131,11 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
         dicomDirEntries = std::make_unique<DicomDirEntries>(destination, study, dicomDir);
 
     FileLoopOptions options;
-    options.send = [](const TransferItem& item, std::string& error) {
-        return CopyFileReplacing(item.source, item.destination, error);
+    options.send = [&copied](const TransferItem& item, std::string& error) {
+        if (!CopyFileReplacing(item.source, item.destination, error, &copied.Attempt()))
+            return false;
+        copied.Arrived(item.source);
+        return true;
     };
     if (dicomDirEntries)
         options.afterSend = [&](const TransferItem& item) { dicomDirEntries->Add(item); };
@@ -153,6 +157,7 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
     }
     if (!CompareDirectories(plan.localDir.string(), plan.destinationDir))
         return TransferOutcome::Failed;
+    WriteFolderManifest(destination, study, copied.Files());
     return TransferOutcome::Archived;
 }
 

@@ -3,6 +3,7 @@
 // space checks, the study folder, the file copies with their DICOMDIR entries, verification.
 #include <string>
 
+#include "archive/CopyRecord.h"
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransferPlan.h"
@@ -24,7 +25,8 @@ inline constexpr std::uint64_t kFreeSpaceReserve = 10485760;
 // copy is verified; a DICOMDIR that was read but cannot be written fails the study.
 TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestination& destination,
                                   StudyRecord& study, const StudyTransferPlan& plan,
-                                  MediaBudget& budget, MediumDicomDir& dicomDir);
+                                  MediaBudget& budget, MediumDicomDir& dicomDir,
+                                  CopiedFiles& copied);
 
 // Creates the levels "images" and those of the image path below the destination's root, the
 // root itself must exist. False when a level can neither be found nor created, or is a link.

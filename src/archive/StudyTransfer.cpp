@@ -63,17 +63,18 @@ std::optional<TransferOutcome> RefuseUnsafeStudy(const ArchiverConfig& config,
 TransferOutcome SendStudy(const RunControl& control, const ArchiverConfig& config,
                           const ArchiveDestination& destination, StudyRecord& study,
                           const StudyTransferPlan& plan, MediaBudget& budget,
-                          MediumDicomDir& dicomDir) {
+                          MediumDicomDir& dicomDir, CopiedFiles& copied) {
     if (destination.Kind() == DestinationKind::Ftp)
-        return UploadStudyToFtp(control, destination, study, plan);
+        return UploadStudyToFtp(control, destination, study, plan, copied);
     if (destination.Kind() == DestinationKind::Server) {
         // The rows go only after every file arrived: the server must find the images its
         // rows point at.
-        const TransferOutcome uploaded = UploadStudyToFtp(control, destination, study, plan);
+        const TransferOutcome uploaded =
+            UploadStudyToFtp(control, destination, study, plan, copied);
         if (uploaded != TransferOutcome::Archived) return uploaded;
         return SendStudyTableData(control, config, destination, study, plan.destinationDir);
     }
-    return CopyStudyToFolder(control, destination, study, plan, budget, dicomDir);
+    return CopyStudyToFolder(control, destination, study, plan, budget, dicomDir, copied);
 }
 
 // A folder or medium without a root would receive the study (and a label file) wherever the
@@ -108,14 +109,19 @@ TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& c
         ActivityLog(kManifestBlocked);
         return TransferOutcome::Failed;
     }
+    CopiedFiles copied;
     if (const TransferOutcome sent =
-            SendStudy(control, config, destination, study, *plan, budget, dicomDir);
+            SendStudy(control, config, destination, study, *plan, budget, dicomDir, copied);
         sent != TransferOutcome::Archived)
         return sent;
 
+    // The catalog before the row: a study whose row says where it went always has its copy's
+    // checksums recorded.
+    const std::string archiveValue = ArchiveLocationValue(destination, plan->destinationDir);
+    if (!RecordCopyInCatalog(destination, study, archiveValue, copied.Files()))
+        return TransferOutcome::Failed;
     if (!study.m_bUpdateDatabase) return TransferOutcome::Archived;
-    if (!RecordArchiveLocation(config, std::string(study.ExamId()),
-                               ArchiveLocationValue(destination, plan->destinationDir)))
+    if (!RecordArchiveLocation(config, std::string(study.ExamId()), archiveValue))
         return TransferOutcome::Failed;
     ActivityLog("Study for " + StudyName(study) + " has been archived");
     return TransferOutcome::Archived;

@@ -24,13 +24,14 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 // copy_file_range moves at most this much per call; larger files loop.
 constexpr std::size_t kChunkBytes = 1 << 30;
 
-// The portable path: read and write through one buffer.
-SystemResult<> CopyThroughBuffer(int in, int out) {
+// The portable path: read and write through one buffer, hashing on the way when asked.
+SystemResult<> CopyThroughBuffer(int in, int out, Sha256* digest = nullptr) {
     std::vector<char> buffer(kBufferBytes);
     for (;;) {
         const SystemResult<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
         if (!got) return got.error();
         if (*got == 0) return Done{};
+        if (digest) digest->Update(buffer.data(), *got);
         if (SystemResult<> written = WriteAll(out, std::string_view(buffer.data(), *got)); !written)
             return written;
     }
@@ -124,7 +125,11 @@ bool MayReplace(const fs::path& to, const RegularFile& source, const fs::path& f
     return true;
 }
 
-SystemResult<> CopyBytes(int in, int out) {
+SystemResult<> CopyBytes(int in, int out, Sha256* digest) {
+    if (digest) {
+        AdviseSequentialReading(in);
+        return CopyThroughBuffer(in, out, digest);
+    }
     bool unsupported = false;
     const SystemResult<> copied = CopyInKernel(in, out, unsupported);
     if (copied || !unsupported) return copied;
@@ -133,7 +138,8 @@ SystemResult<> CopyBytes(int in, int out) {
 
 }  // namespace
 
-bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& error) {
+bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& error,
+                       Sha256* digest) {
     const std::optional<RegularFile> source = OpenRegularFile(from, error);
     if (!source || !MayReplace(to, *source, from, error)) return false;
     UnfinishedCopy copy(to.parent_path().empty() ? "." : to.parent_path());
@@ -141,7 +147,7 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& er
         error = "cannot create " + to.string() + ": " + created.error().Text();
         return false;
     }
-    if (const SystemResult<> copied = CopyBytes(source->fd.Get(), copy.Get()); !copied) {
+    if (const SystemResult<> copied = CopyBytes(source->fd.Get(), copy.Get(), digest); !copied) {
         error = "copying " + from.string() + " to " + to.string() + ": " + copied.error().Text();
         return false;
     }

@@ -35,6 +35,7 @@ Sha256& Sha256::operator=(Sha256&&) noexcept = default;
 
 void Sha256::Update(const void* bytes, std::size_t size) {
     EVP_DigestUpdate(context_->md, bytes, size);
+    bytes_ += size;
 }
 
 std::string Sha256::Finish() {
@@ -42,6 +43,7 @@ std::string Sha256::Finish() {
     unsigned int length = 0;
     EVP_DigestFinal_ex(context_->md, digest.data(), &length);
     context_->Start();
+    bytes_ = 0;
     static constexpr char kHex[] = "0123456789abcdef";
     std::string text;
     text.reserve(2 * length);

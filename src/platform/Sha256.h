@@ -23,10 +23,13 @@ class Sha256 {
 
     // The digest of everything given since the start (or the last Finish), which starts over.
     std::string Finish();
+    // The bytes given since the start (or the last Finish).
+    std::uint64_t Bytes() const { return bytes_; }
 
   private:
     struct Context;
     std::unique_ptr<Context> context_;
+    std::uint64_t bytes_ = 0;
 };
 
 // The digest of the rest of an open file, read through a buffer of its own; nullopt on a read

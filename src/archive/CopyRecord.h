@@ -1,0 +1,50 @@
+#pragma once
+// What the archive run keeps of each copy beyond the study's row: every file's size and SHA-256,
+// taken from the original's bytes as they were copied, in the catalog of the start directory and
+// in a manifest beside the copy ("manifests/<image path>.sha256" under the destination's root, in
+// the format sha256sum checks), so that a lost start directory can be rebuilt from the
+// destinations and a copy checked with standard tools.
+#include <string>
+#include <vector>
+
+#include "archive/FtpClient.h"
+#include "catalog/CopyCatalog.h"
+#include "config/ArchiveDestination.h"
+#include "db/StudyRecord.h"
+
+namespace mirabel {
+
+// The digests of a study's files as the transfer sends them: one Sha256 per attempt, kept once the
+// file arrived whole.
+class CopiedFiles {
+  public:
+    // A fresh hash for the next attempt at the file.
+    Sha256& Attempt() {
+        attempt_ = Sha256();
+        return attempt_;
+    }
+    // The file of the last attempt arrived whole.
+    void Arrived(const std::filesystem::path& source);
+    const std::vector<CopiedFile>& Files() const { return files_; }
+
+  private:
+    Sha256 attempt_;
+    std::vector<CopiedFile> files_;
+};
+
+// Records the verified copy in the catalog (synced). False, with the error-log line, when the
+// catalog cannot be written: the study then fails as a copy that cannot be written does, and its
+// row says nothing.
+[[nodiscard]] bool RecordCopyInCatalog(const ArchiveDestination& destination,
+                                       const StudyRecord& study, const std::string& archiveValue,
+                                       const std::vector<CopiedFile>& files);
+
+// The manifest beside a copy on a folder or medium, or on a server over the transfer's own
+// connection. A manifest that cannot be written is logged and does not fail the study: the
+// catalog holds the same digests.
+void WriteFolderManifest(const ArchiveDestination& destination, const StudyRecord& study,
+                         const std::vector<CopiedFile>& files);
+void WriteServerManifest(FtpClient& ftp, const ArchiveDestination& destination,
+                         const StudyRecord& study, const std::vector<CopiedFile>& files);
+
+}  // namespace mirabel
