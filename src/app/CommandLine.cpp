@@ -37,10 +37,12 @@ const std::vector<CommandRule>& Commands() {
          {{"--study", true},
           {"--older-than", true},
           {"--budget-minutes", true},
-          {"--budget-gb", true}},
+          {"--budget-gb", true},
+          {"--adopt", false}},
          false,
          "  --verify       read archived copies back and check them against the catalog\n"
-         "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"},
+         "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"
+         "      --adopt: record the copies of studies archived before the catalog existed\n"},
         {"--restore",
          {},
          true,

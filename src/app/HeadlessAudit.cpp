@@ -5,9 +5,17 @@
 #include <optional>
 #include <string>
 
+#include "app/ArchiverCore.h"
 #include "app/ConsoleSession.h"
 #include "app/HeadlessRun.h"
+#include "archive/StudyPaths.h"
+#include "audit/CopyAdoption.h"
 #include "audit/CopyAudit.h"
+#include "db/ArchiveValue.h"
+#include "db/CheckedCalls.h"
+#include "db/DatabaseError.h"
+#include "db/HandleScope.h"
+#include "db/ImageDatabase.h"
 #include "catalog/CatalogDatabase.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
@@ -58,6 +66,50 @@ bool ReadAuditOptions(const CommandLine& line, AuditChoice& choice, AuditBudget&
     return why.empty();
 }
 
+// The studies the image database records as archived, each with its local folder while the
+// original is still there. Throws DatabaseError.
+std::vector<ArchivedStudy> ArchivedStudies(const ArchiverConfig& config) {
+    const std::string column = "EXAM.[" + config.m_strDbField + "]";
+    const std::string statement = "SELECT EXAM.EXAM_ID, EXAM.IMAGE_PATH, " + column +
+                                  " FROM EXAM WHERE " + ArchivedCondition(config.DbKind(), column);
+    HandleScope handles;
+    const ImageStatement opened = OpenImageStatement(handles, config, statement);
+    std::vector<ArchivedStudy> studies;
+    checked::ForEachRow(opened.rs, {"EXAM_ID", "IMAGE_PATH", config.m_strDbField}, INT32_MAX,
+                        [&](std::vector<std::string>& row) {
+                            ArchivedStudy study{std::move(row[0]), std::move(row[1]),
+                                                std::move(row[2]), std::nullopt};
+                            std::error_code error;
+                            const auto folder =
+                                LocalStudyDirectory(config.m_strImagePath, study.imagePath);
+                            if (folder && std::filesystem::is_directory(*folder, error))
+                                study.localFolder = folder;
+                            studies.push_back(std::move(study));
+                        });
+    CloseImageStatement(handles, opened);
+    return studies;
+}
+
+// Brings the copies archived before the catalog into it: 0 when every one was adopted (or known).
+int Adopt(CopyCatalog& copies, const AuditProgress& progress) {
+    g_Archives.clear();  // read again with the stored configuration
+    return WithStoredConfiguration([&](ArchiverCore& core) {
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        std::vector<ArchivedStudy> studies;
+        try {
+            studies = ArchivedStudies(core.Config());
+        } catch (const DatabaseError&) {
+            return CannotStart("the archived studies cannot be read (see mirabelerror.log)");
+        }
+        const AdoptionTally tally = AdoptCopies(copies, studies, progress);
+        std::printf("Adopted %d, already in the catalog %d, not adopted %d, not checked %d\n",
+                    tally.adopted, tally.alreadyKnown, tally.disagreed, tally.notReached);
+        return tally.disagreed == 0 && tally.notReached == 0 ? kHeadlessAllArchived
+                                                             : kHeadlessSomeFailed;
+    });
+}
+
 void PrintSummary(const AuditTally& tally) {
     std::printf("Verified %d, damaged %d, not checked %d; %.1f MB read\n", tally.verified,
                 tally.damaged, tally.notChecked, static_cast<double>(tally.bytes) / 1048576.0);
@@ -78,10 +130,12 @@ int RunVerifyHeadless(const CommandLine& line) {
     try {
         CatalogDatabase catalog;
         CopyCatalog copies(catalog);
-        const AuditTally tally = AuditCopies(copies, choice, budget, [](const std::string& text) {
+        const AuditProgress progress = [](const std::string& text) {
             std::printf("%s\n", text.c_str());
             std::fflush(stdout);
-        });
+        };
+        if (line.Has("--adopt")) return Adopt(copies, progress);
+        const AuditTally tally = AuditCopies(copies, choice, budget, progress);
         PrintSummary(tally);
         return tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;
     } catch (const CatalogFailure& failure) {

@@ -9,7 +9,10 @@ namespace mirabel {
 // error-log line per damaged file and per copy that could not be checked. Takes no run lock: it
 // only reads. 0 when every copy looked at was verified, 1 when one was damaged or could not be
 // checked, 2 when it could not start (an option value refused, archives.p or the catalog
-// unreadable; the reason on standard error).
+// unreadable; the reason on standard error). With --adopt: the studies the image database records
+// as archived whose copy the catalog lacks are adopted (the copy read back and hashed, agreeing
+// with its manifest and its original); 0 when every one was, 1 when one was not, 2 when the
+// configuration or the image database cannot be used.
 int RunVerifyHeadless(const CommandLine& line);
 
 }  // namespace mirabel

@@ -49,6 +49,11 @@ int GetRows(CAdoRecordset* rs, const std::vector<std::string>& fields,
     return Checked([&] { return mirabel::GetRows(rs, fields, output, maxRows); });
 }
 
+int ForEachRow(CAdoRecordset* rs, const std::vector<std::string>& fields, int maxRows,
+               const RowReader& row) {
+    return Checked([&] { return mirabel::ForEachRow(rs, fields, maxRows, row); });
+}
+
 int GetColumnByIndex(CAdoRecordset* rs, int position, std::vector<std::string>& output,
                      int maxRows) {
     return Checked([&] { return mirabel::GetColumnByIndex(rs, position, output, maxRows); });

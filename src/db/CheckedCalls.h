@@ -24,6 +24,9 @@ void OpenRecordset(CAdoRecordset* rs, const std::string& statement);
 // The output holds the rows read before a failure, as the layer leaves it.
 int GetRows(CAdoRecordset* rs, const std::vector<std::string>& fields,
             std::vector<std::string>& output, int maxRows);
+// Every row, one at a time (nothing kept but what `row` keeps): for results of any size.
+int ForEachRow(CAdoRecordset* rs, const std::vector<std::string>& fields, int maxRows,
+               const RowReader& row);
 int GetColumnByIndex(CAdoRecordset* rs, int position, std::vector<std::string>& output,
                      int maxRows);
 void MoveToRow(CAdoRecordset* rs, int index);

@@ -78,6 +78,23 @@ TEST_F(CatalogProgram, ARunRecordsEveryFileAndVerifyFindsAFlippedByte) {
               std::string::npos);
 }
 
+// A lost catalog is rebuilt from the destinations: --adopt reads the manifests beside the copies
+// and records a copy only when its files, the manifest and the original agree.
+TEST_F(CatalogProgram, ALostCatalogIsAdoptedBackFromTheManifests) {
+    ASSERT_EQ(RunProgram("--archive-now").status, 0);
+    for (const char* name :
+         {"mirabel-catalog.db", "mirabel-catalog.db-wal", "mirabel-catalog.db-shm"})
+        fs::remove(dir / name);
+    const ProgramOutcome adopted = RunProgram("--verify --adopt");
+    EXPECT_EQ(adopted.status, 0) << adopted.output;
+    EXPECT_NE(adopted.output.find("Adopted 4, already in the catalog 0"), std::string::npos)
+        << adopted.output;
+    EXPECT_EQ(CatalogedExams(), ArchivedRows());
+    EXPECT_NE(RunProgram("--verify").output.find("Verified 4, damaged 0"), std::string::npos);
+    EXPECT_NE(RunProgram("--verify --adopt").output.find("already in the catalog 4"),
+              std::string::npos);
+}
+
 // Killed at every file rename of a run (a copy put in place) and at the catalog's and the image
 // database's flushes, then run again: at every kill point each row that names a copy has its
 // catalog record.
