@@ -38,11 +38,13 @@ const std::vector<CommandRule>& Commands() {
           {"--older-than", true},
           {"--budget-minutes", true},
           {"--budget-gb", true},
-          {"--adopt", false}},
+          {"--adopt", false},
+          {"--repair", false}},
          false,
          "  --verify       read archived copies back and check them against the catalog\n"
          "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"
-         "      --adopt: record the copies of studies archived before the catalog existed\n"},
+         "      --adopt: record the copies of studies archived before the catalog existed\n"
+         "      --repair: copy again the studies whose copy an audit found damaged\n"},
         {"--restore",
          {},
          true,

@@ -11,6 +11,8 @@
 #include "archive/StudyPaths.h"
 #include "audit/CopyAdoption.h"
 #include "audit/CopyAudit.h"
+#include "audit/CopyRepair.h"
+#include "app/WindowRun.h"
 #include "db/ArchiveValue.h"
 #include "db/CheckedCalls.h"
 #include "db/DatabaseError.h"
@@ -110,6 +112,22 @@ int Adopt(CopyCatalog& copies, const AuditProgress& progress) {
     });
 }
 
+// Copies the studies whose copy an audit found damaged again, while their originals are local.
+int Repair(CopyCatalog& copies, const std::string& examId, const AuditProgress& progress) {
+    g_Archives.clear();  // read again with the stored configuration
+    return WithStoredConfiguration([&](ArchiverCore& core) {
+        std::string refusal;
+        const std::optional<RunMarker> run = core.BeginRun(refusal);
+        if (!run) return CannotStart(refusal);
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        const RepairTally tally =
+            RepairDamagedCopies(WindowRunControl(), core.Config(), copies, examId, progress);
+        std::printf("Repaired %d, not repaired %d\n", tally.repaired, tally.notRepaired);
+        return tally.notRepaired == 0 ? kHeadlessAllArchived : kHeadlessSomeFailed;
+    });
+}
+
 void PrintSummary(const AuditTally& tally) {
     std::printf("Verified %d, damaged %d, not checked %d; %.1f MB read\n", tally.verified,
                 tally.damaged, tally.notChecked, static_cast<double>(tally.bytes) / 1048576.0);
@@ -135,6 +153,7 @@ int RunVerifyHeadless(const CommandLine& line) {
             std::fflush(stdout);
         };
         if (line.Has("--adopt")) return Adopt(copies, progress);
+        if (line.Has("--repair")) return Repair(copies, choice.examId, progress);
         const AuditTally tally = AuditCopies(copies, choice, budget, progress);
         PrintSummary(tally);
         return tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;

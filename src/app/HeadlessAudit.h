@@ -12,7 +12,10 @@ namespace mirabel {
 // unreadable; the reason on standard error). With --adopt: the studies the image database records
 // as archived whose copy the catalog lacks are adopted (the copy read back and hashed, agreeing
 // with its manifest and its original); 0 when every one was, 1 when one was not, 2 when the
-// configuration or the image database cannot be used.
+// configuration or the image database cannot be used. With --repair: every copy the last audit
+// found damaged is copied again from its local original (folder, FTP and image-server copies;
+// the row untouched) and read back; 0 when all were, 1 when one was not, 2 when it could not
+// start (another run in this directory, the configuration).
 int RunVerifyHeadless(const CommandLine& line);
 
 }  // namespace mirabel

@@ -76,6 +76,14 @@ TEST_F(CatalogProgram, ARunRecordsEveryFileAndVerifyFindsAFlippedByte) {
     EXPECT_NE(ReadFileBytes(dir / "mirabelerror.log")
                   .find(image.filename().string() + ": its bytes differ"),
               std::string::npos);
+
+    // Repaired from the original, which is still local, and verified again.
+    const ProgramOutcome repaired = RunProgram("--verify --repair");
+    EXPECT_EQ(repaired.status, 0) << repaired.output;
+    EXPECT_NE(repaired.output.find("Repaired 1, not repaired 0"), std::string::npos);
+    bytes[bytes.size() / 2] ^= 1;
+    EXPECT_EQ(ReadFileBytes(image), bytes);
+    EXPECT_EQ(RunProgram("--verify").status, 0);
 }
 
 // A lost catalog is rebuilt from the destinations: --adopt reads the manifests beside the copies
