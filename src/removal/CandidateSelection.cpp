@@ -52,6 +52,18 @@ std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::
     return values;
 }
 
+// The same, one row at a time: nothing of the result is held but what `row` keeps, so that
+// half a million candidates take the memory of their records alone.
+void ForEachImageRow(const ArchiverConfig& config, const std::string& statement,
+                     std::vector<std::string> fields, const RowReader& row) {
+    HandleScope handles;
+    const ImageStatement opened = OpenImageStatement(handles, config, statement);
+    if (g_bOracleSyntax)
+        for (std::string& field : fields) field = TranslateFieldName(std::move(field));
+    checked::ForEachRow(opened.rs, fields, kMaxCandidateRows, row);
+    CloseImageStatement(handles, opened);
+}
+
 // Runs one operation of the pass; its failure goes to the error log and ends only it. False
 // when it failed.
 template <typename Body>
@@ -65,24 +77,17 @@ bool LoggingFailure(Body&& body) {
     }
 }
 
-// Builds one record a row. Each row's texts are released once its record holds them, so that
-// the records reuse that memory instead of adding to it.
-void FillCandidates(CandidateList& list, std::vector<std::string>& values, std::size_t width) {
-    list.reserve(values.size() / width);
-    std::string name;
-    for (std::size_t row = 0; row + width <= values.size(); row += width) {
-        std::string* v = &values[row];
-        if (v[kImagePath].empty()) continue;  // a study without a folder has nothing to delete
-        list.push_back(std::make_unique<StudyRecord>(StudyText{
-            .name = DisplayName(v[kFirstName], v[kLastName], name),
-            .lastName = v[kLastName],
-            .firstName = v[kFirstName],
-            .examDate = v[kExamDate],
-            .imagePath = v[kImagePath],
-            .examId = v[kExamId],
-            .archiveValue = width > kArchiveValue ? v[kArchiveValue] : std::string_view()}));
-        for (std::size_t i = 0; i < width; ++i) std::string().swap(v[i]);
-    }
+// One record for a row of the candidates' statement.
+void AddCandidate(CandidateList& list, const std::vector<std::string>& v, std::string& name) {
+    if (v[kImagePath].empty()) return;  // a study without a folder has nothing to delete
+    list.push_back(std::make_unique<StudyRecord>(StudyText{
+        .name = DisplayName(v[kFirstName], v[kLastName], name),
+        .lastName = v[kLastName],
+        .firstName = v[kFirstName],
+        .examDate = v[kExamDate],
+        .imagePath = v[kImagePath],
+        .examId = v[kExamId],
+        .archiveValue = v.size() > kArchiveValue ? v[kArchiveValue] : std::string_view()}));
 }
 
 bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
@@ -92,8 +97,14 @@ bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
         std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L", "NAME_F",
                                            "EXAM_DATE"};
         if (withArchiveValue) fields.push_back(config.m_strDbField);
-        std::vector<std::string> values = ReadImageRows(config, statement, fields);
-        FillCandidates(list, values, fields.size());
+        std::string name;
+        try {
+            ForEachImageRow(config, statement, fields,
+                            [&](std::vector<std::string>& row) { AddCandidate(list, row, name); });
+        } catch (...) {
+            list.clear();  // no list is built from a half-read result
+            throw;
+        }
     });
 }
 
