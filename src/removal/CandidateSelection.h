@@ -17,7 +17,8 @@ inline constexpr int kMaxCandidateRows = 500000;
 
 // Rebuilds the server candidates: archived studies with media type 'Image Server' and OLD_CVS not
 // 1, oldest exam first, with their archive value. Studies without an image path are left out. False
-// when the database could not be read (the list is then empty: no record comes from a half-read result).
+// when the database could not be read (the list is then empty: no record comes from a half-read
+// result).
 bool SelectServerCandidates(DeletionCandidates& candidates, const ArchiverConfig& config);
 
 // Rebuilds the temporary candidates: archived studies with media type 'TEMP', oldest exam first,
