@@ -112,6 +112,7 @@ TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& c
             SendStudy(control, config, destination, study, *plan, budget, dicomDir);
         sent != TransferOutcome::Archived)
         return sent;
+    study.archivedBytes = plan->studyBytes;
 
     if (!study.m_bUpdateDatabase) return TransferOutcome::Archived;
     if (!RecordArchiveLocation(config, std::string(study.ExamId()),
