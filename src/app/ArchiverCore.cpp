@@ -434,11 +434,12 @@ std::optional<RunMarker> ArchiverCore::BeginScheduledRun() {
 
 void ArchiverCore::ArchiveNow(const RunMarker& run) {
     GetStudyList();
-    RunArchive(run);
+    RunArchive(run, Attendance::Operator);
 }
 
-void ArchiverCore::RunArchive(const RunMarker&) {
-    mirabel::RunArchive(WindowRunContext(), config_);
+void ArchiverCore::RunArchive(const RunMarker&, Attendance attendance) {
+    if (const std::optional<RunSummary> summary = mirabel::RunArchive(WindowRunContext(), config_))
+        ReportRunSummary(*summary, attendance);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

@@ -12,6 +12,7 @@
 #include "app/ControlValues.h"
 #include "app/MainWindowState.h"
 #include "app/RunMarker.h"
+#include "archive/RunSummary.h"
 #include "config/SettingsStore.h"
 #include "core/ArchiverConfig.h"
 
@@ -186,11 +187,12 @@ class ArchiverCore {
     // ignore their events meanwhile.
     bool RunInProgress() const { return runInProgress_; }
 
-    // Start Archive Now: the waiting studies, selected afresh, to the current destination.
+    // Start Archive Now: the waiting studies, selected afresh, to the current destination; the
+    // operator who pressed it is shown the run's summary.
     void ArchiveNow(const RunMarker& run);
     // One archive run of the study list as it stands to the current destination, under the
-    // window's run control.
-    void RunArchive(const RunMarker& run);
+    // window's run control. Its summary goes to the activity log, and to an operator who waits.
+    void RunArchive(const RunMarker& run, Attendance attendance = Attendance::Unattended);
 
   private:
     // The groups of settings that construction and a destination's load share.

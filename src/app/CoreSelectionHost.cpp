@@ -24,7 +24,7 @@ bool CoreSelectionHost::RunArchive(const std::function<void(StudyList& studies)>
     std::optional<RunMarker> run = core_.BeginRun(refusal);
     if (!run) return false;
     fillStudyList(g_StudyList);
-    core_.RunArchive(*run);
+    core_.RunArchive(*run, Attendance::Operator);
     return true;
 }
 

@@ -1,14 +1,17 @@
 #include "archive/ArchiveRun.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
+#include "archive/StudyPaths.h"
 #include "archive/StudyTransfer.h"
 #include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
+#include "core/Text.h"
 #include "db/StudyRecord.h"
 #include "dicomdir/MediumDicomDir.h"
 #include "log/Logs.h"
@@ -56,14 +59,42 @@ void ReportDestinationFull(const ArchiveDestination& destination) {
     }
 }
 
-// Up to three attempts, a pause before each retry; Cancel and a full destination end at once.
+std::string StudyLabel(const StudyRecord& study) {
+    return Concat({study.Name(), " ", study.ExamDate()});
+}
+
+// "Waiting to retry <study> (attempt 2 of 3) in m:ss".
+std::string RetryWaitText(const StudyRecord& study, int attempt, long long secondsLeft) {
+    char clock[32];
+    std::snprintf(clock, sizeof clock, "%lld:%02lld", secondsLeft / 60, secondsLeft % 60);
+    return "Waiting to retry " + StudyLabel(study) + " (attempt " + std::to_string(attempt) +
+           " of " + std::to_string(kAttemptsPerStudy) + ") in " + clock;
+}
+
+// A study whose folder is gone says so while it waits, instead of the file count of its last
+// attempt.
+bool StudyFolderIsGone(const ArchiverConfig& config, const StudyRecord& study) {
+    const std::optional<std::filesystem::path> dir =
+        LocalStudyDirectory(config.m_strImagePath, study.ImagePath());
+    std::error_code error;
+    return dir && !std::filesystem::is_directory(*dir, error);
+}
+
+// Up to three attempts, a pause before each retry shown on the progress window; Cancel and a
+// full destination end at once.
 TransferOutcome ArchiveWithRetries(const RunControl& control, const ArchiverConfig& config,
                                    ArchiveDestination& destination, StudyRecord& study,
                                    MediaBudget& budget, MediumDicomDir& dicomDir) {
     TransferOutcome result = ArchiveStudy(control, config, destination, study, budget, dicomDir);
-    for (int attempt = 1; attempt < kAttemptsPerStudy; ++attempt) {
+    for (int attempt = 2; attempt <= kAttemptsPerStudy; ++attempt) {
         if (result != TransferOutcome::Failed || control.StopRequested()) break;
-        WaitPumping(control, RetryPause());
+        const std::string why = StudyFolderIsGone(config, study)
+                                    ? "\nThe folder of " + StudyLabel(study) + " is gone."
+                                    : "";
+        WaitPumping(control, RetryPause(), [&](long long secondsLeft) {
+            ShowWaitText(control, RetryWaitText(study, attempt, secondsLeft) + why);
+        });
+        ShowWaitText(control, "");
         if (control.StopRequested()) {
             LogStoppedByUser();
             break;
@@ -73,24 +104,34 @@ TransferOutcome ArchiveWithRetries(const RunControl& control, const ArchiverConf
     return result;
 }
 
-// The studies of the run, one after the other. False when the run ended early (a full
-// destination or Cancel), having told the operator.
+// The studies of the run, one after the other, counted into summary. False when the run ended
+// early (a full destination or Cancel), having told the operator.
 bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
-                    ArchiveDestination& destination) {
+                    ArchiveDestination& destination, RunSummary& summary) {
     MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
     MediumDicomDir dicomDir;  // read at the first study that lists files in it
     const std::size_t n = StudiesToAttempt(run.studies, config);
+    summary.notReached = static_cast<int>(n);
     for (std::size_t i = 0; i < n; ++i) {
         ShowStudyProgress(run.control, static_cast<int>(i + 1), static_cast<int>(n));
         StudyRecord& study = *run.studies[i];
         const TransferOutcome result =
             ArchiveWithRetries(run.control, config, destination, study, budget, dicomDir);
-        if (result == TransferOutcome::Archived) study.m_bArchived = 1;
+        --summary.notReached;
+        if (result == TransferOutcome::Archived) {
+            study.m_bArchived = 1;
+            ++summary.done;
+            summary.bytes += study.archivedBytes;
+        } else {
+            ++summary.failed;
+        }
         if (result == TransferOutcome::DestinationFullOrRefused) {
+            summary.stoppedBecause = "the destination cannot take more";
             ReportDestinationFull(destination);
             return false;
         }
         if (run.control.StopRequested()) {
+            summary.stoppedBecause = "Cancel was pressed";
             if (destination.Kind() == DestinationKind::Removable) ShowMediaMessage(destination);
             return false;
         }
@@ -112,21 +153,23 @@ std::chrono::milliseconds RetryPause() {
     return DurationFromEnvironment("MIRABEL_RETRY_PAUSE_MS", kDefaultRetryPause);
 }
 
-void RunArchive(const RunContext& run, const ArchiverConfig& config) {
+std::optional<RunSummary> RunArchive(const RunContext& run, const ArchiverConfig& config) {
     ArchiveDestination* destination = run.destination;
     if (!destination) {
         TheOperator().MessageBox(kNoDestinationSelected);
-        return;
+        return std::nullopt;
     }
     const bool removable = destination->Kind() == DestinationKind::Removable;
     if (removable) TheOperator().MessageBox(kPrepareMedia);
     LogMilestone("Archive started");
+    RunSummary summary;
     {
         ProgressScope progress(run.control);
-        if (!ArchiveStudies(run, config, *destination)) return;
+        if (!ArchiveStudies(run, config, *destination, summary)) return summary;
         if (removable) ShowMediaMessage(*destination);
     }
     LogMilestone("Archive finished");
+    return summary;
 }
 
 }  // namespace mirabel

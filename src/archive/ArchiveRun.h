@@ -5,8 +5,10 @@
 // the messages to prepare and to take out and label the medium.
 #include <chrono>
 #include <cstddef>
+#include <optional>
 
 #include "archive/RunContext.h"
+#include "archive/RunSummary.h"
 #include "core/ArchiverConfig.h"
 
 namespace mirabel {
@@ -14,9 +16,10 @@ namespace mirabel {
 inline constexpr const char* kNoDestinationSelected = "No archive destination is selected.";
 
 // Runs one archive of run.studies to run.destination and sets the archived flag of each study
-// archived. Without a destination the operator is told and nothing happens.
+// archived; returns what became of the studies, for the caller to report. Without a
+// destination the operator is told, nothing happens and nullopt is returned.
 // The progress window is open from start to end; Cancel ends the run after the current file.
-void RunArchive(const RunContext& run, const ArchiverConfig& config);
+std::optional<RunSummary> RunArchive(const RunContext& run, const ArchiverConfig& config);
 
 // How many of the studies a run takes: all of them, or the first m_nMaxStudies when the
 // maximum count is on.

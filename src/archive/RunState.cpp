@@ -26,12 +26,21 @@ void PeekAndPump() {
     (void)TheOperator().PumpEvents(kEventsPerPump);
 }
 
-void WaitPumping(const RunControl& control, std::chrono::milliseconds duration) {
+void ShowWaitText(const RunControl& control, const std::string& text) {
+    if (ProgressWindow* window = control.Progress()) window->SetWaitText(text);
+}
+
+void WaitPumping(const RunControl& control, std::chrono::milliseconds duration,
+                 const std::function<void(long long secondsLeft)>& everySecond) {
     const auto end = std::chrono::steady_clock::now() + duration;
+    long long shown = -1;
     PeekAndPump();
     while (!control.StopRequested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= end) return;
+        // Rounded up: a wait of 4.2 s shows 0:05, and 0:00 is never shown while waiting.
+        const long long left = std::chrono::ceil<std::chrono::seconds>(end - now).count();
+        if (everySecond && left != shown) everySecond(shown = left);
         std::this_thread::sleep_for(
             std::min<std::chrono::steady_clock::duration>(kWaitSlice, end - now));
         PeekAndPump();

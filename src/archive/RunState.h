@@ -9,7 +9,9 @@
 // against re-entry through the pump). The operator stops an operation with Cancel, which sets
 // the stop flag; the operation tests it after each file and each study.
 #include <chrono>
+#include <functional>
 #include <memory>
+#include <string>
 
 #include "core/Operator.h"
 
@@ -51,8 +53,13 @@ void ShowStudyProgress(const RunControl& control, int current, int total);
 void PeekAndPump();
 
 // Waits for the given time while pumping events, so that the windows stay alive and Cancel
-// works during a pause; returns early once the stop flag is set.
-void WaitPumping(const RunControl& control, std::chrono::milliseconds duration);
+// works during a pause; returns early once the stop flag is set. everySecond, when given, is
+// called at the start and whenever the whole seconds left change, with the seconds left.
+void WaitPumping(const RunControl& control, std::chrono::milliseconds duration,
+                 const std::function<void(long long secondsLeft)>& everySecond = {});
+
+// Shows a waiting line on the operation's progress window, when one is open.
+void ShowWaitText(const RunControl& control, const std::string& text);
 
 // Marks an operation as in progress for its lifetime: opens the progress window through the
 // operator, with a Cancel that stops this control's operation, clears the stop flag, publishes

@@ -114,6 +114,7 @@ TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& c
             SendStudy(control, config, destination, study, *plan, budget, dicomDir, copied);
         sent != TransferOutcome::Archived)
         return sent;
+    study.archivedBytes = plan->studyBytes;
 
     // The catalog before the row: a study whose row says where it went always has its copy's
     // checksums recorded.

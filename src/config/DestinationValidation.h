@@ -20,7 +20,14 @@ std::string MissingFieldMessage(const ArchiveDestination& destination);
 // of g_Archives already has the id this one would get. Other kinds are never duplicates.
 std::string DuplicateAddressMessage(const ArchiveDestination& destination);
 
-// What adding a destination checks: missing fields first, then a duplicate address.
+// The archive column holds 255 characters: the destination's id, the medium's label and the
+// study's folder on the destination (root, "images", the study's image path) must fit in it,
+// or the database cuts the record of where a study went. The message when the root path
+// leaves too little room for a study's image path, empty otherwise.
+std::string ArchiveValueLengthMessage(const ArchiveDestination& destination);
+
+// What adding a destination checks: missing fields first, then a duplicate address, then the
+// room in the archive column.
 std::string ValidateNewArchive(const ArchiveDestination& destination);
 
 // Checks candidate as ValidateNewArchive does; when it passes, builds its id and appends it to

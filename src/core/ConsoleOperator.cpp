@@ -79,9 +79,10 @@ bool ConsoleOperator::AskForMedium(const std::string& text) {
 }
 
 DeleteProblemAnswer ConsoleOperator::AskDeleteProblem(const std::string& studyName,
-                                                      const std::string& examDate, bool mayAccept) {
+                                                      const std::string& examDate,
+                                                      const std::string& problem, bool mayAccept) {
     (void)mayAccept;  // No either way
-    PrintLine(DeleteProblemText(studyName, examDate));
+    PrintLine(DeleteProblemText(studyName, examDate) + " " + problem);
     return DeleteProblemAnswer::No;
 }
 

@@ -15,6 +15,7 @@ class ConsoleOperator : public Operator {
     Answer AskToVerifyCopy(const std::string& text) override;
     bool AskForMedium(const std::string& text) override;
     DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
+                                         const std::string& problem,
                                          bool mayAccept = true) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
                                                        std::function<void()> cancel) override;

@@ -30,6 +30,9 @@ class ProgressWindow {
     // Bars and texts: "Transferring %d of %d studies" / "... files", or "Deleting ..." forms.
     virtual void SetStudyProgress(int current, int total) = 0;
     virtual void SetFileProgress(int current, int total) = 0;
+    // A line under the bars that says what the operation waits for ("Waiting to retry ...");
+    // an empty text takes it away.
+    virtual void SetWaitText(const std::string& text) { (void)text; }
 };
 
 class Operator {
@@ -54,10 +57,13 @@ class Operator {
     virtual bool AskForMedium(const std::string& text) = 0;
 
     // The deletion-problem prompt for one study ("There was a problem deleting study for
-    // <name> on <date>."). Without mayAccept the study cannot go whatever is answered (a file
-    // its copy lacks): the prompt offers only No, No To All and Cancel.
+    // <name> on <date>."), naming the problem itself (the file and what is wrong with it), so
+    // that the operator knows what the answer accepts. Without mayAccept the study cannot go
+    // whatever is answered (a file its copy lacks): the prompt offers only No, No To All and
+    // Cancel.
     virtual DeleteProblemAnswer AskDeleteProblem(const std::string& studyName,
                                                  const std::string& examDate,
+                                                 const std::string& problem,
                                                  bool mayAccept = true) = 0;
 
     // Opens the progress window ("Archiving Studies"); deleting switches its texts. Its Cancel

@@ -61,7 +61,8 @@ class StudyRecord {
     int m_bSelected = 0;
     int m_bDeleted = 0;
     int m_bArchived = 0;
-    int m_bUpdateDatabase = 1;  // the archive run writes the archive value into EXAM
+    int m_bUpdateDatabase = 1;        // the archive run writes the archive value into EXAM
+    std::uint64_t archivedBytes = 0;  // the bytes of its files the last archive run copied
     // The run's notice that the study's file names break the DICOM media naming rules was
     // written: once a study, however often it is tried.
     int m_bNamingNoticeWritten = 0;

@@ -27,7 +27,8 @@ CopyCheckResult LeaveWithError(const StudyRecord& study, const std::string& why)
 CopyCheckResult LeaveLackingStudy(const StudyRecord& study, const Evidence& evidence,
                                   DeletionFlags& flags) {
     ErrorLog(CannotDeleteText(study) + " - " + evidence.why);
-    if (DecideProblem(flags, study, ProblemChoice::LeaveOnly) == ProblemOutcome::Cancel)
+    if (DecideProblem(flags, study, evidence.why, ProblemChoice::LeaveOnly) ==
+        ProblemOutcome::Cancel)
         throw CCVAException("Cancelled: " + evidence.why);
     return CopyCheckResult::LeaveStudy;
 }

@@ -4,12 +4,13 @@
 
 namespace mirabel {
 
-ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study, ProblemChoice choice) {
+ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study,
+                             const std::string& problem, ProblemChoice choice) {
     const bool mayAccept = choice == ProblemChoice::Any;
     if (flags.yesToAll || flags.suppress)
         return flags.suppress || !mayAccept ? ProblemOutcome::LeaveStudy : ProblemOutcome::GoOn;
     switch (TheOperator().AskDeleteProblem(std::string(study.Name()), std::string(study.ExamDate()),
-                                           mayAccept)) {
+                                           problem, mayAccept)) {
         case DeleteProblemAnswer::Yes:
             return mayAccept ? ProblemOutcome::GoOn : ProblemOutcome::LeaveStudy;
         case DeleteProblemAnswer::YesToAll:

@@ -24,10 +24,10 @@ enum class ProblemChoice {
     LeaveOnly,  // the study cannot go (a file its copy lacks): only No, No To All and Cancel
 };
 
-// Asks the operator unless a standing answer applies; "Yes To All" and "No To All" become the
-// standing answer. With LeaveOnly the study is never accepted: a standing Yes To All leaves it
-// without asking.
+// Asks the operator about the problem (the file and what is wrong with it) unless a standing
+// answer applies; "Yes To All" and "No To All" become the standing answer. With LeaveOnly the
+// study is never accepted: a standing Yes To All leaves it without asking.
 ProblemOutcome DecideProblem(DeletionFlags& flags, const StudyRecord& study,
-                             ProblemChoice choice = ProblemChoice::Any);
+                             const std::string& problem, ProblemChoice choice = ProblemChoice::Any);
 
 }  // namespace mirabel

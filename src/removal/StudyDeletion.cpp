@@ -31,8 +31,7 @@ namespace {
 
 constexpr std::size_t kMaxLoggedMessage = 399;
 
-// Why Cancel in the problem prompt stopped the pass: about a listed file too, as the image
-// system's operators know it.
+// Why Cancel in the problem prompt stopped the pass at the study's list.
 constexpr const char* kListNotOpened = "Could not open cv.dir file";
 
 // The pass keeps its connection to the image database from the first study's row to the last,
@@ -60,6 +59,7 @@ struct Pass {
     int& counter;
     int total;
     bool subFolderExplained = false;
+    int attempted = 0;  // selected studies whose turn came
 };
 
 // What one candidate list carries from study to study.
@@ -103,9 +103,9 @@ void SortByArchiveValue(CandidateList& list) {
 // first; false when the study is to be left with its database row as it is. Cancel stops the
 // pass with cancelWhy.
 bool GoOnAfterProblem(const std::string& problem, const StudyRecord& study, DeletionFlags& flags,
-                      const char* cancelWhy) {
+                      const std::string& cancelWhy) {
     DebugLog(problem);
-    switch (DecideProblem(flags, study)) {
+    switch (DecideProblem(flags, study, problem)) {
         case ProblemOutcome::GoOn:
             return true;
         case ProblemOutcome::LeaveStudy:
@@ -181,7 +181,8 @@ std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entr
         PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
         CheckedEntry entry = entries.Check(names[k]);
         if (!entry.MayGo()) {
-            if (!GoOnAfterProblem(entry.Reason(), study, flags, kListNotOpened))
+            // Cancel names the file that stopped the pass, not the list, which was read.
+            if (!GoOnAfterProblem(entry.Reason(), study, flags, "Cancelled: " + entry.Reason()))
                 return std::nullopt;
             continue;
         }
@@ -397,6 +398,9 @@ StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
         ErrorLog(StudyErrorLine(study, failure.what()));
     }
     study.m_bDeleted = 1;
+    ++pass.result.summary.done;
+    for (const FileGoing& file : flight.prepared->going)
+        pass.result.summary.bytes += file.entry.Size();
     ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
     return StudyOutcome::Deleted;
 }
@@ -445,6 +449,7 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
     std::unique_ptr<StudyInFlight> flight;
     for (const auto& record : list) {
         if (!record->m_bSelected) continue;
+        ++pass.attempted;
         try {
             if (TakeTurn(pass, state, *record, flight) == StudyOutcome::StopPass) {
                 LandAndGoOn(pass, flight);
@@ -452,6 +457,7 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
             }
         } catch (const std::exception& failure) {
             ErrorLog(StudyErrorLine(*record, failure.what()));
+            pass.result.summary.stoppedBecause = failure.what();
             LandAndGoOn(pass, flight);
             return 0;
         }
@@ -483,6 +489,20 @@ void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
     result.result = DeleteSelectedStudies(pass, candidates.server, options, false);
     if (result.result == 1)
         result.result = DeleteSelectedStudies(pass, candidates.temp, options, true);
+    result.summary.failed = pass.attempted - result.summary.done;
+    result.summary.notReached = pass.total - pass.attempted;
+}
+
+// Why the pass ended early, when it did and nothing more precise was kept.
+void NoteWhyStopped(const RunControl& control, DeletionPassResult& result) {
+    RunSummary& summary = result.summary;
+    if (result.result == 1 || !summary.stoppedBecause.empty()) return;
+    if (!result.databaseFailure.empty())
+        summary.stoppedBecause = result.databaseFailure;
+    else if (control.StopRequested())
+        summary.stoppedBecause = "Cancel was pressed";
+    else
+        summary.stoppedBecause = "see the error log";
 }
 
 }  // namespace
@@ -503,6 +523,7 @@ DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& cand
         }
         RemoveDeletedCandidates(candidates);
     }
+    NoteWhyStopped(control, result);
     LogMilestone("Delete finished");
     return result;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "archive/RunState.h"
+#include "archive/RunSummary.h"
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionCandidates.h"
 
@@ -28,6 +29,9 @@ struct DeletionPassResult {
     // A study of the removal journal could be neither finished nor undone (the error log says
     // why): it stays there for a later pass, and the pass does not count as clean.
     bool journalLeft = false;
+    // The studies deleted, left and not reached, and the bytes of the files that went, for the
+    // caller to report (ReportRunSummary).
+    RunSummary summary{"Deletion pass", "deleted"};
 };
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress

@@ -28,6 +28,7 @@ UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& ref
             // Deleted studies leave the lists; a selected one still listed was left in place.
             const DeletionPassResult pass =
                 RunDeletionPass(host.Control(), host.Candidates(), host.Config(), options);
+            ReportRunSummary(pass.summary, Attendance::Unattended);
             if (!pass.databaseFailure.empty()) {
                 refusal = pass.databaseFailure;
                 result = UnattendedRemovalResult::DatabaseUnavailable;

@@ -108,14 +108,16 @@ std::string BuildArchiveSearchStatement(const SearchForm& form, const std::strin
            " ORDER BY EXAM.EXAM_DATE DESC";
 }
 
-std::vector<SearchResult> ReadSearchResults(const ArchiverConfig& config,
-                                            const std::string& statement) {
+std::optional<std::vector<SearchResult>> ReadSearchResults(const ArchiverConfig& config,
+                                                           const std::string& statement,
+                                                           std::string& failure) {
     HandleScope handles;
     ImageStatement opened;
     try {
         opened = OpenImageStatement(handles, config, statement);
-    } catch (const DatabaseError&) {
-        return {};
+    } catch (const DatabaseError& error) {
+        failure = error.Reason();
+        return std::nullopt;
     }
     std::vector<std::string> values;
     // Not checked: a read that fails halfway keeps the rows read before it.

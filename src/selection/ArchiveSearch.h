@@ -1,6 +1,7 @@
 #pragma once
 // The manual search of the image system's database: studies by name, MRN, exam date range and
 // archive state, newest exam first, at most 5,000.
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,8 @@ struct SearchForm {
 };
 
 enum class SearchOutcome {
-    Searched,              // the results were replaced (by nothing, when the database failed)
+    Searched,              // the results were replaced (by nothing, when nothing was found)
+    DatabaseFailed,        // the database could not be searched: the results are empty
     ConnectionIncomplete,  // the connection values are not all there: nothing was done
     DateFromNotADate,      // Date From holds text that is not a date: nothing was done
     DateToNotADate,        // likewise Date To
@@ -39,9 +41,10 @@ std::string BuildArchiveSearchStatement(const SearchForm& form, const std::strin
                                         DatabaseKind kind);
 
 // Runs the statement on the image system's database; up to kMaxSearchResults studies in the
-// statement's order. A database that cannot be reached or that refuses the statement gives no
-// studies (the database layer logs why).
-std::vector<SearchResult> ReadSearchResults(const ArchiverConfig& config,
-                                            const std::string& statement);
+// statement's order. nullopt when the database cannot be reached or refuses the statement:
+// failure says why (the database layer has logged it).
+std::optional<std::vector<SearchResult>> ReadSearchResults(const ArchiverConfig& config,
+                                                           const std::string& statement,
+                                                           std::string& failure);
 
 }  // namespace mirabel

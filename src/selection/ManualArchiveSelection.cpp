@@ -19,15 +19,19 @@ SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, Searc
     if (checked != SearchOutcome::Searched) return checked;
     if (!ConnectionValuesPresent(config)) return SearchOutcome::ConnectionIncomplete;
     m_results.clear();
+    failure_.clear();
     // Without an archive column of its own no study can be told archived or not, nor be
     // recorded: the search finds nothing, as the study selection does.
     if (const std::optional<std::string> refusal = ArchiveColumnRefusal(config.m_strDbField)) {
         ErrorLog(*refusal);
-        return SearchOutcome::Searched;
+        failure_ = *refusal;
+        return SearchOutcome::DatabaseFailed;
     }
     AddArchiveColumn(config);
-    m_results = ReadSearchResults(
-        config, BuildArchiveSearchStatement(form, config.m_strDbField, config.DbKind()));
+    std::optional<std::vector<SearchResult>> found = ReadSearchResults(
+        config, BuildArchiveSearchStatement(form, config.m_strDbField, config.DbKind()), failure_);
+    if (!found) return SearchOutcome::DatabaseFailed;
+    m_results = std::move(*found);
     return SearchOutcome::Searched;
 }
 

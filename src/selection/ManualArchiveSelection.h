@@ -19,8 +19,10 @@ class ManualArchiveSelection {
   public:
     // Replaces the results by the studies the form finds (after adding the archive column
     // where EXAM lacks it). Nothing changes when the form's dates are not dates or the
-    // connection values are incomplete; the outcome says which.
+    // connection values are incomplete; the outcome says which. When the database cannot be
+    // searched the results are empty and SearchFailure says why.
     SearchOutcome Search(const ArchiverConfig& config, SearchForm form);
+    const std::string& SearchFailure() const { return failure_; }
 
     // Appends copies of the results at these indexes (ascending) to the write list, skipping
     // the studies it already holds, each with
@@ -52,6 +54,7 @@ class ManualArchiveSelection {
 
     std::vector<SearchResult> m_results;    // the last search, newest exam first
     std::vector<SearchResult> m_writeList;  // the studies to be written, in the order added
+    std::string failure_;                   // why the last search could not read the database
 };
 
 }  // namespace mirabel

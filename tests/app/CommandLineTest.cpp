@@ -137,9 +137,10 @@ TEST_F(CommandLine, APatientNameCannotForgeALogEntry) {
                                 "archived'"});
     const ProgramOutcome run = RunProgram("--archive-now");
     EXPECT_EQ(run.status, 0) << run.output;
-    // Archive started, four studies archived, Archive finished: six entries, six lines.
+    // Archive started, four studies archived, Archive finished, the run's summary: seven
+    // entries, seven lines.
     const std::vector<std::string> entries = ReadLogMessages(dir / "mirabel.log");
-    ASSERT_EQ(entries.size(), 6u) << ReadFileBytes(dir / "mirabel.log");
+    ASSERT_EQ(entries.size(), 7u) << ReadFileBytes(dir / "mirabel.log");
     EXPECT_NE(entries[1].find("Smith  01/17/2004 10:00:00 Study for Eve Doe"), std::string::npos)
         << entries[1];
 }

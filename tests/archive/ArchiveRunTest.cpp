@@ -139,6 +139,12 @@ TEST_F(ArchiveRun, CancelDuringTheRetryPauseEndsTheRun) {
     EXPECT_EQ(ArchivedFlags(), (std::vector<int>{0, 0}));
     EXPECT_EQ(setup.Errors().size(), 1u);
     EXPECT_EQ(setup.Activity().back(), "Archive stopped by user");
+    // The wait is shown, with why the study failed, and taken away when it ends.
+    ASSERT_EQ(setup.op->waitTexts.size(), 2u);
+    EXPECT_EQ(setup.op->waitTexts[0],
+              "Waiting to retry Ann Smith 01/17/2004 (attempt 2 of 3) in 10:00\nThe folder of "
+              "Ann Smith 01/17/2004 is gone.");
+    EXPECT_EQ(setup.op->waitTexts[1], "");
 }
 
 TEST_F(ArchiveRun, AFullMediumEndsTheRunAndAsksForItsLabel) {

@@ -68,3 +68,33 @@ TEST_F(Destinations, RemovableMediaOfOneTypeShareTheIdAndTheFirstIsFound) {
 }  // namespace
 
 }  // namespace mirabel
+
+namespace mirabel {
+
+// One more level on a 216-character root would be cut by the database: such a root is refused,
+// and the message names the longest root that fits.
+TEST(ArchiveValueLength, ARootThatLeavesNoRoomForTheStudyFolderIsRefused) {
+    const struct {
+        ArchiveDestination destination;
+        std::size_t root;
+        bool refused;
+    } cases[] = {
+        {Ftp("10.0.0.1"), 150, false},
+        {Ftp("10.0.0.1"), 216, true},
+        {Medium("DVD"), 190, false},
+        {Medium("DVD"), 216, true},
+    };
+    for (auto c : cases) {
+        c.destination.m_strRootPath = "/" + std::string(c.root - 1, 'r');
+        const std::string message = ArchiveValueLengthMessage(c.destination);
+        EXPECT_EQ(!message.empty(), c.refused) << message;
+        EXPECT_EQ(ValidateNewArchive(c.destination), message);
+        if (!c.refused) continue;
+        // The longest root the message offers passes.
+        const std::size_t at = message.find("at most ") + 8;
+        c.destination.m_strRootPath.resize(std::stoul(message.substr(at)));
+        EXPECT_EQ(ArchiveValueLengthMessage(c.destination), "");
+    }
+}
+
+}  // namespace mirabel

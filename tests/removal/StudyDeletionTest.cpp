@@ -202,6 +202,22 @@ TEST(StudyDeletion, AProblemIsDecidedBeforeAnyFileGoes) {
     }
 }
 
+// The prompt names the file and what is wrong with it; its Cancel logs that, not the list.
+TEST(StudyDeletion, TheProblemPromptAndItsCancelNameTheFile) {
+    RemovalSetup fresh;
+    RemovalStudy study;
+    study.examId = 1;
+    study.cvDir = CvDirListing({"IMG1.dcm", "GONE.dcm"});
+    const fs::path folder = fresh.Add(study);
+    fresh.op->problemAnswers = {DeleteProblemAnswer::Cancel};
+    EXPECT_EQ(DeleteAll(fresh), 0);
+    ASSERT_EQ(fresh.op->problemTexts.size(), 1u);
+    const std::string problem = fresh.op->problemTexts[0];
+    EXPECT_EQ(problem.rfind((folder / "GONE.dcm").string() + ": ", 0), 0u) << problem;
+    EXPECT_EQ(fresh.Errors(), std::vector<std::string>{std::string("Error: Ann Smith ") + kDate +
+                                                       " - Cancelled: " + problem});
+}
+
 // Nothing goes whose copy is not proved, and nothing outside the image store.
 TEST(StudyDeletion, AStudyWithoutEvidenceOrOutsideTheStoreStaysWhole) {
     const struct {

@@ -199,12 +199,12 @@ TEST_F(ArchiveSearchOnSqlite, IncompleteOrBadInputKeepsTheEarlierResult) {
         {"archive column the system reads",
          [](ArchiverConfig& c) { c.m_strDbField = "IMAGE_PATH"; },
          {},
-         SearchOutcome::Searched,
+         SearchOutcome::DatabaseFailed,
          false},
         {"database file missing on disk",
          [this](ArchiverConfig& c) { c.m_strDatabaseFile = Path("gone.db").string(); },
          {},
-         SearchOutcome::Searched,
+         SearchOutcome::DatabaseFailed,
          false},
         {"unreachable server",
          [](ArchiverConfig& c) {
@@ -214,7 +214,7 @@ TEST_F(ArchiveSearchOnSqlite, IncompleteOrBadInputKeepsTheEarlierResult) {
              c.m_strSqlPassword = "p";
          },
          {},
-         SearchOutcome::Searched,
+         SearchOutcome::DatabaseFailed,
          false},
     };
     const std::vector<std::string> earlier = {"101", "102"};
@@ -224,6 +224,8 @@ TEST_F(ArchiveSearchOnSqlite, IncompleteOrBadInputKeepsTheEarlierResult) {
         c.change(config);
         EXPECT_EQ(selection_.Search(config, c.form), c.outcome) << c.what;
         EXPECT_EQ(ExamIdsOf(selection_), c.resultKept ? earlier : std::vector<std::string>())
+            << c.what;
+        EXPECT_EQ(selection_.SearchFailure().empty(), c.outcome != SearchOutcome::DatabaseFailed)
             << c.what;
     }
     EXPECT_FALSE(std::filesystem::exists(Path("gone.db")));

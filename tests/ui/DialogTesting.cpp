@@ -34,6 +34,17 @@ wxString ExpectMessage::GetDefaultDescription() const {
     return "message box \"" + ToWx(m_text) + "\"";
 }
 
+int ExpectMessageBeginning::OnInvoked(wxMessageDialog* dialog) const {
+    const std::string text = FromWx(dialog->GetMessage());
+    EXPECT_EQ(text.substr(0, m_beginning.size()), m_beginning);
+    if (m_shown) *m_shown = text;
+    return wxID_OK;
+}
+
+wxString ExpectMessageBeginning::GetDefaultDescription() const {
+    return "message box beginning \"" + ToWx(m_beginning) + "\"";
+}
+
 ModalOutcome RunModal(wxDialog& dialog, const std::function<void()>& act) {
     ModalOutcome outcome;
     dialog.CallAfter([&] {

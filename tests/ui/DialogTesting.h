@@ -39,6 +39,22 @@ class ExpectMessage : public wxExpectModalBase<wxMessageDialog, ExpectMessage> {
     std::string m_text;
 };
 
+// Expects a message box whose text begins with this text (the rest names figures or a reason
+// the test does not fix), and answers OK; the whole text is kept in shown.
+class ExpectMessageBeginning : public wxExpectModalBase<wxMessageDialog, ExpectMessageBeginning> {
+  public:
+    ExpectMessageBeginning(std::string beginning, std::string* shown = nullptr)
+        : m_beginning(std::move(beginning)), m_shown(shown) {}
+
+  protected:
+    int OnInvoked(wxMessageDialog* dialog) const override;
+    wxString GetDefaultDescription() const override;
+
+  private:
+    std::string m_beginning;
+    std::string* m_shown;
+};
+
 // What became of a dialog run by RunModal.
 struct ModalOutcome {
     int result = wxID_NONE;  // what ShowModal returned

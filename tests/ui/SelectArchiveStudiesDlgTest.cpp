@@ -123,13 +123,28 @@ TEST_F(SelectArchiveStudiesDlgTest, SearchAddAddAllRemoveAndTheDateDialog) {
     EXPECT_EQ(dir.Stored("NFS:lab", "SelectStudies", "ShowNonArchived"), "FALSE");
 }
 
+// A search never ends in an empty list without a word: nothing found, or the database failed.
+TEST_F(SelectArchiveStudiesDlgTest, ASearchThatFindsNothingSaysWhy) {
+    InSelectionDialog([&](wxDialog& dialog) {
+        Type(dialog, "IDC_LAST_NAME", "Nobody");
+        wxTEST_DIALOG(Press(dialog, "IDC_SEARCH"), ExpectMessage("No studies found"));
+        EXPECT_EQ(List(dialog, "IDC_RESULTS").GetCount(), 0u);
+        std::filesystem::rename(dir / "echo.db", dir / "away.db");
+        wxTEST_DIALOG(Press(dialog, "IDC_SEARCH"),
+                      ExpectMessageBeginning("The database could not be searched: "));
+        std::filesystem::rename(dir / "away.db", dir / "echo.db");
+    });
+}
+
 TEST_F(SelectArchiveStudiesDlgTest, WriteToArchiveLeavesTheStudiesThatFailed) {
     std::filesystem::remove_all(dir / "images/2004/ST106");
     InSelectionDialog([&](wxDialog& dialog) {
         EXPECT_TRUE(XRCCTRL(dialog, "IDC_MARK_ARCHIVED", wxCheckBox)->GetValue());
         Press(dialog, "IDC_SEARCH");  // the unarchived ones: 104 103 108 106 101 102
         Press(dialog, "IDC_ADD_ALL");
-        Press(dialog, "IDC_WRITE_TO_ARCHIVE");
+        wxTEST_DIALOG(Press(dialog, "IDC_WRITE_TO_ARCHIVE"),
+                      ExpectMessageBeginning("Archive run: 4 studies archived, 1 failed, 0 "
+                                             "not reached, "));
         EXPECT_EQ(g_pProgressDlg, nullptr);
         ASSERT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 1u);
         EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetString(0).substr(0, 14), "Mueller, Hans ");

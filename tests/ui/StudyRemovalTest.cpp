@@ -238,7 +238,11 @@ TEST_F(StudyRemovalWindows, DeleteNowAsksThenNoChangesNothingAndYesDeletesTheHig
         EXPECT_EQ(CountText(deletion), "0 studies selected for deletion");
     });
     const std::string question = "Delete the local images of 1 studies (0.0 GB)?";
-    EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, question));
+    // Yes is followed by the pass's one summary.
+    EXPECT_EQ(setup.op->MessageTexts(),
+              (std::vector<std::string>{
+                  question, question,
+                  "Deletion pass: 1 study deleted, 0 failed, 0 not reached, 0.0 MB."}));
     EXPECT_EQ(setup.MediaType(12), "Archive");
     EXPECT_EQ(setup.MediaType(10), "Image Server");
     EXPECT_TRUE(g_TempCandidates.empty());
@@ -293,9 +297,11 @@ TEST_F(StudyRemovalWindows, TheProblemPromptAnswersWithItsFiveButtons) {
         ActInNextDialog press([&](wxDialog& dialog) {
             EXPECT_EQ(XRCCTRL(dialog, "IDC_PROBLEM_TEXT", wxStaticText)->GetLabel(),
                       "There was a problem deleting study for Ann Smith on 01/17/2004.");
+            EXPECT_EQ(XRCCTRL(dialog, "IDC_PROBLEM_DETAIL", wxStaticText)->GetLabel(),
+                      "IMG2.dcm: missing");
             Press(dialog, c.button);
         });
-        EXPECT_EQ(op.AskDeleteProblem("Ann Smith", "01/17/2004"), c.answer);
+        EXPECT_EQ(op.AskDeleteProblem("Ann Smith", "01/17/2004", "IMG2.dcm: missing"), c.answer);
         EXPECT_TRUE(press.Used());
     }
 }
@@ -330,8 +336,11 @@ TEST_F(StudyRemovalWindows,
     const auto activity = setup.Activity();
     ASSERT_GE(activity.size(), 4u);
     EXPECT_EQ(activity[1], "Archive finished");
-    EXPECT_EQ(activity[2], "Delete started");
-    EXPECT_EQ(activity.back(), "Delete finished");
+    // Neither the scheduled run nor its pass waits for a click: their summaries are logged.
+    EXPECT_EQ(activity[2], "Archive run: 0 studies archived, 0 failed, 0 not reached, 0.0 MB.");
+    EXPECT_EQ(activity[3], "Delete started");
+    EXPECT_EQ(activity[activity.size() - 2], "Delete finished");
+    EXPECT_EQ(activity.back(), "Deletion pass: 1 study deleted, 0 failed, 0 not reached, 0.0 MB.");
 }
 
 }  // namespace

@@ -78,7 +78,8 @@ void RestoreStudiesDialog::ShowFound() {
 
 void RestoreStudiesDialog::OnSearch() {
     wxBusyCursor searching;
-    if (SearchRan(search_.Search(core_.Config(), Form()), this)) ShowFound();
+    const SearchOutcome outcome = search_.Search(core_.Config(), Form());
+    if (SearchRan(outcome, search_, this)) ShowFound();
 }
 
 void RestoreStudiesDialog::OnRestore() {
@@ -103,7 +104,8 @@ void RestoreStudiesDialog::OnRestore() {
                        std::to_string(examIds.size()) + " studies.";
     if (tally->failed > 0) said += "\nWhy the others were not is in the error log.";
     ProgramMessageBox(ToWx(said), wxOK, this);
-    OnSearch();
+    // The list is shown afresh without a word: the box above has just said what became of it.
+    if (search_.Search(core_.Config(), Form()) == SearchOutcome::Searched) ShowFound();
 }
 
 }  // namespace mirabel

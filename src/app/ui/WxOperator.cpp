@@ -56,6 +56,7 @@ class WxProgressWindow : public ProgressWindow {
     void SetFileProgress(int current, int total) override {
         dialog_->SetFileProgress(current, total);
     }
+    void SetWaitText(const std::string& text) override { dialog_->SetWaitText(text); }
 
   private:
     CArchiveProgressDlg* dialog_;
@@ -79,9 +80,10 @@ bool WxOperator::AskForMedium(const std::string& text) {
 }
 
 DeleteProblemAnswer WxOperator::AskDeleteProblem(const std::string& studyName,
-                                                 const std::string& examDate, bool mayAccept) {
+                                                 const std::string& examDate,
+                                                 const std::string& problem, bool mayAccept) {
     wxWindow* parent = wxGetActiveWindow();
-    CDeleteProblemDlg dialog(studyName, examDate, parent ? parent : g_pMainDlg, mayAccept);
+    CDeleteProblemDlg dialog(studyName, examDate, problem, parent ? parent : g_pMainDlg, mayAccept);
     return dialog.Ask();
 }
 

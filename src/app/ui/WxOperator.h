@@ -12,6 +12,7 @@ class WxOperator : public Operator {
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     bool AskForMedium(const std::string& text) override;
     DeleteProblemAnswer AskDeleteProblem(const std::string& studyName, const std::string& examDate,
+                                         const std::string& problem,
                                          bool mayAccept = true) override;
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
                                                        std::function<void()> cancel) override;

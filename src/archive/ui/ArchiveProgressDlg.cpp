@@ -6,6 +6,7 @@
 
 #include "archive/RunState.h"
 #include "core/ui/OwnInputGroup.h"
+#include "core/ui/WxText.h"
 
 namespace mirabel {
 
@@ -19,6 +20,13 @@ CArchiveProgressDlg::CArchiveProgressDlg(wxWindow* parent, bool deleting,
     filesBar_ = Find<wxGauge>("IDC_FILES_BAR");
     studiesText_ = Find<wxStaticText>("IDC_STUDIES_TEXT");
     filesText_ = Find<wxStaticText>("IDC_FILES_TEXT");
+    waitText_ = Find<wxStaticText>("IDC_WAIT_TEXT");
+    // The layout's first lines speak of transferring; a deletion pass must not, even before
+    // its first study is counted.
+    if (m_bDeleting) {
+        studiesText_->SetLabel("Deleting studies");
+        filesText_->SetLabel("Deleting files");
+    }
     OnButton(wxID_CANCEL, [this] { OnCancel(); });
     // The close box is the same as Cancel; the window itself lives until the operation ends.
     Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { OnCancel(); });
@@ -30,6 +38,14 @@ void CArchiveProgressDlg::SetStudyProgress(int current, int total) {
 
 void CArchiveProgressDlg::SetFileProgress(int current, int total) {
     ShowProgress(filesBar_, filesText_, "files", current, total);
+}
+
+void CArchiveProgressDlg::SetWaitText(const std::string& text) {
+    if (text.empty() == !waitText_->IsShown() && ToWx(text) == waitText_->GetLabel()) return;
+    waitText_->SetLabel(ToWx(text));
+    waitText_->Show(!text.empty());
+    // The window grows by the line while it is shown and shrinks back after.
+    Fit();
 }
 
 void CArchiveProgressDlg::ShowProgress(wxGauge* bar, wxStaticText* text, const char* unit,

@@ -19,6 +19,7 @@ class CArchiveProgressDlg : public LayoutDialog, public ProgressWindow {
 
     void SetStudyProgress(int current, int total) override;
     void SetFileProgress(int current, int total) override;
+    void SetWaitText(const std::string& text) override;
 
   private:
     void ShowProgress(wxGauge* bar, wxStaticText* text, const char* unit, int current, int total);
@@ -30,6 +31,7 @@ class CArchiveProgressDlg : public LayoutDialog, public ProgressWindow {
     wxGauge* filesBar_ = nullptr;
     wxStaticText* studiesText_ = nullptr;
     wxStaticText* filesText_ = nullptr;
+    wxStaticText* waitText_ = nullptr;
 };
 
 }  // namespace mirabel

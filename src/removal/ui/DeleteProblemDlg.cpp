@@ -6,10 +6,20 @@
 
 namespace mirabel {
 
+namespace {
+
+// A long path would make the prompt wider than the screen: the problem wraps at this width.
+constexpr int kProblemWidth = 560;
+
+}  // namespace
+
 CDeleteProblemDlg::CDeleteProblemDlg(const std::string& studyName, const std::string& examDate,
-                                     wxWindow* parent, bool mayAccept)
+                                     const std::string& problem, wxWindow* parent, bool mayAccept)
     : LayoutDialog(parent, "IDD_DELETE_PROBLEM") {
     Find<wxStaticText>("IDC_PROBLEM_TEXT")->SetLabel(ToWx(DeleteProblemText(studyName, examDate)));
+    auto* detail = Find<wxStaticText>("IDC_PROBLEM_DETAIL");
+    detail->SetLabel(ToWx(problem));
+    detail->Wrap(kProblemWidth);
     if (!mayAccept) {
         Find<wxWindow>("wxID_YES")->Hide();
         Find<wxWindow>("IDC_YES_TO_ALL")->Hide();

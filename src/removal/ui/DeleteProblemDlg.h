@@ -10,9 +10,10 @@ namespace mirabel {
 
 class CDeleteProblemDlg : public LayoutDialog {
   public:
-    // Without mayAccept, Yes and Yes To All are not shown: the study cannot go.
-    CDeleteProblemDlg(const std::string& studyName, const std::string& examDate, wxWindow* parent,
-                      bool mayAccept = true);
+    // problem names the file and what is wrong with it. Without mayAccept, Yes and Yes To All
+    // are not shown: the study cannot go.
+    CDeleteProblemDlg(const std::string& studyName, const std::string& examDate,
+                      const std::string& problem, wxWindow* parent, bool mayAccept = true);
 
     // Shows the prompt and waits; Esc and the close box answer Cancel.
     DeleteProblemAnswer Ask();

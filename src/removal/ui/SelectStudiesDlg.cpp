@@ -134,9 +134,10 @@ void CSelectStudiesDlg::OnDeleteNow() {
             pass = RunDeletionPass(host_.Control(), host_.Candidates(), host_.Config(), options);
         },
         refusal);
-    if (ran && !pass.databaseFailure.empty() && !m_bAutoMode)
-        ProgramMessageBox(ToWx("The deletion stopped: " + AsSentence(pass.databaseFailure)), wxOK,
-                          this);
+    // One summary, which names a database failure as the reason the pass stopped; nobody waits
+    // for it at the unattended pass.
+    if (ran)
+        ReportRunSummary(pass.summary, m_bAutoMode ? Attendance::Unattended : Attendance::Operator);
     if (!ran) {
         ErrorLog("Delete not started: " + refusal);
         // Nobody waits at the unattended pass; the operator can try again later.

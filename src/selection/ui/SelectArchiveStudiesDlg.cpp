@@ -157,7 +157,8 @@ std::vector<std::size_t> CSelectArchiveStudiesDlg::SelectedLines(const wxListBox
 void CSelectArchiveStudiesDlg::OnSearch() {
     ReadControls();
     wxBusyCursor searching;
-    if (SearchRan(selection_.Search(host_.Config(), Form()), this)) ShowResults();
+    const SearchOutcome outcome = selection_.Search(host_.Config(), Form());
+    if (SearchRan(outcome, selection_, this)) ShowResults();
 }
 
 void CSelectArchiveStudiesDlg::OnAdd() {
