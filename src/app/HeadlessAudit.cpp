@@ -7,7 +7,9 @@
 
 #include "app/ConsoleSession.h"
 #include "app/HeadlessRun.h"
+#include "audit/AuditRunRecord.h"
 #include "audit/CopyAudit.h"
+#include "catalog/CatalogTime.h"
 #include "catalog/CatalogDatabase.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
@@ -75,18 +77,22 @@ int RunVerifyHeadless(const CommandLine& line) {
     g_Archives.clear();
     if (!ReadArchiveList(kArchiveListFile))
         return CannotStart(std::string(kArchiveListFile) + " cannot be read");
+    int status = kHeadlessAllArchived;
     try {
         CatalogDatabase catalog;
         CopyCatalog copies(catalog);
+        const std::string started = CatalogTimeNow();
         const AuditTally tally = AuditCopies(copies, choice, budget, [](const std::string& text) {
             std::printf("%s\n", text.c_str());
             std::fflush(stdout);
         });
         PrintSummary(tally);
-        return tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;
+        RecordAuditRun(catalog, tally, started);
+        status = tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;
     } catch (const CatalogFailure& failure) {
         return CannotStart(failure.what());
     }
+    return status;
 }
 
 }  // namespace mirabel

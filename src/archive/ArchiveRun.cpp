@@ -3,10 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "archive/ArchiveRunRecord.h"
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyTransfer.h"
+#include "catalog/CatalogTime.h"
+#include "catalog/RunRecording.h"
 #include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
 #include "db/StudyRecord.h"
@@ -76,17 +79,19 @@ TransferOutcome ArchiveWithRetries(const RunControl& control, const ArchiverConf
 // The studies of the run, one after the other. False when the run ended early (a full
 // destination or Cancel), having told the operator.
 bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
-                    ArchiveDestination& destination) {
+                    ArchiveDestination& destination, ArchiveRunTally& tally) {
     MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
     MediumDicomDir dicomDir;  // read at the first study that lists files in it
     const std::size_t n = StudiesToAttempt(run.studies, config);
     for (std::size_t i = 0; i < n; ++i) {
         ShowStudyProgress(run.control, static_cast<int>(i + 1), static_cast<int>(n));
         StudyRecord& study = *run.studies[i];
+        tally.attempted = i + 1;
         const TransferOutcome result =
             ArchiveWithRetries(run.control, config, destination, study, budget, dicomDir);
         if (result == TransferOutcome::Archived) study.m_bArchived = 1;
         if (result == TransferOutcome::DestinationFullOrRefused) {
+            tally.destinationFull = true;
             ReportDestinationFull(destination);
             return false;
         }
@@ -121,12 +126,17 @@ void RunArchive(const RunContext& run, const ArchiverConfig& config) {
     const bool removable = destination->Kind() == DestinationKind::Removable;
     if (removable) TheOperator().MessageBox(kPrepareMedia);
     LogMilestone("Archive started");
+    ArchiveRunTally tally;
+    tally.started = CatalogTimeNow();
+    bool whole = false;
     {
         ProgressScope progress(run.control);
-        if (!ArchiveStudies(run, config, *destination)) return;
-        if (removable) ShowMediaMessage(*destination);
+        whole = ArchiveStudies(run, config, *destination, tally);
+        tally.ended = CatalogTimeNow();
+        if (whole && removable) ShowMediaMessage(*destination);
     }
-    LogMilestone("Archive finished");
+    RecordRunQuietly(ArchiveRunRecord(run, config, tally));
+    if (whole) LogMilestone("Archive finished");
 }
 
 }  // namespace mirabel
