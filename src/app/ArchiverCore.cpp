@@ -4,6 +4,7 @@
 
 #include "app/AppPaths.h"
 #include "app/DefaultExtension.h"
+#include "app/MetricsAfterRun.h"
 #include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
@@ -439,6 +440,7 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 
 void ArchiverCore::RunArchive(const RunMarker&) {
     mirabel::RunArchive(WindowRunContext(), config_);
+    WriteMetricsAfterRun(*this);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

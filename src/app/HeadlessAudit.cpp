@@ -7,6 +7,7 @@
 
 #include "app/ConsoleSession.h"
 #include "app/HeadlessRun.h"
+#include "app/MetricsAfterRun.h"
 #include "audit/AuditRunRecord.h"
 #include "audit/CopyAudit.h"
 #include "catalog/CatalogTime.h"
@@ -92,6 +93,11 @@ int RunVerifyHeadless(const CommandLine& line) {
     } catch (const CatalogFailure& failure) {
         return CannotStart(failure.what());
     }
+    // The metrics need the stored configuration (the file's setting, the backlog, the store).
+    WithStoredConfiguration([](ArchiverCore& core) {
+        WriteMetricsAfterRun(core);
+        return 0;
+    });
     return status;
 }
 
