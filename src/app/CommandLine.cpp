@@ -5,6 +5,8 @@
 #include "app/HeadlessAudit.h"
 #include "app/HeadlessRestore.h"
 #include "app/HeadlessRun.h"
+#include "app/MetricsAfterRun.h"
+#include "app/StatusReportCommand.h"
 
 namespace mirabel {
 
@@ -14,6 +16,9 @@ struct OptionRule {
     const char* name;
     bool takesValue;
 };
+
+// Every command that does work writes the metrics file after it.
+const OptionRule kMetricsFile{"--metrics-file", true};
 
 struct CommandRule {
     const char* name;
@@ -25,11 +30,11 @@ struct CommandRule {
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = {
         {"--archive-now",
-         {},
+         {kMetricsFile},
          false,
          "  --archive-now  one archive run to the current destination\n"},
         {"--remove-now",
-         {},
+         {kMetricsFile},
          false,
          "  --remove-now   one study removal pass by the stored rules\n"},
         {"--count", {}, false, "  --count        print how many studies wait to be archived\n"},
@@ -39,16 +44,21 @@ const std::vector<CommandRule>& Commands() {
           {"--budget-minutes", true},
           {"--budget-gb", true},
           {"--adopt", false},
-          {"--repair", false}},
+          {"--repair", false},
+          kMetricsFile},
          false,
          "  --verify       read archived copies back and check them against the catalog\n"
          "      [--study EXAM_ID | --older-than DAYS] [--budget-minutes N] [--budget-gb N]\n"
          "      --adopt: record the copies of studies archived before the catalog existed\n"
          "      --repair: copy again the studies whose copy an audit found damaged\n"},
         {"--restore",
-         {},
+         {kMetricsFile},
          true,
          "  --restore EXAM_ID...  bring removed studies back from their copies\n"},
+        {"--report",
+         {{"--json", false}},
+         false,
+         "  --report [--json]  what waits, how the last runs went, what removal would take\n"},
         {"--help", {}, false, "  --help         this text\n"},
     };
     return commands;
@@ -108,6 +118,9 @@ std::string UsageText() {
         "  (no command)   the main window, working in the current directory\n"
         "Commands run without a window, in the current directory:\n";
     for (const CommandRule& command : Commands()) text += command.usage;
+    text +=
+        "--archive-now, --remove-now, --verify and --restore take --metrics-file PATH: the\n"
+        "metrics file written after the work, in place of the setting \"Metrics File\"\n";
     return text;
 }
 
@@ -119,6 +132,7 @@ std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments)
         return kHeadlessCannotStart;
     }
     if (line->command.empty()) return std::nullopt;
+    if (line->Has("--metrics-file")) UseMetricsFileOption(line->options.at("--metrics-file"));
     if (line->command == "--help") {
         std::printf("%s", UsageText().c_str());
         return 0;
@@ -128,6 +142,7 @@ std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments)
     if (line->command == "--count") return PrintStudyCountHeadless();
     if (line->command == "--verify") return RunVerifyHeadless(*line);
     if (line->command == "--restore") return RunRestoreHeadless(*line);
+    if (line->command == "--report") return PrintStatusReportHeadless(*line);
     return kHeadlessCannotStart;
 }
 

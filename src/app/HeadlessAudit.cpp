@@ -18,6 +18,9 @@
 #include "db/DatabaseError.h"
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
+#include "app/MetricsAfterRun.h"
+#include "audit/AuditRunRecord.h"
+#include "catalog/CatalogTime.h"
 #include "catalog/CatalogDatabase.h"
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
@@ -145,6 +148,7 @@ int RunVerifyHeadless(const CommandLine& line) {
     g_Archives.clear();
     if (!ReadArchiveList(kArchiveListFile))
         return CannotStart(std::string(kArchiveListFile) + " cannot be read");
+    int status = kHeadlessAllArchived;
     try {
         CatalogDatabase catalog;
         CopyCatalog copies(catalog);
@@ -154,12 +158,20 @@ int RunVerifyHeadless(const CommandLine& line) {
         };
         if (line.Has("--adopt")) return Adopt(copies, progress);
         if (line.Has("--repair")) return Repair(copies, choice.examId, progress);
+        const std::string started = CatalogTimeNow();
         const AuditTally tally = AuditCopies(copies, choice, budget, progress);
         PrintSummary(tally);
-        return tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;
+        RecordAuditRun(catalog, tally, started);
+        status = tally.AllVerified() ? kHeadlessAllArchived : kHeadlessSomeFailed;
     } catch (const CatalogFailure& failure) {
         return CannotStart(failure.what());
     }
+    // The metrics need the stored configuration (the file's setting, the backlog, the store).
+    WithStoredConfiguration([](ArchiverCore& core) {
+        WriteMetricsAfterRun(core);
+        return 0;
+    });
+    return status;
 }
 
 }  // namespace mirabel

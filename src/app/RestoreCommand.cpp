@@ -1,5 +1,6 @@
 #include "app/RestoreCommand.h"
 
+#include "app/MetricsAfterRun.h"
 #include "app/WindowRun.h"
 
 namespace mirabel {
@@ -16,7 +17,10 @@ std::optional<RestoreTally> RestoreExclusively(ArchiverCore& core,
     if (!run) return std::nullopt;
     const int holdDays = RestoreHoldDays(
         core.GetSetting(kDeleteSection, kRestoreHoldDaysKey, kDefaultRestoreHoldDays));
-    return RestoreStudies(WindowRunControl(), core.Config(), holdDays, examIds, progress);
+    RestoreTally tally =
+        RestoreStudies(WindowRunControl(), core.Config(), holdDays, examIds, progress);
+    WriteMetricsAfterRun(core);
+    return tally;
 }
 
 }  // namespace mirabel

@@ -4,11 +4,14 @@
 #include <filesystem>
 #include <string>
 
+#include "archive/ArchiveRunRecord.h"
 #include "archive/MediaBudget.h"
 #include "archive/RunState.h"
 #include "archive/StudyFileLoop.h"
 #include "archive/StudyPaths.h"
 #include "archive/StudyTransfer.h"
+#include "catalog/CatalogTime.h"
+#include "catalog/RunRecording.h"
 #include "core/EnvironmentDuration.h"
 #include "config/ArchiveDestination.h"
 #include "core/Text.h"
@@ -107,7 +110,7 @@ TransferOutcome ArchiveWithRetries(const RunControl& control, const ArchiverConf
 // The studies of the run, one after the other, counted into summary. False when the run ended
 // early (a full destination or Cancel), having told the operator.
 bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
-                    ArchiveDestination& destination, RunSummary& summary) {
+                    ArchiveDestination& destination, RunSummary& summary, ArchiveRunTally& tally) {
     MediaBudget budget = MediaBudget::FromMediaSize(destination.m_strMediaSize);
     MediumDicomDir dicomDir;  // read at the first study that lists files in it
     const std::size_t n = StudiesToAttempt(run.studies, config);
@@ -115,6 +118,7 @@ bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
     for (std::size_t i = 0; i < n; ++i) {
         ShowStudyProgress(run.control, static_cast<int>(i + 1), static_cast<int>(n));
         StudyRecord& study = *run.studies[i];
+        tally.attempted = i + 1;
         const TransferOutcome result =
             ArchiveWithRetries(run.control, config, destination, study, budget, dicomDir);
         --summary.notReached;
@@ -127,6 +131,7 @@ bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
         }
         if (result == TransferOutcome::DestinationFullOrRefused) {
             summary.stoppedBecause = "the destination cannot take more";
+            tally.destinationFull = true;
             ReportDestinationFull(destination);
             return false;
         }
@@ -163,12 +168,17 @@ std::optional<RunSummary> RunArchive(const RunContext& run, const ArchiverConfig
     if (removable) TheOperator().MessageBox(kPrepareMedia);
     LogMilestone("Archive started");
     RunSummary summary;
+    ArchiveRunTally tally;
+    tally.started = CatalogTimeNow();
+    bool whole = false;
     {
         ProgressScope progress(run.control);
-        if (!ArchiveStudies(run, config, *destination, summary)) return summary;
-        if (removable) ShowMediaMessage(*destination);
+        whole = ArchiveStudies(run, config, *destination, summary, tally);
+        tally.ended = CatalogTimeNow();
+        if (whole && removable) ShowMediaMessage(*destination);
     }
-    LogMilestone("Archive finished");
+    RecordRunQuietly(ArchiveRunRecord(run, config, tally));
+    if (whole) LogMilestone("Archive finished");
     return summary;
 }
 

@@ -130,6 +130,24 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
     Execute(kSchema);
 }
 
+// Read-write without create: a reader that may write closes the log it opened and removes it,
+// where a read-only one would leave its "-wal" and "-shm" files behind.
+CatalogDatabase::CatalogDatabase(const std::filesystem::path& file, Existing) {
+    sqlite3* raw = nullptr;
+    const int rc = sqlite3_open_v2(
+        file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+        nullptr);
+    db_.reset(raw);
+    if (rc != SQLITE_OK) Fail(raw, "open");
+    sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+}
+
+std::optional<CatalogDatabase> CatalogDatabase::OpenToRead(const std::filesystem::path& file) {
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(file, ignored)) return std::nullopt;
+    return CatalogDatabase(file, Existing{});
+}
+
 void CatalogDatabase::RollBack() noexcept {
     sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);
 }

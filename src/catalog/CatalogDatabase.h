@@ -54,6 +54,11 @@ class CatalogDatabase {
   public:
     // Opens the catalog file, creating it and its tables when missing. Throws CatalogFailure.
     explicit CatalogDatabase(const std::filesystem::path& file = kCatalogFile);
+    // Opens a catalog that is there, only to read it: no file is created, no table added, and
+    // once it is closed again the start directory is as it was. nullopt when there is no catalog
+    // file; throws CatalogFailure when it cannot be opened.
+    static std::optional<CatalogDatabase> OpenToRead(
+        const std::filesystem::path& file = kCatalogFile);
 
     CatalogStatement Prepare(const char* sql) { return CatalogStatement(db_.get(), sql); }
 
@@ -78,6 +83,8 @@ class CatalogDatabase {
     void Execute(const char* sql);
 
   private:
+    struct Existing {};
+    CatalogDatabase(const std::filesystem::path& file, Existing);
     void RollBack() noexcept;
 
     std::unique_ptr<sqlite3, CatalogHandleCloser> db_;

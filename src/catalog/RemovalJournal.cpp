@@ -137,6 +137,13 @@ std::vector<RegisteredRemoval> RemovalJournal::LastRemovals(int count) {
     return Removals(rows);
 }
 
+std::vector<RegisteredRemoval> RemovalJournal::RemovedSince(const std::string& since) {
+    CatalogStatement rows =
+        catalog_.Prepare((std::string(kRegisterQuery) + "WHERE removed >= ? ORDER BY id").c_str());
+    rows.Bind(1, since);
+    return Removals(rows);
+}
+
 std::optional<RegisteredRemoval> RemovalJournal::LastRemovalOf(const std::string& examId) {
     CatalogStatement rows = catalog_.Prepare(
         (std::string(kRegisterQuery) + "WHERE exam_id = ? ORDER BY id DESC LIMIT 1").c_str());

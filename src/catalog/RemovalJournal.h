@@ -67,6 +67,8 @@ class RemovalJournal {
 
     // The last `count` removals of the register, newest first.
     std::vector<RegisteredRemoval> LastRemovals(int count);
+    // The removals registered at or after `since` (the catalog's time form), oldest first.
+    std::vector<RegisteredRemoval> RemovedSince(const std::string& since);
     // The last removal of the exam, when the register has one.
     std::optional<RegisteredRemoval> LastRemovalOf(const std::string& examId);
 

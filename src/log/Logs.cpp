@@ -1,5 +1,6 @@
 #include "log/Logs.h"
 
+#include <atomic>
 #include <cstdio>
 
 #include "log/OneLineMessage.h"
@@ -8,6 +9,18 @@
 #include "platform/LocalTime.h"
 
 namespace mirabel {
+
+namespace {
+std::atomic<int> silences{0};
+}
+
+LogSilence::LogSilence() {
+    ++silences;
+}
+
+LogSilence::~LogSilence() {
+    --silences;
+}
 
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message) {
     char stamp[32];
@@ -20,6 +33,7 @@ std::string FormatLogEntry(const std::tm& localTime, const std::string& message)
 }
 
 void AppendLogEntry(const std::string& fileName, const std::string& message) {
+    if (silences > 0) return;
     const std::string entry = FormatLogEntry(LocalTime(std::time(nullptr)), message);
     // Opened and closed for every entry so that a deleted log is simply created again.
     if (const SystemResult<> appended = AppendToFile(fileName, entry); !appended)

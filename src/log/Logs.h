@@ -18,6 +18,16 @@ void DebugLog(std::string message);
 // Failures: database errors, failed studies, verification failures.
 void ErrorLog(std::string message);
 
+// While one lives, no entry reaches any of the three logs: for the commands that promise to leave
+// the start directory as they found it (the status report). Process-wide.
+class LogSilence {
+  public:
+    LogSilence();
+    ~LogSilence();
+    LogSilence(const LogSilence&) = delete;
+    LogSilence& operator=(const LogSilence&) = delete;
+};
+
 // "%m/%d/%Y %H:%M:%S " + message on one line (OneLineMessage), with CR LF appended unless the
 // message ends in its own line end.
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message);

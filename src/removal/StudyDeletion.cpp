@@ -9,6 +9,7 @@
 #include "archive/ExamRowWriter.h"
 #include "archive/RunState.h"
 #include "archive/StudyPaths.h"
+#include "catalog/CatalogTime.h"
 #include "catalog/RemovalJournal.h"
 #include "core/CCVAException.h"
 #include "core/Text.h"
@@ -18,6 +19,7 @@
 #include "removal/CopyCheck.h"
 #include "removal/CatalogEvidence.h"
 #include "removal/JournalRecovery.h"
+#include "removal/RemovalRunRecord.h"
 #include "removal/StudyProbe.h"
 #include "removal/MediaTypeArchive.h"
 #include "removal/StudyFileList.h"
@@ -510,6 +512,7 @@ void NoteWhyStopped(const RunControl& control, DeletionPassResult& result) {
 DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,
                                    const ArchiverConfig& config, const DeletionOptions& options) {
     LogMilestone("Delete started");
+    const std::string started = CatalogTimeNow();
     DeletionPassResult result;
     {
         ProgressScope progress(control, true);
@@ -524,6 +527,7 @@ DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& cand
         RemoveDeletedCandidates(candidates);
     }
     NoteWhyStopped(control, result);
+    RecordRemovalPass(candidates, config, result, started);
     LogMilestone("Delete finished");
     return result;
 }

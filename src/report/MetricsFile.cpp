@@ -68,8 +68,10 @@ void StateMetrics(MetricsWriter& out, const StatusReport& report) {
     if (report.backlog.unknownBecause.empty()) {
         out.Metric("mirabel_backlog_studies", "Studies waiting to be archived.")
             .Sample(static_cast<double>(report.backlog.studies));
-        out.Metric("mirabel_backlog_bytes", "Bytes of the studies waiting to be archived.")
-            .Sample(static_cast<double>(report.backlog.bytes));
+        // A count without a single folder measured knows no size.
+        if (report.backlog.measured > 0 || report.backlog.studies == 0)
+            out.Metric("mirabel_backlog_bytes", "Bytes of the studies waiting to be archived.")
+                .Sample(static_cast<double>(report.backlog.bytes));
     }
     if (report.removal.storeFreeBytes)
         out.Metric("mirabel_image_store_free_bytes", "Free bytes of the image store.")

@@ -8,7 +8,7 @@
 #include "archive/ExamRowWriter.h"
 #include "archive/RunState.h"
 #include "catalog/CatalogTime.h"
-#include "catalog/RunHistory.h"
+#include "catalog/RunRecording.h"
 #include "log/Logs.h"
 #include "restore/StudyRestore.h"
 
@@ -102,7 +102,7 @@ RestoreTally RestoreStudies(RunControl& control, const ArchiverConfig& config, i
     run.failed = tally.failed;
     run.bytes = tally.bytes;
     run.exitStatus = tally.AllRestored(examIds.size()) ? 0 : 1;
-    RunHistory(catalog).Record(run);
+    RecordRunQuietly(catalog, run);
     return tally;
 }
 
