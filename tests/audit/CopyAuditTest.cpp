@@ -3,39 +3,17 @@
 // reach is reported as not checked, never as verified.
 #include "audit/CopyAudit.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include "config/ArchiveDestination.h"
+#include "fixtures/CatalogRecords.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/RemovalSetup.h"
-#include "platform/Sha256.h"
 
 namespace mirabel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The catalog's record of a copy, taken from the study's original files.
-CatalogCopy RecordOf(const RemovalSetup& setup, long examId, const std::string& destination,
-                     const std::string& value) {
-    CatalogCopy copy{std::to_string(examId),
-                     destination,
-                     value,
-                     RemovalSetup::ImagePathOf(examId),
-                     "",
-                     {},
-                     "",
-                     ""};
-    for (const auto& entry : fs::directory_iterator(setup.FolderOf(examId))) {
-        const int fd = ::open(entry.path().c_str(), O_RDONLY);
-        copy.files.push_back({entry.path().filename().string(), fs::file_size(entry.path()),
-                              HashRestOfFile(fd).value_or("")});
-        ::close(fd);
-    }
-    return copy;
-}
 
 ArchiveDestination& AddDestination(ArchiveDestination destination) {
     destination.BuildId();
@@ -107,7 +85,7 @@ TEST(CopyAudit, FindsEveryDamageOnFoldersServersAndMediaAndNeverCallsAnUnreached
         setup.Add(study);
         fs::create_directories(copy.parent_path());
         if (kind != "folder") fs::copy(setup.FolderOf(c.examId), copy, fs::copy_options::recursive);
-        copies.Record(RecordOf(setup, c.examId, destination, value));
+        copies.Record(RecordOfOriginals(setup, c.examId, destination, value));
         const std::string damage = c.damage;
         if (damage == "flip") WriteFileBytes(copy / "IMG1.dcm", "image X");
         if (damage == "cut") WriteFileBytes(copy / "IMG1.dcm", "image ");

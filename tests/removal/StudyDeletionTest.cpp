@@ -17,12 +17,12 @@
 #include "catalog/RemovalJournal.h"
 #include "config/ArchiveDestination.h"
 #include "db/WaitingStudyCount.h"
+#include "fixtures/CatalogRecords.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
 #include "fixtures/TransferSetup.h"
 #include "catalog/CopyCatalog.h"
-#include "platform/Sha256.h"
 #include "platform/SystemCalls.h"
 #include "removal/CandidateSelection.h"
 
@@ -709,15 +709,7 @@ namespace {
 void Catalogue(const RemovalSetup& setup, long id, const std::string& destination,
                const std::string& value) {
     CatalogDatabase catalog;
-    CatalogCopy copy{
-        std::to_string(id), destination, value, RemovalSetup::ImagePathOf(id), "", {}, "", ""};
-    for (const auto& entry : fs::directory_iterator(setup.FolderOf(id))) {
-        const std::string bytes = ReadFileBytes(entry.path());
-        Sha256 hash;
-        hash.Update(bytes);
-        copy.files.push_back({entry.path().filename().string(), bytes.size(), hash.Finish()});
-    }
-    CopyCatalog(catalog).Record(copy);
+    CopyCatalog(catalog).Record(RecordOfOriginals(setup, id, destination, value));
 }
 
 // With the catalog's record of a copy, each local file must still have the bytes that were

@@ -13,6 +13,7 @@
 #include "catalog/RestoreHolds.h"
 #include "config/ArchiveDestination.h"
 #include "fixtures/ArchiveColumnReader.h"
+#include "fixtures/CatalogRecords.h"
 #include "fixtures/FolderHashes.h"
 #include "fixtures/FtpServer.h"
 #include "fixtures/RemovalSetup.h"
@@ -26,22 +27,6 @@ namespace mirabel {
 namespace {
 
 namespace fs = std::filesystem;
-
-// What the catalog records for a copy, from the study's original files as they are archived.
-CatalogCopy RecordOf(const RemovalSetup& setup, long examId, const std::string& destination,
-                     const std::string& value) {
-    CatalogCopy copy{std::to_string(examId),
-                     destination,
-                     value,
-                     RemovalSetup::ImagePathOf(examId),
-                     "",
-                     {},
-                     "",
-                     ""};
-    for (const auto& [name, hash] : FolderHashes(setup.FolderOf(examId)))
-        copy.files.push_back({name, fs::file_size(setup.FolderOf(examId) / name), hash});
-    return copy;
-}
 
 std::string AddDestination(ArchiveDestination destination) {
     destination.BuildId();
@@ -123,7 +108,7 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
             const std::string value =
                 kind == "folder" ? setup.FolderCopyValue(c.examId) : *study.archiveValue;
             values[c.examId] = value;
-            if (c.catalogued) copies.Record(RecordOf(setup, c.examId, destination, value));
+            if (c.catalogued) copies.Record(RecordOfOriginals(setup, c.examId, destination, value));
             before[c.examId] = FolderHashes(setup.FolderOf(c.examId));
         }
     }
