@@ -113,7 +113,11 @@ StudyRestoreResult RestoreStudy(RestoreContext& context, const std::string& exam
     result.problem = RowRefusal(*row);
     if (result.problem.empty() && journal.Holds(examId))
         result.problem = "its removal is unfinished (the next removal pass completes or undoes it)";
-    if (result.problem.empty()) result.problem = PlaceFiles(context, *row, examId, result);
+    if (!result.problem.empty()) return result;
+    // A row that cannot be written now (locked, read-only, a full disk) leaves the study as it
+    // was: no file comes back that the row would not then account for.
+    context.rows.ProveWritable(examId, mediaColumn);
+    result.problem = PlaceFiles(context, *row, examId, result);
     if (!result.problem.empty()) return result;
     // Held first: a row written without its hold would be the next night's candidate.
     RestoreHolds(context.catalog).Hold(examId, context.holdDays);
