@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "archive/CopyComparison.h"
 #include "catalog/CopyCatalog.h"
 
 namespace mirabel {
@@ -35,14 +36,5 @@ using AuditProgress = std::function<void(const std::string& line)>;
 // error-log line for each damaged file and each copy that could not be checked.
 AuditTally AuditCopies(CopyCatalog& copies, const AuditChoice& choice, const AuditBudget& budget,
                        const AuditProgress& progress);
-
-// What one copy's files, read back, say against the catalog: empty when all agree, else the
-// first difference ("IMG1.DCM: 1234 bytes instead of 1235").
-struct CopyComparison {
-    std::string result;  // kCopyVerified, kCopyDamaged, kCopyUnreachable or kCopyNotChecked
-    std::vector<std::string> problems;  // one per file that does not agree
-    std::uint64_t bytes = 0;
-};
-CopyComparison CompareCopyWithCatalog(const CatalogCopy& copy);
 
 }  // namespace mirabel

@@ -1,7 +1,7 @@
 #include "removal/CatalogEvidence.h"
 
 #include "archive/CopyPlace.h"
-#include "archive/CopyReading.h"
+#include "archive/CopyComparison.h"
 #include "platform/Sha256.h"
 
 namespace mirabel {
@@ -27,25 +27,11 @@ std::string LocalDifference(const FolderEntries& study, const FileGoing& file,
     return "";
 }
 
-std::string CopyDifference(const CatalogCopy& copy, std::string_view imagePath) {
-    CopyAccess access = OpenCopyForReading(copy.archiveValue, imagePath);
-    if (access.reach != CopyReach::Reached) return access.why;
-    for (const CopiedFile& recorded : copy.files) {
-        const CopyFileReading reading = access.reader->Read(recorded.name);
-        if (reading.result != CopyFileReading::Result::Read) return reading.why;
-        if (reading.size != recorded.size || reading.sha256 != recorded.sha256)
-            return recorded.name + " in the copy " + access.reader->Where() +
-                   " differs from what was copied";
-    }
-    return "";
-}
-
 }  // namespace
 
 CatalogVerdict CheckAgainstCatalog(CopyCatalog& copies, const std::string& examId,
-                                   const std::string& archiveValue, std::string_view imagePath,
-                                   const FolderEntries& study, const std::vector<FileGoing>& going,
-                                   bool readCopy) {
+                                   const std::string& archiveValue, const FolderEntries& study,
+                                   const std::vector<FileGoing>& going, bool readCopy) {
     const std::optional<CopyPlace> place = FindCopyPlace(archiveValue);
     if (!place) return {};
     const std::optional<CatalogCopy> copy = copies.Find(examId, place->destination->m_strId);
@@ -58,9 +44,12 @@ CatalogVerdict CheckAgainstCatalog(CopyCatalog& copies, const std::string& examI
         if (std::string why = LocalDifference(study, file, copy->FileNamed(file.name));
             !why.empty())
             return Refused(std::move(why));
-    if (readCopy)
-        if (std::string why = CopyDifference(*copy, imagePath); !why.empty())
-            return Refused(std::move(why));
+    if (readCopy) {
+        const CopyComparison comparison = CompareCopyWithCatalog(*copy);
+        if (comparison.result != kCopyVerified)
+            return Refused("the copy " + copy->archiveValue +
+                           " does not hold what was copied: " + comparison.problems.front());
+    }
     return {CatalogVerdict::Kind::Holds, "",
             std::to_string(going.size()) + " files as the catalog recorded them (SHA-256)" +
                 (readCopy ? ", the copy read back" : "")};

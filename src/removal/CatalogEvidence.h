@@ -29,8 +29,7 @@ struct CatalogVerdict {
 // the copy the archive value names; with readCopy, the copy's files are read back from their
 // destination (any kind) and checked against it too.
 CatalogVerdict CheckAgainstCatalog(CopyCatalog& copies, const std::string& examId,
-                                   const std::string& archiveValue, std::string_view imagePath,
-                                   const FolderEntries& study, const std::vector<FileGoing>& going,
-                                   bool readCopy);
+                                   const std::string& archiveValue, const FolderEntries& study,
+                                   const std::vector<FileGoing>& going, bool readCopy);
 
 }  // namespace mirabel

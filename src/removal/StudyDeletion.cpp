@@ -336,7 +336,7 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
         }
         const CatalogVerdict catalogued = CheckAgainstCatalog(
             pass.copies, std::string(study.ExamId()), std::string(study.ArchiveValue()),
-            study.ImagePath(), prepared->entries, prepared->going,
+            prepared->entries, prepared->going,
             list.check.verifyFolderCopies || compareMediumBytes);
         if (catalogued.kind == CatalogVerdict::Kind::Refused) return Leave(study, catalogued.why);
         if (catalogued.kind == CatalogVerdict::Kind::Holds)

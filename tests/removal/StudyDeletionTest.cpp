@@ -728,7 +728,7 @@ TEST(StudyDeletion, TheCatalogDecidesForTheStudiesItRecorded) {
         {"a file added since", false, false, "since the study was archived"},
         {"damaged at the last audit", false, false, "found its copy damaged"},
         {"server copy as archived, read back", true, true, ""},
-        {"server copy changed, read back", true, true, "differs from what was copied"},
+        {"server copy changed, read back", true, true, "does not hold what was copied: IMG2.dcm"},
     };
     for (const auto& c : cases) {
         RemovalSetup setup;
