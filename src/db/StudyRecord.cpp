@@ -30,13 +30,13 @@ StudyRecord& StudyRecord::operator=(StudyRecord&& other) noexcept {
 }
 
 StudyText StudyRecord::Text() const {
-    return {Name(),      LastName(), FirstName(), ExamDate(),
-            ImagePath(), ExamId(),   PatientId(), ArchiveValue()};
+    return {Name(),   LastName(),  FirstName(),    ExamDate(), ImagePath(),
+            ExamId(), PatientId(), ArchiveValue(), Mrn()};
 }
 
 auto StudyRecord::InOrder(const StudyText& t) -> Fields {
-    return {t.name,      t.lastName, t.firstName, t.examDate,
-            t.imagePath, t.examId,   t.patientId, t.archiveValue};
+    return {t.name,   t.lastName,  t.firstName,    t.examDate, t.imagePath,
+            t.examId, t.patientId, t.archiveValue, t.mrn};
 }
 
 void StudyRecord::SetText(const StudyText& text) {

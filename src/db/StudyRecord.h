@@ -25,6 +25,7 @@ struct StudyText {
     std::string_view examId{};        // EXAM_ID: the key of every later statement on the study
     std::string_view patientId{};     // PAT_ID
     std::string_view archiveValue{};  // the archive column's value (deletion candidates)
+    std::string_view mrn{};           // IUH_ID (deletion candidates)
 };
 
 class StudyRecord {
@@ -45,6 +46,7 @@ class StudyRecord {
     std::string_view ExamId() const { return Field(kExamId); }
     std::string_view PatientId() const { return Field(kPatientId); }
     std::string_view ArchiveValue() const { return Field(kArchiveValue); }
+    std::string_view Mrn() const { return Field(kMrn); }
     StudyText Text() const;
 
     void SetName(std::string_view value) { SetField(kName, value); }
@@ -77,6 +79,7 @@ class StudyRecord {
         kExamId,
         kPatientId,
         kArchiveValue,
+        kMrn,
         kFieldCount
     };
 

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "archive/StudyFiles.h"
 #include "core/Text.h"
 #include "removal/DeletionCandidates.h"
 
@@ -38,6 +39,12 @@ class KeySets {
     std::unordered_set<std::string_view> server_;
 };
 
+// The folder's size in megabytes, or "-" when it cannot be measured.
+std::string SizeColumn(const std::string& imageRoot, std::string_view imagePath) {
+    const long long megabytes = GetStudySizeMB(imageRoot, std::string(imagePath));
+    return megabytes < 0 ? "-" : std::to_string(megabytes);
+}
+
 }  // namespace
 
 std::string CandidateLine(const StudyRecord& record, bool isTemp) {
@@ -51,18 +58,23 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp) {
 }
 
 std::string CandidateSortKey(CandidateColumn column, const std::string& value) {
+    // Numbers sort by their length first, then digit by digit; "-" is shorter than all of them.
+    if (column == CandidateColumn::Size)
+        return std::string(1, static_cast<char>(value.size())) + value;
     const bool usDate = value.size() >= 10 && value[2] == '/' && value[5] == '/';
     if (column != CandidateColumn::ExamDate || !usDate) return value;
     return value.substr(6, 4) + value.substr(0, 2) + value.substr(3, 2) + value.substr(10);
 }
 
-std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates) {
+std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates,
+                                                  const std::string& imageRoot) {
     std::vector<CandidateListLine> lines;
     lines.reserve(candidates.temp.size() + candidates.server.size());
     ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
         lines.push_back({CandidateLine(record, isTemp),
                          {isTemp ? "TMP" : "SVR", std::string(record.LastName()),
-                          std::string(record.FirstName()), std::string(record.ExamDate()),
+                          std::string(record.FirstName()), std::string(record.Mrn()),
+                          std::string(record.ExamDate()), SizeColumn(imageRoot, record.ImagePath()),
                           std::string(record.ArchiveValue())},
                          {isTemp, std::string(record.ExamId())},
                          record.m_bSelected != 0});

@@ -18,14 +18,15 @@ struct CandidateKey {
 };
 
 // The columns of the list, left to right.
-enum class CandidateColumn { Type, LastName, FirstName, ExamDate, ArchivedTo, Count };
-inline constexpr const char* kCandidateColumnTitles[] = {"Type", "Last Name", "First Name",
-                                                         "Exam Date", "Archived To"};
+enum class CandidateColumn { Type, LastName, FirstName, Mrn, ExamDate, Size, ArchivedTo, Count };
+inline constexpr const char* kCandidateColumnTitles[] = {
+    "Type", "Last Name", "First Name", "MRN", "Exam Date", "Size (MB)", "Archived To"};
 
 struct CandidateListLine {
     std::string text;
-    // Each column's value: "TMP" or "SVR", the names, the exam date and the archive value (where
-    // the study's copy is, which tells the destinations apart).
+    // Each column's value: "TMP" or "SVR", the names, the MRN, the exam date, the study folder's
+    // size in megabytes ("-" when it cannot be measured) and the archive value (where the
+    // study's copy is, which tells the destinations apart).
     std::vector<std::string> columns;
     CandidateKey key;
     bool selected = false;  // the candidate's selected flag when the line was made
@@ -36,11 +37,14 @@ struct CandidateListLine {
 // never push the later columns to the right.
 std::string CandidateLine(const StudyRecord& record, bool isTemp);
 
-// A key that sorts a column's values in their own order: exam dates ("MM/DD/YYYY ...") by date.
+// A key that sorts a column's values in their own order: exam dates ("MM/DD/YYYY ...") by date,
+// sizes by number ("-" before every number).
 std::string CandidateSortKey(CandidateColumn column, const std::string& value);
 
-// Every candidate's line, in list order.
-std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates);
+// Every candidate's line, in list order. Each study's folder below imageRoot is measured here,
+// once: the list shows the sizes as they were when it opened.
+std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates,
+                                                  const std::string& imageRoot);
 
 // The candidates the keys name that are still in their lists, in list order, each once.
 std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,

@@ -27,7 +27,7 @@ namespace {
 constexpr std::size_t kMaxLoggedMessage = 299;
 
 // The columns a candidate is built from, in the order the rows hand them over.
-enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kArchiveValue };
+enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kMrn, kArchiveValue };
 
 std::string MediaTypeName(const ArchiverConfig& config) {
     return "[" + MediaTypeColumn(config) + "]";
@@ -80,22 +80,23 @@ bool LoggingFailure(Body&& body) {
 // One record for a row of the candidates' statement.
 void AddCandidate(CandidateList& list, const std::vector<std::string>& v, std::string& name) {
     if (v[kImagePath].empty()) return;  // a study without a folder has nothing to delete
-    list.push_back(std::make_unique<StudyRecord>(StudyText{
-        .name = DisplayName(v[kFirstName], v[kLastName], name),
-        .lastName = v[kLastName],
-        .firstName = v[kFirstName],
-        .examDate = v[kExamDate],
-        .imagePath = v[kImagePath],
-        .examId = v[kExamId],
-        .archiveValue = v.size() > kArchiveValue ? v[kArchiveValue] : std::string_view()}));
+    list.push_back(std::make_unique<StudyRecord>(
+        StudyText{.name = DisplayName(v[kFirstName], v[kLastName], name),
+                  .lastName = v[kLastName],
+                  .firstName = v[kFirstName],
+                  .examDate = v[kExamDate],
+                  .imagePath = v[kImagePath],
+                  .examId = v[kExamId],
+                  .archiveValue = v.size() > kArchiveValue ? v[kArchiveValue] : std::string_view(),
+                  .mrn = v[kMrn]}));
 }
 
 bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
                       const std::string& statement, bool withArchiveValue) {
     list.clear();
     return LoggingFailure([&] {
-        std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L", "NAME_F",
-                                           "EXAM_DATE"};
+        std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L",
+                                           "NAME_F",  "EXAM_DATE",  "IUH_ID"};
         if (withArchiveValue) fields.push_back(config.m_strDbField);
         std::string name;
         try {

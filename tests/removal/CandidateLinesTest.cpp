@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 #include "removal/DeletionCandidates.h"
@@ -30,7 +31,7 @@ std::set<std::string> SelectedIn(const CandidateList& list) {
 TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     Fill(g_TempCandidates, {"12"});
     Fill(g_ServerCandidates, {"10", "11"});
-    const std::vector<CandidateListLine> lines = CandidateListLines(WindowCandidates());
+    const std::vector<CandidateListLine> lines = CandidateListLines(WindowCandidates(), "");
     ASSERT_EQ(lines.size(), 3u);
     // The operator highlights the temporary study and the first server study.
     const std::vector<CandidateKey> highlighted = {lines[0].key, lines[1].key};
@@ -45,6 +46,24 @@ TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     EXPECT_EQ(SelectedIn(g_ServerCandidates), std::set<std::string>{"10"});
     EXPECT_TRUE(SelectedIn(g_TempCandidates).empty());
     WindowCandidates() = {};
+}
+
+TEST(CandidateLines, SizesSortByNumberAndExamDatesByDate) {
+    const struct {
+        CandidateColumn column;
+        std::vector<std::string> ascending;
+    } cases[] = {
+        {CandidateColumn::Size, {"-", "0", "9", "10", "120", "1024"}},
+        {CandidateColumn::ExamDate,
+         {"12/31/1999 23:00", "01/02/2004 10:15", "01/17/2004 09:00", "03/01/2004 08:00"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> shuffled(c.ascending.rbegin(), c.ascending.rend());
+        std::sort(shuffled.begin(), shuffled.end(), [&](const auto& a, const auto& b) {
+            return CandidateSortKey(c.column, a) < CandidateSortKey(c.column, b);
+        });
+        EXPECT_EQ(shuffled, c.ascending);
+    }
 }
 
 }  // namespace

@@ -73,7 +73,7 @@ class StudyRemovalWindows : public ::testing::Test {
     }
     static std::vector<std::string> Row(wxListCtrl& list, long row) {
         std::vector<std::string> values;
-        for (int column = 0; column < 4; ++column)
+        for (int column = 0; column < 6; ++column)
             values.push_back(list.GetItemText(row, column).ToStdString());
         return values;
     }
@@ -162,14 +162,16 @@ TEST_F(StudyRemovalWindows, TheUnattendedPassStopsWhenTheRulesSelectTooMany) {
 TEST_F(StudyRemovalWindows, TheListHasAColumnPerValueSortsByItsHeadersAndHighlightsTheSelection) {
     RunSelectionPass(WindowCandidates(), core.Config(), {});
     g_ServerCandidates[1]->m_bSelected = 1;
+    std::filesystem::remove_all(setup.FolderOf(10));  // a folder that cannot be measured
     CSelectStudiesDlg dialog(host, nullptr);
     wxListCtrl& list = List(dialog);
     ASSERT_EQ(list.GetItemCount(), 3);
-    EXPECT_EQ(list.GetColumnCount(), 5);
+    EXPECT_EQ(list.GetColumnCount(), 7);
     // Names of any length keep to their own column.
-    EXPECT_EQ(Row(list, 0), (std::vector<std::string>{"TMP", "Okafor", "Ann", "01/17/2004 10:15"}));
+    EXPECT_EQ(Row(list, 0),
+              (std::vector<std::string>{"TMP", "Okafor", "Ann", "MRN12", "01/17/2004 10:15", "1"}));
     EXPECT_EQ(Row(list, 1), (std::vector<std::string>{"SVR", "Featherstonehaugh-Smythe", "Ann",
-                                                      "01/17/2004 10:15"}));
+                                                      "MRN10", "01/17/2004 10:15", "-"}));
     EXPECT_EQ(HighlightedRows(list), std::vector<long>{2});
     const std::string highlighted = list.GetItemText(2, 1).ToStdString();
 

@@ -1,8 +1,10 @@
 #include "core/ui/LayoutDialog.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
+#include <wx/display.h>
 #include <wx/sizer.h>
 
 #include "core/ui/WxText.h"
@@ -35,6 +37,18 @@ void LayoutDialog::OnButtonUnlessBusy(const char* name, std::function<void()> ha
 
 void LayoutDialog::FitToContent() {
     GetSizer()->Fit(this);
+}
+
+void LayoutDialog::GrowToContent() {
+    const wxSize fitting = GetSizer()->ComputeFittingWindowSize(this);
+    const wxSize now = GetSize();
+    SetSize(std::max(now.x, fitting.x), std::max(now.y, fitting.y));
+    Layout();
+}
+
+int LayoutDialog::RoomFor(const wxWindow& control) const {
+    const int screen = wxDisplay(this).GetClientArea().GetWidth();
+    return screen * 9 / 10 - (GetSize().x - control.GetSize().x);
 }
 
 }  // namespace mirabel

@@ -63,6 +63,11 @@ class LayoutDialog : public wxDialog {
     // Sizes the dialog to its layout again, once the content it was loaded with has changed
     // (controls hidden, longer texts): the layout sized it for what it showed when loaded.
     void FitToContent();
+    // As FitToContent, but never smaller than the dialog is now (the operator may have
+    // enlarged it), and no wider than the screen it is on.
+    void GrowToContent();
+    // How wide the control may become for the dialog to stay on its screen.
+    int RoomFor(const wxWindow& control) const;
 };
 
 }  // namespace mirabel

@@ -1,10 +1,13 @@
 #include "removal/ui/SelectStudiesDlg.h"
 
+#include <iterator>
+
 #include <wx/listctrl.h>
 #include <wx/wupdlock.h>
 
 #include "config/SettingsStore.h"
 #include "core/Text.h"
+#include "core/ui/ColumnList.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "log/Logs.h"
@@ -42,27 +45,17 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
 }
 
 void CSelectStudiesDlg::FillList() {
-    constexpr int kColumns = static_cast<int>(CandidateColumn::Count);
-    for (int column = 0; column < kColumns; ++column)
-        m_lbStudies->AppendColumn(kCandidateColumnTitles[column]);
-    lines_ = CandidateListLines(host_.Candidates());
-    for (std::size_t index = 0; index < lines_.size(); ++index) {
-        const CandidateListLine& line = lines_[index];
-        const long row = m_lbStudies->InsertItem(static_cast<long>(index), ToWx(line.columns[0]));
-        for (int column = 1; column < kColumns; ++column)
-            m_lbStudies->SetItem(row, column, ToWx(line.columns[column]));
-        m_lbStudies->SetItemData(row, static_cast<long>(index));
-        if (line.selected)
+    AddColumns(*m_lbStudies, {std::begin(kCandidateColumnTitles), std::end(kCandidateColumnTitles)},
+               {static_cast<int>(CandidateColumn::Size)});
+    lines_ = CandidateListLines(host_.Candidates(), host_.Config().m_strImagePath);
+    std::vector<ColumnRow> rows;
+    rows.reserve(lines_.size());
+    for (const CandidateListLine& line : lines_) rows.push_back(line.columns);
+    ShowRows(*m_lbStudies, rows);
+    for (long row = 0; row < m_lbStudies->GetItemCount(); ++row)
+        if (lines_[row].selected)
             m_lbStudies->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    }
-    // Wide enough for the longest value and for the header.
-    for (int column = 0; column < kColumns; ++column) {
-        m_lbStudies->SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
-        const int header = m_lbStudies->GetColumnWidth(column);
-        m_lbStudies->SetColumnWidth(column, wxLIST_AUTOSIZE);
-        if (m_lbStudies->GetColumnWidth(column) < header)
-            m_lbStudies->SetColumnWidth(column, header);
-    }
+    if (WidenToColumns(*m_lbStudies, RoomFor(*m_lbStudies))) GrowToContent();
 }
 
 void CSelectStudiesDlg::SortBy(int column) {
@@ -99,11 +92,7 @@ void CSelectStudiesDlg::HighlightAll(bool on) {
 }
 
 std::vector<std::size_t> CSelectStudiesDlg::HighlightedLines() const {
-    std::vector<std::size_t> lines;
-    for (long row = m_lbStudies->GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED); row != -1;
-         row = m_lbStudies->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED))
-        lines.push_back(static_cast<std::size_t>(m_lbStudies->GetItemData(row)));
-    return lines;
+    return HighlightedEntries(*m_lbStudies);
 }
 
 std::vector<CandidateKey> CSelectStudiesDlg::HighlightedKeys() const {
