@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "archive/RunState.h"
+#include "archive/StudyFileLoop.h"
 #include "archive/StudyFiles.h"
 #include "db/ArchiveColumnRule.h"
 #include "db/ImageDatabase.h"
@@ -13,6 +14,23 @@
 #include "selection/StudyListHandover.h"
 
 namespace mirabel {
+
+namespace {
+
+// A study without an image path never reaches the run, so it is named here, as the run names a
+// study it cannot copy.
+void LogStudiesWithoutImagePath(const std::vector<SearchResult>& writeList) {
+    std::string name;
+    for (const SearchResult& entry : writeList)
+        if (entry.m_strImagePath.empty()) {
+            const StudyRecord study(
+                {.name = DisplayName(entry.m_strFirstName, entry.m_strLastName, name),
+                 .examDate = entry.m_strExamDate});
+            ErrorLog(StudyFailureText(study, "no image folder is recorded for the study"));
+        }
+}
+
+}  // namespace
 
 SearchOutcome ManualArchiveSelection::Search(const ArchiverConfig& config, SearchForm form) {
     const SearchOutcome checked = CheckSearchDates(form);
@@ -48,7 +66,7 @@ std::size_t ManualArchiveSelection::Add(RunControl& control,
         if (index >= m_results.size() || OnWriteList(m_results[index].m_strExamId)) continue;
         if (progress) progress->Window().SetStudyProgress(static_cast<int>(added) + 1, total);
         SearchResult& entry = m_writeList.emplace_back(m_results[index]);
-        entry.m_nSize = std::max(0LL, GetStudySizeMB(imageRoot, entry.m_strImagePath));
+        entry.m_nSize = GetStudySizeMB(imageRoot, entry.m_strImagePath);
         ++added;
         if (progress) {
             PeekAndPump();
@@ -82,7 +100,7 @@ void ManualArchiveSelection::Remove(const std::vector<std::size_t>& indexes) {
 
 std::string ManualArchiveSelection::CurrentSizeText() const {
     long long total = 0;
-    for (const SearchResult& entry : m_writeList) total += entry.m_nSize;
+    for (const SearchResult& entry : m_writeList) total += std::max(0LL, entry.m_nSize);
     return "Current Size: " + std::to_string(total) + " MB";
 }
 
@@ -91,6 +109,7 @@ bool ManualArchiveSelection::WriteToArchive(SelectionHost& host, bool markArchiv
     StudyList* handedOver = nullptr;
     const bool ran = host.RunArchive(
         [&](StudyList& studies) {
+            LogStudiesWithoutImagePath(m_writeList);
             HandOverToStudyList(studies, m_writeList, markArchived);
             handedOver = &studies;
         },

@@ -26,7 +26,7 @@ class ManualArchiveSelection {
 
     // Appends copies of the results at these indexes (ascending) to the write list, skipping
     // the studies it already holds, each with
-    // the size of its image folder below imageRoot (0 when the folder is missing). Beyond
+    // the size of its image folder below imageRoot (-1 when the folder cannot be measured). Beyond
     // kQuietlyAddedStudies the control's progress window counts them and Cancel ends the adding;
     // the studies added until then stay. Call it only while no run is in progress. Returns how many
     // were added.

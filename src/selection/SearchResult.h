@@ -15,7 +15,9 @@ struct SearchResult {
     std::string m_strExamId;        // EXAM_ID
     std::string m_strExamType;      // EXAM_TYPE
     std::string m_strPatientId;     // PAT_ID
-    long long m_nSize = 0;          // megabytes; measured when the study is added to the write list
+    // Megabytes, measured when the study is added to the write list; -1 when its folder could
+    // not be measured.
+    long long m_nSize = 0;
 };
 
 }  // namespace mirabel

@@ -16,7 +16,10 @@ void HandOverToStudyList(StudyList& studies, const std::vector<SearchResult>& wr
                          bool markArchived);
 
 // After the run: removes the archived studies from studies, and from the write list every
-// entry that is not among the studies left there (archived, or never handed over).
+// entry that was archived. The entries without an image path, never handed over, stay.
 void KeepStudiesNotArchived(StudyList& studies, std::vector<SearchResult>& writeList);
+
+// How many entries of the write list have no image path, so cannot be written.
+std::size_t CountWithoutImagePath(const std::vector<SearchResult>& writeList);
 
 }  // namespace mirabel

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/ArchiverCore.h"
@@ -96,7 +97,8 @@ TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived
         std::string refusal;
         ASSERT_TRUE(selection.WriteToArchive(host, markArchived, refusal)) << refusal;
 
-        EXPECT_EQ(ExamIds(selection.WriteList()), std::vector<std::string>{"106"});
+        // 108 stays, for the operator to see it was not written.
+        EXPECT_EQ(ExamIds(selection.WriteList()), (std::vector<std::string>{"108", "106"}));
         ASSERT_EQ(g_StudyList.size(), 1u);
         EXPECT_EQ(g_StudyList[0]->ExamId(), "106");
         EXPECT_EQ(selection.CurrentSizeText(), "Current Size: 0 MB");
@@ -108,12 +110,15 @@ TEST_F(ManualSelection, WriteArchivesTheListAndKeepsExactlyTheStudiesNotArchived
         EXPECT_EQ(ReadArchiveValue(dir / "echo.db", 106), "");
         EXPECT_EQ(g_pProgressDlg, nullptr);
         EXPECT_FALSE(core.RunInProgress());
-        selection.Remove({0});
+        selection.Remove({0, 1});
     }
-    EXPECT_NE(ReadFileBytes(dir / kErrorLogFile)
-                  .find("Failure archiving study for Hans Mueller on 01/16/2004 09:00 - study "
-                        "directory does not exist"),
-              std::string::npos);
+    const std::string errors = ReadFileBytes(dir / kErrorLogFile);
+    for (const char* failure :
+         {"Failure archiving study for Hans Mueller on 01/16/2004 09:00 - study directory does "
+          "not exist",
+          "Failure archiving study for Anne Smithson on 01/18/2004 12:00 - no image folder is "
+          "recorded for the study"})
+        EXPECT_NE(errors.find(failure), std::string::npos) << failure;
 }
 
 TEST_F(ManualSelection, WriteWhileAnotherRunHoldsTheDirectoryChangesNothing) {
@@ -141,9 +146,9 @@ TEST(ManualSelectionHandOver, WriteListKeepsTheEntriesWhoseStudiesWereNotArchive
     } cases[] = {
         {{"1", "2", "3"}, {1, 1, 1}, {}},
         {{"1", "2", "3"}, {0, 0, 0}, {"1", "2", "3"}},
-        {{"1", "-", "3", "1"}, {1, 0, 0}, {"3", "1"}},
+        {{"1", "-", "3", "1"}, {1, 0, 0}, {"-", "3", "1"}},
         {{"1", "2", "1"}, {0, 1, 1}, {"1"}},
-        {{"-", "-"}, {}, {}},
+        {{"-", "-"}, {}, {"-", "-"}},
     };
     for (const Case& c : cases) {
         std::vector<SearchResult> writeList;
@@ -160,7 +165,8 @@ TEST(ManualSelectionHandOver, WriteListKeepsTheEntriesWhoseStudiesWereNotArchive
         KeepStudiesNotArchived(g_StudyList, writeList);
 
         EXPECT_EQ(ExamIds(writeList), c.kept);
-        EXPECT_EQ(g_StudyList.size(), c.kept.size());
+        EXPECT_EQ(g_StudyList.size(),
+                  c.kept.size() - std::count(c.kept.begin(), c.kept.end(), "-"));
     }
     g_StudyList.clear();
 }

@@ -5,8 +5,8 @@
 #include <cstdlib>
 
 #include <wx/checkbox.h>
-#include <wx/datectrl.h>
-#include <wx/listbox.h>
+#include <wx/calctrl.h>
+#include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/xrc/xmlres.h>
 
@@ -50,13 +50,26 @@ class SelectArchiveStudiesDlgTest : public ::testing::Test {
     std::unique_ptr<Operator> previous;
 };
 
-wxListBox& List(wxDialog& dialog, const char* name) {
-    return *XRCCTRL(dialog, name, wxListBox);
+wxListCtrl& List(wxDialog& dialog, const char* name) {
+    return *XRCCTRL(dialog, name, wxListCtrl);
 }
 
-void Select(wxListBox& list, const std::vector<int>& lines) {
-    list.SetSelection(wxNOT_FOUND);
-    for (int line : lines) list.SetSelection(line);
+int Count(wxDialog& dialog, const char* name) {
+    return List(dialog, name).GetItemCount();
+}
+
+// The values of the row's first `columns` columns.
+std::vector<std::string> Row(wxDialog& dialog, const char* name, long row, int columns = 6) {
+    std::vector<std::string> values;
+    for (int column = 0; column < columns; ++column)
+        values.push_back(List(dialog, name).GetItemText(row, column).ToStdString());
+    return values;
+}
+
+void Select(wxListCtrl& list, const std::vector<int>& rows) {
+    for (long row = 0; row < list.GetItemCount(); ++row)
+        list.SetItemState(row, 0, wxLIST_STATE_SELECTED);
+    for (int row : rows) list.SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
 }
 
 std::string SizeLine(wxDialog& dialog) {
@@ -81,44 +94,55 @@ TEST_F(SelectArchiveStudiesDlgTest, SearchAddAddAllRemoveAndTheDateDialog) {
         EXPECT_EQ(SizeLine(dialog), "Current Total:");
         Type(dialog, "IDC_LAST_NAME", "O'B");
         Press(dialog, "IDC_SEARCH");
-        ASSERT_EQ(List(dialog, "IDC_RESULTS").GetCount(), 2u);
-        EXPECT_EQ(List(dialog, "IDC_RESULTS").GetString(0).ToStdString(),
-                  "O'Brien, Mary            A100           01/01/2004         ECHO        N");
+        ASSERT_EQ(Count(dialog, "IDC_RESULTS"), 2);
+        EXPECT_EQ(Row(dialog, "IDC_RESULTS", 0),
+                  (std::vector<std::string>{"O'Brien", "Mary", "A100", "01/01/2004", "ECHO", "N"}));
 
         Type(dialog, "IDC_LAST_NAME", "");
         Click(*XRCCTRL(dialog, "IDC_NON_ARCHIVED_ONLY", wxCheckBox), false);
         Press(dialog, "IDC_SEARCH");
-        ASSERT_EQ(List(dialog, "IDC_RESULTS").GetCount(), 8u);
+        ASSERT_EQ(Count(dialog, "IDC_RESULTS"), 8);
         Select(List(dialog, "IDC_RESULTS"), {6, 1, 4});
         Press(dialog, "IDC_ADD");
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 3u);
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetString(0),
-                  List(dialog, "IDC_RESULTS").GetString(1));
+        EXPECT_EQ(Count(dialog, "IDC_WRITE_LIST"), 3);
+        EXPECT_EQ(Row(dialog, "IDC_WRITE_LIST", 0), Row(dialog, "IDC_RESULTS", 1));
         EXPECT_EQ(SizeLine(dialog), "Current Size: 3 MB");
         EXPECT_EQ(CountLine(dialog), "3 studies");
         // Add All takes only the five not listed yet: each study once, its size counted once.
         Press(dialog, "IDC_ADD_ALL");
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 8u);
+        EXPECT_EQ(Count(dialog, "IDC_WRITE_LIST"), 8);
         EXPECT_EQ(SizeLine(dialog), "Current Size: 7 MB");  // 108 has no folder
-        EXPECT_EQ(CountLine(dialog), "8 studies");
+        EXPECT_EQ(CountLine(dialog), "8 studies, 1 without an image folder (not written)");
+        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetItemText(5, 6), "-");
         Select(List(dialog, "IDC_WRITE_LIST"), {7, 0, 5});  // 102, 103 and 108
         Press(dialog, "IDC_REMOVE");
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 5u);
+        EXPECT_EQ(Count(dialog, "IDC_WRITE_LIST"), 5);
         EXPECT_EQ(SizeLine(dialog), "Current Size: 5 MB");
         EXPECT_EQ(CountLine(dialog), "5 studies");
 
-        ActInNextDialog pickDate([](wxDialog& calendar) {
-            EXPECT_EQ(calendar.GetTitle(), "Select Date");
-            XRCCTRL(calendar, "IDC_DATE_PICKER", wxDatePickerCtrl)
-                ->SetValue(wxDateTime(31, wxDateTime::Jan, 2004));
-            Press(calendar, wxID_OK);
-        });
-        Press(dialog, "IDC_DATE_FROM_PICK");
-        EXPECT_EQ(TextOf(dialog, "IDC_DATE_FROM"), "01/31/2004");
+        // The calendar says which field it sets; moving to another month keeps it open, a
+        // click on a day of the month shown picks that day and closes it.
+        for (const char* field : {"Date From", "Date To"}) {
+            ActInNextDialog pickDate([&](wxDialog& calendar) {
+                EXPECT_EQ(calendar.GetTitle(), "Select Date");
+                EXPECT_EQ(XRCCTRL(calendar, "IDC_DATE_FOR", wxStaticText)->GetLabel(),
+                          std::string(field) + ":");
+                auto* days = XRCCTRL(calendar, "IDC_DATE_PICKER", wxCalendarCtrl);
+                for (const int day : {15, 31}) {
+                    days->SetDate(wxDateTime(day, wxDateTime::Jan, 2004));
+                    wxCalendarEvent click(days, days->GetDate(), wxEVT_CALENDAR_SEL_CHANGED);
+                    days->ProcessWindowEvent(click);
+                    EXPECT_EQ(calendar.IsModal(), day == 15);
+                }
+            });
+            const bool from = field == std::string("Date From");
+            Press(dialog, from ? "IDC_DATE_FROM_PICK" : "IDC_DATE_TO_PICK");
+            EXPECT_EQ(TextOf(dialog, from ? "IDC_DATE_FROM" : "IDC_DATE_TO"), "01/31/2004");
+        }
         Type(dialog, "IDC_DATE_TO", "01/32/2004");
         wxTEST_DIALOG(Press(dialog, "IDC_SEARCH"),
                       ExpectMessage("Date To must be a date (MM/DD/YYYY)."));
-        EXPECT_EQ(List(dialog, "IDC_RESULTS").GetCount(), 8u);
+        EXPECT_EQ(Count(dialog, "IDC_RESULTS"), 8);
     });
     EXPECT_EQ(dir.Stored("NFS:lab", "SelectStudies", "ShowNonArchived"), "FALSE");
 }
@@ -128,7 +152,7 @@ TEST_F(SelectArchiveStudiesDlgTest, ASearchThatFindsNothingSaysWhy) {
     InSelectionDialog([&](wxDialog& dialog) {
         Type(dialog, "IDC_LAST_NAME", "Nobody");
         wxTEST_DIALOG(Press(dialog, "IDC_SEARCH"), ExpectMessage("No studies found"));
-        EXPECT_EQ(List(dialog, "IDC_RESULTS").GetCount(), 0u);
+        EXPECT_EQ(Count(dialog, "IDC_RESULTS"), 0);
         std::filesystem::rename(dir / "echo.db", dir / "away.db");
         wxTEST_DIALOG(Press(dialog, "IDC_SEARCH"),
                       ExpectMessageBeginning("The database could not be searched: "));
@@ -146,8 +170,10 @@ TEST_F(SelectArchiveStudiesDlgTest, WriteToArchiveLeavesTheStudiesThatFailed) {
                       ExpectMessageBeginning("Archive run: 4 studies archived, 1 failed, 0 "
                                              "not reached, "));
         EXPECT_EQ(g_pProgressDlg, nullptr);
-        ASSERT_EQ(List(dialog, "IDC_WRITE_LIST").GetCount(), 1u);
-        EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetString(0).substr(0, 14), "Mueller, Hans ");
+        ASSERT_EQ(Count(dialog, "IDC_WRITE_LIST"), 2);  // 108, which has no folder, stays
+        EXPECT_EQ(Row(dialog, "IDC_WRITE_LIST", 1, 2),
+                  (std::vector<std::string>{"Mueller", "Hans"}));
+        EXPECT_EQ(CountLine(dialog), "2 studies, 1 without an image folder (not written)");
         EXPECT_EQ(SizeLine(dialog), "Current Size: 0 MB");
     });
     for (long exam : {101, 102, 103, 104})

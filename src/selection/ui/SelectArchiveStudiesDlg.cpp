@@ -1,19 +1,21 @@
 #include "selection/ui/SelectArchiveStudiesDlg.h"
 
-#include <algorithm>
+#include <iterator>
 
 #include <wx/checkbox.h>
-#include <wx/listbox.h>
+#include <wx/listctrl.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include "archive/RunState.h"
 #include "core/Text.h"
+#include "core/ui/ColumnList.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
 #include "selection/ResultLine.h"
 #include "selection/SelectionSettings.h"
+#include "selection/StudyListHandover.h"
 #include "selection/ui/SearchOutcomeMessage.h"
 #include "selection/ui/SelectDateDlg.h"
 
@@ -21,22 +23,11 @@ namespace mirabel {
 
 namespace {
 
-// The column captions above the result list and how many characters of a line each spans.
-struct ColumnCaption {
-    const char* name;
-    int characters;
-};
-constexpr ColumnCaption kColumnCaptions[] = {{"IDC_CAPTION_NAME", 25},
-                                             {"IDC_CAPTION_MRN", 15},
-                                             {"IDC_CAPTION_DATE", 19},
-                                             {"IDC_CAPTION_TYPE", 12},
-                                             {"IDC_CAPTION_ARCHIVED", 8}};
-
-wxArrayString Lines(const std::vector<SearchResult>& entries) {
-    wxArrayString lines;
-    lines.reserve(entries.size());
-    for (const SearchResult& entry : entries) lines.push_back(ToWx(ResultLine(entry)));
-    return lines;
+std::vector<ColumnRow> Rows(const std::vector<SearchResult>& entries, bool withSize) {
+    std::vector<ColumnRow> rows;
+    rows.reserve(entries.size());
+    for (const SearchResult& entry : entries) rows.push_back(ResultColumns(entry, withSize));
+    return rows;
 }
 
 }  // namespace
@@ -46,15 +37,15 @@ CSelectArchiveStudiesDlg::CSelectArchiveStudiesDlg(SelectionHost& host, wxWindow
     m_bMarkArchived = LoadMarkArchived(host_);
     m_bNonArchivedOnly = LoadNonArchivedOnly(host_);
     FindControls();
-    UseFixedPitch();
+    AddListColumns();
     markArchived_->SetValue(m_bMarkArchived);
     nonArchivedOnly_->SetValue(m_bNonArchivedOnly);
     BindHandlers();
 }
 
 void CSelectArchiveStudiesDlg::FindControls() {
-    m_lbWriteList = Find<wxListBox>("IDC_WRITE_LIST");
-    m_lbResults = Find<wxListBox>("IDC_RESULTS");
+    m_lbWriteList = Find<wxListCtrl>("IDC_WRITE_LIST");
+    m_lbResults = Find<wxListCtrl>("IDC_RESULTS");
     firstName_ = Find<wxTextCtrl>("IDC_FIRST_NAME");
     lastName_ = Find<wxTextCtrl>("IDC_LAST_NAME");
     markArchived_ = Find<wxCheckBox>("IDC_MARK_ARCHIVED");
@@ -66,20 +57,14 @@ void CSelectArchiveStudiesDlg::FindControls() {
     dateTo_ = Find<wxTextCtrl>("IDC_DATE_TO");
 }
 
-// The lines are laid out in character columns; a fixed-pitch font keeps them under their
-// captions.
-void CSelectArchiveStudiesDlg::UseFixedPitch() {
-    const wxFont fixed(
-        wxFontInfo(m_lbResults->GetFont().GetPointSize()).Family(wxFONTFAMILY_TELETYPE));
-    m_lbResults->SetFont(fixed);
-    m_lbWriteList->SetFont(fixed);
-    const int characterWidth = m_lbResults->GetTextExtent("M").GetWidth();
-    for (const ColumnCaption& column : kColumnCaptions) {
-        wxStaticText* caption = Find<wxStaticText>(column.name);
-        caption->SetFont(fixed);
-        caption->SetMinSize(wxSize(column.characters * characterWidth, -1));
-    }
-    Layout();
+void CSelectArchiveStudiesDlg::AddListColumns() {
+    std::vector<std::string> titles(std::begin(kResultColumnTitles), std::end(kResultColumnTitles));
+    AddColumns(*m_lbResults, titles);
+    FitColumns(*m_lbResults);
+    titles.push_back(kSizeColumnTitle);
+    AddColumns(*m_lbWriteList, titles, {static_cast<int>(titles.size()) - 1});
+    FitColumns(*m_lbWriteList);
+    WidenForColumns();
 }
 
 bool CSelectArchiveStudiesDlg::Busy() const {
@@ -129,27 +114,34 @@ SearchForm CSelectArchiveStudiesDlg::Form() const {
 }
 
 void CSelectArchiveStudiesDlg::ShowResults() {
-    m_lbResults->Set(Lines(selection_.Results()));
+    ShowRows(*m_lbResults, Rows(selection_.Results(), false));
+    WidenForColumns();
 }
 
 void CSelectArchiveStudiesDlg::ShowWriteList() {
-    m_lbWriteList->Set(Lines(selection_.WriteList()));
+    ShowRows(*m_lbWriteList, Rows(selection_.WriteList(), true));
+    WidenForColumns();
+}
+
+// Long names widen the lists, and the dialog with them, rather than hide the later columns.
+void CSelectArchiveStudiesDlg::WidenForColumns() {
+    bool grew = false;
+    for (wxListCtrl* list : {m_lbResults, m_lbWriteList})
+        grew = WidenToColumns(*list, RoomFor(*list)) || grew;
+    if (grew) GrowToContent();
 }
 
 void CSelectArchiveStudiesDlg::UpdateCurrentSize() {
     m_strCurrentSize = selection_.CurrentSizeText();
     currentSize_->SetLabel(ToWx(m_strCurrentSize));
-    // The size alone does not say how many studies it is made of.
+    // The size alone does not say how many studies it is made of, nor that some cannot be
+    // written at all.
     const std::size_t studies = selection_.WriteList().size();
-    studyCount_->SetLabel(wxString::Format("%zu %s", studies, studies == 1 ? "study" : "studies"));
-}
-
-std::vector<std::size_t> CSelectArchiveStudiesDlg::SelectedLines(const wxListBox& list) {
-    wxArrayInt selections;
-    list.GetSelections(selections);
-    std::vector<std::size_t> lines(selections.begin(), selections.end());
-    std::sort(lines.begin(), lines.end());
-    return lines;
+    wxString count = wxString::Format("%zu %s", studies, studies == 1 ? "study" : "studies");
+    if (const std::size_t unwritable = CountWithoutImagePath(selection_.WriteList()))
+        count += wxString::Format(", %zu without an image folder (not written)", unwritable);
+    studyCount_->SetLabel(count);
+    Layout();
 }
 
 // ---- handlers ---------------------------------------------------------------------------------
@@ -163,7 +155,7 @@ void CSelectArchiveStudiesDlg::OnSearch() {
 
 void CSelectArchiveStudiesDlg::OnAdd() {
     ReadControls();
-    const std::vector<std::size_t> lines = SelectedLines(*m_lbResults);
+    const std::vector<std::size_t> lines = HighlightedEntries(*m_lbResults);
     if (lines.empty()) return;
     selection_.Add(host_.Control(), lines, host_.Config().m_strImagePath);
     ShowWriteList();
@@ -177,7 +169,7 @@ void CSelectArchiveStudiesDlg::OnAddAll() {
 }
 
 void CSelectArchiveStudiesDlg::OnRemove() {
-    const std::vector<std::size_t> lines = SelectedLines(*m_lbWriteList);
+    const std::vector<std::size_t> lines = HighlightedEntries(*m_lbWriteList);
     if (lines.empty()) return;
     selection_.Remove(lines);
     ShowWriteList();
@@ -196,15 +188,15 @@ void CSelectArchiveStudiesDlg::OnWriteToArchive() {
 }
 
 void CSelectArchiveStudiesDlg::OnDateFrom() {
-    PickDate(dateFrom_, m_strDateFrom);
+    PickDate("Date From", dateFrom_, m_strDateFrom);
 }
 
 void CSelectArchiveStudiesDlg::OnDateTo() {
-    PickDate(dateTo_, m_strDateTo);
+    PickDate("Date To", dateTo_, m_strDateTo);
 }
 
-void CSelectArchiveStudiesDlg::PickDate(wxTextCtrl* edit, std::string& member) {
-    CSelectDateDlg pick(this);
+void CSelectArchiveStudiesDlg::PickDate(const char* field, wxTextCtrl* edit, std::string& member) {
+    CSelectDateDlg pick(this, field);
     if (pick.ShowModal() != wxID_OK) return;
     member = pick.m_strDate;
     edit->ChangeValue(ToWx(member));

@@ -10,7 +10,7 @@
 #include "selection/SelectionHost.h"
 
 class wxCheckBox;
-class wxListBox;
+class wxListCtrl;
 class wxStaticText;
 class wxTextCtrl;
 
@@ -34,7 +34,8 @@ class CSelectArchiveStudiesDlg : public LayoutDialog {
 
   private:
     void FindControls();
-    void UseFixedPitch();
+    void AddListColumns();
+    void WidenForColumns();
     void BindHandlers();
     // A long operation is in progress (a run, or studies being measured): the buttons do
     // nothing and the dialog does not close, since the lists are in use.
@@ -45,7 +46,6 @@ class CSelectArchiveStudiesDlg : public LayoutDialog {
     void ShowResults();
     void ShowWriteList();
     void UpdateCurrentSize();
-    static std::vector<std::size_t> SelectedLines(const wxListBox& list);
 
     void OnSearch();
     void OnAdd();
@@ -54,16 +54,17 @@ class CSelectArchiveStudiesDlg : public LayoutDialog {
     void OnWriteToArchive();
     void OnDateFrom();
     void OnDateTo();
-    // Opens Select Date; on OK the picked date goes into the edit and its member.
-    void PickDate(wxTextCtrl* edit, std::string& member);
+    // Opens Select Date for the named field; on OK the picked date goes into the edit and its
+    // member.
+    void PickDate(const char* field, wxTextCtrl* edit, std::string& member);
     void OnMarkArchived();
     void OnNonArchivedOnly();
 
     SelectionHost& host_;
     ManualArchiveSelection selection_;
 
-    wxListBox* m_lbWriteList = nullptr;
-    wxListBox* m_lbResults = nullptr;
+    wxListCtrl* m_lbWriteList = nullptr;
+    wxListCtrl* m_lbResults = nullptr;
     wxTextCtrl* firstName_ = nullptr;
     wxTextCtrl* lastName_ = nullptr;
     wxCheckBox* markArchived_ = nullptr;
