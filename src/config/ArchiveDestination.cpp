@@ -112,6 +112,11 @@ ArchiveDestination* FindArchive(const std::string& id) {
     return nullptr;
 }
 
+std::string ListEntryText(const ArchiveDestination& destination) {
+    if (destination.m_strRootPath.empty()) return destination.m_strId;
+    return destination.m_strId + "  -  " + destination.m_strRootPath;
+}
+
 void ResetArchives() {
     g_Archives.clear();
 }

@@ -96,6 +96,10 @@ extern std::vector<std::unique_ptr<ArchiveDestination>> g_Archives;
 // The first destination whose id equals id exactly (case-sensitive), or null.
 ArchiveDestination* FindArchive(const std::string& id);
 
+// How the destination list shows the destination: "<id>  -  <root path>", or the id alone when
+// it has no root path.
+std::string ListEntryText(const ArchiveDestination& destination);
+
 // Empties g_Archives (tests; start-up state).
 void ResetArchives();
 

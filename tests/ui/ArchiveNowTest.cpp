@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <wx/app.h>
 #include <wx/stattext.h>
+#include <wx/stopwatch.h>
+#include <wx/textctrl.h>
 #include <wx/xrc/xmlres.h>
 
 #include "app/WindowRun.h"
@@ -9,6 +12,7 @@
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
 #include "db/StudyRecord.h"
+#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
 #include "log/Logs.h"
 #include "ui/DialogTesting.h"
@@ -52,6 +56,24 @@ TEST_F(ArchiveNowTest, StartArchiveNowArchivesEveryWaitingStudy) {
     const std::string activity = ReadFileBytes(dir / kActivityLogFile);
     EXPECT_NE(activity.find("Archive started"), std::string::npos);
     EXPECT_NE(activity.find(summary), std::string::npos);
+}
+
+// The count follows another database file within a moment, not at the next minute's tick.
+TEST_F(ArchiveNowTest, TheCountFollowsTheDatabaseSettingsAtOnce) {
+    std::filesystem::copy_file(dir / "echo.db", dir / "two.db");
+    RunSqlite(dir / "two.db", {"DELETE FROM EXAM WHERE EXAM_ID NOT IN "
+                               "(SELECT EXAM_ID FROM EXAM ORDER BY EXAM_ID LIMIT 2)"});
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    ASSERT_EQ(Status(window), "6 studies to be archived");
+
+    XRCCTRL(window, "IDC_DATABASE_FILE", wxTextCtrl)->SetValue((dir / "two.db").string());
+    const wxStopWatch waited;
+    while (Status(window) != "2 studies to be archived" && waited.Time() < 3000) {
+        wxTheApp->Yield();
+        wxMilliSleep(20);
+    }
+    EXPECT_EQ(Status(window), "2 studies to be archived");
 }
 
 TEST_F(ArchiveNowTest, TickInIncrementModeStartsARunAndRestartsTheTimer) {

@@ -50,8 +50,11 @@ void Toggle(wxCheckBox* box, bool on) {
     box->GetEventHandler()->ProcessEvent(event);
 }
 
-void Choose(wxComboBox* combo, const std::string& entry) {
-    combo->SetSelection(combo->FindString(entry, true));
+// Chooses the entry with this text, as the operator sees it.
+void Choose(wxComboBox* combo, const std::string& text) {
+    const int entry = combo->FindString(text, true);
+    ASSERT_NE(entry, wxNOT_FOUND) << text;
+    combo->SetSelection(entry);
     wxCommandEvent event(wxEVT_COMBOBOX, combo->GetId());
     event.SetEventObject(combo);
     event.SetInt(combo->GetSelection());
@@ -94,7 +97,7 @@ TEST_F(MainWindowTest, StoredDestinationIsSelectedWithItsOwnSettings) {
     ASSERT_TRUE(window.Initialise());
 
     EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetStringSelection(),
-              "FTP:10.0.0.5");
+              "FTP:10.0.0.5  -  /ar");
     EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:10.0.0.5");
     EXPECT_EQ(Text(window, "IDC_IMAGE_PATH"), "/images/ftp");
     EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "42");
@@ -229,7 +232,8 @@ TEST_F(MainWindowTest, ChoosingAnotherDestinationRewritesDefaultCfgAndReloads) {
     ASSERT_TRUE(window.Initialise());
     EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "500");
 
-    Choose(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE"), "FTP:1.2.3.4");
+    // The entry shows the destination's path; the id alone is what is stored.
+    Choose(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE"), "FTP:1.2.3.4  -  /ar");
 
     EXPECT_EQ(ReadFileBytes(dir / "Default.cfg"), "FTP:1.2.3.4");
     EXPECT_EQ(Text(window, "IDC_MAX_STUDIES_COUNT"), "42");
@@ -253,7 +257,8 @@ TEST_F(MainWindowTest, EditingTheCurrentDestinationsKeyFieldRenamesIt) {
     window.GetEventHandler()->ProcessEvent(click);
     ASSERT_TRUE(edit.Used());
 
-    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetStringSelection(), "NFS:lab2");
+    EXPECT_EQ(Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE")->GetStringSelection(),
+              "NFS:lab2  -  /mnt/a");
     EXPECT_EQ(ReadFileBytes(dir / "archives.p"),
               "FTP\n10.0.0.5\n/ar\nu\np\nNFS\n/mnt/a\nlab2\nEND\n");
     // "Default.cfg" keeps the old id until the operator chooses again; changes from now on
@@ -295,7 +300,7 @@ TEST_F(MainWindowTest, AddArchiveMakesTheNewDestinationCurrent) {
                   "NFS\n/mnt/a\nlab\nFTP\n10.0.0.9:2121\n/archive\narch\npw\nEND\n");
         auto* list = Control<wxComboBox>(window, "IDC_CURRENT_ARCHIVE");
         EXPECT_EQ(list->GetCount(), 2u);
-        EXPECT_EQ(list->GetStringSelection(), "FTP:10.0.0.9:2121");
+        EXPECT_EQ(list->GetStringSelection(), "FTP:10.0.0.9:2121  -  /archive");
         EXPECT_EQ(ReadFileBytes(fresh / "Default.cfg"), "FTP:10.0.0.9:2121");
         EXPECT_EQ(window.GetTitle(), std::string(kCaption) + " : FTP:10.0.0.9:2121");
         EXPECT_NE(

@@ -40,6 +40,9 @@ CArchiverDlg* g_pMainDlg = nullptr;
 namespace {
 constexpr int kTimer1 = 1;
 constexpr int kTimer2 = 2;
+// How long the database settings stay unchanged before the count follows them: typing a path
+// counts once, when the typing pauses, not at every key.
+constexpr int kSettingsSettleMs = 400;
 constexpr int kMinuteMs = 60000;
 
 // The Edit Archive dialog that matches the destination's type; a type read from the list file
@@ -216,15 +219,29 @@ bool CArchiverDlg::Initialise() {
     return true;
 }
 
+// Each entry shows the destination's path beside its id; the id, which selects and stores the
+// destination, is the entry's client data, never read back from the text.
 void CArchiverDlg::FillDestinationList(const std::vector<std::string>& ids) {
     currentArchive_->Clear();
-    for (const std::string& id : ids) currentArchive_->Append(ToWx(id));
+    for (const std::string& id : ids) {
+        const ArchiveDestination* destination = FindArchive(id);
+        currentArchive_->Append(ToWx(destination ? ListEntryText(*destination) : id),
+                                new wxStringClientData(ToWx(id)));
+    }
+}
+
+std::string CArchiverDlg::DestinationIdAt(int index) const {
+    const auto* id = static_cast<wxStringClientData*>(currentArchive_->GetClientObject(index));
+    return id ? FromWx(id->GetData()) : std::string();
 }
 
 void CArchiverDlg::SelectDestinationEntry(const std::string& id) {
-    // Whole-entry match ignoring case, as the list control's exact search does.
-    const int index = currentArchive_->FindString(ToWx(id), false);
-    if (index != wxNOT_FOUND) currentArchive_->SetSelection(index);
+    // Whole-id match ignoring case, as a search of the list for the id alone would match.
+    for (int index = 0; index < static_cast<int>(currentArchive_->GetCount()); ++index)
+        if (ToWx(DestinationIdAt(index)).IsSameAs(ToWx(id), false)) {
+            currentArchive_->SetSelection(index);
+            return;
+        }
 }
 
 void CArchiverDlg::StartTimer1(int periodMs) {
@@ -302,10 +319,11 @@ void CArchiverDlg::WriteControls() {
 void CArchiverDlg::OnSelChangeCurrentArchive() {
     ReadControls();
     if (currentArchive_->GetSelection() == wxNOT_FOUND) return;
-    core_.SelectArchive(FromWx(currentArchive_->GetStringSelection()));
+    core_.SelectArchive(DestinationIdAt(currentArchive_->GetSelection()));
     LoadArchiveSettings();
     SetTitle(ToWx(core_.Caption()));
     archiveNote_->SetLabel(wxString());
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::LoadArchiveSettings() {
@@ -361,11 +379,13 @@ void CArchiverDlg::ApplyDatabaseKindState() {
 void CArchiverDlg::OnStoreDatabaseText(wxTextCtrl* edit, const char* key) {
     ReadControls();
     core_.StoreDatabaseSetting(key, FromWx(edit->GetValue()));
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnDbType(DatabaseKind kind) {
     ReadControls();
     core_.ChooseDatabaseKind(kind);
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnChangeCount(wxTextCtrl* edit, void (ArchiverCore::*store)()) {
@@ -414,6 +434,7 @@ void CArchiverDlg::OnDropDownDbField() {
 void CArchiverDlg::OnSelChangeDbField() {
     core_.ChooseArchiveColumn(FromWx(dbField_->GetStringSelection()));
     WriteControls();
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnSendAll() {
@@ -441,6 +462,10 @@ void CArchiverDlg::OnCriterionBox(Criterion criterion, wxWindow* valueEdit) {
     WriteControls();
 }
 
+void CArchiverDlg::RefreshCountSoon() {
+    timer2_.StartOnce(kSettingsSettleMs);
+}
+
 void CArchiverDlg::RefreshStudyCount() {
     core_.RefreshStudyCount();
     WriteControls();
@@ -455,6 +480,7 @@ void CArchiverDlg::OnBrowseDatabaseFile() {
     if (dialog.ShowModal() != wxID_OK) return;
     core_.ChangeDatabaseFile(FromWx(dialog.GetPath()));
     WriteControls();
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnBrowseImagePath() {
@@ -464,6 +490,7 @@ void CArchiverDlg::OnBrowseImagePath() {
     wxDirDialog dialog(this, "Select Images Path", ToWx(current));
     core_.ChangeImagePath(dialog.ShowModal() == wxID_OK ? FromWx(dialog.GetPath()) : current);
     WriteControls();
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnAddArchive() {
@@ -479,6 +506,7 @@ void CArchiverDlg::OnAddArchive() {
     LoadArchiveSettings();
     SetTitle(ToWx(core_.Caption()));
     archiveNote_->SetLabel(ToWx("Added " + added + ": it is now the current archive."));
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::OnEditArchive() {
@@ -488,6 +516,7 @@ void CArchiverDlg::OnEditArchive() {
     core_.FollowEditedArchive();
     FillDestinationList(ArchiverCore::DestinationIds());
     SelectDestinationEntry(core_.Config().m_strCurrentArchive);
+    RefreshCountSoon();
 }
 
 void CArchiverDlg::SaveArchiveList() {

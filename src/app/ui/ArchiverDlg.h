@@ -42,6 +42,9 @@ class CArchiverDlg : public LayoutDialog {
     void WriteControls();
 
     void RefreshStudyCount();
+    // The count follows changed database settings or another destination shortly, through the
+    // count's own tick.
+    void RefreshCountSoon();
     void LoadArchiveSettings();
     void SaveArchiveList();
 
@@ -64,6 +67,8 @@ class CArchiverDlg : public LayoutDialog {
     bool Busy() const override { return core_.RunInProgress(); }
     void FillDestinationList(const std::vector<std::string>& ids);
     void SelectDestinationEntry(const std::string& id);
+    // The id of the destination the list's entry at index shows.
+    std::string DestinationIdAt(int index) const;
     void FillFieldList(const std::vector<std::string>& columns);
     void ApplyMethodState();
     void ApplyCriteriaState();
