@@ -14,6 +14,8 @@
 #include <wx/app.h>
 #include <wx/init.h>
 #include <wx/log.h>
+#include <wx/modalhook.h>
+#include <wx/msgdlg.h>
 
 #include "app/ui/WxResources.h"
 
@@ -29,6 +31,21 @@ class FailingLog : public wxLog {
         else
             std::fprintf(stderr, "%s\n", text.utf8_str().data());
     }
+};
+
+// A message box that no expectation of the test answers would wait for a person: it fails the
+// test that opened it, naming its text, and is cancelled. Registered first, it is asked last,
+// after every hook a test sets up.
+class UnansweredMessageBoxes : public wxModalDialogHook {
+  protected:
+    int Enter(wxDialog* dialog) override {
+        const auto* box = dynamic_cast<wxMessageDialogBase*>(dialog);
+        if (!box) return wxID_NONE;
+        ADD_FAILURE() << "message box nobody answers: \"" << box->GetMessage().utf8_string()
+                      << "\"";
+        return wxID_CANCEL;
+    }
+    void Exit(wxDialog*) override {}
 };
 
 class TestApp : public wxApp {
@@ -77,6 +94,8 @@ int main(int argc, char** argv) {
             << "wx assertion " << cond.ToStdString() << " in " << func.ToStdString() << ": "
             << msg.ToStdString();
     });
+    UnansweredMessageBoxes unanswered;
+    unanswered.Register();
     LoadMirabelResources();
     const int status = RUN_ALL_TESTS();
     wxTheApp->OnExit();
