@@ -44,6 +44,13 @@ void LayoutDialog::GrowToContent() {
     const wxSize now = GetSize();
     SetSize(std::max(now.x, fitting.x), std::max(now.y, fitting.y));
     Layout();
+    // Grown to the right, it may now reach past the screen's edge: it moves back onto it, with
+    // room for the window manager's frame.
+    constexpr int kFrameRoom = 12;
+    const wxRect screen = wxDisplay(this).GetClientArea();
+    const wxRect placed = GetRect();
+    if (placed.GetRight() + kFrameRoom > screen.GetRight())
+        Move(std::max(screen.x, screen.GetRight() - kFrameRoom - placed.width), placed.y);
 }
 
 int LayoutDialog::RoomFor(const wxWindow& control) const {
