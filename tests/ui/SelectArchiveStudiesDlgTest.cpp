@@ -80,6 +80,10 @@ std::string CountLine(wxDialog& dialog) {
     return XRCCTRL(dialog, "IDC_STUDY_COUNT", wxStaticText)->GetLabel().ToStdString();
 }
 
+std::string UnwritableLine(wxDialog& dialog) {
+    return XRCCTRL(dialog, "IDC_UNWRITABLE", wxStaticText)->GetLabel().ToStdString();
+}
+
 void Click(wxCheckBox& box, bool on) {
     box.SetValue(on);
     wxCommandEvent click(wxEVT_CHECKBOX, box.GetId());
@@ -112,13 +116,15 @@ TEST_F(SelectArchiveStudiesDlgTest, SearchAddAddAllRemoveAndTheDateDialog) {
         Press(dialog, "IDC_ADD_ALL");
         EXPECT_EQ(Count(dialog, "IDC_WRITE_LIST"), 8);
         EXPECT_EQ(SizeLine(dialog), "Current Size: 7 MB");  // 108 has no folder
-        EXPECT_EQ(CountLine(dialog), "8 studies, 1 without an image folder (not written)");
+        EXPECT_EQ(CountLine(dialog), "8 studies");
+        EXPECT_EQ(UnwritableLine(dialog), "1 of them without an image folder: not written");
         EXPECT_EQ(List(dialog, "IDC_WRITE_LIST").GetItemText(5, 6), "-");
         Select(List(dialog, "IDC_WRITE_LIST"), {7, 0, 5});  // 102, 103 and 108
         Press(dialog, "IDC_REMOVE");
         EXPECT_EQ(Count(dialog, "IDC_WRITE_LIST"), 5);
         EXPECT_EQ(SizeLine(dialog), "Current Size: 5 MB");
         EXPECT_EQ(CountLine(dialog), "5 studies");
+        EXPECT_EQ(UnwritableLine(dialog), "");
 
         // The calendar says which field it sets; moving to another month keeps it open, a
         // click on a day of the month shown picks that day and closes it.
@@ -173,7 +179,8 @@ TEST_F(SelectArchiveStudiesDlgTest, WriteToArchiveLeavesTheStudiesThatFailed) {
         ASSERT_EQ(Count(dialog, "IDC_WRITE_LIST"), 2);  // 108, which has no folder, stays
         EXPECT_EQ(Row(dialog, "IDC_WRITE_LIST", 1, 2),
                   (std::vector<std::string>{"Mueller", "Hans"}));
-        EXPECT_EQ(CountLine(dialog), "2 studies, 1 without an image folder (not written)");
+        EXPECT_EQ(CountLine(dialog), "2 studies");
+        EXPECT_EQ(UnwritableLine(dialog), "1 of them without an image folder: not written");
         EXPECT_EQ(SizeLine(dialog), "Current Size: 0 MB");
     });
     for (long exam : {101, 102, 103, 104})

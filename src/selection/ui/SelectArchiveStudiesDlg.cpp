@@ -54,6 +54,7 @@ void CSelectArchiveStudiesDlg::FindControls() {
     dateFrom_ = Find<wxTextCtrl>("IDC_DATE_FROM");
     currentSize_ = Find<wxStaticText>("IDC_CURRENT_SIZE");
     studyCount_ = Find<wxStaticText>("IDC_STUDY_COUNT");
+    unwritable_ = Find<wxStaticText>("IDC_UNWRITABLE");
     dateTo_ = Find<wxTextCtrl>("IDC_DATE_TO");
 }
 
@@ -137,10 +138,12 @@ void CSelectArchiveStudiesDlg::UpdateCurrentSize() {
     // The size alone does not say how many studies it is made of, nor that some cannot be
     // written at all.
     const std::size_t studies = selection_.WriteList().size();
-    wxString count = wxString::Format("%zu %s", studies, studies == 1 ? "study" : "studies");
-    if (const std::size_t unwritable = CountWithoutImagePath(selection_.WriteList()))
-        count += wxString::Format(", %zu without an image folder (not written)", unwritable);
-    studyCount_->SetLabel(count);
+    studyCount_->SetLabel(wxString::Format("%zu %s", studies, studies == 1 ? "study" : "studies"));
+    const std::size_t unwritable = CountWithoutImagePath(selection_.WriteList());
+    unwritable_->SetLabel(
+        unwritable == 0
+            ? wxString()
+            : wxString::Format("%zu of them without an image folder: not written", unwritable));
     Layout();
 }
 

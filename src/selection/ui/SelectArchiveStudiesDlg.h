@@ -73,6 +73,7 @@ class CSelectArchiveStudiesDlg : public LayoutDialog {
     wxTextCtrl* dateFrom_ = nullptr;
     wxStaticText* currentSize_ = nullptr;
     wxStaticText* studyCount_ = nullptr;  // how many studies the write list holds
+    wxStaticText* unwritable_ = nullptr;  // how many of them have no image folder
     wxTextCtrl* dateTo_ = nullptr;
 };
 
