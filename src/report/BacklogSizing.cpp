@@ -1,7 +1,6 @@
 #include "report/BacklogSizing.h"
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <ctime>
@@ -16,21 +15,6 @@
 namespace mirabel {
 
 namespace {
-
-bool SameColumn(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::toupper(static_cast<unsigned char>(x)) ==
-                      std::toupper(static_cast<unsigned char>(y));
-           });
-}
-
-// The first run adds the archive column; until then the statement could not even be read.
-bool ExamHasArchiveColumn(const ArchiverConfig& config) {
-    const std::vector<std::string> columns = ListExamColumns(config);
-    return std::any_of(columns.begin(), columns.end(), [&](const std::string& column) {
-        return SameColumn(column, config.m_strDbField);
-    });
-}
 
 std::string WhyNotReadable(const ArchiverConfig& config) {
     switch (CheckSelection(config)) {
