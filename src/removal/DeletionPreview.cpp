@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "core/Text.h"
+#include "removal/CandidateLines.h"
+#include "removal/SizeRule.h"
 
 namespace mirabel {
 
@@ -53,6 +55,25 @@ std::string DeletionPreviewText(const DeletionPreview& preview) {
     return text + Concat({std::to_string(going), " of ", std::to_string(preview.studies.size()),
                           " studies would be removed, freeing ",
                           std::to_string(preview.BytesThatWouldGo()), " bytes\n"});
+}
+
+std::string SelectedStudiesText(const ArchiverConfig& config,
+                                const DeletionCandidates& candidates) {
+    std::string text;
+    std::size_t count = 0;
+    std::uint64_t total = 0;
+    for (const auto* list : {&candidates.temp, &candidates.server})
+        for (const auto& record : *list) {
+            if (!record->m_bSelected) continue;
+            const std::uint64_t bytes = CandidateBytes(config, *record);
+            ++count;
+            total += bytes;
+            text += Concat({CandidateLine(*record, list == &candidates.temp), "  ",
+                            SelectedByText(record->m_bSelected), "  ", GigabytesText(bytes, 3),
+                            " GB\n"});
+        }
+    return text + Concat({std::to_string(count), " studies, ", GigabytesText(total, 1),
+                          " GB of the image store\n"});
 }
 
 }  // namespace mirabel

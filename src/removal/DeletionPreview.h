@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "catalog/RemovalJournal.h"
+#include "core/ArchiverConfig.h"
+#include "removal/DeletionCandidates.h"
 
 namespace mirabel {
 
@@ -34,5 +36,10 @@ struct DeletionPreview {
 
 // The preview as lines for a console or a text panel, ending in a line of totals.
 std::string DeletionPreviewText(const DeletionPreview& preview);
+
+// What the rules selected, before anything goes (the Study Deletion dialog after Update Selected
+// Studies): each selected candidate's Select Studies line, the rule that selected it and the size
+// of the files its "cv.dir" lists, then the number of studies and their total in GB.
+std::string SelectedStudiesText(const ArchiverConfig& config, const DeletionCandidates& candidates);
 
 }  // namespace mirabel
