@@ -103,6 +103,12 @@ TEST_F(DryRunProgram, ChangesNothingAndListsWhatTheRunsThenDo) {
     EXPECT_EQ(RunProgram("--archive-now").status, 1);
     EXPECT_TRUE(fs::exists(setup.CopyOf(4) / "IMG2.dcm"));
     EXPECT_FALSE(fs::exists(setup.CopyOf(5)));
+
+    // With a catalog there now (copies, register, run history), it is read and left as it was.
+    const auto withCatalog = Everything();
+    ASSERT_TRUE(withCatalog.count(kCatalogFile));
+    EXPECT_EQ(RunProgram("--remove-now --dry-run").status, 1);
+    EXPECT_EQ(Everything(), withCatalog);
 }
 
 TEST_F(DryRunProgram, RemovalAndAuditRunsAreRecordedInTheRunHistory) {
