@@ -10,10 +10,12 @@
 #include "app/HeadlessRun.h"
 #include "app/WindowRun.h"
 #include "archive/ArchivePreview.h"
+#include "archive/RunLock.h"
 #include "config/CurrentArchiveFile.h"
 #include "db/ReadOnlyConnections.h"
 #include "db/StudySelection.h"
 #include "log/Logs.h"
+#include "platform/LockWatch.h"
 #include "removal/UnattendedRemoval.h"
 
 namespace mirabel {
@@ -40,6 +42,8 @@ int DryRun(const char* command, const std::function<int(ArchiverCore&)>& body) {
         return CannotStart(std::string("no destination is selected (") + kCurrentArchiveFile +
                            " is missing)");
     DebugLog(std::string("Dry run of ") + command + ": nothing is changed");
+    // The real run would refuse to start beside another one; the lock is looked at, not taken.
+    if (LockFileIsHeld(kRunLockFile)) return CannotStart(kAnotherRunInProgress);
     const LogSilence silence;
     const ReadOnlyConnections readOnly;
     return WithStoredConfiguration(body, true);

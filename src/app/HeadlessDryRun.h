@@ -1,7 +1,8 @@
 #pragma once
 // "--dry-run" beside --archive-now or --remove-now: what the run would do, printed on standard
 // output, with nothing changed. The image database is opened read-only, the catalog only when it
-// is there (and never made), no run lock is taken, no log gets more than the one debug line that
+// is there (and never made), no run lock is taken (a run that holds it is seen without taking it:
+// exit status 2, as the real run's), no log gets more than the one debug line that
 // says a dry run happened, no metrics file and no run record are written, no question is asked.
 
 namespace mirabel {

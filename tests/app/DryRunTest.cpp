@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/ProgramRun.h"
+#include "archive/RunLock.h"
 #include "catalog/RunHistory.h"
 #include "config/ArchiveListFile.h"
 #include "fixtures/FolderHashes.h"
@@ -109,6 +110,16 @@ TEST_F(DryRunProgram, ChangesNothingAndListsWhatTheRunsThenDo) {
     ASSERT_TRUE(withCatalog.count(kCatalogFile));
     EXPECT_EQ(RunProgram("--remove-now --dry-run").status, 1);
     EXPECT_EQ(Everything(), withCatalog);
+}
+
+TEST_F(DryRunProgram, BesideARunInProgressItCannotStartAsTheRunCouldNot) {
+    const ExclusiveFileLock run(dir / kRunLockFile);
+    ASSERT_TRUE(run.locked());
+    for (const char* command : {"--archive-now --dry-run", "--remove-now --dry-run"}) {
+        const ProgramOutcome dry = RunProgram(command);
+        EXPECT_EQ(dry.status, 2) << command;
+        EXPECT_NE(dry.output.find(kAnotherRunInProgress), std::string::npos) << dry.output;
+    }
 }
 
 TEST_F(DryRunProgram, RemovalAndAuditRunsAreRecordedInTheRunHistory) {
