@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app/HeadlessAudit.h"
+#include "app/HeadlessDryRun.h"
 #include "app/HeadlessRestore.h"
 #include "app/HeadlessRun.h"
 #include "app/MetricsAfterRun.h"
@@ -19,6 +20,8 @@ struct OptionRule {
 
 // Every command that does work writes the metrics file after it.
 const OptionRule kMetricsFile{"--metrics-file", true};
+// A run or pass that only says what it would do.
+const OptionRule kDryRun{"--dry-run", false};
 
 struct CommandRule {
     const char* name;
@@ -30,13 +33,18 @@ struct CommandRule {
 const std::vector<CommandRule>& Commands() {
     static const std::vector<CommandRule> commands = {
         {"--archive-now",
-         {kMetricsFile},
+         {kMetricsFile, kDryRun},
          false,
-         "  --archive-now  one archive run to the current destination\n"},
+         "  --archive-now [--dry-run]  one archive run to the current destination\n"
+         "      --dry-run: print the destination and each study the run would take, with every\n"
+         "      file's name and size, or why it would fail; change nothing\n"},
         {"--remove-now",
-         {kMetricsFile},
+         {kMetricsFile, kDryRun},
          false,
-         "  --remove-now   one study removal pass by the stored rules\n"},
+         "  --remove-now [--dry-run]  one study removal pass by the stored rules\n"
+         "      --dry-run: print each study the rules select, the rule, the evidence found for\n"
+         "      its copy (or why it would be kept) and its bytes, and the studies waiting in the\n"
+         "      removal journal; change nothing\n"},
         {"--count", {}, false, "  --count        print how many studies wait to be archived\n"},
         {"--verify",
          {{"--study", true},
@@ -120,7 +128,10 @@ std::string UsageText() {
     for (const CommandRule& command : Commands()) text += command.usage;
     text +=
         "--archive-now, --remove-now, --verify and --restore take --metrics-file PATH: the\n"
-        "metrics file written after the work, in place of the setting \"Metrics File\"\n";
+        "metrics file written after the work, in place of the setting \"Metrics File\"\n"
+        "A dry run opens the image database read-only and writes nothing: no file, no row, no\n"
+        "log (one debug line aside), no metrics file, no run record. Its exit status is the\n"
+        "run's: 0 nothing would go wrong, 1 some study would fail or be kept, 2 cannot start.\n";
     return text;
 }
 
@@ -137,8 +148,11 @@ std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments)
         std::printf("%s", UsageText().c_str());
         return 0;
     }
-    if (line->command == "--archive-now") return RunArchiveNowHeadless();
-    if (line->command == "--remove-now") return RunRemoveNowHeadless();
+    const bool dry = line->Has("--dry-run");
+    if (line->command == "--archive-now")
+        return dry ? RunArchiveDryRunHeadless() : RunArchiveNowHeadless();
+    if (line->command == "--remove-now")
+        return dry ? RunRemovalDryRunHeadless() : RunRemoveNowHeadless();
     if (line->command == "--count") return PrintStudyCountHeadless();
     if (line->command == "--verify") return RunVerifyHeadless(*line);
     if (line->command == "--restore") return RunRestoreHeadless(*line);

@@ -17,8 +17,8 @@ void ReportLogOnStandardError(const std::string& fileName, const std::string& re
 
 }  // namespace
 
-ConsoleSession::ConsoleSession()
-    : previous_(InstallOperator(std::make_unique<ConsoleOperator>())),
+ConsoleSession::ConsoleSession(bool quiet)
+    : previous_(InstallOperator(std::make_unique<ConsoleOperator>(quiet))),
       previousLogReport_(SetUnwritableLogReport(ReportLogOnStandardError)) {}
 
 ConsoleSession::~ConsoleSession() {

@@ -8,10 +8,10 @@
 namespace mirabel {
 
 // Installs the console operator, and a report of unwritable logs on standard error, for its
-// lifetime; the previous ones come back afterwards.
+// lifetime; the previous ones come back afterwards. A quiet operator prints nothing.
 class ConsoleSession {
   public:
-    ConsoleSession();
+    explicit ConsoleSession(bool quiet = false);
     ~ConsoleSession();
     ConsoleSession(const ConsoleSession&) = delete;
     ConsoleSession& operator=(const ConsoleSession&) = delete;

@@ -67,8 +67,8 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     return "";
 }
 
-int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command) {
-    ConsoleSession console;
+int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command, bool quietConsole) {
+    ConsoleSession console(quietConsole);
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
     ArchiverCore core(*hive);
     if (!LoadStoredConfiguration(core))

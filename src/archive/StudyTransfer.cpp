@@ -85,6 +85,18 @@ bool HasRoot(const ArchiveDestination& destination, const StudyRecord& study) {
     return false;
 }
 
+// The study's checks and its folder's listing; nullopt (the error log says why) when it fails.
+std::optional<StudyTransferPlan> CheckedPlan(const ArchiverConfig& config,
+                                             const ArchiveDestination& destination,
+                                             const StudyRecord& study) {
+    if (RefuseUnsafeStudy(config, destination, study)) return std::nullopt;
+    std::optional<StudyTransferPlan> plan = PlanStudyTransfer(
+        *LocalStudyDirectory(config.m_strImagePath, study.ImagePath()),
+        DestinationStudyDirectory(destination, study.ImagePath()), std::string(study.ExamId()));
+    if (!plan) ErrorLog(StudyFailureText(study, "study directory does not exist"));
+    return plan;
+}
+
 TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& config,
                               ArchiveDestination& destination, StudyRecord& study,
                               MediaBudget& budget, MediumDicomDir& dicomDir) {
@@ -94,17 +106,8 @@ TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& c
         if (destination.m_strCurrentLabel.empty()) return TransferOutcome::Failed;
     }
     DebugLog("Archiving study for " + StudyName(study));
-    if (const std::optional<TransferOutcome> refused =
-            RefuseUnsafeStudy(config, destination, study))
-        return *refused;
-
-    const std::optional<StudyTransferPlan> plan = PlanStudyTransfer(
-        *LocalStudyDirectory(config.m_strImagePath, study.ImagePath()),
-        DestinationStudyDirectory(destination, study.ImagePath()), std::string(study.ExamId()));
-    if (!plan) {
-        ErrorLog(StudyFailureText(study, "study directory does not exist"));
-        return TransferOutcome::Failed;
-    }
+    const std::optional<StudyTransferPlan> plan = CheckedPlan(config, destination, study);
+    if (!plan) return TransferOutcome::Failed;
     if (!WriteManifest(*plan)) {
         ActivityLog(kManifestBlocked);
         return TransferOutcome::Failed;
@@ -129,6 +132,13 @@ TransferOutcome TransferStudy(const RunControl& control, const ArchiverConfig& c
 }
 
 }  // namespace
+
+std::optional<StudyTransferPlan> PlanArchiveOfStudy(const ArchiverConfig& config,
+                                                    const ArchiveDestination& destination,
+                                                    const StudyRecord& study) {
+    if (!HasRoot(destination, study)) return std::nullopt;
+    return CheckedPlan(config, destination, study);
+}
 
 TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
                              ArchiveDestination& destination, StudyRecord& study,

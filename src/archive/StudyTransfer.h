@@ -4,7 +4,10 @@
 // the study's PATIENT and EXAM rows) or copied and verified (folders and removable media), and
 // the study's EXAM row records where the copy lies.
 #include "archive/MediaBudget.h"
+#include <optional>
+
 #include "archive/RunState.h"
+#include "archive/StudyTransferPlan.h"
 #include "core/ArchiverConfig.h"
 #include "archive/TransferOutcome.h"
 #include "config/ArchiveDestination.h"
@@ -26,6 +29,14 @@ namespace mirabel {
 TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,
                              ArchiveDestination& destination, StudyRecord& study,
                              MediaBudget& remainingMediaBytes, MediumDicomDir& dicomDir);
+
+// What ArchiveStudy would send, found by the same checks and the same listing, with nothing
+// written: nullopt when the study would fail before its first file (the error log says why: a
+// destination without a root, an unsafe image path or id, a folder that cannot be listed). The
+// medium label is not asked for.
+std::optional<StudyTransferPlan> PlanArchiveOfStudy(const ArchiverConfig& config,
+                                                    const ArchiveDestination& destination,
+                                                    const StudyRecord& study);
 
 // One study on its own: the medium's DICOMDIR is read for it alone.
 TransferOutcome ArchiveStudy(const RunControl& control, const ArchiverConfig& config,

@@ -20,28 +20,26 @@ Answer SafeAnswer(Buttons buttons) {
     return Answer::Cancel;
 }
 
-void PrintLine(const std::string& text) {
-    std::printf("%s\n", text.c_str());
-    std::fflush(stdout);
-}
-
 // File lines reach the output at most this long after they were printed.
 constexpr auto kFileLineDelay = std::chrono::milliseconds(100);
 
 class ConsoleProgress : public ProgressWindow {
   public:
-    explicit ConsoleProgress(bool deleting) : verb_(deleting ? "Deleting" : "Transferring") {}
+    // Without a verb nothing is shown.
+    explicit ConsoleProgress(const char* verb) : verb_(verb) {}
     ~ConsoleProgress() override { std::fflush(stdout); }
     ConsoleProgress(const ConsoleProgress&) = delete;
     ConsoleProgress& operator=(const ConsoleProgress&) = delete;
 
     void SetStudyProgress(int current, int total) override {
+        if (!verb_) return;
         std::printf("%s %d of %d studies\n", verb_, current, total);
         Flush();
     }
     // Small files go by the thousand a second, and a write a line would add a system call to
     // every file: the same lines go out together, a few times a second.
     void SetFileProgress(int current, int total) override {
+        if (!verb_) return;
         std::printf("  %s %d of %d files\n", verb_, current, total);
         if (std::chrono::steady_clock::now() - lastFlush_ >= kFileLineDelay) Flush();
     }
@@ -58,13 +56,19 @@ class ConsoleProgress : public ProgressWindow {
 
 }  // namespace
 
+void ConsoleOperator::PrintLine(const std::string& text) const {
+    if (quiet_) return;
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+}
+
 Answer ConsoleOperator::MessageBox(const std::string& text, Buttons buttons) {
     PrintLine(text);
     return SafeAnswer(buttons);
 }
 
 std::optional<std::string> ConsoleOperator::AskMediaLabel(const std::string& proposed) {
-    std::printf("Media label: %s\n", proposed.c_str());
+    PrintLine("Media label: " + proposed);
     return proposed;
 }
 
@@ -89,7 +93,9 @@ DeleteProblemAnswer ConsoleOperator::AskDeleteProblem(const std::string& studyNa
 std::unique_ptr<ProgressWindow> ConsoleOperator::OpenProgressWindow(bool deleting,
                                                                     std::function<void()>) {
     // A console has no Cancel: the operation runs to its end.
-    return std::make_unique<ConsoleProgress>(deleting);
+    return std::make_unique<ConsoleProgress>(quiet_     ? nullptr
+                                             : deleting ? "Deleting"
+                                                        : "Transferring");
 }
 
 bool ConsoleOperator::PumpEvents(int) {

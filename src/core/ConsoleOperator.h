@@ -8,8 +8,12 @@
 
 namespace mirabel {
 
+// A quiet one answers the same and prints nothing: a dry run shows what a run would do, not the
+// questions it would meet on the way.
 class ConsoleOperator : public Operator {
   public:
+    explicit ConsoleOperator(bool quiet = false) : quiet_(quiet) {}
+
     Answer MessageBox(const std::string& text, Buttons buttons) override;
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     Answer AskToVerifyCopy(const std::string& text) override;
@@ -20,6 +24,11 @@ class ConsoleOperator : public Operator {
     std::unique_ptr<ProgressWindow> OpenProgressWindow(bool deleting,
                                                        std::function<void()> cancel) override;
     bool PumpEvents(int maxEvents) override;
+
+  private:
+    void PrintLine(const std::string& text) const;
+
+    bool quiet_;
 };
 
 }  // namespace mirabel

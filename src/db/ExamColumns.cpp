@@ -1,4 +1,6 @@
 // The EXAM table's columns: the combo box of archive columns, and adding the archive column.
+#include <algorithm>
+
 #include "core/CCVAException.h"
 #include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
@@ -75,6 +77,13 @@ std::vector<std::string> ListExamColumns(const ArchiverConfig& config) {
         // The combo box keeps what was added.
     }
     return names;
+}
+
+bool ExamHasArchiveColumn(const ArchiverConfig& config) {
+    const std::vector<std::string> columns = ListExamColumns(config);
+    return std::any_of(columns.begin(), columns.end(), [&](const std::string& column) {
+        return EqualIgnoringCase(column, config.m_strDbField);
+    });
 }
 
 }  // namespace mirabel

@@ -7,6 +7,7 @@
 
 #include "core/Text.h"
 #include "db/OdbcHandles.h"
+#include "db/ReadOnlyConnections.h"
 
 namespace mirabel {
 
@@ -308,6 +309,9 @@ std::unique_ptr<DbConnection> OpenOdbcDatabase(const std::string& connectionStri
     Check(dbc.Allocate(env.get()), SQL_HANDLE_ENV, env.get());
     SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT,
                       reinterpret_cast<SQLPOINTER>(kLoginTimeoutSeconds), 0);
+    if (ConnectionsAreReadOnly())
+        SQLSetConnectAttr(dbc.get(), SQL_ATTR_ACCESS_MODE,
+                          reinterpret_cast<SQLPOINTER>(SQL_MODE_READ_ONLY), 0);
     SQLSMALLINT outLength = 0;
     Check(SQLDriverConnect(dbc.get(), nullptr,
                            reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectionString.c_str())),

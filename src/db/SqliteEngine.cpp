@@ -11,6 +11,7 @@
 
 #include "core/Text.h"
 #include "db/DialectTranslation.h"
+#include "db/ReadOnlyConnections.h"
 #include "db/SqliteHandles.h"
 
 namespace mirabel {
@@ -315,8 +316,8 @@ bool IsSqliteFile(const std::filesystem::path& file) {
 std::unique_ptr<DbConnection> OpenSqliteDatabase(const std::filesystem::path& file) {
     sqlite3* raw = nullptr;
     // One connection serves one thread: no per-call locking.
-    const int rc =
-        sqlite3_open_v2(file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int access = ConnectionsAreReadOnly() ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int rc = sqlite3_open_v2(file.c_str(), &raw, access | SQLITE_OPEN_NOMUTEX, nullptr);
     SqliteDatabaseHandle db(raw);
     if (rc != SQLITE_OK) {
         const std::string reason = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);

@@ -41,6 +41,10 @@ void AddArchiveColumn(const ArchiverConfig& config);
 // nothing is thrown.
 std::vector<std::string> ListExamColumns(const ArchiverConfig& config);
 
+// True when EXAM has the archive column: until the first selection adds it, no statement that
+// names it can be read. False also when the columns cannot be read.
+bool ExamHasArchiveColumn(const ArchiverConfig& config);
+
 // "%d studies to be archived" for a number of waiting studies above 0, else "No studies to be
 // archived".
 std::string StudyCountStatus(std::size_t waitingStudies);

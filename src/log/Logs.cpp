@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "log/OneLineMessage.h"
+#include "log/SilencedErrorListener.h"
 #include "log/UnwritableLogReport.h"
 #include "platform/FileAppend.h"
 #include "platform/LocalTime.h"
@@ -12,7 +13,7 @@ namespace mirabel {
 
 namespace {
 std::atomic<int> silences{0};
-}
+}  // namespace
 
 LogSilence::LogSilence() {
     ++silences;
@@ -47,6 +48,7 @@ void DebugLog(std::string message) {
     AppendLogEntry(kDebugLogFile, message);
 }
 void ErrorLog(std::string message) {
+    if (silences > 0) HandSilencedError(message);
     AppendLogEntry(kErrorLogFile, message);
 }
 

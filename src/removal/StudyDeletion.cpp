@@ -15,6 +15,7 @@
 #include "core/Text.h"
 #include "db/DatabaseLayer.h"
 #include "log/Logs.h"
+#include "log/SilencedErrorListener.h"
 #include "platform/WorkerThreads.h"
 #include "removal/CopyCheck.h"
 #include "removal/CatalogEvidence.h"
@@ -23,6 +24,7 @@
 #include "removal/StudyProbe.h"
 #include "removal/MediaTypeArchive.h"
 #include "removal/StudyFileList.h"
+#include "removal/SizeRule.h"
 #include "removal/StudyFilesRemoval.h"
 
 namespace mirabel {
@@ -60,6 +62,7 @@ struct Pass {
     DeletionPassResult& result;
     int& counter;
     int total;
+    bool dry = false;
     bool subFolderExplained = false;
     int attempted = 0;  // selected studies whose turn came
 };
@@ -175,12 +178,12 @@ void PutBackOrphan(const FolderEntries& entries, const std::string& name,
 std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entries,
                                                        const std::vector<std::string>& names,
                                                        const StudyRecord& study,
-                                                       DeletionFlags& flags) {
+                                                       DeletionFlags& flags, bool dry) {
     std::vector<FileGoing> going;
     going.reserve(names.size());
     const std::string examId(study.ExamId());
     for (std::size_t k = 0; k < names.size(); ++k) {
-        PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
+        if (!dry) PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
         CheckedEntry entry = entries.Check(names[k]);
         if (!entry.MayGo()) {
             // Cancel names the file that stopped the pass, not the list, which was read.
@@ -316,17 +319,19 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
     if (const std::string* name = NameInSubFolder(*names))
         return LeaveSubFolderStudy(pass, study, *name);
     std::optional<std::vector<FileGoing>> going =
-        CheckListedFiles(prepared->entries, *names, study, list.flags);
+        CheckListedFiles(prepared->entries, *names, study, list.flags, pass.dry);
     if (!going) return StudyOutcome::LeftInPlace;
     prepared->going = std::move(*going);
     if (!prepared->going.empty()) {
         std::string why;
+        // A dry run writes nothing into the study folder, so it cannot make the probe.
         const std::optional<StudyProbe> probe =
-            StudyProbe::Make(prepared->entries, std::string(study.ExamId()), why);
-        if (!probe) return Leave(study, "its folder cannot be written: " + why);
-        switch (CheckCopyBeforeDeletion(study, *dir, pass.config.m_strImagePath,
-                                        FilesToGo(prepared->going), list.flags, list.check,
-                                        compareMediumBytes, probe->Name(), prepared->evidence)) {
+            pass.dry ? std::nullopt
+                     : StudyProbe::Make(prepared->entries, std::string(study.ExamId()), why);
+        if (!probe && !pass.dry) return Leave(study, "its folder cannot be written: " + why);
+        switch (CheckCopyBeforeDeletion(
+            study, *dir, pass.config.m_strImagePath, FilesToGo(prepared->going), list.flags,
+            list.check, compareMediumBytes, probe ? probe->Name() : "", prepared->evidence)) {
             case CopyCheckResult::Delete:
                 break;
             case CopyCheckResult::LeaveStudy:
@@ -421,10 +426,49 @@ bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight) {
     return true;
 }
 
+// A dry run's turn: the study prepared as for its removal, then left as it is. The error-log
+// lines its checks would write (silenced) say why it would be kept.
+StudyOutcome PreviewTurn(Pass& pass, ListState& list, StudyRecord& study) {
+    StudyPreview preview;
+    preview.examId = study.ExamId();
+    preview.name = study.Name();
+    preview.examDate = study.ExamDate();
+    preview.selectedBy = SelectedByText(study.m_bSelected);
+    const SilencedErrorListener listener([&](const std::string& line) {
+        // "Error: <study> - <why>" and "Cannot delete study for <study> - <why>": the why.
+        const std::size_t dash = line.find(" - ");
+        if (!preview.why.empty()) preview.why += "; ";
+        preview.why += dash == std::string::npos ? line : line.substr(dash + 3);
+    });
+    std::unique_ptr<PreparedStudy> prepared;
+    StudyOutcome outcome = StudyOutcome::LeftInPlace;
+    try {
+        outcome = PrepareStudy(pass, list, study, prepared);
+    } catch (const std::exception& failure) {
+        if (preview.why.empty()) preview.why = failure.what();
+        outcome = StudyOutcome::StopPass;
+    }
+    if (prepared) {
+        preview.wouldGo = true;
+        preview.files = prepared->going.size();
+        for (const FileGoing& file : prepared->going) preview.bytes += file.entry.Size();
+        preview.evidence = prepared->evidence.found +
+                           "; the copy was not probed for being the study folder itself";
+        ++pass.result.summary.done;
+        pass.result.summary.bytes += preview.bytes;
+    } else {
+        preview.bytes = CandidateBytes(pass.config, study);
+        preview.stopsPass = outcome == StudyOutcome::StopPass;
+    }
+    pass.result.preview.studies.push_back(std::move(preview));
+    return prepared ? StudyOutcome::Deleted : outcome;
+}
+
 // One study's turn: its checks run while the files of the study before it go on the workers;
 // that study is landed (its row written) before this one's files are touched.
 StudyOutcome TakeTurn(Pass& pass, ListState& list, StudyRecord& study,
                       std::unique_ptr<StudyInFlight>& flight) {
+    if (pass.dry) return PreviewTurn(pass, list, study);
     std::unique_ptr<PreparedStudy> prepared;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     try {
@@ -467,17 +511,28 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
     return LandAndGoOn(pass, flight) ? 1 : 0;
 }
 
+// The start directory's catalog, made when missing; a dry run reads the one that is there and
+// makes none (without one, an empty catalog in memory stands in).
+CatalogDatabase OpenCatalog(bool dry) {
+    if (!dry) return CatalogDatabase();
+    if (std::optional<CatalogDatabase> existing = CatalogDatabase::OpenToRead())
+        return std::move(*existing);
+    return CatalogDatabase(":memory:");
+}
+
 // The journal first, then the server list and the temporary list.
 void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
                     const ArchiverConfig& config, const DeletionOptions& options,
                     DeletionPassResult& result) {
     ExamRowWriter rows(config, kDeletionConnection);
     WorkerThreads removers(kRemovingThreads - 1);
-    CatalogDatabase catalog;
+    CatalogDatabase catalog = OpenCatalog(options.dryRun);
     RemovalJournal journal(catalog);
     CopyCatalog copies(catalog);
-    if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath, config.m_strDbField,
-                                result.databaseFailure)) {
+    if (options.dryRun) {
+        result.preview.pending = journal.Pending();
+    } else if (!FinishJournaledStudies(journal, rows, removers, config.m_strImagePath,
+                                       config.m_strDbField, result.databaseFailure)) {
         result.journalLeft = true;
         if (!result.databaseFailure.empty()) {
             result.result = 0;
@@ -488,6 +543,7 @@ void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
     Pass pass{control, config,  rows,
               journal, copies,  removers,
               result,  counter, CountSelected(candidates)};
+    pass.dry = options.dryRun;
     result.result = DeleteSelectedStudies(pass, candidates.server, options, false);
     if (result.result == 1)
         result.result = DeleteSelectedStudies(pass, candidates.temp, options, true);
@@ -511,6 +567,8 @@ void NoteWhyStopped(const RunControl& control, DeletionPassResult& result) {
 
 DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,
                                    const ArchiverConfig& config, const DeletionOptions& options) {
+    const std::unique_ptr<LogSilence> silence =
+        options.dryRun ? std::make_unique<LogSilence>() : nullptr;
     LogMilestone("Delete started");
     const std::string started = CatalogTimeNow();
     DeletionPassResult result;
@@ -527,7 +585,7 @@ DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& cand
         RemoveDeletedCandidates(candidates);
     }
     NoteWhyStopped(control, result);
-    RecordRemovalPass(candidates, config, result, started);
+    if (!options.dryRun) RecordRemovalPass(candidates, config, result, started);
     LogMilestone("Delete finished");
     return result;
 }

@@ -10,12 +10,17 @@
 #include "archive/RunSummary.h"
 #include "core/ArchiverConfig.h"
 #include "removal/DeletionCandidates.h"
+#include "removal/DeletionPreview.h"
 
 namespace mirabel {
 
 struct DeletionOptions {
     std::string skip = "FALSE";       // the "Skip" text: "TRUE" suppresses the problem prompt
     bool verifyFolderCopies = false;  // "VerifyFolderCopies"
+    // Every selected study looked at as the pass would, its copy's evidence included, and nothing
+    // changed: no file, no row, no journal, no log, no run record (DeletionPassResult::preview).
+    // A study folder is not written, so a copy is not probed for being the folder itself.
+    bool dryRun = false;
 };
 
 struct DeletionPassResult {
@@ -32,6 +37,8 @@ struct DeletionPassResult {
     // The studies deleted, left and not reached, and the bytes of the files that went, for the
     // caller to report (ReportRunSummary).
     RunSummary summary{"Deletion pass", "deleted"};
+    // Of a dry run: what the pass would have done.
+    DeletionPreview preview;
 };
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress

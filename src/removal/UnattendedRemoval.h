@@ -3,6 +3,7 @@
 // the candidates, and the selected ones are deleted at once, as one run of the start directory.
 #include <string>
 
+#include "removal/DeletionPreview.h"
 #include "removal/RemovalHost.h"
 
 namespace mirabel {
@@ -19,5 +20,13 @@ enum class UnattendedRemovalResult {
 };
 
 UnattendedRemovalResult RunUnattendedRemoval(RemovalHost& host, std::string& refusal);
+
+// The same pass as a dry run: the same selection, every selected study looked at as the pass
+// would (DeletionOptions::dryRun), and nothing changed; the start directory's run is not taken,
+// so a dry run may look while another run works. The result the real pass would have, as far as
+// it can be known without deleting (a file that cannot be removed or a row that cannot be
+// written are found only by trying; the journal's studies are listed, not finished).
+UnattendedRemovalResult PreviewUnattendedRemoval(RemovalHost& host, DeletionPreview& preview,
+                                                 std::string& refusal);
 
 }  // namespace mirabel

@@ -106,6 +106,14 @@ TEST_F(StudyRemovalWindows, RulesAreStoredTheMomentTheyChangeAndTheCountFollows)
             XRCCTRL(dialog, "IDC_NUMB_DAYS", wxTextCtrl)->SetValue(" 30 ");
             Press(dialog, "IDC_UPDATE_SELECTED");
             EXPECT_EQ(CountText(dialog), "2 studies selected for deletion");
+            // Before anything goes, the preview lists the two with the rule and their sizes.
+            const std::string preview =
+                XRCCTRL(dialog, "IDC_SELECTION_PREVIEW", wxTextCtrl)->GetValue().ToStdString();
+            EXPECT_EQ(std::count(preview.begin(), preview.end(), '\n'), 3) << preview;
+            EXPECT_NE(preview.find("Auto-Delete By Date  0.000 GB\n"), std::string::npos)
+                << preview;
+            EXPECT_NE(preview.find("2 studies, 0.0 GB of the image store"), std::string::npos)
+                << preview;
             Press(dialog, wxID_CANCEL);
         });
     }

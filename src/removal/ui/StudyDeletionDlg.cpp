@@ -11,6 +11,7 @@
 #include "removal/CandidateLines.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionCandidates.h"
+#include "removal/DeletionPreview.h"
 #include "removal/SizeRule.h"
 
 namespace mirabel {
@@ -74,6 +75,7 @@ void CStudyDeletionDlg::FindControls() {
               {edit("IDC_TEMP_DAYS"), &kTempDays, &DeletionSettings::m_strTempDays}};
     selectedCount_ = Find<wxStaticText>("IDC_SELECTED_COUNT");
     storeSpace_ = Find<wxStaticText>("IDC_IMAGE_STORE_SPACE");
+    selectionPreview_ = Find<wxTextCtrl>("IDC_SELECTION_PREVIEW");
 }
 
 void CStudyDeletionDlg::WriteControls() {
@@ -96,6 +98,8 @@ void CStudyDeletionDlg::ReadControls() {
 
 void CStudyDeletionDlg::ShowSelection() {
     selectedCount_->SetLabel(ToWx(SelectedCountText(host_.Candidates())));
+    // What Delete Now would take, with sizes, before anything goes.
+    selectionPreview_->ChangeValue(ToWx(SelectedStudiesText(host_.Config(), host_.Candidates())));
     ShowStoreSpace();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // "Study Deletion": the rules by which archived studies leave the local image store, each
 // stored the moment it changes, the count they select, and the Select Studies list from which
-// the deletion starts, and the room left on the image store. In auto mode the dialog is the
+// the deletion starts, the selected studies with their sizes, and the room left on the image
+// store. In auto mode the dialog is the
 // unattended pass after a scheduled run: one second after it opens it applies the rules, lets
 // Select Studies delete, and closes; rules that cannot be applied as they stand delete nothing.
 #include <string>
@@ -62,7 +63,8 @@ class CStudyDeletionDlg : public LayoutDialog {
     std::vector<RuleText> texts_;
     wxStaticText* selectedCount_ = nullptr;
     wxStaticText* storeSpace_ = nullptr;
-    UnattendedStep autoPass_;  // timer 5: the auto pass
+    wxTextCtrl* selectionPreview_ = nullptr;  // the selected studies with their sizes
+    UnattendedStep autoPass_;                 // timer 5: the auto pass
 };
 
 }  // namespace mirabel

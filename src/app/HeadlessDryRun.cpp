@@ -1,0 +1,103 @@
+#include "app/HeadlessDryRun.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "app/ArchiverCore.h"
+#include "app/CoreRemovalHost.h"
+#include "app/HeadlessRun.h"
+#include "app/WindowRun.h"
+#include "archive/ArchivePreview.h"
+#include "archive/RunLock.h"
+#include "config/CurrentArchiveFile.h"
+#include "db/ReadOnlyConnections.h"
+#include "db/StudySelection.h"
+#include "log/Logs.h"
+#include "platform/LockWatch.h"
+#include "removal/UnattendedRemoval.h"
+
+namespace mirabel {
+
+namespace {
+
+constexpr const char* kNothingChanged = "Dry run: nothing was changed.\n";
+
+int CannotStart(const std::string& reason) {
+    std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
+    return kHeadlessCannotStart;
+}
+
+void Print(const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(stdout);
+}
+
+// The one trace a dry run leaves, then the stored configuration under silent logs, a quiet
+// console and read-only connections. Loading the configuration would make a missing
+// "Default.cfg": without one the run could not start anyway.
+int DryRun(const char* command, const std::function<int(ArchiverCore&)>& body) {
+    if (!std::filesystem::exists(kCurrentArchiveFile))
+        return CannotStart(std::string("no destination is selected (") + kCurrentArchiveFile +
+                           " is missing)");
+    DebugLog(std::string("Dry run of ") + command + ": nothing is changed");
+    // The real run would refuse to start beside another one; the lock is looked at, not taken.
+    if (LockFileIsHeld(kRunLockFile)) return CannotStart(kAnotherRunInProgress);
+    const LogSilence silence;
+    const ReadOnlyConnections readOnly;
+    return WithStoredConfiguration(body, true);
+}
+
+}  // namespace
+
+int RunArchiveDryRunHeadless() {
+    return DryRun("--archive-now", [](ArchiverCore& core) {
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        std::string refusal;
+        if (!core.SettleReplicateColumn(refusal)) return CannotStart(refusal);
+        if (!ExamHasArchiveColumn(core.Config())) {
+            Print(kNothingChanged + ("EXAM has no column " + core.Config().m_strDbField +
+                                     " yet: the run would add it, then select; the studies it "
+                                     "would take cannot be listed before that.\n"));
+            return kHeadlessAllArchived;
+        }
+        if (!core.GetStudyList())
+            return CannotStart("the study selection failed (a real run logs why)");
+        const ArchivePreview preview = PreviewArchiveRun(WindowRunContext(), core.Config());
+        Print(kNothingChanged + ArchivePreviewText(preview));
+        return preview.AllWouldGo() ? kHeadlessAllArchived : kHeadlessSomeFailed;
+    });
+}
+
+int RunRemovalDryRunHeadless() {
+    return DryRun("--remove-now", [](ArchiverCore& core) {
+        if (const std::string reason = ReasonNotToStart(core); !reason.empty())
+            return CannotStart(reason);
+        CoreRemovalHost host(core);
+        DeletionPreview preview;
+        std::string refusal;
+        const UnattendedRemovalResult result = PreviewUnattendedRemoval(host, preview, refusal);
+        switch (result) {
+            case UnattendedRemovalResult::AllDeleted:
+            case UnattendedRemovalResult::SomeLeft:
+                Print(kNothingChanged + DeletionPreviewText(preview));
+                return result == UnattendedRemovalResult::AllDeleted ? kHeadlessAllArchived
+                                                                     : kHeadlessSomeFailed;
+            case UnattendedRemovalResult::Braked:
+                Print(kNothingChanged);
+                std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
+                return kHeadlessSomeFailed;
+            case UnattendedRemovalResult::DatabaseUnavailable:
+                std::fprintf(stderr, "mirabel: removal would stop: %s\n", refusal.c_str());
+                return kHeadlessCannotStart;
+            case UnattendedRemovalResult::NotStarted:
+            case UnattendedRemovalResult::SelectionFailed:
+                break;
+        }
+        return CannotStart(refusal);
+    });
+}
+
+}  // namespace mirabel
