@@ -4,7 +4,7 @@
 
 #include "app/AppPaths.h"
 #include "app/DefaultExtension.h"
-#include "app/MetricsAfterRun.h"
+#include "app/RunEnd.h"
 #include "app/WindowRun.h"
 #include "archive/ArchiveRun.h"
 #include "archive/RunLock.h"
@@ -441,7 +441,7 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 void ArchiverCore::RunArchive(const RunMarker&, Attendance attendance) {
     if (const std::optional<RunSummary> summary = mirabel::RunArchive(WindowRunContext(), config_))
         ReportRunSummary(*summary, attendance);
-    WriteMetricsAfterRun(*this);
+    RunEnded(*this);
 }
 
 void ArchiverCore::StoreText(const char* section, const char* key, const std::string& value) {

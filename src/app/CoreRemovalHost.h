@@ -3,7 +3,7 @@
 // window's deletion candidates and run control, and its runs, so that a deletion pass holds the
 // start directory's run lock as an archive run does.
 #include "app/ArchiverCore.h"
-#include "app/MetricsAfterRun.h"
+#include "app/RunEnd.h"
 #include "app/WindowRun.h"
 #include "removal/RemovalHost.h"
 
@@ -28,7 +28,7 @@ class CoreRemovalHost : public RemovalHost {
         const std::optional<RunMarker> run = core_.BeginRun(refusal);
         if (!run) return false;
         pass();
-        WriteMetricsAfterRun(core_);
+        RunEnded(core_);
         return true;
     }
 

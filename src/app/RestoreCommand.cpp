@@ -1,6 +1,6 @@
 #include "app/RestoreCommand.h"
 
-#include "app/MetricsAfterRun.h"
+#include "app/RunEnd.h"
 #include "app/WindowRun.h"
 
 namespace mirabel {
@@ -19,7 +19,7 @@ std::optional<RestoreTally> RestoreExclusively(ArchiverCore& core,
         core.GetSetting(kDeleteSection, kRestoreHoldDaysKey, kDefaultRestoreHoldDays));
     RestoreTally tally =
         RestoreStudies(WindowRunControl(), core.Config(), holdDays, examIds, progress);
-    WriteMetricsAfterRun(core);
+    RunEnded(core);
     return tally;
 }
 

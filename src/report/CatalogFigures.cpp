@@ -64,6 +64,14 @@ void AddProjections(RunHistory& history, StatusReport& report) {
                                          projections.medianBytesPerSecond / kSecondsPerDay;
 }
 
+void AddLastDays(RunHistory& history, StatusReport& report) {
+    if (history.Last("", 1).empty()) return;
+    const std::string today = report.generated.substr(0, 10);
+    const std::vector<std::string> days = DaysEndingWith(today, kChartDays);
+    if (days.empty()) return;
+    report.lastDays = RunsPerDay(history.EndedSince(days.front()), today, kChartDays);
+}
+
 }  // namespace
 
 void AddCatalogFigures(CatalogDatabase& catalog, StatusReport& report) {
@@ -74,6 +82,7 @@ void AddCatalogFigures(CatalogDatabase& catalog, StatusReport& report) {
     report.journal = journal.Pending();
     report.lastRemovals = journal.LastRemovals(kLastRemovals);
     AddProjections(history, report);
+    AddLastDays(history, report);
 }
 
 }  // namespace mirabel

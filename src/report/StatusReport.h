@@ -10,6 +10,7 @@
 #include "catalog/CopyCatalog.h"
 #include "catalog/RemovalJournal.h"
 #include "catalog/RunHistory.h"
+#include "report/RunsPerDay.h"
 
 namespace mirabel {
 
@@ -67,6 +68,9 @@ struct StatusReport {
     std::vector<UnremovableStudy> unremovable;
     std::vector<RegisteredRemoval> lastRemovals;
     Projections projections;
+    // The last kChartDays days, oldest first, for the Status window's chart; empty while the
+    // history holds no run at all.
+    std::vector<DayFigures> lastDays;
 };
 
 // What the catalog knows: runs, catalog figures, journal, register; and the projections from

@@ -15,6 +15,8 @@
 #include <wx/textctrl.h>
 
 #include "app/CoreSelectionHost.h"
+#include "app/RunEnd.h"
+#include "app/StatusReportBuild.h"
 #include "app/WindowRun.h"
 #include "app/ui/AboutDlg.h"
 #include "app/ui/RestoreStudiesDialog.h"
@@ -74,14 +76,18 @@ CArchiverDlg::CArchiverDlg(RegistryHive& hive, wxWindow* parent)
     FindControls();
     BindHandlers();
     WriteControls();
+    // The run's lock is still held when it ends: the Status window reloads once it has unwound.
+    OnRunEnded([this] { CallAfter([this] { ReloadStatusAfterRun(); }); });
 }
 
 CArchiverDlg::~CArchiverDlg() {
     timer1_.Stop();
     timer2_.Stop();
+    OnRunEnded(nullptr);
     // The viewers have no parent to take them along: they go with the program's window.
     for (wxWeakRef<CLogDlg>& viewer : logViewers_)
         if (viewer) viewer->Destroy();
+    if (statusWindow_) statusWindow_->Destroy();
     if (g_pMainDlg == this) g_pMainDlg = nullptr;
 }
 
@@ -169,6 +175,7 @@ void CArchiverDlg::BindHandlers() {
     // The logs can be read at any time, during a run too.
     OnButton("IDC_VIEW_LOG", [this] { OnViewLog(false); });
     OnButton("IDC_VIEW_ERROR_LOG", [this] { OnViewLog(true); });
+    OnButton("IDC_VIEW_STATUS", [this] { OnViewStatus(); });
 
     // A schedule tick during a run is lost: the schedule waits for the next one.
     BindUnlessBusy(
@@ -568,6 +575,31 @@ CLogDlg* CArchiverDlg::LogViewer(bool errorLog) const {
     CLogDlg* viewer = logViewers_[errorLog ? 1 : 0].get();
     // A closed viewer waits for the next idle time to be deleted; it is no longer open.
     return viewer && !wxTheApp->IsScheduledForDestruction(viewer) ? viewer : nullptr;
+}
+
+void CArchiverDlg::OnViewStatus() {
+    // One Status window: a second click brings the open one to the front, reloaded.
+    if (StatusWindow* open = StatusViewer()) {
+        open->Reload();
+        open->Iconize(false);
+        open->Raise();
+        return;
+    }
+    // A run works through the image database and the study list: the report waits for its end.
+    statusWindow_ = new StatusWindow([this]() -> std::optional<StatusReport> {
+        if (core_.RunInProgress()) return std::nullopt;
+        return BuildStatusReport(core_, ReportDepth::Full);
+    });
+    statusWindow_->Show();
+}
+
+StatusWindow* CArchiverDlg::StatusViewer() const {
+    StatusWindow* status = statusWindow_.get();
+    return status && !wxTheApp->IsScheduledForDestruction(status) ? status : nullptr;
+}
+
+void CArchiverDlg::ReloadStatusAfterRun() {
+    if (StatusWindow* status = StatusViewer()) status->Reload();
 }
 
 void CArchiverDlg::OnAbout() {

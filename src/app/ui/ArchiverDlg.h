@@ -10,6 +10,7 @@
 #include "app/CoreRemovalHost.h"
 #include "core/ui/LayoutDialog.h"
 #include "log/ui/LogDlg.h"
+#include "report/ui/StatusWindow.h"
 #include "removal/ui/SelectStudiesDlg.h"
 
 class wxCheckBox;
@@ -57,6 +58,8 @@ class CArchiverDlg : public LayoutDialog {
 
     // The open viewer of the activity log or the error log, or null.
     CLogDlg* LogViewer(bool errorLog) const;
+    // The open Status window, or null.
+    StatusWindow* StatusViewer() const;
 
   private:
     void FindControls();
@@ -100,6 +103,9 @@ class CArchiverDlg : public LayoutDialog {
     void OnSetStop();
     void OnSetIncrement();
     void OnViewLog(bool errorLog);
+    void OnViewStatus();
+    // After every run of this window: the open Status window shows its results.
+    void ReloadStatusAfterRun();
     void OnScheduleTick();
     void OnCountTick();
     void RunScheduledArchive();
@@ -118,6 +124,7 @@ class CArchiverDlg : public LayoutDialog {
     wxTimer timer2_;
     // The viewers of the activity log and of the error log, while open.
     wxWeakRef<CLogDlg> logViewers_[2];
+    wxWeakRef<StatusWindow> statusWindow_;
 
     wxRadioButton* dbJet_ = nullptr;
     wxRadioButton* dbSql_ = nullptr;
