@@ -16,7 +16,9 @@
 #include <thread>
 
 #include "fixtures/FtpServer.h"
+#include "platform/FileDescriptor.h"
 #include "platform/FreeSpace.h"
+#include "platform/Sha256.h"
 
 namespace mirabel {
 
@@ -260,12 +262,36 @@ list() { (cd "$1" && find . -type f -printf '%P %s\n' | LC_ALL=C sort); }
 strung() { xargs -d '\n' -a "$1" cat --; }
 cmp -s <(list "$1") <(list "$2") && cmp -s <(strung "$3") <(strung "$4"))";
 
+}  // namespace
+
 void WriteLines(const fs::path& file, const std::vector<std::string>& lines) {
     std::ofstream out(file);
     for (const std::string& line : lines) out << line << '\n';
 }
 
-}  // namespace
+void DropCaches() {
+    ::sync();
+    std::ofstream drop("/proc/sys/vm/drop_caches");
+    if (!(drop << "3" << std::flush))
+        throw std::runtime_error("the page cache cannot be dropped (run as root)");
+}
+
+void WriteCheckList(const std::vector<fs::path>& files, const fs::path& list) {
+    std::vector<std::string> lines;
+    for (const fs::path& file : files) {
+        const SystemResult<FileDescriptor> fd = FileDescriptor::Open(file, O_RDONLY);
+        const std::optional<std::string> digest = fd ? HashRestOfFile(fd->Get()) : std::nullopt;
+        if (!digest) throw std::runtime_error("cannot read " + file.string());
+        lines.push_back(*digest + "  " + file.string());
+    }
+    WriteLines(list, lines);
+}
+
+std::vector<std::string> ExamIds(int studies) {
+    std::vector<std::string> ids;
+    for (int study = 0; study < studies; ++study) ids.push_back(std::to_string(study + 1));
+    return ids;
+}
 
 bool CopyAndCompareWithTools(const BenchSettings& s, const fs::path& source, const fs::path& target,
                              ToolUsage& used) {

@@ -133,6 +133,20 @@ bool UpdateStudiesWithSqlite(const BenchSettings& s, const std::filesystem::path
 bool UpdateEachStudyWithSqlite(const BenchSettings& s, const std::filesystem::path& database,
                                const std::string& destination, ToolUsage& used);
 
+// Writes out what is unwritten and empties the page cache (root only), so that the side that
+// follows reads from the storage; throws when the cache cannot be dropped.
+void DropCaches();
+
+// Writes `lines`, one a line.
+void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
+
+// The list sha256sum -c reads: "<digest>  <path>" for each file, hashed now.
+void WriteCheckList(const std::vector<std::filesystem::path>& files,
+                    const std::filesystem::path& list);
+
+// The exam ids of the benchmark tree's first `studies` studies, "1" to "N".
+std::vector<std::string> ExamIds(int studies);
+
 // A side writing into `folder`: made before, removed after, neither of them timed.
 Measure InFreshFolder(const std::filesystem::path& folder, const std::function<Measure()>& side);
 Measure ToolsInFreshFolder(const std::filesystem::path& folder,

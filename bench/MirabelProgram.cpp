@@ -65,29 +65,33 @@ void MirabelStartDirectory::Store(const std::string& section, const std::string&
     OpenUserHive()->SetValue({"Software", kDefaultProductKey, id_, section}, key, value);
 }
 
-Measure MirabelStartDirectory::Run(const char* command, SideTimer timer, int expected) const {
+Measure MirabelStartDirectory::Run(const std::vector<std::string>& args, SideTimer timer,
+                                   int expected) const {
+    std::vector<std::string> command = {MIRABEL_BINARY};
+    command.insert(command.end(), args.begin(), args.end());
     return timer([&](ToolUsage& used) {
         const ToolPlace place{
             .folder = folder_, .output = folder_ / kOutputFile, .errors = folder_ / kErrorFile};
-        const std::optional<int> status = RunToolForStatus({MIRABEL_BINARY, command}, used, place);
+        const std::optional<int> status = RunToolForStatus(command, used, place);
         if (status == expected) return true;
-        std::fprintf(stderr, "mirabel %s ended with status %d, not %d:\n%s%s\n", command,
-                     status.value_or(-1), expected, ReadFileBytes(folder_ / kOutputFile).c_str(),
+        std::fprintf(stderr, "mirabel %s ended with status %d, not %d:\n%s%s\n",
+                     args.front().c_str(), status.value_or(-1), expected,
+                     ReadFileBytes(folder_ / kOutputFile).c_str(),
                      ReadFileBytes(folder_ / kErrorFile).c_str());
         return false;
     });
 }
 
 Measure MirabelStartDirectory::ArchiveNow() const {
-    return Run("--archive-now", Tools);
+    return Run({"--archive-now"}, Tools);
 }
 
 Measure MirabelStartDirectory::RemoveNow() const {
-    return Run("--remove-now", Tools);
+    return Run({"--remove-now"}, Tools);
 }
 
 Measure MirabelStartDirectory::RemoveNowHeldByBrake(const std::string& reason) const {
-    const Measure m = Run("--remove-now", ReadingTools, 1);
+    const Measure m = Run({"--remove-now"}, ReadingTools, 1);
     if (ReadFileBytes(folder_ / kErrorFile).find(reason) == std::string::npos)
         throw std::runtime_error("mirabel --remove-now ended without the brake: " +
                                  ReadFileBytes(folder_ / kErrorFile));
@@ -95,11 +99,23 @@ Measure MirabelStartDirectory::RemoveNowHeldByBrake(const std::string& reason) c
 }
 
 Measure MirabelStartDirectory::Count(const std::string& expected) const {
-    const Measure m = Run("--count", ReadingTools);
+    const Measure m = Run({"--count"}, ReadingTools);
     const std::string printed = ReadFileBytes(folder_ / kOutputFile);
     if (printed != expected + "\n")
         throw std::runtime_error("mirabel --count printed " + printed + " instead of " + expected);
     return m;
+}
+
+Measure MirabelStartDirectory::Verify(const std::vector<std::string>& options) const {
+    std::vector<std::string> args = {"--verify"};
+    args.insert(args.end(), options.begin(), options.end());
+    return Run(args, ReadingTools);
+}
+
+Measure MirabelStartDirectory::Restore(const std::vector<std::string>& examIds) const {
+    std::vector<std::string> args = {"--restore"};
+    args.insert(args.end(), examIds.begin(), examIds.end());
+    return Run(args, Tools);
 }
 
 void ClearArchiveColumn(const fs::path& database) {

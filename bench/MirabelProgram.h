@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "Contest.h"
 
@@ -42,13 +43,18 @@ class MirabelStartDirectory {
     Measure RemoveNowHeldByBrake(const std::string& reason) const;
     // mirabel --count; throws unless it printed `expected`.
     Measure Count(const std::string& expected) const;
+    // mirabel --verify with the options given (--adopt, say); throws unless every copy was
+    // verified (or adopted).
+    Measure Verify(const std::vector<std::string>& options = {}) const;
+    // mirabel --restore of the exams given; throws unless every one came back.
+    Measure Restore(const std::vector<std::string>& examIds) const;
 
   private:
     void Choose(const std::string& id, const std::string& destinationRecord);
     // Tools for a command that writes, ReadingTools for one that only reads.
     using SideTimer = Measure (*)(const std::function<bool(ToolUsage&)>&);
     // Throws unless the command exits with `expected`.
-    Measure Run(const char* command, SideTimer timer, int expected = 0) const;
+    Measure Run(const std::vector<std::string>& args, SideTimer timer, int expected = 0) const;
 
     std::filesystem::path folder_;
     std::filesystem::path imageRoot_;

@@ -7,8 +7,11 @@
 //   fresh copy of the studies made outside the      vs  four rm processes at once (xargs -P 4;
 //   timing. Mirabel checks every file's copy in the      no check, no row)
 //   folder destination by name and size first (in
-//   one contest also byte for byte), writes the
-//   removal journal and register, commits each row
+//   one contest also byte for byte), writes the      vs  sha256sum -c of the same files against
+//   removal journal and register, commits each row       their digests, then rm (no row); Mirabel
+//                                                         with the copies in its catalog, so that
+//                                                         each local file is hashed and compared
+//                                                         with the catalog first
 //   the selection pass (by exam date and temporary studies) over EXAMS archived exams:
 //     the shipped mirabel --remove-now whose rules  vs  sqlite3 running the same three
 //     select every study, so that the brake holds       statements, only the columns Mirabel
@@ -187,6 +190,51 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     parallel.Report();
 }
 
+// The deletion checked against the catalog: each study's copy recorded (mirabel --verify --adopt
+// on the tree, before the rounds), so that the pass hashes every local file and compares it with
+// the catalog's SHA-256 before anything goes.
+void RunCatalogDeletionContest(const BenchSettings& s, const fs::path& work) {
+    const fs::path pristine = work / "pristine";
+    const fs::path tree = work / "tree";
+    MirabelStartDirectory start(work / "start-catalog", tree / "images", tree / "echo.db");
+    start.UseFolderDestination(tree / "archive");
+    start.Store("Delete", "ByDate", "TRUE");
+    start.Store("Delete", "NumbDays", "30");
+    start.Store("Delete", "Max Delete Percent", "100");
+    fs::copy(pristine, tree, fs::copy_options::recursive);
+    start.Verify({"--adopt"});
+    std::vector<fs::path> local;
+    for (int study = 0; study < s.studies; ++study)
+        for (const auto& entry : fs::directory_iterator(tree / StudyPath(study)))
+            local.push_back(entry.path());
+    WriteCheckList(local, work / "local.sha256");
+    fs::remove_all(tree);
+    Contest catalog{"deletion, " + WorkSize(s), "mirabel --remove-now (each file's SHA-256)",
+                    "sha256sum -c of the same files + rm"};
+    for (int round = 0; round < s.rounds; ++round)
+        catalog.Round(
+            round,
+            [&] {
+                return OnFreshCopy(pristine, tree, [&] {
+                    const Measure m = start.RemoveNow();
+                    if (ImagesRemain(tree / StudyPath(0)))
+                        throw std::runtime_error("mirabel --remove-now left " + StudyPath(0));
+                    return m;
+                });
+            },
+            [&] {
+                return OnFreshCopy(pristine, tree, [&] {
+                    return Tools([&](ToolUsage& used) {
+                        return RunTool({"sha256sum", "-c", "--quiet", "--strict",
+                                        (work / "local.sha256").string()},
+                                       used) &&
+                               RemoveWithTools(s, tree, false, used);
+                    });
+                });
+            });
+    catalog.Report();
+}
+
 // ---- the selection ----------------------------------------------------------------------------
 
 void MakeArchivedExams(const fs::path& file, int exams) {
@@ -318,6 +366,7 @@ int main(int argc, char** argv) try {
                 work.c_str());
     std::fflush(stdout);
     RunDeletionContests(s, work);
+    RunCatalogDeletionContest(s, work);
     RunSelectionContests(s, work, exams);
     fs::remove_all(work);
     return 0;

@@ -16,13 +16,17 @@ namespace mirabel {
 
 // The digests of a study's files as the transfer sends them: one Sha256 per attempt, kept once the
 // file arrived whole.
+// A benchmark knob, never an operator's setting: with this environment variable set to "1" the
+// archive run copies without hashing (the kernel copies where it can), so that a benchmark can
+// measure what the hashing costs. The catalog and the manifests then record sizes of 0 and the
+// digest of nothing, which every later check finds wrong: a copy made so is never to be trusted.
+inline constexpr const char* kCopyHashingOffForBenchmark = "MIRABEL_BENCH_COPY_WITHOUT_HASHING";
+
 class CopiedFiles {
   public:
-    // A fresh hash for the next attempt at the file.
-    Sha256& Attempt() {
-        attempt_ = Sha256();
-        return attempt_;
-    }
+    // A fresh hash for the next attempt at the file; nullptr (nothing hashed) when the
+    // benchmark knob kCopyHashingOffForBenchmark is set.
+    Sha256* Attempt();
     // The file of the last attempt arrived whole.
     void Arrived(const std::filesystem::path& source);
     const std::vector<CopiedFile>& Files() const { return files_; }

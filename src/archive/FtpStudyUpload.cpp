@@ -55,7 +55,7 @@ TransferOutcome UploadStudyToFtp(const RunControl& control, const ArchiveDestina
     }
     FileLoopOptions options;
     options.send = [&ftp, &copied](const TransferItem& item, std::string& error) {
-        if (ftp.Upload(item.source, item.destination, &copied.Attempt())) {
+        if (ftp.Upload(item.source, item.destination, copied.Attempt())) {
             copied.Arrived(item.source);
             return true;
         }

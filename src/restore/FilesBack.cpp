@@ -44,13 +44,13 @@ std::string CompareLocalFile(CopyReader& copy, const FolderEntries& folder,
     return "";
 }
 
-// Writes one file under its hidden name and checks what was written; empty when it is on the
-// storage, else why not (the hidden file is then gone).
-std::string WriteHidden(CopyReader& copy, const FolderEntries& folder, const ExpectedFile& file,
-                        const std::string& hidden) {
-    std::string why;
+// Writes one file under its hidden name and checks what was written, leaving it open and
+// unflushed (the batch flushes it); an invalid descriptor with why when the bytes are not what
+// was archived or cannot be written (the hidden file is then gone).
+FileDescriptor WriteHidden(CopyReader& copy, const FolderEntries& folder, const ExpectedFile& file,
+                           const std::string& hidden, std::string& why) {
     FileDescriptor out = folder.CreateNewFile(hidden, 0666, why);
-    if (!out.IsValid()) return why;
+    if (!out.IsValid()) return out;
     std::string writeError;
     const CopyFileReading reading = copy.Read(file.name, [&](const char* bytes, std::size_t size) {
         const SystemResult<> written = WriteAll(out.Get(), std::string_view(bytes, size));
@@ -67,29 +67,84 @@ std::string WriteHidden(CopyReader& copy, const FolderEntries& folder, const Exp
               SizeText(file.size);
     else if (!file.sha256.empty() && reading.sha256 != file.sha256)
         why = file.name + ": the copy's bytes differ from those archived";
-    else if (const SystemResult<> flushed = sys::Fsync(out.Get()); !flushed)
-        why = file.name + " cannot be flushed in the study folder: " + flushed.error().Text();
-    else if (const SystemResult<> closed = out.Close(); !closed)
-        why = file.name + " cannot be flushed in the study folder: " + closed.error().Text();
-    if (why.empty()) return "";
+    if (why.empty()) {
+        // Its writing starts now, while the next file is read.
+        sys::StartWriteBack(out.Get());
+        return out;
+    }
     // Whatever it held, the hidden file goes.
     static_cast<void>(out.Close());
     folder.RemoveLeaf(hidden);
-    return why;
+    return FileDescriptor();
 }
 
-std::string PutInPlace(CopyReader& copy, const FolderEntries& folder, const ExpectedFile& file) {
-    const std::string hidden = HiddenRestoreName(file.name);
-    // Left by an attempt that was cut short: it is ours, and never a file of the study.
-    if (const RemovalOutcome left = folder.RemoveLeaf(hidden);
-        left.result != RemovalResult::Removed)
-        return left.reason;
-    if (std::string why = WriteHidden(copy, folder, file, hidden); !why.empty()) return why;
-    std::string why;
-    if (folder.RenameLeaf(hidden, file.name, why)) return "";
-    folder.RemoveLeaf(hidden);
-    return why;
-}
+// At most this many hidden files are open at once; a larger study is flushed in batches.
+constexpr std::size_t kOpenAtOnce = 128;
+
+// The files written under hidden names and not yet renamed. They are flushed together (every
+// file's writing started before the first is waited for), so that the storage commits them at
+// once rather than one commit a file, and only then renamed into place. Whatever is still hidden
+// when the batch goes away is removed: a study that stops part-way gets none of its files back.
+class HiddenFiles {
+  public:
+    explicit HiddenFiles(const FolderEntries& folder) : folder_(folder) {}
+    ~HiddenFiles() {
+        for (const std::string& hidden : written_) folder_.RemoveLeaf(hidden);
+    }
+    HiddenFiles(const HiddenFiles&) = delete;
+    HiddenFiles& operator=(const HiddenFiles&) = delete;
+
+    // Writes the file under its hidden name; empty when written, else why not.
+    std::string Write(CopyReader& copy, const ExpectedFile& file) {
+        const std::string hidden = HiddenRestoreName(file.name);
+        // Left by an attempt that was cut short: it is ours, and never a file of the study.
+        if (const RemovalOutcome left = folder_.RemoveLeaf(hidden);
+            left.result != RemovalResult::Removed)
+            return left.reason;
+        std::string why;
+        FileDescriptor out = WriteHidden(copy, folder_, file, hidden, why);
+        if (!out.IsValid()) return why;
+        written_.push_back(hidden);
+        names_.push_back(file.name);
+        open_.push_back(std::move(out));
+        return open_.size() < kOpenAtOnce ? "" : FlushOpen();
+    }
+
+    // Flushes what is still open, then renames every file into place, `last` (when among them)
+    // after the others are durable under their own names; empty when all are in place.
+    std::string PutInPlace(const std::string& last) {
+        if (std::string why = FlushOpen(); !why.empty()) return why;
+        std::string why;
+        for (bool lastRound : {false, true}) {
+            for (std::size_t i = 0; i < names_.size(); ++i) {
+                if ((names_[i] == last) != lastRound || written_[i].empty()) continue;
+                if (!folder_.RenameLeaf(written_[i], names_[i], why)) return why;
+                written_[i].clear();
+            }
+            if (!folder_.Flush(why)) return why;
+        }
+        return "";
+    }
+
+  private:
+    std::string FlushOpen() {
+        std::string why;
+        for (std::size_t i = 0; i < open_.size() && why.empty(); ++i) {
+            const std::string& name = names_[names_.size() - open_.size() + i];
+            if (const SystemResult<> flushed = sys::DataSync(open_[i].Get()); !flushed)
+                why = name + " cannot be flushed in the study folder: " + flushed.error().Text();
+            else if (const SystemResult<> closed = open_[i].Close(); !closed)
+                why = name + " cannot be flushed in the study folder: " + closed.error().Text();
+        }
+        open_.clear();
+        return why;
+    }
+
+    const FolderEntries& folder_;
+    std::vector<std::string> written_;  // hidden names, emptied once renamed
+    std::vector<std::string> names_;    // the names they take
+    std::vector<FileDescriptor> open_;  // the last ones written, not yet flushed
+};
 
 void ShowFileProgressAndPump(const RunControl& control, int current, int total) {
     if (control.StopRequested()) return;
@@ -118,15 +173,17 @@ FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const Fold
         keep[i] = true;
         ++back.kept;
     }
+    HiddenFiles hidden(folder);
     for (std::size_t i = 0; i < files.size(); ++i) {
         ShowFileProgressAndPump(control, static_cast<int>(i + 1), static_cast<int>(files.size()));
         if (keep[i]) continue;
-        back.problem = PutInPlace(copy, folder, files[i]);
+        back.problem = hidden.Write(copy, files[i]);
         if (!back.problem.empty()) return back;
         ++back.written;
         back.bytes += files[i].size;
     }
-    back.done = folder.Flush(back.problem);
+    back.problem = hidden.PutInPlace(kStudyList);
+    back.done = back.problem.empty();
     return back;
 }
 

@@ -34,9 +34,10 @@ std::string HiddenRestoreName(const std::string& name);
 
 // Brings the files back into the open folder. A file already there with the same bytes is kept;
 // one with other bytes (or that is no regular file) stops it before anything is written. A file
-// whose bytes read from the copy differ from what is expected is not put in place and stops it.
-// Files already renamed into place stay: they hold the archived bytes, and a later attempt keeps
-// them. The folder's entries are flushed at the end.
+// whose bytes read from the copy differ from what is expected stops it, and no file written so
+// far is put in place. The hidden files are flushed together, then renamed and the folder
+// flushed, cv.dir after the others. A stop among the renames leaves the files already renamed:
+// they hold the archived bytes, and a later attempt keeps them.
 FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const FolderEntries& folder,
                          std::vector<ExpectedFile> files);
 

@@ -77,6 +77,8 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         {7, "folder", true, "flip", "IMG1.dcm: the copy's bytes differ from those archived"},
         {8, "ftp", true, "flip", "IMG1.dcm: the copy's bytes differ from those archived"},
         {9, "folder", true, "local", "IMG2.dcm is already in the study folder with other bytes"},
+        // IMG1.dcm was written whole before IMG2.dcm failed: it is not put in place either.
+        {10, "folder", true, "flip2", "IMG2.dcm: the copy's bytes differ from those archived"},
     };
     std::map<long, std::map<std::string, std::string>> before;
     std::map<long, std::string> values;
@@ -128,11 +130,11 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         const fs::path local = setup.FolderOf(c.examId);
         if (damage == "same") WriteFileBytes(local / "IMG1.dcm", "image 1");
         if (damage == "local") WriteFileBytes(local / "IMG2.dcm", "image 2 changed");
-        if (damage == "flip") {
+        if (damage == "flip" || damage == "flip2") {
             const std::string kind = c.kind;
             const fs::path copy = kind == "ftp" ? ftpFolder / ("ST" + std::to_string(c.examId))
                                                 : setup.CopyOf(c.examId);
-            WriteFileBytes(copy / "IMG1.dcm", "image X");
+            WriteFileBytes(copy / (damage == "flip" ? "IMG1.dcm" : "IMG2.dcm"), "image X");
         }
     }
 
@@ -141,7 +143,7 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         RestoreStudies(WindowRunControl(), setup.config, 30, examIds,
                        [&](const std::string& line) { progress.push_back(line); });
     EXPECT_EQ(tally.restored, 6);
-    EXPECT_EQ(tally.failed, 3);
+    EXPECT_EQ(tally.failed, 4);
     EXPECT_EQ(progress.size(), examIds.size());
     const std::vector<std::string> errors = setup.Errors();
     const std::unordered_set<std::string> held = ExamsOnRestoreHold();
