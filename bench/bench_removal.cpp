@@ -21,7 +21,8 @@
 //     command runs the pass without deleting yet)
 //
 //   bench_removal [--studies N] [--files N] [--total-mb N] [--exams N] [--dir FOLDER]
-//                 [--rounds N]              (defaults 1000, 50, 100, 500000, /tmp, 5)
+//                 [--rounds N] [--only deletion|parallel-deletion|catalog-deletion|selection]
+//                                           (defaults 1000, 50, 100, 500000, /tmp, 5, both)
 //   bench_removal select FILE               the benchmark program's selection pass
 #include <cstdio>
 #include <cstdlib>
@@ -103,13 +104,15 @@ void WriteRowUpdates(const BenchSettings& s, const fs::path& file) {
 }
 
 // The same files removed by four rm processes at once, a hundred studies' worth of names to
-// each: the same overlap of removals as Mirabel's.
+// each: the same overlap of removals as Mirabel's; then sync, as Mirabel's removals are on the
+// disk when it ends (its journal and rows are synced).
 bool RemoveWithParallelTools(const BenchSettings& s, const fs::path& tree, ToolUsage& used) {
     const int perCall = 100 * (s.files + 1);
     return RunTool(
-        {"sh", "-c",
-         "find . -type f -print0 | xargs -0 -P 4 -n " + std::to_string(perCall) + " rm --"},
-        used, {.folder = tree / "images"});
+               {"sh", "-c",
+                "find . -type f -print0 | xargs -0 -P 4 -n " + std::to_string(perCall) + " rm --"},
+               used, {.folder = tree / "images"}) &&
+           RunTool({"sync", "-f", tree.string()}, used);
 }
 
 // Whether a study folder still holds files its cv.dir names (the list itself may stay).
@@ -130,7 +133,8 @@ Measure OnFreshCopy(const fs::path& pristine, const fs::path& tree,
     return m;
 }
 
-void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
+// allFour false: the contest against four rm at once alone.
+void RunDeletionContests(const BenchSettings& s, const fs::path& work, bool allFour) {
     const fs::path pristine = work / "pristine";
     const fs::path tree = work / "tree";
     MakeDeletionTree(s, pristine, tree);
@@ -145,7 +149,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
     const std::string mine = "mirabel --remove-now (every copy by name and size)";
     Contest files{"deletion, " + WorkSize(s), mine, "rm (checks nothing)"};
     Contest rows{"deletion, " + WorkSize(s), mine, "rm + one sqlite3, an UPDATE a study"};
-    Contest parallel{"deletion, " + WorkSize(s), mine, "rm, 4 at once (checks nothing)"};
+    Contest parallel{"deletion, " + WorkSize(s), mine, "rm, 4 at once, then sync (checks nothing)"};
     Contest verified{"deletion, " + WorkSize(s), "mirabel --remove-now (every copy byte for byte)",
                      "rm (checks nothing)"};
     // A pass that selects nothing also ends well: the files must be gone.
@@ -170,13 +174,16 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
         });
     };
     for (int round = 0; round < s.rounds; ++round) {
-        verified.Round(round, oursVerified, toolsRemove);
-        files.Round(round, ours, toolsRemove);
-        rows.Round(round, ours, [&] {
-            return OnFreshCopy(pristine, tree, [&] {
-                return Tools([&](ToolUsage& used) { return RemoveWithTools(s, tree, true, used); });
+        if (allFour) {
+            verified.Round(round, oursVerified, toolsRemove);
+            files.Round(round, ours, toolsRemove);
+            rows.Round(round, ours, [&] {
+                return OnFreshCopy(pristine, tree, [&] {
+                    return Tools(
+                        [&](ToolUsage& used) { return RemoveWithTools(s, tree, true, used); });
+                });
             });
-        });
+        }
         parallel.Round(round, ours, [&] {
             return OnFreshCopy(pristine, tree, [&] {
                 return Tools(
@@ -184,9 +191,11 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work) {
             });
         });
     }
-    files.Report();
-    verified.Report();
-    rows.Report();
+    if (allFour) {
+        files.Report();
+        verified.Report();
+        rows.Report();
+    }
     parallel.Report();
 }
 
@@ -348,6 +357,7 @@ int main(int argc, char** argv) try {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "select" && argc == 3) return Select(argv[2]);
     int exams = 500000;
+    std::string only;  // one of the two contests alone
     BenchSettings defaults;
     defaults.studies = 1000;
     defaults.files = 50;
@@ -355,8 +365,13 @@ int main(int argc, char** argv) try {
     BenchSettings s = ParseBenchArguments(
         argc, argv,
         [&](const std::string& name, const std::string& value) {
-            if (name != "--exams") return false;
-            exams = std::stoi(value);
+            if (name == "--exams")
+                exams = std::stoi(value);
+            else if (name == "--only" && (value == "deletion" || value == "parallel-deletion" ||
+                                          value == "catalog-deletion" || value == "selection"))
+                only = value;
+            else
+                return false;
             return true;
         },
         defaults);
@@ -365,9 +380,10 @@ int main(int argc, char** argv) try {
     std::printf("%s, %d archived exams, %d rounds, in %s\n", WorkSize(s).c_str(), exams, s.rounds,
                 work.c_str());
     std::fflush(stdout);
-    RunDeletionContests(s, work);
-    RunCatalogDeletionContest(s, work);
-    RunSelectionContests(s, work, exams);
+    if (only.empty() || only == "deletion" || only == "parallel-deletion")
+        RunDeletionContests(s, work, only != "parallel-deletion");
+    if (only.empty() || only == "catalog-deletion") RunCatalogDeletionContest(s, work);
+    if (only.empty() || only == "selection") RunSelectionContests(s, work, exams);
     fs::remove_all(work);
     return 0;
 } catch (const std::exception& e) {
