@@ -33,6 +33,21 @@ MirabelStartDirectory::MirabelStartDirectory(fs::path folder, const fs::path& im
     ::setenv("MIRABEL_RETRY_PAUSE_MS", "0", 1);
 }
 
+namespace {
+
+fs::path MadeImageDatabase(const BenchSettings& s, const fs::path& file) {
+    MakeBenchImageDatabase(s, file);
+    return file;
+}
+
+}  // namespace
+
+StudiesWaitingToArchive::StudiesWaitingToArchive(const BenchSettings& s)
+    : work(StartWorkWithStudies(s)),
+      source(work / "source"),
+      database(MadeImageDatabase(s, work / "corvana.mdb")),
+      start(work / "start", source / "images", database) {}
+
 void MirabelStartDirectory::UseFolderDestination(const fs::path& root) {
     Choose("NFS:bench", "NFS\n" + root.string() + "\nbench\n");
 }

@@ -12,6 +12,7 @@
 namespace mirabel {
 
 class FtpServer;
+struct BenchSettings;
 struct ToolUsage;
 
 class MirabelStartDirectory {
@@ -60,6 +61,17 @@ class MirabelStartDirectory {
     std::filesystem::path imageRoot_;
     std::filesystem::path database_;
     std::string id_;  // of the current destination
+};
+
+// The usual contest's ground: the work folder with the studies made (StartWorkWithStudies),
+// their image database "corvana.mdb" waiting to be archived, and a start directory "start".
+struct StudiesWaitingToArchive {
+    explicit StudiesWaitingToArchive(const BenchSettings& s);
+
+    std::filesystem::path work;
+    std::filesystem::path source;    // work/source, whose images folder is the image root
+    std::filesystem::path database;  // work/corvana.mdb
+    MirabelStartDirectory start;
 };
 
 // Empties the archive column of every study of the benchmark's image database

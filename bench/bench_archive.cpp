@@ -37,11 +37,11 @@ namespace fs = std::filesystem;
 int main(int argc, char** argv) try {
     BenchSettings s = ParseBenchArguments(argc, argv);
     FitToFreeSpace(s);
-    const fs::path work = StartWorkWithStudies(s);
-    const fs::path source = work / "source";
-    const fs::path database = work / "corvana.mdb";
-    MakeBenchImageDatabase(s, database);
-    MirabelStartDirectory start(work / "start", source / "images", database);
+    StudiesWaitingToArchive ground(s);
+    const fs::path& work = ground.work;
+    const fs::path& source = ground.source;
+    const fs::path& database = ground.database;
+    MirabelStartDirectory& start = ground.start;
 
     const fs::path served = work / "served";
     const fs::path target = work / "target";

@@ -47,12 +47,12 @@ int main(int argc, char** argv) try {
     defaults.totalMb = 400;
     BenchSettings s = ParseBenchArguments(argc, argv, {}, defaults);
     FitToFreeSpace(s);
-    const fs::path work = StartWorkWithStudies(s);
-    const fs::path source = work / "source";
+    StudiesWaitingToArchive ground(s);
+    const fs::path& work = ground.work;
+    const fs::path& source = ground.source;
     const std::string size = WorkSize(s);
-    const fs::path database = work / "corvana.mdb";
-    MakeBenchImageDatabase(s, database);
-    MirabelStartDirectory start(work / "start", source / "images", database);
+    const fs::path& database = ground.database;
+    MirabelStartDirectory& start = ground.start;
     const fs::path target = work / "target";
     start.UseFolderDestination(target);
 

@@ -48,12 +48,12 @@ int main(int argc, char** argv) try {
     defaults.totalMb = 200;
     BenchSettings s = ParseBenchArguments(argc, argv, {}, defaults);
     FitToFreeSpace(s);
-    const fs::path work = StartWorkWithStudies(s);
-    const fs::path images = work / "source" / "images";
-    const fs::path database = work / "corvana.mdb";
+    StudiesWaitingToArchive ground(s);
+    const fs::path& work = ground.work;
+    const fs::path images = ground.source / "images";
+    const fs::path& database = ground.database;
     const fs::path target = work / "target";
-    MakeBenchImageDatabase(s, database);
-    MirabelStartDirectory start(work / "start", images, database);
+    MirabelStartDirectory& start = ground.start;
     start.UseFolderDestination(target);
     fs::create_directories(target);
     start.ArchiveNow();
