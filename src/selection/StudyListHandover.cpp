@@ -13,13 +13,13 @@ void HandOverToStudyList(StudyList& studies, const std::vector<SearchResult>& wr
     studies.clear();
     std::string name;
     for (const SearchResult& entry : writeList) {
+        if (entry.m_strImagePath.empty()) continue;
         auto study = std::make_unique<StudyRecord>(
             StudyText{.name = DisplayName(entry.m_strFirstName, entry.m_strLastName, name),
                       .examDate = entry.m_strExamDate,
                       .imagePath = entry.m_strImagePath,
                       .examId = entry.m_strExamId,
                       .patientId = entry.m_strPatientId});
-        if (entry.m_strImagePath.empty()) continue;
         // A study that records its archive already keeps that record.
         if (!markArchived || IsArchiveValue(entry.m_strArchiveValue)) study->m_bUpdateDatabase = 0;
         studies.push_back(std::move(study));
