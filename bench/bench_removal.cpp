@@ -15,7 +15,7 @@
 //   the selection pass (by exam date and temporary studies) over EXAMS archived exams:
 //     the shipped mirabel --remove-now whose rules  vs  sqlite3 running the same three
 //     select every study, so that the brake holds       statements, only the columns Mirabel
-//     after the pass and nothing is deleted;             reads (six, and EXAM_ID for the date
+//     after the pass and nothing is deleted;             reads (seven, and EXAM_ID for the date
 //     and, labelled, this benchmark program,             rule), at most as many rows, its rows
 //     "select FILE" (RunSelectionPass alone: no          to /dev/null
 //     command runs the pass without deleting yet)
@@ -284,13 +284,8 @@ int Select(const std::string& file) {
     return g_ServerCandidates.empty() ? 1 : 0;
 }
 
-// The columns the pass reads of each statement's rows.
-const std::vector<std::string> kCandidateColumns = {"EXAM.EXAM_ID",   "EXAM.IMAGE_PATH",
-                                                    "PATIENT.NAME_L", "PATIENT.NAME_F",
-                                                    "EXAM.EXAM_DATE", "EXAM.ARCHIVE_PATH"};
-
-// The statements of the selection pass, as the sqlite3 tool takes them: the same rows, the
-// columns the pass reads, its cap.
+// The statements of the selection pass, as the sqlite3 tool takes them: the same rows and
+// columns (the statements name only the columns the pass reads), its cap.
 struct SelectionStatements {
     std::string candidates;  // both candidate lists
     std::string byDate;      // the exam-date rule
@@ -300,13 +295,11 @@ struct SelectionStatements {
 
 SelectionStatements ForTheTool(const ArchiverConfig& config) {
     const std::string cutoff = CutoffLiteral(30, std::time(nullptr));
-    const auto reading = [](const std::string& statement, std::vector<std::string> columns) {
-        return Limited(SelectingColumns(ForSqliteTool(statement), columns), kMaxCandidateRows) +
-               ";\n";
+    const auto reading = [](const std::string& statement) {
+        return Limited(ForSqliteTool(statement), kMaxCandidateRows) + ";\n";
     };
-    return {reading(ServerCandidatesStatement(config), kCandidateColumns) +
-                reading(TempCandidatesStatement(config), kCandidateColumns),
-            reading(ExamDateStatement(config, cutoff), {"EXAM.EXAM_ID"})};
+    return {reading(ServerCandidatesStatement(config)) + reading(TempCandidatesStatement(config)),
+            reading(ExamDateStatement(config, cutoff))};
 }
 
 void RunSelectionContests(const BenchSettings& s, const fs::path& work, int exams) {

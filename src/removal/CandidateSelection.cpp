@@ -26,8 +26,18 @@ namespace {
 
 constexpr std::size_t kMaxLoggedMessage = 299;
 
-// The columns a candidate is built from, in the order the rows hand them over.
+// The columns a candidate is built from, in the order the rows hand them over (the archive
+// column last). The statements name them and no others: a row of EXAM and PATIENT has some
+// thirty columns, and every one a statement names is decoded for every row.
+const std::vector<std::string> kCandidateColumns = {"EXAM.EXAM_ID",   "EXAM.IMAGE_PATH",
+                                                    "PATIENT.NAME_L", "PATIENT.NAME_F",
+                                                    "EXAM.EXAM_DATE", "PATIENT.IUH_ID"};
 enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kMrn, kArchiveValue };
+
+// The field name a row hands a column over by: the column's name without its table.
+std::string FieldOf(const std::string& column) {
+    return column.substr(column.find('.') + 1);
+}
 
 std::string MediaTypeName(const ArchiverConfig& config) {
     return "[" + MediaTypeColumn(config) + "]";
@@ -38,22 +48,9 @@ std::string Archived(const ArchiverConfig& config) {
     return ArchivedCondition(config.DbKind(), "EXAM.[" + config.m_strDbField + "]");
 }
 
-// The named fields of every row of the statement on the image database, row after row. Throws
-// DatabaseError when a step fails, so that no record is built from a half-read result.
-std::vector<std::string> ReadImageRows(const ArchiverConfig& config, const std::string& statement,
-                                       std::vector<std::string> fields) {
-    HandleScope handles;
-    const ImageStatement opened = OpenImageStatement(handles, config, statement);
-    if (g_bOracleSyntax)
-        for (std::string& field : fields) field = TranslateFieldName(std::move(field));
-    std::vector<std::string> values;
-    checked::GetRows(opened.rs, fields, values, kMaxCandidateRows);
-    CloseImageStatement(handles, opened);
-    return values;
-}
-
-// The same, one row at a time: nothing of the result is held but what `row` keeps, so that
-// half a million candidates take the memory of their records alone.
+// The named fields of every row of the statement on the image database, one row at a time:
+// nothing of the result is held but what `row` keeps, so that half a million candidates take the
+// memory of their records alone. Throws DatabaseError when a step fails.
 void ForEachImageRow(const ArchiverConfig& config, const std::string& statement,
                      std::vector<std::string> fields, const RowReader& row) {
     HandleScope handles;
@@ -95,8 +92,8 @@ bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
                       const std::string& statement, bool withArchiveValue) {
     list.clear();
     return LoggingFailure([&] {
-        std::vector<std::string> fields = {"EXAM_ID", "IMAGE_PATH", "NAME_L",
-                                           "NAME_F",  "EXAM_DATE",  "IUH_ID"};
+        std::vector<std::string> fields;
+        for (const std::string& column : kCandidateColumns) fields.push_back(FieldOf(column));
         if (withArchiveValue) fields.push_back(config.m_strDbField);
         std::string name;
         try {
@@ -136,22 +133,47 @@ bool ReleaseHeldStudies(DeletionCandidates& candidates) {
     });
 }
 
+// The candidates' columns, as a statement selects them.
+std::string CandidateColumnList(const ArchiverConfig& config) {
+    std::string list;
+    for (const std::string& column : kCandidateColumns) list += column + ", ";
+    return list + "EXAM.[" + config.m_strDbField + "]";
+}
+
+// Collects the records the rows of a rule's statement name, and selects them once every row was
+// read: a rule whose statement fails half way selects nothing.
+class RuleMarks {
+  public:
+    explicit RuleMarks(const DeletionCandidates& candidates) : index_(candidates) {}
+    void Add(std::string_view examId) {
+        if (StudyRecord* record = index_.Find(examId)) found_.push_back(record);
+    }
+    void Select(int selectedBy) {
+        for (StudyRecord* record : found_) SelectCandidate(*record, selectedBy);
+    }
+
+  private:
+    CandidateIndex index_;
+    std::vector<StudyRecord*> found_;
+};
+
 }  // namespace
 
 std::string ServerCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
-           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
+    return "SELECT " + CandidateColumnList(config) +
+           " FROM PATIENT, EXAM WHERE ((PATIENT.PAT_ID = EXAM.PAT_ID)AND" + Archived(config) +
+           "AND(EXAM." + MediaTypeName(config) +
            "='Image Server')AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string TempCandidatesStatement(const ArchiverConfig& config) {
-    return "SELECT EXAM.*, PATIENT.* FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND" +
-           Archived(config) + "AND(EXAM." + MediaTypeName(config) +
-           "='TEMP') ORDER BY EXAM.EXAM_DATE";
+    return "SELECT " + CandidateColumnList(config) +
+           " FROM PATIENT, EXAM WHERE (PATIENT.PAT_ID = EXAM.PAT_ID)AND" + Archived(config) +
+           "AND(EXAM." + MediaTypeName(config) + "='TEMP') ORDER BY EXAM.EXAM_DATE";
 }
 
 std::string ExamDateStatement(const ArchiverConfig& config, const std::string& cutoff) {
-    return "SELECT EXAM.* FROM EXAM WHERE (" + Archived(config) + "AND(EXAM.EXAM_DATE < #" +
+    return "SELECT EXAM.EXAM_ID FROM EXAM WHERE (" + Archived(config) + "AND(EXAM.EXAM_DATE < #" +
            cutoff + "#)AND(EXAM.OLD_CVS <> 1)) ORDER BY EXAM.EXAM_DATE";
 }
 
@@ -171,8 +193,10 @@ bool SelectTempCandidates(DeletionCandidates& candidates, const ArchiverConfig& 
 bool MarkByExamDate(DeletionCandidates& candidates, const ArchiverConfig& config, int days) {
     return LoggingFailure([&] {
         const std::string statement = ExamDateStatement(config, CutoffDaysBefore(days));
-        MarkCandidates(candidates, ReadImageRows(config, statement, {"EXAM_ID"}),
-                       kSelectedByExamDate);
+        RuleMarks marks(candidates);
+        ForEachImageRow(config, statement, {"EXAM_ID"},
+                        [&](std::vector<std::string>& row) { marks.Add(row.front()); });
+        marks.Select(kSelectedByExamDate);
     });
 }
 

@@ -1,8 +1,9 @@
 #include "removal/DeletionCandidates.h"
 
 #include <algorithm>
+#include <bit>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
 
 namespace mirabel {
 
@@ -19,12 +20,35 @@ int CountSelectedIn(const CandidateList& list) {
                                           [](const auto& record) { return record->m_bSelected; }));
 }
 
-// A study selected twice keeps what selected it first.
-void Select(StudyRecord& record, int selectedBy) {
+}  // namespace
+
+void SelectCandidate(StudyRecord& record, int selectedBy) {
     if (!record.m_bSelected) record.m_bSelected = selectedBy;
 }
 
-}  // namespace
+CandidateIndex::CandidateIndex(const DeletionCandidates& candidates) {
+    const std::size_t records = candidates.server.size() + candidates.temp.size();
+    slots_.assign(std::bit_ceil(2 * records + 1), nullptr);
+    // Every server record comes before the temporary ones, and an id keeps its first record.
+    for (const CandidateList* list : {&candidates.server, &candidates.temp})
+        for (const auto& record : *list) {
+            StudyRecord*& slot = slots_[SlotOf(record->ExamId())];
+            if (!slot) slot = record.get();
+        }
+}
+
+StudyRecord* CandidateIndex::Find(std::string_view examId) const {
+    return slots_[SlotOf(examId)];
+}
+
+// The slot holding examId's record, or the free slot where it would go. At most half the slots
+// are taken, so a free one is always reached.
+std::size_t CandidateIndex::SlotOf(std::string_view examId) const {
+    const std::size_t mask = slots_.size() - 1;
+    std::size_t slot = std::hash<std::string_view>{}(examId)&mask;
+    while (slots_[slot] && slots_[slot]->ExamId() != examId) slot = (slot + 1) & mask;
+    return slot;
+}
 
 std::string SelectedByText(int selected) {
     switch (selected) {
@@ -42,20 +66,14 @@ std::string SelectedByText(int selected) {
 void MarkCandidate(DeletionCandidates& candidates, const std::string& examId, int selectedBy) {
     StudyRecord* record = FindFirst(candidates.server, examId);
     if (!record) record = FindFirst(candidates.temp, examId);
-    if (record) Select(*record, selectedBy);
+    if (record) SelectCandidate(*record, selectedBy);
 }
 
 void MarkCandidates(DeletionCandidates& candidates, const std::vector<std::string>& examIds,
                     int selectedBy) {
-    // The first record of an id wins, and every server record comes before the temporary ones,
-    // as MarkCandidate searches.
-    std::unordered_map<std::string_view, StudyRecord*> byExamId;
-    byExamId.reserve(candidates.server.size() + candidates.temp.size());
-    for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const auto& record : *list) byExamId.emplace(record->ExamId(), record.get());
+    const CandidateIndex index(candidates);
     for (const std::string& examId : examIds)
-        if (const auto found = byExamId.find(examId); found != byExamId.end())
-            Select(*found->second, selectedBy);
+        if (StudyRecord* record = index.Find(examId)) SelectCandidate(*record, selectedBy);
 }
 
 int CountSelected(const DeletionCandidates& candidates) {

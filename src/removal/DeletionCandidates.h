@@ -5,6 +5,7 @@
 // it deleted; whoever opens study removal owns them and hands them in.
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/StudyRecord.h"
@@ -37,6 +38,26 @@ void MarkCandidate(DeletionCandidates& candidates, const std::string& examId,
 // million ids).
 void MarkCandidates(DeletionCandidates& candidates, const std::vector<std::string>& examIds,
                     int selectedBy = kSelectedByOperator);
+
+// The candidates of both lists by exam id, as MarkCandidate finds them: the first record of an
+// id, the server list before the temporary one. One pointer a slot, twice as many slots as
+// records, so that half a million candidates cost 8 MB here and no allocation each. Valid while
+// the lists are not changed.
+class CandidateIndex {
+  public:
+    explicit CandidateIndex(const DeletionCandidates& candidates);
+    // The record MarkCandidate would mark for examId, or nullptr.
+    StudyRecord* Find(std::string_view examId) const;
+
+  private:
+    std::size_t SlotOf(std::string_view examId) const;
+
+    std::vector<StudyRecord*> slots_;  // open addressing; nullptr: free
+};
+
+// Selects the record unless it is selected already: a study selected twice keeps what selected
+// it first.
+void SelectCandidate(StudyRecord& record, int selectedBy);
 
 // The records with the selected flag set, over both lists.
 int CountSelected(const DeletionCandidates& candidates);
