@@ -146,7 +146,7 @@ class RuleMarks {
   public:
     explicit RuleMarks(const DeletionCandidates& candidates) : index_(candidates) {}
     void Add(std::string_view examId) {
-        if (StudyRecord* record = index_.Find(examId)) found_.push_back(record);
+        if (StudyRecord* record = index_.FindInOrder(examId)) found_.push_back(record);
     }
     void Select(int selectedBy) {
         for (StudyRecord* record : found_) SelectCandidate(*record, selectedBy);

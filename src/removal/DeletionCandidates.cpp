@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <bit>
+#include <climits>
+#include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string_view>
 
 namespace mirabel {
@@ -26,28 +29,61 @@ void SelectCandidate(StudyRecord& record, int selectedBy) {
     if (!record.m_bSelected) record.m_bSelected = selectedBy;
 }
 
-CandidateIndex::CandidateIndex(const DeletionCandidates& candidates) {
-    const std::size_t records = candidates.server.size() + candidates.temp.size();
-    slots_.assign(std::bit_ceil(2 * records + 1), nullptr);
-    // Every server record comes before the temporary ones, and an id keeps its first record.
+CandidateIndex::CandidateIndex(const DeletionCandidates& candidates)
+    : serverCount_(candidates.server.size()) {
+    records_.reserve(candidates.server.size() + candidates.temp.size());
     for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const auto& record : *list) {
-            StudyRecord*& slot = slots_[SlotOf(record->ExamId())];
-            if (!slot) slot = record.get();
+        for (const auto& record : *list) records_.push_back(record.get());
+    if (records_.size() >= UINT32_MAX / 2) throw std::length_error("too many deletion candidates");
+    slots_.resize(std::bit_ceil(2 * records_.size() + 1));
+    next_ = {0, serverCount_};
+    // Every server record comes before the temporary ones, and an id keeps its first record.
+    for (std::size_t position = 0; position < records_.size(); ++position) {
+        const std::string_view examId = records_[position]->ExamId();
+        const std::size_t hash = std::hash<std::string_view>{}(examId);
+        Slot& slot = slots_[SlotOf(examId, hash)];
+        if (slot.position) {
+            unique_ = false;
+            continue;
         }
+        slot = {static_cast<std::uint32_t>(hash >> 32), static_cast<std::uint32_t>(position + 1)};
+    }
 }
 
 StudyRecord* CandidateIndex::Find(std::string_view examId) const {
-    return slots_[SlotOf(examId)];
+    const std::size_t position = PositionOf(examId);
+    return position < records_.size() ? records_[position] : nullptr;
+}
+
+StudyRecord* CandidateIndex::FindInOrder(std::string_view examId) {
+    // Only where every id is listed once is the next record of a list surely the first of its id.
+    if (unique_)
+        for (std::size_t list = 0; list < next_.size(); ++list) {
+            const std::size_t end = list == 0 ? serverCount_ : records_.size();
+            std::size_t& next = next_[list];
+            if (next < end && records_[next]->ExamId() == examId) return records_[next++];
+        }
+    const std::size_t position = PositionOf(examId);
+    if (position == records_.size()) return nullptr;
+    next_[position < serverCount_ ? 0 : 1] = position + 1;
+    return records_[position];
+}
+
+std::size_t CandidateIndex::PositionOf(std::string_view examId) const {
+    const Slot& slot = slots_[SlotOf(examId, std::hash<std::string_view>{}(examId))];
+    return slot.position ? slot.position - 1 : records_.size();
 }
 
 // The slot holding examId's record, or the free slot where it would go. At most half the slots
-// are taken, so a free one is always reached.
-std::size_t CandidateIndex::SlotOf(std::string_view examId) const {
+// are taken, so a free one is always reached; a record is looked at only when its tag matches.
+std::size_t CandidateIndex::SlotOf(std::string_view examId, std::size_t hash) const {
     const std::size_t mask = slots_.size() - 1;
-    std::size_t slot = std::hash<std::string_view>{}(examId)&mask;
-    while (slots_[slot] && slots_[slot]->ExamId() != examId) slot = (slot + 1) & mask;
-    return slot;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+        const Slot& at = slots_[slot];
+        if (!at.position || (at.tag == tag && records_[at.position - 1]->ExamId() == examId))
+            return slot;
+    }
 }
 
 std::string SelectedByText(int selected) {

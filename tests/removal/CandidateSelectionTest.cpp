@@ -228,6 +228,37 @@ TEST(MarkCandidate, TheServerListWinsAndUnknownIdsAreIgnored) {
     EXPECT_EQ(CountSelected(WindowCandidates()), 2);
 }
 
+// Ids that come in the lists' order, out of it, twice, or not at all: the look-up in order finds
+// what the table finds, the first record of the id, server list first.
+TEST(CandidateIndex, InOrderFindsWhatTheTableFinds) {
+    const struct {
+        std::vector<const char*> server, temp, asked;
+    } cases[] = {
+        {{"1", "2", "3"}, {"4", "5"}, {"1", "4", "2", "5", "3", "9"}},
+        {{"1", "2", "3"}, {"4"}, {"3", "1", "2", "3", "4", "4"}},
+        {{"1", "2", "2"}, {"1", "3"}, {"1", "2", "2", "1", "3", "3"}},
+        {{}, {"7"}, {"7", "", "8"}},
+    };
+    for (const auto& c : cases) {
+        RemovalSetup setup;
+        for (auto [list, ids] :
+             {std::pair{&g_ServerCandidates, c.server}, {&g_TempCandidates, c.temp}})
+            for (const char* id : ids) {
+                list->push_back(std::make_unique<StudyRecord>());
+                list->back()->SetExamId(id);
+            }
+        CandidateIndex index(WindowCandidates());
+        for (const char* id : c.asked) {
+            StudyRecord* expected = nullptr;
+            for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
+                for (const auto& record : *list)
+                    if (!expected && record->ExamId() == id) expected = record.get();
+            EXPECT_EQ(index.Find(id), expected) << id;
+            EXPECT_EQ(index.FindInOrder(id), expected) << id;
+        }
+    }
+}
+
 TEST(OracleKindCandidates, MediaTypeIsNamedWithoutABlankWhenReadingAndWriting) {
     RemovalSetup setup;
     const PostgresServer& server = PostgresServer::Instance();
