@@ -154,6 +154,18 @@ TEST_F(ArchiveNowTest, WhileAnotherRunHoldsTheDirectoryNeitherButtonNorTickStart
               std::string::npos);
 }
 
+// Closing the window mid-run would only hide it while the run went on behind its progress
+// window; the close is refused and the window says why.
+TEST_F(ArchiveNowTest, TheWindowDoesNotCloseDuringARun) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    std::string refusal;
+    const auto run = window.Core().BeginRun(refusal);
+    ASSERT_TRUE(run) << refusal;
+    EXPECT_FALSE(window.Close());
+    EXPECT_EQ(XRCCTRL(window, "IDC_ARCHIVE_NOTE", wxStaticText)->GetLabel(), kCloseAfterRun);
+}
+
 }  // namespace
 
 namespace {
