@@ -664,8 +664,10 @@ void CArchiverDlg::RunScheduledArchive() {
     }
     // The run works through the list made here, under its lock, so that no other run selects
     // the same studies meanwhile.
-    core_.ListStudiesForRun();
+    const bool listed = core_.ListStudiesForRun();
     WriteControls();
+    // The activity log says why; the schedule tries again at its next tick.
+    if (!listed) return;
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();
