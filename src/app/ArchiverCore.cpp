@@ -459,6 +459,12 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 }
 
 void ArchiverCore::RunArchive(const RunMarker&, Attendance attendance) {
+    RunControl& control = WindowRunControl();
+    control.SetUnattended(attendance == Attendance::Unattended);
+    struct Attended {
+        RunControl& control;
+        ~Attended() { control.SetUnattended(false); }
+    } restore{control};
     if (const std::optional<RunSummary> summary = mirabel::RunArchive(WindowRunContext(), config_))
         ReportRunSummary(*summary, attendance);
     RunEnded(*this);
