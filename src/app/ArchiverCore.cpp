@@ -13,8 +13,10 @@
 #include "config/ArchiveDestination.h"
 #include "config/ArchiveListFile.h"
 #include "config/CurrentArchiveFile.h"
+#include "core/Operator.h"
 #include "core/Text.h"
 #include "db/ArchiveColumnRule.h"
+#include "db/ImageDatabase.h"
 #include "db/OdbcConnectionStrings.h"
 #include "db/StudySelection.h"
 #include "db/WaitingStudyCount.h"
@@ -404,14 +406,28 @@ bool ArchiverCore::CountStudiesAtStartUp() {
 }
 
 void ArchiverCore::RefreshStudyCount() {
-    CountWaitingStudies(config_, waitingStudies_);
-    window_.m_strStatus = StudyCountStatus(waitingStudies_);
+    const bool counted = CountWaitingStudies(config_, waitingStudies_);
+    // A database that cannot be read has not said that nothing waits.
+    window_.m_strStatus = counted || !ConnectionValuesPresent(config_)
+                              ? StudyCountStatus(waitingStudies_)
+                              : kStudyCountUnknown;
 }
 
-void ArchiverCore::ListStudiesForRun() {
-    GetStudyList();
+bool ArchiverCore::ListStudiesForRun() {
+    if (!GetStudyList()) {
+        // An empty list read as "nothing waiting" would hide the failure behind a run of
+        // nothing and a count of none.
+        ActivityLog(std::string("Archive not started: ") + SelectionFailure());
+        if (ConnectionValuesPresent(config_)) window_.m_strStatus = kStudyCountUnknown;
+        return false;
+    }
     waitingStudies_ = g_StudyList.size();
     window_.m_strStatus = StudyCountStatus(waitingStudies_);
+    return true;
+}
+
+const char* ArchiverCore::SelectionFailure() const {
+    return ConnectionValuesPresent(config_) ? kSelectionFailed : kIncompleteSettings;
 }
 
 std::optional<RunMarker> ArchiverCore::BeginRun(std::string& refusal) {
@@ -434,11 +450,21 @@ std::optional<RunMarker> ArchiverCore::BeginScheduledRun() {
 }
 
 void ArchiverCore::ArchiveNow(const RunMarker& run) {
-    GetStudyList();
+    if (!ListStudiesForRun()) {
+        TheOperator().MessageBox(
+            AsSentence(std::string("Archive not started: ") + SelectionFailure()));
+        return;
+    }
     RunArchive(run, Attendance::Operator);
 }
 
 void ArchiverCore::RunArchive(const RunMarker&, Attendance attendance) {
+    RunControl& control = WindowRunControl();
+    control.SetUnattended(attendance == Attendance::Unattended);
+    struct Attended {
+        RunControl& control;
+        ~Attended() { control.SetUnattended(false); }
+    } restore{control};
     if (const std::optional<RunSummary> summary = mirabel::RunArchive(WindowRunContext(), config_))
         ReportRunSummary(*summary, attendance);
     RunEnded(*this);

@@ -22,6 +22,12 @@ namespace mirabel {
 enum class Criterion { Reside, Prelim, MaxStudies, Final };
 
 inline constexpr const char* kIncrementRefused = "Increment must be greater than zero.";
+// Why a run could not read the studies waiting for it.
+inline constexpr const char* kIncompleteSettings = "the database settings are incomplete";
+inline constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";
+// The status line while the image database cannot be read.
+inline constexpr const char* kStudyCountUnknown =
+    "Studies to be archived: unknown (see mirabelerror.log)";
 // What the database file dialog offers and completes a typed name with.
 inline constexpr const char* kDatabaseFileExtension = ".mdb";
 
@@ -170,10 +176,14 @@ class ArchiverCore {
     // changes only when studies are waiting. False as GetStudyList.
     bool CountStudiesAtStartUp();
     // m_strStatus = the count text of the studies waiting now (counted, not listed). When the
-    // connection values are missing it shows the last count, as the list keeps its content.
+    // connection values are missing it shows the last count, as the list keeps its content;
+    // when the database cannot be read, kStudyCountUnknown.
     void RefreshStudyCount();
     // GetStudyList for the run about to start, then m_strStatus = the count text of that list.
-    void ListStudiesForRun();
+    // False when the list could not be read: no run is to start, and the activity log says so.
+    bool ListStudiesForRun();
+    // Why the waiting studies could not be read: kIncompleteSettings or kSelectionFailed.
+    const char* SelectionFailure() const;
 
     // Begins an archive run or a deletion pass: the returned marker keeps this core's run in
     // progress and holds the start directory's run lock until it goes away. nullopt, with
@@ -188,7 +198,8 @@ class ArchiverCore {
     bool RunInProgress() const { return runInProgress_; }
 
     // Start Archive Now: the waiting studies, selected afresh, to the current destination; the
-    // operator who pressed it is shown the run's summary.
+    // operator who pressed it is shown the run's summary. When the studies cannot be read no run
+    // starts, and the operator is told why rather than shown a run of nothing.
     void ArchiveNow(const RunMarker& run);
     // One archive run of the study list as it stands to the current destination, under the
     // window's run control. Its summary goes to the activity log, and to an operator who waits.

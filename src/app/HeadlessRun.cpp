@@ -23,9 +23,6 @@ namespace mirabel {
 
 namespace {
 
-constexpr const char* kIncompleteSettings = "the database settings are incomplete";
-constexpr const char* kSelectionFailed = "the study selection failed (see mirabelerror.log)";
-
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
     return kHeadlessCannotStart;

@@ -122,7 +122,7 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
     if (!CreateLocalStudyDirectory(destination, std::string(study.ImagePath()))) {
         ErrorLog(StudyFailureText(study, "study folder " + plan.destinationDir +
                                              " cannot be created, or is reached through a link"));
-        TheOperator().MessageBox("unable to create directory");
+        if (!control.Unattended()) TheOperator().MessageBox("unable to create directory");
         return TransferOutcome::Failed;
     }
     RemoveUnfinishedCopies(plan.destinationDir);

@@ -28,10 +28,17 @@ class RunControl {
     // operation that ended on Cancel still reads it afterwards.
     bool StopRequested() const { return stopFlag_ != 0; }
 
+    // Nobody waits at this operation (a scheduled run): a message that only tells of one
+    // study's failure is not shown, since it would hold the run, and every later one, until
+    // someone came. The error log and the run's summary say it instead.
+    bool Unattended() const { return unattended_; }
+    void SetUnattended(bool unattended) { unattended_ = unattended; }
+
     // Idle, with a clear stop flag.
     void Reset() {
         progress_ = nullptr;
         stopFlag_ = 0;
+        unattended_ = false;
     }
 
     // The two values themselves, for those who name them (the window's own names for them).
@@ -41,6 +48,7 @@ class RunControl {
   private:
     ProgressWindow* progress_ = nullptr;
     int stopFlag_ = 0;  // 1 once Cancel was pressed
+    bool unattended_ = false;
 };
 
 // Shows file or study progress on the operation's progress window, when one is open.

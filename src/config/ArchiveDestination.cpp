@@ -48,7 +48,8 @@ constexpr RequiredField kRemovableRequired[] = {
     {&D::m_strMediaType, "Removable Media: Media Type cannot be blank"},
     {&D::m_strMediaSize, "Removable Media: Media Size cannot be blank"}};
 
-// Only FTP and image servers are tested for a second destination at the same address.
+// FTP and image servers are tested for a second destination at the same address (folders
+// for one of the same label, see DuplicateAddressMessage).
 constexpr std::array<DestinationKindRules, 4> kKnownKinds{{
     {K::Ftp, "FTP", "FTP:", &D::m_strIpAddress, kFtpValues, kFtpRequired, true, "IDC_TYPE_FTP"},
     {K::Nfs, "NFS", "NFS:", &D::m_strLabel, kNfsValues, kNfsRequired, false, "IDC_TYPE_NFS"},

@@ -10,11 +10,17 @@ std::string MissingFieldMessage(const ArchiveDestination& destination) {
     return {};
 }
 
-std::string DuplicateAddressMessage(const ArchiveDestination& destination) {
-    if (!RulesOf(destination.Kind()).uniqueId) return {};
+std::string DuplicateAddressMessage(const ArchiveDestination& destination,
+                                    const ArchiveDestination* self) {
     ArchiveDestination candidate = destination;
     candidate.BuildId();
-    return FindArchive(candidate.m_strId) ? kDuplicateAddressMessage : std::string();
+    const ArchiveDestination* holder = FindArchive(candidate.m_strId);
+    if (!holder || holder == self) return {};
+    if (RulesOf(destination.Kind()).uniqueId) return kDuplicateAddressMessage;
+    // A folder is named by its label alone: a second folder of that label could never become
+    // the current archive (the first one of the id is found), and would share its settings.
+    if (destination.Kind() == DestinationKind::Nfs) return kDuplicateLabelMessage;
+    return {};
 }
 
 namespace {

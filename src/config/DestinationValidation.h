@@ -16,9 +16,14 @@ inline constexpr const char* kDuplicateAddressMessage =
 // size). An unknown type has no required fields.
 std::string MissingFieldMessage(const ArchiveDestination& destination);
 
-// For the kinds with a unique id (FTP and CORVA): kDuplicateAddressMessage when a destination
-// of g_Archives already has the id this one would get. Other kinds are never duplicates.
-std::string DuplicateAddressMessage(const ArchiveDestination& destination);
+inline constexpr const char* kDuplicateLabelMessage =
+    "An archive has already been added with that label!!";
+
+// When a destination of g_Archives other than self already has the id this one would get: for
+// the kinds with a unique id (FTP and CORVA) kDuplicateAddressMessage, for a folder
+// kDuplicateLabelMessage. Removable media (named by their media type) are never duplicates.
+std::string DuplicateAddressMessage(const ArchiveDestination& destination,
+                                    const ArchiveDestination* self = nullptr);
 
 // The archive column holds 255 characters: the destination's id, the medium's label and the
 // study's folder on the destination (root, "images", the study's image path) must fit in it,

@@ -132,7 +132,13 @@ TEST_F(StudyTransfer, ADestinationThatCannotHoldFoldersFailsTheStudy) {
               TransferOutcome::Failed);
     EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "unplugged")),
               TransferOutcome::Failed);
+    // A scheduled run has nobody to click the box away: it would hold every later study.
+    WindowRunControl().SetUnattended(true);
+    EXPECT_EQ(Archive(TransferSetup::FolderDestination(setup.Work() / "unplugged")),
+              TransferOutcome::Failed);
+    WindowRunControl().SetUnattended(false);
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>(2, "unable to create directory"));
+    EXPECT_EQ(setup.Errors().size(), 3u);
     EXPECT_FALSE(fs::exists(setup.Work() / "unplugged"));
     EXPECT_EQ(ReadFileBytes(local / "a"), "1");
 }

@@ -25,6 +25,13 @@ ArchiveDestination Server(const std::string& ip) {
     return d;
 }
 
+ArchiveDestination Folder(const std::string& label) {
+    ArchiveDestination d(DestinationKind::Nfs);
+    d.m_strRootPath = "/archive/" + label;
+    d.m_strLabel = label;
+    return d;
+}
+
 ArchiveDestination Medium(const std::string& mediaType) {
     ArchiveDestination d(DestinationKind::Removable);
     d.m_strMediaType = mediaType;
@@ -52,6 +59,16 @@ TEST_F(Destinations, SameAddressIsRefusedOnlyWithinOneType) {
     EXPECT_EQ(AddNewArchive(blankUser), "FTP:Username cannot be blank");
     ASSERT_EQ(g_Archives.size(), 3u);
     EXPECT_EQ(g_Archives[2]->m_strId, "CORVA:10.0.0.5");
+}
+
+// A second folder of one label could never be chosen: the first of the id is always found.
+TEST_F(Destinations, AFolderWithTheLabelOfAnotherIsRefusedWhenAddedOrEdited) {
+    EXPECT_EQ(AddNewArchive(Folder("lab")), "");
+    EXPECT_EQ(AddNewArchive(Folder("lab")), kDuplicateLabelMessage);
+    EXPECT_EQ(AddNewArchive(Folder("lab2")), "");
+    EXPECT_EQ(DuplicateAddressMessage(Folder("lab"), g_Archives[1].get()), kDuplicateLabelMessage);
+    EXPECT_EQ(DuplicateAddressMessage(Folder("lab"), g_Archives[0].get()), "");
+    EXPECT_EQ(g_Archives.size(), 2u);
 }
 
 TEST_F(Destinations, RemovableMediaOfOneTypeShareTheIdAndTheFirstIsFound) {

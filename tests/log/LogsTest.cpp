@@ -119,6 +119,17 @@ TEST(LogReading, ReadsEveryChunkAndStopsEachAtANul) {
     EXPECT_EQ(ReadLogText((dir / "b.log").string()), std::string(10, 'b') + "next");
 }
 
+// A log of hundreds of megabytes would hold the program while it is read: beyond the limit the
+// viewer gets the newest whole lines, after a line that says the rest is not shown.
+TEST(LogReading, ALogBeyondTheLimitGivesItsNewestWholeLines) {
+    TempDir dir;
+    WriteFileBytes(dir / "big.log", "first entry\r\nsecond entry\r\nthird\r\n");
+    const std::string tail = ReadLogText((dir / "big.log").string(), 20);
+    EXPECT_EQ(tail.rfind(kEarlierEntriesNotShown, 0), 0u) << tail;
+    EXPECT_EQ(tail.substr(tail.find('\n') + 1), "third\r\n");
+    EXPECT_EQ(ReadLogText((dir / "big.log").string(), 40), ReadFileBytes(dir / "big.log"));
+}
+
 }  // namespace
 
 }  // namespace mirabel

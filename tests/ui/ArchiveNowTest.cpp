@@ -11,6 +11,7 @@
 #include "app/ui/WxOperator.h"
 #include "archive/RunLock.h"
 #include "archive/RunState.h"
+#include "core/Text.h"
 #include "db/StudyRecord.h"
 #include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/ProgramDirectory.h"
@@ -152,6 +153,47 @@ TEST_F(ArchiveNowTest, WhileAnotherRunHoldsTheDirectoryNeitherButtonNorTickStart
     EXPECT_NE(ReadFileBytes(dir / kDebugLogFile)
                   .find("Scheduled archive skipped: another run is in progress in this directory"),
               std::string::npos);
+}
+
+// A study list that cannot be read is no run of nothing: neither Start Archive Now nor the
+// schedule reports "0 studies archived" over a database it could not read.
+TEST_F(ArchiveNowTest, AStudyListThatCannotBeReadStartsNoRun) {
+    dir.Store("NFS:lab", "Archive", "IncrementMode", "TRUE");
+    for (const bool byButton : {true, false}) {
+        SCOPED_TRACE(byButton ? "Start Archive Now" : "schedule");
+        std::filesystem::remove_all(dir / kActivityLogFile);
+        CArchiverDlg window(dir.Hive());
+        ASSERT_TRUE(window.Initialise());
+        std::filesystem::remove_all(dir / "echo.db");
+        std::filesystem::create_directory(dir / "echo.db");
+        const std::string notStarted = std::string("Archive not started: ") + kSelectionFailed;
+        if (byButton) {
+            wxCommandEvent click(wxEVT_BUTTON, XRCID("IDC_START_ARCHIVE_NOW"));
+            wxTEST_DIALOG(window.GetEventHandler()->ProcessEvent(click),
+                          ExpectMessage(AsSentence(notStarted)));
+        } else {
+            window.Tick(1);  // nobody waits for the schedule: no box may open
+        }
+        const std::string activity = ReadFileBytes(dir / kActivityLogFile);
+        EXPECT_NE(activity.find(notStarted), std::string::npos) << activity;
+        EXPECT_EQ(activity.find("Archive started"), std::string::npos) << activity;
+        EXPECT_EQ(Status(window), kStudyCountUnknown);
+        EXPECT_EQ(g_pProgressDlg, nullptr);
+        EXPECT_TRUE(window.Timer1Running());
+        std::filesystem::remove(dir / "echo.db");
+    }
+}
+
+// Closing the window mid-run would only hide it while the run went on behind its progress
+// window; the close is refused and the window says why.
+TEST_F(ArchiveNowTest, TheWindowDoesNotCloseDuringARun) {
+    CArchiverDlg window(dir.Hive());
+    ASSERT_TRUE(window.Initialise());
+    std::string refusal;
+    const auto run = window.Core().BeginRun(refusal);
+    ASSERT_TRUE(run) << refusal;
+    EXPECT_FALSE(window.Close());
+    EXPECT_EQ(XRCCTRL(window, "IDC_ARCHIVE_NOTE", wxStaticText)->GetLabel(), kCloseAfterRun);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <wx/scopeguard.h>
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
+#include <wx/toplevel.h>
 
 #include "app/CoreSelectionHost.h"
 #include "app/RunEnd.h"
@@ -21,6 +22,7 @@
 #include "app/ui/AboutDlg.h"
 #include "app/ui/RestoreStudiesDialog.h"
 #include "app/ui/SetTimeDlg.h"
+#include "archive/ui/ArchiveProgressDlg.h"
 #include "core/Text.h"
 #include "core/ui/ProgramMessageBox.h"
 #include "core/ui/WxText.h"
@@ -186,6 +188,7 @@ void CArchiverDlg::BindHandlers() {
     // The window has no OK button: Enter and the OK command change nothing. Escape and the
     // close box end the dialog, and with it the program.
     OnButton(wxID_OK, [] {});
+    Bind(wxEVT_CLOSE_WINDOW, &CArchiverDlg::OnCloseWindow, this);
     Bind(wxEVT_SIZE, &CArchiverDlg::OnSize, this);
     Bind(wxEVT_ACTIVATE, &CArchiverDlg::OnActivate, this);
 
@@ -476,6 +479,8 @@ void CArchiverDlg::RefreshCountSoon() {
 void CArchiverDlg::RefreshStudyCount() {
     core_.RefreshStudyCount();
     WriteControls();
+    // Every run ends here: a refused close no longer needs its note.
+    if (archiveNote_->GetLabel() == kCloseAfterRun) archiveNote_->SetLabel(wxString());
 }
 
 // ---- browsing, destinations, runs ---------------------------------------------------------------
@@ -659,8 +664,10 @@ void CArchiverDlg::RunScheduledArchive() {
     }
     // The run works through the list made here, under its lock, so that no other run selects
     // the same studies meanwhile.
-    core_.ListStudiesForRun();
+    const bool listed = core_.ListStudiesForRun();
     WriteControls();
+    // The activity log says why; the schedule tries again at its next tick.
+    if (!listed) return;
     timer1_.Stop();
     core_.RunArchive(*run);
     run.reset();
@@ -689,6 +696,20 @@ void CArchiverDlg::OnCountTick() {
 void CArchiverDlg::OnSize(wxSizeEvent& event) {
     event.Skip();
     if (event.GetSize().GetWidth() >= 201) timer2_.StartOnce(100);
+}
+
+void CArchiverDlg::OnCloseWindow(wxCloseEvent& event) {
+    // Ending the program in the middle of a run would only hide this window: the run goes on
+    // behind its progress window and the program vanishes when it ends. The run is stopped by
+    // its own Cancel; the window closes once it is over.
+    if (Busy() && event.CanVeto()) {
+        event.Veto();
+        archiveNote_->SetLabel(kCloseAfterRun);
+        for (wxWindow* window : wxTopLevelWindows)
+            if (dynamic_cast<CArchiveProgressDlg*>(window)) window->Raise();
+        return;
+    }
+    event.Skip();
 }
 
 void CArchiverDlg::OnActivate(wxActivateEvent& event) {

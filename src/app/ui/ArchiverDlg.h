@@ -25,6 +25,9 @@ namespace mirabel {
 inline constexpr const char* kScheduleWaitsForRemoval =
     "OnTimer: Study Deletion is open, the schedule waits for its next tick";
 
+// The note the main window shows when it is asked to close while a run is in progress.
+inline constexpr const char* kCloseAfterRun = "A run is in progress: cancel it first.";
+
 class CArchiverDlg : public LayoutDialog {
   public:
     // hive: the settings store behind every GetSetting/SetSetting of this window.
@@ -115,6 +118,8 @@ class CArchiverDlg : public LayoutDialog {
     void OnSize(wxSizeEvent& event);
     void OnAbout();
     void OnActivate(wxActivateEvent& event);
+    // The close box and Alt+F4: refused while a run is in progress (see kCloseAfterRun).
+    void OnCloseWindow(wxCloseEvent& event);
 
     ArchiverCore core_;
     CoreRemovalHost removalHost_{core_};

@@ -1,7 +1,9 @@
 #include "app/ui/WxOperator.h"
 
 #include <wx/app.h>
+#include <wx/dialog.h>
 #include <wx/evtloop.h>
+#include <wx/toplevel.h>
 
 #include "app/ui/ArchiverDlg.h"
 #include "app/ui/QueuedEvents.h"
@@ -62,10 +64,21 @@ class WxProgressWindow : public ProgressWindow {
     CArchiveProgressDlg* dialog_;
 };
 
+// The window a message belongs over: the newest modal dialog (Select Studies To Write To
+// Archive has no parent, and a box over the main window would raise the main window over it,
+// leaving a disabled window in front of the one that takes input), else the main window. A
+// modal dialog outlives the box, which runs inside its modal loop.
+wxWindow* MessageParent() {
+    for (auto window = wxTopLevelWindows.rbegin(); window != wxTopLevelWindows.rend(); ++window)
+        if (auto* dialog = dynamic_cast<wxDialog*>(*window); dialog && dialog->IsModal())
+            return dialog;
+    return g_pMainDlg;
+}
+
 }  // namespace
 
 Answer WxOperator::MessageBox(const std::string& text, Buttons buttons) {
-    return AnswerFor(ProgramMessageBox(ToWx(text), StyleFor(buttons), g_pMainDlg));
+    return AnswerFor(ProgramMessageBox(ToWx(text), StyleFor(buttons), MessageParent()));
 }
 
 std::optional<std::string> WxOperator::AskMediaLabel(const std::string& proposed) {

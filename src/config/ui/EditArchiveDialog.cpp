@@ -59,6 +59,9 @@ void EditArchiveDialog::OnUpdate() {
     asKind.SetKind(kind_);
     if (const std::string refusal = ArchiveValueLengthMessage(asKind); !refusal.empty())
         return ShowDestinationMessage(this, refusal);
+    // Renamed to another destination's id, it could no longer be told apart from that one.
+    if (const std::string refusal = DuplicateAddressMessage(asKind, record_); !refusal.empty())
+        return ShowDestinationMessage(this, refusal);
     if (record_) {
         *record_ = edited;
         record_->BuildId();

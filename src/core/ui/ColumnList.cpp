@@ -34,11 +34,24 @@ void ShowRows(wxListCtrl& list, const std::vector<ColumnRow>& rows) {
 }
 
 void FitColumns(wxListCtrl& list) {
+    // One value of a hundred characters (a name typed into the wrong field) must not push the
+    // later columns out of sight: beyond this a value is shortened, and its column can still be
+    // dragged wider.
+    const int widest = list.GetCharWidth() * kWidestColumnChars;
     for (int column = 0; column < list.GetColumnCount(); ++column) {
         list.SetColumnWidth(column, wxLIST_AUTOSIZE_USEHEADER);
         const int header = list.GetColumnWidth(column);
         list.SetColumnWidth(column, wxLIST_AUTOSIZE);
         if (list.GetColumnWidth(column) < header) list.SetColumnWidth(column, header);
+        if (list.GetColumnWidth(column) <= widest) continue;
+        // Here the "header" width may have taken the values in (it does on GTK): the header's
+        // own text is measured.
+        wxListItem title;
+        title.SetMask(wxLIST_MASK_TEXT);
+        list.GetColumn(column, title);
+        constexpr int kHeaderMargin = 16;
+        list.SetColumnWidth(
+            column, std::max(widest, list.GetTextExtent(title.GetText()).x + kHeaderMargin));
     }
 }
 

@@ -20,7 +20,11 @@ void AddColumns(wxListCtrl& list, const std::vector<std::string>& titles,
 // Replaces the list's rows by these, in order, and fits the columns to them.
 void ShowRows(wxListCtrl& list, const std::vector<ColumnRow>& rows);
 
-// Makes every column as wide as its widest value, and never narrower than its header.
+// The widest a column is made for its values, in average characters.
+inline constexpr int kWidestColumnChars = 40;
+
+// Makes every column as wide as its widest value, up to kWidestColumnChars, and never narrower
+// than its header.
 void FitColumns(wxListCtrl& list);
 
 // Widens the list so that every column shows without scrolling sideways, but not past

@@ -136,10 +136,12 @@ void CStudyDeletionDlg::OnSelectStudies() {
 void CStudyDeletionDlg::OnAutoPass() {
     const SelectionOutcome outcome = UpdateSelectedStudies();
     if (!outcome.Clean()) {
-        // Rules that cannot stand need a person; a database that could not be read is tried
-        // again at the next pass, and its failure is in the error log already.
-        if (!outcome.refusals.empty() || outcome.brake) ShowProblems(outcome);
-        ErrorLog("Delete not started: " + outcome.Problems().front());
+        // Nobody is at the desk for the unattended pass, and the schedule stands still until
+        // this window closes: a question here would stop every later run until someone came.
+        // The logs say why nothing was deleted; Update Selected Studies shows it to a person.
+        const std::string notStarted = "Delete not started: " + outcome.Problems().front();
+        ErrorLog(notStarted);
+        ActivityLog(notStarted);
         EndModal(wxID_OK);
         return;
     }
