@@ -42,16 +42,20 @@ void ShowMediaMessage(const ArchiveDestination& destination) {
                              " and label as " + destination.m_strCurrentLabel + "!");
 }
 
-// Tells why the run ends at a study the destination could not take.
-void ReportDestinationFull(const ArchiveDestination& destination) {
+// Tells why the run ends at a study the destination could not take. A scheduled run has nobody
+// to click a box away, and the box would hold the schedule: the activity log says it instead.
+// A medium's message stays, since only a person can change the medium.
+void ReportDestinationFull(const RunControl& control, const ArchiveDestination& destination) {
+    const auto tell = [&control](const char* text) {
+        LogMilestone(text);
+        if (!control.Unattended()) TheOperator().MessageBox(text);
+    };
     switch (destination.Kind()) {
         case DestinationKind::Nfs:
-            LogMilestone(kNfsFull);
-            TheOperator().MessageBox(kNfsFull);
+            tell(kNfsFull);
             break;
         case DestinationKind::Server:
-            LogMilestone(kServerRefused);
-            TheOperator().MessageBox(kServerRefused);
+            tell(kServerRefused);
             break;
         case DestinationKind::Ftp:
             break;
@@ -132,7 +136,7 @@ bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
         if (result == TransferOutcome::DestinationFullOrRefused) {
             summary.stoppedBecause = "the destination cannot take more";
             tally.destinationFull = true;
-            ReportDestinationFull(destination);
+            ReportDestinationFull(run.control, destination);
             return false;
         }
         if (run.control.StopRequested()) {

@@ -140,7 +140,8 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
     if (dicomDirEntries)
         options.afterSend = [&](const TransferItem& item) { dicomDirEntries->Add(item); };
     options.traceAttempts = true;
-    options.reportAttributeFailures = true;
+    options.attributeFailures =
+        control.Unattended() ? AttributeFailures::Log : AttributeFailures::Tell;
     if (TransferStudyFiles(control, plan, study, options) != FileLoopResult::Completed)
         return TransferOutcome::Failed;
     // The DICOMDIR is written before the copy is verified.

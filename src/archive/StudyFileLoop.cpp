@@ -47,8 +47,9 @@ SendOutcome SendWithRetries(const RunControl& control, const TransferItem& item,
 
 void ApplyLocalAttributeRule(const TransferItem& item, const FileLoopOptions& options) {
     std::string error;
-    if (!ResetTransferredFileAttributes(item.source, error) && options.reportAttributeFailures)
-        TheOperator().MessageBox(error);
+    if (ResetTransferredFileAttributes(item.source, error)) return;
+    if (options.attributeFailures == AttributeFailures::Tell) TheOperator().MessageBox(error);
+    if (options.attributeFailures == AttributeFailures::Log) ErrorLog(error);
 }
 
 }  // namespace

@@ -12,6 +12,13 @@ namespace mirabel {
 
 enum class FileLoopResult { Completed, Failed, Stopped };
 
+// What becomes of a local file whose attributes cannot be reset after it was sent.
+enum class AttributeFailures {
+    Ignore,  // servers: the rule is the file-system destinations'
+    Tell,    // the operator is told (a run someone started)
+    Log,     // the error log says it (a scheduled run: a box would hold it until someone came)
+};
+
 struct FileLoopOptions {
     // Sends one file; true when it arrived whole, else false with the reason in error.
     std::function<bool(const TransferItem& item, std::string& error)> send;
@@ -19,9 +26,7 @@ struct FileLoopOptions {
     std::function<void(const TransferItem& item)> afterSend;
     // "Start Copy File1" ... "End Copy File3 with error" in the debug log (file copies).
     bool traceAttempts = false;
-    // Tell the operator when a local file's attributes cannot be reset (file-system
-    // destinations); servers ignore it.
-    bool reportAttributeFailures = false;
+    AttributeFailures attributeFailures = AttributeFailures::Ignore;
 };
 
 // Sends every file of the plan. Failed: a file failed three times ("Failure archiving study

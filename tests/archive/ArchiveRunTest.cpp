@@ -170,9 +170,14 @@ TEST_F(ArchiveRun, AFullFolderDestinationIsReported) {
                    FreeBytesAvailable(setup.Work() / "arch").value() - 1048576);
     AddStudy("\\BIG", false);
     RunArchive(WindowRunContext(), setup.config);
+    // A scheduled run logs it without a box that would hold the schedule.
+    WindowRunControl().SetUnattended(true);
+    RunArchive(WindowRunContext(), setup.config);
+    WindowRunControl().SetUnattended(false);
     const std::string full = "Error: NFS server does not have enough space to complete archive";
     EXPECT_EQ(setup.op->MessageTexts(), std::vector<std::string>{full});
-    EXPECT_EQ(setup.Activity(), (std::vector<std::string>{"Archive started", full}));
+    EXPECT_EQ(setup.Activity(),
+              (std::vector<std::string>{"Archive started", full, "Archive started", full}));
 }
 
 TEST_F(ArchiveRun, AMediumsDicomDirIsReadOnceAndCompleteAfterEveryStudy) {
