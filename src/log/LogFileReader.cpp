@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -18,13 +19,19 @@ std::string SizeNote(std::uint64_t bytes) {
     return text;
 }
 
+std::string CannotReadNote(const std::string& fileName, const SystemError& error) {
+    const std::string reason = error.code == EINVAL ? "it is not a regular file" : error.Text();
+    return std::string(kLogCannotBeRead) + " " + fileName + ": " + reason + "\r\n";
+}
+
 }  // namespace
 
 std::string ReadLogText(const std::string& fileName, std::uint64_t limit) {
     std::string text;
     // Only a regular file is read: a FIFO put in a log's place would keep the viewer waiting.
     SystemResult<FileDescriptor> fd = FileDescriptor::OpenForReading(fileName);
-    if (!fd) return text;
+    // No log yet is an empty log; one that is there but cannot be read says why.
+    if (!fd) return fd.error().code == ENOENT ? text : CannotReadNote(fileName, fd.error());
     struct stat status {};
     const std::uint64_t size =
         ::fstat(fd->Get(), &status) == 0 ? static_cast<std::uint64_t>(status.st_size) : 0;

@@ -1,6 +1,6 @@
 #pragma once
 // Reads a log for the viewer: the file in 1024-byte reads, each read's bytes up to its first
-// NUL; a file that cannot be opened reads as empty.
+// NUL; a missing file reads as empty, one that cannot be read as one line saying why.
 #include <cstdint>
 #include <string>
 
@@ -15,6 +15,7 @@ inline constexpr std::uint64_t kLogViewBytes = 4 * 1024 * 1024;
 // first line that says so (kEarlierEntriesNotShown and the file's size).
 std::string ReadLogText(const std::string& fileName, std::uint64_t limit = kLogViewBytes);
 
+inline constexpr const char* kLogCannotBeRead = "This log cannot be read:";
 inline constexpr const char* kEarlierEntriesNotShown = "Earlier entries not shown: the file holds";
 
 }  // namespace mirabel

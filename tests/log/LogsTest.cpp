@@ -117,6 +117,11 @@ TEST(LogReading, ReadsEveryChunkAndStopsEachAtANul) {
     std::string withNul = std::string(10, 'b') + '\0' + std::string(1013, 'c') + "next";
     WriteFileBytes(dir / "b.log", withNul);
     EXPECT_EQ(ReadLogText((dir / "b.log").string()), std::string(10, 'b') + "next");
+    // A log replaced by a folder is not shown as an empty log.
+    std::filesystem::create_directory(dir / "folder.log");
+    EXPECT_EQ(ReadLogText((dir / "folder.log").string()), std::string(kLogCannotBeRead) + " " +
+                                                              (dir / "folder.log").string() +
+                                                              ": it is not a regular file\r\n");
 }
 
 // A log of hundreds of megabytes would hold the program while it is read: beyond the limit the
