@@ -34,10 +34,10 @@ std::vector<RunRecord> AllRuns(CatalogStatement& statement) {
 
 }  // namespace
 
-double RunRecord::Seconds() const {
+std::optional<double> RunRecord::Seconds() const {
     const std::optional<std::time_t> start = TimeOfCatalogText(started);
     const std::optional<std::time_t> end = TimeOfCatalogText(ended);
-    if (!start || !end) return 1;
+    if (!start || !end || *end < *start) return std::nullopt;
     return std::max(1.0, std::difftime(*end, *start));
 }
 
@@ -88,12 +88,24 @@ std::optional<RunRecord> RunHistory::LastSuccessful(const std::string& kind) {
     return std::move(runs.front());
 }
 
-std::vector<RunRecord> RunHistory::EndedSince(const std::string& since) {
-    const std::string sql =
-        std::string("SELECT ") + kRunColumns + " FROM runs WHERE ended >= ? ORDER BY id";
-    CatalogStatement statement = catalog_.Prepare(sql.c_str());
+std::vector<RunRecord> RunHistory::DailyTotalsSince(const std::string& since) {
+    // TOTAL sums in floating point: a damaged history's huge values cannot overflow the sum.
+    CatalogStatement statement = catalog_.Prepare(
+        "SELECT kind, substr(ended, 1, 10) AS day, MIN(TOTAL(done), 2147483647), "
+        "MIN(TOTAL(failed), 2147483647), MAX(TOTAL(bytes), 0) FROM runs WHERE ended >= ? "
+        "GROUP BY kind, day ORDER BY day");
     statement.Bind(1, since);
-    return AllRuns(statement);
+    std::vector<RunRecord> totals;
+    while (statement.Step()) {
+        RunRecord day;
+        day.kind = statement.Text(0);
+        day.ended = statement.Text(1);
+        day.done = static_cast<int>(statement.Real(2));
+        day.failed = static_cast<int>(statement.Real(3));
+        day.bytes = static_cast<std::uint64_t>(std::min(statement.Real(4), 1.8e19));
+        totals.push_back(std::move(day));
+    }
+    return totals;
 }
 
 std::vector<RunFailure> RunHistory::FailuresOf(std::int64_t runId) {

@@ -17,10 +17,12 @@ constexpr double kSecondsPerDay = 86400;
 const char* const kKinds[] = {kRunArchive, kRunRemoval, kRunAudit, kRunRestore};
 
 RunFigures WithThroughput(RunRecord run) {
-    const double seconds = run.Seconds();
+    const std::optional<double> seconds = run.Seconds();
     RunFigures figures{std::move(run), 0, 0, {}};
-    figures.megabytesPerSecond = static_cast<double>(figures.run.bytes) / 1048576.0 / seconds;
-    figures.studiesPerHour = figures.run.done * 3600.0 / seconds;
+    // A run of unknown length has no throughput rather than that of one second.
+    if (!seconds) return figures;
+    figures.megabytesPerSecond = static_cast<double>(figures.run.bytes) / 1048576.0 / *seconds;
+    figures.studiesPerHour = figures.run.done * 3600.0 / *seconds;
     return figures;
 }
 
@@ -48,7 +50,7 @@ void AddProjections(RunHistory& history, StatusReport& report) {
     Projections& projections = report.projections;
     std::uint64_t archived = 0;
     for (const RunRecord& run :
-         history.EndedSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay)))
+         history.DailyTotalsSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay)))
         if (run.kind == kRunArchive) archived += run.bytes;
     projections.intakeBytesPerDay = static_cast<double>(archived) / kIntakeDays;
     if (report.removal.storeFreeBytes && projections.intakeBytesPerDay > 0)
@@ -57,7 +59,8 @@ void AddProjections(RunHistory& history, StatusReport& report) {
 
     std::vector<double> speeds;
     for (const RunRecord& run : history.Last(kRunArchive, kRunsForMedian))
-        if (run.bytes > 0) speeds.push_back(static_cast<double>(run.bytes) / run.Seconds());
+        if (const std::optional<double> seconds = run.Seconds(); run.bytes > 0 && seconds)
+            speeds.push_back(static_cast<double>(run.bytes) / *seconds);
     projections.medianBytesPerSecond = Median(speeds);
     if (projections.medianBytesPerSecond > 0 && report.backlog.unknownBecause.empty())
         projections.daysToClearBacklog = static_cast<double>(report.backlog.bytes) /
@@ -69,7 +72,7 @@ void AddLastDays(RunHistory& history, StatusReport& report) {
     const std::string today = report.generated.substr(0, 10);
     const std::vector<std::string> days = DaysEndingWith(today, kChartDays);
     if (days.empty()) return;
-    report.lastDays = RunsPerDay(history.EndedSince(days.front()), today, kChartDays);
+    report.lastDays = RunsPerDay(history.DailyTotalsSince(days.front()), today, kChartDays);
 }
 
 }  // namespace

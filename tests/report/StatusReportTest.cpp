@@ -90,6 +90,38 @@ TEST(StatusReport, FiguresAndProjectionsFromTheCatalog) {
               std::string::npos);
 }
 
+TEST(StatusReport, ARunThatEndsBeforeItStartsHasNoThroughput) {
+    // The clock set back an hour during a run: it ends "before" it started. Counted as one
+    // second, its 8 GB would make the fastest run ever and move the backlog's projection.
+    TempDir dir;
+    CatalogDatabase catalog(dir / "catalog.db");
+    RunHistory(catalog).Record(mirabel::Run(kRunArchive, 0.5, -3600, 50, 0, 8 * kGB));
+    StatusReport report;
+    report.backlog = {"", 500, 100 * kGB, 500, "2004-01-17"};
+    AddCatalogFigures(catalog, report);
+    ASSERT_EQ(report.lastRuns.size(), 1u);
+    EXPECT_EQ(report.lastRuns[0].megabytesPerSecond, 0);
+    EXPECT_EQ(report.lastRuns[0].studiesPerHour, 0);
+    EXPECT_EQ(report.projections.medianBytesPerSecond, 0);
+    EXPECT_FALSE(report.projections.daysToClearBacklog);
+}
+
+TEST(StatusReport, TextKeepsEachNameOnItsLineWithoutControlCharacters) {
+    StatusReport report;
+    RunFigures run{mirabel::Run(kRunArchive, 1, 10, 0, 1, 0), 0, 0, {}};
+    run.failures = {{"7", "Ann\x1b[2J\nSmith", "bad\r\nline\x7f"}};
+    report.failedRuns.push_back(run);
+    report.journal.push_back({});
+    report.journal.back().examId = "8";
+    report.journal.back().folder = "\\2004\n\\ST8";
+    const std::string text = ReportText(report);
+    for (const char c : text)
+        EXPECT_TRUE(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F)) << int(c);
+    for (const char* line :
+         {"\n    exam 7 Ann [2J Smith: bad  line \n", "\n  exam 8  (\\2004 \\ST8)\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+}
+
 TEST(StatusReport, JsonKeepsItsKeysAndTheMetricsFileParses) {
     TempDir dir;
     CatalogDatabase catalog(dir / "catalog.db");
