@@ -16,6 +16,7 @@
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
+#include "log/Logs.h"
 #include "platform/RegistryHive.h"
 #include "removal/UnattendedRemoval.h"
 
@@ -62,7 +63,7 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     if (!ConnectionValuesPresent(config)) return kIncompleteSettings;
     HandleScope handles;
     CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
-    if (!db) return "the image database cannot be reached (see mirabelerror.log)";
+    if (!db) return "the image database cannot be reached (" + SeeErrorLog() + ")";
     handles.Close(db);
     return "";
 }
