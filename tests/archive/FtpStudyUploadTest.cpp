@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/WindowRun.h"
+#include "archive/ArchivePreview.h"
 #include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
@@ -159,6 +160,26 @@ TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
     EXPECT_TRUE(fs::exists(copy / "im1"));
     EXPECT_FALSE(fs::exists(copy / "im2"));
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
+}
+
+TEST_F(FtpStudyUpload, ADryRunFindsTheServerDownAsTheRunWould) {
+    FtpServer server(served.path());
+    const struct {
+        std::string address;
+        bool wouldGo;
+    } cases[] = {{server.Address(), true}, {"127.0.0.1:1", false}};
+    for (const auto& c : cases) {
+        StudyList studies;
+        studies.push_back(std::make_unique<StudyRecord>(study));
+        ArchiveDestination destination = Destination(c.address, server.Password());
+        const ArchivePreview preview =
+            PreviewArchiveRun(RunContext{studies, &destination, WindowRunControl()}, setup.config);
+        ASSERT_EQ(preview.studies.size(), 1u);
+        EXPECT_EQ(preview.AllWouldGo(), c.wouldGo) << c.address;
+        const std::string refused = "FTP connection could not be created for FTP:" + c.address;
+        EXPECT_EQ(preview.studies[0].why.find(refused) == 0, !c.wouldGo) << preview.studies[0].why;
+    }
+    EXPECT_FALSE(fs::exists(copy));
 }
 
 }  // namespace
