@@ -41,6 +41,7 @@ CREATE TABLE IF NOT EXISTS runs (
   destination TEXT, done INTEGER NOT NULL, failed INTEGER NOT NULL, skipped INTEGER NOT NULL,
   bytes INTEGER NOT NULL, exit_status INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS runs_kind ON runs (kind, started);
+CREATE INDEX IF NOT EXISTS runs_ended ON runs (ended);
 CREATE TABLE IF NOT EXISTS run_failures (
   run_id INTEGER NOT NULL, exam_id TEXT NOT NULL, study_name TEXT, reason TEXT);
 CREATE INDEX IF NOT EXISTS run_failures_run ON run_failures (run_id);

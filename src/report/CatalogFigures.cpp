@@ -46,12 +46,13 @@ void AddRuns(RunHistory& history, StatusReport& report) {
     }
 }
 
-void AddProjections(RunHistory& history, StatusReport& report) {
+// lastMonth: the day totals of the last kIntakeDays days, to the second.
+void AddProjections(RunHistory& history, const std::vector<RunRecord>& lastMonth,
+                    StatusReport& report) {
     Projections& projections = report.projections;
     std::uint64_t archived = 0;
-    for (const RunRecord& run :
-         history.DailyTotalsSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay)))
-        if (run.kind == kRunArchive) archived += run.bytes;
+    for (const RunRecord& day : lastMonth)
+        if (day.kind == kRunArchive) archived += day.bytes;
     projections.intakeBytesPerDay = static_cast<double>(archived) / kIntakeDays;
     if (report.removal.storeFreeBytes && projections.intakeBytesPerDay > 0)
         projections.daysUntilStoreFull =
@@ -67,12 +68,12 @@ void AddProjections(RunHistory& history, StatusReport& report) {
                                          projections.medianBytesPerSecond / kSecondsPerDay;
 }
 
-void AddLastDays(RunHistory& history, StatusReport& report) {
+// The chart's days all begin after the start of lastMonth: the same totals serve.
+void AddLastDays(RunHistory& history, const std::vector<RunRecord>& lastMonth,
+                 StatusReport& report) {
+    static_assert(kChartDays <= kIntakeDays);
     if (history.Last("", 1).empty()) return;
-    const std::string today = report.generated.substr(0, 10);
-    const std::vector<std::string> days = DaysEndingWith(today, kChartDays);
-    if (days.empty()) return;
-    report.lastDays = RunsPerDay(history.DailyTotalsSince(days.front()), today, kChartDays);
+    report.lastDays = RunsPerDay(lastMonth, report.generated.substr(0, 10), kChartDays);
 }
 
 }  // namespace
@@ -84,8 +85,11 @@ void AddCatalogFigures(CatalogDatabase& catalog, StatusReport& report) {
     RemovalJournal journal(catalog);
     report.journal = journal.Pending();
     report.lastRemovals = journal.LastRemovals(kLastRemovals);
-    AddProjections(history, report);
-    AddLastDays(history, report);
+    // One pass over the month's history for both, however long it is.
+    const std::vector<RunRecord> lastMonth =
+        history.DailyTotalsSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay));
+    AddProjections(history, lastMonth, report);
+    AddLastDays(history, lastMonth, report);
 }
 
 }  // namespace mirabel
