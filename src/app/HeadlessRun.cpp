@@ -35,9 +35,9 @@ int CannotStart(const std::string& reason) {
 // The main window's start-up without the window: the settings under the product key, the
 // current destination from "Default.cfg", the destination list, and the settings of that
 // destination when the list holds it. False when "Default.cfg" can neither be read nor created.
-bool LoadStoredConfiguration(ArchiverCore& core) {
+bool LoadStoredConfiguration(ArchiverCore& core, bool onlyRead) {
     core.LoadInitialSettings();
-    if (!core.ReadCurrentArchiveFile()) return false;
+    if (!core.ReadCurrentArchiveFile(onlyRead)) return false;
     core.ReadDestinationList();
     core.FindCurrentArchive();
     if (g_pCurrentArchive) core.LoadArchiveSettings();
@@ -68,12 +68,14 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     return "";
 }
 
-int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command, bool quietConsole) {
+int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command, bool quietConsole,
+                            bool onlyRead) {
     ConsoleSession console(quietConsole);
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
     ArchiverCore core(*hive);
-    if (!LoadStoredConfiguration(core))
-        return CannotStart("Default.cfg cannot be opened or created");
+    if (!LoadStoredConfiguration(core, onlyRead))
+        return CannotStart(onlyRead ? "Default.cfg cannot be read"
+                                    : "Default.cfg cannot be opened or created");
     return command(core);
 }
 
