@@ -155,6 +155,14 @@ TEST_F(StatusReportRun, TheReportCountsAndMeasuresTheBacklogAndChangesNothing) {
     EXPECT_EQ(FolderHashes(setup.Work()), directoryBefore);
 }
 
+TEST_F(StatusReportRun, AnImageDatabaseThatCannotBeReadIsSaidSo) {
+    fs::remove(database);
+    EXPECT_EQ(Run({"--report", "--json"}), 0) << err;
+    EXPECT_EQ(nlohmann::json::parse(out)["backlog"]["unknown_because"],
+              "the image database or its EXAM table cannot be read");
+    EXPECT_FALSE(fs::exists(database));
+}
+
 TEST_F(StatusReportRun, ACatalogThatCannotBeReadIsUnknownNotEmpty) {
     const fs::path catalog = setup.Work() / kCatalogFile;
     const fs::path metrics = setup.Work() / "mirabel.prom";
