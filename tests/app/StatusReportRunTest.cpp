@@ -186,6 +186,8 @@ TEST_F(StatusReportRun, ACatalogThatCannotBeReadIsUnknownNotEmpty) {
         c.make(catalog);
         EXPECT_EQ(Run({"--report", "--json"}), 0) << c.name << err;
         EXPECT_NE(nlohmann::json::parse(out)["catalog"]["unknown_because"], nullptr) << c.name;
+        // The removal figures that need the catalog say why, not that it went unlogged.
+        EXPECT_EQ(out.find("not logged"), std::string::npos) << c.name << out;
         // A run's recording fails on such a catalog; its metrics file is still written.
         Run({"--archive-now", "--metrics-file", metrics.string()});
         const std::string written = ReadFileBytes(metrics);
