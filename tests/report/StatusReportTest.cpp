@@ -122,6 +122,18 @@ TEST(StatusReport, TextKeepsEachNameOnItsLineWithoutControlCharacters) {
         EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
 }
 
+TEST(StatusReport, JsonReadsTextsThatAreNotUtf8AsLatin1) {
+    StatusReport report;
+    report.destination = "NFS:\xe9t\xe9";  // "été" in Latin-1
+    report.unremovable.push_back({"7", "M\xfcller, \"Ann\" \\ \x01", "gone"});
+    report.journal.push_back({});
+    report.journal.back().studyName = "Gr\xc3\xbc\xc3\x9f";  // already UTF-8: kept
+    const nlohmann::json parsed = nlohmann::json::parse(ReportJson(report));
+    EXPECT_EQ(parsed["destination"], "NFS:\xc3\xa9t\xc3\xa9");
+    EXPECT_EQ(parsed["unremovable"][0]["study"], "M\xc3\xbcller, \"Ann\" \\ \x01");
+    EXPECT_EQ(parsed["removal_journal"][0]["study"], "Gr\xc3\xbc\xc3\x9f");
+}
+
 TEST(StatusReport, JsonKeepsItsKeysAndTheMetricsFileParses) {
     TempDir dir;
     CatalogDatabase catalog(dir / "catalog.db");
