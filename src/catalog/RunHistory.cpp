@@ -8,8 +8,22 @@ namespace mirabel {
 
 namespace {
 
-constexpr const char* kRunColumns =
-    "id, kind, started, ended, IFNULL(destination, ''), done, failed, skipped, bytes, exit_status";
+// A history edited by hand or damaged may hold text or absurd numbers in the counting columns:
+// a count is read as 0 to 2^31-1, bytes as at least 0, and an exit status that is not a whole
+// number as -1, which is not success.
+std::string Count(const std::string& column) {
+    return "CASE typeof(" + column + ") WHEN 'integer' THEN MAX(0, MIN(" + column +
+           ", 2147483647)) ELSE 0 END";
+}
+
+const std::string& RunColumns() {
+    static const std::string columns =
+        "id, kind, started, ended, IFNULL(destination, ''), " + Count("done") + ", " +
+        Count("failed") + ", " + Count("skipped") +
+        ", CASE typeof(bytes) WHEN 'integer' THEN MAX(0, bytes) ELSE 0 END"
+        ", CASE typeof(exit_status) WHEN 'integer' THEN exit_status ELSE -1 END";
+    return columns;
+}
 
 RunRecord RunFromRow(const CatalogStatement& row) {
     RunRecord run;
@@ -69,7 +83,7 @@ void RunHistory::Record(const RunRecord& run) {
 }
 
 std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
-    const std::string sql = std::string("SELECT ") + kRunColumns + " FROM runs" +
+    const std::string sql = "SELECT " + RunColumns() + " FROM runs" +
                             (kind.empty() ? " WHERE ?1 = ''" : " WHERE kind = ?1") +
                             " ORDER BY id DESC LIMIT ?2";
     CatalogStatement statement = catalog_.Prepare(sql.c_str());
@@ -79,7 +93,7 @@ std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
 
 std::optional<RunRecord> RunHistory::LastSuccessful(const std::string& kind) {
     const std::string sql =
-        std::string("SELECT ") + kRunColumns +
+        "SELECT " + RunColumns() +
         " FROM runs WHERE kind = ? AND exit_status = 0 ORDER BY id DESC LIMIT 1";
     CatalogStatement statement = catalog_.Prepare(sql.c_str());
     statement.Bind(1, kind);
