@@ -113,8 +113,13 @@ void ArchiverCore::LoadScheduleTimes() {
     config_.m_strStopTime = GetSetting(kArchive, "StopTime", "None");
 }
 
-bool ArchiverCore::ReadCurrentArchiveFile() {
+bool ArchiverCore::ReadCurrentArchiveFile(bool onlyRead) {
     std::string id;
+    if (onlyRead) {
+        if (!ReadCurrentArchiveFileOnly(id)) return false;
+        if (!id.empty()) config_.m_strCurrentArchive = id;
+        return true;
+    }
     switch (ReadOrCreateCurrentArchiveFile(id)) {
         case CurrentArchiveFileResult::Read:
             if (!id.empty()) config_.m_strCurrentArchive = id;

@@ -59,8 +59,9 @@ class ArchiverCore {
     void SetTitle(const std::string& title);
 
     // Start-up: reads "Default.cfg" into m_strCurrentArchive, creating it empty when missing.
-    // False when it can neither be opened nor created (the program must end).
-    [[nodiscard]] bool ReadCurrentArchiveFile();
+    // False when it can neither be opened nor created (the program must end). onlyRead: for
+    // what changes nothing, the file is only read, never opened for writing nor created.
+    [[nodiscard]] bool ReadCurrentArchiveFile(bool onlyRead = false);
 
     // Start-up: reads "archives.p" into g_Archives; returns the ids for the destination list.
     std::vector<std::string> ReadDestinationList();

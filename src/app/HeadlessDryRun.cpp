@@ -15,6 +15,7 @@
 #include "db/ReadOnlyConnections.h"
 #include "db/StudySelection.h"
 #include "log/Logs.h"
+#include "log/SilencedErrorListener.h"
 #include "platform/LockWatch.h"
 #include "removal/UnattendedRemoval.h"
 
@@ -45,6 +46,11 @@ int DryRun(const char* command, const std::function<int(ArchiverCore&)>& body) {
     // The real run would refuse to start beside another one; the lock is looked at, not taken.
     if (LockFileIsHeld(kRunLockFile)) return CannotStart(kAnotherRunInProgress);
     const LogSilence silence;
+    // What the run would write to its error log goes to standard error, where the messages
+    // that point to the reason send the reader.
+    const SilencedErrorListener toStandardError([](const std::string& line) {
+        std::fprintf(stderr, "mirabel: the run would log: %s\n", line.c_str());
+    });
     const ReadOnlyConnections readOnly;
     return WithStoredConfiguration(body, true);
 }
@@ -64,7 +70,7 @@ int RunArchiveDryRunHeadless() {
             return kHeadlessAllArchived;
         }
         if (!core.GetStudyList())
-            return CannotStart("the study selection failed (a real run logs why)");
+            return CannotStart("the study selection failed (" + SeeErrorLog() + ")");
         const ArchivePreview preview = PreviewArchiveRun(WindowRunContext(), core.Config());
         Print(kNothingChanged + ArchivePreviewText(preview));
         return preview.AllWouldGo() ? kHeadlessAllArchived : kHeadlessSomeFailed;

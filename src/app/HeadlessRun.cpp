@@ -16,6 +16,7 @@
 #include "db/HandleScope.h"
 #include "db/ImageDatabase.h"
 #include "db/StudyRecord.h"
+#include "log/Logs.h"
 #include "platform/RegistryHive.h"
 #include "removal/UnattendedRemoval.h"
 
@@ -31,9 +32,9 @@ int CannotStart(const std::string& reason) {
 // The main window's start-up without the window: the settings under the product key, the
 // current destination from "Default.cfg", the destination list, and the settings of that
 // destination when the list holds it. False when "Default.cfg" can neither be read nor created.
-bool LoadStoredConfiguration(ArchiverCore& core) {
+bool LoadStoredConfiguration(ArchiverCore& core, bool onlyRead) {
     core.LoadInitialSettings();
-    if (!core.ReadCurrentArchiveFile()) return false;
+    if (!core.ReadCurrentArchiveFile(onlyRead)) return false;
     core.ReadDestinationList();
     core.FindCurrentArchive();
     if (g_pCurrentArchive) core.LoadArchiveSettings();
@@ -59,17 +60,19 @@ std::string ReasonNotToStart(const ArchiverCore& core) {
     if (!ConnectionValuesPresent(config)) return kIncompleteSettings;
     HandleScope handles;
     CAdoDatabase* db = OpenImageDatabase(handles, "corvana", config);
-    if (!db) return "the image database cannot be reached (see mirabelerror.log)";
+    if (!db) return "the image database cannot be reached (" + SeeErrorLog() + ")";
     handles.Close(db);
     return "";
 }
 
-int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command, bool quietConsole) {
+int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command, bool quietConsole,
+                            bool onlyRead) {
     ConsoleSession console(quietConsole);
     const std::unique_ptr<RegistryHive> hive = OpenUserHive();
     ArchiverCore core(*hive);
-    if (!LoadStoredConfiguration(core))
-        return CannotStart("Default.cfg cannot be opened or created");
+    if (!LoadStoredConfiguration(core, onlyRead))
+        return CannotStart(onlyRead ? "Default.cfg cannot be read"
+                                    : "Default.cfg cannot be opened or created");
     return command(core);
 }
 

@@ -18,9 +18,10 @@ inline constexpr int kHeadlessCannotStart = 2;
 
 // Runs the command on the main window's core, loaded as at start-up, with the console operator;
 // its exit status. 2 (the reason on standard error) when "Default.cfg" can neither be read nor
-// created. A quiet console prints neither messages nor progress.
+// created. A quiet console prints neither messages nor progress. onlyRead: "Default.cfg" is
+// only read (the status report).
 int WithStoredConfiguration(const std::function<int(ArchiverCore&)>& command,
-                            bool quietConsole = false);
+                            bool quietConsole = false, bool onlyRead = false);
 
 // Why a run could not do any work with the loaded configuration (no destination, no image path,
 // database settings incomplete or the database unreachable); empty when it can start.

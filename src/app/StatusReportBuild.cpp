@@ -1,5 +1,6 @@
 #include "app/StatusReportBuild.h"
 
+#include <filesystem>
 #include <optional>
 
 #include "app/CoreRemovalHost.h"
@@ -12,14 +13,24 @@ namespace mirabel {
 
 namespace {
 
+namespace fs = std::filesystem;
+
 const char* const kKinds[] = {kRunArchive, kRunRemoval, kRunAudit, kRunRestore};
 
 void AddWhatTheCatalogKnows(StatusReport& report) {
     try {
         std::optional<CatalogDatabase> catalog = CatalogDatabase::OpenToRead();
-        if (catalog) AddCatalogFigures(*catalog, report);
-    } catch (const CatalogFailure&) {
-        // An unreadable catalog leaves its parts empty; the rest of the report still helps.
+        std::error_code error;
+        if (!catalog && fs::exists(fs::symlink_status(kCatalogFile, error)))
+            throw CatalogFailure(std::string(kCatalogFile) + ": not a file");
+        if (!catalog) return;
+        // All of the catalog's parts or none: a half-read catalog would pass for a quiet one.
+        StatusReport withCatalog = report;
+        AddCatalogFigures(*catalog, withCatalog);
+        report = std::move(withCatalog);
+    } catch (const CatalogFailure& failure) {
+        // The rest of the report still helps; the catalog's parts say they are unknown.
+        report.catalogUnknownBecause = failure.what();
     }
 }
 

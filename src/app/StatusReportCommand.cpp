@@ -16,12 +16,15 @@ int PrintStatusReportHeadless(const CommandLine& line) {
                      kCurrentArchiveFile);
         return kHeadlessCannotStart;
     }
-    return WithStoredConfiguration([&](ArchiverCore& core) {
-        const StatusReport report = BuildStatusReport(core, ReportDepth::Full);
-        const std::string text = line.Has("--json") ? ReportJson(report) : ReportText(report);
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return 0;
-    });
+    // Read only: an account that may only read the start directory still gets its report.
+    return WithStoredConfiguration(
+        [&](ArchiverCore& core) {
+            const StatusReport report = BuildStatusReport(core, ReportDepth::Full);
+            const std::string text = line.Has("--json") ? ReportJson(report) : ReportText(report);
+            std::fwrite(text.data(), 1, text.size(), stdout);
+            return 0;
+        },
+        false, true);
 }
 
 }  // namespace mirabel

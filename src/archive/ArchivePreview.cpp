@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "archive/ArchiveRun.h"
+#include "archive/FtpClient.h"
 #include "archive/StudyTransfer.h"
 #include "core/Text.h"
 #include "log/Logs.h"
@@ -22,10 +23,22 @@ std::string DestinationText(const ArchiveDestination& destination) {
     return text;
 }
 
+// Why no study could reach the destination's server, as the run would find it at each study's
+// first step: one login, nothing sent. Empty when the server answers or is not an FTP server.
+std::string WhyServerUnreachable(const ArchiveDestination& destination) {
+    if (!IsReachedByFtp(destination.Kind())) return "";
+    FtpClient ftp(destination.m_strIpAddress, destination.m_strUserName, destination.m_strPassword);
+    if (ftp.Connect()) return "";
+    return "FTP connection could not be created for " + destination.m_strId + " (" +
+           ftp.LastError() + ")";
+}
+
 StudyArchivePreview PreviewStudy(const ArchiverConfig& config,
-                                 const ArchiveDestination& destination, const StudyRecord& study) {
+                                 const ArchiveDestination& destination, const StudyRecord& study,
+                                 const std::string& serverDown) {
     StudyArchivePreview preview{std::string(study.ExamId()), std::string(study.Name()),
-                                std::string(study.ExamDate()), std::nullopt, ""};
+                                std::string(study.ExamDate()), std::nullopt, serverDown};
+    if (!serverDown.empty()) return preview;
     const SilencedErrorListener listener([&](const std::string& line) {
         if (!preview.why.empty()) preview.why += "; ";
         preview.why += line;
@@ -66,8 +79,11 @@ ArchivePreview PreviewArchiveRun(const RunContext& run, const ArchiverConfig& co
     if (!run.destination) return preview;
     preview.destination = DestinationText(*run.destination);
     const std::size_t n = StudiesToAttempt(run.studies, config);
+    // The run would fail every study on a server that does not answer.
+    const std::string serverDown = n > 0 ? WhyServerUnreachable(*run.destination) : "";
     for (std::size_t i = 0; i < n; ++i)
-        preview.studies.push_back(PreviewStudy(config, *run.destination, *run.studies[i]));
+        preview.studies.push_back(
+            PreviewStudy(config, *run.destination, *run.studies[i], serverDown));
     return preview;
 }
 

@@ -41,6 +41,7 @@ CREATE TABLE IF NOT EXISTS runs (
   destination TEXT, done INTEGER NOT NULL, failed INTEGER NOT NULL, skipped INTEGER NOT NULL,
   bytes INTEGER NOT NULL, exit_status INTEGER NOT NULL);
 CREATE INDEX IF NOT EXISTS runs_kind ON runs (kind, started);
+CREATE INDEX IF NOT EXISTS runs_ended ON runs (ended);
 CREATE TABLE IF NOT EXISTS run_failures (
   run_id INTEGER NOT NULL, exam_id TEXT NOT NULL, study_name TEXT, reason TEXT);
 CREATE INDEX IF NOT EXISTS run_failures_run ON run_failures (run_id);
@@ -105,6 +106,10 @@ std::int64_t CatalogStatement::Number(int column) const {
     return sqlite3_column_int64(statement_.get(), column);
 }
 
+double CatalogStatement::Real(int column) const {
+    return sqlite3_column_double(statement_.get(), column);
+}
+
 CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
     std::error_code ignored;
     const bool isNew = !std::filesystem::exists(file, ignored);
@@ -133,6 +138,10 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file) {
 // Read-write without create: a reader that may write closes the log it opened and removes it,
 // where a read-only one would leave its "-wal" and "-shm" files behind.
 CatalogDatabase::CatalogDatabase(const std::filesystem::path& file, Existing) {
+    // Commits still in the log of a writer that did not close it are left there: the last
+    // connection to close would otherwise fold them into the catalog file and remove the log.
+    std::error_code ignored;
+    const bool logWasThere = std::filesystem::exists(file.string() + "-wal", ignored);
     sqlite3* raw = nullptr;
     const int rc = sqlite3_open_v2(
         file.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
@@ -140,12 +149,20 @@ CatalogDatabase::CatalogDatabase(const std::filesystem::path& file, Existing) {
     db_.reset(raw);
     if (rc != SQLITE_OK) Fail(raw, "open");
     sqlite3_busy_timeout(db_.get(), kBusyTimeoutMs);
+    if (logWasThere) sqlite3_db_config(db_.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
 }
 
 std::optional<CatalogDatabase> CatalogDatabase::OpenToRead(const std::filesystem::path& file) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(file, ignored)) return std::nullopt;
     return CatalogDatabase(file, Existing{});
+}
+
+bool CatalogDatabase::HasTable(const char* name) {
+    CatalogStatement table =
+        Prepare("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?");
+    table.Bind(1, std::string(name));
+    return table.Step();
 }
 
 void CatalogDatabase::RollBack() noexcept {

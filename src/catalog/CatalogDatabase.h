@@ -44,6 +44,7 @@ class CatalogStatement {
     void Run();
     std::string Text(int column) const;
     std::int64_t Number(int column) const;
+    double Real(int column) const;
 
   private:
     sqlite3* db_;
@@ -61,6 +62,9 @@ class CatalogDatabase {
         const std::filesystem::path& file = kCatalogFile);
 
     CatalogStatement Prepare(const char* sql) { return CatalogStatement(db_.get(), sql); }
+
+    // Whether the catalog has that table: one made by an earlier release may lack a newer one.
+    bool HasTable(const char* name);
 
     // Runs body inside one transaction, committed (and synced) when body returns, rolled back
     // when it throws. Unsynced, the commit may be lost to a power cut (never half of it): for

@@ -1,5 +1,7 @@
 #include "catalog/RestoreHolds.h"
 
+#include <optional>
+
 #include "catalog/CatalogTime.h"
 
 namespace mirabel {
@@ -31,10 +33,14 @@ std::unordered_set<std::string> RestoreHolds::HeldNow() {
 }
 
 std::unordered_set<std::string> ExamsOnRestoreHold(const std::filesystem::path& catalogFile) {
+    // Read only: a dry run and the report select candidates too, and must not add the table
+    // to a catalog of an earlier release (nor switch its journal).
     std::error_code error;
     if (!std::filesystem::exists(std::filesystem::symlink_status(catalogFile, error))) return {};
-    CatalogDatabase catalog(catalogFile);
-    return RestoreHolds(catalog).HeldNow();
+    std::optional<CatalogDatabase> catalog = CatalogDatabase::OpenToRead(catalogFile);
+    if (!catalog) throw CatalogFailure(catalogFile.string() + ": not a file");
+    if (!catalog->HasTable("restore_holds")) return {};
+    return RestoreHolds(*catalog).HeldNow();
 }
 
 }  // namespace mirabel

@@ -8,8 +8,22 @@ namespace mirabel {
 
 namespace {
 
-constexpr const char* kRunColumns =
-    "id, kind, started, ended, IFNULL(destination, ''), done, failed, skipped, bytes, exit_status";
+// A history edited by hand or damaged may hold text or absurd numbers in the counting columns:
+// a count is read as 0 to 2^31-1, bytes as at least 0, and an exit status that is not a whole
+// number as -1, which is not success.
+std::string Count(const std::string& column) {
+    return "CASE typeof(" + column + ") WHEN 'integer' THEN MAX(0, MIN(" + column +
+           ", 2147483647)) ELSE 0 END";
+}
+
+const std::string& RunColumns() {
+    static const std::string columns =
+        "id, kind, started, ended, IFNULL(destination, ''), " + Count("done") + ", " +
+        Count("failed") + ", " + Count("skipped") +
+        ", CASE typeof(bytes) WHEN 'integer' THEN MAX(0, bytes) ELSE 0 END"
+        ", CASE typeof(exit_status) WHEN 'integer' THEN exit_status ELSE -1 END";
+    return columns;
+}
 
 RunRecord RunFromRow(const CatalogStatement& row) {
     RunRecord run;
@@ -34,10 +48,10 @@ std::vector<RunRecord> AllRuns(CatalogStatement& statement) {
 
 }  // namespace
 
-double RunRecord::Seconds() const {
+std::optional<double> RunRecord::Seconds() const {
     const std::optional<std::time_t> start = TimeOfCatalogText(started);
     const std::optional<std::time_t> end = TimeOfCatalogText(ended);
-    if (!start || !end) return 1;
+    if (!start || !end || *end < *start) return std::nullopt;
     return std::max(1.0, std::difftime(*end, *start));
 }
 
@@ -69,7 +83,7 @@ void RunHistory::Record(const RunRecord& run) {
 }
 
 std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
-    const std::string sql = std::string("SELECT ") + kRunColumns + " FROM runs" +
+    const std::string sql = "SELECT " + RunColumns() + " FROM runs" +
                             (kind.empty() ? " WHERE ?1 = ''" : " WHERE kind = ?1") +
                             " ORDER BY id DESC LIMIT ?2";
     CatalogStatement statement = catalog_.Prepare(sql.c_str());
@@ -79,7 +93,7 @@ std::vector<RunRecord> RunHistory::Last(const std::string& kind, int count) {
 
 std::optional<RunRecord> RunHistory::LastSuccessful(const std::string& kind) {
     const std::string sql =
-        std::string("SELECT ") + kRunColumns +
+        "SELECT " + RunColumns() +
         " FROM runs WHERE kind = ? AND exit_status = 0 ORDER BY id DESC LIMIT 1";
     CatalogStatement statement = catalog_.Prepare(sql.c_str());
     statement.Bind(1, kind);
@@ -88,12 +102,24 @@ std::optional<RunRecord> RunHistory::LastSuccessful(const std::string& kind) {
     return std::move(runs.front());
 }
 
-std::vector<RunRecord> RunHistory::EndedSince(const std::string& since) {
-    const std::string sql =
-        std::string("SELECT ") + kRunColumns + " FROM runs WHERE ended >= ? ORDER BY id";
-    CatalogStatement statement = catalog_.Prepare(sql.c_str());
+std::vector<RunRecord> RunHistory::DailyTotalsSince(const std::string& since) {
+    // TOTAL sums in floating point: a damaged history's huge values cannot overflow the sum.
+    CatalogStatement statement = catalog_.Prepare(
+        "SELECT kind, substr(ended, 1, 10) AS day, MIN(TOTAL(done), 2147483647), "
+        "MIN(TOTAL(failed), 2147483647), MAX(TOTAL(bytes), 0) FROM runs WHERE ended >= ? "
+        "GROUP BY kind, day ORDER BY day");
     statement.Bind(1, since);
-    return AllRuns(statement);
+    std::vector<RunRecord> totals;
+    while (statement.Step()) {
+        RunRecord day;
+        day.kind = statement.Text(0);
+        day.ended = statement.Text(1);
+        day.done = static_cast<int>(statement.Real(2));
+        day.failed = static_cast<int>(statement.Real(3));
+        day.bytes = static_cast<std::uint64_t>(std::min(statement.Real(4), 1.8e19));
+        totals.push_back(std::move(day));
+    }
+    return totals;
 }
 
 std::vector<RunFailure> RunHistory::FailuresOf(std::int64_t runId) {

@@ -35,8 +35,9 @@ struct RunRecord {
     std::vector<RunFailure> failures;  // read back only by FailuresOf
     std::int64_t id = 0;               // set when read back
 
-    // Seconds between start and end (at least 1, so that a throughput never divides by 0).
-    double Seconds() const;
+    // Seconds between start and end, at least 1 so that a throughput never divides by 0; nullopt
+    // when they cannot be read or the end comes first (the clock was set back during the run).
+    std::optional<double> Seconds() const;
 };
 
 class RunHistory {
@@ -49,8 +50,10 @@ class RunHistory {
     std::vector<RunRecord> Last(const std::string& kind, int count);
     // The last record of a kind that ended with exit status 0.
     std::optional<RunRecord> LastSuccessful(const std::string& kind);
-    // The records that ended at or after `since` (the catalog's time form), oldest first.
-    std::vector<RunRecord> EndedSince(const std::string& since);
+    // Of the records that ended at or after `since` (the catalog's time form), one per kind and
+    // day, oldest first: `ended` is the day ("YYYY-MM-DD"), done, failed and bytes are sums.
+    // Summed by the catalog, so that a long history is never read whole.
+    std::vector<RunRecord> DailyTotalsSince(const std::string& since);
     std::vector<RunFailure> FailuresOf(std::int64_t runId);
 
   private:

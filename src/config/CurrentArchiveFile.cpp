@@ -23,6 +23,15 @@ CurrentArchiveFileResult ReadOrCreateCurrentArchiveFile(std::string& id) {
     return created ? CurrentArchiveFileResult::Created : CurrentArchiveFileResult::Failed;
 }
 
+bool ReadCurrentArchiveFileOnly(std::string& id) {
+    std::ifstream file(kCurrentArchiveFile, std::ios::binary);
+    if (!file) return false;
+    char bytes[kCurrentArchiveIdMaxBytes];
+    file.read(bytes, sizeof bytes);
+    if (file.gcount() > 0) id.assign(bytes, static_cast<std::size_t>(file.gcount()));
+    return true;
+}
+
 void WriteCurrentArchiveFile(const std::string& id) {
     {
         std::fstream file(kCurrentArchiveFile, kReadWriteExisting);

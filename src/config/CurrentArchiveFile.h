@@ -21,6 +21,11 @@ enum class CurrentArchiveFileResult {
 // cannot be opened, creates it empty.
 [[nodiscard]] CurrentArchiveFileResult ReadOrCreateCurrentArchiveFile(std::string& id);
 
+// Reads the id as above without opening the file for writing, for what only reads (the status
+// report, which may run under an account that can read the start directory only). False when
+// it cannot be read; nothing is created.
+[[nodiscard]] bool ReadCurrentArchiveFileOnly(std::string& id);
+
 // Replaces the whole content of an existing "Default.cfg" with the characters of id. A file
 // that cannot be opened without creating it is left alone.
 void WriteCurrentArchiveFile(const std::string& id);

@@ -41,6 +41,11 @@ void AppendLogEntry(const std::string& fileName, const std::string& message) {
         ReportUnwritableLog(fileName, appended.error().Text());
 }
 
+std::string SeeErrorLog() {
+    if (silences == 0) return std::string("see ") + kErrorLogFile;
+    return SilencedErrorsAreHeard() ? "see the lines the run would log, above" : "not logged";
+}
+
 void ActivityLog(std::string message) {
     AppendLogEntry(kActivityLogFile, message);
 }

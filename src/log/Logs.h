@@ -28,6 +28,11 @@ class LogSilence {
     LogSilence& operator=(const LogSilence&) = delete;
 };
 
+// Where the reason of a failure can be read, for a message to point to: the error log; while
+// the logs are silenced, the lines a listener shows (a dry run prints what the run would log on
+// standard error); otherwise nowhere, and the message says so.
+std::string SeeErrorLog();
+
 // "%m/%d/%Y %H:%M:%S " + message on one line (OneLineMessage), with CR LF appended unless the
 // message ends in its own line end.
 std::string FormatLogEntry(const std::tm& localTime, const std::string& message);

@@ -15,6 +15,10 @@ SilencedErrorListener::~SilencedErrorListener() {
     listener = std::move(previous_);
 }
 
+bool SilencedErrorsAreHeard() {
+    return static_cast<bool>(listener);
+}
+
 void HandSilencedError(const std::string& message) {
     if (listener) listener(message);
 }

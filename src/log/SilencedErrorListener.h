@@ -19,6 +19,9 @@ class SilencedErrorListener {
     std::function<void(const std::string&)> previous_;
 };
 
+// Whether a listener takes the silenced entries.
+bool SilencedErrorsAreHeard();
+
 // Hands a silenced error-log entry to the listener, when there is one.
 void HandSilencedError(const std::string& message);
 

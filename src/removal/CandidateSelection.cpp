@@ -211,8 +211,8 @@ bool MarkTempByTransferDate(DeletionCandidates& candidates, int days) {
 std::vector<std::string> SelectionOutcome::Problems() const {
     std::vector<std::string> problems = refusals;
     if (failed)
-        problems.push_back(
-            "Auto-Delete: the deletion candidates could not all be read (see mirabelerror.log)");
+        problems.push_back("Auto-Delete: the deletion candidates could not all be read (" +
+                           SeeErrorLog() + ")");
     if (brake) problems.push_back(*brake);
     return problems;
 }

@@ -25,6 +25,9 @@ std::string WhyNotReadable(const ArchiverConfig& config) {
         case SelectionCheck::Ready:
             break;
     }
+    // A database that cannot be opened has no columns either: not a missing column.
+    if (ListExamColumns(config).empty())
+        return "the image database or its EXAM table cannot be read";
     if (!ExamHasArchiveColumn(config))
         return "EXAM has no column " + config.m_strDbField + " yet (the first run adds it)";
     return "";

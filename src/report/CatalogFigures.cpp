@@ -17,10 +17,12 @@ constexpr double kSecondsPerDay = 86400;
 const char* const kKinds[] = {kRunArchive, kRunRemoval, kRunAudit, kRunRestore};
 
 RunFigures WithThroughput(RunRecord run) {
-    const double seconds = run.Seconds();
+    const std::optional<double> seconds = run.Seconds();
     RunFigures figures{std::move(run), 0, 0, {}};
-    figures.megabytesPerSecond = static_cast<double>(figures.run.bytes) / 1048576.0 / seconds;
-    figures.studiesPerHour = figures.run.done * 3600.0 / seconds;
+    // A run of unknown length has no throughput rather than that of one second.
+    if (!seconds) return figures;
+    figures.megabytesPerSecond = static_cast<double>(figures.run.bytes) / 1048576.0 / *seconds;
+    figures.studiesPerHour = figures.run.done * 3600.0 / *seconds;
     return figures;
 }
 
@@ -44,12 +46,13 @@ void AddRuns(RunHistory& history, StatusReport& report) {
     }
 }
 
-void AddProjections(RunHistory& history, StatusReport& report) {
+// lastMonth: the day totals of the last kIntakeDays days, to the second.
+void AddProjections(RunHistory& history, const std::vector<RunRecord>& lastMonth,
+                    StatusReport& report) {
     Projections& projections = report.projections;
     std::uint64_t archived = 0;
-    for (const RunRecord& run :
-         history.EndedSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay)))
-        if (run.kind == kRunArchive) archived += run.bytes;
+    for (const RunRecord& day : lastMonth)
+        if (day.kind == kRunArchive) archived += day.bytes;
     projections.intakeBytesPerDay = static_cast<double>(archived) / kIntakeDays;
     if (report.removal.storeFreeBytes && projections.intakeBytesPerDay > 0)
         projections.daysUntilStoreFull =
@@ -57,19 +60,20 @@ void AddProjections(RunHistory& history, StatusReport& report) {
 
     std::vector<double> speeds;
     for (const RunRecord& run : history.Last(kRunArchive, kRunsForMedian))
-        if (run.bytes > 0) speeds.push_back(static_cast<double>(run.bytes) / run.Seconds());
+        if (const std::optional<double> seconds = run.Seconds(); run.bytes > 0 && seconds)
+            speeds.push_back(static_cast<double>(run.bytes) / *seconds);
     projections.medianBytesPerSecond = Median(speeds);
     if (projections.medianBytesPerSecond > 0 && report.backlog.unknownBecause.empty())
         projections.daysToClearBacklog = static_cast<double>(report.backlog.bytes) /
                                          projections.medianBytesPerSecond / kSecondsPerDay;
 }
 
-void AddLastDays(RunHistory& history, StatusReport& report) {
+// The chart's days all begin after the start of lastMonth: the same totals serve.
+void AddLastDays(RunHistory& history, const std::vector<RunRecord>& lastMonth,
+                 StatusReport& report) {
+    static_assert(kChartDays <= kIntakeDays);
     if (history.Last("", 1).empty()) return;
-    const std::string today = report.generated.substr(0, 10);
-    const std::vector<std::string> days = DaysEndingWith(today, kChartDays);
-    if (days.empty()) return;
-    report.lastDays = RunsPerDay(history.EndedSince(days.front()), today, kChartDays);
+    report.lastDays = RunsPerDay(lastMonth, report.generated.substr(0, 10), kChartDays);
 }
 
 }  // namespace
@@ -81,8 +85,11 @@ void AddCatalogFigures(CatalogDatabase& catalog, StatusReport& report) {
     RemovalJournal journal(catalog);
     report.journal = journal.Pending();
     report.lastRemovals = journal.LastRemovals(kLastRemovals);
-    AddProjections(history, report);
-    AddLastDays(history, report);
+    // One pass over the month's history for both, however long it is.
+    const std::vector<RunRecord> lastMonth =
+        history.DailyTotalsSince(CatalogTimeSecondsAgo(kIntakeDays * kSecondsPerDay));
+    AddProjections(history, lastMonth, report);
+    AddLastDays(history, lastMonth, report);
 }
 
 }  // namespace mirabel

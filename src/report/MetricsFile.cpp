@@ -79,6 +79,8 @@ void StateMetrics(MetricsWriter& out, const StatusReport& report) {
     if (report.removal.storeTotalBytes)
         out.Metric("mirabel_image_store_size_bytes", "Size of the image store's file system.")
             .Sample(static_cast<double>(*report.removal.storeTotalBytes));
+    // A catalog that cannot be read knows no figures: none rather than a reassuring 0.
+    if (!report.catalogUnknownBecause.empty()) return;
     out.Metric("mirabel_catalog_copies", "Copies recorded in the catalog.")
         .Sample(static_cast<double>(report.catalog.copies));
     out.Metric("mirabel_catalog_damaged_copies", "Copies whose last audit found them damaged.")

@@ -5,6 +5,7 @@
 
 #include "archive/CopyPlace.h"
 #include "archive/StudyPaths.h"
+#include "log/SilencedErrorListener.h"
 #include "platform/FreeSpace.h"
 #include "removal/CandidateSelection.h"
 #include "removal/SizeRule.h"
@@ -62,9 +63,16 @@ void AddRemovalOutlook(const ArchiverConfig& config, const DeletionSettings& rul
                        StatusReport& report) {
     AddStoreSpace(config, rules, report.removal);
     DeletionCandidates scratch;
-    const SelectionOutcome outcome = RunSelectionPass(scratch, config, rules);
+    // The report writes no log: what the selection would log is why the figures are unknown.
+    std::string logged;
+    const SelectionOutcome outcome = [&] {
+        const SilencedErrorListener listener([&](const std::string& line) {
+            if (logged.empty()) logged = line;
+        });
+        return RunSelectionPass(scratch, config, rules);
+    }();
     if (outcome.failed) {
-        report.removal.unknownBecause = outcome.Problems().front();
+        report.removal.unknownBecause = logged.empty() ? outcome.Problems().front() : logged;
         return;
     }
     LookAtCandidates(config, scratch.server, report);

@@ -63,6 +63,35 @@ json RemovalJson(const RemovalFigures& removal) {
             {"size_goal_bytes", OrNull(removal.sizeGoalBytes)}};
 }
 
+// A text that is not UTF-8 comes from a single-byte code page (the image system's names): read
+// as Latin-1, as the Status window shows it, rather than with its letters replaced.
+std::string Latin1AsUtf8(const std::string& text) {
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+void TextsAsUtf8(json& node) {
+    if (node.is_structured()) {
+        for (json& child : node) TextsAsUtf8(child);
+        return;
+    }
+    if (!node.is_string()) return;
+    try {
+        (void)node.dump();
+    } catch (const json::type_error&) {
+        node = Latin1AsUtf8(node.get<std::string>());
+    }
+}
+
 json ListsJson(const StatusReport& report) {
     json lists;
     lists["removal_journal"] = json::array();
@@ -93,7 +122,8 @@ std::string ReportJson(const StatusReport& report) {
                  {"backlog", BacklogJson(report.backlog)},
                  {"removal", RemovalJson(report.removal)},
                  {"catalog",
-                  {{"copies", report.catalog.copies},
+                  {{"unknown_because", TextOrNull(report.catalogUnknownBecause)},
+                   {"copies", report.catalog.copies},
                    {"verified_last_30_days", report.catalog.verifiedRecently},
                    {"damaged", report.catalog.damaged},
                    {"never_checked", report.catalog.neverChecked}}},
@@ -107,9 +137,8 @@ std::string ReportJson(const StatusReport& report) {
     root["failed_runs"] = json::array();
     for (const RunFigures& run : report.failedRuns) root["failed_runs"].push_back(RunJson(run));
     root.update(ListsJson(report));
-    // Texts from the image system are single-byte; a byte that is not UTF-8 is replaced rather
-    // than failing the whole report.
-    return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    TextsAsUtf8(root);
+    return root.dump(2) + "\n";
 }
 
 }  // namespace mirabel

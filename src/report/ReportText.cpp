@@ -13,6 +13,15 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
+// One line of the report. Names, reasons and folders come from the image database and the
+// catalog: a line end among them would break the report's layout, an escape sequence would
+// drive the terminal.
+std::string Line(std::string text) {
+    for (char& c : text)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return text + "\n";
+}
+
 std::string Gigabytes(std::uint64_t bytes) {
     return Format("%.2f GB", static_cast<double>(bytes) / 1073741824.0);
 }
@@ -25,20 +34,19 @@ std::string RunLine(const RunFigures& figures) {
             std::to_string(run.skipped) + " skipped, " + Gigabytes(run.bytes) + ", " +
             Format("%.1f MB/s", figures.megabytesPerSecond) + ", " +
             Format("%.0f studies/h", figures.studiesPerHour) + ", exit " +
-            std::to_string(run.exitStatus) + "\n";
-    return line;
+            std::to_string(run.exitStatus);
+    return Line(line);
 }
 
 std::string BacklogSection(const BacklogFigures& backlog) {
     std::string text = "Waiting to be archived\n";
-    if (!backlog.unknownBecause.empty())
-        return text + "  unknown: " + backlog.unknownBecause + "\n";
+    if (!backlog.unknownBecause.empty()) return text + Line("  unknown: " + backlog.unknownBecause);
     text += "  " + std::to_string(backlog.studies) + " studies, " + Gigabytes(backlog.bytes);
     if (backlog.Estimated())
         text += " (estimated from " + std::to_string(backlog.measured) + " folders measured)";
     text += "\n";
     if (!backlog.oldestExamDate.empty())
-        text += "  oldest waiting exam: " + backlog.oldestExamDate + "\n";
+        text += Line("  oldest waiting exam: " + backlog.oldestExamDate);
     return text;
 }
 
@@ -50,7 +58,7 @@ std::string RemovalSection(const RemovalFigures& removal) {
                 " archived studies selected by the stored rules, freeing " +
                 Gigabytes(removal.selectedBytes) + "\n";
     else
-        text += "  candidates unknown: " + removal.unknownBecause + "\n";
+        text += Line("  candidates unknown: " + removal.unknownBecause);
     if (removal.storeFreeBytes && removal.storeTotalBytes)
         text += "  image store: " + Gigabytes(*removal.storeFreeBytes) + " free of " +
                 Gigabytes(*removal.storeTotalBytes) + "\n";
@@ -83,39 +91,48 @@ std::string ListsSection(const StatusReport& report) {
     for (const RunFigures& run : report.failedRuns) {
         text += RunLine(run);
         for (const RunFailure& failure : run.failures)
-            text += "    exam " + failure.examId + " " + failure.studyName + ": " + failure.reason +
-                    "\n";
+            text += Line("    exam " + failure.examId + " " + failure.studyName + ": " +
+                         failure.reason);
     }
     text += "Waiting in the removal journal (the next pass finishes them)\n";
     if (report.journal.empty()) text += "  none\n";
     for (const RemovalIntent& intent : report.journal)
-        text += "  exam " + intent.examId + " " + intent.studyName + " (" + intent.folder + ")\n";
+        text +=
+            Line("  exam " + intent.examId + " " + intent.studyName + " (" + intent.folder + ")");
     text += "Never removable as they stand\n";
     if (report.unremovable.empty()) text += "  none\n";
     for (const UnremovableStudy& study : report.unremovable)
-        text += "  exam " + study.examId + " " + study.studyName + ": " + study.reason + "\n";
+        text += Line("  exam " + study.examId + " " + study.studyName + ": " + study.reason);
     text += "Last removals\n";
     if (report.lastRemovals.empty()) text += "  none\n";
     for (const RegisteredRemoval& removal : report.lastRemovals)
-        text += "  " + removal.removed + " exam " + removal.examId + " " + removal.studyName +
-                " (" + removal.selectedBy + ")\n";
+        text += Line("  " + removal.removed + " exam " + removal.examId + " " + removal.studyName +
+                     " (" + removal.selectedBy + ")");
     return text;
 }
 
 }  // namespace
 
 std::string ReportText(const StatusReport& report) {
-    std::string text = "Mirabel status, " + report.generated + ", destination " +
-                       (report.destination.empty() ? "none" : report.destination) + "\n\n";
+    std::string text = Line("Mirabel status, " + report.generated + ", destination " +
+                            (report.destination.empty() ? "none" : report.destination)) +
+                       "\n";
     text += BacklogSection(report.backlog) + "\n";
     text += "Last runs\n";
-    if (report.lastRuns.empty()) text += "  none recorded\n";
+    if (!report.catalogUnknownBecause.empty())
+        text += Line("  unknown: " + report.catalogUnknownBecause);
+    else if (report.lastRuns.empty())
+        text += "  none recorded\n";
     for (const RunFigures& run : report.lastRuns) text += RunLine(run);
     text += "\n" + RemovalSection(report.removal) + "\n";
-    text += "Catalog\n  " + std::to_string(report.catalog.copies) + " copies, " +
-            std::to_string(report.catalog.verifiedRecently) + " verified in the last 30 days, " +
-            std::to_string(report.catalog.damaged) + " damaged, " +
-            std::to_string(report.catalog.neverChecked) + " never checked\n\n";
+    text += "Catalog\n  ";
+    text += report.catalogUnknownBecause.empty()
+                ? std::to_string(report.catalog.copies) + " copies, " +
+                      std::to_string(report.catalog.verifiedRecently) +
+                      " verified in the last 30 days, " + std::to_string(report.catalog.damaged) +
+                      " damaged, " + std::to_string(report.catalog.neverChecked) +
+                      " never checked\n\n"
+                : Line("unknown: " + report.catalogUnknownBecause) + "\n";
     text += ListsSection(report) + "\n";
     text += ProjectionSection(report.projections);
     return text;

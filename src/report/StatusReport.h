@@ -63,6 +63,9 @@ struct StatusReport {
     std::vector<RunFigures> lastRuns;  // the last of each kind that ran: archive, removal, ...
     RemovalFigures removal;
     CopyFigures catalog;
+    // Not empty when the catalog file is there but cannot be read (damaged, locked, of a later
+    // release): then runs, copies, journal and register are unknown, not none.
+    std::string catalogUnknownBecause;
     std::vector<RunFigures> failedRuns;  // the last three runs with failed studies
     std::vector<RemovalIntent> journal;  // studies whose removal waits to be finished
     std::vector<UnremovableStudy> unremovable;

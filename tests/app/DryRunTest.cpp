@@ -122,6 +122,18 @@ TEST_F(DryRunProgram, BesideARunInProgressItCannotStartAsTheRunCouldNot) {
     }
 }
 
+TEST_F(DryRunProgram, ItPointsToTheReasonItPrintsNotToALogItDoesNotWrite) {
+    Store("Database", "Database File", (dir / "missing.mdb").string());
+    for (const char* command : {"--archive-now --dry-run", "--remove-now --dry-run"}) {
+        const ProgramOutcome dry = RunProgram(command);
+        EXPECT_EQ(dry.status, 2) << command;
+        EXPECT_EQ(dry.output.find(kErrorLogFile), std::string::npos) << dry.output;
+        ExpectLines(dry.output, {"mirabel: the run would log: ", "missing.mdb",
+                                 "(see the lines the run would log, above)"});
+    }
+    EXPECT_FALSE(fs::exists(dir / kErrorLogFile));
+}
+
 TEST_F(DryRunProgram, RemovalAndAuditRunsAreRecordedInTheRunHistory) {
     ASSERT_EQ(RunProgram("--remove-now").status, 1);
     ASSERT_EQ(RunProgram("--archive-now").status, 1);

@@ -155,6 +155,47 @@ TEST_F(StatusReportRun, TheReportCountsAndMeasuresTheBacklogAndChangesNothing) {
     EXPECT_EQ(FolderHashes(setup.Work()), directoryBefore);
 }
 
+TEST_F(StatusReportRun, AnImageDatabaseThatCannotBeReadIsSaidSo) {
+    fs::remove(database);
+    EXPECT_EQ(Run({"--report", "--json"}), 0) << err;
+    EXPECT_EQ(nlohmann::json::parse(out)["backlog"]["unknown_because"],
+              "the image database or its EXAM table cannot be read");
+    EXPECT_FALSE(fs::exists(database));
+}
+
+TEST_F(StatusReportRun, ACatalogThatCannotBeReadIsUnknownNotEmpty) {
+    const fs::path catalog = setup.Work() / kCatalogFile;
+    const fs::path metrics = setup.Work() / "mirabel.prom";
+    const struct {
+        const char* name;
+        void (*make)(const fs::path&);
+    } cases[] = {
+        {"damaged", [](const fs::path& file) { WriteFileBytes(file, std::string(4096, 'x')); }},
+        {"a folder", [](const fs::path& file) { fs::create_directory(file); }},
+        {"of a later release",
+         [](const fs::path& file) {
+             { CatalogDatabase made(file); }
+             ASSERT_EQ(RunTool("sqlite3 " + file.string() +
+                               " 'ALTER TABLE copies DROP COLUMN last_result'")
+                           .status,
+                       0);
+         }},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(catalog);
+        c.make(catalog);
+        EXPECT_EQ(Run({"--report", "--json"}), 0) << c.name << err;
+        EXPECT_NE(nlohmann::json::parse(out)["catalog"]["unknown_because"], nullptr) << c.name;
+        // The removal figures that need the catalog say why, not that it went unlogged.
+        EXPECT_EQ(out.find("not logged"), std::string::npos) << c.name << out;
+        // A run's recording fails on such a catalog; its metrics file is still written.
+        Run({"--archive-now", "--metrics-file", metrics.string()});
+        const std::string written = ReadFileBytes(metrics);
+        EXPECT_NE(written.find("mirabel_backlog_studies "), std::string::npos) << c.name;
+        EXPECT_EQ(written.find("mirabel_catalog_damaged_copies"), std::string::npos) << c.name;
+    }
+}
+
 }  // namespace
 
 }  // namespace mirabel

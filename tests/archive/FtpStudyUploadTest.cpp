@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/WindowRun.h"
+#include "archive/ArchivePreview.h"
 #include "archive/FtpFileNames.h"
 #include "archive/RunState.h"
 #include "archive/StudyTransfer.h"
@@ -159,6 +160,19 @@ TEST_F(FtpStudyUpload, CancelEndsTheUploadAfterTheCurrentFile) {
     EXPECT_TRUE(fs::exists(copy / "im1"));
     EXPECT_FALSE(fs::exists(copy / "im2"));
     EXPECT_EQ(setup.Activity(), std::vector<std::string>{"Archive stopped by user"});
+}
+
+TEST_F(FtpStudyUpload, ADryRunFindsTheServerDownAsTheRunWould) {
+    StudyList studies;
+    studies.push_back(std::make_unique<StudyRecord>(study));
+    ArchiveDestination destination = Destination("127.0.0.1:1", "x");
+    const ArchivePreview preview =
+        PreviewArchiveRun(RunContext{studies, &destination, WindowRunControl()}, setup.config);
+    EXPECT_FALSE(preview.AllWouldGo());
+    EXPECT_EQ(
+        preview.studies.at(0).why.find("FTP connection could not be created for FTP:127.0.0.1:1"),
+        0u)
+        << preview.studies.at(0).why;
 }
 
 }  // namespace

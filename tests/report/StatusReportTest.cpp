@@ -90,6 +90,29 @@ TEST(StatusReport, FiguresAndProjectionsFromTheCatalog) {
               std::string::npos);
 }
 
+TEST(StatusReport, ARunThatEndsBeforeItStartsHasNoThroughput) {
+    // The clock set back during a run: counted as one second, its 8 GB would make the fastest
+    // run ever and the backlog's projection with it.
+    TempDir dir;
+    CatalogDatabase catalog(dir / "catalog.db");
+    RunHistory(catalog).Record(mirabel::Run(kRunArchive, 0.5, -3600, 50, 0, 8 * kGB));
+    StatusReport report;
+    AddCatalogFigures(catalog, report);
+    EXPECT_EQ(report.lastRuns.at(0).megabytesPerSecond, 0);
+    EXPECT_EQ(report.projections.medianBytesPerSecond, 0);
+}
+
+// Names from the image database: control characters stay out of the text's lines, and bytes
+// that are not UTF-8 (its single-byte code page) are read as Latin-1 in JSON.
+TEST(StatusReport, NamesFromOutsideKeepTheTextsLinesAndTheirLetters) {
+    StatusReport report;
+    report.unremovable.push_back({"7", "M\xfcller\x1b[2J\nAnn", "gone\r\n"});
+    const std::string text = ReportText(report);
+    EXPECT_NE(text.find("\n  exam 7 M\xfcller [2J Ann: gone  \n"), std::string::npos) << text;
+    const nlohmann::json parsed = nlohmann::json::parse(ReportJson(report));
+    EXPECT_EQ(parsed["unremovable"][0]["study"], "M\xc3\xbcller\x1b[2J\nAnn");
+}
+
 TEST(StatusReport, JsonKeepsItsKeysAndTheMetricsFileParses) {
     TempDir dir;
     CatalogDatabase catalog(dir / "catalog.db");

@@ -52,8 +52,9 @@ RunChartPanel::RunChartPanel(wxWindow* parent) : wxPanel(parent, wxID_ANY) {
     });
 }
 
-void RunChartPanel::ShowDays(std::vector<DayFigures> days) {
+void RunChartPanel::ShowDays(std::vector<DayFigures> days, bool historyRead) {
     days_ = std::move(days);
+    empty_ = historyRead ? kNoRunsYet : kRunsUnknown;
     Refresh();
 }
 
@@ -64,9 +65,9 @@ void RunChartPanel::OnPaint(wxPaintEvent&) {
     dc.SetFont(GetFont());
     dc.SetTextForeground(*wxBLACK);
     if (days_.empty()) {
-        const wxSize text = dc.GetTextExtent(kNoRunsYet);
+        const wxSize text = dc.GetTextExtent(empty_);
         const wxSize area = GetClientSize();
-        dc.DrawText(kNoRunsYet, (area.x - text.x) / 2, (area.y - text.y) / 2);
+        dc.DrawText(empty_, (area.x - text.x) / 2, (area.y - text.y) / 2);
         return;
     }
     const wxRect plot = PlotArea(dc);
@@ -153,11 +154,14 @@ void RunChartPanel::DrawDays(wxDC& dc, const wxRect& plot, int top) const {
                                     {centre, tip}};
             dc.SetBrush(wxBrush(kFailedColour));
             dc.DrawPolygon(3, mark);
+            // A count wider than its day would run into the next day's: the mark alone says it.
             const wxString failed = wxString::Format("%d", day.failed);
-            dc.SetTextForeground(kFailedColour);
-            dc.DrawText(failed, centre - dc.GetTextExtent(failed).x / 2,
-                        tip - 2 * kMarkSize - line);
-            dc.SetTextForeground(*wxBLACK);
+            if (dc.GetTextExtent(failed).x < slot) {
+                dc.SetTextForeground(kFailedColour);
+                dc.DrawText(failed, centre - dc.GetTextExtent(failed).x / 2,
+                            tip - 2 * kMarkSize - line);
+                dc.SetTextForeground(*wxBLACK);
+            }
         }
         if ((count - 1 - i) % kLabelEvery == 0) {
             const wxString date = ToWx(day.day.substr(5));  // "MM-DD"

@@ -12,13 +12,15 @@ class wxDC;
 namespace mirabel {
 
 inline constexpr const char* kNoRunsYet = "No runs recorded yet";
+inline constexpr const char* kRunsUnknown = "The run history cannot be read";
 
 class RunChartPanel : public wxPanel {
   public:
     explicit RunChartPanel(wxWindow* parent);
 
-    // The days to draw, oldest first; none draws kNoRunsYet.
-    void ShowDays(std::vector<DayFigures> days);
+    // The days to draw, oldest first; none draws kNoRunsYet, or kRunsUnknown when the history
+    // could not be read.
+    void ShowDays(std::vector<DayFigures> days, bool historyRead = true);
     int DayCount() const { return static_cast<int>(days_.size()); }
 
   private:
@@ -30,6 +32,7 @@ class RunChartPanel : public wxPanel {
     void DrawDays(wxDC& dc, const wxRect& plot, int top) const;
 
     std::vector<DayFigures> days_;
+    const char* empty_ = kNoRunsYet;
 };
 
 }  // namespace mirabel

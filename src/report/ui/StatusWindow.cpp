@@ -57,7 +57,7 @@ void StatusWindow::Reload() {
     }
     text_ = ReportText(*report);
     report_->ChangeValue(ToWx(text_));
-    chart_->ShowDays(std::move(report->lastDays));
+    chart_->ShowDays(std::move(report->lastDays), report->catalogUnknownBecause.empty());
 }
 
 }  // namespace mirabel
