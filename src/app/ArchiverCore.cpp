@@ -465,7 +465,9 @@ void ArchiverCore::ArchiveNow(const RunMarker& run) {
 
 void ArchiverCore::RunArchive(const RunMarker&, Attendance attendance) {
     RunControl& control = WindowRunControl();
-    control.SetUnattended(attendance == Attendance::Unattended);
+    // Nobody waits at a scheduled run: a box would hold it, and the schedule, until someone came.
+    control.SetUnattended(attendance == Attendance::Unattended &&
+                          TheOperator().MessagesWaitForAnswer());
     struct Attended {
         RunControl& control;
         ~Attended() { control.SetUnattended(false); }

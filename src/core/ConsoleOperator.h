@@ -15,6 +15,7 @@ class ConsoleOperator : public Operator {
     explicit ConsoleOperator(bool quiet = false) : quiet_(quiet) {}
 
     Answer MessageBox(const std::string& text, Buttons buttons) override;
+    bool MessagesWaitForAnswer() const override { return false; }
     std::optional<std::string> AskMediaLabel(const std::string& proposed) override;
     Answer AskToVerifyCopy(const std::string& text) override;
     bool AskForMedium(const std::string& text) override;

@@ -41,6 +41,9 @@ class Operator {
 
     // A modal message box; buttons Ok gives a plain message, the others a question.
     virtual Answer MessageBox(const std::string& text, Buttons buttons = Buttons::Ok) = 0;
+    // Whether a plain message holds the operation until someone answers it (a window's box);
+    // a console prints it and goes on.
+    virtual bool MessagesWaitForAnswer() const { return true; }
 
     // The "Enter Label" prompt for a medium, showing the proposed label;
     // the typed label on OK, nullopt on Cancel.
