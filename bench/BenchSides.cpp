@@ -276,13 +276,15 @@ void DropCaches() {
         throw std::runtime_error("the page cache cannot be dropped (run as root)");
 }
 
-void WriteCheckList(const std::vector<fs::path>& files, const fs::path& list) {
+void WriteCheckList(const std::vector<fs::path>& files, const fs::path& list,
+                    const std::vector<fs::path>& readAs) {
     std::vector<std::string> lines;
-    for (const fs::path& file : files) {
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const fs::path& file = files[k];
         const SystemResult<FileDescriptor> fd = FileDescriptor::Open(file, O_RDONLY);
         const std::optional<std::string> digest = fd ? HashRestOfFile(fd->Get()) : std::nullopt;
         if (!digest) throw std::runtime_error("cannot read " + file.string());
-        lines.push_back(*digest + "  " + file.string());
+        lines.push_back(*digest + "  " + (readAs.empty() ? file : readAs[k]).string());
     }
     WriteLines(list, lines);
 }

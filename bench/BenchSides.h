@@ -140,9 +140,12 @@ void DropCaches();
 // Writes `lines`, one a line.
 void WriteLines(const std::filesystem::path& file, const std::vector<std::string>& lines);
 
-// The list sha256sum -c reads: "<digest>  <path>" for each file, hashed now.
+// The list sha256sum -c reads: "<digest>  <path>" for each file, hashed now. With `readAs`
+// (one path a file), each digest names the path given there instead (a pipe the bytes will
+// come through, say).
 void WriteCheckList(const std::vector<std::filesystem::path>& files,
-                    const std::filesystem::path& list);
+                    const std::filesystem::path& list,
+                    const std::vector<std::filesystem::path>& readAs = {});
 
 // The exam ids of the benchmark tree's first `studies` studies, "1" to "N".
 std::vector<std::string> ExamIds(int studies);

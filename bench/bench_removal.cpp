@@ -8,10 +8,12 @@
 //   timing. Mirabel checks every file's copy in the      no check, no row)
 //   folder destination by name and size first (in
 //   one contest also byte for byte), writes the      vs  sha256sum -c of the same files against
-//   removal journal and register, commits each row       their digests, then rm (no row); Mirabel
-//                                                         with the copies in its catalog, so that
-//                                                         each local file is hashed and compared
-//                                                         with the catalog first
+//   removal journal and register, commits each row       their digests, then rm and sync, as
+//                                                         Mirabel's removals are on the disk when
+//                                                         it ends (no row); Mirabel with the
+//                                                         copies in its catalog, so that each
+//                                                         local file is hashed and compared with
+//                                                         the catalog first
 //   the selection pass (by exam date and temporary studies) over EXAMS archived exams:
 //     the shipped mirabel --remove-now whose rules  vs  sqlite3 running the same three
 //     select every study, so that the brake holds       statements, only the columns Mirabel
@@ -205,6 +207,7 @@ void RunDeletionContests(const BenchSettings& s, const fs::path& work, bool allF
 void RunCatalogDeletionContest(const BenchSettings& s, const fs::path& work) {
     const fs::path pristine = work / "pristine";
     const fs::path tree = work / "tree";
+    if (!fs::exists(pristine)) MakeDeletionTree(s, pristine, tree);  // run alone
     MirabelStartDirectory start(work / "start-catalog", tree / "images", tree / "echo.db");
     start.UseFolderDestination(tree / "archive");
     start.Store("Delete", "ByDate", "TRUE");
@@ -219,7 +222,7 @@ void RunCatalogDeletionContest(const BenchSettings& s, const fs::path& work) {
     WriteCheckList(local, work / "local.sha256");
     fs::remove_all(tree);
     Contest catalog{"deletion, " + WorkSize(s), "mirabel --remove-now (each file's SHA-256)",
-                    "sha256sum -c of the same files + rm"};
+                    "sha256sum -c of the same files + rm + sync"};
     for (int round = 0; round < s.rounds; ++round)
         catalog.Round(
             round,
@@ -237,7 +240,8 @@ void RunCatalogDeletionContest(const BenchSettings& s, const fs::path& work) {
                         return RunTool({"sha256sum", "-c", "--quiet", "--strict",
                                         (work / "local.sha256").string()},
                                        used) &&
-                               RemoveWithTools(s, tree, false, used);
+                               RemoveWithTools(s, tree, false, used) &&
+                               RunTool({"sync", "-f", tree.string()}, used);
                     });
                 });
             });
