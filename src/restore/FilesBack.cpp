@@ -81,11 +81,19 @@ FileDescriptor WriteHidden(CopyReader& copy, const FolderEntries& folder, const 
 // At most this many hidden files are open at once; a larger study is flushed in batches.
 constexpr std::size_t kOpenAtOnce = 128;
 
+void ShowFileProgressAndPump(const RunControl& control, int current, int total) {
+    if (control.StopRequested()) return;
+    ShowFileProgress(control, current, total);
+    PeekAndPump();
+}
+
+}  // namespace
+
 // The files written under hidden names and not yet renamed. They are flushed together (every
 // file's writing started before the first is waited for), so that the storage commits them at
 // once rather than one commit a file, and only then renamed into place. Whatever is still hidden
-// when the batch goes away is removed: a study that stops part-way gets none of its files back.
-class HiddenFiles {
+// when the batch goes away is removed.
+class StudyFilesBack::HiddenFiles {
   public:
     explicit HiddenFiles(const FolderEntries& folder) : folder_(folder) {}
     ~HiddenFiles() {
@@ -146,20 +154,17 @@ class HiddenFiles {
     std::vector<FileDescriptor> open_;  // the last ones written, not yet flushed
 };
 
-void ShowFileProgressAndPump(const RunControl& control, int current, int total) {
-    if (control.StopRequested()) return;
-    ShowFileProgress(control, current, total);
-    PeekAndPump();
-}
-
-}  // namespace
-
 std::string HiddenRestoreName(const std::string& name) {
     return ".mirabel-restore-" + name;
 }
 
-FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const FolderEntries& folder,
-                         std::vector<ExpectedFile> files) {
+StudyFilesBack::StudyFilesBack(FolderEntries folder)
+    : folder_(std::move(folder)), hidden_(std::make_unique<HiddenFiles>(folder_)) {}
+
+StudyFilesBack::~StudyFilesBack() = default;
+
+FilesBack StudyFilesBack::Write(const RunControl& control, CopyReader& copy,
+                                std::vector<ExpectedFile> files) {
     std::stable_partition(files.begin(), files.end(),
                           [](const ExpectedFile& file) { return file.name != kStudyList; });
     FilesBack back;
@@ -167,22 +172,36 @@ FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const Fold
     // back whole is not touched at all.
     std::vector<bool> keep(files.size(), false);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!folder.HasLeaf(files[i].name)) continue;
-        back.problem = CompareLocalFile(copy, folder, files[i]);
+        if (!folder_.HasLeaf(files[i].name)) continue;
+        back.problem = CompareLocalFile(copy, folder_, files[i]);
         if (!back.problem.empty()) return back;
         keep[i] = true;
         ++back.kept;
     }
-    HiddenFiles hidden(folder);
     for (std::size_t i = 0; i < files.size(); ++i) {
         ShowFileProgressAndPump(control, static_cast<int>(i + 1), static_cast<int>(files.size()));
         if (keep[i]) continue;
-        back.problem = hidden.Write(copy, files[i]);
-        if (!back.problem.empty()) return back;
+        back.problem = hidden_->Write(copy, files[i]);
+        if (!back.problem.empty()) {
+            // What was written so far goes at once, not when the study is done with.
+            hidden_ = std::make_unique<HiddenFiles>(folder_);
+            return back;
+        }
         ++back.written;
         back.bytes += files[i].size;
     }
-    back.problem = hidden.PutInPlace(kStudyList);
+    return back;
+}
+
+std::string StudyFilesBack::PutInPlace() {
+    return hidden_->PutInPlace(kStudyList);
+}
+
+FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, FolderEntries folder,
+                         std::vector<ExpectedFile> files) {
+    StudyFilesBack study(std::move(folder));
+    FilesBack back = study.Write(control, copy, std::move(files));
+    if (back.problem.empty()) back.problem = study.PutInPlace();
     back.done = back.problem.empty();
     return back;
 }

@@ -10,6 +10,7 @@
 #include "catalog/CatalogTime.h"
 #include "catalog/RunRecording.h"
 #include "log/Logs.h"
+#include "restore/BackgroundPlacing.h"
 #include "restore/StudyRestore.h"
 
 namespace mirabel {
@@ -37,13 +38,23 @@ std::optional<int> WholeDays(const std::string& text) {
     return days;
 }
 
-// One study's turn: a failure of the image database or the catalog ends only this study.
-StudyRestoreResult TryStudy(RestoreContext& context, const std::string& examId) {
+// Runs one step of a study: a failure of the image database or the catalog ends only this
+// study.
+template <typename Step>
+void TryStep(StudyInHand& study, Step&& step) {
     try {
-        return RestoreStudy(context, examId);
+        step();
     } catch (const std::exception& failure) {
-        return {false, "exam " + examId, failure.what(), 0};
+        study.result = {false, "exam " + study.examId, failure.what(), 0};
+        study.files.reset();
     }
+}
+
+StudyInHand Located(RestoreContext& context, const std::string& examId) {
+    StudyInHand study;
+    study.examId = examId;
+    TryStep(study, [&] { study = LocateStudy(context, examId); });
+    return study;
 }
 
 void Report(const StudyRestoreResult& result, const std::string& examId, RestoreTally& tally,
@@ -83,17 +94,35 @@ RestoreTally RestoreStudies(RunControl& control, const ArchiverConfig& config, i
     {
         ProgressScope window(control);
         const int total = static_cast<int>(examIds.size());
+        int concluded = 0;
+        // The studies are concluded in the order given, each once its files are in place.
+        const auto conclude = [&](std::optional<StudyInHand> study) {
+            if (!study) return;
+            TryStep(*study, [&] { FinishStudy(context, *study); });
+            const StudyRestoreResult& result = study->result;
+            Report(result, study->examId, tally, run);
+            ++concluded;
+            if (progress)
+                progress((result.restored ? "Restored " : "Not restored ") +
+                         std::to_string(concluded) + " of " + std::to_string(total) + ": " +
+                         result.study + (result.restored ? "" : " - " + result.problem));
+        };
+        BackgroundPlacing placing;
         for (int i = 0; i < total && !tally.stopped; ++i) {
             window.Window().SetStudyProgress(i + 1, total);
-            const StudyRestoreResult result = TryStudy(context, examIds[i]);
-            Report(result, examIds[i], tally, run);
-            if (progress)
-                progress((result.restored ? "Restored " : "Not restored ") + std::to_string(i + 1) +
-                         " of " + std::to_string(total) + ": " + result.study +
-                         (result.restored ? "" : " - " + result.problem));
+            StudyInHand study = Located(context, examIds[i]);
+            // The same folder twice (an exam named twice): the first is done with, and its row
+            // read again, before the second touches a file.
+            if (!study.Failed() && placing.IsPlacing(study.folder)) {
+                conclude(placing.Wait());
+                study = Located(context, examIds[i]);
+            }
+            TryStep(study, [&] { WriteStudyFiles(context, study); });
+            conclude(placing.Swap(std::move(study)));
             PeekAndPump();
             tally.stopped = control.StopRequested() && i + 1 < total;
         }
+        conclude(placing.Wait());
     }
     if (tally.stopped) LogMilestone("Restore stopped by user");
     LogMilestone("Restore finished");
