@@ -8,8 +8,8 @@ namespace mirabel {
 namespace {
 
 // The placing on a thread of its own; on this one, when no thread can be started.
-std::future<std::string> StartPlacing(StudyFilesBack& files) {
-    const auto place = [&files] { return files.PutInPlace(); };
+std::future<void> StartPlacing(StudyGroup& group) {
+    const auto place = [&group] { PlaceTogether(group); };
     try {
         return std::async(std::launch::async, place);
     } catch (const std::system_error&) {
@@ -17,32 +17,49 @@ std::future<std::string> StartPlacing(StudyFilesBack& files) {
     }
 }
 
-}  // namespace
-
-bool BackgroundPlacing::IsPlacing(const std::filesystem::path& folder) const {
-    return inHand_ && inHand_->files && inHand_->folder == folder;
+bool ToPlace(const StudyInHand& study) {
+    return !study.Failed() && study.files;
 }
 
-std::optional<StudyInHand> BackgroundPlacing::Swap(StudyInHand next) {
-    std::optional<StudyInHand> placed = Wait();
-    inHand_ = std::move(next);
-    if (!inHand_->Failed() && inHand_->files) placed_ = StartPlacing(*inHand_->files);
+}  // namespace
+
+void PlaceTogether(StudyGroup& group) {
+    for (const StudyFilesBack::Step step : kPlacingSteps)
+        for (StudyInHand& study : group)
+            if (ToPlace(study)) study.result.problem = (study.files.get()->*step)();
+}
+
+bool BackgroundPlacing::IsPlacing(const std::filesystem::path& folder) const {
+    for (const StudyInHand& study : group_)
+        if (study.files && study.folder == folder) return true;
+    return false;
+}
+
+StudyGroup BackgroundPlacing::Swap(StudyGroup next) {
+    StudyGroup placed = Wait();
+    group_ = std::move(next);
+    for (const StudyInHand& study : group_)
+        if (ToPlace(study)) {
+            placed_ = StartPlacing(group_);
+            break;
+        }
     return placed;
 }
 
-std::optional<StudyInHand> BackgroundPlacing::Wait() {
-    if (!inHand_) return std::nullopt;
+StudyGroup BackgroundPlacing::Wait() {
     if (placed_.valid()) {
         try {
-            inHand_->result.problem = placed_.get();
+            placed_.get();
         } catch (const std::exception& failure) {
-            inHand_->result.problem = failure.what();
+            // Not known how far it came: none of the group is taken for restored.
+            for (StudyInHand& study : group_)
+                if (ToPlace(study)) study.result.problem = failure.what();
         }
     }
     // Whatever stayed hidden goes now.
-    inHand_->files.reset();
-    std::optional<StudyInHand> placed = std::move(inHand_);
-    inHand_.reset();
+    for (StudyInHand& study : group_) study.files.reset();
+    StudyGroup placed = std::move(group_);
+    group_.clear();
     return placed;
 }
 

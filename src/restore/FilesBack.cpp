@@ -118,23 +118,18 @@ class StudyFilesBack::HiddenFiles {
         return open_.size() < kOpenAtOnce ? "" : FlushOpen();
     }
 
-    // Flushes what is still open, then renames every file into place, `last` (when among them)
-    // after the others are durable under their own names; empty when all are in place.
-    std::string PutInPlace(const std::string& last) {
-        if (std::string why = FlushOpen(); !why.empty()) return why;
+    // Renames into place every file written but `last`, or only `last`; empty when done.
+    std::string Rename(const std::string& last, bool lastOnly) {
         std::string why;
-        for (bool lastRound : {false, true}) {
-            for (std::size_t i = 0; i < names_.size(); ++i) {
-                if ((names_[i] == last) != lastRound || written_[i].empty()) continue;
-                if (!folder_.RenameLeaf(written_[i], names_[i], why)) return why;
-                written_[i].clear();
-            }
-            if (!folder_.Flush(why)) return why;
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            if ((names_[i] == last) != lastOnly || written_[i].empty()) continue;
+            if (!folder_.RenameLeaf(written_[i], names_[i], why)) return why;
+            written_[i].clear();
         }
         return "";
     }
 
-  private:
+    // Flushes and closes the files still open; empty when their bytes are on the storage.
     std::string FlushOpen() {
         std::string why;
         for (std::size_t i = 0; i < open_.size() && why.empty(); ++i) {
@@ -148,6 +143,9 @@ class StudyFilesBack::HiddenFiles {
         return why;
     }
 
+    std::size_t OpenCount() const { return open_.size(); }
+
+  private:
     const FolderEntries& folder_;
     std::vector<std::string> written_;  // hidden names, emptied once renamed
     std::vector<std::string> names_;    // the names they take
@@ -194,7 +192,30 @@ FilesBack StudyFilesBack::Write(const RunControl& control, CopyReader& copy,
 }
 
 std::string StudyFilesBack::PutInPlace() {
-    return hidden_->PutInPlace(kStudyList);
+    for (const auto& step : kPlacingSteps)
+        if (std::string why = (this->*step)(); !why.empty()) return why;
+    return "";
+}
+
+std::string StudyFilesBack::FlushFiles() {
+    return hidden_->FlushOpen();
+}
+
+std::string StudyFilesBack::RenameOthers() {
+    return hidden_->Rename(kStudyList, false);
+}
+
+std::string StudyFilesBack::RenameStudyList() {
+    return hidden_->Rename(kStudyList, true);
+}
+
+std::string StudyFilesBack::FlushFolder() {
+    std::string why;
+    return folder_.Flush(why) ? "" : why;
+}
+
+std::size_t StudyFilesBack::OpenFiles() const {
+    return hidden_->OpenCount();
 }
 
 FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, FolderEntries folder,

@@ -1,5 +1,6 @@
 #include "restore/StudyRestore.h"
 
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -136,13 +137,29 @@ void WriteStudyFiles(RestoreContext& context, StudyInHand& study) {
     if (!study.Failed()) study.result.problem = WriteFiles(context, study);
 }
 
-void FinishStudy(RestoreContext& context, StudyInHand& study) {
-    if (study.Failed()) return;
+void FinishStudies(RestoreContext& context, std::vector<StudyInHand>& studies) {
+    std::vector<std::string> held;
+    for (const StudyInHand& study : studies)
+        if (!study.Failed()) held.push_back(study.examId);
+    if (held.empty()) return;
     // Held first: a row written without its hold would be the next night's candidate.
-    RestoreHolds(context.catalog).Hold(study.examId, context.holdDays);
-    if (!context.rows.Write(study.examId, study.mediaColumn, study.mediaTypeBefore))
-        study.result.problem = "its EXAM row is gone";
-    study.result.restored = !study.Failed();
+    try {
+        RestoreHolds(context.catalog).Hold(held, context.holdDays);
+    } catch (const std::exception& failure) {
+        for (StudyInHand& study : studies)
+            if (!study.Failed()) study.result.problem = failure.what();
+        return;
+    }
+    for (StudyInHand& study : studies) {
+        if (study.Failed()) continue;
+        try {
+            if (!context.rows.Write(study.examId, study.mediaColumn, study.mediaTypeBefore))
+                study.result.problem = "its EXAM row is gone";
+        } catch (const std::exception& failure) {
+            study.result.problem = failure.what();
+        }
+        study.result.restored = !study.Failed();
+    }
 }
 
 }  // namespace mirabel

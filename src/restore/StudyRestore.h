@@ -62,8 +62,10 @@ StudyInHand LocateStudy(RestoreContext& context, const std::string& examId);
 // nor replaced: it lists every destination the study went to. Throws as LocateStudy does.
 void WriteStudyFiles(RestoreContext& context, StudyInHand& study);
 
-// For a study whose files are in place: the hold, then the media type, which makes it restored.
-// Throws as LocateStudy does.
-void FinishStudy(RestoreContext& context, StudyInHand& study);
+// For the studies whose files are in place (the others are passed over): their holds, in one
+// commit, then each one's media type, which makes it restored. A failure of the catalog fails
+// them all, one of the image database the study at hand (and the rest, when the database
+// cannot be reached again).
+void FinishStudies(RestoreContext& context, std::vector<StudyInHand>& studies);
 
 }  // namespace mirabel
