@@ -94,6 +94,12 @@ std::string WriteFiles(RestoreContext& context, StudyInHand& study) {
     return back.problem;
 }
 
+// A failure that ends every study not failed yet.
+void FailTheRest(std::vector<StudyInHand>& studies, const std::string& why) {
+    for (StudyInHand& study : studies)
+        if (!study.Failed()) study.result.problem = why;
+}
+
 }  // namespace
 
 StudyInHand LocateStudy(RestoreContext& context, const std::string& examId) {
@@ -146,18 +152,24 @@ void FinishStudies(RestoreContext& context, std::vector<StudyInHand>& studies) {
     try {
         RestoreHolds(context.catalog).Hold(held, context.holdDays);
     } catch (const std::exception& failure) {
-        for (StudyInHand& study : studies)
-            if (!study.Failed()) study.result.problem = failure.what();
+        FailTheRest(studies, failure.what());
         return;
     }
+    // The rows in one commit: a study is restored once its row says so.
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const StudyInHand& study : studies)
+        if (!study.Failed()) rows.emplace_back(study.examId, study.mediaTypeBefore);
+    std::vector<bool> written;
+    try {
+        written = context.rows.WriteRows(MediaTypeColumn(context.config), rows);
+    } catch (const std::exception& failure) {
+        FailTheRest(studies, failure.what());
+        return;
+    }
+    std::size_t next = 0;
     for (StudyInHand& study : studies) {
         if (study.Failed()) continue;
-        try {
-            if (!context.rows.Write(study.examId, study.mediaColumn, study.mediaTypeBefore))
-                study.result.problem = "its EXAM row is gone";
-        } catch (const std::exception& failure) {
-            study.result.problem = failure.what();
-        }
+        if (!written.at(next++)) study.result.problem = "its EXAM row is gone";
         study.result.restored = !study.Failed();
     }
 }
