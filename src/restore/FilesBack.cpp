@@ -67,11 +67,7 @@ FileDescriptor WriteHidden(CopyReader& copy, const FolderEntries& folder, const 
               SizeText(file.size);
     else if (!file.sha256.empty() && reading.sha256 != file.sha256)
         why = file.name + ": the copy's bytes differ from those archived";
-    if (why.empty()) {
-        // Its writing starts now, while the next file is read.
-        sys::StartWriteBack(out.Get());
-        return out;
-    }
+    if (why.empty()) return out;
     // Whatever it held, the hidden file goes.
     static_cast<void>(out.Close());
     folder.RemoveLeaf(hidden);
@@ -129,8 +125,16 @@ class StudyFilesBack::HiddenFiles {
         return "";
     }
 
-    // Flushes and closes the files still open; empty when their bytes are on the storage.
+    // Starts writing the files still open to the storage, without waiting.
+    void StartFlush() {
+        for (const FileDescriptor& file : open_) sys::StartWriteBack(file.Get());
+    }
+
+    // Flushes and closes the files still open; empty when their bytes are on the storage. Every
+    // file's writing is started before the first is waited for, so that the storage takes them
+    // in one go rather than one commit a file.
     std::string FlushOpen() {
+        StartFlush();
         std::string why;
         for (std::size_t i = 0; i < open_.size() && why.empty(); ++i) {
             const std::string& name = names_[names_.size() - open_.size() + i];
@@ -194,6 +198,11 @@ FilesBack StudyFilesBack::Write(const RunControl& control, CopyReader& copy,
 std::string StudyFilesBack::PutInPlace() {
     for (const auto& step : kPlacingSteps)
         if (std::string why = (this->*step)(); !why.empty()) return why;
+    return "";
+}
+
+std::string StudyFilesBack::StartFlushingFiles() {
+    hidden_->StartFlush();
     return "";
 }
 

@@ -59,10 +59,11 @@ class StudyFilesBack {
 
     // PutInPlace's steps, for several studies at once: every study takes a step before any
     // takes the next, so that the storage commits each step of all of them together.
-    std::string FlushFiles();       // the hidden files' bytes onto the storage
-    std::string RenameOthers();     // every file but cv.dir under its own name
-    std::string RenameStudyList();  // cv.dir under its own name
-    std::string FlushFolder();      // the folder's names onto the storage
+    std::string StartFlushingFiles();  // their writing started, not waited for
+    std::string FlushFiles();          // the hidden files' bytes onto the storage
+    std::string RenameOthers();        // every file but cv.dir under its own name
+    std::string RenameStudyList();     // cv.dir under its own name
+    std::string FlushFolder();         // the folder's names onto the storage
     using Step = std::string (StudyFilesBack::*)();
 
     // The hidden files written and still open (they are flushed in batches).
@@ -77,8 +78,9 @@ class StudyFilesBack {
 // PutInPlace's steps in their order: cv.dir is renamed once the others are durable under their
 // own names.
 inline constexpr StudyFilesBack::Step kPlacingSteps[] = {
-    &StudyFilesBack::FlushFiles, &StudyFilesBack::RenameOthers, &StudyFilesBack::FlushFolder,
-    &StudyFilesBack::RenameStudyList, &StudyFilesBack::FlushFolder};
+    &StudyFilesBack::StartFlushingFiles, &StudyFilesBack::FlushFiles,
+    &StudyFilesBack::RenameOthers,       &StudyFilesBack::FlushFolder,
+    &StudyFilesBack::RenameStudyList,    &StudyFilesBack::FlushFolder};
 
 // Both steps in a row, on this thread.
 FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, FolderEntries folder,
