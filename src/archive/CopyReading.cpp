@@ -1,5 +1,7 @@
 #include "archive/CopyReading.h"
 
+#include <algorithm>
+#include <memory>
 #include <vector>
 
 #include "archive/CopyPlace.h"
@@ -32,17 +34,20 @@ CopyFileReading ReadFolderFile(const FolderEntries& folder, const std::string& n
     const std::optional<RegularFile> file = folder.OpenFile(name, error);
     if (!file) return Unreadable(error);
     AdviseSequentialReading(file->fd.Get());
-    std::vector<char> buffer(kReadBlock);
+    // No more room than the file needs, and none of it cleared first: most files are far
+    // smaller than the block, and clearing a block for each would cost more than reading them.
+    const std::size_t room =
+        static_cast<std::size_t>(std::clamp<std::uint64_t>(file->size, 1, kReadBlock));
+    const std::unique_ptr<char[]> buffer(new char[room]);
     Sha256 hash;
     std::uint64_t size = 0;
     for (;;) {
-        const SystemResult<std::size_t> count =
-            ReadSome(file->fd.Get(), buffer.data(), buffer.size());
+        const SystemResult<std::size_t> count = ReadSome(file->fd.Get(), buffer.get(), room);
         if (!count) return Unreadable(path + " cannot be read");
         if (*count == 0) break;
-        hash.Update(buffer.data(), *count);
+        hash.Update(buffer.get(), *count);
         size += *count;
-        if (sink && !sink(buffer.data(), *count))
+        if (sink && !sink(buffer.get(), *count))
             return Unreadable(path + ": its bytes could not be passed on");
     }
     return {CopyFileReading::Result::Read, size, hash.Finish(), ""};
