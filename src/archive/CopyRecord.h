@@ -17,14 +17,15 @@
 
 namespace mirabel {
 
-// The digests of a study's files as the transfer sends them: one Sha256 per attempt, kept once the
-// file arrived whole.
 // A benchmark knob, never an operator's setting: with this environment variable set to "1" the
 // archive run copies without hashing (the kernel copies where it can), so that a benchmark can
 // measure what the hashing costs. The catalog and the manifests then record sizes of 0 and the
 // digest of nothing, which every later check finds wrong: a copy made so is never to be trusted.
 inline constexpr const char* kCopyHashingOffForBenchmark = "MIRABEL_BENCH_COPY_WITHOUT_HASHING";
 
+// The digests of a study's files as the transfer sends them: one Sha256 per attempt (a server
+// upload) or one file of the process's hash queue (a copy through the file system), kept once
+// the file arrived whole.
 class CopiedFiles {
   public:
     CopiedFiles() = default;

@@ -36,8 +36,8 @@ struct StudyRestoreResult {
 };
 
 // A study on its way back, in three steps: LocateStudy reads and checks its row and writes
-// nothing; WriteStudyFiles writes its files under hidden names; once `files` are in place
-// (StudyFilesBack::PutInPlace, which may run beside the next study's writing), FinishStudy holds
+// nothing; WriteStudyFiles writes its files under hidden names; once `files` are in place (with
+// the rest of its group, beside the next group's writing: BackgroundPlacing), FinishStudies holds
 // it back from the removal rules and writes its media type. A problem at any step ends it there.
 struct StudyInHand {
     std::string examId;
@@ -62,10 +62,10 @@ StudyInHand LocateStudy(RestoreContext& context, const std::string& examId);
 // nor replaced: it lists every destination the study went to. Throws as LocateStudy does.
 void WriteStudyFiles(RestoreContext& context, StudyInHand& study);
 
-// For the studies whose files are in place (the others are passed over): their holds, in one
-// commit, then each one's media type, which makes it restored. A failure of the catalog fails
-// them all, one of the image database the study at hand (and the rest, when the database
-// cannot be reached again).
+// For the studies whose files are in place (the others are passed over): their holds in one
+// commit of the catalog, then their media types in one commit of the image database, which
+// makes them restored. A failure of either fails every one of them; a row that is gone fails
+// its own study.
 void FinishStudies(RestoreContext& context, std::vector<StudyInHand>& studies);
 
 }  // namespace mirabel
