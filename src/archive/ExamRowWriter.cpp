@@ -41,6 +41,17 @@ bool ExamRowWriter::Write(const std::string& examId, const std::string& field,
     });
 }
 
+std::vector<bool> ExamRowWriter::WriteRows(
+    const std::string& field, const std::vector<std::pair<std::string, std::string>>& values) {
+    for (const auto& [examId, value] : values) RequireNumeric(examId);
+    const std::vector<long> changed = OnConnection([&](CAdoDatabase* db) {
+        return checked::SetRowFields(db, "EXAM", "EXAM_ID", field, values);
+    });
+    std::vector<bool> written;
+    for (const long rows : changed) written.push_back(rows == 1);
+    return written;
+}
+
 std::optional<std::vector<std::string>> ExamRowWriter::Read(
     const std::string& examId, const std::vector<std::string>& fields) {
     RequireNumeric(examId);

@@ -6,6 +6,7 @@
 // a row.
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ArchiverConfig.h"
@@ -28,6 +29,10 @@ class ExamRowWriter {
     // call fails (the layer has logged why); the connection is then closed, and the next Write
     // connects again.
     bool Write(const std::string& examId, const std::string& field, const std::string& value);
+    // The same for several rows (exam id and value) in one transaction, committed together:
+    // for each, whether its row was updated. Throws as Write does (nothing written).
+    std::vector<bool> WriteRows(const std::string& field,
+                                const std::vector<std::pair<std::string, std::string>>& values);
 
     // The named fields of the EXAM row with that exam id, as text; nullopt when the row no
     // longer exists. Throws as Write does.

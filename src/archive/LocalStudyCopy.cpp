@@ -132,7 +132,7 @@ TransferOutcome CopyStudyToFolder(const RunControl& control, const ArchiveDestin
 
     FileLoopOptions options;
     options.send = [&copied](const TransferItem& item, std::string& error) {
-        if (!CopyFileReplacing(item.source, item.destination, error, copied.Attempt()))
+        if (!CopyFileReplacing(item.source, item.destination, error, copied.QueuedAttempt()))
             return false;
         copied.Arrived(item.source);
         return true;

@@ -11,15 +11,17 @@ constexpr double kSecondsPerDay = 86400.0;
 }
 
 void RestoreHolds::Hold(const std::string& examId, int days) {
+    Hold(std::vector<std::string>{examId}, days);
+}
+
+void RestoreHolds::Hold(const std::vector<std::string>& examIds, int days) {
     const std::string now = CatalogTimeNow();
     const std::string until = CatalogTimeSecondsAgo(-kSecondsPerDay * days);
     catalog_.InTransaction([&] {
-        catalog_
-            .Prepare(
-                "INSERT OR REPLACE INTO restore_holds (exam_id, restored, hold_until) "
-                "VALUES (?, ?, ?)")
-            .BindTexts({examId, now, until})
-            .Run();
+        CatalogStatement hold = catalog_.Prepare(
+            "INSERT OR REPLACE INTO restore_holds (exam_id, restored, hold_until) "
+            "VALUES (?, ?, ?)");
+        for (const std::string& examId : examIds) hold.BindTexts({examId, now, until}).Run();
     });
 }
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "catalog/CatalogDatabase.h"
 
@@ -16,6 +17,8 @@ class RestoreHolds {
 
     // Holds the exam from now for `days` days, replacing an earlier hold; synced.
     void Hold(const std::string& examId, int days);
+    // The same for several exams in one commit.
+    void Hold(const std::vector<std::string>& examIds, int days);
     // The exams whose hold has not ended yet.
     std::unordered_set<std::string> HeldNow();
 

@@ -80,6 +80,12 @@ long SetRowField(CAdoDatabase* db, const std::string& table, const std::string& 
     return Checked([&] { return mirabel::SetRowField(db, table, keyColumn, key, field, value); });
 }
 
+std::vector<long> SetRowFields(CAdoDatabase* db, const std::string& table,
+                               const std::string& keyColumn, const std::string& field,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    return Checked([&] { return mirabel::SetRowFields(db, table, keyColumn, field, values); });
+}
+
 void ProveRowWritable(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
                       const std::string& key, const std::string& field) {
     Checked([&] { mirabel::ProveRowWritable(db, table, keyColumn, key, field); });

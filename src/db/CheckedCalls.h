@@ -37,6 +37,9 @@ std::string GetFieldName(CAdoRecordset* rs, int position);
 // 1 when written, 0 when there is no such row.
 long SetRowField(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
                  const std::string& key, const std::string& field, const std::string& value);
+std::vector<long> SetRowFields(CAdoDatabase* db, const std::string& table,
+                               const std::string& keyColumn, const std::string& field,
+                               const std::vector<std::pair<std::string, std::string>>& values);
 void ProveRowWritable(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
                       const std::string& key, const std::string& field);
 

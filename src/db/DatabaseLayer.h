@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "db/DbEngine.h"
@@ -120,6 +121,12 @@ void Update(CAdoRecordset* rs);
 // failure (g_bDbError set, the reason logged).
 long SetRowField(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
                  const std::string& key, std::string field, const std::string& value);
+// The same for several rows in one transaction (DbConnection::ChangeRows): for each key and
+// value, 1 when written, 0 when there is no such row; empty on failure (nothing written,
+// g_bDbError set, the reason logged).
+std::vector<long> SetRowFields(CAdoDatabase* db, const std::string& table,
+                               const std::string& keyColumn, const std::string& field,
+                               const std::vector<std::pair<std::string, std::string>>& values);
 // Proves, without changing anything, that such a row's field could be written now
 // (DbConnection::ProveRowWritable). Sets g_bDbError (the reason logged) when it could not.
 void ProveRowWritable(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,

@@ -52,6 +52,12 @@ class DbCursor {
     virtual std::optional<std::string> StoredText(int column) = 0;
 };
 
+// A change of one row (ChangeRows).
+struct RowChange {
+    std::string statement;
+    std::vector<BoundValue> params;
+};
+
 // One row of a table, named by a numeric key, for ProveRowWritable.
 struct RowProbe {
     std::string table;
@@ -85,12 +91,14 @@ class DbConnection {
     virtual void CommitTransaction() = 0;
     virtual void RollbackTransaction() noexcept = 0;
 
-    // Runs a change in a transaction of its own that waits for other writers as long as the
-    // query timeout allows, and keeps it only when it changed exactly one row. Returns the rows
-    // changed: 1, or 0 when the row is missing; throws DbFailure when more rows matched (all
-    // undone) or the change or its commit failed.
-    virtual long ChangeOneRow(const std::string& statement,
-                              const std::vector<BoundValue>& params) = 0;
+    // Runs changes in one transaction of their own that waits for other writers as long as the
+    // query timeout allows, each meant to change one row. Returns the rows each changed: 1, or 0
+    // when its row is missing; throws DbFailure when one matched more rows (all undone) or a
+    // change or the commit failed.
+    virtual std::vector<long> ChangeRows(const std::vector<RowChange>& changes) = 0;
+    long ChangeOneRow(const std::string& statement, const std::vector<BoundValue>& params) {
+        return ChangeRows({RowChange{statement, params}}).front();
+    }
 
     // Proves that the row could be written now, without changing it and without firing
     // anything the database would run on a change: the row is locked (or, on a database file,
@@ -98,5 +106,17 @@ class DbConnection {
     // that is rolled back at once. Throws DbFailure with the reason when it could not.
     virtual void ProveRowWritable(const RowProbe& probe) = 0;
 };
+
+// The changes one after the other, inside the caller's transaction: the rows each changed.
+// Throws DbFailure when one matched more than one row.
+inline std::vector<long> ChangeEach(DbConnection& connection,
+                                    const std::vector<RowChange>& changes) {
+    std::vector<long> changed;
+    for (const RowChange& change : changes) {
+        changed.push_back(connection.Change(change.statement, change.params));
+        if (changed.back() > 1) throw DbFailure("The change would have written more than one row.");
+    }
+    return changed;
+}
 
 }  // namespace mirabel

@@ -196,13 +196,11 @@ class OdbcConnection final : public DbConnection {
         SetAutoCommit(SQL_AUTOCOMMIT_ON);
     }
 
-    long ChangeOneRow(const std::string& statement,
-                      const std::vector<BoundValue>& params) override {
+    std::vector<long> ChangeRows(const std::vector<RowChange>& changes) override {
         BeginTransaction();
         try {
-            const long changed = Change(statement, params);
-            if (changed > 1) throw DbFailure("The change would have written more than one row.");
-            if (changed == 1)
+            const std::vector<long> changed = ChangeEach(*this, changes);
+            if (std::count(changed.begin(), changed.end(), 1))
                 CommitTransaction();
             else
                 RollbackTransaction();

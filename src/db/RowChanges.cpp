@@ -17,13 +17,22 @@ DbConnection& RequireConnection(CAdoDatabase* db) {
 
 long SetRowField(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,
                  const std::string& key, std::string field, const std::string& value) {
-    std::string statement =
-        "UPDATE " + table + " SET [" + field + "] = ? WHERE " + keyColumn + " = " + key;
-    statement = TranslateStatement(std::move(statement), g_bOracleSyntax != 0);
-    const long changed = RunLayerOperation([&]() -> long {
-        return RequireConnection(db).ChangeOneRow(statement, {BoundValue{value, 0}});
-    });
-    return g_bDbError ? -1 : changed;
+    const std::vector<long> changed = SetRowFields(db, table, keyColumn, field, {{key, value}});
+    return changed.empty() ? -1 : changed.front();
+}
+
+std::vector<long> SetRowFields(CAdoDatabase* db, const std::string& table,
+                               const std::string& keyColumn, const std::string& field,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    std::vector<RowChange> changes;
+    for (const auto& [key, value] : values)
+        changes.push_back({TranslateStatement("UPDATE " + table + " SET [" + field +
+                                                  "] = ? WHERE " + keyColumn + " = " + key,
+                                              g_bOracleSyntax != 0),
+                           {BoundValue{value, 0}}});
+    std::vector<long> changed;
+    RunLayerOperation([&] { changed = RequireConnection(db).ChangeRows(changes); });
+    return g_bDbError ? std::vector<long>() : changed;
 }
 
 void ProveRowWritable(CAdoDatabase* db, const std::string& table, const std::string& keyColumn,

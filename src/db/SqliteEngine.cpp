@@ -244,13 +244,11 @@ class SqliteConnection final : public DbConnection {
     // BEGIN IMMEDIATE takes the file's write lock at once, from a connection that holds no
     // read lock, so the busy timeout is honoured: a read lock that had to be raised to a write
     // lock would be refused at once whenever another program is writing.
-    long ChangeOneRow(const std::string& statement,
-                      const std::vector<BoundValue>& params) override {
+    std::vector<long> ChangeRows(const std::vector<RowChange>& changes) override {
         Execute("BEGIN IMMEDIATE");
         try {
-            const long changed = Change(statement, params);
-            if (changed > 1) throw DbFailure("The change would have written more than one row.");
-            Execute(changed == 1 ? "COMMIT" : "ROLLBACK");
+            const std::vector<long> changed = ChangeEach(*this, changes);
+            Execute(std::count(changed.begin(), changed.end(), 1) ? "COMMIT" : "ROLLBACK");
             return changed;
         } catch (...) {
             sqlite3_exec(db_.get(), "ROLLBACK", nullptr, nullptr, nullptr);

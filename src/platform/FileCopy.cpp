@@ -24,14 +24,27 @@ constexpr std::size_t kBufferBytes = 1 << 20;
 // copy_file_range moves at most this much per call; larger files loop.
 constexpr std::size_t kChunkBytes = 1 << 30;
 
-// The portable path: read and write through one buffer, hashing on the way when asked.
-SystemResult<> CopyThroughBuffer(int in, int out, Sha256* digest = nullptr) {
+// The portable path: read and write through one buffer.
+SystemResult<> CopyThroughBuffer(int in, int out) {
     std::vector<char> buffer(kBufferBytes);
     for (;;) {
         const SystemResult<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
         if (!got) return got.error();
         if (*got == 0) return Done{};
-        if (digest) digest->Update(buffer.data(), *got);
+        if (SystemResult<> written = WriteAll(out, std::string_view(buffer.data(), *got)); !written)
+            return written;
+    }
+}
+
+// The same through the buffers of the hashing, which hashes every byte read while it is
+// written and the next ones are read.
+SystemResult<> CopyThroughHashing(int in, int out, HashQueue& hashing) {
+    for (;;) {
+        const std::span<char> buffer = hashing.TakeBuffer();
+        const SystemResult<std::size_t> got = ReadSome(in, buffer.data(), buffer.size());
+        hashing.Hash(got ? *got : 0);
+        if (!got) return got.error();
+        if (*got == 0) return Done{};
         if (SystemResult<> written = WriteAll(out, std::string_view(buffer.data(), *got)); !written)
             return written;
     }
@@ -125,10 +138,10 @@ bool MayReplace(const fs::path& to, const RegularFile& source, const fs::path& f
     return true;
 }
 
-SystemResult<> CopyBytes(int in, int out, Sha256* digest) {
-    if (digest) {
+SystemResult<> CopyBytes(int in, int out, HashQueue* hashing) {
+    if (hashing) {
         AdviseSequentialReading(in);
-        return CopyThroughBuffer(in, out, digest);
+        return CopyThroughHashing(in, out, *hashing);
     }
     bool unsupported = false;
     const SystemResult<> copied = CopyInKernel(in, out, unsupported);
@@ -139,7 +152,7 @@ SystemResult<> CopyBytes(int in, int out, Sha256* digest) {
 }  // namespace
 
 bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& error,
-                       Sha256* digest) {
+                       HashQueue* hashing) {
     const std::optional<RegularFile> source = OpenRegularFile(from, error);
     if (!source || !MayReplace(to, *source, from, error)) return false;
     UnfinishedCopy copy(to.parent_path().empty() ? "." : to.parent_path());
@@ -147,7 +160,7 @@ bool CopyFileReplacing(const fs::path& from, const fs::path& to, std::string& er
         error = "cannot create " + to.string() + ": " + created.error().Text();
         return false;
     }
-    if (const SystemResult<> copied = CopyBytes(source->fd.Get(), copy.Get(), digest); !copied) {
+    if (const SystemResult<> copied = CopyBytes(source->fd.Get(), copy.Get(), hashing); !copied) {
         error = "copying " + from.string() + " to " + to.string() + ": " + copied.error().Text();
         return false;
     }

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/Sha256.h"
+#include "platform/HashQueue.h"
 
 namespace mirabel {
 
@@ -18,11 +18,12 @@ inline constexpr const char* kUnfinishedCopyPrefix = ".mirabel-";
 // Returns false and fills `error`, leaving `to` as it was, when the source is a link or not a
 // regular file, when `to` is a folder, a FIFO or device, or the source itself, or when the
 // copy cannot be written or stops early.
-// With a digest, the bytes go through the program instead of the kernel, and every byte copied is
-// hashed on its way (the checksum of what was read from the original, for the catalog).
+// With a hashing queue, the bytes go through the program instead of the kernel, and every byte
+// copied is hashed on its way (the checksum of what was read from the original, for the
+// catalog), as bytes of the file the queue last started (HashQueue::StartFile).
 [[nodiscard]] bool CopyFileReplacing(const std::filesystem::path& from,
                                      const std::filesystem::path& to, std::string& error,
-                                     Sha256* digest = nullptr);
+                                     HashQueue* hashing = nullptr);
 
 // Removes what copies that never finished (the program was killed) left in the folder, so
 // that they are not taken for files of the study.

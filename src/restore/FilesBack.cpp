@@ -67,11 +67,7 @@ FileDescriptor WriteHidden(CopyReader& copy, const FolderEntries& folder, const 
               SizeText(file.size);
     else if (!file.sha256.empty() && reading.sha256 != file.sha256)
         why = file.name + ": the copy's bytes differ from those archived";
-    if (why.empty()) {
-        // Its writing starts now, while the next file is read.
-        sys::StartWriteBack(out.Get());
-        return out;
-    }
+    if (why.empty()) return out;
     // Whatever it held, the hidden file goes.
     static_cast<void>(out.Close());
     folder.RemoveLeaf(hidden);
@@ -81,11 +77,19 @@ FileDescriptor WriteHidden(CopyReader& copy, const FolderEntries& folder, const 
 // At most this many hidden files are open at once; a larger study is flushed in batches.
 constexpr std::size_t kOpenAtOnce = 128;
 
+void ShowFileProgressAndPump(const RunControl& control, int current, int total) {
+    if (control.StopRequested()) return;
+    ShowFileProgress(control, current, total);
+    PeekAndPump();
+}
+
+}  // namespace
+
 // The files written under hidden names and not yet renamed. They are flushed together (every
 // file's writing started before the first is waited for), so that the storage commits them at
 // once rather than one commit a file, and only then renamed into place. Whatever is still hidden
-// when the batch goes away is removed: a study that stops part-way gets none of its files back.
-class HiddenFiles {
+// when the batch goes away is removed.
+class StudyFilesBack::HiddenFiles {
   public:
     explicit HiddenFiles(const FolderEntries& folder) : folder_(folder) {}
     ~HiddenFiles() {
@@ -110,24 +114,27 @@ class HiddenFiles {
         return open_.size() < kOpenAtOnce ? "" : FlushOpen();
     }
 
-    // Flushes what is still open, then renames every file into place, `last` (when among them)
-    // after the others are durable under their own names; empty when all are in place.
-    std::string PutInPlace(const std::string& last) {
-        if (std::string why = FlushOpen(); !why.empty()) return why;
+    // Renames into place every file written but `last`, or only `last`; empty when done.
+    std::string Rename(const std::string& last, bool lastOnly) {
         std::string why;
-        for (bool lastRound : {false, true}) {
-            for (std::size_t i = 0; i < names_.size(); ++i) {
-                if ((names_[i] == last) != lastRound || written_[i].empty()) continue;
-                if (!folder_.RenameLeaf(written_[i], names_[i], why)) return why;
-                written_[i].clear();
-            }
-            if (!folder_.Flush(why)) return why;
+        for (std::size_t i = 0; i < names_.size(); ++i) {
+            if ((names_[i] == last) != lastOnly || written_[i].empty()) continue;
+            if (!folder_.RenameLeaf(written_[i], names_[i], why)) return why;
+            written_[i].clear();
         }
         return "";
     }
 
-  private:
+    // Starts writing the files still open to the storage, without waiting.
+    void StartFlush() {
+        for (const FileDescriptor& file : open_) sys::StartWriteBack(file.Get());
+    }
+
+    // Flushes and closes the files still open; empty when their bytes are on the storage. Every
+    // file's writing is started before the first is waited for, so that the storage takes them
+    // in one go rather than one commit a file.
     std::string FlushOpen() {
+        StartFlush();
         std::string why;
         for (std::size_t i = 0; i < open_.size() && why.empty(); ++i) {
             const std::string& name = names_[names_.size() - open_.size() + i];
@@ -140,26 +147,26 @@ class HiddenFiles {
         return why;
     }
 
+    std::size_t OpenCount() const { return open_.size(); }
+
+  private:
     const FolderEntries& folder_;
     std::vector<std::string> written_;  // hidden names, emptied once renamed
     std::vector<std::string> names_;    // the names they take
     std::vector<FileDescriptor> open_;  // the last ones written, not yet flushed
 };
 
-void ShowFileProgressAndPump(const RunControl& control, int current, int total) {
-    if (control.StopRequested()) return;
-    ShowFileProgress(control, current, total);
-    PeekAndPump();
-}
-
-}  // namespace
-
 std::string HiddenRestoreName(const std::string& name) {
     return ".mirabel-restore-" + name;
 }
 
-FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const FolderEntries& folder,
-                         std::vector<ExpectedFile> files) {
+StudyFilesBack::StudyFilesBack(FolderEntries folder)
+    : folder_(std::move(folder)), hidden_(std::make_unique<HiddenFiles>(folder_)) {}
+
+StudyFilesBack::~StudyFilesBack() = default;
+
+FilesBack StudyFilesBack::Write(const RunControl& control, CopyReader& copy,
+                                std::vector<ExpectedFile> files) {
     std::stable_partition(files.begin(), files.end(),
                           [](const ExpectedFile& file) { return file.name != kStudyList; });
     FilesBack back;
@@ -167,22 +174,64 @@ FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, const Fold
     // back whole is not touched at all.
     std::vector<bool> keep(files.size(), false);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        if (!folder.HasLeaf(files[i].name)) continue;
-        back.problem = CompareLocalFile(copy, folder, files[i]);
+        if (!folder_.HasLeaf(files[i].name)) continue;
+        back.problem = CompareLocalFile(copy, folder_, files[i]);
         if (!back.problem.empty()) return back;
         keep[i] = true;
         ++back.kept;
     }
-    HiddenFiles hidden(folder);
     for (std::size_t i = 0; i < files.size(); ++i) {
         ShowFileProgressAndPump(control, static_cast<int>(i + 1), static_cast<int>(files.size()));
         if (keep[i]) continue;
-        back.problem = hidden.Write(copy, files[i]);
-        if (!back.problem.empty()) return back;
+        back.problem = hidden_->Write(copy, files[i]);
+        if (!back.problem.empty()) {
+            // What was written so far goes at once, not when the study is done with.
+            hidden_ = std::make_unique<HiddenFiles>(folder_);
+            return back;
+        }
         ++back.written;
         back.bytes += files[i].size;
     }
-    back.problem = hidden.PutInPlace(kStudyList);
+    return back;
+}
+
+std::string StudyFilesBack::PutInPlace() {
+    for (const auto& step : kPlacingSteps)
+        if (std::string why = (this->*step)(); !why.empty()) return why;
+    return "";
+}
+
+std::string StudyFilesBack::StartFlushingFiles() {
+    hidden_->StartFlush();
+    return "";
+}
+
+std::string StudyFilesBack::FlushFiles() {
+    return hidden_->FlushOpen();
+}
+
+std::string StudyFilesBack::RenameOthers() {
+    return hidden_->Rename(kStudyList, false);
+}
+
+std::string StudyFilesBack::RenameStudyList() {
+    return hidden_->Rename(kStudyList, true);
+}
+
+std::string StudyFilesBack::FlushFolder() {
+    std::string why;
+    return folder_.Flush(why) ? "" : why;
+}
+
+std::size_t StudyFilesBack::OpenFiles() const {
+    return hidden_->OpenCount();
+}
+
+FilesBack BringFilesBack(const RunControl& control, CopyReader& copy, FolderEntries folder,
+                         std::vector<ExpectedFile> files) {
+    StudyFilesBack study(std::move(folder));
+    FilesBack back = study.Write(control, copy, std::move(files));
+    if (back.problem.empty()) back.problem = study.PutInPlace();
     back.done = back.problem.empty();
     return back;
 }

@@ -10,6 +10,7 @@
 #include "catalog/CatalogTime.h"
 #include "catalog/RunRecording.h"
 #include "log/Logs.h"
+#include "restore/BackgroundPlacing.h"
 #include "restore/StudyRestore.h"
 
 namespace mirabel {
@@ -19,6 +20,11 @@ namespace {
 constexpr int kMaxHoldDays = 36500;
 constexpr const char* kRestoreConnection = "restorerow";
 constexpr std::size_t kMaxLoggedMessage = 399;
+// Studies are put in place in groups of this many, or fewer when their hidden files still open
+// reach kGroupOpenFiles (two groups' files are open at once, and a process may open only so
+// many).
+constexpr std::size_t kGroupStudies = 10;
+constexpr std::size_t kGroupOpenFiles = 192;
 
 void LogMilestone(const std::string& text) {
     ActivityLog(text);
@@ -37,13 +43,29 @@ std::optional<int> WholeDays(const std::string& text) {
     return days;
 }
 
-// One study's turn: a failure of the image database or the catalog ends only this study.
-StudyRestoreResult TryStudy(RestoreContext& context, const std::string& examId) {
+// Runs one step of a study: a failure of the image database or the catalog ends only this
+// study.
+template <typename Step>
+void TryStep(StudyInHand& study, Step&& step) {
     try {
-        return RestoreStudy(context, examId);
+        step();
     } catch (const std::exception& failure) {
-        return {false, "exam " + examId, failure.what(), 0};
+        study.result = {false, "exam " + study.examId, failure.what(), 0};
+        study.files.reset();
     }
+}
+
+bool InGroup(const StudyGroup& group, const std::filesystem::path& folder) {
+    for (const StudyInHand& study : group)
+        if (study.files && study.folder == folder) return true;
+    return false;
+}
+
+StudyInHand Located(RestoreContext& context, const std::string& examId) {
+    StudyInHand study;
+    study.examId = examId;
+    TryStep(study, [&] { study = LocateStudy(context, examId); });
+    return study;
 }
 
 void Report(const StudyRestoreResult& result, const std::string& examId, RestoreTally& tally,
@@ -83,17 +105,49 @@ RestoreTally RestoreStudies(RunControl& control, const ArchiverConfig& config, i
     {
         ProgressScope window(control);
         const int total = static_cast<int>(examIds.size());
+        int concluded = 0;
+        // The studies are concluded in the order given, a group at a time once its files are
+        // in place.
+        const auto conclude = [&](StudyGroup group) {
+            FinishStudies(context, group);
+            for (const StudyInHand& study : group) {
+                const StudyRestoreResult& result = study.result;
+                Report(result, study.examId, tally, run);
+                ++concluded;
+                if (progress)
+                    progress((result.restored ? "Restored " : "Not restored ") +
+                             std::to_string(concluded) + " of " + std::to_string(total) + ": " +
+                             result.study + (result.restored ? "" : " - " + result.problem));
+            }
+        };
+        BackgroundPlacing placing;
+        StudyGroup gathered;
+        std::size_t openFiles = 0;
+        const auto handOver = [&] {
+            conclude(placing.Swap(std::move(gathered)));
+            gathered.clear();
+            openFiles = 0;
+        };
         for (int i = 0; i < total && !tally.stopped; ++i) {
             window.Window().SetStudyProgress(i + 1, total);
-            const StudyRestoreResult result = TryStudy(context, examIds[i]);
-            Report(result, examIds[i], tally, run);
-            if (progress)
-                progress((result.restored ? "Restored " : "Not restored ") + std::to_string(i + 1) +
-                         " of " + std::to_string(total) + ": " + result.study +
-                         (result.restored ? "" : " - " + result.problem));
+            StudyInHand study = Located(context, examIds[i]);
+            // The same folder twice (an exam named twice): the first is done with, and its row
+            // read again, before the second touches a file.
+            if (!study.Failed() &&
+                (placing.IsPlacing(study.folder) || InGroup(gathered, study.folder))) {
+                handOver();
+                conclude(placing.Wait());
+                study = Located(context, examIds[i]);
+            }
+            TryStep(study, [&] { WriteStudyFiles(context, study); });
+            if (study.files) openFiles += study.files->OpenFiles();
+            gathered.push_back(std::move(study));
+            if (gathered.size() >= kGroupStudies || openFiles >= kGroupOpenFiles) handOver();
             PeekAndPump();
             tally.stopped = control.StopRequested() && i + 1 < total;
         }
+        handOver();
+        conclude(placing.Wait());
     }
     if (tally.stopped) LogMilestone("Restore stopped by user");
     LogMilestone("Restore finished");

@@ -1,5 +1,6 @@
 #include "restore/StudyRestore.h"
 
+#include <exception>
 #include <optional>
 #include <vector>
 
@@ -74,59 +75,103 @@ std::string RowRefusal(const std::vector<std::string>& row) {
     return "";
 }
 
-// Places the files; empty when they are all back.
-std::string PlaceFiles(RestoreContext& context, const std::vector<std::string>& row,
-                       const std::string& examId, StudyRestoreResult& result) {
-    const std::string& imagePath = row[kImagePath];
+// Writes the files under hidden names; empty when they are all written or kept.
+std::string WriteFiles(RestoreContext& context, StudyInHand& study) {
     const std::string root = ToNativeSeparators(context.config.m_strImagePath);
-    const std::optional<std::filesystem::path> folder = LocalStudyDirectory(root, imagePath);
-    if (!folder) return "its image path \"" + imagePath + "\" does not lie below the image root";
-    const CopyAccess access = OpenCopyForReading(row[kArchiveValue], imagePath);
+    const CopyAccess access = OpenCopyForReading(study.row[kArchiveValue], study.row[kImagePath]);
     if (access.reach != CopyReach::Reached) return access.why;
     std::string why;
-    const auto files = ExpectedFiles(RecordedCopy(context.catalog, examId, row[kArchiveValue]),
-                                     *access.reader, why);
+    const auto files = ExpectedFiles(
+        RecordedCopy(context.catalog, study.examId, study.row[kArchiveValue]), *access.reader, why);
     if (!files) return why;
-    if (!CreateFolderLevels(root, *folder, why)) return why;
-    const FolderEntries entries(root, *folder);
-    if (!entries.IsOpen()) return folder->string() + " cannot be opened";
-    const FilesBack back = BringFilesBack(context.control, *access.reader, entries, *files);
-    result.bytes = back.bytes;
+    if (!CreateFolderLevels(root, study.folder, why)) return why;
+    FolderEntries entries(root, study.folder);
+    if (!entries.IsOpen()) return study.folder.string() + " cannot be opened";
+    study.files = std::make_unique<StudyFilesBack>(std::move(entries));
+    const FilesBack back = study.files->Write(context.control, *access.reader, *files);
+    study.result.bytes = back.bytes;
+    if (!back.problem.empty()) study.files.reset();
     return back.problem;
+}
+
+// A failure that ends every study not failed yet.
+void FailTheRest(std::vector<StudyInHand>& studies, const std::string& why) {
+    for (StudyInHand& study : studies)
+        if (!study.Failed()) study.result.problem = why;
 }
 
 }  // namespace
 
-StudyRestoreResult RestoreStudy(RestoreContext& context, const std::string& examId) {
-    StudyRestoreResult result;
-    result.study = "exam " + examId;
-    const std::string mediaColumn = MediaTypeColumn(context.config);
+StudyInHand LocateStudy(RestoreContext& context, const std::string& examId) {
+    StudyInHand study;
+    study.examId = examId;
+    study.result.study = "exam " + examId;
+    study.mediaColumn = MediaTypeColumn(context.config);
     const auto row = context.rows.Read(
-        examId, {"IMAGE_PATH", "EXAM_DATE", mediaColumn, context.config.m_strDbField});
+        examId, {"IMAGE_PATH", "EXAM_DATE", study.mediaColumn, context.config.m_strDbField});
     if (!row) {
-        result.problem = "the image database has no EXAM row for it";
-        return result;
+        study.result.problem = "the image database has no EXAM row for it";
+        return study;
     }
+    study.row = *row;
     RemovalJournal journal(context.catalog);
     const std::optional<RegisteredRemoval> removal = journal.LastRemovalOf(examId);
-    result.study = StudyName(removal, (*row)[kExamDate], examId);
-    result.problem = RowRefusal(*row);
-    if (result.problem.empty() && journal.Holds(examId))
-        result.problem = "its removal is unfinished (the next removal pass completes or undoes it)";
-    if (!result.problem.empty()) return result;
+    study.result.study = StudyName(removal, study.row[kExamDate], examId);
+    study.mediaTypeBefore = removal && !removal->mediaTypeBefore.empty() ? removal->mediaTypeBefore
+                                                                         : kMediaTypeWhenUnknown;
+    study.result.problem = RowRefusal(study.row);
+    if (study.result.problem.empty() && journal.Holds(examId))
+        study.result.problem =
+            "its removal is unfinished (the next removal pass completes or undoes it)";
+    if (study.Failed()) return study;
+    const std::string root = ToNativeSeparators(context.config.m_strImagePath);
+    const std::optional<std::filesystem::path> folder =
+        LocalStudyDirectory(root, study.row[kImagePath]);
+    if (!folder) {
+        study.result.problem =
+            "its image path \"" + study.row[kImagePath] + "\" does not lie below the image root";
+        return study;
+    }
+    study.folder = folder->lexically_normal();
     // A row that cannot be written now (locked, read-only, a full disk) leaves the study as it
     // was: no file comes back that the row would not then account for.
-    context.rows.ProveWritable(examId, mediaColumn);
-    result.problem = PlaceFiles(context, *row, examId, result);
-    if (!result.problem.empty()) return result;
+    context.rows.ProveWritable(examId, study.mediaColumn);
+    return study;
+}
+
+void WriteStudyFiles(RestoreContext& context, StudyInHand& study) {
+    if (!study.Failed()) study.result.problem = WriteFiles(context, study);
+}
+
+void FinishStudies(RestoreContext& context, std::vector<StudyInHand>& studies) {
+    std::vector<std::string> held;
+    for (const StudyInHand& study : studies)
+        if (!study.Failed()) held.push_back(study.examId);
+    if (held.empty()) return;
     // Held first: a row written without its hold would be the next night's candidate.
-    RestoreHolds(context.catalog).Hold(examId, context.holdDays);
-    const std::string before = removal && !removal->mediaTypeBefore.empty()
-                                   ? removal->mediaTypeBefore
-                                   : kMediaTypeWhenUnknown;
-    if (!context.rows.Write(examId, mediaColumn, before)) result.problem = "its EXAM row is gone";
-    result.restored = result.problem.empty();
-    return result;
+    try {
+        RestoreHolds(context.catalog).Hold(held, context.holdDays);
+    } catch (const std::exception& failure) {
+        FailTheRest(studies, failure.what());
+        return;
+    }
+    // The rows in one commit: a study is restored once its row says so.
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const StudyInHand& study : studies)
+        if (!study.Failed()) rows.emplace_back(study.examId, study.mediaTypeBefore);
+    std::vector<bool> written;
+    try {
+        written = context.rows.WriteRows(MediaTypeColumn(context.config), rows);
+    } catch (const std::exception& failure) {
+        FailTheRest(studies, failure.what());
+        return;
+    }
+    std::size_t next = 0;
+    for (StudyInHand& study : studies) {
+        if (study.Failed()) continue;
+        if (!written.at(next++)) study.result.problem = "its EXAM row is gone";
+        study.result.restored = !study.Failed();
+    }
 }
 
 }  // namespace mirabel

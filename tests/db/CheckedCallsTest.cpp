@@ -95,6 +95,33 @@ TEST_F(CheckedCalls, AnEarlierFailureDoesNotFailTheNextCall) {
     EXPECT_EQ(out, std::vector<std::string>{"a"});
 }
 
+// Several rows written in one commit: a row that is gone is reported as such and does not keep
+// the others from being written; a failing change writes none of them.
+TEST_F(CheckedCalls, RowsWrittenTogetherAreWrittenAllOrNone) {
+    RunSqlite(Path("echo.mdb"), {"INSERT INTO EXAM VALUES (2, 'b')"});
+    const struct {
+        std::vector<std::pair<std::string, std::string>> values;
+        std::vector<long> changed;  // empty: the call fails
+        const char* rows;           // the A column of rows 1 and 2 afterwards
+    } cases[] = {
+        {{{"1", "x"}, {"2", "y"}}, {1, 1}, "x y"},
+        {{{"9", "z"}, {"1", "w"}}, {0, 1}, "w y"},
+        // The second change matches two rows: the first change is undone too.
+        {{{"2", "v"}, {"1 OR EXAM_ID = 2", "u"}}, {}, "w y"},
+    };
+    for (const auto& c : cases) {
+        try {
+            EXPECT_EQ(checked::SetRowFields(Connected(), "EXAM", "EXAM_ID", "A", c.values),
+                      c.changed);
+        } catch (const DatabaseError&) {
+            EXPECT_TRUE(c.changed.empty()) << c.rows;
+        }
+        checked::GetColumnByIndex(Opened("SELECT A FROM EXAM ORDER BY EXAM_ID"), 0, out, 9);
+        EXPECT_EQ(out.at(0) + " " + out.at(1), c.rows);
+        out.clear();
+    }
+}
+
 }  // namespace
 
 }  // namespace mirabel

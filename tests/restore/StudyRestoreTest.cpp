@@ -7,7 +7,9 @@
 
 #include "app/WindowRun.h"
 
+#include <cerrno>
 #include <map>
+#include <optional>
 
 #include "catalog/CopyCatalog.h"
 #include "catalog/RestoreHolds.h"
@@ -16,8 +18,10 @@
 #include "fixtures/CatalogRecords.h"
 #include "fixtures/FolderHashes.h"
 #include "fixtures/FtpServer.h"
+#include "fixtures/ImageDatabaseMaker.h"
 #include "fixtures/RemovalSetup.h"
 #include "platform/Sha256.h"
+#include "platform/SystemCalls.h"
 #include "removal/CandidateSelection.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/StudyDeletion.h"
@@ -170,6 +174,46 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
     const RestoreTally again = RestoreStudies(WindowRunControl(), setup.config, 30, {"1"}, {});
     EXPECT_EQ(again.failed, 1);
     EXPECT_TRUE(Logged(setup.Errors(), "not \"Archive\": it was not removed"));
+}
+
+// One study's files are put in place while the next one's are written, yet each study is judged
+// on its own: one whose files cannot be flushed is not restored while the next one is, and an
+// exam named twice comes back once.
+TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
+    const struct {
+        std::vector<std::string> examIds;
+        int failedFlush;  // the nth flush fails; 0: none
+        std::map<long, bool> restored;
+        const char* logged;
+    } cases[] = {
+        {{"1", "1"}, 0, {{1, true}}, "not \"Archive\": it was not removed"},
+        {{"1", "2"}, 1, {{1, false}, {2, true}}, "dcm cannot be flushed in the study folder"},
+    };
+    for (const auto& c : cases) {
+        RemovalSetup setup;
+        for (long examId : {1, 2}) {
+            RemovalStudy study;
+            study.examId = examId;
+            setup.Add(study);
+            // As a removal leaves it: the folder stays, its files go.
+            for (const auto& entry : fs::directory_iterator(setup.FolderOf(examId)))
+                fs::remove(entry.path());
+        }
+        RunSqlite(setup.Database(), {"UPDATE EXAM SET \"Media Type\" = 'Archive'"});
+        RestoreTally tally;
+        {
+            std::optional<ScopedSystemCallFault> fault;
+            if (c.failedFlush) fault.emplace(SystemCall::Fsync, c.failedFlush, EIO);
+            tally = RestoreStudies(WindowRunControl(), setup.config, 30, c.examIds, {});
+        }
+        EXPECT_EQ(tally.restored + tally.failed, static_cast<int>(c.examIds.size()));
+        for (const auto& [examId, back] : c.restored) {
+            EXPECT_EQ(setup.MediaType(examId), back ? "Image Server" : "Archive") << examId;
+            EXPECT_EQ(fs::exists(setup.FolderOf(examId) / "cv.dir"), back) << examId;
+            EXPECT_FALSE(fs::exists(setup.FolderOf(examId) / HiddenRestoreName("IMG1.dcm")));
+        }
+        EXPECT_TRUE(Logged(setup.Errors(), c.logged)) << c.logged;
+    }
 }
 
 TEST(StudyRestore, AHeldStudyIsLeftOutOfTheRulesUntilItsHoldEnds) {
