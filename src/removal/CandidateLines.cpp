@@ -58,23 +58,33 @@ std::string CandidateLine(const StudyRecord& record, bool isTemp) {
 }
 
 std::string CandidateSortKey(CandidateColumn column, const std::string& value) {
-    // Numbers sort by their length first, then digit by digit; "-" is shorter than all of them.
-    if (column == CandidateColumn::Size)
-        return std::string(1, static_cast<char>(value.size())) + value;
+    // Numbers sort by their length first, then digit by digit; a size that is not a number
+    // ("-", kSizeNotMeasured) comes before all of them.
+    if (column == CandidateColumn::Size) {
+        const bool number =
+            !value.empty() && value.find_first_not_of("0123456789") == std::string::npos;
+        return std::string(1, static_cast<char>(number ? value.size() : 0)) + value;
+    }
     const bool usDate = value.size() >= 10 && value[2] == '/' && value[5] == '/';
     if (column != CandidateColumn::ExamDate || !usDate) return value;
     return value.substr(6, 4) + value.substr(0, 2) + value.substr(3, 2) + value.substr(10);
 }
 
 std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates,
-                                                  const std::string& imageRoot) {
+                                                  const std::string& imageRoot,
+                                                  std::chrono::milliseconds budget) {
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    const auto size = [&](std::string_view imagePath) {
+        if (std::chrono::steady_clock::now() >= deadline) return std::string(kSizeNotMeasured);
+        return SizeColumn(imageRoot, imagePath);
+    };
     std::vector<CandidateListLine> lines;
     lines.reserve(candidates.temp.size() + candidates.server.size());
     ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
         lines.push_back({CandidateLine(record, isTemp),
                          {isTemp ? "TMP" : "SVR", std::string(record.LastName()),
                           std::string(record.FirstName()), std::string(record.Mrn()),
-                          std::string(record.ExamDate()), SizeColumn(imageRoot, record.ImagePath()),
+                          std::string(record.ExamDate()), size(record.ImagePath()),
                           std::string(record.ArchiveValue())},
                          {isTemp, std::string(record.ExamId())},
                          record.m_bSelected != 0});

@@ -3,6 +3,7 @@
 // candidates first, then the server candidates. Each line remembers the study it shows by its
 // list and exam id, not by its place in the lists, so that a highlighted line selects that study
 // and no other, whatever became of the lists since the line was made.
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -38,13 +39,21 @@ struct CandidateListLine {
 std::string CandidateLine(const StudyRecord& record, bool isTemp);
 
 // A key that sorts a column's values in their own order: exam dates ("MM/DD/YYYY ...") by date,
-// sizes by number ("-" before every number).
+// sizes by number ("-" and kSizeNotMeasured before every number).
 std::string CandidateSortKey(CandidateColumn column, const std::string& value);
 
+// The size shown for a study whose folder was not measured in time.
+inline constexpr const char* kSizeNotMeasured = "?";
+// How long the list may spend measuring folders when it opens.
+inline constexpr std::chrono::milliseconds kSizeMeasuringBudget{3000};
+
 // Every candidate's line, in list order. Each study's folder below imageRoot is measured here,
-// once: the list shows the sizes as they were when it opened.
-std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates,
-                                                  const std::string& imageRoot);
+// once: the list shows the sizes as they were when it opened. A store of tens of thousands of
+// archived studies would hold the window for minutes: once `budget` has passed, the remaining
+// folders show kSizeNotMeasured.
+std::vector<CandidateListLine> CandidateListLines(
+    const DeletionCandidates& candidates, const std::string& imageRoot,
+    std::chrono::milliseconds budget = kSizeMeasuringBudget);
 
 // The candidates the keys name that are still in their lists, in list order, each once.
 std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,

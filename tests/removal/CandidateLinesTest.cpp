@@ -28,6 +28,21 @@ std::set<std::string> SelectedIn(const CandidateList& list) {
     return ids;
 }
 
+// A large store must not hold the window while every folder is measured: what the budget does
+// not reach shows as not measured, and every study still has its line.
+TEST(CandidateLines, FoldersBeyondTheMeasuringBudgetShowAsNotMeasured) {
+    Fill(g_ServerCandidates, {"10", "11"});
+    const auto size = [](const CandidateListLine& line) {
+        return line.columns[static_cast<int>(CandidateColumn::Size)];
+    };
+    const std::vector<CandidateListLine> late =
+        CandidateListLines(WindowCandidates(), "", std::chrono::milliseconds(0));
+    ASSERT_EQ(late.size(), 2u);
+    for (const CandidateListLine& line : late) EXPECT_EQ(size(line), kSizeNotMeasured);
+    EXPECT_EQ(size(CandidateListLines(WindowCandidates(), "").front()), "-");
+    WindowCandidates() = {};
+}
+
 TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     Fill(g_TempCandidates, {"12"});
     Fill(g_ServerCandidates, {"10", "11"});
@@ -53,7 +68,7 @@ TEST(CandidateLines, SizesSortByNumberAndExamDatesByDate) {
         CandidateColumn column;
         std::vector<std::string> ascending;
     } cases[] = {
-        {CandidateColumn::Size, {"-", "0", "9", "10", "120", "1024"}},
+        {CandidateColumn::Size, {"-", kSizeNotMeasured, "0", "9", "10", "120", "1024"}},
         {CandidateColumn::ExamDate,
          {"12/31/1999 23:00", "01/02/2004 10:15", "01/17/2004 09:00", "03/01/2004 08:00"}},
     };
