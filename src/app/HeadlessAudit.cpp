@@ -1,7 +1,9 @@
 #include "app/HeadlessAudit.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -29,7 +31,7 @@ namespace mirabel {
 
 namespace {
 
-constexpr double kBytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
+constexpr std::uint64_t kBytesPerGigabyte = 1024ULL * 1024 * 1024;
 
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
@@ -43,6 +45,13 @@ std::optional<long long> WholeNumber(const std::string& text, long long min) {
     if (text.empty() || error != std::errc() || end != text.data() + text.size() || value < min)
         return std::nullopt;
     return value;
+}
+
+// A budget more than 64 bits can count in bytes is as good as none: the most they can count.
+std::uint64_t GigabytesInBytes(long long gigabytes) {
+    const auto whole = static_cast<std::uint64_t>(gigabytes);
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    return whole > kMost / kBytesPerGigabyte ? kMost : whole * kBytesPerGigabyte;
 }
 
 // The audit's choice and budget from the options; false with why for a value refused.
@@ -67,7 +76,7 @@ bool ReadAuditOptions(const CommandLine& line, AuditChoice& choice, AuditBudget&
     if (const auto minutes = number("--budget-minutes", 1))
         budget.time = std::chrono::minutes(*minutes);
     if (const auto gigabytes = number("--budget-gb", 1))
-        budget.bytes = static_cast<std::uint64_t>(*gigabytes * kBytesPerGigabyte);
+        budget.bytes = GigabytesInBytes(*gigabytes);
     return why.empty();
 }
 
