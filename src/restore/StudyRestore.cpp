@@ -156,7 +156,10 @@ StudyInHand LocateStudy(RestoreContext& context, const std::string& examId) {
             "its image path \"" + study.row[kImagePath] + "\" does not lie below the image root";
         return study;
     }
+    // One spelling for each folder, a separator at the end or not: two rows naming one folder
+    // must be seen as one, or the second would write over the first's files being placed.
     study.folder = folder->lexically_normal();
+    if (!study.folder.has_filename()) study.folder = study.folder.parent_path();
     // A row that cannot be written now (locked, read-only, a full disk) leaves the study as it
     // was: no file comes back that the row would not then account for.
     context.rows.ProveWritable(examId, study.mediaColumn);

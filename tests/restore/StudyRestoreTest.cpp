@@ -189,9 +189,11 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
         int failedFlush;  // the nth flush fails; 0: none
         std::map<long, bool> restored;
         const char* logged;
+        bool oneFolder = false;  // exam 2's row names exam 1's folder, its copy other bytes
     } cases[] = {
         {{"1", "1"}, 0, {{1, true}}, "not \"Archive\": it was not removed"},
         {{"1", "2"}, 1, {{1, false}, {2, true}}, "dcm cannot be flushed in the study folder"},
+        {{"1", "2"}, 0, {{1, true}}, "IMG1.dcm is already in the study folder", true},
     };
     for (const auto& c : cases) {
         RemovalSetup setup;
@@ -204,6 +206,12 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
                 fs::remove(entry.path());
         }
         RunSqlite(setup.Database(), {"UPDATE EXAM SET \"Media Type\" = 'Archive'"});
+        if (c.oneFolder) {
+            // Spelled with a separator at the end: the same folder all the same.
+            RunSqlite(setup.Database(), {"UPDATE EXAM SET IMAGE_PATH = (SELECT IMAGE_PATH FROM "
+                                         "EXAM WHERE EXAM_ID = 1) || '\\' WHERE EXAM_ID = 2"});
+            WriteFileBytes(setup.CopyOf(2) / "IMG1.dcm", "other bytes");
+        }
         RestoreTally tally;
         {
             std::optional<ScopedSystemCallFault> fault;
@@ -215,6 +223,10 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
             EXPECT_EQ(setup.MediaType(examId), back ? "Image Server" : "Archive") << examId;
             EXPECT_EQ(fs::exists(setup.FolderOf(examId) / "cv.dir"), back) << examId;
             EXPECT_FALSE(fs::exists(setup.FolderOf(examId) / HiddenRestoreName("IMG1.dcm")));
+            if (back) {
+                EXPECT_EQ(ReadFileBytes(setup.FolderOf(examId) / "IMG1.dcm"),
+                          ReadFileBytes(setup.CopyOf(examId) / "IMG1.dcm"));
+            }
         }
         EXPECT_TRUE(Logged(setup.Errors(), c.logged)) << c.logged;
     }
