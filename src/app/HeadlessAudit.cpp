@@ -1,7 +1,9 @@
 #include "app/HeadlessAudit.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <limits>
 #include <optional>
 #include <string>
 
@@ -29,7 +31,8 @@ namespace mirabel {
 
 namespace {
 
-constexpr double kBytesPerGigabyte = 1024.0 * 1024.0 * 1024.0;
+constexpr long long kNoLimit = std::numeric_limits<long long>::max();
+constexpr std::uint64_t kBytesPerGigabyte = 1024ULL * 1024 * 1024;
 
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
@@ -45,15 +48,25 @@ std::optional<long long> WholeNumber(const std::string& text, long long min) {
     return value;
 }
 
+// A budget more than 64 bits can count in bytes is as good as none: the most they can count.
+std::uint64_t GigabytesInBytes(long long gigabytes) {
+    const auto whole = static_cast<std::uint64_t>(gigabytes);
+    constexpr std::uint64_t kMost = std::numeric_limits<std::uint64_t>::max();
+    return whole > kMost / kBytesPerGigabyte ? kMost : whole * kBytesPerGigabyte;
+}
+
 // The audit's choice and budget from the options; false with why for a value refused.
 bool ReadAuditOptions(const CommandLine& line, AuditChoice& choice, AuditBudget& budget,
                       std::string& why) {
-    auto number = [&](const char* option, long long min) -> std::optional<long long> {
+    auto number = [&](const char* option, long long min,
+                      long long max = kNoLimit) -> std::optional<long long> {
         if (!line.Has(option)) return std::nullopt;
-        const std::optional<long long> value = WholeNumber(line.options.at(option), min);
+        std::optional<long long> value = WholeNumber(line.options.at(option), min);
+        if (value > max) value.reset();
         if (!value)
             why = std::string(option) + " needs a whole number from " + std::to_string(min) +
-                  ", not \"" + line.options.at(option) + "\"";
+                  (max == kNoLimit ? "" : " to " + std::to_string(max)) + ", not \"" +
+                  line.options.at(option) + "\"";
         return value;
     };
     if (line.Has("--study")) {
@@ -63,11 +76,13 @@ bool ReadAuditOptions(const CommandLine& line, AuditChoice& choice, AuditBudget&
             return false;
         }
     }
-    if (const auto days = number("--older-than", 0)) choice.olderThanDays = static_cast<int>(*days);
+    // Days are counted in an int: a larger number would wrap round to a few days, or none.
+    if (const auto days = number("--older-than", 0, std::numeric_limits<int>::max()))
+        choice.olderThanDays = static_cast<int>(*days);
     if (const auto minutes = number("--budget-minutes", 1))
         budget.time = std::chrono::minutes(*minutes);
     if (const auto gigabytes = number("--budget-gb", 1))
-        budget.bytes = static_cast<std::uint64_t>(*gigabytes * kBytesPerGigabyte);
+        budget.bytes = GigabytesInBytes(*gigabytes);
     return why.empty();
 }
 

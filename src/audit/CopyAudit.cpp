@@ -16,7 +16,10 @@ class BudgetClock {
         : budget_(budget), start_(std::chrono::steady_clock::now()) {}
     bool Spent(std::uint64_t bytes) const {
         if (budget_.bytes && bytes >= *budget_.bytes) return true;
-        return budget_.time && std::chrono::steady_clock::now() - start_ >= *budget_.time;
+        // Compared in whole minutes: the budget turned into the clock's nanoseconds would
+        // overflow for a budget of some hundred years and read as spent at once.
+        return budget_.time && std::chrono::duration_cast<std::chrono::minutes>(
+                                   std::chrono::steady_clock::now() - start_) >= *budget_.time;
     }
 
   private:

@@ -1,5 +1,6 @@
 #include "restore/StudyRestore.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <vector>
@@ -39,8 +40,27 @@ std::optional<CatalogCopy> RecordedCopy(CatalogDatabase& catalog, const std::str
     return std::nullopt;
 }
 
-// The files the study must get back: the catalog's record, or else the copy's listing.
+// Why a listing of the copy lacks a file the removal took from the study folder (or holds it
+// with another size); empty when it has them all. Without this, a copy that lost a file, or
+// holds a link or a FIFO in its place, would bring back a study short of that file.
+std::string MissingFromListing(const std::vector<ExpectedFile>& listed,
+                               const std::vector<JournalFile>& removed, const std::string& where) {
+    for (const JournalFile& gone : removed) {
+        if (gone.name == kExamVer || !IsPlainName(gone.name)) continue;
+        const auto found = std::find_if(listed.begin(), listed.end(), [&](const ExpectedFile& f) {
+            return f.name == gone.name && f.size == gone.size;
+        });
+        if (found == listed.end())
+            return "the copy at " + where + " does not hold " + gone.name + " (" +
+                   std::to_string(gone.size) + " bytes) as the study folder had it";
+    }
+    return "";
+}
+
+// The files the study must get back: the catalog's record, or else the copy's listing, which
+// must hold every file the removal took.
 std::optional<std::vector<ExpectedFile>> ExpectedFiles(const std::optional<CatalogCopy>& recorded,
+                                                       const std::vector<JournalFile>& removed,
                                                        CopyReader& copy, std::string& why) {
     std::vector<ExpectedFile> files;
     if (recorded) {
@@ -50,6 +70,8 @@ std::optional<std::vector<ExpectedFile>> ExpectedFiles(const std::optional<Catal
         const auto listed = copy.List(why);
         if (!listed) return std::nullopt;
         for (const CopyListedFile& file : *listed) files.push_back({file.name, file.size, ""});
+        why = MissingFromListing(files, removed, copy.Where());
+        if (!why.empty()) return std::nullopt;
     }
     std::erase_if(files, [](const ExpectedFile& file) { return file.name == kExamVer; });
     for (const ExpectedFile& file : files)
@@ -81,8 +103,9 @@ std::string WriteFiles(RestoreContext& context, StudyInHand& study) {
     const CopyAccess access = OpenCopyForReading(study.row[kArchiveValue], study.row[kImagePath]);
     if (access.reach != CopyReach::Reached) return access.why;
     std::string why;
-    const auto files = ExpectedFiles(
-        RecordedCopy(context.catalog, study.examId, study.row[kArchiveValue]), *access.reader, why);
+    const auto files =
+        ExpectedFiles(RecordedCopy(context.catalog, study.examId, study.row[kArchiveValue]),
+                      study.removedFiles, *access.reader, why);
     if (!files) return why;
     if (!CreateFolderLevels(root, study.folder, why)) return why;
     FolderEntries entries(root, study.folder);
@@ -119,6 +142,7 @@ StudyInHand LocateStudy(RestoreContext& context, const std::string& examId) {
     study.result.study = StudyName(removal, study.row[kExamDate], examId);
     study.mediaTypeBefore = removal && !removal->mediaTypeBefore.empty() ? removal->mediaTypeBefore
                                                                          : kMediaTypeWhenUnknown;
+    if (removal) study.removedFiles = removal->files;
     study.result.problem = RowRefusal(study.row);
     if (study.result.problem.empty() && journal.Holds(examId))
         study.result.problem =
@@ -132,7 +156,10 @@ StudyInHand LocateStudy(RestoreContext& context, const std::string& examId) {
             "its image path \"" + study.row[kImagePath] + "\" does not lie below the image root";
         return study;
     }
+    // One spelling for each folder, a separator at the end or not: two rows naming one folder
+    // must be seen as one, or the second would write over the first's files being placed.
     study.folder = folder->lexically_normal();
+    if (!study.folder.has_filename()) study.folder = study.folder.parent_path();
     // A row that cannot be written now (locked, read-only, a full disk) leaves the study as it
     // was: no file comes back that the row would not then account for.
     context.rows.ProveWritable(examId, study.mediaColumn);

@@ -10,6 +10,7 @@
 
 #include "archive/ExamRowWriter.h"
 #include "catalog/CatalogDatabase.h"
+#include "catalog/RemovalJournal.h"
 #include "core/ArchiverConfig.h"
 #include "restore/FilesBack.h"
 
@@ -46,6 +47,7 @@ struct StudyInHand {
     std::string mediaColumn;
     std::string mediaTypeBefore;            // what the removal register says it had
     std::filesystem::path folder;           // the local study folder, once located
+    std::vector<JournalFile> removedFiles;  // what the removal register says went
     std::unique_ptr<StudyFilesBack> files;  // written, not yet in place
 
     bool Failed() const { return !result.problem.empty(); }

@@ -122,6 +122,7 @@ TEST_F(CommandLine, WithoutADestinationItCannotStartAndSaysWhy) {
         {"--verify --study 12a", "--study needs an exam id"},
         {"--verify --budget-gb 0", "--budget-gb needs a whole number from 1"},
         {"--verify --older-than -3", "--older-than needs a whole number from 0"},
+        {"--verify --older-than 4294967296", "--older-than needs a whole number from 0 to"},
     };
     for (const auto& c : refused) {
         const ProgramOutcome run = RunProgram(c.arguments);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "config/ArchiveDestination.h"
 #include "fixtures/CatalogRecords.h"
 #include "fixtures/FtpServer.h"
@@ -116,6 +118,11 @@ TEST(CopyAudit, FindsEveryDamageOnFoldersServersAndMediaAndNeverCallsAnUnreached
     const AuditTally first = AuditCopies(copies, {}, {std::nullopt, 1}, {});
     EXPECT_TRUE(first.budgetSpent);
     EXPECT_EQ(first.verified + first.damaged + first.notChecked, 1);
+    // A budget as large as the types hold is never spent at once.
+    const AuditTally unbounded = AuditCopies(
+        copies, {}, {std::chrono::minutes::max(), std::numeric_limits<std::uint64_t>::max()}, {});
+    EXPECT_FALSE(unbounded.budgetSpent);
+    EXPECT_EQ(unbounded.verified + unbounded.damaged + unbounded.notChecked, 10);
 }
 
 }  // namespace

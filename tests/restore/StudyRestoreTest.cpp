@@ -49,7 +49,8 @@ struct RestoreCase {
     const char* kind;    // "folder", "ftp", "medium"
     bool catalogued;     // else the copy's listing is all there is
     const char* damage;  // "flip": a byte of the copy; "local": a local file with other bytes;
-                         // "same": a local file with the archived bytes
+                         // "same": a local file with the archived bytes; "gone": a file
+                         // missing from the copy
     const char* logged;  // in the error line of a study that is not restored
 };
 
@@ -83,6 +84,8 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         {9, "folder", true, "local", "IMG2.dcm is already in the study folder with other bytes"},
         // IMG1.dcm was written whole before IMG2.dcm failed: it is not put in place either.
         {10, "folder", true, "flip2", "IMG2.dcm: the copy's bytes differ from those archived"},
+        // Without the catalog, the removal register says what the copy must hold.
+        {11, "folder", false, "gone", "does not hold IMG2.dcm"},
     };
     std::map<long, std::map<std::string, std::string>> before;
     std::map<long, std::string> values;
@@ -134,6 +137,7 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         const fs::path local = setup.FolderOf(c.examId);
         if (damage == "same") WriteFileBytes(local / "IMG1.dcm", "image 1");
         if (damage == "local") WriteFileBytes(local / "IMG2.dcm", "image 2 changed");
+        if (damage == "gone") fs::remove(setup.CopyOf(c.examId) / "IMG2.dcm");
         if (damage == "flip" || damage == "flip2") {
             const std::string kind = c.kind;
             const fs::path copy = kind == "ftp" ? ftpFolder / ("ST" + std::to_string(c.examId))
@@ -147,7 +151,7 @@ TEST(StudyRestore, ArchivedThenRemovedStudiesComeBackByteForByteOrNotAtAll) {
         RestoreStudies(WindowRunControl(), setup.config, 30, examIds,
                        [&](const std::string& line) { progress.push_back(line); });
     EXPECT_EQ(tally.restored, 6);
-    EXPECT_EQ(tally.failed, 4);
+    EXPECT_EQ(tally.failed, 5);
     EXPECT_EQ(progress.size(), examIds.size());
     const std::vector<std::string> errors = setup.Errors();
     const std::unordered_set<std::string> held = ExamsOnRestoreHold();
@@ -185,9 +189,11 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
         int failedFlush;  // the nth flush fails; 0: none
         std::map<long, bool> restored;
         const char* logged;
+        bool oneFolder = false;  // exam 2's row names exam 1's folder, its copy other bytes
     } cases[] = {
         {{"1", "1"}, 0, {{1, true}}, "not \"Archive\": it was not removed"},
         {{"1", "2"}, 1, {{1, false}, {2, true}}, "dcm cannot be flushed in the study folder"},
+        {{"1", "2"}, 0, {{1, true}}, "IMG1.dcm is already in the study folder", true},
     };
     for (const auto& c : cases) {
         RemovalSetup setup;
@@ -200,6 +206,12 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
                 fs::remove(entry.path());
         }
         RunSqlite(setup.Database(), {"UPDATE EXAM SET \"Media Type\" = 'Archive'"});
+        if (c.oneFolder) {
+            // Spelled with a separator at the end: the same folder all the same.
+            RunSqlite(setup.Database(), {"UPDATE EXAM SET IMAGE_PATH = (SELECT IMAGE_PATH FROM "
+                                         "EXAM WHERE EXAM_ID = 1) || '\\' WHERE EXAM_ID = 2"});
+            WriteFileBytes(setup.CopyOf(2) / "IMG1.dcm", "other bytes");
+        }
         RestoreTally tally;
         {
             std::optional<ScopedSystemCallFault> fault;
@@ -211,6 +223,10 @@ TEST(StudyRestore, OverlappingStudiesAreEachRestoredOrRefusedOnTheirOwn) {
             EXPECT_EQ(setup.MediaType(examId), back ? "Image Server" : "Archive") << examId;
             EXPECT_EQ(fs::exists(setup.FolderOf(examId) / "cv.dir"), back) << examId;
             EXPECT_FALSE(fs::exists(setup.FolderOf(examId) / HiddenRestoreName("IMG1.dcm")));
+            if (back) {
+                EXPECT_EQ(ReadFileBytes(setup.FolderOf(examId) / "IMG1.dcm"),
+                          ReadFileBytes(setup.CopyOf(examId) / "IMG1.dcm"));
+            }
         }
         EXPECT_TRUE(Logged(setup.Errors(), c.logged)) << c.logged;
     }
