@@ -1,5 +1,7 @@
 #include "restore/BackgroundPlacing.h"
 
+#include <algorithm>
+#include <cctype>
 #include <exception>
 #include <system_error>
 
@@ -29,10 +31,20 @@ void PlaceTogether(StudyGroup& group) {
             if (ToPlace(study)) study.result.problem = (study.files.get()->*step)();
 }
 
-bool BackgroundPlacing::IsPlacing(const std::filesystem::path& folder) const {
-    for (const StudyInHand& study : group_)
-        if (study.files && study.folder == folder) return true;
+bool HasFilesFor(const StudyGroup& group, const std::filesystem::path& folder) {
+    const std::string wanted = folder.string();
+    const auto sameLetter = [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    };
+    for (const StudyInHand& study : group)
+        if (study.files && std::ranges::equal(study.folder.string(), wanted, sameLetter))
+            return true;
     return false;
+}
+
+bool BackgroundPlacing::IsPlacing(const std::filesystem::path& folder) const {
+    return HasFilesFor(group_, folder);
 }
 
 StudyGroup BackgroundPlacing::Swap(StudyGroup next) {

@@ -37,6 +37,11 @@ class BackgroundPlacing {
     std::future<void> placed_;
 };
 
+// True when a study of the group has files of its own to place in that folder. Folders are
+// compared without regard to case: on a file system that ignores it (a Windows share), two rows
+// spelling one folder differently must not write into it side by side.
+bool HasFilesFor(const StudyGroup& group, const std::filesystem::path& folder);
+
 // The steps of putting the group's files in place, each step for every study before the next.
 // A study that fails a step takes no further step; the others go on.
 void PlaceTogether(StudyGroup& group);

@@ -55,12 +55,6 @@ void TryStep(StudyInHand& study, Step&& step) {
     }
 }
 
-bool InGroup(const StudyGroup& group, const std::filesystem::path& folder) {
-    for (const StudyInHand& study : group)
-        if (study.files && study.folder == folder) return true;
-    return false;
-}
-
 StudyInHand Located(RestoreContext& context, const std::string& examId) {
     StudyInHand study;
     study.examId = examId;
@@ -134,7 +128,7 @@ RestoreTally RestoreStudies(RunControl& control, const ArchiverConfig& config, i
             // The same folder twice (an exam named twice): the first is done with, and its row
             // read again, before the second touches a file.
             if (!study.Failed() &&
-                (placing.IsPlacing(study.folder) || InGroup(gathered, study.folder))) {
+                (placing.IsPlacing(study.folder) || HasFilesFor(gathered, study.folder))) {
                 handOver();
                 conclude(placing.Wait());
                 study = Located(context, examIds[i]);
