@@ -34,11 +34,6 @@ namespace {
 constexpr long long kNoLimit = std::numeric_limits<long long>::max();
 constexpr std::uint64_t kBytesPerGigabyte = 1024ULL * 1024 * 1024;
 
-int CannotStart(const std::string& reason) {
-    std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
-    return kHeadlessCannotStart;
-}
-
 // A whole number from min up, written as digits only.
 std::optional<long long> WholeNumber(const std::string& text, long long min) {
     long long value = 0;

@@ -25,11 +25,6 @@ namespace {
 
 constexpr const char* kNothingChanged = "Dry run: nothing was changed.\n";
 
-int CannotStart(const std::string& reason) {
-    std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
-    return kHeadlessCannotStart;
-}
-
 void Print(const std::string& text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
@@ -85,24 +80,11 @@ int RunRemovalDryRunHeadless() {
         DeletionPreview preview;
         std::string refusal;
         const UnattendedRemovalResult result = PreviewUnattendedRemoval(host, preview, refusal);
-        switch (result) {
-            case UnattendedRemovalResult::AllDeleted:
-            case UnattendedRemovalResult::SomeLeft:
-                Print(kNothingChanged + DeletionPreviewText(preview));
-                return result == UnattendedRemovalResult::AllDeleted ? kHeadlessAllArchived
-                                                                     : kHeadlessSomeFailed;
-            case UnattendedRemovalResult::Braked:
-                Print(kNothingChanged);
-                std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
-                return kHeadlessSomeFailed;
-            case UnattendedRemovalResult::DatabaseUnavailable:
-                std::fprintf(stderr, "mirabel: removal would stop: %s\n", refusal.c_str());
-                return kHeadlessCannotStart;
-            case UnattendedRemovalResult::NotStarted:
-            case UnattendedRemovalResult::SelectionFailed:
-                break;
-        }
-        return CannotStart(refusal);
+        if (result == UnattendedRemovalResult::AllDeleted ||
+            result == UnattendedRemovalResult::SomeLeft)
+            Print(kNothingChanged + DeletionPreviewText(preview));
+        if (result == UnattendedRemovalResult::Braked) Print(kNothingChanged);
+        return RemovalExitStatus(result, refusal, "removal would stop");
     });
 }
 

@@ -22,12 +22,32 @@
 
 namespace mirabel {
 
-namespace {
-
 int CannotStart(const std::string& reason) {
     std::fprintf(stderr, "mirabel: cannot start: %s\n", reason.c_str());
     return kHeadlessCannotStart;
 }
+
+int RemovalExitStatus(UnattendedRemovalResult result, const std::string& refusal,
+                      const char* stopped) {
+    switch (result) {
+        case UnattendedRemovalResult::AllDeleted:
+            return kHeadlessAllArchived;
+        case UnattendedRemovalResult::SomeLeft:
+            return kHeadlessSomeFailed;
+        case UnattendedRemovalResult::DatabaseUnavailable:
+            std::fprintf(stderr, "mirabel: %s: %s\n", stopped, refusal.c_str());
+            return kHeadlessCannotStart;
+        case UnattendedRemovalResult::Braked:
+            std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
+            return kHeadlessSomeFailed;
+        case UnattendedRemovalResult::NotStarted:
+        case UnattendedRemovalResult::SelectionFailed:
+            break;
+    }
+    return CannotStart(refusal);
+}
+
+namespace {
 
 // The main window's start-up without the window: the settings under the product key, the
 // current destination from "Default.cfg", the destination list, and the settings of that
@@ -99,22 +119,8 @@ int RunRemoveNowHeadless() {
             return CannotStart(reason);
         CoreRemovalHost host(core);
         std::string refusal;
-        switch (RunUnattendedRemoval(host, refusal)) {
-            case UnattendedRemovalResult::AllDeleted:
-                return kHeadlessAllArchived;
-            case UnattendedRemovalResult::SomeLeft:
-                return kHeadlessSomeFailed;
-            case UnattendedRemovalResult::DatabaseUnavailable:
-                std::fprintf(stderr, "mirabel: removal stopped: %s\n", refusal.c_str());
-                return kHeadlessCannotStart;
-            case UnattendedRemovalResult::Braked:
-                std::fprintf(stderr, "mirabel: %s\n", refusal.c_str());
-                return kHeadlessSomeFailed;
-            case UnattendedRemovalResult::NotStarted:
-            case UnattendedRemovalResult::SelectionFailed:
-                break;
-        }
-        return CannotStart(refusal);
+        const UnattendedRemovalResult result = RunUnattendedRemoval(host, refusal);
+        return RemovalExitStatus(result, refusal, "removal stopped");
     });
 }
 

@@ -5,6 +5,7 @@
 namespace mirabel {
 
 class ArchiverCore;
+enum class UnattendedRemovalResult;
 
 // The program without its window, for schedulers and scripts: the stored configuration of the
 // current destination in the current directory, exactly as the main window loads it, and the
@@ -15,6 +16,16 @@ class ArchiverCore;
 inline constexpr int kHeadlessAllArchived = 0;
 inline constexpr int kHeadlessSomeFailed = 1;
 inline constexpr int kHeadlessCannotStart = 2;
+
+// "mirabel: cannot start: <reason>" on standard error; kHeadlessCannotStart.
+int CannotStart(const std::string& reason);
+
+// The exit status of a removal pass's result, as --remove-now documents it, with the reason on
+// standard error where the result has one; `stopped` says how a pass stopped by the image
+// database or the journal is told ("removal stopped"). NotStarted and SelectionFailed: as
+// CannotStart.
+int RemovalExitStatus(UnattendedRemovalResult result, const std::string& refusal,
+                      const char* stopped);
 
 // Runs the command on the main window's core, loaded as at start-up, with the console operator;
 // its exit status. 2 (the reason on standard error) when "Default.cfg" can neither be read nor
