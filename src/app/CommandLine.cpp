@@ -1,6 +1,7 @@
 #include "app/CommandLine.h"
 
 #include <cstdio>
+#include <optional>
 
 #include "app/HeadlessAudit.h"
 #include "app/HeadlessDryRun.h"
@@ -8,6 +9,7 @@
 #include "app/HeadlessRun.h"
 #include "app/MetricsAfterRun.h"
 #include "app/StatusReportCommand.h"
+#include "platform/StopSignals.h"
 
 namespace mirabel {
 
@@ -149,6 +151,12 @@ std::optional<int> RunHeadlessCommand(const std::vector<std::string>& arguments)
         return 0;
     }
     const bool dry = line->Has("--dry-run");
+    // The commands that change studies stop as Cancel stops them when the program is asked to
+    // end; the others only read and may end at once.
+    std::optional<StopOnSignals> stopOnSignals;
+    if (!dry && (line->command == "--archive-now" || line->command == "--remove-now" ||
+                 line->command == "--restore"))
+        stopOnSignals.emplace();
     if (line->command == "--archive-now")
         return dry ? RunArchiveDryRunHeadless() : RunArchiveNowHeadless();
     if (line->command == "--remove-now")

@@ -140,7 +140,7 @@ bool ArchiveStudies(const RunContext& run, const ArchiverConfig& config,
             return false;
         }
         if (run.control.StopRequested()) {
-            summary.stoppedBecause = "Cancel was pressed";
+            summary.stoppedBecause = run.control.WhyStopped();
             if (destination.Kind() == DestinationKind::Removable) ShowMediaMessage(destination);
             return false;
         }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "core/Operator.h"
+#include "platform/StopSignals.h"
 
 namespace mirabel {
 
@@ -24,9 +25,14 @@ class RunControl {
 
     // The progress window's Cancel: sets the stop flag.
     void RequestStop() { stopFlag_ = 1; }
-    // True once Cancel was pressed. Cleared only when the next progress window opens, so an
-    // operation that ended on Cancel still reads it afterwards.
-    bool StopRequested() const { return stopFlag_ != 0; }
+    // True once Cancel was pressed, or a headless command was asked to end (StopOnSignals).
+    // Cancel's flag is cleared only when the next progress window opens, so an operation that
+    // ended on Cancel still reads it afterwards.
+    bool StopRequested() const { return stopFlag_ != 0 || StopSignalReceived(); }
+    // Why an operation that stopped on StopRequested() did, for its summary.
+    const char* WhyStopped() const {
+        return stopFlag_ != 0 ? "Cancel was pressed" : "the program was asked to end";
+    }
 
     // Nobody waits at this operation (a scheduled run): a message that only tells of one
     // study's failure is not shown, since it would hold the run, and every later one, until

@@ -558,7 +558,7 @@ void NoteWhyStopped(const RunControl& control, DeletionPassResult& result) {
     if (!result.databaseFailure.empty())
         summary.stoppedBecause = result.databaseFailure;
     else if (control.StopRequested())
-        summary.stoppedBecause = "Cancel was pressed";
+        summary.stoppedBecause = control.WhyStopped();
     else
         summary.stoppedBecause = "see the error log";
 }

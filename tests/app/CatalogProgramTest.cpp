@@ -124,5 +124,21 @@ TEST_F(CatalogProgram, KilledAnywhereARunNeverLeavesARowWithoutItsCatalogRecord)
     EXPECT_EQ(RunProgram("--verify").status, 0);
 }
 
+// Asked to end (systemd stopping the unit, Ctrl-C) while its first file is put in place, a run
+// stops as Cancel stops it: it says why, and what it recorded is whole; the next run does the rest.
+TEST_F(CatalogProgram, ARequestToEndStopsTheRunAsCancelDoes) {
+    ASSERT_EQ(std::system("strace -V >/dev/null 2>&1"), 0) << "strace is needed (scripts/setup)";
+    const ProgramOutcome stopped = RunProgram(
+        "--archive-now", "strace -f -qq -o /dev/null -e inject=rename:signal=TERM:when=1");
+    EXPECT_EQ(stopped.status, 1) << stopped.output;
+    EXPECT_LT(ArchivedRows().size(), 4u);
+    EXPECT_EQ(CatalogedExams(), ArchivedRows());
+    EXPECT_NE(ReadFileBytes(dir / "mirabel.log").find("the program was asked to end"),
+              std::string::npos)
+        << stopped.output;
+    EXPECT_EQ(RunProgram("--archive-now").status, 0);
+    EXPECT_EQ(RunProgram("--verify").status, 0);
+}
+
 }  // namespace
 }  // namespace mirabel
