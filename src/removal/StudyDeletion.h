@@ -5,6 +5,7 @@
 // not name stay. Each study goes as a whole or not at all: its intent is in the removal journal
 // before its first file goes, and every pass first finishes what the journal holds.
 #include <string>
+#include <unordered_map>
 
 #include "archive/RunState.h"
 #include "archive/RunSummary.h"
@@ -39,6 +40,9 @@ struct DeletionPassResult {
     RunSummary summary{"Deletion pass", "deleted"};
     // Of a dry run: what the pass would have done.
     DeletionPreview preview;
+    // By exam id, the display names of the studies whose turn came and that were not deleted:
+    // the run record names them.
+    std::unordered_map<std::string, std::string> studyNames;
 };
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress
