@@ -125,6 +125,7 @@ class RuleMarks {
   public:
     explicit RuleMarks(DeletionCandidates& candidates)
         : candidates_(candidates), index_(candidates) {}
+    // The marks of a statement that failed half way select nothing and do not outlive the rule.
     ~RuleMarks() {
         ForEachMarked([](Candidate&) {});
     }

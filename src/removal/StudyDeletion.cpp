@@ -290,10 +290,11 @@ struct PreparedStudy {
 
 // A study whose files are going on the workers, with its intent in the journal.
 struct StudyInFlight {
-    std::unique_ptr<PreparedStudy> prepared;
-    // What prepared->study is, and the candidate it was made of (set by TakeTurn).
-    std::unique_ptr<StudyRecord> study = nullptr;
+    // What prepared->study is (first, so that it outlives the rest), and the candidate it was
+    // made of; both set by TakeTurn.
+    std::unique_ptr<StudyRecord> study;
     Candidate* candidate = nullptr;
+    std::unique_ptr<PreparedStudy> prepared;
     RemovalIntent intent;
     std::unique_ptr<HiddenRemoval> removal;
 };
@@ -391,7 +392,7 @@ StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<Prep
     for (const FileGoing& file : prepared->going) hidden.push_back(file.hidden);
     auto removal =
         std::make_unique<HiddenRemoval>(prepared->entries, std::move(hidden), pass.removers);
-    out = std::make_unique<StudyInFlight>(StudyInFlight{std::move(prepared), nullptr, nullptr,
+    out = std::make_unique<StudyInFlight>(StudyInFlight{nullptr, nullptr, std::move(prepared),
                                                         std::move(intent), std::move(removal)});
     return StudyOutcome::Ready;
 }

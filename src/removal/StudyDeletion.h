@@ -51,7 +51,8 @@ struct DeletionPassResult {
 // The caller holds the start directory's run. A study is left in place, with an error-log line,
 // when its exam id is not numeric, its folder leaves the image root or is reached through a
 // link, its list names a file in a sub-folder, its copy lacks a file or cannot be checked, or
-// its row changed since it was listed; and when a problem is answered No.
+// its row changed since it was listed (or its names and exam date, read just before its turn,
+// cannot be found); and when a problem is answered No.
 // The candidates and the run control are the caller's: the pass shows its progress and takes
 // Cancel through the control.
 DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,
