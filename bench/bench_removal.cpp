@@ -17,7 +17,7 @@
 //   the selection pass (by exam date and temporary studies) over EXAMS archived exams:
 //     the shipped mirabel --remove-now whose rules  vs  sqlite3 running the same three
 //     select every study, so that the brake holds       statements, only the columns Mirabel
-//     after the pass and nothing is deleted;             reads (seven, and EXAM_ID for the date
+//     after the pass and nothing is deleted;             reads (three, and EXAM_ID for the date
 //     and, labelled, this benchmark program,             rule), at most as many rows, its rows
 //     "select FILE" (RunSelectionPass alone: no          to /dev/null
 //     command runs the pass without deleting yet)

@@ -55,9 +55,24 @@ std::vector<bool> ExamRowWriter::WriteRows(
 std::optional<std::vector<std::string>> ExamRowWriter::Read(
     const std::string& examId, const std::vector<std::string>& fields) {
     RequireNumeric(examId);
+    return ReadFirstRow("SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId, fields);
+}
+
+std::optional<std::vector<std::string>> ExamRowWriter::ReadWithPatient(
+    const std::string& examId, const std::vector<std::string>& fields) {
+    RequireNumeric(examId);
+    return ReadFirstRow(
+        "SELECT EXAM.*, PATIENT.* FROM EXAM, PATIENT WHERE (PATIENT.PAT_ID = EXAM.PAT_ID) AND "
+        "(EXAM.EXAM_ID = " +
+            examId + ")",
+        fields);
+}
+
+std::optional<std::vector<std::string>> ExamRowWriter::ReadFirstRow(
+    const std::string& statement, const std::vector<std::string>& fields) {
     return OnConnection([&](CAdoDatabase* db) -> std::optional<std::vector<std::string>> {
         CAdoRecordset* rs = handles_->NewRecordset("echorec", db);
-        checked::OpenRecordset(rs, "SELECT EXAM.* FROM EXAM WHERE EXAM.EXAM_ID = " + examId);
+        checked::OpenRecordset(rs, statement);
         std::vector<std::string> names = fields;
         if (g_bOracleSyntax)
             for (std::string& name : names) name = TranslateFieldName(std::move(name));

@@ -39,12 +39,19 @@ class ExamRowWriter {
     std::optional<std::vector<std::string>> Read(const std::string& examId,
                                                  const std::vector<std::string>& fields);
 
+    // The same over the EXAM row and its PATIENT row: fields of either table; nullopt when either
+    // row no longer exists.
+    std::optional<std::vector<std::string>> ReadWithPatient(const std::string& examId,
+                                                            const std::vector<std::string>& fields);
+
     // Proves, without changing anything, that the field of the row could be written now
     // (waiting for other writers as long as the busy timeout allows). Throws as Write does.
     void ProveWritable(const std::string& examId, const std::string& field);
 
   private:
     CAdoDatabase* Connection();
+    std::optional<std::vector<std::string>> ReadFirstRow(const std::string& statement,
+                                                         const std::vector<std::string>& fields);
     template <typename Step>
     auto OnConnection(Step&& step);
 

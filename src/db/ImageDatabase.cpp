@@ -1,6 +1,7 @@
 #include "db/ImageDatabase.h"
 
 #include "db/CheckedCalls.h"
+#include "db/DialectTranslation.h"
 
 namespace mirabel {
 
@@ -40,6 +41,16 @@ ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& co
 void CloseImageStatement(HandleScope& handles, const ImageStatement& statement) {
     handles.Close(statement.rs);
     handles.Close(statement.db);
+}
+
+void ForEachImageRow(const ArchiverConfig& config, const std::string& statement,
+                     std::vector<std::string> fields, int maxRows, const RowReader& row) {
+    HandleScope handles;
+    const ImageStatement opened = OpenImageStatement(handles, config, statement);
+    if (g_bOracleSyntax)
+        for (std::string& field : fields) field = TranslateFieldName(std::move(field));
+    checked::ForEachRow(opened.rs, fields, maxRows, row);
+    CloseImageStatement(handles, opened);
 }
 
 bool ConnectionValuesPresent(const ArchiverConfig& c) {

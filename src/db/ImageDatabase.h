@@ -1,6 +1,7 @@
 #pragma once
 // The image system's database as the main window's settings describe it.
 #include <string>
+#include <vector>
 
 #include "core/ArchiverConfig.h"
 #include "db/DatabaseError.h"
@@ -30,6 +31,12 @@ ImageStatement OpenImageStatement(HandleScope& handles, const ArchiverConfig& co
                                   const std::string& statement);
 // Closes the recordset, then the connection, through the scope.
 void CloseImageStatement(HandleScope& handles, const ImageStatement& statement);
+
+// The named fields of every row of the statement on the image database, one row at a time
+// (Oracle's field names translated), at most maxRows rows: nothing of the result is held but what
+// `row` keeps. Throws DatabaseError when a step fails.
+void ForEachImageRow(const ArchiverConfig& config, const std::string& statement,
+                     std::vector<std::string> fields, int maxRows, const RowReader& row);
 
 // True for the kind whose connection values are all present; the study selection does not
 // even try an Access file with no name, nor a server without its names.

@@ -18,10 +18,10 @@ void PadAndCut(std::string& line, std::size_t width) {
 }
 
 // Calls visit(record, isTemp) for every candidate in line order.
-template <typename Visit>
-void ForEachCandidate(const DeletionCandidates& candidates, Visit&& visit) {
-    for (const auto& record : candidates.temp) visit(*record, true);
-    for (const auto& record : candidates.server) visit(*record, false);
+template <typename Candidates, typename Visit>
+void ForEachCandidate(Candidates& candidates, Visit&& visit) {
+    for (auto& record : candidates.temp) visit(record, true);
+    for (auto& record : candidates.server) visit(record, false);
 }
 
 // The exam ids the keys name, one set per list (the two lists may hold the same exam).
@@ -30,7 +30,7 @@ class KeySets {
     explicit KeySets(const std::vector<CandidateKey>& keys) {
         for (const CandidateKey& key : keys) (key.isTemp ? temp_ : server_).insert(key.examId);
     }
-    bool Contains(const StudyRecord& record, bool isTemp) const {
+    bool Contains(const Candidate& record, bool isTemp) const {
         return (isTemp ? temp_ : server_).contains(record.ExamId());
     }
 
@@ -47,12 +47,12 @@ std::string SizeColumn(const std::string& imageRoot, std::string_view imagePath)
 
 }  // namespace
 
-std::string CandidateLine(const StudyRecord& record, bool isTemp) {
-    std::string line = Concat({isTemp ? " TMP  " : " SVR  ", record.LastName()});
+std::string CandidateLine(const CandidateDetails& details, bool isTemp) {
+    std::string line = Concat({isTemp ? " TMP  " : " SVR  ", details.lastName});
     PadAndCut(line, 18);
-    line.append(" ").append(record.FirstName());
+    line.append(" ").append(details.firstName);
     PadAndCut(line, 30);
-    line.append(" ").append(record.ExamDate());
+    line.append(" ").append(details.examDate);
     PadAndCut(line, 48);
     return line;
 }
@@ -71,6 +71,7 @@ std::string CandidateSortKey(CandidateColumn column, const std::string& value) {
 }
 
 std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& candidates,
+                                                  const DetailsByExamId& details,
                                                   const std::string& imageRoot,
                                                   std::chrono::milliseconds budget) {
     const auto deadline = std::chrono::steady_clock::now() + budget;
@@ -80,24 +81,24 @@ std::vector<CandidateListLine> CandidateListLines(const DeletionCandidates& cand
     };
     std::vector<CandidateListLine> lines;
     lines.reserve(candidates.temp.size() + candidates.server.size());
-    ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
-        lines.push_back({CandidateLine(record, isTemp),
-                         {isTemp ? "TMP" : "SVR", std::string(record.LastName()),
-                          std::string(record.FirstName()), std::string(record.Mrn()),
-                          std::string(record.ExamDate()), size(record.ImagePath()),
-                          std::string(record.ArchiveValue())},
-                         {isTemp, std::string(record.ExamId())},
-                         record.m_bSelected != 0});
+    ForEachCandidate(candidates, [&](const Candidate& record, bool isTemp) {
+        const CandidateDetails& shown = DetailsFor(details, record.ExamId());
+        lines.push_back(
+            {CandidateLine(shown, isTemp),
+             {isTemp ? "TMP" : "SVR", shown.lastName, shown.firstName, shown.mrn, shown.examDate,
+              size(record.ImagePath()), std::string(record.ArchiveValue())},
+             {isTemp, std::string(record.ExamId())},
+             record.m_bSelected != 0});
     });
     return lines;
 }
 
-std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,
-                                             const std::vector<CandidateKey>& keys) {
+std::vector<const Candidate*> CandidatesOf(const DeletionCandidates& candidates,
+                                           const std::vector<CandidateKey>& keys) {
     const KeySets wanted(keys);
     std::unordered_set<std::string_view> taken[2];  // by exam id, per list
-    std::vector<const StudyRecord*> found;
-    ForEachCandidate(candidates, [&](const StudyRecord& record, bool isTemp) {
+    std::vector<const Candidate*> found;
+    ForEachCandidate(candidates, [&](const Candidate& record, bool isTemp) {
         if (wanted.Contains(record, isTemp) && taken[isTemp].insert(record.ExamId()).second)
             found.push_back(&record);
     });
@@ -106,7 +107,7 @@ std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidate
 
 void SyncSelection(DeletionCandidates& candidates, const std::vector<CandidateKey>& highlighted) {
     const KeySets wanted(highlighted);
-    ForEachCandidate(candidates, [&](StudyRecord& record, bool isTemp) {
+    ForEachCandidate(candidates, [&](Candidate& record, bool isTemp) {
         // A study a rule selected and the operator left highlighted keeps its rule.
         if (!wanted.Contains(record, isTemp))
             record.m_bSelected = 0;

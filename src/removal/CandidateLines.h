@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "db/StudyRecord.h"
+#include "removal/CandidateDetails.h"
 #include "removal/DeletionCandidates.h"
 
 namespace mirabel {
@@ -36,7 +36,7 @@ struct CandidateListLine {
 // " TMP  " or " SVR  " + last name, padded and cut to 18 characters; " " + first name, the
 // line padded and cut to 30; " " + exam date, the line padded and cut to 48. Names and dates
 // never push the later columns to the right.
-std::string CandidateLine(const StudyRecord& record, bool isTemp);
+std::string CandidateLine(const CandidateDetails& details, bool isTemp);
 
 // A key that sorts a column's values in their own order: exam dates ("MM/DD/YYYY ...") by date,
 // sizes by number ("-" and kSizeNotMeasured before every number).
@@ -47,17 +47,18 @@ inline constexpr const char* kSizeNotMeasured = "?";
 // How long the list may spend measuring folders when it opens.
 inline constexpr std::chrono::milliseconds kSizeMeasuringBudget{3000};
 
-// Every candidate's line, in list order. Each study's folder below imageRoot is measured here,
+// Every candidate's line, in list order, with its details (DetailsOfCandidates; a candidate
+// without any shows blanks). Each study's folder below imageRoot is measured here,
 // once: the list shows the sizes as they were when it opened. A store of tens of thousands of
 // archived studies would hold the window for minutes: once `budget` has passed, the remaining
 // folders show kSizeNotMeasured.
 std::vector<CandidateListLine> CandidateListLines(
-    const DeletionCandidates& candidates, const std::string& imageRoot,
-    std::chrono::milliseconds budget = kSizeMeasuringBudget);
+    const DeletionCandidates& candidates, const DetailsByExamId& details,
+    const std::string& imageRoot, std::chrono::milliseconds budget = kSizeMeasuringBudget);
 
 // The candidates the keys name that are still in their lists, in list order, each once.
-std::vector<const StudyRecord*> CandidatesOf(const DeletionCandidates& candidates,
-                                             const std::vector<CandidateKey>& keys);
+std::vector<const Candidate*> CandidatesOf(const DeletionCandidates& candidates,
+                                           const std::vector<CandidateKey>& keys);
 
 // The highlighting becomes the selection: every selected flag is cleared, then the candidates
 // the highlighted lines show are selected. A line whose study has left its list selects nothing.

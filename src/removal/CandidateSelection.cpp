@@ -27,12 +27,11 @@ namespace {
 constexpr std::size_t kMaxLoggedMessage = 299;
 
 // The columns a candidate is built from, in the order the rows hand them over (the archive
-// column last). The statements name them and no others: a row of EXAM and PATIENT has some
-// thirty columns, and every one a statement names is decoded for every row.
-const std::vector<std::string> kCandidateColumns = {"EXAM.EXAM_ID",   "EXAM.IMAGE_PATH",
-                                                    "PATIENT.NAME_L", "PATIENT.NAME_F",
-                                                    "EXAM.EXAM_DATE", "PATIENT.IUH_ID"};
-enum CandidateField { kExamId, kImagePath, kLastName, kFirstName, kExamDate, kMrn, kArchiveValue };
+// column last): what the pass decides with. A row of EXAM and PATIENT has some thirty columns,
+// and every one a statement names is decoded for every row; the names and dates a study is shown
+// by are read when it is shown (CandidateDetails).
+const std::vector<std::string> kCandidateColumns = {"EXAM.EXAM_ID", "EXAM.IMAGE_PATH"};
+enum CandidateField { kExamId, kImagePath, kArchiveValue };
 
 // The field name a row hands a column over by: the column's name without its table.
 std::string FieldOf(const std::string& column) {
@@ -48,19 +47,6 @@ std::string Archived(const ArchiverConfig& config) {
     return ArchivedCondition(config.DbKind(), "EXAM.[" + config.m_strDbField + "]");
 }
 
-// The named fields of every row of the statement on the image database, one row at a time:
-// nothing of the result is held but what `row` keeps, so that half a million candidates take the
-// memory of their records alone. Throws DatabaseError when a step fails.
-void ForEachImageRow(const ArchiverConfig& config, const std::string& statement,
-                     std::vector<std::string> fields, const RowReader& row) {
-    HandleScope handles;
-    const ImageStatement opened = OpenImageStatement(handles, config, statement);
-    if (g_bOracleSyntax)
-        for (std::string& field : fields) field = TranslateFieldName(std::move(field));
-    checked::ForEachRow(opened.rs, fields, kMaxCandidateRows, row);
-    CloseImageStatement(handles, opened);
-}
-
 // Runs one operation of the pass; its failure goes to the error log and ends only it. False
 // when it failed.
 template <typename Body>
@@ -74,18 +60,11 @@ bool LoggingFailure(Body&& body) {
     }
 }
 
-// One record for a row of the candidates' statement.
-void AddCandidate(CandidateList& list, const std::vector<std::string>& v, std::string& name) {
+// One candidate for a row of the candidates' statement.
+void AddCandidate(CandidateList& list, const std::vector<std::string>& v) {
     if (v[kImagePath].empty()) return;  // a study without a folder has nothing to delete
-    list.push_back(std::make_unique<StudyRecord>(
-        StudyText{.name = DisplayName(v[kFirstName], v[kLastName], name),
-                  .lastName = v[kLastName],
-                  .firstName = v[kFirstName],
-                  .examDate = v[kExamDate],
-                  .imagePath = v[kImagePath],
-                  .examId = v[kExamId],
-                  .archiveValue = v.size() > kArchiveValue ? v[kArchiveValue] : std::string_view(),
-                  .mrn = v[kMrn]}));
+    list.Add(v[kExamId], v[kImagePath],
+             v.size() > kArchiveValue ? v[kArchiveValue] : std::string_view());
 }
 
 bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
@@ -95,10 +74,9 @@ bool SelectCandidates(CandidateList& list, const ArchiverConfig& config,
         std::vector<std::string> fields;
         for (const std::string& column : kCandidateColumns) fields.push_back(FieldOf(column));
         if (withArchiveValue) fields.push_back(config.m_strDbField);
-        std::string name;
         try {
-            ForEachImageRow(config, statement, fields,
-                            [&](std::vector<std::string>& row) { AddCandidate(list, row, name); });
+            ForEachImageRow(config, statement, fields, kMaxCandidateRows,
+                            [&](std::vector<std::string>& row) { AddCandidate(list, row); });
         } catch (...) {
             list.clear();  // no list is built from a half-read result
             throw;
@@ -128,8 +106,8 @@ bool ReleaseHeldStudies(DeletionCandidates& candidates) {
     return LoggingFailure([&] {
         const std::unordered_set<std::string> held = ExamsOnRestoreHold();
         for (CandidateList* list : {&candidates.server, &candidates.temp})
-            for (const auto& record : *list)
-                if (held.count(std::string(record->ExamId()))) record->m_bSelected = 0;
+            for (Candidate& record : *list)
+                if (held.count(std::string(record.ExamId()))) record.m_bSelected = 0;
     });
 }
 
@@ -140,21 +118,38 @@ std::string CandidateColumnList(const ArchiverConfig& config) {
     return list + "EXAM.[" + config.m_strDbField + "]";
 }
 
-// Collects the records the rows of a rule's statement name, and selects them once every row was
-// read: a rule whose statement fails half way selects nothing.
+// Marks the records the rows of a rule's statement name, and selects them once every row was
+// read: a rule whose statement fails half way selects nothing. The marks are in the records
+// themselves, so that half a million rows need no list of their own.
 class RuleMarks {
   public:
-    explicit RuleMarks(const DeletionCandidates& candidates) : index_(candidates) {}
+    explicit RuleMarks(DeletionCandidates& candidates)
+        : candidates_(candidates), index_(candidates) {}
+    // The marks of a statement that failed half way select nothing and do not outlive the rule.
+    ~RuleMarks() {
+        ForEachMarked([](Candidate&) {});
+    }
     void Add(std::string_view examId) {
-        if (StudyRecord* record = index_.FindInOrder(examId)) found_.push_back(record);
+        if (Candidate* record = index_.FindInOrder(examId)) record->m_bMarked = 1;
     }
     void Select(int selectedBy) {
-        for (StudyRecord* record : found_) SelectCandidate(*record, selectedBy);
+        ForEachMarked([selectedBy](Candidate& record) { SelectCandidate(record, selectedBy); });
     }
 
   private:
+    // Calls take(record) for each marked record, and clears its mark.
+    template <typename Take>
+    void ForEachMarked(Take&& take) {
+        for (CandidateList* list : {&candidates_.server, &candidates_.temp})
+            for (Candidate& record : *list)
+                if (record.m_bMarked) {
+                    record.m_bMarked = 0;
+                    take(record);
+                }
+    }
+
+    DeletionCandidates& candidates_;
     CandidateIndex index_;
-    std::vector<StudyRecord*> found_;
 };
 
 }  // namespace
@@ -194,7 +189,7 @@ bool MarkByExamDate(DeletionCandidates& candidates, const ArchiverConfig& config
     return LoggingFailure([&] {
         const std::string statement = ExamDateStatement(config, CutoffDaysBefore(days));
         RuleMarks marks(candidates);
-        ForEachImageRow(config, statement, {"EXAM_ID"},
+        ForEachImageRow(config, statement, {"EXAM_ID"}, kMaxCandidateRows,
                         [&](std::vector<std::string>& row) { marks.Add(row.front()); });
         marks.Select(kSelectedByExamDate);
     });

@@ -12,9 +12,9 @@ std::string DeleteNowQuestion(std::size_t studies, std::uint64_t bytes) {
 
 bool ConfirmDeleteNow(const ArchiverConfig& config, const DeletionCandidates& candidates,
                       const std::vector<CandidateKey>& highlighted) {
-    const std::vector<const StudyRecord*> studies = CandidatesOf(candidates, highlighted);
+    const std::vector<const Candidate*> studies = CandidatesOf(candidates, highlighted);
     std::uint64_t bytes = 0;
-    for (const StudyRecord* study : studies) bytes += CandidateBytes(config, *study);
+    for (const Candidate* study : studies) bytes += CandidateBytes(config, study->ImagePath());
     return TheOperator().MessageBox(DeleteNowQuestion(studies.size(), bytes), Buttons::YesNo) ==
            Answer::Yes;
 }

@@ -12,34 +12,31 @@ namespace mirabel {
 
 namespace {
 
-StudyRecord* FindFirst(CandidateList& list, const std::string& examId) {
-    for (const auto& record : list)
-        if (record->ExamId() == examId) return record.get();
+Candidate* FindFirst(CandidateList& list, const std::string& examId) {
+    for (Candidate& record : list)
+        if (record.ExamId() == examId) return &record;
     return nullptr;
 }
 
 int CountSelectedIn(const CandidateList& list) {
-    return static_cast<int>(std::count_if(list.begin(), list.end(),
-                                          [](const auto& record) { return record->m_bSelected; }));
+    return static_cast<int>(std::count_if(
+        list.begin(), list.end(), [](const Candidate& record) { return record.m_bSelected != 0; }));
 }
 
 }  // namespace
 
-void SelectCandidate(StudyRecord& record, int selectedBy) {
-    if (!record.m_bSelected) record.m_bSelected = selectedBy;
+void SelectCandidate(Candidate& record, int selectedBy) {
+    if (!record.m_bSelected) record.m_bSelected = static_cast<std::uint8_t>(selectedBy);
 }
 
-CandidateIndex::CandidateIndex(const DeletionCandidates& candidates)
-    : serverCount_(candidates.server.size()) {
-    records_.reserve(candidates.server.size() + candidates.temp.size());
-    for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const auto& record : *list) records_.push_back(record.get());
-    if (records_.size() >= UINT32_MAX / 2) throw std::length_error("too many deletion candidates");
-    slots_.resize(std::bit_ceil(2 * records_.size() + 1));
-    next_ = {0, serverCount_};
+CandidateIndex::CandidateIndex(DeletionCandidates& candidates)
+    : server_(candidates.server), temp_(candidates.temp) {
+    if (Count() >= UINT32_MAX / 2) throw std::length_error("too many deletion candidates");
+    slots_.resize(std::bit_ceil(2 * Count() + 1));
+    next_ = {0, server_.size()};
     // Every server record comes before the temporary ones, and an id keeps its first record.
-    for (std::size_t position = 0; position < records_.size(); ++position) {
-        const std::string_view examId = records_[position]->ExamId();
+    for (std::size_t position = 0; position < Count(); ++position) {
+        const std::string_view examId = At(position).ExamId();
         const std::size_t hash = std::hash<std::string_view>{}(examId);
         Slot& slot = slots_[SlotOf(examId, hash)];
         if (slot.position) {
@@ -50,28 +47,32 @@ CandidateIndex::CandidateIndex(const DeletionCandidates& candidates)
     }
 }
 
-StudyRecord* CandidateIndex::Find(std::string_view examId) const {
-    const std::size_t position = PositionOf(examId);
-    return position < records_.size() ? records_[position] : nullptr;
+Candidate& CandidateIndex::At(std::size_t position) const {
+    return position < server_.size() ? server_[position] : temp_[position - server_.size()];
 }
 
-StudyRecord* CandidateIndex::FindInOrder(std::string_view examId) {
+Candidate* CandidateIndex::Find(std::string_view examId) const {
+    const std::size_t position = PositionOf(examId);
+    return position < Count() ? &At(position) : nullptr;
+}
+
+Candidate* CandidateIndex::FindInOrder(std::string_view examId) {
     // Only where every id is listed once is the next record of a list surely the first of its id.
     if (unique_)
         for (std::size_t list = 0; list < next_.size(); ++list) {
-            const std::size_t end = list == 0 ? serverCount_ : records_.size();
+            const std::size_t end = list == 0 ? server_.size() : Count();
             std::size_t& next = next_[list];
-            if (next < end && records_[next]->ExamId() == examId) return records_[next++];
+            if (next < end && At(next).ExamId() == examId) return &At(next++);
         }
     const std::size_t position = PositionOf(examId);
-    if (position == records_.size()) return nullptr;
-    next_[position < serverCount_ ? 0 : 1] = position + 1;
-    return records_[position];
+    if (position == Count()) return nullptr;
+    next_[position < server_.size() ? 0 : 1] = position + 1;
+    return &At(position);
 }
 
 std::size_t CandidateIndex::PositionOf(std::string_view examId) const {
     const Slot& slot = slots_[SlotOf(examId, std::hash<std::string_view>{}(examId))];
-    return slot.position ? slot.position - 1 : records_.size();
+    return slot.position ? slot.position - 1 : Count();
 }
 
 // The slot holding examId's record, or the free slot where it would go. At most half the slots
@@ -81,8 +82,7 @@ std::size_t CandidateIndex::SlotOf(std::string_view examId, std::size_t hash) co
     const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
         const Slot& at = slots_[slot];
-        if (!at.position || (at.tag == tag && records_[at.position - 1]->ExamId() == examId))
-            return slot;
+        if (!at.position || (at.tag == tag && At(at.position - 1).ExamId() == examId)) return slot;
     }
 }
 
@@ -100,7 +100,7 @@ std::string SelectedByText(int selected) {
 }
 
 void MarkCandidate(DeletionCandidates& candidates, const std::string& examId, int selectedBy) {
-    StudyRecord* record = FindFirst(candidates.server, examId);
+    Candidate* record = FindFirst(candidates.server, examId);
     if (!record) record = FindFirst(candidates.temp, examId);
     if (record) SelectCandidate(*record, selectedBy);
 }
@@ -109,7 +109,7 @@ void MarkCandidates(DeletionCandidates& candidates, const std::vector<std::strin
                     int selectedBy) {
     const CandidateIndex index(candidates);
     for (const std::string& examId : examIds)
-        if (StudyRecord* record = index.Find(examId)) SelectCandidate(*record, selectedBy);
+        if (Candidate* record = index.Find(examId)) SelectCandidate(*record, selectedBy);
 }
 
 int CountSelected(const DeletionCandidates& candidates) {
@@ -117,8 +117,7 @@ int CountSelected(const DeletionCandidates& candidates) {
 }
 
 void RemoveDeletedCandidates(DeletionCandidates& candidates) {
-    for (CandidateList* list : {&candidates.server, &candidates.temp})
-        std::erase_if(*list, [](const auto& record) { return record->m_bDeleted != 0; });
+    for (CandidateList* list : {&candidates.server, &candidates.temp}) list->EraseDeleted();
 }
 
 }  // namespace mirabel

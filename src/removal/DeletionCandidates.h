@@ -10,11 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "db/StudyRecord.h"
+#include "removal/CandidateList.h"
 
 namespace mirabel {
-
-using CandidateList = StudyList;
 
 struct DeletionCandidates {
     CandidateList server;  // "SVR"
@@ -43,28 +41,31 @@ void MarkCandidates(DeletionCandidates& candidates, const std::vector<std::strin
 
 // The candidates of both lists by exam id, as MarkCandidate finds them: the first record of an
 // id, the server list before the temporary one. Eight bytes a slot, twice as many slots as
-// records, so that half a million candidates cost 12 MB here and no allocation each. Valid while
+// records, so that half a million candidates cost 8 MB here and no allocation each. Valid while
 // the lists are not changed.
 class CandidateIndex {
   public:
-    explicit CandidateIndex(const DeletionCandidates& candidates);
+    explicit CandidateIndex(DeletionCandidates& candidates);
     // The record MarkCandidate would mark for examId, or nullptr.
-    StudyRecord* Find(std::string_view examId) const;
+    Candidate* Find(std::string_view examId) const;
     // The same, for ids that arrive oldest exam first, as the lists hold them (a rule's rows):
     // the record after the last one found in each list is tried before the table, so that the
     // look-ups walk the lists in step instead of all over memory.
-    StudyRecord* FindInOrder(std::string_view examId);
+    Candidate* FindInOrder(std::string_view examId);
 
   private:
     struct Slot {
         std::uint32_t tag = 0;       // the id's hash, high bits
-        std::uint32_t position = 0;  // the record's place in records_ + 1; 0: a free slot
+        std::uint32_t position = 0;  // the record's place over both lists + 1; 0: free
     };
     std::size_t SlotOf(std::string_view examId, std::size_t hash) const;
-    std::size_t PositionOf(std::string_view examId) const;  // records_.size() when not there
+    std::size_t PositionOf(std::string_view examId) const;  // Count() when not there
+    // A place over both lists: the server list, then the temporary list.
+    Candidate& At(std::size_t position) const;
+    std::size_t Count() const { return server_.size() + temp_.size(); }
 
-    std::vector<StudyRecord*> records_;  // the server list, then the temporary list
-    std::size_t serverCount_ = 0;
+    CandidateList& server_;
+    CandidateList& temp_;
     std::vector<Slot> slots_;
     bool unique_ = true;                 // no id is listed twice, in either list
     std::array<std::size_t, 2> next_{};  // where FindInOrder looks first in each list
@@ -72,7 +73,7 @@ class CandidateIndex {
 
 // Selects the record unless it is selected already: a study selected twice keeps what selected
 // it first.
-void SelectCandidate(StudyRecord& record, int selectedBy);
+void SelectCandidate(Candidate& record, int selectedBy);
 
 // The records with the selected flag set, over both lists.
 int CountSelected(const DeletionCandidates& candidates);

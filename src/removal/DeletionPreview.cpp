@@ -59,18 +59,19 @@ std::string DeletionPreviewText(const DeletionPreview& preview) {
 
 std::string SelectedStudiesText(const ArchiverConfig& config,
                                 const DeletionCandidates& candidates) {
+    const DetailsByExamId details = DetailsOfCandidates(config, candidates, true);
     std::string text;
     std::size_t count = 0;
     std::uint64_t total = 0;
     for (const auto* list : {&candidates.temp, &candidates.server})
-        for (const auto& record : *list) {
-            if (!record->m_bSelected) continue;
-            const std::uint64_t bytes = CandidateBytes(config, *record);
+        for (const Candidate& record : *list) {
+            if (!record.m_bSelected) continue;
+            const std::uint64_t bytes = CandidateBytes(config, record.ImagePath());
             ++count;
             total += bytes;
-            text += Concat({CandidateLine(*record, list == &candidates.temp), "  ",
-                            SelectedByText(record->m_bSelected), "  ", GigabytesText(bytes, 3),
-                            " GB\n"});
+            text += Concat(
+                {CandidateLine(DetailsFor(details, record.ExamId()), list == &candidates.temp),
+                 "  ", SelectedByText(record.m_bSelected), "  ", GigabytesText(bytes, 3), " GB\n"});
         }
     return text + Concat({std::to_string(count), " studies, ", GigabytesText(total, 1),
                           " GB of the image store\n"});

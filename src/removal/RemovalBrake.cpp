@@ -12,8 +12,8 @@ std::optional<std::string> ApplyRemovalBrake(DeletionCandidates& lists, int maxP
     const std::int64_t candidates =
         static_cast<std::int64_t>(lists.server.size() + lists.temp.size());
     if (selected * 100 <= candidates * maxPercent) return std::nullopt;
-    for (const CandidateList* list : {&lists.server, &lists.temp})
-        for (const auto& record : *list) record->m_bSelected = 0;
+    for (CandidateList* list : {&lists.server, &lists.temp})
+        for (Candidate& record : *list) record.m_bSelected = 0;
     const std::string reason = "Auto-Delete: the rules select " + std::to_string(selected) +
                                " of " + std::to_string(candidates) +
                                " archived studies, more than \"Max Delete Percent\" (" +

@@ -1,10 +1,14 @@
 #include "removal/RemovalRunRecord.h"
 
 #include <exception>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "catalog/CatalogTime.h"
 #include "catalog/RemovalJournal.h"
 #include "catalog/RunRecording.h"
+#include "removal/CandidateDetails.h"
 
 namespace mirabel {
 
@@ -13,11 +17,37 @@ namespace {
 constexpr const char* kLeftInPlace = "left in place (see mirabelerror.log)";
 constexpr const char* kLeftInJournal = "its removal waits in the journal for the next pass";
 
-void AddLeftInPlace(const CandidateList& list, RunRecord& record) {
-    for (const auto& study : list)
-        if (study->m_bSelected)
-            record.failures.push_back(
-                {std::string(study->ExamId()), std::string(study->Name()), kLeftInPlace});
+// The names of the selected studies the pass left: those whose turn came it names itself; the
+// others' are read, unless the image database has just failed the pass (they then stay blank).
+std::unordered_map<std::string, std::string> NamesOfLeft(const DeletionCandidates& candidates,
+                                                         const ArchiverConfig& config,
+                                                         const DeletionPassResult& pass) {
+    std::unordered_map<std::string, std::string> names = pass.studyNames;
+    std::vector<std::string_view> unnamed;
+    for (const CandidateList* list : {&candidates.server, &candidates.temp})
+        for (const Candidate& study : *list)
+            if (study.m_bSelected && !names.contains(std::string(study.ExamId())))
+                unnamed.push_back(study.ExamId());
+    if (unnamed.empty() || !pass.databaseFailure.empty()) return names;
+    try {
+        std::string room;
+        for (const auto& [examId, details] : ReadCandidateDetails(config, unnamed))
+            names.emplace(examId, DisplayName(details.firstName, details.lastName, room));
+    } catch (const std::exception&) {
+        // Only the names are missing: the record still counts every study left.
+    }
+    return names;
+}
+
+void AddLeftInPlace(const CandidateList& list,
+                    const std::unordered_map<std::string, std::string>& names, RunRecord& record) {
+    for (const Candidate& study : list)
+        if (study.m_bSelected) {
+            const auto name = names.find(std::string(study.ExamId()));
+            record.failures.push_back({std::string(study.ExamId()),
+                                       name == names.end() ? std::string() : name->second,
+                                       kLeftInPlace});
+        }
 }
 
 // The register and the journal as the pass left them.
@@ -47,8 +77,9 @@ void RecordRemovalPass(const DeletionCandidates& candidates, const ArchiverConfi
     record.started = started;
     record.ended = CatalogTimeNow();
     record.destination = config.m_strCurrentArchive;
-    AddLeftInPlace(candidates.server, record);
-    AddLeftInPlace(candidates.temp, record);
+    const auto names = NamesOfLeft(candidates, config, pass);
+    AddLeftInPlace(candidates.server, names, record);
+    AddLeftInPlace(candidates.temp, names, record);
     try {
         CatalogDatabase catalog;
         AddCatalogOutcome(catalog, record);

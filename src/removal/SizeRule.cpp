@@ -58,9 +58,9 @@ class RoomToFree {
 };
 
 void CountSelected(const ArchiverConfig& config, const CandidateList& list, RoomToFree& room) {
-    for (const auto& record : list) {
+    for (const Candidate& record : list) {
         if (room.Reached()) return;
-        if (record->m_bSelected) room.Count(CandidateBytes(config, *record));
+        if (record.m_bSelected) room.Count(CandidateBytes(config, record.ImagePath()));
     }
 }
 
@@ -107,9 +107,8 @@ std::string GigabytesText(std::uint64_t bytes, int decimals) {
            std::string(static_cast<std::size_t>(decimals) - digits.size(), '0') + digits;
 }
 
-std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record) {
-    const std::optional<fs::path> dir =
-        LocalStudyDirectory(config.m_strImagePath, record.ImagePath());
+std::uint64_t CandidateBytes(const ArchiverConfig& config, std::string_view imagePath) {
+    const std::optional<fs::path> dir = LocalStudyDirectory(config.m_strImagePath, imagePath);
     return dir ? ListedStudyBytes(*dir) : 0;
 }
 
@@ -134,11 +133,11 @@ bool MarkBySize(DeletionCandidates& candidates, const ArchiverConfig& config,
     room.Count(*free);
     CountSelected(config, candidates.server, room);
     CountSelected(config, candidates.temp, room);
-    for (const auto& record : candidates.server) {
+    for (Candidate& record : candidates.server) {
         if (room.Reached()) break;
-        if (record->m_bSelected) continue;
-        record->m_bSelected = kSelectedBySize;
-        room.Count(CandidateBytes(config, *record));
+        if (record.m_bSelected) continue;
+        record.m_bSelected = kSelectedBySize;
+        room.Count(CandidateBytes(config, record.ImagePath()));
     }
     return true;
 }

@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "core/ArchiverConfig.h"
-#include "db/StudyRecord.h"
 #include "removal/DeletionCandidates.h"
 
 namespace mirabel {
@@ -24,8 +24,9 @@ std::optional<std::uint64_t> SizeGoalBytes(const ArchiverConfig& config,
 // The bytes of the files the study's "cv.dir" names, and of "cv.dir" itself; 0 when the list
 // cannot be read. Only regular files count; a name reached through a link counts nothing.
 std::uint64_t ListedStudyBytes(const std::filesystem::path& studyDir);
-// The same for a candidate's folder below the image root; 0 when its image path is refused.
-std::uint64_t CandidateBytes(const ArchiverConfig& config, const StudyRecord& record);
+// The same for a candidate's folder (its image path) below the image root; 0 when the image path
+// is refused.
+std::uint64_t CandidateBytes(const ArchiverConfig& config, std::string_view imagePath);
 
 // Bytes in gigabytes of 2^30 bytes with that many decimals, rounded half up ("58.90"), worked
 // out in whole numbers so that neither the locale nor a double's precision changes the text.

@@ -17,6 +17,7 @@
 #include "log/Logs.h"
 #include "log/SilencedErrorListener.h"
 #include "platform/WorkerThreads.h"
+#include "removal/CandidateDetails.h"
 #include "removal/CopyCheck.h"
 #include "removal/CatalogEvidence.h"
 #include "removal/JournalRecovery.h"
@@ -90,6 +91,12 @@ StudyOutcome Leave(const StudyRecord& study, const std::string& why) {
     return StudyOutcome::LeftInPlace;
 }
 
+// "Error: exam <id> - <why>", the error-log line of a study whose name is not known.
+std::string ExamErrorLine(const Candidate& candidate, const std::string& why) {
+    return Concat({"Error: exam ", candidate.ExamId(), " - ",
+                   std::string_view(why).substr(0, kMaxLoggedMessage)});
+}
+
 // The image database (or the catalog) cannot take what the pass must write: nothing more goes.
 StudyOutcome StopOnDatabase(Pass& pass, const StudyRecord& study, const std::string& why) {
     pass.result.databaseFailure = why;
@@ -99,8 +106,8 @@ StudyOutcome StopOnDatabase(Pass& pass, const StudyRecord& study, const std::str
 
 // Studies on one medium come together, each medium's studies in exam-date order.
 void SortByArchiveValue(CandidateList& list) {
-    std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
-        return a->ArchiveValue() < b->ArchiveValue();
+    std::stable_sort(list.begin(), list.end(), [](const Candidate& a, const Candidate& b) {
+        return a.ArchiveValue() < b.ArchiveValue();
     });
 }
 
@@ -283,6 +290,10 @@ struct PreparedStudy {
 
 // A study whose files are going on the workers, with its intent in the journal.
 struct StudyInFlight {
+    // What prepared->study is (first, so that it outlives the rest), and the candidate it was
+    // made of; both set by TakeTurn.
+    std::unique_ptr<StudyRecord> study;
+    Candidate* candidate = nullptr;
     std::unique_ptr<PreparedStudy> prepared;
     RemovalIntent intent;
     std::unique_ptr<HiddenRemoval> removal;
@@ -381,8 +392,8 @@ StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<Prep
     for (const FileGoing& file : prepared->going) hidden.push_back(file.hidden);
     auto removal =
         std::make_unique<HiddenRemoval>(prepared->entries, std::move(hidden), pass.removers);
-    out = std::make_unique<StudyInFlight>(
-        StudyInFlight{std::move(prepared), std::move(intent), std::move(removal)});
+    out = std::make_unique<StudyInFlight>(StudyInFlight{nullptr, nullptr, std::move(prepared),
+                                                        std::move(intent), std::move(removal)});
     return StudyOutcome::Ready;
 }
 
@@ -405,6 +416,8 @@ StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
         ErrorLog(StudyErrorLine(study, failure.what()));
     }
     study.m_bDeleted = 1;
+    flight.candidate->m_bDeleted = 1;
+    pass.result.studyNames.erase(flight.intent.examId);
     ++pass.result.summary.done;
     for (const FileGoing& file : flight.prepared->going)
         pass.result.summary.bytes += file.entry.Size();
@@ -457,29 +470,94 @@ StudyOutcome PreviewTurn(Pass& pass, ListState& list, StudyRecord& study) {
         ++pass.result.summary.done;
         pass.result.summary.bytes += preview.bytes;
     } else {
-        preview.bytes = CandidateBytes(pass.config, study);
+        preview.bytes = CandidateBytes(pass.config, study.ImagePath());
         preview.stopsPass = outcome == StudyOutcome::StopPass;
     }
     pass.result.preview.studies.push_back(std::move(preview));
     return prepared ? StudyOutcome::Deleted : outcome;
 }
 
+// The candidate as the deletion works with it, its names and exam date read afresh from its rows
+// just before its turn. nullptr when it is left or the pass stops (outcome says which), with the
+// error-log line; a dry run's preview notes it.
+std::unique_ptr<StudyRecord> StudyAboutToGo(Pass& pass, const Candidate& candidate,
+                                            StudyOutcome& outcome) {
+    const std::string examId(candidate.ExamId());
+    std::string why;
+    outcome = StudyOutcome::LeftInPlace;
+    // The exam id goes unquoted into the statements on the study's rows.
+    if (!IsNumericExamId(examId)) {
+        why = "the exam id " + examId + " is not a number";
+    } else {
+        try {
+            if (const std::optional<CandidateDetails> details =
+                    ReadStudyDetails(pass.rows, examId)) {
+                auto study = std::make_unique<StudyRecord>(StudyOf(candidate, *details));
+                // Until it is deleted: the run record names the studies a pass leaves.
+                if (!pass.dry) pass.result.studyNames[examId] = study->Name();
+                return study;
+            }
+            why = "its row changed since the candidates were listed";
+        } catch (const std::exception&) {
+            why = "its row cannot be read: " + LastDbFailureText();
+            pass.result.databaseFailure = why;
+            outcome = StudyOutcome::StopPass;
+        }
+    }
+    ErrorLog(ExamErrorLine(candidate, why));
+    if (pass.dry) {
+        StudyPreview preview;
+        preview.examId = examId;
+        preview.selectedBy = SelectedByText(candidate.m_bSelected);
+        preview.bytes = CandidateBytes(pass.config, candidate.ImagePath());
+        preview.stopsPass = outcome == StudyOutcome::StopPass;
+        preview.why = why;
+        pass.result.preview.studies.push_back(std::move(preview));
+    }
+    return nullptr;
+}
+
 // One study's turn: its checks run while the files of the study before it go on the workers;
-// that study is landed (its row written) before this one's files are touched.
-StudyOutcome TakeTurn(Pass& pass, ListState& list, StudyRecord& study,
-                      std::unique_ptr<StudyInFlight>& flight) {
-    if (pass.dry) return PreviewTurn(pass, list, study);
+// that study is landed (its row written) before this one's files are touched. A study whose files
+// start going is handed to the study in flight.
+StudyOutcome TakeTurn(Pass& pass, ListState& list, Candidate& candidate,
+                      std::unique_ptr<StudyRecord>& study, std::unique_ptr<StudyInFlight>& flight) {
+    if (pass.dry) return PreviewTurn(pass, list, *study);
     std::unique_ptr<PreparedStudy> prepared;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     try {
-        outcome = PrepareStudy(pass, list, study, prepared);
+        outcome = PrepareStudy(pass, list, *study, prepared);
     } catch (...) {
         LandAndGoOn(pass, flight);
         throw;
     }
     if (!LandAndGoOn(pass, flight)) return StudyOutcome::StopPass;
     if (!prepared) return outcome;
-    return LaunchStudy(pass, list, std::move(prepared), flight);
+    outcome = LaunchStudy(pass, list, std::move(prepared), flight);
+    if (flight) {
+        flight->study = std::move(study);
+        flight->candidate = &candidate;
+    }
+    return outcome;
+}
+
+// The candidate's turn, from reading its details on; false when the pass stops (the study in
+// flight landed).
+bool TakeCandidateTurn(Pass& pass, ListState& list, Candidate& candidate,
+                       std::unique_ptr<StudyInFlight>& flight) {
+    StudyOutcome outcome = StudyOutcome::LeftInPlace;
+    std::unique_ptr<StudyRecord> study = StudyAboutToGo(pass, candidate, outcome);
+    try {
+        if (study) outcome = TakeTurn(pass, list, candidate, study, flight);
+    } catch (const std::exception& failure) {
+        ErrorLog(study ? StudyErrorLine(*study, failure.what())
+                       : ExamErrorLine(candidate, failure.what()));
+        pass.result.summary.stoppedBecause = failure.what();
+        outcome = StudyOutcome::StopPass;
+    }
+    if (outcome != StudyOutcome::StopPass) return true;
+    LandAndGoOn(pass, flight);
+    return false;
 }
 
 // Deletes the selected studies of one list, sorted by archive value first (the list keeps that
@@ -493,20 +571,10 @@ int DeleteSelectedStudies(Pass& pass, CandidateList& list, const DeletionOptions
     state.mediaType = isTemp ? "TEMP" : "Image Server";
     SortByArchiveValue(list);
     std::unique_ptr<StudyInFlight> flight;
-    for (const auto& record : list) {
-        if (!record->m_bSelected) continue;
+    for (Candidate& candidate : list) {
+        if (!candidate.m_bSelected) continue;
         ++pass.attempted;
-        try {
-            if (TakeTurn(pass, state, *record, flight) == StudyOutcome::StopPass) {
-                LandAndGoOn(pass, flight);
-                return 0;
-            }
-        } catch (const std::exception& failure) {
-            ErrorLog(StudyErrorLine(*record, failure.what()));
-            pass.result.summary.stoppedBecause = failure.what();
-            LandAndGoOn(pass, flight);
-            return 0;
-        }
+        if (!TakeCandidateTurn(pass, state, candidate, flight)) return 0;
     }
     return LandAndGoOn(pass, flight) ? 1 : 0;
 }

@@ -5,6 +5,7 @@
 // not name stay. Each study goes as a whole or not at all: its intent is in the removal journal
 // before its first file goes, and every pass first finishes what the journal holds.
 #include <string>
+#include <unordered_map>
 
 #include "archive/RunState.h"
 #include "archive/RunSummary.h"
@@ -39,6 +40,9 @@ struct DeletionPassResult {
     RunSummary summary{"Deletion pass", "deleted"};
     // Of a dry run: what the pass would have done.
     DeletionPreview preview;
+    // By exam id, the display names of the studies whose turn came and that were not deleted:
+    // the run record names them.
+    std::unordered_map<std::string, std::string> studyNames;
 };
 
 // The deletion that "Delete Now" starts, without its window: "Delete started", the progress
@@ -47,7 +51,8 @@ struct DeletionPassResult {
 // The caller holds the start directory's run. A study is left in place, with an error-log line,
 // when its exam id is not numeric, its folder leaves the image root or is reached through a
 // link, its list names a file in a sub-folder, its copy lacks a file or cannot be checked, or
-// its row changed since it was listed; and when a problem is answered No.
+// its row changed since it was listed (or its names and exam date, read just before its turn,
+// cannot be found); and when a problem is answered No.
 // The candidates and the run control are the caller's: the pass shows its progress and takes
 // Cancel through the control.
 DeletionPassResult RunDeletionPass(RunControl& control, DeletionCandidates& candidates,

@@ -64,7 +64,7 @@ void ExpectAllThreeAgree(const ArchiverConfig& config) {
 
     SelectServerCandidates(WindowCandidates(), config);
     Ids candidates;
-    for (const auto& record : g_ServerCandidates) candidates.emplace(record->ExamId());
+    for (const auto& record : g_ServerCandidates) candidates.emplace(record.ExamId());
     EXPECT_EQ(candidates, kArchived);
     WindowCandidates() = {};
 }

@@ -15,16 +15,13 @@ namespace {
 
 void Fill(CandidateList& list, std::initializer_list<const char*> examIds) {
     list.clear();
-    for (const char* id : examIds) {
-        list.push_back(std::make_unique<StudyRecord>());
-        list.back()->SetExamId(id);
-    }
+    for (const char* id : examIds) list.Add(id, "", "");
 }
 
 std::set<std::string> SelectedIn(const CandidateList& list) {
     std::set<std::string> ids;
     for (const auto& record : list)
-        if (record->m_bSelected) ids.emplace(record->ExamId());
+        if (record.m_bSelected) ids.emplace(record.ExamId());
     return ids;
 }
 
@@ -36,17 +33,17 @@ TEST(CandidateLines, FoldersBeyondTheMeasuringBudgetShowAsNotMeasured) {
         return line.columns[static_cast<int>(CandidateColumn::Size)];
     };
     const std::vector<CandidateListLine> late =
-        CandidateListLines(WindowCandidates(), "", std::chrono::milliseconds(0));
+        CandidateListLines(WindowCandidates(), {}, "", std::chrono::milliseconds(0));
     ASSERT_EQ(late.size(), 2u);
     for (const CandidateListLine& line : late) EXPECT_EQ(size(line), kSizeNotMeasured);
-    EXPECT_EQ(size(CandidateListLines(WindowCandidates(), "").front()), "-");
+    EXPECT_EQ(size(CandidateListLines(WindowCandidates(), {}, "").front()), "-");
     WindowCandidates() = {};
 }
 
 TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     Fill(g_TempCandidates, {"12"});
     Fill(g_ServerCandidates, {"10", "11"});
-    const std::vector<CandidateListLine> lines = CandidateListLines(WindowCandidates(), "");
+    const std::vector<CandidateListLine> lines = CandidateListLines(WindowCandidates(), {}, "");
     ASSERT_EQ(lines.size(), 3u);
     // The operator highlights the temporary study and the first server study.
     const std::vector<CandidateKey> highlighted = {lines[0].key, lines[1].key};
@@ -55,7 +52,7 @@ TEST(CandidateLines, AHighlightedLineSelectsItsStudyAfterTheListsWereRebuilt) {
     // with exam 11 (and a same-numbered temporary study) where exam 10 was.
     Fill(g_TempCandidates, {"11"});
     Fill(g_ServerCandidates, {"11", "13", "10"});
-    g_ServerCandidates[0]->m_bSelected = 1;
+    g_ServerCandidates[0].m_bSelected = 1;
     SyncSelection(WindowCandidates(), highlighted);
 
     EXPECT_EQ(SelectedIn(g_ServerCandidates), std::set<std::string>{"10"});

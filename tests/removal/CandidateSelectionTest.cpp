@@ -12,6 +12,7 @@
 #include "fixtures/PostgresServer.h"
 #include "fixtures/RemovalSetup.h"
 #include "log/Logs.h"
+#include "removal/CandidateDetails.h"
 #include "removal/DeletionCandidates.h"
 #include "removal/MediaTypeArchive.h"
 
@@ -23,7 +24,7 @@ using Ids = std::set<std::string>;
 
 Ids Ids_(const CandidateList& list) {
     Ids ids;
-    for (const auto& record : list) ids.emplace(record->ExamId());
+    for (const auto& record : list) ids.emplace(record.ExamId());
     return ids;
 }
 
@@ -31,7 +32,7 @@ Ids Selected() {
     Ids ids;
     for (const CandidateList* list : {&g_ServerCandidates, &g_TempCandidates})
         for (const auto& record : *list)
-            if (record->m_bSelected) ids.emplace(record->ExamId());
+            if (record.m_bSelected) ids.emplace(record.ExamId());
     return ids;
 }
 
@@ -70,17 +71,20 @@ TEST_F(CandidateSelection, OnlyArchivedStudiesWithAFolderAreCandidatesOldestFirs
     SelectServerCandidates(WindowCandidates(), setup.config);
     SelectTempCandidates(WindowCandidates(), setup.config);
     ASSERT_EQ(g_ServerCandidates.size(), 3u);
-    EXPECT_EQ(g_ServerCandidates[0]->ExamId(), "9");
-    EXPECT_EQ(g_ServerCandidates[1]->ExamId(), "1");
-    EXPECT_EQ(g_ServerCandidates[2]->ExamId(), "7");
-    const StudyRecord& first = *g_ServerCandidates[0];
-    EXPECT_EQ(first.Name(), "Ann Smith");
+    EXPECT_EQ(g_ServerCandidates[0].ExamId(), "9");
+    EXPECT_EQ(g_ServerCandidates[1].ExamId(), "1");
+    EXPECT_EQ(g_ServerCandidates[2].ExamId(), "7");
+    const Candidate& first = g_ServerCandidates[0];
+    // Its name is not kept with it, but read when it is shown.
+    const CandidateDetails& details =
+        DetailsFor(DetailsOfCandidates(setup.config, WindowCandidates(), false), "9");
+    EXPECT_EQ(details.firstName + " " + details.lastName, "Ann Smith");
     EXPECT_EQ(first.ArchiveValue(), "REM:DVD:L1:/m/9/");
     EXPECT_EQ(first.ImagePath(), "\\2004\\ST9");
     EXPECT_EQ(Ids_(g_TempCandidates), (Ids{"5", "8"}));
     // Temporary studies carry their archive value too: their copy is checked before they go.
     for (const auto& temp : g_TempCandidates)
-        EXPECT_EQ(temp->ArchiveValue(), "FTP:x:/t/" + std::string(temp->ExamId()) + "/");
+        EXPECT_EQ(temp.ArchiveValue(), "FTP:x:/t/" + std::string(temp.ExamId()) + "/");
     EXPECT_EQ(CountSelected(WindowCandidates()), 0);
     EXPECT_TRUE(setup.Errors().empty());
 }
@@ -103,7 +107,7 @@ TEST_F(CandidateSelection, RulesSelectAndEveryPassStartsAfresh) {
     };
     for (const auto& c : cases) {
         // A selection made by hand is lost with the rebuild.
-        for (const auto& record : g_ServerCandidates) record->m_bSelected = 1;
+        for (auto& record : g_ServerCandidates) record.m_bSelected = 1;
         DeletionSettings rules;
         rules.m_bByDate = c.byDate;
         rules.m_strNumbDays = c.days;
@@ -216,15 +220,12 @@ TEST_F(CandidateSelection, FailuresAreLoggedAndTheRestOfThePassGoesOn) {
 TEST(MarkCandidate, TheServerListWinsAndUnknownIdsAreIgnored) {
     RemovalSetup setup;
     for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
-        for (const char* id : {"4", "4", "5"}) {
-            list->push_back(std::make_unique<StudyRecord>());
-            list->back()->SetExamId(id);
-        }
+        for (const char* id : {"4", "4", "5"}) list->Add(id, "", "");
     MarkCandidate(WindowCandidates(), "4");
     MarkCandidates(WindowCandidates(), {"5", "5", "6", "05"});
-    EXPECT_EQ(g_ServerCandidates[0]->m_bSelected, 1);
-    EXPECT_EQ(g_ServerCandidates[1]->m_bSelected, 0);
-    EXPECT_EQ(g_ServerCandidates[2]->m_bSelected, 1);
+    EXPECT_EQ(g_ServerCandidates[0].m_bSelected, 1);
+    EXPECT_EQ(g_ServerCandidates[1].m_bSelected, 0);
+    EXPECT_EQ(g_ServerCandidates[2].m_bSelected, 1);
     EXPECT_EQ(CountSelected(WindowCandidates()), 2);
 }
 
@@ -243,16 +244,13 @@ TEST(CandidateIndex, InOrderFindsWhatTheTableFinds) {
         RemovalSetup setup;
         for (auto [list, ids] :
              {std::pair{&g_ServerCandidates, c.server}, {&g_TempCandidates, c.temp}})
-            for (const char* id : ids) {
-                list->push_back(std::make_unique<StudyRecord>());
-                list->back()->SetExamId(id);
-            }
+            for (const char* id : ids) list->Add(id, "", "");
         CandidateIndex index(WindowCandidates());
         for (const char* id : c.asked) {
-            StudyRecord* expected = nullptr;
+            const Candidate* expected = nullptr;
             for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
                 for (const auto& record : *list)
-                    if (!expected && record->ExamId() == id) expected = record.get();
+                    if (!expected && record.ExamId() == id) expected = &record;
             EXPECT_EQ(index.Find(id), expected) << id;
             EXPECT_EQ(index.FindInOrder(id), expected) << id;
         }

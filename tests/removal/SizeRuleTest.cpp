@@ -97,7 +97,7 @@ TEST(SizeRule, OldestStudiesAreSelectedUntilTheRoomIsThere) {
         std::set<std::string> selected;
         for (const auto* list : {&g_ServerCandidates, &g_TempCandidates})
             for (const auto& record : *list)
-                if (record->m_bSelected) selected.emplace(record->ExamId());
+                if (record.m_bSelected) selected.emplace(record.ExamId());
         EXPECT_EQ(selected, c.selected) << c.what;
     }
     EXPECT_TRUE(setup.Errors().empty());

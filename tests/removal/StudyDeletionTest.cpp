@@ -48,7 +48,7 @@ void SelectAll(const RemovalSetup& setup) {
     SelectServerCandidates(WindowCandidates(), setup.config);
     SelectTempCandidates(WindowCandidates(), setup.config);
     for (auto* list : {&g_ServerCandidates, &g_TempCandidates})
-        for (const auto& record : *list) record->m_bSelected = 1;
+        for (auto& record : *list) record.m_bSelected = 1;
 }
 
 int DeleteAll(const RemovalSetup& setup, const DeletionOptions& options = {}) {
@@ -451,7 +451,9 @@ TEST(StudyDeletion, CancelFinishesTheStudyInHandAndStopsThere) {
 TEST(StudyDeletion, ARowThatChangedSinceTheListingLeavesTheStudy) {
     for (const char* change : {"DELETE FROM EXAM WHERE EXAM_ID = 1",
                                "UPDATE EXAM SET ARCHIVE_PATH = 'NFS:ARCH:/else/' WHERE EXAM_ID = 1",
-                               "UPDATE EXAM SET \"Media Type\" = 'TEMP' WHERE EXAM_ID = 1"}) {
+                               "UPDATE EXAM SET \"Media Type\" = 'TEMP' WHERE EXAM_ID = 1",
+                               // its name can no longer be read for its log lines
+                               "DELETE FROM PATIENT WHERE PAT_ID = 1"}) {
         RemovalSetup setup;
         Add(setup, 1);
         Add(setup, 2);

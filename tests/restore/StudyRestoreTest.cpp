@@ -252,7 +252,7 @@ TEST(StudyRestore, AHeldStudyIsLeftOutOfTheRulesUntilItsHoldEnds) {
     ASSERT_TRUE(RunSelectionPass(WindowCandidates(), setup.config, rules).Clean());
     std::map<std::string, int> selected;
     for (const auto& record : g_ServerCandidates)
-        selected[std::string(record->ExamId())] = record->m_bSelected;
+        selected[std::string(record.ExamId())] = record.m_bSelected;
     EXPECT_EQ(selected, (std::map<std::string, int>{
                             {"1", 0}, {"2", kSelectedByExamDate}, {"3", kSelectedByExamDate}}));
 }

@@ -173,7 +173,7 @@ TEST_F(StudyRemovalWindows, TheUnattendedPassStopsWhenTheRulesSelectTooManyWitho
 
 TEST_F(StudyRemovalWindows, TheListHasAColumnPerValueSortsByItsHeadersAndHighlightsTheSelection) {
     RunSelectionPass(WindowCandidates(), core.Config(), {});
-    g_ServerCandidates[1]->m_bSelected = 1;
+    g_ServerCandidates[1].m_bSelected = 1;
     std::filesystem::remove_all(setup.FolderOf(10));  // a folder that cannot be measured
     CSelectStudiesDlg dialog(host, nullptr);
     wxListCtrl& list = List(dialog);

@@ -47,7 +47,10 @@ CSelectStudiesDlg::CSelectStudiesDlg(RemovalHost& host, wxWindow* parent, Remova
 void CSelectStudiesDlg::FillList() {
     AddColumns(*m_lbStudies, {std::begin(kCandidateColumnTitles), std::end(kCandidateColumnTitles)},
                {static_cast<int>(CandidateColumn::Size)});
-    lines_ = CandidateListLines(host_.Candidates(), host_.Config().m_strImagePath);
+    // The names and dates of the list are read once, when it opens.
+    lines_ = CandidateListLines(host_.Candidates(),
+                                DetailsOfCandidates(host_.Config(), host_.Candidates(), false),
+                                host_.Config().m_strImagePath);
     std::vector<ColumnRow> rows;
     rows.reserve(lines_.size());
     for (const CandidateListLine& line : lines_) rows.push_back(line.columns);
