@@ -47,9 +47,16 @@ constexpr const char* kDeletionConnection = "corvanadelete";
 // these waits overlap.
 constexpr int kRemovingThreads = 4;
 
+// The rows of this many studies whose files are gone are written in one commit: a commit of the
+// image database waits for the storage several times, while the journal holds each of these
+// studies until its row is written, so a crash before the commit is finished by the next pass.
+constexpr std::size_t kRowsPerCommit = 10;
+
 // Ready: the study has passed its step and goes on to the next (a study in flight is Deleted
 // only once its row is written).
 enum class StudyOutcome { Deleted, LeftInPlace, StopPass, Ready };
+
+struct StudyInFlight;
 
 // What one pass carries from study to study.
 struct Pass {
@@ -65,6 +72,8 @@ struct Pass {
     bool dry = false;
     bool subFolderExplained = false;
     int attempted = 0;  // selected studies whose turn came
+    // Studies whose files are gone, their rows waiting for the next commit.
+    std::vector<std::unique_ptr<StudyInFlight>> landed{};
 };
 
 // What one candidate list carries from study to study.
@@ -386,19 +395,34 @@ StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<Prep
     return StudyOutcome::Ready;
 }
 
-// Waits for the study's files, then writes its row and completes its intent.
-StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
-    StudyRecord& study = flight.prepared->study;
-    const std::size_t files = flight.prepared->going.size();
-    const std::string why =
-        flight.removal->Finish([&](std::size_t k) { ShowRemovalProgress(pass.control, k, files); });
+// Waits for the study's files; once they are gone the study waits among the landed for its row.
+StudyOutcome LandStudy(Pass& pass, std::unique_ptr<StudyInFlight> flight) {
+    const StudyRecord& study = flight->prepared->study;
+    const std::size_t files = flight->prepared->going.size();
+    const std::string why = flight->removal->Finish(
+        [&](std::size_t k) { ShowRemovalProgress(pass.control, k, files); });
     if (!why.empty())
         return Leave(study, "its removal stays in the journal for the next pass: " + why);
-    if (!SetMediaTypeArchive(pass.rows, pass.config, flight.intent.examId))
-        return StopOnDatabase(pass, study,
-                              "its files are gone but its row cannot be written (the next pass "
-                              "writes it): " +
-                                  LastDbFailureText());
+    pass.landed.push_back(std::move(flight));
+    return StudyOutcome::Ready;
+}
+
+// The rows of the landed studies, written in one commit: for each, whether it was written.
+std::vector<bool> WriteLandedRows(Pass& pass) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& flight : pass.landed)
+        values.emplace_back(flight->intent.examId, flight->intent.mediaTypeAfter);
+    try {
+        return pass.rows.WriteRows(MediaTypeColumn(pass.config), values);
+    } catch (const std::exception& failure) {
+        ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+        return std::vector<bool>(values.size(), false);
+    }
+}
+
+// A landed study whose row is written: its intent completed, the study counted as deleted.
+void CompleteStudy(Pass& pass, StudyInFlight& flight) {
+    StudyRecord& study = flight.prepared->study;
     try {
         pass.journal.Complete(flight.intent);
     } catch (const std::exception& failure) {
@@ -409,17 +433,39 @@ StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
     for (const FileGoing& file : flight.prepared->going)
         pass.result.summary.bytes += file.entry.Size();
     ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
-    return StudyOutcome::Deleted;
 }
 
-// Lands the study in flight, if any; false when the pass is to stop (a row that cannot be
-// written, or Cancel once its study is complete).
-bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight) {
-    if (!flight) return true;
-    const StudyOutcome outcome = LandStudy(pass, *flight);
+// Writes the rows of the landed studies and completes them; false when a row could not be
+// written (that study stays in the journal, and the pass stops).
+bool CommitLanded(Pass& pass) {
+    if (pass.landed.empty()) return true;
+    const std::vector<bool> written = WriteLandedRows(pass);
+    bool allWritten = true;
+    for (std::size_t k = 0; k < pass.landed.size(); ++k) {
+        if (written[k]) {
+            CompleteStudy(pass, *pass.landed[k]);
+            continue;
+        }
+        StopOnDatabase(pass, pass.landed[k]->prepared->study,
+                       "its files are gone but its row cannot be written (the next pass "
+                       "writes it): " +
+                           LastDbFailureText());
+        allWritten = false;
+    }
+    pass.landed.clear();
+    return allWritten;
+}
+
+// Lands the study in flight, if any; its row is written with those landed before it once there
+// are enough of them, or at once with `commitNow`, or when Cancel is pressed. False when the
+// pass is to stop (a row that cannot be written, or Cancel once its study is complete).
+bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight, bool commitNow = true) {
+    const bool landedOne = flight && LandStudy(pass, std::move(flight)) == StudyOutcome::Ready;
     flight.reset();
-    if (outcome == StudyOutcome::StopPass) return false;
-    if (outcome == StudyOutcome::Deleted && pass.control.StopRequested()) {
+    const bool cancelled = landedOne && pass.control.StopRequested();
+    if (!commitNow && !cancelled && pass.landed.size() < kRowsPerCommit) return true;
+    if (!CommitLanded(pass)) return false;
+    if (cancelled) {
         LogMilestone("Delete stopped by user");
         return false;
     }
@@ -477,7 +523,7 @@ StudyOutcome TakeTurn(Pass& pass, ListState& list, StudyRecord& study,
         LandAndGoOn(pass, flight);
         throw;
     }
-    if (!LandAndGoOn(pass, flight)) return StudyOutcome::StopPass;
+    if (!LandAndGoOn(pass, flight, false)) return StudyOutcome::StopPass;
     if (!prepared) return outcome;
     return LaunchStudy(pass, list, std::move(prepared), flight);
 }
