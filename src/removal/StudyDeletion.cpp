@@ -170,15 +170,18 @@ StudyOutcome LeaveSubFolderStudy(Pass& pass, const StudyRecord& study, const std
 }
 
 // A listed file found only under its hidden name, with no journal record that knows it (the
-// catalog was lost after a crash): it is the study's own file, and gets its name back.
-void PutBackOrphan(const FolderEntries& entries, const std::string& name,
+// catalog was lost after a crash): it is the study's own file, and gets its name back. True when
+// it did.
+bool PutBackOrphan(const FolderEntries& entries, const std::string& name,
                    const std::string& hidden) {
     std::string why;
-    if (entries.HasLeaf(name) || !entries.HasLeaf(hidden)) return;
-    if (entries.RenameLeaf(hidden, name, why))
+    if (entries.HasLeaf(name) || !entries.HasLeaf(hidden)) return false;
+    if (entries.RenameLeaf(hidden, name, why)) {
         DebugLog("Put back " + name + ", left hidden by a removal the journal does not know");
-    else
-        DebugLog(why);
+        return true;
+    }
+    DebugLog(why);
+    return false;
 }
 
 // Every listed file checked before any goes: a problem is decided while the study is whole.
@@ -192,8 +195,10 @@ std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entr
     going.reserve(names.size());
     const std::string examId(study.ExamId());
     for (std::size_t k = 0; k < names.size(); ++k) {
-        if (!dry) PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
         CheckedEntry entry = entries.Check(names[k]);
+        // Only a file that is not under its own name can be one left hidden.
+        if (!entry.MayGo() && !dry && PutBackOrphan(entries, names[k], HiddenNameOf(examId, k)))
+            entry = entries.Check(names[k]);
         if (!entry.MayGo()) {
             // Cancel names the file that stopped the pass, not the list, which was read.
             if (!GoOnAfterProblem(entry.Reason(), study, flags, "Cancelled: " + entry.Reason()))
