@@ -365,10 +365,11 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
     return StudyOutcome::Ready;
 }
 
-// The row read again and proved writable, the intent journaled, every file renamed away; then
-// the hidden files start going on the workers. out holds the study when its files are going.
-StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<PreparedStudy> prepared,
-                         std::unique_ptr<StudyInFlight>& out) {
+// The row read again and proved writable, the intent journaled, every file renamed away. out
+// holds the study, its files hidden, when it may go on; its removal starts once the study
+// before it has landed.
+StudyOutcome HideStudy(Pass& pass, const ListState& list, std::unique_ptr<PreparedStudy> prepared,
+                       std::unique_ptr<StudyInFlight>& out) {
     const StudyRecord& study = prepared->study;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     const std::optional<std::string> mediaType = RowAsListed(pass, study, list, outcome);
@@ -391,13 +392,35 @@ StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<Prep
             ErrorLog(StudyErrorLine(study, why));
             return StudyOutcome::StopPass;
     }
-    std::vector<std::string> hidden;
-    for (const FileGoing& file : prepared->going) hidden.push_back(file.hidden);
-    auto removal =
-        std::make_unique<HiddenRemoval>(prepared->entries, std::move(hidden), pass.removers);
     out = std::make_unique<StudyInFlight>(
-        StudyInFlight{std::move(prepared), std::move(intent), std::move(removal)});
+        StudyInFlight{std::move(prepared), std::move(intent), nullptr});
     return StudyOutcome::Ready;
+}
+
+// The hidden files of the study start going on the workers.
+void StartRemoval(Pass& pass, StudyInFlight& flight) {
+    std::vector<std::string> hidden;
+    for (const FileGoing& file : flight.prepared->going) hidden.push_back(file.hidden);
+    flight.removal =
+        std::make_unique<HiddenRemoval>(flight.prepared->entries, std::move(hidden), pass.removers);
+}
+
+// A study whose files were hidden when the pass stopped before they went: its names back and
+// its intent forgotten, as if it had not been begun. One that cannot get every name back stays
+// in the journal, whose next pass puts it back.
+void PutStudyBack(Pass& pass, StudyInFlight& flight) {
+    const StudyRecord& study = flight.prepared->study;
+    std::string why;
+    if (!UnhideAll(flight.prepared->entries, flight.prepared->going, why)) {
+        ErrorLog(
+            StudyErrorLine(study, "stays in the journal, whose next pass puts it back: " + why));
+        return;
+    }
+    try {
+        pass.journal.Forget(flight.intent.examId);
+    } catch (const std::exception& failure) {
+        ErrorLog(StudyErrorLine(study, failure.what()));
+    }
 }
 
 // Waits for the study's files; once they are gone the study waits among the landed for its row.
@@ -515,22 +538,33 @@ StudyOutcome PreviewTurn(Pass& pass, ListState& list, StudyRecord& study) {
     return prepared ? StudyOutcome::Deleted : outcome;
 }
 
-// One study's turn: its checks run while the files of the study before it go on the workers;
-// that study is landed (its row written) before this one's files are touched.
+// One study's turn: its checks, its row's proof, its intent and the renames of its files run
+// while the files of the study before it go on the workers; its own files start going once that
+// study has landed. When the pass stops there, its files get their names back.
 StudyOutcome TakeTurn(Pass& pass, ListState& list, StudyRecord& study,
                       std::unique_ptr<StudyInFlight>& flight) {
     if (pass.dry) return PreviewTurn(pass, list, study);
     std::unique_ptr<PreparedStudy> prepared;
+    std::unique_ptr<StudyInFlight> next;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     try {
         outcome = PrepareStudy(pass, list, study, prepared);
+        // After Cancel, nothing more is begun before the study in flight has landed.
+        if (prepared && !pass.control.StopRequested())
+            outcome = HideStudy(pass, list, std::move(prepared), next);
     } catch (...) {
         LandAndGoOn(pass, flight);
         throw;
     }
-    if (!LandAndGoOn(pass, flight, false)) return StudyOutcome::StopPass;
-    if (!prepared) return outcome;
-    return LaunchStudy(pass, list, std::move(prepared), flight);
+    if (!LandAndGoOn(pass, flight, false)) {
+        if (next) PutStudyBack(pass, *next);
+        return StudyOutcome::StopPass;
+    }
+    if (prepared) outcome = HideStudy(pass, list, std::move(prepared), next);
+    if (!next) return outcome;
+    StartRemoval(pass, *next);
+    flight = std::move(next);
+    return StudyOutcome::Ready;
 }
 
 // Deletes the selected studies of one list, sorted by archive value first (the list keeps that

@@ -441,6 +441,9 @@ TEST(StudyDeletion, CancelFinishesTheStudyInHandAndStopsThere) {
     EXPECT_TRUE(Deleted(setup, 1));
     EXPECT_FALSE(Deleted(setup, 2));
     EXPECT_FALSE(Deleted(setup, 3));
+    // The next study's files, already renamed away while the first went, have their names back.
+    EXPECT_EQ(FolderNames(setup.FolderOf(2)), FolderNames(setup.FolderOf(3)));
+    EXPECT_EQ(PendingRemovals(), 0u);
     const auto activity = setup.Activity();
     ASSERT_EQ(activity.size(), 4u);
     EXPECT_EQ(activity[2], "Delete stopped by user");
