@@ -4,8 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <new>
-#include <vector>
 
 #include "platform/FileIo.h"
 
@@ -56,14 +56,16 @@ std::string Sha256::Finish() {
 
 std::optional<std::string> HashRestOfFile(int fd, std::uint64_t* bytesRead) {
     AdviseSequentialReading(fd);
-    std::vector<char> buffer(kReadBlock);
+    // Left unfilled: most files are a few kilobytes, and clearing a megabyte for each of them
+    // cost more than hashing them.
+    const std::unique_ptr<char[]> buffer = std::make_unique_for_overwrite<char[]>(kReadBlock);
     Sha256 hash;
     std::uint64_t total = 0;
     for (;;) {
-        const SystemResult<std::size_t> count = ReadSome(fd, buffer.data(), buffer.size());
+        const SystemResult<std::size_t> count = ReadSome(fd, buffer.get(), kReadBlock);
         if (!count) return std::nullopt;
         if (*count == 0) break;
-        hash.Update(buffer.data(), *count);
+        hash.Update(buffer.get(), *count);
         total += *count;
     }
     if (bytesRead) *bytesRead = total;

@@ -96,10 +96,12 @@ std::optional<Evidence> FirstLacking(CopyFiles& copy, const std::string& where,
 }
 
 // One file against its copy, opened in the copy's folder: the copy must not be the file itself
-// (another name of it), and, when asked, must hold the same bytes.
+// (another name of it), and, when asked, must hold the same bytes. A file with one name and no
+// bytes to compare is not opened: its copy, listed as a regular file of its size, cannot be it.
 std::optional<Evidence> CompareWithCopy(const FolderEntries& folder, const std::string& copyName,
                                         const FileToGo& file, const std::string& where,
                                         bool compareBytes) {
+    if (file.links <= 1 && !compareBytes) return std::nullopt;
     std::string error;
     const std::optional<RegularFile> copied = folder.OpenFile(copyName, error);
     if (!copied) return Verdict(EvidenceVerdict::NotReached, "the copy " + error);

@@ -48,9 +48,16 @@ constexpr const char* kDeletionConnection = "corvanadelete";
 // these waits overlap.
 constexpr int kRemovingThreads = 4;
 
+// The rows of this many studies whose files are gone are written in one commit: a commit of the
+// image database waits for the storage several times, while the journal holds each of these
+// studies until its row is written, so a crash before the commit is finished by the next pass.
+constexpr std::size_t kRowsPerCommit = 10;
+
 // Ready: the study has passed its step and goes on to the next (a study in flight is Deleted
 // only once its row is written).
 enum class StudyOutcome { Deleted, LeftInPlace, StopPass, Ready };
+
+struct StudyInFlight;
 
 // What one pass carries from study to study.
 struct Pass {
@@ -66,6 +73,8 @@ struct Pass {
     bool dry = false;
     bool subFolderExplained = false;
     int attempted = 0;  // selected studies whose turn came
+    // Studies whose files are gone, their rows waiting for the next commit.
+    std::vector<std::unique_ptr<StudyInFlight>> landed{};
 };
 
 // What one candidate list carries from study to study.
@@ -168,15 +177,18 @@ StudyOutcome LeaveSubFolderStudy(Pass& pass, const StudyRecord& study, const std
 }
 
 // A listed file found only under its hidden name, with no journal record that knows it (the
-// catalog was lost after a crash): it is the study's own file, and gets its name back.
-void PutBackOrphan(const FolderEntries& entries, const std::string& name,
+// catalog was lost after a crash): it is the study's own file, and gets its name back. True when
+// it did.
+bool PutBackOrphan(const FolderEntries& entries, const std::string& name,
                    const std::string& hidden) {
     std::string why;
-    if (entries.HasLeaf(name) || !entries.HasLeaf(hidden)) return;
-    if (entries.RenameLeaf(hidden, name, why))
+    if (entries.HasLeaf(name) || !entries.HasLeaf(hidden)) return false;
+    if (entries.RenameLeaf(hidden, name, why)) {
         DebugLog("Put back " + name + ", left hidden by a removal the journal does not know");
-    else
-        DebugLog(why);
+        return true;
+    }
+    DebugLog(why);
+    return false;
 }
 
 // Every listed file checked before any goes: a problem is decided while the study is whole.
@@ -190,8 +202,10 @@ std::optional<std::vector<FileGoing>> CheckListedFiles(const FolderEntries& entr
     going.reserve(names.size());
     const std::string examId(study.ExamId());
     for (std::size_t k = 0; k < names.size(); ++k) {
-        if (!dry) PutBackOrphan(entries, names[k], HiddenNameOf(examId, k));
         CheckedEntry entry = entries.Check(names[k]);
+        // Only a file that is not under its own name can be one left hidden.
+        if (!entry.MayGo() && !dry && PutBackOrphan(entries, names[k], HiddenNameOf(examId, k)))
+            entry = entries.Check(names[k]);
         if (!entry.MayGo()) {
             // Cancel names the file that stopped the pass, not the list, which was read.
             if (!GoOnAfterProblem(entry.Reason(), study, flags, "Cancelled: " + entry.Reason()))
@@ -362,10 +376,11 @@ StudyOutcome PrepareStudy(Pass& pass, ListState& list, StudyRecord& study,
     return StudyOutcome::Ready;
 }
 
-// The row read again and proved writable, the intent journaled, every file renamed away; then
-// the hidden files start going on the workers. out holds the study when its files are going.
-StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<PreparedStudy> prepared,
-                         std::unique_ptr<StudyInFlight>& out) {
+// The row read again and proved writable, the intent journaled, every file renamed away. out
+// holds the study, its files hidden, when it may go on; its removal starts once the study
+// before it has landed.
+StudyOutcome HideStudy(Pass& pass, const ListState& list, std::unique_ptr<PreparedStudy> prepared,
+                       std::unique_ptr<StudyInFlight>& out) {
     const StudyRecord& study = prepared->study;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     const std::optional<std::string> mediaType = RowAsListed(pass, study, list, outcome);
@@ -388,28 +403,65 @@ StudyOutcome LaunchStudy(Pass& pass, const ListState& list, std::unique_ptr<Prep
             ErrorLog(StudyErrorLine(study, why));
             return StudyOutcome::StopPass;
     }
-    std::vector<std::string> hidden;
-    for (const FileGoing& file : prepared->going) hidden.push_back(file.hidden);
-    auto removal =
-        std::make_unique<HiddenRemoval>(prepared->entries, std::move(hidden), pass.removers);
-    out = std::make_unique<StudyInFlight>(StudyInFlight{nullptr, nullptr, std::move(prepared),
-                                                        std::move(intent), std::move(removal)});
+    out = std::make_unique<StudyInFlight>(
+        StudyInFlight{nullptr, nullptr, std::move(prepared), std::move(intent), nullptr});
     return StudyOutcome::Ready;
 }
 
-// Waits for the study's files, then writes its row and completes its intent.
-StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
-    StudyRecord& study = flight.prepared->study;
-    const std::size_t files = flight.prepared->going.size();
-    const std::string why =
-        flight.removal->Finish([&](std::size_t k) { ShowRemovalProgress(pass.control, k, files); });
+// The hidden files of the study start going on the workers.
+void StartRemoval(Pass& pass, StudyInFlight& flight) {
+    std::vector<std::string> hidden;
+    for (const FileGoing& file : flight.prepared->going) hidden.push_back(file.hidden);
+    flight.removal =
+        std::make_unique<HiddenRemoval>(flight.prepared->entries, std::move(hidden), pass.removers);
+}
+
+// A study whose files were hidden when the pass stopped before they went: its names back and
+// its intent forgotten, as if it had not been begun. One that cannot get every name back stays
+// in the journal, whose next pass puts it back.
+void PutStudyBack(Pass& pass, StudyInFlight& flight) {
+    const StudyRecord& study = flight.prepared->study;
+    std::string why;
+    if (!UnhideAll(flight.prepared->entries, flight.prepared->going, why)) {
+        ErrorLog(
+            StudyErrorLine(study, "stays in the journal, whose next pass puts it back: " + why));
+        return;
+    }
+    try {
+        pass.journal.Forget(flight.intent.examId);
+    } catch (const std::exception& failure) {
+        ErrorLog(StudyErrorLine(study, failure.what()));
+    }
+}
+
+// Waits for the study's files; once they are gone the study waits among the landed for its row.
+StudyOutcome LandStudy(Pass& pass, std::unique_ptr<StudyInFlight> flight) {
+    const StudyRecord& study = flight->prepared->study;
+    const std::size_t files = flight->prepared->going.size();
+    const std::string why = flight->removal->Finish(
+        [&](std::size_t k) { ShowRemovalProgress(pass.control, k, files); });
     if (!why.empty())
         return Leave(study, "its removal stays in the journal for the next pass: " + why);
-    if (!SetMediaTypeArchive(pass.rows, pass.config, flight.intent.examId))
-        return StopOnDatabase(pass, study,
-                              "its files are gone but its row cannot be written (the next pass "
-                              "writes it): " +
-                                  LastDbFailureText());
+    pass.landed.push_back(std::move(flight));
+    return StudyOutcome::Ready;
+}
+
+// The rows of the landed studies, written in one commit: for each, whether it was written.
+std::vector<bool> WriteLandedRows(Pass& pass) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& flight : pass.landed)
+        values.emplace_back(flight->intent.examId, flight->intent.mediaTypeAfter);
+    try {
+        return pass.rows.WriteRows(MediaTypeColumn(pass.config), values);
+    } catch (const std::exception& failure) {
+        ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+        return std::vector<bool>(values.size(), false);
+    }
+}
+
+// A landed study whose row is written: its intent completed, the study counted as deleted.
+void CompleteStudy(Pass& pass, StudyInFlight& flight) {
+    StudyRecord& study = flight.prepared->study;
     try {
         pass.journal.Complete(flight.intent);
     } catch (const std::exception& failure) {
@@ -422,17 +474,39 @@ StudyOutcome LandStudy(Pass& pass, StudyInFlight& flight) {
     for (const FileGoing& file : flight.prepared->going)
         pass.result.summary.bytes += file.entry.Size();
     ActivityLog(Concat({study.Name(), " ", study.ExamDate(), " Successfully Deleted"}));
-    return StudyOutcome::Deleted;
 }
 
-// Lands the study in flight, if any; false when the pass is to stop (a row that cannot be
-// written, or Cancel once its study is complete).
-bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight) {
-    if (!flight) return true;
-    const StudyOutcome outcome = LandStudy(pass, *flight);
+// Writes the rows of the landed studies and completes them; false when a row could not be
+// written (that study stays in the journal, and the pass stops).
+bool CommitLanded(Pass& pass) {
+    if (pass.landed.empty()) return true;
+    const std::vector<bool> written = WriteLandedRows(pass);
+    bool allWritten = true;
+    for (std::size_t k = 0; k < pass.landed.size(); ++k) {
+        if (written[k]) {
+            CompleteStudy(pass, *pass.landed[k]);
+            continue;
+        }
+        StopOnDatabase(pass, pass.landed[k]->prepared->study,
+                       "its files are gone but its row cannot be written (the next pass "
+                       "writes it): " +
+                           LastDbFailureText());
+        allWritten = false;
+    }
+    pass.landed.clear();
+    return allWritten;
+}
+
+// Lands the study in flight, if any; its row is written with those landed before it once there
+// are enough of them, or at once with `commitNow`, or when Cancel is pressed. False when the
+// pass is to stop (a row that cannot be written, or Cancel once its study is complete).
+bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight, bool commitNow = true) {
+    const bool landedOne = flight && LandStudy(pass, std::move(flight)) == StudyOutcome::Ready;
     flight.reset();
-    if (outcome == StudyOutcome::StopPass) return false;
-    if (outcome == StudyOutcome::Deleted && pass.control.StopRequested()) {
+    const bool cancelled = landedOne && pass.control.StopRequested();
+    if (!commitNow && !cancelled && pass.landed.size() < kRowsPerCommit) return true;
+    if (!CommitLanded(pass)) return false;
+    if (cancelled) {
         LogMilestone("Delete stopped by user");
         return false;
     }
@@ -517,28 +591,36 @@ std::unique_ptr<StudyRecord> StudyAboutToGo(Pass& pass, const Candidate& candida
     return nullptr;
 }
 
-// One study's turn: its checks run while the files of the study before it go on the workers;
-// that study is landed (its row written) before this one's files are touched. A study whose files
-// start going is handed to the study in flight.
+// One study's turn: its checks, its row's proof, its intent and the renames of its files run
+// while the files of the study before it go on the workers; its own files start going once that
+// study has landed. When the pass stops there, its files get their names back. A study whose
+// files start going is handed to the study in flight.
 StudyOutcome TakeTurn(Pass& pass, ListState& list, Candidate& candidate,
                       std::unique_ptr<StudyRecord>& study, std::unique_ptr<StudyInFlight>& flight) {
     if (pass.dry) return PreviewTurn(pass, list, *study);
     std::unique_ptr<PreparedStudy> prepared;
+    std::unique_ptr<StudyInFlight> next;
     StudyOutcome outcome = StudyOutcome::LeftInPlace;
     try {
         outcome = PrepareStudy(pass, list, *study, prepared);
+        // After Cancel, nothing more is begun before the study in flight has landed.
+        if (prepared && !pass.control.StopRequested())
+            outcome = HideStudy(pass, list, std::move(prepared), next);
     } catch (...) {
         LandAndGoOn(pass, flight);
         throw;
     }
-    if (!LandAndGoOn(pass, flight)) return StudyOutcome::StopPass;
-    if (!prepared) return outcome;
-    outcome = LaunchStudy(pass, list, std::move(prepared), flight);
-    if (flight) {
-        flight->study = std::move(study);
-        flight->candidate = &candidate;
+    if (!LandAndGoOn(pass, flight, false)) {
+        if (next) PutStudyBack(pass, *next);
+        return StudyOutcome::StopPass;
     }
-    return outcome;
+    if (prepared) outcome = HideStudy(pass, list, std::move(prepared), next);
+    if (!next) return outcome;
+    next->study = std::move(study);
+    next->candidate = &candidate;
+    StartRemoval(pass, *next);
+    flight = std::move(next);
+    return StudyOutcome::Ready;
 }
 
 // The candidate's turn, from reading its details on; false when the pass stops (the study in

@@ -6,21 +6,35 @@ std::string HiddenNameOf(const std::string& examId, std::size_t k) {
     return ".mirabel-removing-" + examId + "-" + std::to_string(k);
 }
 
+namespace {
+
+// Gives the first `count` files their names back, the last first; false, with why, when one
+// cannot have it.
+bool UnhideFirst(const FolderEntries& folder, const std::vector<FileGoing>& files,
+                 std::size_t count, std::string& why) {
+    bool whole = true;
+    while (count-- > 0) {
+        std::string back;
+        if (folder.Unhide(files[count].entry, files[count].hidden, back)) continue;
+        why += (why.empty() ? "" : "; and ") + std::string("cannot be renamed back: ") + back;
+        whole = false;
+    }
+    return whole;
+}
+
+}  // namespace
+
 HideResult HideAll(const FolderEntries& folder, const std::vector<FileGoing>& files,
                    std::string& why) {
     std::size_t hidden = 0;
     for (; hidden < files.size(); ++hidden)
         if (!folder.Hide(files[hidden].entry, files[hidden].hidden, why)) break;
     if (hidden == files.size()) return HideResult::AllHidden;
-    HideResult result = HideResult::LeftWhole;
-    while (hidden-- > 0) {
-        std::string back;
-        if (!folder.Unhide(files[hidden].entry, files[hidden].hidden, back)) {
-            why += "; and cannot be renamed back: " + back;
-            result = HideResult::Stranded;
-        }
-    }
-    return result;
+    return UnhideFirst(folder, files, hidden, why) ? HideResult::LeftWhole : HideResult::Stranded;
+}
+
+bool UnhideAll(const FolderEntries& folder, const std::vector<FileGoing>& files, std::string& why) {
+    return UnhideFirst(folder, files, files.size(), why);
 }
 
 HiddenRemoval::HiddenRemoval(const FolderEntries& folder, std::vector<std::string> hidden,

@@ -28,6 +28,8 @@ enum class HideResult {
 
 HideResult HideAll(const FolderEntries& folder, const std::vector<FileGoing>& files,
                    std::string& why);
+// Gives every hidden file its name back; false, with why, when one cannot have it.
+bool UnhideAll(const FolderEntries& folder, const std::vector<FileGoing>& files, std::string& why);
 
 // The hidden files of one study going side by side on the workers, while the caller goes on
 // with other work (the next study's checks). Finish, or the destructor, waits for them.

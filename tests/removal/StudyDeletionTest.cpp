@@ -441,6 +441,9 @@ TEST(StudyDeletion, CancelFinishesTheStudyInHandAndStopsThere) {
     EXPECT_TRUE(Deleted(setup, 1));
     EXPECT_FALSE(Deleted(setup, 2));
     EXPECT_FALSE(Deleted(setup, 3));
+    // The next study's files, already renamed away while the first went, have their names back.
+    EXPECT_EQ(FolderNames(setup.FolderOf(2)), FolderNames(setup.FolderOf(3)));
+    EXPECT_EQ(PendingRemovals(), 0u);
     const auto activity = setup.Activity();
     ASSERT_EQ(activity.size(), 4u);
     EXPECT_EQ(activity[2], "Delete stopped by user");
@@ -662,32 +665,57 @@ TEST(StudyDeletion, ALockedImageDatabaseStopsThePassBeforeAnyFileGoes) {
     }
 }
 
-// The pass keeps one connection for all its rows; each row is committed before the next study's
-// files go, the database stays open to others, and nothing is left beside the database file,
-// whose journal mode is the image system's own.
-TEST(StudyDeletion, EachRowIsCommittedBeforeTheNextStudysFilesGo) {
+// The pass keeps one connection for all its rows, the database stays open to others while
+// files go, and nothing is left beside the database file, whose journal mode is the image
+// system's own.
+TEST(StudyDeletion, RowsAreWrittenWhileTheDatabaseStaysOpenToOthers) {
     for (const bool wal : {false, true}) {
         RemovalSetup setup;
         Add(setup, 1);
         Add(setup, 2);
         RunSqlite(setup.Database(),
                   {wal ? "PRAGMA journal_mode=WAL" : "PRAGMA journal_mode=DELETE"});
-        std::optional<std::string> firstRow;
+        bool othersWrote = false;
         setup.op->onPump = [&](int) {
-            if (firstRow || fs::exists(setup.FolderOf(2) / "IMG1.dcm")) return;
-            firstRow = setup.MediaType(1);
+            if (othersWrote || fs::exists(setup.FolderOf(2) / "IMG1.dcm")) return;
             // Another program writes, and the main window counts on "corvana", meanwhile.
             RunSqlite(setup.Database(), {"UPDATE PATIENT SET NAME_F = 'Anne'"});
             std::size_t waiting = 0;
-            EXPECT_TRUE(CountWaitingStudies(setup.config, waiting));
+            othersWrote = CountWaitingStudies(setup.config, waiting);
         };
         EXPECT_EQ(DeleteAll(setup), 1) << wal;
-        EXPECT_EQ(firstRow, "Archive") << wal;
-        EXPECT_TRUE(Deleted(setup, 2)) << wal;
+        EXPECT_TRUE(othersWrote) << wal;
+        EXPECT_TRUE(Deleted(setup, 1) && Deleted(setup, 2)) << wal;
         EXPECT_FALSE(fs::exists(setup.Database().string() + "-journal")) << wal;
         EXPECT_EQ(ReadFileBytes(setup.Database())[18], wal ? 2 : 1);  // the file's journal mode
         EXPECT_TRUE(setup.Errors().empty()) << JoinedErrors(setup);
     }
+}
+
+// The rows of studies whose files are gone are written together; when that write fails, each
+// of those studies stays in the journal and the next pass writes its row.
+TEST(StudyDeletion, RowsThatCannotBeWrittenAreWrittenByTheNextPass) {
+    RemovalSetup setup;
+    for (long id = 1; id <= 3; ++id) Add(setup, id);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(setup.Database().c_str(), &other), SQLITE_OK);
+    bool locked = false;
+    setup.op->onPump = [&](int) {
+        if (locked || fs::exists(setup.FolderOf(2) / "IMG1.dcm")) return;
+        locked = sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_OK;
+    };
+    EXPECT_EQ(DeleteAll(setup), 0);
+    ASSERT_TRUE(locked);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_FALSE(fs::exists(setup.FolderOf(1) / "IMG1.dcm"));
+    EXPECT_FALSE(Deleted(setup, 1) || Deleted(setup, 2));
+    EXPECT_TRUE(fs::exists(setup.FolderOf(3) / "IMG1.dcm"));
+    EXPECT_EQ(PendingRemovals(), 2u);
+    setup.op->onPump = nullptr;
+    EXPECT_EQ(DeleteAll(setup), 1) << JoinedErrors(setup);
+    EXPECT_TRUE(Deleted(setup, 1) && Deleted(setup, 2) && Deleted(setup, 3));
+    EXPECT_EQ(PendingRemovals(), 0u);
 }
 
 TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {
