@@ -446,17 +446,33 @@ StudyOutcome LandStudy(Pass& pass, std::unique_ptr<StudyInFlight> flight) {
     return StudyOutcome::Ready;
 }
 
-// The rows of the landed studies, written in one commit: for each, whether it was written.
+// The rows of the landed studies, written in one commit: for each, whether it was written. When
+// that commit fails, each row is written on its own: one row the database refuses (a trigger of
+// the image system, say) would otherwise keep every study of the commit from its row, and each
+// of them in the journal behind it.
 std::vector<bool> WriteLandedRows(Pass& pass) {
+    const std::string column = MediaTypeColumn(pass.config);
     std::vector<std::pair<std::string, std::string>> values;
     for (const auto& flight : pass.landed)
         values.emplace_back(flight->intent.examId, flight->intent.mediaTypeAfter);
     try {
-        return pass.rows.WriteRows(MediaTypeColumn(pass.config), values);
-    } catch (const std::exception& failure) {
-        ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
-        return std::vector<bool>(values.size(), false);
+        return pass.rows.WriteRows(column, values);
+    } catch (const std::exception&) {
+        // Said below for each row that cannot be written on its own either.
     }
+    std::vector<bool> written(values.size(), false);
+    int failedInARow = 0;
+    for (std::size_t k = 0; k < values.size() && failedInARow < 2; ++k) {
+        // Two rows in a row refused: the database takes none now (locked, read-only, full), and
+        // each further row would wait out its busy time in vain.
+        try {
+            written[k] = pass.rows.Write(values[k].first, column, values[k].second);
+        } catch (const std::exception& failure) {
+            ErrorLog(std::string(failure.what()).substr(0, kMaxLoggedMessage));
+        }
+        failedInARow = written[k] ? 0 : failedInARow + 1;
+    }
+    return written;
 }
 
 // A landed study whose row is written: its intent completed, the study counted as deleted.

@@ -718,6 +718,21 @@ TEST(StudyDeletion, RowsThatCannotBeWrittenAreWrittenByTheNextPass) {
     EXPECT_EQ(PendingRemovals(), 0u);
 }
 
+// A row the database refuses (a trigger of the image system, for a study under review) does not
+// keep the rows written in the same commit from being written: only its study stays in the journal.
+TEST(StudyDeletion, ARowTheDatabaseRefusesKeepsOnlyItsOwnStudyInTheJournal) {
+    RemovalSetup setup;
+    for (long id = 1; id <= 4; ++id) Add(setup, id);
+    RunSqlite(setup.Database(),
+              {"CREATE TRIGGER under_review BEFORE UPDATE OF [Media Type] ON EXAM WHEN "
+               "NEW.[Media Type] = 'Archive' AND NEW.EXAM_ID = 2 BEGIN SELECT RAISE(ABORT, "
+               "'study under review'); END"});
+    EXPECT_EQ(DeleteAll(setup), 0);
+    EXPECT_TRUE(Deleted(setup, 1) && Deleted(setup, 3) && Deleted(setup, 4)) << JoinedErrors(setup);
+    EXPECT_FALSE(Deleted(setup, 2));
+    EXPECT_EQ(PendingRemovals(), 1u);
+}
+
 TEST(StudyDeletion, AnEmptySelectionOpensAndClosesTheProgressWindowOnly) {
     RemovalSetup setup;
     Add(setup, 1);
