@@ -66,8 +66,12 @@ DetailsByExamId DetailsOfCandidates(const ArchiverConfig& config,
 }
 
 std::optional<CandidateDetails> ReadStudyDetails(ExamRowWriter& rows, const std::string& examId) {
-    const auto row = rows.ReadWithPatient(examId, kDetailFields);
-    if (!row) return std::nullopt;
+    std::vector<std::string> fields = kDetailFields;
+    fields.push_back("EXAM_ID");
+    const auto row = rows.ReadWithPatient(examId, fields);
+    // An exam id stored as text can match another spelling of its number ("007" reads the row
+    // of "7"): the row found must carry this very id, or its names are another study's.
+    if (!row || row->back() != examId) return std::nullopt;
     return DetailsOf(*row, 0);
 }
 

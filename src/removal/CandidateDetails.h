@@ -40,7 +40,8 @@ DetailsByExamId DetailsOfCandidates(const ArchiverConfig& config,
                                     const DeletionCandidates& candidates, bool selectedOnly);
 
 // One study's details over the deletion pass's own connection: nullopt when its EXAM or PATIENT
-// row is gone. The exam id must be numeric. Throws DatabaseError.
+// row is gone, or the row found carries another spelling of the exam id. The exam id must be
+// numeric. Throws DatabaseError.
 std::optional<CandidateDetails> ReadStudyDetails(ExamRowWriter& rows, const std::string& examId);
 
 // The whole study record the deletion and its messages work with: the candidate's text and

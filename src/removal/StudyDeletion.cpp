@@ -51,6 +51,8 @@ constexpr int kRemovingThreads = 4;
 // The rows of this many studies whose files are gone are written in one commit: a commit of the
 // image database waits for the storage several times, while the journal holds each of these
 // studies until its row is written, so a crash before the commit is finished by the next pass.
+// The first row of a pass is written alone: a database that passes the proof of a row but refuses
+// its new value (a trigger of the image system) then stops the pass after one study, not ten.
 constexpr std::size_t kRowsPerCommit = 10;
 
 // Ready: the study has passed its step and goes on to the next (a study in flight is Deleted
@@ -75,6 +77,7 @@ struct Pass {
     int attempted = 0;  // selected studies whose turn came
     // Studies whose files are gone, their rows waiting for the next commit.
     std::vector<std::unique_ptr<StudyInFlight>> landed{};
+    std::size_t rowsPerCommit = 1;  // kRowsPerCommit once a row of the pass is written
 };
 
 // What one candidate list carries from study to study.
@@ -510,6 +513,7 @@ bool CommitLanded(Pass& pass) {
         allWritten = false;
     }
     pass.landed.clear();
+    if (allWritten) pass.rowsPerCommit = kRowsPerCommit;
     return allWritten;
 }
 
@@ -520,7 +524,7 @@ bool LandAndGoOn(Pass& pass, std::unique_ptr<StudyInFlight>& flight, bool commit
     const bool landedOne = flight && LandStudy(pass, std::move(flight)) == StudyOutcome::Ready;
     flight.reset();
     const bool cancelled = landedOne && pass.control.StopRequested();
-    if (!commitNow && !cancelled && pass.landed.size() < kRowsPerCommit) return true;
+    if (!commitNow && !cancelled && pass.landed.size() < pass.rowsPerCommit) return true;
     if (!CommitLanded(pass)) return false;
     if (cancelled) {
         LogMilestone("Delete stopped by user");
