@@ -22,6 +22,7 @@
 #include "removal/CatalogEvidence.h"
 #include "removal/JournalRecovery.h"
 #include "removal/RemovalRunRecord.h"
+#include "removal/SharedFolders.h"
 #include "removal/StudyProbe.h"
 #include "removal/MediaTypeArchive.h"
 #include "removal/StudyFileList.h"
@@ -78,6 +79,8 @@ struct Pass {
     // Studies whose files are gone, their rows waiting for the next commit.
     std::vector<std::unique_ptr<StudyInFlight>> landed{};
     std::size_t rowsPerCommit = 1;  // kRowsPerCommit once a row of the pass is written
+    // The selected studies whose folder another exam names too, with that exam's id.
+    std::unordered_map<std::string, std::string> sharedFolders{};
 };
 
 // What one candidate list carries from study to study.
@@ -280,6 +283,12 @@ std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) 
     // The exam id goes unquoted into the statement that sets the row.
     if (!IsNumericExamId(std::string(study.ExamId()))) {
         Leave(study, Concat({"the exam id ", study.ExamId(), " is not a number"}));
+        return std::nullopt;
+    }
+    const auto sharing = pass.sharedFolders.find(std::string(study.ExamId()));
+    if (sharing != pass.sharedFolders.end()) {
+        Leave(study, Concat({"the exam ", sharing->second, " names its folder ", study.ImagePath(),
+                             " too, so its files stay"}));
         return std::nullopt;
     }
     const std::string& root = pass.config.m_strImagePath;
@@ -714,6 +723,16 @@ void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
               journal, copies,  removers,
               result,  counter, CountSelected(candidates)};
     pass.dry = options.dryRun;
+    try {
+        pass.sharedFolders = FindSharedFolders(config, candidates);
+    } catch (const std::exception& failure) {
+        // Without them, a study might take another exam's images: nothing goes.
+        result.result = 0;
+        result.databaseFailure =
+            std::string("the study folders of the exams cannot be read: ") + failure.what();
+        ErrorLog("Delete stopped: " + result.databaseFailure);
+        return;
+    }
     result.result = DeleteSelectedStudies(pass, candidates.server, options, false);
     if (result.result == 1)
         result.result = DeleteSelectedStudies(pass, candidates.temp, options, true);

@@ -16,6 +16,7 @@
 #include "archive/RunState.h"
 #include "catalog/RemovalJournal.h"
 #include "config/ArchiveDestination.h"
+#include "core/Text.h"
 #include "db/WaitingStudyCount.h"
 #include "fixtures/CatalogRecords.h"
 #include "fixtures/FtpServer.h"
@@ -261,6 +262,17 @@ TEST(StudyDeletion, AStudyWithoutEvidenceOrOutsideTheStoreStaysWhole) {
              return s.FolderCopyValue(2);
          },
          "does not name this study's folder on NFS:ARCH"},
+        {"another exam, archived as well, names the same folder spelled another way",
+         [](RemovalSetup& s) {
+             RemovalStudy other;
+             other.examId = 2;
+             other.archiveValue = s.FolderCopyValue(1);
+             other.imagePath = "/" + ToAsciiLower(RemovalSetup::ImagePathOf(1)) + "\\.\\";
+             other.withFolder = false;
+             s.Add(other);
+             return s.FolderCopyValue(1);
+         },
+         "names its folder"},
         {"the start directory", [](RemovalSetup&) { return std::string("NFS:ARCH:."); },
          "does not name this study's folder on NFS:ARCH"},
         {"a copy of hard links to the originals",
