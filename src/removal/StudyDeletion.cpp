@@ -79,7 +79,7 @@ struct Pass {
     // Studies whose files are gone, their rows waiting for the next commit.
     std::vector<std::unique_ptr<StudyInFlight>> landed{};
     std::size_t rowsPerCommit = 1;  // kRowsPerCommit once a row of the pass is written
-    // The selected studies whose folder another exam names too, with that exam's id.
+    // The selected studies whose folder another exam names too, or a folder above it: why.
     std::unordered_map<std::string, std::string> sharedFolders{};
 };
 
@@ -287,8 +287,7 @@ std::optional<fs::path> StudyFolder(const Pass& pass, const StudyRecord& study) 
     }
     const auto sharing = pass.sharedFolders.find(std::string(study.ExamId()));
     if (sharing != pass.sharedFolders.end()) {
-        Leave(study, Concat({"the exam ", sharing->second, " names its folder ", study.ImagePath(),
-                             " too, so its files stay"}));
+        Leave(study, sharing->second + ", so its files stay");
         return std::nullopt;
     }
     const std::string& root = pass.config.m_strImagePath;
@@ -729,7 +728,8 @@ void DeleteAllLists(RunControl& control, DeletionCandidates& candidates,
         // Without them, a study might take another exam's images: nothing goes.
         result.result = 0;
         result.databaseFailure =
-            std::string("the study folders of the exams cannot be read: ") + failure.what();
+            "the study folders of the exams cannot be read: " +
+            (LastDbFailureText().empty() ? std::string(failure.what()) : LastDbFailureText());
         ErrorLog("Delete stopped: " + result.databaseFailure);
         return;
     }

@@ -273,6 +273,17 @@ TEST(StudyDeletion, AStudyWithoutEvidenceOrOutsideTheStoreStaysWhole) {
              return s.FolderCopyValue(1);
          },
          "names its folder"},
+        {"another exam names the folder above it",
+         [](RemovalSetup& s) {
+             RemovalStudy outer;
+             outer.examId = 2;
+             outer.mediaType = "Archive";  // not a candidate itself
+             outer.imagePath = "\\2004";
+             outer.withFolder = false;
+             s.Add(outer);
+             return s.FolderCopyValue(1);
+         },
+         "names the folder \\2004 above it"},
         {"the start directory", [](RemovalSetup&) { return std::string("NFS:ARCH:."); },
          "does not name this study's folder on NFS:ARCH"},
         {"a copy of hard links to the originals",
