@@ -53,9 +53,9 @@ const CandidateDetails& DetailsFor(const DetailsByExamId& details, std::string_v
 DetailsByExamId DetailsOfCandidates(const ArchiverConfig& config,
                                     const DeletionCandidates& candidates, bool selectedOnly) {
     std::vector<std::string_view> examIds;
-    for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const Candidate& candidate : *list)
-            if (!selectedOnly || candidate.m_bSelected) examIds.push_back(candidate.ExamId());
+    ForEachCandidate(candidates, [&](const Candidate& candidate, bool) {
+        if (!selectedOnly || candidate.m_bSelected) examIds.push_back(candidate.ExamId());
+    });
     try {
         return ReadCandidateDetails(config, examIds);
     } catch (const std::exception& failure) {

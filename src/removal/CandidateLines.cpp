@@ -17,13 +17,6 @@ void PadAndCut(std::string& line, std::size_t width) {
     line.resize(width);
 }
 
-// Calls visit(record, isTemp) for every candidate in line order.
-template <typename Candidates, typename Visit>
-void ForEachCandidate(Candidates& candidates, Visit&& visit) {
-    for (auto& record : candidates.temp) visit(record, true);
-    for (auto& record : candidates.server) visit(record, false);
-}
-
 // The exam ids the keys name, one set per list (the two lists may hold the same exam).
 class KeySets {
   public:

@@ -105,9 +105,9 @@ std::vector<std::string> ReadTransferredExams(const std::string& statement) {
 bool ReleaseHeldStudies(DeletionCandidates& candidates) {
     return LoggingFailure([&] {
         const std::unordered_set<std::string> held = ExamsOnRestoreHold();
-        for (CandidateList* list : {&candidates.server, &candidates.temp})
-            for (Candidate& record : *list)
-                if (held.count(std::string(record.ExamId()))) record.m_bSelected = 0;
+        ForEachCandidate(candidates, [&held](Candidate& record, bool) {
+            if (held.count(std::string(record.ExamId()))) record.m_bSelected = 0;
+        });
     });
 }
 
@@ -140,12 +140,11 @@ class RuleMarks {
     // Calls take(record) for each marked record, and clears its mark.
     template <typename Take>
     void ForEachMarked(Take&& take) {
-        for (CandidateList* list : {&candidates_.server, &candidates_.temp})
-            for (Candidate& record : *list)
-                if (record.m_bMarked) {
-                    record.m_bMarked = 0;
-                    take(record);
-                }
+        ForEachCandidate(candidates_, [&take](Candidate& record, bool) {
+            if (!record.m_bMarked) return;
+            record.m_bMarked = 0;
+            take(record);
+        });
     }
 
     DeletionCandidates& candidates_;

@@ -19,6 +19,14 @@ struct DeletionCandidates {
     CandidateList temp;    // "TMP"
 };
 
+// Calls visit(record, isTemp) for every candidate, in the order Select Studies shows them: the
+// temporary list first.
+template <typename Candidates, typename Visit>
+void ForEachCandidate(Candidates& candidates, Visit&& visit) {
+    for (auto& record : candidates.temp) visit(record, true);
+    for (auto& record : candidates.server) visit(record, false);
+}
+
 // What a candidate's selected flag holds: 0, or who selected it (the removal register keeps it).
 inline constexpr int kSelectedByOperator = 1;
 inline constexpr int kSelectedByExamDate = 2;

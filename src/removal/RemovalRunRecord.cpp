@@ -24,10 +24,10 @@ std::unordered_map<std::string, std::string> NamesOfLeft(const DeletionCandidate
                                                          const DeletionPassResult& pass) {
     std::unordered_map<std::string, std::string> names = pass.studyNames;
     std::vector<std::string_view> unnamed;
-    for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const Candidate& study : *list)
-            if (study.m_bSelected && !names.contains(std::string(study.ExamId())))
-                unnamed.push_back(study.ExamId());
+    ForEachCandidate(candidates, [&](const Candidate& study, bool) {
+        if (study.m_bSelected && !names.contains(std::string(study.ExamId())))
+            unnamed.push_back(study.ExamId());
+    });
     if (unnamed.empty() || !pass.databaseFailure.empty()) return names;
     try {
         std::string room;

@@ -1,6 +1,6 @@
 #include "removal/SharedFolders.h"
 
-#include <limits>
+#include <climits>
 #include <vector>
 
 #include "core/Text.h"
@@ -50,23 +50,22 @@ std::unordered_map<std::string, std::string> FindSharedFolders(
     const ArchiverConfig& config, const DeletionCandidates& candidates) {
     SelectedFolders selected;
     std::unordered_map<std::string, std::string> shared;
-    for (const CandidateList* list : {&candidates.server, &candidates.temp})
-        for (const Candidate& candidate : *list) {
-            if (!candidate.m_bSelected) continue;
-            const std::string key = FolderKey(candidate.ImagePath());
-            const auto [first, added] = selected.own.emplace(key, candidate.ExamId());
-            // Two selected studies in one folder: the rows read below name only the first.
-            if (!added)
-                shared.emplace(candidate.ExamId(),
-                               Concat({"the exam ", first->second, " names its folder too"}));
-            for (std::size_t cut = key.rfind('\\'); cut != 0 && cut != std::string::npos;
-                 cut = key.rfind('\\', cut - 1))
-                selected.above[key.substr(0, cut)].push_back(candidate.ExamId());
-        }
+    ForEachCandidate(candidates, [&](const Candidate& candidate, bool) {
+        if (!candidate.m_bSelected) return;
+        const std::string key = FolderKey(candidate.ImagePath());
+        const auto [first, added] = selected.own.emplace(key, candidate.ExamId());
+        // Two selected studies in one folder: the rows read below name only the first.
+        if (!added)
+            shared.emplace(candidate.ExamId(),
+                           Concat({"the exam ", first->second, " names its folder too"}));
+        for (std::size_t cut = key.rfind('\\'); cut != 0 && cut != std::string::npos;
+             cut = key.rfind('\\', cut - 1))
+            selected.above[key.substr(0, cut)].push_back(candidate.ExamId());
+    });
     if (selected.own.empty()) return shared;
     ForEachImageRow(
         config, "SELECT EXAM.EXAM_ID, EXAM.IMAGE_PATH FROM EXAM", {"EXAM_ID", "IMAGE_PATH"},
-        std::numeric_limits<int>::max(), [&](std::vector<std::string>& row) {
+        INT_MAX, [&](std::vector<std::string>& row) {
             const std::string key = FolderKey(row[1]);
             if (key.empty()) return;
             const auto same = selected.own.find(key);
