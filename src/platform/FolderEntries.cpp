@@ -202,21 +202,29 @@ std::optional<std::vector<FolderEntries::File>> FolderEntries::RegularFiles() co
     return files;
 }
 
-bool FolderEntries::IsOrIsBelow(const std::filesystem::path& other) const {
-    struct stat target {};
-    if (!dir_.IsValid() || !sys::StatAt(AT_FDCWD, other.c_str(), target, 0)) return false;
+bool FolderEntries::IsOrIsBelowAny(const std::vector<std::filesystem::path>& others) const {
+    if (!dir_.IsValid()) return false;
+    std::vector<struct stat> targets;
+    for (const std::filesystem::path& other : others) {
+        struct stat target {};
+        if (sys::StatAt(AT_FDCWD, other.c_str(), target, 0)) targets.push_back(target);
+    }
+    if (targets.empty()) return false;
+    // Each level is looked at once, whatever the number of folders it is compared with.
     SystemResult<FileDescriptor> at =
         FileDescriptor::OpenAt(dir_.Get(), ".", O_RDONLY | O_DIRECTORY);
+    struct stat level {};
+    if (!at || !sys::Fstat(at->Get(), level)) return false;
     for (;;) {
-        struct stat level {};
-        if (!at || !sys::Fstat(at->Get(), level)) return false;
-        if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
+        for (const struct stat& target : targets)
+            if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
         SystemResult<FileDescriptor> up =
             FileDescriptor::OpenAt(at->Get(), "..", O_RDONLY | O_DIRECTORY);
         struct stat parent {};
         if (!up || !sys::Fstat(up->Get(), parent)) return false;
         if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
         at = std::move(up);
+        level = parent;
     }
 }
 

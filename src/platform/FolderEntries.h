@@ -97,9 +97,10 @@ class FolderEntries {
     };
     std::optional<std::vector<File>> RegularFiles() const;
 
-    // True when the open folder is `other` itself, or lies anywhere below it: walked up from the
-    // open folder itself, so that no path swapped meanwhile changes the answer.
-    bool IsOrIsBelow(const std::filesystem::path& other) const;
+    // True when the open folder is one of `others` itself, or lies anywhere below one: walked up
+    // from the open folder itself, so that no path swapped meanwhile changes the answer. A folder
+    // of `others` that cannot be looked at is left out.
+    bool IsOrIsBelowAny(const std::vector<std::filesystem::path>& others) const;
 
     // Creates an empty file of that name directly in the folder; it must not exist yet. False
     // with why otherwise.

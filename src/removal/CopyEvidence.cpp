@@ -129,7 +129,7 @@ Evidence CheckFolderCopy(const fs::path& copyFolder, const fs::path& studyFolder
     const FolderEntries folder(copyFolder);
     if (!folder.IsOpen())
         return Verdict(EvidenceVerdict::NotReached, "the copy " + where + " cannot be read");
-    if (folder.IsOrIsBelow(studyFolder) || folder.IsOrIsBelow(ToNativeSeparators(imageRoot)))
+    if (folder.IsOrIsBelowAny({studyFolder, ToNativeSeparators(imageRoot)}))
         return Verdict(
             EvidenceVerdict::IsOriginal,
             "the copy " + where + " is the study folder itself or inside the image root");
