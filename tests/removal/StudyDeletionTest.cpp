@@ -256,6 +256,15 @@ TEST(StudyDeletion, AStudyWithoutEvidenceOrOutsideTheStoreStaysWhole) {
              return s.FolderCopyValue(1);
          },
          "is the study folder itself or inside the image root", true},
+        {"the copy some levels inside the image root",
+         [](RemovalSetup& s) {
+             const fs::path inside = s.ImageRoot() / "copies";
+             fs::create_directory(inside);
+             fs::rename(s.ArchiveRoot() / "images", inside / "images");
+             fs::create_directory_symlink(inside / "images", s.ArchiveRoot() / "images");
+             return s.FolderCopyValue(1);
+         },
+         "is the study folder itself or inside the image root"},
         {"another study's copy",
          [](RemovalSetup& s) {
              Add(s, 2);
