@@ -210,16 +210,17 @@ bool FolderEntries::IsOrIsBelowAny(const std::vector<std::filesystem::path>& oth
         if (sys::StatAt(AT_FDCWD, other.c_str(), target, 0)) targets.push_back(target);
     }
     if (targets.empty()) return false;
-    // Each level is looked at once, whatever the number of folders it is compared with.
-    SystemResult<FileDescriptor> at =
-        FileDescriptor::OpenAt(dir_.Get(), ".", O_RDONLY | O_DIRECTORY);
+    // Each level is looked at once, whatever the number of folders it is compared with. A level
+    // is only looked at, never read: a folder on the way that the account may pass through but
+    // not list (an image root of another account, say) does not end the walk early.
+    SystemResult<FileDescriptor> at = FileDescriptor::OpenAt(dir_.Get(), ".", O_PATH | O_DIRECTORY);
     struct stat level {};
     if (!at || !sys::Fstat(at->Get(), level)) return false;
     for (;;) {
         for (const struct stat& target : targets)
             if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
         SystemResult<FileDescriptor> up =
-            FileDescriptor::OpenAt(at->Get(), "..", O_RDONLY | O_DIRECTORY);
+            FileDescriptor::OpenAt(at->Get(), "..", O_PATH | O_DIRECTORY);
         struct stat parent {};
         if (!up || !sys::Fstat(up->Get(), parent)) return false;
         if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"

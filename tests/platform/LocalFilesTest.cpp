@@ -252,6 +252,28 @@ TEST(FolderEntries, AFolderOpenedFromItsRootIsNeverReachedThroughALink) {
     EXPECT_EQ(listFile(dir / "root/2004/ST1"), "(none)");
 }
 
+// The way up from a copy's folder passes folders the account may pass through but not list: the
+// copy is still found inside the image root above them.
+TEST(FolderEntries, TheWayUpPassesFoldersThatCannotBeListed) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs to run a check as another account";
+    TempDir dir;
+    fs::create_directories(dir / "root/closed/2004/ST1");
+    fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec);
+    for (const char* folder : {"root", "root/closed"})
+        fs::permissions(dir / folder, fs::perms::owner_all | fs::perms::others_exec);
+    const pid_t child = fork();
+    if (child == 0) {
+        // The account "nobody": no reading of a folder it does not own.
+        const bool inside =
+            setgid(65534) == 0 && setuid(65534) == 0 &&
+            FolderEntries(dir / "root/closed/2004/ST1").IsOrIsBelowAny({dir / "root"});
+        _exit(inside ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {
     TempDir dir;
     const std::optional<std::uint64_t> free = FreeBytesAvailable(dir.path());
