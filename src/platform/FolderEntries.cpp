@@ -202,8 +202,9 @@ std::optional<std::vector<FolderEntries::File>> FolderEntries::RegularFiles() co
     return files;
 }
 
-bool FolderEntries::IsOrIsBelowAny(const std::vector<std::filesystem::path>& others) const {
-    if (!dir_.IsValid()) return false;
+std::optional<bool> FolderEntries::IsOrIsBelowAny(
+    const std::vector<std::filesystem::path>& others) const {
+    if (!dir_.IsValid()) return std::nullopt;
     std::vector<struct stat> targets;
     for (const std::filesystem::path& other : others) {
         struct stat target {};
@@ -215,14 +216,15 @@ bool FolderEntries::IsOrIsBelowAny(const std::vector<std::filesystem::path>& oth
     // not list (an image root of another account, say) does not end the walk early.
     SystemResult<FileDescriptor> at = FileDescriptor::OpenAt(dir_.Get(), ".", O_PATH | O_DIRECTORY);
     struct stat level {};
-    if (!at || !sys::Fstat(at->Get(), level)) return false;
+    if (!at || !sys::Fstat(at->Get(), level)) return std::nullopt;
     for (;;) {
         for (const struct stat& target : targets)
             if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
         SystemResult<FileDescriptor> up =
             FileDescriptor::OpenAt(at->Get(), "..", O_PATH | O_DIRECTORY);
         struct stat parent {};
-        if (!up || !sys::Fstat(up->Get(), parent)) return false;
+        // A way up that breaks off (no descriptor left, say) proves nothing.
+        if (!up || !sys::Fstat(up->Get(), parent)) return std::nullopt;
         if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
         at = std::move(up);
         level = parent;

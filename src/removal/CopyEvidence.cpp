@@ -129,7 +129,14 @@ Evidence CheckFolderCopy(const fs::path& copyFolder, const fs::path& studyFolder
     const FolderEntries folder(copyFolder);
     if (!folder.IsOpen())
         return Verdict(EvidenceVerdict::NotReached, "the copy " + where + " cannot be read");
-    if (folder.IsOrIsBelowAny({studyFolder, ToNativeSeparators(imageRoot)}))
+    const std::optional<bool> original =
+        folder.IsOrIsBelowAny({studyFolder, ToNativeSeparators(imageRoot)});
+    if (!original)
+        return Verdict(
+            EvidenceVerdict::NotReached,
+            "the copy " + where +
+                " cannot be told from the study folder: the folders above it cannot be followed");
+    if (*original)
         return Verdict(
             EvidenceVerdict::IsOriginal,
             "the copy " + where + " is the study folder itself or inside the image root");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -266,8 +267,30 @@ TEST(FolderEntries, TheWayUpPassesFoldersThatCannotBeListed) {
         // The account "nobody": no reading of a folder it does not own.
         const bool inside =
             setgid(65534) == 0 && setuid(65534) == 0 &&
-            FolderEntries(dir / "root/closed/2004/ST1").IsOrIsBelowAny({dir / "root"});
+            FolderEntries(dir / "root/closed/2004/ST1").IsOrIsBelowAny({dir / "root"}) == true;
         _exit(inside ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A way up that breaks off (here: no descriptor left for the next level) proves nothing.
+TEST(FolderEntries, AWayUpThatBreaksOffTellsNothing) {
+    TempDir dir;
+    fs::create_directories(dir / "root/ST1");
+    EXPECT_EQ(FolderEntries(dir / "root/ST1").IsOrIsBelowAny({dir / "root"}), true);
+    const pid_t child = fork();
+    if (child == 0) {
+        const FolderEntries copy(dir / "root/ST1");
+        const int lowestFree = dup(0);
+        close(lowestFree);
+        const rlimit oneLeft{static_cast<rlim_t>(lowestFree + 1),
+                             static_cast<rlim_t>(lowestFree + 1)};
+        _exit(setrlimit(RLIMIT_NOFILE, &oneLeft) == 0 &&
+                      copy.IsOrIsBelowAny({dir / "root"}) == std::nullopt
+                  ? 0
+                  : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
