@@ -7,6 +7,7 @@
 
 #include <cerrno>
 
+#include "platform/MountPoints.h"
 #include "platform/SystemCalls.h"
 
 namespace mirabel {
@@ -202,6 +203,48 @@ std::optional<std::vector<FolderEntries::File>> FolderEntries::RegularFiles() co
     return files;
 }
 
+namespace {
+
+// Walks up from the folder to "/", looking at each level once: whether one of the targets is on
+// the way; nullopt when the way up breaks off (no descriptor left, say), which proves nothing.
+// A level is only looked at, never read: a folder on the way that the account may pass through
+// but not list (an image root of another account, say) does not end the walk early.
+std::optional<bool> TargetOnTheWayUp(int folder, const std::vector<struct stat>& targets) {
+    SystemResult<FileDescriptor> at = FileDescriptor::OpenAt(folder, ".", O_PATH | O_DIRECTORY);
+    struct stat level {};
+    if (!at || !sys::Fstat(at->Get(), level)) return std::nullopt;
+    for (;;) {
+        for (const struct stat& target : targets)
+            if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
+        SystemResult<FileDescriptor> up =
+            FileDescriptor::OpenAt(at->Get(), "..", O_PATH | O_DIRECTORY);
+        struct stat parent {};
+        if (!up || !sys::Fstat(up->Get(), parent)) return std::nullopt;
+        if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
+        at = std::move(up);
+        level = parent;
+    }
+}
+
+// Whether the folder lies in one of the targets' places in their file system: the way up from
+// the top of a second mount of part of a file system (a bind mount) leads to where it is
+// mounted, not to the folder it shows. Without a mount table the walk alone decides.
+bool InATargetsPlace(int folder, const std::vector<std::filesystem::path>& targets) {
+    const std::string table = MountInfoTable();
+    const std::optional<FileSystemPlace> here = PlaceOfOpenFolder(folder, table);
+    if (!here) return false;
+    for (const std::filesystem::path& target : targets) {
+        const SystemResult<FileDescriptor> opened =
+            FileDescriptor::Open(target, O_PATH | O_DIRECTORY);
+        if (!opened) continue;
+        const std::optional<FileSystemPlace> place = PlaceOfOpenFolder(opened->Get(), table);
+        if (place && IsAtOrBelow(*here, *place)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<bool> FolderEntries::IsOrIsBelowAny(
     const std::vector<std::filesystem::path>& others) const {
     if (!dir_.IsValid()) return std::nullopt;
@@ -211,24 +254,9 @@ std::optional<bool> FolderEntries::IsOrIsBelowAny(
         if (sys::StatAt(AT_FDCWD, other.c_str(), target, 0)) targets.push_back(target);
     }
     if (targets.empty()) return false;
-    // Each level is looked at once, whatever the number of folders it is compared with. A level
-    // is only looked at, never read: a folder on the way that the account may pass through but
-    // not list (an image root of another account, say) does not end the walk early.
-    SystemResult<FileDescriptor> at = FileDescriptor::OpenAt(dir_.Get(), ".", O_PATH | O_DIRECTORY);
-    struct stat level {};
-    if (!at || !sys::Fstat(at->Get(), level)) return std::nullopt;
-    for (;;) {
-        for (const struct stat& target : targets)
-            if (level.st_dev == target.st_dev && level.st_ino == target.st_ino) return true;
-        SystemResult<FileDescriptor> up =
-            FileDescriptor::OpenAt(at->Get(), "..", O_PATH | O_DIRECTORY);
-        struct stat parent {};
-        // A way up that breaks off (no descriptor left, say) proves nothing.
-        if (!up || !sys::Fstat(up->Get(), parent)) return std::nullopt;
-        if (parent.st_dev == level.st_dev && parent.st_ino == level.st_ino) return false;  // "/"
-        at = std::move(up);
-        level = parent;
-    }
+    const std::optional<bool> onTheWay = TargetOnTheWayUp(dir_.Get(), targets);
+    if (onTheWay != false) return onTheWay;
+    return InATargetsPlace(dir_.Get(), others);
 }
 
 bool FolderEntries::CreateEmptyFile(const std::string& leaf, std::string& why) const {

@@ -98,9 +98,10 @@ class FolderEntries {
     std::optional<std::vector<File>> RegularFiles() const;
 
     // True when the open folder is one of `others` itself, or lies anywhere below one: walked up
-    // from the open folder itself, so that no path swapped meanwhile changes the answer. A folder
-    // of `others` that cannot be looked at is left out. nullopt when the way up cannot be
-    // followed to the top.
+    // from the open folder itself, so that no path swapped meanwhile changes the answer, and, for
+    // a folder shown by a second mount of part of a file system, by its place in that file system.
+    // A folder of `others` that cannot be looked at is left out. nullopt when the way up cannot
+    // be followed to the top.
     std::optional<bool> IsOrIsBelowAny(const std::vector<std::filesystem::path>& others) const;
 
     // Creates an empty file of that name directly in the folder; it must not exist yet. False

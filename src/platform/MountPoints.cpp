@@ -1,6 +1,9 @@
 #include "platform/MountPoints.h"
 
+#include <unistd.h>
+
 #include <array>
+#include <charconv>
 #include <sstream>
 
 #include "platform/FileDescriptor.h"
@@ -58,6 +61,70 @@ std::vector<std::string> MediaMountPoints() {
     const SystemResult<FileDescriptor> table = FileDescriptor::OpenForReading("/proc/self/mounts");
     if (!table) return {};
     return MediaMountPoints(ReadToEnd(table->Get()).value_or(""));
+}
+
+namespace {
+
+std::string ReadProcFile(const std::string& path) {
+    const SystemResult<FileDescriptor> file = FileDescriptor::OpenForReading(path);
+    return file ? ReadToEnd(file->Get()).value_or("") : std::string();
+}
+
+// The mount an open descriptor was reached through, from its "mnt_id:" line.
+std::optional<std::uint64_t> MountIdOf(int fd) {
+    const std::string info = ReadProcFile("/proc/self/fdinfo/" + std::to_string(fd));
+    const std::size_t at = info.find("mnt_id:");
+    if (at == std::string::npos) return std::nullopt;
+    const std::size_t start = info.find_first_not_of(" \t", at + 7);
+    std::uint64_t id = 0;
+    if (start == std::string::npos ||
+        std::from_chars(info.data() + start, info.data() + info.size(), id).ec != std::errc())
+        return std::nullopt;
+    return id;
+}
+
+}  // namespace
+
+std::optional<FileSystemPlace> PlaceInMountTable(std::string_view mountInfo, std::uint64_t mountId,
+                                                 const std::filesystem::path& seenPath) {
+    std::istringstream lines{std::string(mountInfo)};
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::uint64_t id = 0;
+        std::string parent, device, root, mountPoint;
+        if (!(fields >> id >> parent >> device >> root >> mountPoint) || id != mountId) continue;
+        const std::filesystem::path below =
+            seenPath.lexically_normal().lexically_relative(Unescape(mountPoint));
+        if (below.empty() || *below.begin() == "..") return std::nullopt;
+        const std::filesystem::path top(Unescape(root));
+        return FileSystemPlace{device, below == "." ? top : (top / below).lexically_normal()};
+    }
+    return std::nullopt;
+}
+
+std::string MountInfoTable() {
+    return ReadProcFile("/proc/self/mountinfo");
+}
+
+std::optional<FileSystemPlace> PlaceOfOpenFolder(int folder, std::string_view mountInfo) {
+    const std::optional<std::uint64_t> mountId = MountIdOf(folder);
+    if (!mountId) return std::nullopt;
+    std::error_code error;
+    const std::filesystem::path seen =
+        std::filesystem::read_symlink("/proc/self/fd/" + std::to_string(folder), error);
+    if (error || !seen.is_absolute()) return std::nullopt;
+    return PlaceInMountTable(mountInfo, *mountId, seen);
+}
+
+bool IsAtOrBelow(const FileSystemPlace& inner, const FileSystemPlace& outer) {
+    if (inner.device != outer.device) return false;
+    auto innerPart = inner.path.begin();
+    for (const std::filesystem::path& part : outer.path) {
+        if (part.empty()) continue;  // a trailing separator
+        if (innerPart == inner.path.end() || *innerPart != part) return false;
+        ++innerPart;
+    }
+    return true;
 }
 
 }  // namespace mirabel

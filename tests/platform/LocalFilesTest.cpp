@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -273,6 +274,22 @@ TEST(FolderEntries, TheWayUpPassesFoldersThatCannotBeListed) {
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
+// A copy inside the image root reached through a second mount of part of it (a bind mount): the
+// way up from the mount leads elsewhere, but the folder's place in its file system does not.
+TEST(FolderEntries, ACopyInsideTheImageRootIsFoundThroughASecondMount) {
+    TempDir dir;
+    fs::create_directories(dir / "root/stash/images/ST1");
+    fs::create_directories(dir / "mnt");
+    fs::create_directories(dir / "archive/images/ST1");
+    if (mount((dir / "root/stash").c_str(), (dir / "mnt").c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "a folder cannot be mounted here";
+    const bool inside =
+        FolderEntries(dir / "mnt/images/ST1").IsOrIsBelowAny({dir / "root"}) == true;
+    umount2((dir / "mnt").c_str(), MNT_DETACH);
+    EXPECT_TRUE(inside);
+    EXPECT_EQ(FolderEntries(dir / "archive/images/ST1").IsOrIsBelowAny({dir / "root"}), false);
 }
 
 // A way up that breaks off (here: no descriptor left for the next level) proves nothing.
