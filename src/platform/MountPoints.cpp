@@ -33,6 +33,12 @@ std::string Unescape(std::string_view field) {
     return text;
 }
 
+// A file of /proc read whole; empty when it cannot be read.
+std::string ReadProcFile(const std::string& path) {
+    const SystemResult<FileDescriptor> file = FileDescriptor::OpenForReading(path);
+    return file ? ReadToEnd(file->Get()).value_or("") : std::string();
+}
+
 bool UnderMediaFolder(const std::string& mountPoint) {
     for (std::string_view folder : kMediaFolders)
         if (mountPoint.compare(0, folder.size(), folder) == 0 &&
@@ -58,17 +64,10 @@ std::vector<std::string> MediaMountPoints(std::string_view mountTable) {
 
 std::vector<std::string> MediaMountPoints() {
     // Without a mount table (no /proc) only the destinations' own roots are searched.
-    const SystemResult<FileDescriptor> table = FileDescriptor::OpenForReading("/proc/self/mounts");
-    if (!table) return {};
-    return MediaMountPoints(ReadToEnd(table->Get()).value_or(""));
+    return MediaMountPoints(ReadProcFile("/proc/self/mounts"));
 }
 
 namespace {
-
-std::string ReadProcFile(const std::string& path) {
-    const SystemResult<FileDescriptor> file = FileDescriptor::OpenForReading(path);
-    return file ? ReadToEnd(file->Get()).value_or("") : std::string();
-}
 
 // The mount an open descriptor was reached through, from its "mnt_id:" line.
 std::optional<std::uint64_t> MountIdOf(int fd) {

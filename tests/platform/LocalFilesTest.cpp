@@ -254,6 +254,15 @@ TEST(FolderEntries, AFolderOpenedFromItsRootIsNeverReachedThroughALink) {
     EXPECT_EQ(listFile(dir / "root/2004/ST1"), "(none)");
 }
 
+// Whether check holds in a child process, which may give up rights or descriptors for good.
+bool TrueInAChild(const std::function<bool()>& check) {
+    const pid_t child = fork();
+    if (child == 0) _exit(check() ? 0 : 1);
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
 // The way up from a copy's folder passes folders the account may pass through but not list: the
 // copy is still found inside the image root above them.
 TEST(FolderEntries, TheWayUpPassesFoldersThatCannotBeListed) {
@@ -263,17 +272,11 @@ TEST(FolderEntries, TheWayUpPassesFoldersThatCannotBeListed) {
     fs::permissions(dir.path(), fs::perms::owner_all | fs::perms::others_exec);
     for (const char* folder : {"root", "root/closed"})
         fs::permissions(dir / folder, fs::perms::owner_all | fs::perms::others_exec);
-    const pid_t child = fork();
-    if (child == 0) {
+    EXPECT_TRUE(TrueInAChild([&] {
         // The account "nobody": no reading of a folder it does not own.
-        const bool inside =
-            setgid(65534) == 0 && setuid(65534) == 0 &&
-            FolderEntries(dir / "root/closed/2004/ST1").IsOrIsBelowAny({dir / "root"}) == true;
-        _exit(inside ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return setgid(65534) == 0 && setuid(65534) == 0 &&
+               FolderEntries(dir / "root/closed/2004/ST1").IsOrIsBelowAny({dir / "root"}) == true;
+    }));
 }
 
 // A copy inside the image root reached through a second mount of part of it (a bind mount): the
@@ -297,21 +300,15 @@ TEST(FolderEntries, AWayUpThatBreaksOffTellsNothing) {
     TempDir dir;
     fs::create_directories(dir / "root/ST1");
     EXPECT_EQ(FolderEntries(dir / "root/ST1").IsOrIsBelowAny({dir / "root"}), true);
-    const pid_t child = fork();
-    if (child == 0) {
+    EXPECT_TRUE(TrueInAChild([&] {
         const FolderEntries copy(dir / "root/ST1");
         const int lowestFree = dup(0);
         close(lowestFree);
         const rlimit oneLeft{static_cast<rlim_t>(lowestFree + 1),
                              static_cast<rlim_t>(lowestFree + 1)};
-        _exit(setrlimit(RLIMIT_NOFILE, &oneLeft) == 0 &&
-                      copy.IsOrIsBelowAny({dir / "root"}) == std::nullopt
-                  ? 0
-                  : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return setrlimit(RLIMIT_NOFILE, &oneLeft) == 0 &&
+               copy.IsOrIsBelowAny({dir / "root"}) == std::nullopt;
+    }));
 }
 
 TEST(FreeSpace, ReportsTheFileSystemsAvailableBytes) {
